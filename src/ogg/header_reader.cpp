@@ -1,0 +1,248 @@
+#include "ogg/header_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ogg/file_handle.h"
+#include "ogg/utf8.h"
+
+namespace parvex {
+
+namespace {
+
+constexpr char kIdentId[] = "\x01vorbis";
+constexpr char kCommentId[] = "\x03vorbis";
+constexpr std::size_t kIdentSize = 30;
+// Cover art makes comment headers of megabytes; beyond this the header is taken as damaged rather
+// than read into memory.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{128} << 20;
+// How much of other streams' pages the reader steps over while looking for the Vorbis headers.
+constexpr int64_t kMaxForeignBytes = int64_t{16} << 20;
+
+// Where a stretch of a packet lies in the file.
+struct Fragment {
+    int64_t Pos = 0;
+    std::size_t Size = 0;
+};
+
+// One packet joined from the pages of the stream.
+struct JoinedPacket {
+    std::string Bytes;
+    std::vector<Fragment> Fragments;
+    std::size_t FirstPage = 0;  // indices into the stream's page list
+    std::size_t LastPage = 0;
+    bool Complete = false;
+    bool EndsPage = false;      // its last lacing value is the last one of its page
+};
+
+// Walks the pages of stream `serial` from the first page on and joins its first three packets
+// (identification, comment, setup), as far as the file holds them whole.
+class THeaderCollector {
+public:
+    THeaderCollector(const TFileHandle& file, FileInfo& info) : file_(file), info_(info) {}
+
+    void Collect(int64_t firstPos, const OggPageHeader& firstPage) {
+        int64_t pos = firstPos;
+        OggPageHeader header = firstPage;
+        int64_t foreign = 0;
+        while (packets_.size() < 3 || !packets_.back().Complete) {
+            const int64_t bodyPos = pos + static_cast<int64_t>(header.HeaderSize());
+            const std::size_t bodySize = header.BodySize();
+            if (header.Serial != firstPage.Serial) {
+                info_.Interleaved = true;
+                foreign += static_cast<int64_t>(header.HeaderSize() + bodySize);
+                if (foreign > kMaxForeignBytes) return;
+            } else if (!TakePage(pos, header, bodyPos, bodySize)) {
+                return;
+            }
+            pos = bodyPos + static_cast<int64_t>(bodySize);
+            if (!ReadHeaderAt(pos, header)) return;
+        }
+    }
+
+    const std::vector<HeaderPage>& Pages() const { return pages_; }
+    const std::vector<JoinedPacket>& Packets() const { return packets_; }
+
+private:
+    bool ReadHeaderAt(int64_t pos, OggPageHeader& header) const {
+        return ParsePageHeader(file_.ReadAt(pos, OggPageHeader::kMaxSize), header);
+    }
+
+    // Adds the lacing values of one page of the stream to the packets; false when the page body is
+    // cut off by the end of the file or the headers grow past what is reasonable.
+    bool TakePage(int64_t pos, const OggPageHeader& header, int64_t bodyPos, std::size_t bodySize) {
+        total_ += bodySize;
+        if (total_ > kMaxHeaderBytes) return false;
+        const std::string body = file_.ReadAt(bodyPos, bodySize);
+        if (body.size() < bodySize) return false;
+        const std::size_t pageIndex = pages_.size();
+        pages_.push_back({pos, header});
+        std::size_t offset = 0;
+        for (std::size_t s = 0; s < header.SegmentCount && (packets_.size() < 3 || !packets_.back().Complete);
+             ++s) {
+            if (packets_.empty() || packets_.back().Complete) {
+                packets_.emplace_back();
+                packets_.back().FirstPage = pageIndex;
+            }
+            JoinedPacket& packet = packets_.back();
+            const std::size_t lacing = header.SegmentTable[s];
+            packet.Bytes.append(body, offset, lacing);
+            AddFragment(packet, bodyPos + static_cast<int64_t>(offset), lacing);
+            packet.LastPage = pageIndex;
+            offset += lacing;
+            if (lacing < 255) {
+                packet.Complete = true;
+                packet.EndsPage = s + 1 == header.SegmentCount;
+            }
+        }
+        return true;
+    }
+
+    static void AddFragment(JoinedPacket& packet, int64_t pos, std::size_t size) {
+        if (!packet.Fragments.empty() &&
+            packet.Fragments.back().Pos + static_cast<int64_t>(packet.Fragments.back().Size) == pos)
+            packet.Fragments.back().Size += size;
+        else
+            packet.Fragments.push_back({pos, size});
+    }
+
+    const TFileHandle& file_;
+    FileInfo& info_;
+    std::vector<HeaderPage> pages_;
+    std::vector<JoinedPacket> packets_;
+    std::size_t total_ = 0;
+};
+
+// The file offset of byte `offset` of a joined packet; one past its last byte for its length.
+int64_t FileOffsetOf(const JoinedPacket& packet, std::size_t offset) {
+    for (const Fragment& f : packet.Fragments) {
+        if (offset < f.Size) return f.Pos + static_cast<int64_t>(offset);
+        offset -= f.Size;
+    }
+    const Fragment& last = packet.Fragments.back();
+    return last.Pos + static_cast<int64_t>(last.Size);
+}
+
+FileIdentity IdentityOf(const TFileHandle& file) {
+    const struct stat& st = file.Stat();
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// A little-endian length or count read from `body` at `pos`; false when fewer than 4 bytes remain.
+bool ReadLength(std::string_view body, std::size_t& pos, uint32_t& value) {
+    if (body.size() - pos < 4) return false;
+    value = ReadLe32(body.data() + pos);
+    pos += 4;
+    return true;
+}
+
+void ReadCommentHeader(const JoinedPacket& packet, FileInfo& info) {
+    const std::size_t idSize = std::min<std::size_t>(7, packet.Bytes.size());
+    std::memcpy(info.Tag.PacketID.data(), packet.Bytes.data(), idSize);
+    if (packet.Bytes.compare(0, 7, kCommentId, 7) != 0) return;
+    const std::size_t end = 7 + ReadComments(std::string_view(packet.Bytes).substr(7), info);
+    info.CommentsEnd = FileOffsetOf(packet, end);
+}
+
+// Fills the layout fields that tell the writer how the headers lie on the pages.
+void RecordLayout(const THeaderCollector& collector, FileInfo& info) {
+    const auto& pages = collector.Pages();
+    const auto& packets = collector.Packets();
+    info.IdentEndsPage = packets[0].EndsPage;
+    if (pages.size() < 2) return;
+    info.SecondPage = pages[1].Header;
+    info.SecondPagePos = pages[1].Pos;
+    const std::size_t lastHeaderPage = packets.size() == 3 && packets[2].Complete ? packets[2].LastPage
+                                                                                 : pages.size() - 1;
+    info.HeaderPages.assign(pages.begin() + 1, pages.begin() + static_cast<std::ptrdiff_t>(lastHeaderPage) + 1);
+    if (packets.size() < 2) return;
+    const JoinedPacket& comment = packets[1];
+    info.CommentOnSecondPage = info.IdentEndsPage && comment.Complete && comment.FirstPage == 1 &&
+                               comment.LastPage == 1;
+    ReadCommentHeader(comment, info);
+    if (packets.size() < 3 || !comment.Complete || !packets[2].Complete) return;
+    info.HeadersComplete = true;
+    info.SetupPacket = packets[2].Bytes;
+    info.SetupEndsPage = packets[2].EndsPage;
+}
+
+}  // namespace
+
+std::string_view TrimControls(std::string_view text) {
+    const auto isControl = [](char c) { return static_cast<uint8_t>(c) <= 32; };
+    while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+void ParseComment(std::string_view text, FileInfo& info) {
+    text = TrimControls(text);
+    const std::size_t eq = text.find('=');
+    std::string name;
+    std::string_view value = text;
+    if (eq != std::string_view::npos) {
+        name.assign(text.substr(0, eq));
+        for (char& c : name)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        value = TrimControls(text.substr(eq + 1));
+    }
+    info.Tag.Names.push_back(std::move(name));
+    info.Tag.Values.push_back(ToValidUtf8(value));
+}
+
+// Layout after packet type and "vorbis": vendor length (4) and vendor bytes, comment count (4), and
+// for each comment its length (4) and its bytes; then the framing byte. A length that runs past the
+// end of the packet marks it damaged: what came before is kept.
+std::size_t ReadComments(std::string_view body, FileInfo& info) {
+    VorbisTag& tag = info.Tag;
+    tag.Names.clear();
+    tag.Values.clear();
+    std::size_t pos = 0;
+    std::size_t commentsEnd = 0;
+    uint32_t length = 0;
+    bool intact = ReadLength(body, pos, length) && body.size() - pos >= length;
+    if (intact) {
+        tag.Names.emplace_back();
+        tag.Values.emplace_back(body.substr(pos, length));
+        pos += length;
+        intact = ReadLength(body, pos, tag.CommentCount);
+        commentsEnd = pos;
+    }
+    for (uint32_t i = 0; intact && i < tag.CommentCount; ++i) {
+        intact = ReadLength(body, pos, length) && body.size() - pos >= length;
+        if (!intact) break;
+        ParseComment(body.substr(pos, length), info);
+        pos += length;
+        commentsEnd = pos;
+    }
+    info.CommentDamaged = !intact;
+    info.CommentTail = intact ? std::string(body.substr(commentsEnd)) : std::string();
+    return commentsEnd;
+}
+
+bool ReadFileInfo(const std::string& fileName, FileInfo& info) {
+    const TFileHandle file(fileName);
+    return ReadFileInfo(file, info);
+}
+
+bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
+    if (!file.IsRegular()) return false;
+    info.Identity = IdentityOf(file);
+    info.FileSize = file.Size();
+    info.OggDataStart = LeadingTagSize(file);
+    if (!ParsePageHeader(file.ReadAt(info.OggDataStart, OggPageHeader::kMaxSize), info.FirstPage)) return false;
+    THeaderCollector collector(file, info);
+    collector.Collect(info.OggDataStart, info.FirstPage);
+    const auto& packets = collector.Packets();
+    if (packets.empty() || !packets[0].Complete || packets[0].LastPage != 0 ||
+        packets[0].Bytes.size() < kIdentSize || packets[0].Bytes.compare(0, 7, kIdentId, 7) != 0)
+        return false;
+    std::memcpy(info.IdentHeader.data(), packets[0].Bytes.data(), kIdentSize);
+    info.SecondPagePos = info.OggDataStart + static_cast<int64_t>(info.FirstPage.HeaderSize() +
+                                                                  info.FirstPage.BodySize());
+    RecordLayout(collector, info);
+    info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
+    return true;
+}
+
+}  // namespace parvex

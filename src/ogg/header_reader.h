@@ -1,0 +1,99 @@
+#pragma once
+// The Vorbis header reader: finds the first Ogg page of a file (after an optional ID3v2 tag),
+// checks the identification header, joins the comment and setup header packets from the pages of
+// the Vorbis stream, splits the comment header into name/value entries and finds the sample count.
+
+#include <sys/types.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ogg/ogg_page.h"
+
+namespace parvex {
+
+class TFileHandle;
+
+// The comment header as a table. Entry 0 is the vendor string (empty name, the vendor's bytes
+// exactly as stored); entries 1 to Count() - 1 are the comments in file order, names upper-cased in
+// ASCII, values trimmed and converted to well-formed UTF-8.
+struct VorbisTag {
+    std::array<uint8_t, 7> PacketID{};  // packet type 3 and "vorbis" when a comment header is present
+    uint32_t CommentCount = 0;          // the comment count as stored in the file
+    std::vector<std::string> Names;
+    std::vector<std::string> Values;
+
+    std::size_t Count() const { return Names.size(); }
+};
+
+// One page of the Vorbis stream and where it stands in the file.
+struct HeaderPage {
+    int64_t Pos = 0;
+    OggPageHeader Header;
+
+    int64_t End() const { return Pos + static_cast<int64_t>(Header.HeaderSize() + Header.BodySize()); }
+};
+
+// What identifies the file that was read, so that a rewrite can tell whether it changed since.
+struct FileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    int64_t Size = 0;
+    int64_t ModifiedSec = 0;
+    int64_t ModifiedNsec = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Everything the reader learns about one file. Offsets and sizes are in bytes from the start of
+// the file.
+struct FileInfo {
+    OggPageHeader FirstPage;   // carries the identification header
+    OggPageHeader SecondPage;  // the next page of the Vorbis stream: where the comment header begins
+    std::array<uint8_t, 30> IdentHeader{};
+    VorbisTag Tag;
+    int64_t FileSize = 0;
+    int64_t Samples = 0;       // granule position of the stream's last page; -1 unknown, 0 none found
+    int64_t OggDataStart = 0;  // offset of the first Ogg page
+    int64_t SecondPagePos = 0;
+    int64_t CommentsEnd = 0;   // just past the last comment string read; 0 when no comment header
+
+    // The pages of the Vorbis stream from the second page through the one on which the setup
+    // header ends (or the last one found, when the headers are cut off).
+    std::vector<HeaderPage> HeaderPages;
+    std::string CommentTail;   // bytes of the comment packet after its last comment (the framing byte)
+    std::string SetupPacket;   // the whole setup header packet, when found
+    bool IdentEndsPage = false;       // the first page holds the identification packet alone
+    bool CommentOnSecondPage = false; // the comment packet starts and ends on the second page
+    bool SetupEndsPage = false;       // the setup header ends its page, as Vorbis requires
+    bool HeadersComplete = false;     // comment and setup packets were found whole
+    bool CommentDamaged = false;      // a length in the comment packet runs past its end
+    bool Interleaved = false;         // another stream's page stands among the header pages
+    FileIdentity Identity;
+};
+
+// Reads `fileName` into `info`, which the caller passes default-constructed. True when the file
+// holds an Ogg first page with a Vorbis identification packet (with or without a readable comment
+// header); false for anything else, including files that are not regular files. Raises EFOpenError
+// when the file cannot be opened for reading. Never raises for short or damaged contents.
+bool ReadFileInfo(const std::string& fileName, FileInfo& info);
+bool ReadFileInfo(const TFileHandle& file, FileInfo& info);
+
+// Parses a comment packet body (the bytes after packet type 3 and "vorbis"): fills Tag,
+// CommentTail, CommentDamaged and returns the packet offset just past the last comment read
+// (counted from the start of `body`).
+std::size_t ReadComments(std::string_view body, FileInfo& info);
+
+// Splits one comment string at its first "=" and appends it to the Tag of `info`: the name is the
+// part before, upper-cased in ASCII and otherwise kept; the value the part after, trimmed of
+// characters of code 32 or less and made well-formed UTF-8. A comment without "=" gives an empty
+// name and the whole (trimmed) string as value.
+void ParseComment(std::string_view text, FileInfo& info);
+
+// `text` without its leading and trailing characters of code 32 or less.
+std::string_view TrimControls(std::string_view text);
+
+}  // namespace parvex

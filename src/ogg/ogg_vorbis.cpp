@@ -1,0 +1,107 @@
+#include "ogg/ogg_vorbis.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "ogg/comment_writer.h"
+#include "ogg/header_reader.h"
+#include "ogg/utf8.h"
+
+namespace parvex {
+
+namespace {
+
+// Names that fill a field when read, in the order they are tried.
+const std::vector<TOggVorbis::FieldName>& ReadFields() {
+    static const std::vector<TOggVorbis::FieldName> fields = {
+        {"TITLE", &TOggVorbis::Title},
+        {"ARTIST", &TOggVorbis::Artist},
+        {"ALBUM", &TOggVorbis::Album},
+        {"PERFORMER", &TOggVorbis::Performer},
+        {"TRACKNUMBER", &TOggVorbis::Track},
+        {"DATE", &TOggVorbis::Date},
+        {"GENRE", &TOggVorbis::Genre},
+        {"COMMENT", &TOggVorbis::Comment},
+        {"DESCRIPTION", &TOggVorbis::Comment},
+        {"VERSION", &TOggVorbis::Version},
+        {"COPYRIGHT", &TOggVorbis::Copyright},
+        {"LICENSE", &TOggVorbis::License},
+        {"ORGANIZATION", &TOggVorbis::Organization},
+        {"LOCATION", &TOggVorbis::Location},
+        {"CONTACT", &TOggVorbis::Contact},
+        {"ISRC", &TOggVorbis::ISRC},
+    };
+    return fields;
+}
+
+// Identification header bytes 12..15: sample rate; 20..23: nominal bit rate (signed), both
+// little-endian. A nominal rate of 0 or below means the encoder left it unset.
+void CopyStreamInfo(const FileInfo& info, TOggVorbis& file) {
+    file.FileSize = info.FileSize;
+    file.Channels = info.IdentHeader[11];
+    file.SampleRate = ReadLe32(&info.IdentHeader[12]);
+    const auto nominal = static_cast<int32_t>(ReadLe32(&info.IdentHeader[20]));
+    file.NominalBitRate = nominal > 0 ? static_cast<int>(std::nearbyint(nominal / 1000.0)) : 0;
+    file.Samples = info.Samples;
+    file.OggDataStart = info.OggDataStart;
+}
+
+void SortComment(const std::string& name, const std::string& value, TOggVorbis& file) {
+    for (const auto& [fieldName, field] : ReadFields()) {
+        if (name == fieldName && (file.*field).empty()) {
+            file.*field = value;
+            return;
+        }
+    }
+    file.AddOtherTag(name, value);
+}
+
+}  // namespace
+
+// The writer sets the same names but DESCRIPTION: Comment is written back as COMMENT.
+const std::vector<TOggVorbis::FieldName>& TOggVorbis::SavedFields() {
+    static const std::vector<FieldName> fields = [] {
+        std::vector<FieldName> saved;
+        for (const FieldName& f : ReadFields())
+            if (std::string_view(f.Name) != "DESCRIPTION") saved.push_back(f);
+        return saved;
+    }();
+    return fields;
+}
+
+void TOggVorbis::Clear() { *this = TOggVorbis(); }
+
+bool TOggVorbis::LoadFromFile(const std::string& fileName) {
+    Clear();
+    FileInfo info;
+    if (!ReadFileInfo(fileName, info)) return false;
+    CopyStreamInfo(info, *this);
+    const VorbisTag& tag = info.Tag;
+    if (tag.Count() > 0) Vendor = ToValidUtf8(TrimControls(tag.Values[0]));
+    EntryCount = static_cast<int>(tag.Count());
+    for (std::size_t k = 1; k < tag.Count(); ++k) SortComment(tag.Names[k], tag.Values[k], *this);
+    return true;
+}
+
+bool TOggVorbis::SaveToFile(const std::string& fileName) const { return SaveTags(*this, fileName); }
+
+void TOggVorbis::SetTrack(const std::string& track) { Track = track; }
+
+void TOggVorbis::AddOtherTag(const std::string& name, const std::string& value) {
+    OtherTags.push_back(name + "=" + value);
+}
+
+double TOggVorbis::Duration() const {
+    if (Samples > 0) return SampleRate > 0 ? static_cast<double>(Samples) / SampleRate : 0.0;
+    if (NominalBitRate > 0 && Channels > 0)
+        return static_cast<double>(FileSize - OggDataStart) / NominalBitRate / Channels / 125 * 2;
+    return 0.0;
+}
+
+int TOggVorbis::BitRate() const {
+    const double duration = Duration();
+    if (duration <= 0) return 0;
+    return static_cast<int>(std::nearbyint(static_cast<double>(FileSize - OggDataStart) / duration / 125));
+}
+
+}  // namespace parvex

@@ -1,0 +1,75 @@
+#pragma once
+// TOggVorbis: one Ogg Vorbis file's stream information and comments, read from and written back
+// into the file. Text is UTF-8.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace parvex {
+
+class TOggVorbis {
+public:
+    // Every number to 0, every text to empty, OtherTags emptied.
+    void Clear();
+
+    // Clears the object, then fills it from the file's headers. False (object left cleared) when
+    // the file is not an Ogg Vorbis stream. Raises EFOpenError when the file cannot be opened.
+    // The first comment of a standard name with a non-empty value fills its field (COMMENT and,
+    // failing it, DESCRIPTION fill Comment); every further one becomes an OtherTags line.
+    bool LoadFromFile(const std::string& fileName);
+
+    // Rewrites the file's comment header from the fields and OtherTags, leaving every audio byte
+    // as it was; the object is not changed. True when the file was replaced by the rewritten one;
+    // false, with the file untouched, when it is not Ogg Vorbis, cannot be rewritten safely
+    // (damaged, cut off, no comment header, headers interleaved with another stream) or the write
+    // failed. Raises EFOpenError when the file cannot be opened.
+    // OtherTags lines are taken from the last to the first: each sets the first comment of its name
+    // that no field or line taken before it has set, or else is appended, so lines new to the file
+    // reach it in the reverse of their order here.
+    bool SaveToFile(const std::string& fileName) const;
+
+    void SetTrack(const std::string& track);
+    // Appends the line name + "=" + value to OtherTags.
+    void AddOtherTag(const std::string& name, const std::string& value);
+
+    // Play time in seconds: from the sample count when known, otherwise estimated from the nominal
+    // bit rate; 0 when neither is available.
+    double Duration() const;
+    // Average bit rate in kbit/s over the whole Ogg data; 0 when the duration is 0.
+    int BitRate() const;
+
+    int64_t FileSize = 0;
+    int Channels = 0;
+    uint32_t SampleRate = 0;
+    int NominalBitRate = 0;  // kbit/s, rounded; 0 when the header leaves it unset
+    int64_t Samples = 0;     // granule position of the last page: -1 unknown, 0 none found
+    int64_t OggDataStart = 0;
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Performer;
+    std::string Track;
+    std::string Date;
+    std::string Genre;
+    std::string Comment;
+    std::string Vendor;  // for display; the file's vendor string is never rewritten
+    std::string Version;
+    std::string Copyright;
+    std::string License;
+    std::string Organization;
+    std::string Location;
+    std::string Contact;
+    std::string ISRC;
+    int EntryCount = 0;  // strings in the comment header, the vendor string included
+    std::vector<std::string> OtherTags;  // NAME=value lines
+
+    // The comment names that have a field, in the order the writer sets them, with the field.
+    struct FieldName {
+        const char* Name;
+        std::string TOggVorbis::*Field;
+    };
+    static const std::vector<FieldName>& SavedFields();
+};
+
+}  // namespace parvex
