@@ -1,0 +1,62 @@
+#pragma once
+// Stores single control properties of a form in an INI document.
+//
+// A property is named "Component.Property": the component is found among the form's children by its
+// objectName. Three kinds are kept, each with its own encoding:
+//   Text     QLineEdit::text, or QComboBox::currentText
+//            key "<Component>_Text" in the form's section; written with blanks and control characters
+//            cut from both ends; read the same way and set with setText / setCurrentText, which emit
+//            QLineEdit::textChanged / QComboBox::currentTextChanged (and editTextChanged).
+//   Checked  QAbstractButton::isChecked (check boxes, radio buttons)
+//            key "<Component>_Checked": "True" or "False"; read without regard to letter case, any
+//            other text leaves the button alone; set with setChecked, which emits toggled(bool) when
+//            the state changes, disabled buttons included.
+//   Items    QListWidget items
+//            section "<form section>.<Component>_Items" with "Count" and "Item0".."Item<Count-1>";
+//            an empty list leaves no section; a Count that is missing, unreadable or not above 0
+//            leaves the list as it is, otherwise the list is replaced (a missing item reads as "").
+// A missing key leaves the control as it is.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/ini_document.h"
+
+class QWidget;
+
+namespace parvex {
+
+// Most lines a stored list is read with; a larger Count in a damaged file is cut to this.
+inline constexpr int kMaxStoredListLines = 65536;
+
+// One "Component.Property" entry split at its first ".".
+struct TPropName {
+    std::string component;
+    std::string property;
+};
+
+// Splits an entry; nullopt when it has no "." with a name on both sides.
+std::optional<TPropName> ParsePropName(std::string_view entry);
+
+// Text with blanks and control characters (every byte up to the blank) cut from both ends.
+std::string TrimControls(std::string_view text);
+
+class TPropsStorage {
+public:
+    // Works on the controls of `form` inside `section` of a document passed to each call.
+    TPropsStorage(QWidget& form, std::string section);
+
+    // Write or read one property. Return false when the component is not on the form or does not
+    // have the property (the entry is skipped).
+    bool StoreProperty(const TPropName& name, TIniDocument& doc) const;
+    bool LoadProperty(const TPropName& name, const TIniDocument& doc) const;
+
+private:
+    std::string ListSection(const TPropName& name) const;
+
+    QWidget& form_;
+    std::string section_;
+};
+
+}  // namespace parvex
