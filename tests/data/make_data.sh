@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Makes the small real Ogg Vorbis files the tests read. Needs python3 and oggenc / vorbiscomment
+# (Debian package vorbis-tools). The files are committed; run this only to make them again.
+set -euo pipefail
+cd "$(dirname "$0")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Raw 16-bit little-endian PCM: a tone per channel. pcm RATE CHANNELS SECONDS FILE
+pcm() {
+  python3 - "$@" <<'PY'
+import math, struct, sys
+rate, channels, seconds, path = int(sys.argv[1]), int(sys.argv[2]), float(sys.argv[3]), sys.argv[4]
+with open(path, "wb") as out:
+    for n in range(int(rate * seconds)):
+        for c in range(channels):
+            out.write(struct.pack("<h", int(8000 * math.sin(2 * math.pi * (330 + 110 * c) * n / rate))))
+PY
+}
+
+encode() {  # encode OUT RATE CHANNELS SECONDS [oggenc options...]
+  local out=$1 rate=$2 channels=$3 seconds=$4
+  shift 4
+  pcm "$rate" "$channels" "$seconds" "$work/in.raw"
+  oggenc -Q -r -R "$rate" -C "$channels" -q 0 "$@" -o "$out" "$work/in.raw"
+}
+
+encode mono-8khz.ogg 8000 1 1.5 -c "TITLE=Low tone" -c "ARTIST=Parvex" -c "TRACKNUMBER=1"
+encode stereo-44khz.ogg 44100 2 1 -c "TITLE=Two tones" -c "ARTIST=First" -c "ARTIST=Second" \
+  -c "ALBUM=Test Album" -c "DATE=2024" -c "GENRE=Ambient" -c "DESCRIPTION=Made by a script" \
+  -c "MOOD=calm"
+encode stereo-96khz.ogg 96000 2 0.5 -c "TITLE=High rate" -c "COMMENT=96 kHz"
+encode unicode.ogg 22050 1 0.5 -c "TITLE=Музыка для тестов" -c "ARTIST=音楽家" \
+  -c "ALBUM=Ελληνικά 🎵 emoji 🎸" -c "COMMENT=Café crème"
+
+# An ID3v2.4 tag of 1034 bytes (header and 1024 bytes of padding) in front of a copy.
+python3 - <<'PY'
+tag = b"ID3\x04\x00\x00" + bytes([0, 0, 8, 0]) + b"\x00" * 1024
+with open("stereo-44khz.ogg", "rb") as f:
+    ogg = f.read()
+with open("id3v2-front.ogg", "wb") as f:
+    f.write(tag + ogg)
+PY
+
+# Cover art: a picture comment of about 120 KB, so the comment header spans several pages.
+encode cover-art.ogg 8000 1 1 -c "TITLE=With cover" -c "ARTIST=Parvex"
+python3 - "$work/comments.txt" <<'PY'
+import base64, random, struct, sys
+random.seed(7)
+image = bytes(random.getrandbits(8) for _ in range(90000))
+mime, desc = b"image/jpeg", b"front"
+block = struct.pack(">I", 3) + struct.pack(">I", len(mime)) + mime + struct.pack(">I", len(desc)) + desc
+block += struct.pack(">IIIII", 300, 300, 24, 0, len(image)) + image
+with open(sys.argv[1], "w") as f:
+    f.write("METADATA_BLOCK_PICTURE=" + base64.b64encode(block).decode() + "\n")
+PY
+vorbiscomment -a -R -c "$work/comments.txt" cover-art.ogg
+ls -l ./*.ogg
