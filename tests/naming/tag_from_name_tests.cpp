@@ -1,0 +1,129 @@
+#include "naming/tag_from_name.h"
+
+#include <gtest/gtest.h>
+
+#include "naming_fixture.h"
+#include "ogg/open_error.h"
+
+namespace parvex {
+namespace {
+
+using test::NamingTest;
+using Lines = std::vector<std::string>;
+
+struct NameCase {
+    const char* What;
+    std::string Format;
+    std::string Separator;
+    std::string FileName;
+    std::string Artist;  // expected values; the file starts with Artist, Title and Track "old"
+    std::string Title;
+    std::string Track = "old";
+    std::string ReplaceText = "";  // "Replace" checked when not empty
+};
+
+class CutsTheName : public NamingTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(CutsTheName, IntoTheFormatsFields) {
+    const NameCase& c = GetParam();
+    AddFile(c.FileName, {{"ARTIST", "old"}, {"TITLE", "old"}, {"TRACKNUMBER", "old"}});
+    TTagFromFileNameOptions options;
+    options.Format = c.Format;
+    options.Separator = c.Separator;
+    options.ReplaceChecked = !c.ReplaceText.empty();
+    options.ReplaceText = c.ReplaceText;
+    TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName);
+    EXPECT_EQ(record_.Artist, c.Artist);
+    EXPECT_EQ(record_.Title, c.Title);
+    EXPECT_EQ(record_.Track, c.Track);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagFromFileName, CutsTheName,
+    ::testing::Values(
+        NameCase{"Plain", "<Artist> - <Title>", " - ", "Band - Song.ogg", "Band", "Song"},
+        NameCase{"SurplusFieldIsLost", "<Artist> - <Title>", " - ", "Band - Song - Live.ogg", "Band", "Song"},
+        NameCase{"MissingFieldEmptied", "<Artist> - <Title>", " - ", "Song.ogg", "Song", ""},
+        NameCase{"EmptySeparatorWholeName", "<Title>", "", "Whole Name.ogg", "old", "Whole Name"},
+        NameCase{"EmptySeparatorTwoFieldsMatchNothing", "<Artist><Title>", "", "Band Song.ogg", "old", "old"},
+        NameCase{"TrashSkipsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Band - Song.ogg", "old",
+                 "Song", "01"},
+        NameCase{"TrackIsKeptAsText", "<Track>.<Title>", ".", "007.Song.ogg", "old", "Song", "007"},
+        NameCase{"LongSeparator", "<Artist> -- <Title>", " -- ", "A-B -- C - D.ogg", "A-B", "C - D"},
+        NameCase{"PlaceholdersMatchCase", "<artist> - <Title>", " - ", "Band - Song.ogg", "old", "Song"},
+        NameCase{"ReplaceBeforeCutting", "<Artist>-<Title>", "-", "The_Band-Some_Song.ogg", "The Band",
+                 "Some Song", "old", "_"},
+        NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg",
+                 "The Band-Some Song", "", "old", "_"},
+        NameCase{"ExtensionCutAfterReplace", "<Title>", "", "Song.ogg", "old", "Son", "old", "gg"}),
+    [](const auto& info) { return std::string(info.param.What); });
+
+TEST_F(NamingTest, CaseFixLowersListedWordsBetweenSpacesOnly) {
+    AddFile("Queen - Best Of The Best.ogg", {});
+    AddFile("Of Mice - Of.ogg", {});
+    TTagFromFileNameOptions options;
+    options.Format = "<Artist> - <Title>";
+    options.Separator = " - ";
+    options.CaseFixChecked = true;
+    options.CaseFixWords = {"of", "the"};
+    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Queen - Best Of The Best.ogg");
+    EXPECT_EQ(record_.Title, "Best of the Best");
+    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Of Mice - Of.ogg");
+    EXPECT_EQ(record_.Artist, "Of Mice");
+    EXPECT_EQ(record_.Title, "Of");
+}
+
+TEST_F(NamingTest, KeepExistingFillsOnlyEmptyFields) {
+    AddFile("Band - Song.ogg", {{"TITLE", "Kept"}, {"MOOD", "calm"}});
+    TTagFromFileNameOptions options;
+    options.Format = "<Artist> - <Title>";
+    options.Separator = " - ";
+    options.Overwrite = TOverwriteChoice::KeepExisting;
+    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg");
+    EXPECT_EQ(record_.Title, "Kept");
+    EXPECT_EQ(record_.Artist, "Band");
+    EXPECT_EQ(record_.OtherTags, Lines{"MOOD=calm"});
+}
+
+TEST_F(NamingTest, IgnoreTaggedLeavesEvenAVendorOnlyFileUntouched) {
+    AddFile("Band - Song.ogg", {});  // the vendor string alone counts as tags
+    const std::string before = Bytes("Band - Song.ogg");
+    TTagFromFileNameOptions options;
+    options.Format = "<Artist> - <Title>";
+    options.Separator = " - ";
+    options.Overwrite = TOverwriteChoice::IgnoreTagged;
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
+              TFileOutcome::Skipped);
+    EXPECT_EQ(log_.Lines, Lines{"Tag from filename: " + PathOf("Band - Song.ogg")});
+    EXPECT_EQ(Bytes("Band - Song.ogg"), before);
+}
+
+TEST_F(NamingTest, IgnoreTaggedStillTagsAFileWithoutCommentHeader) {
+    AddFileWithoutCommentHeader("Band - Song.ogg");
+    TTagFromFileNameOptions options;
+    options.Format = "<Artist> - <Title>";
+    options.Separator = " - ";
+    options.Overwrite = TOverwriteChoice::IgnoreTagged;
+    EXPECT_NE(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
+              TFileOutcome::Skipped);
+    EXPECT_EQ(record_.Artist, "Band");
+}
+
+TEST_F(NamingTest, NonVorbisFileIsLoggedAndLeftAlone) {
+    dir_.Write("fake.ogg", "not an ogg stream");
+    TTagFromFileNameOptions options;
+    options.Format = "<Title>";
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "fake.ogg"), TFileOutcome::NotVorbis);
+    EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("fake.ogg"));
+    EXPECT_EQ(Bytes("fake.ogg"), "not an ogg stream");
+}
+
+TEST_F(NamingTest, VanishedFileEndsTheRunWithTheOpenError) {
+    TTagFromFileNameOptions options;
+    options.Format = "<Title>";
+    EXPECT_THROW(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "gone.ogg"), EFOpenError);
+    EXPECT_EQ(log_.Lines, Lines{"Tag from filename: " + PathOf("gone.ogg")});
+}
+
+}  // namespace
+}  // namespace parvex
