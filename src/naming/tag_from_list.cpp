@@ -1,6 +1,5 @@
 #include "naming/tag_from_list.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,7 +11,7 @@
 #include "batch/log_sink.h"
 #include "naming/name_format.h"
 #include "naming/record_change.h"
-#include "ogg/open_error.h"
+#include "ogg/file_handle.h"
 #include "text/string_hash.h"
 #include "text/text_utils.h"
 
@@ -24,22 +23,8 @@ constexpr char kEndOfLine = '\r';
 constexpr char kLineFeed = '\n';
 constexpr char kEndOfFile = 26;
 
-class TReadFd {
-public:
-    explicit TReadFd(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0) throw EFOpenError(path);
-    }
-    ~TReadFd() { close(fd_); }
-    TReadFd(const TReadFd&) = delete;
-    TReadFd& operator=(const TReadFd&) = delete;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 std::string ReadWholeFile(const std::string& path) {
-    const TReadFd file(path);
+    const TFileHandle file(path);
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -53,8 +38,8 @@ std::string ReadWholeFile(const std::string& path) {
     }
 }
 
-// The key of a list line: the text of every column under "<Target file>"; the last such column wins
-// when the format names it more than once.
+// Stores the whole line under the text of its target column (under each of them, should the format
+// name "<Target file>" more than once).
 void StoreLine(const std::string& line, const TTagFromListOptions& options, TStringHash& table) {
     static const std::string kTarget = Placeholder(kTargetFileEntry);
     const int count = CountFields(options.Format, options.Separator);
