@@ -1,0 +1,19 @@
+#include "batch/clear_tags.h"
+
+namespace parvex {
+
+void ApplyClearTags(const TClearTagsOptions& options, tagrecord& record) {
+    for (TTagField field : options.Fields) FieldOf(record, field).clear();
+    if (options.OtherTags) record.OtherTags.clear();
+    if (!options.RemoveAll) return;
+    for (TTagField field : kAllTagFields) FieldOf(record, field).clear();
+    record.OtherTags.clear();
+}
+
+TFileOutcome ClearTagsFile(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
+                           TLogSink& log, const std::string& dir, const std::string& name) {
+    return ChangeFileTags(file, record, log, "Clear Tags: ", dir, name,
+                          [&](tagrecord& r) { ApplyClearTags(options, r); });
+}
+
+}  // namespace parvex

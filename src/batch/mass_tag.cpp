@@ -1,0 +1,32 @@
+#include "batch/mass_tag.h"
+
+namespace parvex {
+
+namespace {
+
+void ApplyRow(const TMassRow& row, std::string& value) {
+    switch (row.Mode) {
+        case TMassMode::Overwrite: value = row.Text; break;
+        case TMassMode::Prepend: value = row.Text + value; break;
+        case TMassMode::Append: value += row.Text; break;
+        case TMassMode::None: break;
+    }
+}
+
+}  // namespace
+
+void ApplyMassTag(const TMassTagOptions& options, tagrecord& record) {
+    for (const TMassRow& row : options.Rows) ApplyRow(row, FieldOf(record, row.Field));
+    if (!options.OtherTagsChecked) return;
+    if (options.OtherTagsMode == TMassMode::Overwrite) record.OtherTags.clear();
+    record.OtherTags.insert(record.OtherTags.end(), options.OtherTagLines.begin(),
+                            options.OtherTagLines.end());
+}
+
+TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
+                         TLogSink& log, const std::string& dir, const std::string& name) {
+    return ChangeFileTags(file, record, log, "Mass Tag: ", dir, name,
+                          [&](tagrecord& r) { ApplyMassTag(options, r); });
+}
+
+}  // namespace parvex

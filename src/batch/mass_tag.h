@@ -1,0 +1,39 @@
+#pragma once
+// Mass tag: set chosen fields of every file to a typed value, in front of, instead of, or after
+// the file's own value.
+
+#include <string>
+#include <vector>
+
+#include "batch/tag_fields.h"
+#include "batch/tag_record.h"
+
+namespace parvex {
+
+class TLogSink;
+class TOggVorbis;
+
+enum class TMassMode { None, Prepend, Overwrite, Append };
+
+struct TMassRow {
+    TTagField Field;
+    std::string Text;
+    TMassMode Mode = TMassMode::Overwrite;
+};
+
+// What the "Mass set tags" page says: the checked rows only, and the other-tags row.
+struct TMassTagOptions {
+    std::vector<TMassRow> Rows;
+    bool OtherTagsChecked = false;
+    TMassMode OtherTagsMode = TMassMode::Overwrite;  // Overwrite replaces the file's lines; else appends
+    std::vector<std::string> OtherTagLines;
+};
+
+// Applies the page's rows to a loaded record: text and old value joined with no separator.
+void ApplyMassTag(const TMassTagOptions& options, tagrecord& record);
+
+// The per-file routine: log line "Mass Tag: " + path, then the change, then the save.
+TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
+                         TLogSink& log, const std::string& dir, const std::string& name);
+
+}  // namespace parvex

@@ -1,0 +1,100 @@
+#include "batch/tag_record.h"
+
+#include <filesystem>
+
+#include "batch/log_sink.h"
+#include "ogg/ogg_vorbis.h"
+
+namespace parvex {
+
+namespace {
+
+bool FileExists(const std::string& fileName) {
+    std::error_code ec;
+    return std::filesystem::exists(fileName, ec);
+}
+
+void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
+    record.Artist = file.Artist;
+    record.Title = file.Title;
+    record.Album = file.Album;
+    record.Track = file.Track;
+    record.Date = file.Date;
+    record.Genre = file.Genre;
+    record.Comment = file.Comment;
+    record.OtherTags = file.OtherTags;
+    record.Channels = file.Channels;
+    record.SampleRate = file.SampleRate;
+    record.NominalBitRate = file.NominalBitRate;
+    record.BitRate = static_cast<uint16_t>(file.BitRate());
+    record.Vendor = file.Vendor;
+    record.FileSize = file.FileSize;
+    record.Version = file.Version;
+    record.Performer = file.Performer;
+    record.Copyright = file.Copyright;
+    record.License = file.License;
+    record.Organization = file.Organization;
+    record.Location = file.Location;
+    record.Contact = file.Contact;
+    record.ISRC = file.ISRC;
+    record.HasTags = file.EntryCount > 0;
+}
+
+void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
+    file.Title = record.Title;
+    file.Album = record.Album;
+    file.Artist = record.Artist;
+    file.Performer = record.Performer;
+    file.SetTrack(record.Track);
+    file.Date = record.Date;
+    file.Genre = record.Genre;
+    file.Comment = record.Comment;
+    file.Version = record.Version;
+    file.Copyright = record.Copyright;
+    file.License = record.License;
+    file.Organization = record.Organization;
+    file.Location = record.Location;
+    file.Contact = record.Contact;
+    file.ISRC = record.ISRC;
+    file.OtherTags.clear();
+    // The writer takes the object's list from its last line to its first; handing it the lines
+    // in reverse keeps them in the record's order in the file.
+    for (auto line = record.OtherTags.rbegin(); line != record.OtherTags.rend(); ++line) {
+        const auto eq = line->find('=');
+        if (eq == std::string::npos)
+            file.AddOtherTag("", *line);
+        else
+            file.AddOtherTag(line->substr(0, eq), line->substr(eq + 1));
+    }
+}
+
+}  // namespace
+
+TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName) {
+    if (!FileExists(fileName)) return TLoadOutcome::Missing;
+    record = tagrecord{};
+    const bool isVorbis = file.LoadFromFile(fileName);
+    CopyFromFileObject(file, record);
+    return isVorbis ? TLoadOutcome::Loaded : TLoadOutcome::NotVorbis;
+}
+
+bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName) {
+    CopyIntoFileObject(record, file);
+    return file.SaveToFile(fileName);
+}
+
+void LogOutcome(TLogSink& log, TFileOutcome outcome) {
+    switch (outcome) {
+        case TFileOutcome::NotVorbis:
+            log.AddLine("     not an Ogg Vorbis file: left unchanged");
+            break;
+        case TFileOutcome::WriteFailed:
+            log.AddLine("     could not be written: the file is unchanged");
+            break;
+        case TFileOutcome::Written:
+        case TFileOutcome::Skipped:
+            break;
+    }
+}
+
+}  // namespace parvex
