@@ -46,6 +46,29 @@ QAbstractButton* CheckableButton(QWidget* widget) {
     return button != nullptr && button->isCheckable() ? button : nullptr;
 }
 
+// Any text but "True" or "False" (in any letter case) leaves the button as it is.
+void LoadChecked(QAbstractButton& button, std::string_view value) {
+    if (EqualsIgnoringCase(value, "True")) button.setChecked(true);
+    if (EqualsIgnoringCase(value, "False")) button.setChecked(false);
+}
+
+void StoreLines(const QListWidget& list, const std::string& section, TIniDocument& doc) {
+    doc.EraseSection(section);
+    if (list.count() == 0) return;
+    doc.WriteInteger(section, "Count", list.count());
+    for (int i = 0; i < list.count(); ++i) doc.WriteString(section, ItemKey(i), FromQt(list.item(i)->text()));
+}
+
+void LoadLines(QListWidget& list, const std::string& section, const TIniDocument& doc) {
+    const int count = std::min(doc.ReadInteger(section, "Count", 0), kMaxStoredListLines);
+    if (count <= 0) return;
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 0; i < count; ++i) lines.append(ToQt(doc.ReadString(section, ItemKey(i), "")));
+    list.clear();
+    list.addItems(lines);
+}
+
 }  // namespace
 
 std::optional<TPropName> ParsePropName(std::string_view entry) {
@@ -62,66 +85,50 @@ std::string TrimControls(std::string_view text) {
 
 TPropsStorage::TPropsStorage(QWidget& form, std::string section) : form_(form), section_(std::move(section)) {}
 
-std::string TPropsStorage::ListSection(const TPropName& name) const {
-    return section_ + "." + name.component + "_" + name.property;
+QWidget* TPropsStorage::Control(const TPropName& name) const {
+    return form_.findChild<QWidget*>(QString::fromStdString(name.component));
 }
 
+std::string TPropsStorage::Key(const TPropName& name) { return name.component + "_" + name.property; }
+
+std::string TPropsStorage::ListSection(const TPropName& name) const { return section_ + "." + Key(name); }
+
 bool TPropsStorage::StoreProperty(const TPropName& name, TIniDocument& doc) const {
-    auto* widget = form_.findChild<QWidget*>(QString::fromStdString(name.component));
-    const std::string key = name.component + "_" + name.property;
+    QWidget* control = Control(name);
     if (name.property == "Text") {
-        const auto text = TextOf(widget);
-        if (!text) return false;
-        doc.WriteString(section_, key, TrimControls(*text));
-        return true;
+        const auto text = TextOf(control);
+        if (text) doc.WriteString(section_, Key(name), TrimControls(*text));
+        return text.has_value();
     }
     if (name.property == "Checked") {
-        auto* button = CheckableButton(widget);
-        if (button == nullptr) return false;
-        doc.WriteString(section_, key, button->isChecked() ? "True" : "False");
-        return true;
+        const QAbstractButton* button = CheckableButton(control);
+        if (button != nullptr) doc.WriteString(section_, Key(name), button->isChecked() ? "True" : "False");
+        return button != nullptr;
     }
     if (name.property == "Items") {
-        auto* list = qobject_cast<QListWidget*>(widget);
-        if (list == nullptr) return false;
-        const std::string section = ListSection(name);
-        doc.EraseSection(section);
-        if (list->count() == 0) return true;
-        doc.WriteInteger(section, "Count", list->count());
-        for (int i = 0; i < list->count(); ++i) doc.WriteString(section, ItemKey(i), FromQt(list->item(i)->text()));
-        return true;
+        const auto* list = qobject_cast<QListWidget*>(control);
+        if (list != nullptr) StoreLines(*list, ListSection(name), doc);
+        return list != nullptr;
     }
     return false;
 }
 
 bool TPropsStorage::LoadProperty(const TPropName& name, const TIniDocument& doc) const {
-    auto* widget = form_.findChild<QWidget*>(QString::fromStdString(name.component));
-    const std::string key = name.component + "_" + name.property;
+    QWidget* control = Control(name);
     if (name.property == "Text") {
-        if (!TextOf(widget)) return false;
-        if (const auto value = doc.Read(section_, key)) SetText(widget, TrimControls(*value));
+        if (!TextOf(control)) return false;
+        if (const auto value = doc.Read(section_, Key(name))) SetText(control, TrimControls(*value));
         return true;
     }
     if (name.property == "Checked") {
-        auto* button = CheckableButton(widget);
-        if (button == nullptr) return false;
-        const std::string value = doc.ReadString(section_, key, "");
-        if (EqualsIgnoringCase(value, "True")) button->setChecked(true);
-        if (EqualsIgnoringCase(value, "False")) button->setChecked(false);
-        return true;
+        QAbstractButton* button = CheckableButton(control);
+        if (button != nullptr) LoadChecked(*button, doc.ReadString(section_, Key(name), ""));
+        return button != nullptr;
     }
     if (name.property == "Items") {
-        auto* list = qobject_cast<QListWidget*>(widget);
-        if (list == nullptr) return false;
-        const std::string section = ListSection(name);
-        const int count = std::min(doc.ReadInteger(section, "Count", 0), kMaxStoredListLines);
-        if (count <= 0) return true;
-        QStringList lines;
-        lines.reserve(count);
-        for (int i = 0; i < count; ++i) lines.append(ToQt(doc.ReadString(section, ItemKey(i), "")));
-        list->clear();
-        list->addItems(lines);
-        return true;
+        auto* list = qobject_cast<QListWidget*>(control);
+        if (list != nullptr) LoadLines(*list, ListSection(name), doc);
+        return list != nullptr;
     }
     return false;
 }

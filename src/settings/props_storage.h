@@ -53,6 +53,8 @@ public:
     bool LoadProperty(const TPropName& name, const TIniDocument& doc) const;
 
 private:
+    QWidget* Control(const TPropName& name) const;
+    static std::string Key(const TPropName& name);
     std::string ListSection(const TPropName& name) const;
 
     QWidget& form_;

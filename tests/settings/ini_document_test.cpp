@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace parvex {
@@ -11,6 +12,8 @@ struct ReadCase {
     const char* raw;  // what follows "key=" in the file
     const char* read;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << "key=" << c.raw; }
 
 class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -109,6 +112,8 @@ struct IntegerCase {
     const char* text;
     std::optional<int> value;
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class IniIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
 
