@@ -1,0 +1,71 @@
+// Mass tag throughput: one field overwritten in every file of a folder, next to copying the same
+// files. Usage: bench_mass_tag_bench [FILES [MEGABYTES]]   (default 1000 files of 1 MB)
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "batch/log_sink.h"
+#include "batch/mass_tag.h"
+#include "batch/tag_record.h"
+#include "ogg/ogg_vorbis.h"
+#include "support/ogg_builder.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string SampleFile(double megabytes) {
+    parvex::test::VorbisFileOptions options;
+    options.PacketsPerAudioPage = 16;
+    options.AudioPacketSize = 640;
+    options.AudioPages = static_cast<int>(megabytes * 1024 * 1024 / (16 * 640));
+    return parvex::test::MakeVorbisFile({{"TITLE", "Song"}, {"ARTIST", "Band"}}, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const double megabytes = argc > 2 ? std::atof(argv[2]) : 1.0;
+    parvex::test::TempDir root;
+    const fs::path source = root.Path() / "music";
+    const fs::path copies = root.Path() / "copies";
+    fs::create_directories(copies);
+
+    const std::string bytes = SampleFile(megabytes);
+    for (int i = 0; i < files; ++i) root.Write("music/track" + std::to_string(i) + ".ogg", bytes);
+
+    auto start = Clock::now();
+    for (const auto& entry : fs::directory_iterator(source))
+        fs::copy_file(entry.path(), copies / entry.path().filename());
+    const double copySeconds = SecondsSince(start);
+
+    parvex::TMassTagOptions options;
+    options.Rows.push_back({parvex::TTagField::Artist, "Benchmark Band", parvex::TMassMode::Overwrite});
+    parvex::TOggVorbis file;
+    parvex::tagrecord record;
+    parvex::TLineLog log;
+    int failed = 0;
+    start = Clock::now();
+    for (const auto& entry : fs::directory_iterator(source)) {
+        const auto outcome = parvex::MassTagFile(options, file, record, log, source.string() + "/",
+                                                 entry.path().filename().string());
+        failed += outcome != parvex::TFileOutcome::Written;
+    }
+    const double tagSeconds = SecondsSince(start);
+
+    std::printf("files: %d of %.2f MB (%zu bytes)\n", files, megabytes, bytes.size());
+    std::printf("copy:     %8.3f s  %10.1f files/s\n", copySeconds, files / copySeconds);
+    std::printf("mass tag: %8.3f s  %10.1f files/s  (%d failed)\n", tagSeconds, files / tagSeconds, failed);
+    std::printf("mass tag time / copy time: %.2f\n", tagSeconds / copySeconds);
+    return failed == 0 ? 0 : 1;
+}
