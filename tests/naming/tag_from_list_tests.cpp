@@ -102,13 +102,15 @@ TEST_F(TagFromListTest, TagsTheNamedFileByExactName) {
 
 TEST_F(TagFromListTest, MissingColumnEmptiesItsFieldUnlessKept) {
     AddFile("a.ogg", {{"TITLE", "old"}});
-    LoadList("a.ogg;Band\r\n");
+    AddFile("b.ogg", {{"TITLE", "old"}});
+    LoadList("a.ogg;Band\r\nb.ogg;Band\r\n");
     Tag("a.ogg");
-    EXPECT_EQ(record_.Title, "");
+    EXPECT_EQ(Reload("a.ogg").Title, "");
+    EXPECT_EQ(Reload("a.ogg").Artist, "Band");
     options_.Overwrite = TOverwriteChoice::KeepExisting;
-    Tag("a.ogg");
-    EXPECT_EQ(record_.Title, "old");
-    EXPECT_EQ(record_.Artist, "Band");
+    Tag("b.ogg");
+    EXPECT_EQ(Reload("b.ogg").Title, "old");
+    EXPECT_EQ(Reload("b.ogg").Artist, "Band");
 }
 
 TEST_F(TagFromListTest, TargetColumnAnywhereAndTrashColumnsSkipped) {

@@ -32,10 +32,11 @@ TEST_P(CutsTheName, IntoTheFormatsFields) {
     options.Separator = c.Separator;
     options.ReplaceChecked = !c.ReplaceText.empty();
     options.ReplaceText = c.ReplaceText;
-    TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName);
-    EXPECT_EQ(record_.Artist, c.Artist);
-    EXPECT_EQ(record_.Title, c.Title);
-    EXPECT_EQ(record_.Track, c.Track);
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName), TFileOutcome::Written);
+    const TOggVorbis stored = Reload(c.FileName);
+    EXPECT_EQ(stored.Artist, c.Artist);
+    EXPECT_EQ(stored.Title, c.Title);
+    EXPECT_EQ(stored.Track, c.Track);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,9 +81,10 @@ TEST_F(NamingTest, KeepExistingFillsOnlyEmptyFields) {
     options.Separator = " - ";
     options.Overwrite = TOverwriteChoice::KeepExisting;
     TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg");
-    EXPECT_EQ(record_.Title, "Kept");
-    EXPECT_EQ(record_.Artist, "Band");
-    EXPECT_EQ(record_.OtherTags, Lines{"MOOD=calm"});
+    const TOggVorbis stored = Reload("Band - Song.ogg");
+    EXPECT_EQ(stored.Title, "Kept");
+    EXPECT_EQ(stored.Artist, "Band");
+    EXPECT_EQ(stored.OtherTags, Lines{"MOOD=calm"});
 }
 
 TEST_F(NamingTest, IgnoreTaggedLeavesEvenAVendorOnlyFileUntouched) {
