@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
