@@ -1,0 +1,53 @@
+#pragma once
+// String routines that the file-name features are built from.
+//
+// All positions are 1-based; position 0 means "not found". Searching compares bytes exactly, an empty
+// search string is never found and nothing is found in an empty text. Letter case is folded for the
+// ASCII letters only; every other byte (accented letters, UTF-8 sequences) stays as it is. Every
+// function leaves its arguments unchanged and returns a new string.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parvex {
+
+// ASCII-only case folding: 'A'..'Z' to 'a'..'z' (resp. the reverse); every other byte unchanged.
+char LowerCaseChar(char c);
+char UpperCaseChar(char c);
+std::string LowerCase(std::string_view text);
+std::string UpperCase(std::string_view text);
+
+// Position of the first occurrence of `sub` that starts at `from` or later, or 0. A `from` below 1
+// counts as 1.
+int PosFrom(std::string_view text, std::string_view sub, int from);
+
+// Characters `from` to the end; empty when `from` <= 0 or `from` > the length.
+std::string CopyFrom(std::string_view text, int from);
+
+// Characters `from` to `to` inclusive, `to` cut to the length; empty when `from` <= 0 or `to` < `from`.
+std::string CopyRange(std::string_view text, int from, int to);
+
+// `text` with every occurrence of `find` replaced by `replacement`, taken left to right without
+// overlap; the inserted text is never searched again. An empty `find` changes nothing.
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
+
+// `text` with every occurrence of `word`, found without regard to ASCII case, put into lower case.
+// Two occurrences that share one character are both rewritten (" of " turns "A Of Of B" into
+// "A of of B").
+std::string LowerCaseWord(std::string_view text, std::string_view word);
+
+// The n-th field (1-based) of `text` split at `separator`, taken left to right. A text without the
+// separator is one field; the field after a trailing separator is empty. Empty for n <= 0, for n past
+// the last field and for an empty text. An empty separator is never found.
+std::string NthField(std::string_view text, std::string_view separator, int n);
+
+// One more than the number of places at which `separator` occurs in `text`, overlapping occurrences
+// each counted ("a---b" has three fields at "--"); 0 for an empty text, 1 for an empty separator.
+int CountFields(std::string_view text, std::string_view separator);
+
+// The letter-case fix: every entry of `words` that stands between two spaces in `text` is put into
+// lower case, the entries applied in list order. A word at either end of the text keeps its case.
+std::string LowerCaseListedWords(std::string_view text, const std::vector<std::string>& words);
+
+}  // namespace parvex
