@@ -1,7 +1,243 @@
 #include "ogg/comment_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "ogg/fd_io.h"
+#include "ogg/header_pages.h"
+#include "ogg/ogg_vorbis.h"
+#include "ogg/open_error.h"
+#include "ogg/utf8.h"
+
 namespace parvex {
 
-bool SaveTags(const TOggVorbis&, const std::string&) { return false; }
+namespace {
+
+[[noreturn]] void Fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+void PutLe32(std::string& out, uint32_t value) {
+    char bytes[4];
+    WriteLe32(value, bytes);
+    out.append(bytes, 4);
+}
+
+// The "~" file of a rewrite: created afresh, removed again unless it was renamed into place.
+class TTempFile {
+public:
+    explicit TTempFile(std::string path) : path_(std::move(path)) {
+        // A file or link left under this name is removed first; O_EXCL | O_NOFOLLOW then makes sure
+        // the new file is ours and not reached through a link planted meanwhile.
+        struct stat st {};
+        if (::lstat(path_.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::unlink(path_.c_str()) != 0))
+            throw std::runtime_error("cannot remove " + path_);
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0) Fail("create temporary file");
+        created_ = true;
+    }
+    ~TTempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (created_) ::unlink(path_.c_str());
+    }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+
+    int Fd() const { return fd_; }
+    // Renames the file over `target`; from then on it is no longer ours to remove.
+    void RenameOver(const std::string& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) Fail("rename");
+        created_ = false;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool created_ = false;
+};
+
+FileIdentity IdentityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// The old file must still be the one that was read: same file, same size, same modification time.
+void CheckUnchanged(const std::string& path, const FileIdentity& expected) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) Fail("stat");
+    if (!S_ISREG(st.st_mode) || !(IdentityOf(st) == expected))
+        throw std::runtime_error("the file changed while it was being saved");
+}
+
+// The new file takes the old one's owner and group where the process may set them, then its
+// permission bits (after the owner, since a change of owner clears set-id bits).
+void CopyOwnershipAndMode(int fd, const struct stat& old) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::fchmod(fd, old.st_mode & 07777) != 0) Fail("fchmod");
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    const TUniqueFd dir(::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid()) (void)::fsync(dir.Get());
+}
+
+// Only the second page changes: the bytes before it and after the old comment data are copied.
+void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const FileInfo& info) {
+    CopyRange(from, 0, info.SecondPagePos, to);
+    WriteAll(to, info.SecondPage.Serialize());
+    WriteAll(to, commentData);
+    CopyRange(from, info.CommentsEnd, info.FileSize - info.CommentsEnd, to);
+    StoreSecondPageCrc(to, info);
+}
+
+// The header pages are laid out anew; the pages after them follow, renumbered when the count of
+// header pages changed.
+void WriteRepaged(int from, int to, const std::string& commentData, const FileInfo& info) {
+    const HeaderPage& last = info.HeaderPages.back();
+    const auto pages = LayHeaderPages(commentData + info.CommentTail, info.SetupPacket, info.SecondPage,
+                                      (last.Header.Flags & kPageLast) != 0);
+    CopyRange(from, 0, info.SecondPagePos, to);
+    for (const std::string& page : pages) WriteAll(to, page);
+    const int64_t shift = static_cast<int64_t>(pages.size()) - static_cast<int64_t>(info.HeaderPages.size());
+    if (shift == 0)
+        CopyRange(from, last.End(), info.FileSize - last.End(), to);
+    else
+        CopyShiftingSequence(from, last.End(), info.FileSize, info.FirstPage.Serial, shift, to);
+}
+
+void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
+    if (info.CommentOnSecondPage && RebuildSegmentTable(info, commentData.size())) {
+        WriteInPlaceOfSecondPage(from, to, commentData, info);
+    } else if (info.SetupEndsPage) {
+        WriteRepaged(from, to, commentData, info);
+    } else {
+        throw std::runtime_error("the headers cannot be laid out anew");
+    }
+}
+
+void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
+    const std::size_t eq = line.find('=');
+    const std::string_view text(line);
+    if (eq == std::string::npos)
+        PutTagEntry("", std::string(TrimControls(text)), tag);
+    else
+        PutTagEntry(std::string(TrimControls(text.substr(0, eq))), std::string(TrimControls(text.substr(eq + 1))), tag);
+}
+
+}  // namespace
+
+bool CanRewrite(const FileInfo& info) {
+    return info.HeadersComplete && !info.CommentDamaged && !info.Interleaved && info.IdentEndsPage &&
+           info.Tag.Count() > 0 && info.CommentsEnd > 0 && !info.CommentTail.empty();
+}
+
+void ClearTagValues(VorbisTag& tag) {
+    for (std::size_t k = 1; k < tag.Count(); ++k) tag.Values[k].clear();
+    tag.Set.assign(tag.Count(), false);
+}
+
+void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& tag) {
+    tag.Set.resize(tag.Count(), false);
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (!tag.Set[k] && tag.Names[k] == name) {
+            tag.Values[k] = value;
+            tag.Set[k] = true;
+            return;
+        }
+    }
+    tag.Names.push_back(name);
+    tag.Values.push_back(value);
+    tag.Set.push_back(true);
+}
+
+// Layout: packet type 3 and "vorbis", vendor length and vendor bytes, comment count, then each
+// comment's length and bytes; all numbers 32-bit little-endian. The framing byte is not included.
+std::string BuildCommentData(const FileInfo& info) {
+    const VorbisTag& tag = info.Tag;
+    std::string data(reinterpret_cast<const char*>(tag.PacketID.data()), tag.PacketID.size());
+    const std::string& vendor = tag.Values[0];
+    PutLe32(data, static_cast<uint32_t>(vendor.size()));
+    data += vendor;
+    std::vector<std::string> comments;
+    for (std::size_t k = 1; k < tag.Count(); ++k)
+        if (!tag.Values[k].empty()) comments.push_back(tag.Names[k] + "=" + ToValidUtf8(tag.Values[k]));
+    PutLe32(data, static_cast<uint32_t>(comments.size()));
+    for (const std::string& comment : comments) {
+        PutLe32(data, static_cast<uint32_t>(comment.size()));
+        data += comment;
+    }
+    return data;
+}
+
+// The comment packet opens the page and ends at its first lacing value below 255 (k); the page's
+// later values (the setup header's) stay as they are after the new packet's values.
+bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize) {
+    OggPageHeader& page = info.SecondPage;
+    std::size_t k = 0;
+    while (k < page.SegmentCount && page.SegmentTable[k] == 255) ++k;
+    if (k == page.SegmentCount) return false;
+    const std::size_t packet = commentDataSize + info.CommentTail.size();
+    const std::size_t rest = page.SegmentCount - (k + 1);
+    const std::size_t count = packet / 255 + 1 + rest;
+    if (count > 255) return false;
+    std::array<uint8_t, 255> table{};
+    std::fill_n(table.begin(), packet / 255, 255);
+    table[packet / 255] = static_cast<uint8_t>(packet % 255);
+    std::copy_n(page.SegmentTable.begin() + static_cast<std::ptrdiff_t>(k + 1), rest,
+                table.begin() + static_cast<std::ptrdiff_t>(packet / 255 + 1));
+    page.SegmentTable = table;
+    page.SegmentCount = static_cast<uint8_t>(count);
+    return true;
+}
+
+void StoreSecondPageCrc(int fd, const FileInfo& info) {
+    const std::string header = info.SecondPage.Serialize();
+    const std::string body = ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(header.size()),
+                                         info.SecondPage.BodySize());
+    uint32_t crc = 0;
+    UpdatePageCrc(crc, header.data(), header.size());
+    UpdatePageCrc(crc, body.data(), body.size());
+    char stored[4];
+    WriteLe32(crc, stored);
+    if (::pwrite(fd, stored, 4, info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kCrcOffset)) != 4)
+        Fail("write checksum");
+}
+
+bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info) {
+    try {
+        // A link is followed: the file it names is the one rewritten, and the link stays.
+        const std::string path = std::filesystem::canonical(fileName).string();
+        const TUniqueFd old(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        struct stat st {};
+        if (!old.Valid() || ::fstat(old.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            !(IdentityOf(st) == info.Identity))
+            return false;
+        TTempFile temp(path + "~");
+        WriteNewFile(old.Get(), temp.Fd(), commentData, info);
+        CopyOwnershipAndMode(temp.Fd(), st);
+        if (::fsync(temp.Fd()) != 0) Fail("fsync");
+        CheckUnchanged(path, info.Identity);
+        temp.RenameOver(path);
+        SyncDirectoryOf(path);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool SaveTags(const TOggVorbis& tags, const std::string& fileName) {
+    FileInfo info;
+    if (!ReadFileInfo(fileName, info) || !CanRewrite(info)) return false;
+    ClearTagValues(info.Tag);
+    for (const auto& [name, field] : TOggVorbis::SavedFields())
+        PutTagEntry(name, std::string(TrimControls(tags.*field)), info.Tag);
+    for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
+    const std::string commentData = BuildCommentData(info);
+    info.SecondPage.Crc = 0;
+    return ReplaceThroughTempFile(fileName, commentData, info);
+}
 
 }  // namespace parvex

@@ -1,15 +1,52 @@
 #pragma once
-// The comment header rewrite: a new comment packet built from a file object, written into the file
-// through a temporary file that then takes the old file's place.
+// The comment header rewrite: a new comment packet built from a file object's fields, written into
+// the file through a temporary file that then takes the old file's place in one atomic rename.
 
 #include <string>
+
+#include "ogg/header_reader.h"
 
 namespace parvex {
 
 class TOggVorbis;
 
-// Writes the fields and OtherTags of `tags` into the comment header of `fileName` (see
-// TOggVorbis::SaveToFile).
+// Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
+// TOggVorbis::SaveToFile for the contract.
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName);
+
+// True when the header of `info` can be rewritten without guessing: a whole, undamaged comment
+// header with its framing byte, a setup header found whole, the identification packet alone on the
+// first page, and no other stream's page among the header pages.
+bool CanRewrite(const FileInfo& info);
+
+// Empties the values of entries 1 to Count() - 1 (names stay; the vendor entry keeps its value) and
+// marks none of them set.
+void ClearTagValues(VorbisTag& tag);
+
+// Gives `value` to the first entry among 1 to Count() - 1 named exactly `name` that no earlier call
+// since ClearTagValues has set, or else appends a new entry. Either way the entry counts as set.
+void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& tag);
+
+// The comment packet without its framing byte: packet type and "vorbis", the vendor string as read,
+// and every entry with a non-empty value as name "=" value (the value as well-formed UTF-8).
+std::string BuildCommentData(const FileInfo& info);
+
+// Gives SecondPage the segment table for a comment packet of `commentDataSize` bytes (plus the bytes
+// that followed the old packet's last comment) followed by the page's other lacing values, unchanged.
+// False, with SecondPage unchanged, when that needs more than 255 segments.
+bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize);
+
+// Computes the checksum of the second page of the file open as `fd` from the header in
+// info.SecondPage (its checksum field zero) and the body read back from the file, and stores it at
+// SecondPagePos + 22. Raises std::system_error on a read or write error.
+void StoreSecondPageCrc(int fd, const FileInfo& info);
+
+// Writes the file again with the new comment data in place of the old comment packet and replaces
+// it: name + "~" is written, flushed to disk, given the old file's permission bits, owner and group,
+// and renamed over the old name. The headers are re-paged when the new packet does not fit the
+// second page or the old one spanned pages; later pages of the Vorbis stream are then renumbered.
+// True when the file was replaced. False, with the old file untouched and no "~" file left, when
+// anything fails or the file is not the one `info` was read from any more.
+bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info);
 
 }  // namespace parvex

@@ -25,6 +25,7 @@ struct VorbisTag {
     uint32_t CommentCount = 0;          // the comment count as stored in the file
     std::vector<std::string> Names;
     std::vector<std::string> Values;
+    std::vector<bool> Set;  // entries given a value during a save; see PutTagEntry
 
     std::size_t Count() const { return Names.size(); }
 };

@@ -1,0 +1,36 @@
+#pragma once
+// Whole reads, writes and copies on file descriptors. Each raises std::system_error when the
+// operation fails or the source ends early, so a rewrite can give up at any step.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace parvex {
+
+// Writes all of `bytes` at the descriptor's current position.
+void WriteAll(int fd, std::string_view bytes);
+
+// Exactly `count` bytes from offset `offset`.
+std::string ReadExactly(int fd, int64_t offset, std::size_t count);
+
+// Copies `count` bytes from offset `offset` of `from` to the current position of `to`, inside the
+// kernel where it can (copy_file_range, then sendfile), else through a buffer.
+void CopyRange(int from, int64_t offset, int64_t count, int to);
+
+// An owned descriptor, closed when it goes out of scope.
+class TUniqueFd {
+public:
+    explicit TUniqueFd(int fd = -1) : fd_(fd) {}
+    ~TUniqueFd();
+    TUniqueFd(const TUniqueFd&) = delete;
+    TUniqueFd& operator=(const TUniqueFd&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+}  // namespace parvex

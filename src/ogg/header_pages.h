@@ -1,0 +1,30 @@
+#pragma once
+// Re-paging of the Vorbis header packets, and the renumbering of the pages after them, for a
+// rewrite that changes how many pages the headers take.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ogg/ogg_page.h"
+
+namespace parvex {
+
+// Lays the comment packet and the setup packet on as many pages as they need, at most 255 lacing
+// values to a page, sealed with their checksums. The pages take version and serial from `model`
+// and are numbered from its sequence number on; every one has granule position 0, the continued
+// flag where a packet goes on from the page before, and the setup header ends the last page, which
+// carries the end-of-stream flag when `endOfStream`.
+std::vector<std::string> LayHeaderPages(std::string_view comment, std::string_view setup,
+                                        const OggPageHeader& model, bool endOfStream);
+
+// Copies bytes [offset, fileSize) of `from` onto the current position of `to`, adding `shift` to
+// the sequence number of every page of stream `serial` up to and including its end-of-stream page.
+// Such a page keeps the relation of its checksum to its bytes: a page that was intact stays intact,
+// a damaged one stays as damaged. Pages of other streams and bytes after the last whole page are
+// copied unchanged. Raises std::system_error on an I/O error, and std::runtime_error when the bytes
+// after the last whole page hold a further page header, which could not be renumbered.
+void CopyShiftingSequence(int from, int64_t offset, int64_t fileSize, uint32_t serial, int64_t shift, int to);
+
+}  // namespace parvex

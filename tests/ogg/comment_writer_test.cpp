@@ -1,0 +1,323 @@
+#include "ogg/comment_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "ogg/ogg_vorbis.h"
+#include "support/ogg_builder.h"
+#include "support/page_walker.h"
+#include "support/temp_dir.h"
+
+namespace parvex {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+using Strings = std::vector<std::string>;
+
+class Save : public ::testing::Test {
+protected:
+    std::string Make(const std::string& bytes) {
+        original_ = bytes;
+        return path_ = dir_.Write("a.ogg", bytes).string();
+    }
+    std::string Make(const test::CommentList& comments, const test::VorbisFileOptions& options = {}) {
+        return Make(test::MakeVorbisFile(comments, options));
+    }
+    // Loads the file, applies `edit`, saves, and checks the result is a valid file with the same audio.
+    void SaveWith(const std::function<void(TOggVorbis&)>& edit) {
+        TOggVorbis file;
+        ASSERT_TRUE(file.LoadFromFile(path_));
+        edit(file);
+        ASSERT_TRUE(file.SaveToFile(path_));
+        saved_ = ReadAll(path_);
+        EXPECT_TRUE(test::IsValidOgg(saved_));
+        EXPECT_TRUE(test::SameAudio(original_, saved_));
+        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+    }
+    Strings CommentsOnDisk() const { return test::ReadCommentHeader(ReadAll(path_)).Comments; }
+    std::size_t VorbisPages(const std::string& bytes) const {
+        const auto walk = test::WalkOgg(bytes);
+        return std::count_if(walk.Pages.begin(), walk.Pages.end(),
+                             [&](const auto& p) { return p.Serial == walk.Pages.front().Serial; });
+    }
+    void ExpectUntouched() const {
+        EXPECT_TRUE(ReadAll(path_) == original_);
+        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+    }
+
+    TempDir dir_;
+    std::string path_;
+    std::string original_;
+    std::string saved_;
+};
+
+TEST_F(Save, UnchangedSaveGivesBackTheSameBytes) {
+    test::VorbisFileOptions options;
+    options.Id3TagSize = 400;
+    options.TrailingBytes = "TAG" + std::string(125, ' ');
+    Make({{"TITLE", "Song"}, {"ARTIST", "Band"}, {"MOOD", "calm"}, {"TRACKNUMBER", "7"}, {"ALBUM", "Caf\xC3\xA9"}},
+         options);
+    SaveWith([](TOggVorbis&) {});
+    EXPECT_TRUE(saved_ == original_);
+}
+
+TEST_F(Save, OnlyTheSecondPageChangesWhenTheCommentsStillFit) {
+    Make({{"TITLE", "Song"}, {"ARTIST", "Band"}});
+    SaveWith([](TOggVorbis& f) { f.Title = "A much longer title than before"; });
+    const auto before = test::WalkOgg(original_).Pages;
+    const auto after = test::WalkOgg(saved_).Pages;
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(before[i].Sequence, after[i].Sequence);
+        EXPECT_EQ(before[i].Granule, after[i].Granule);
+        if (i != 1) {
+            EXPECT_TRUE(before[i].Bytes == after[i].Bytes) << "page " << i;
+        }
+    }
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=A much longer title than before", "ARTIST=Band"}));
+}
+
+TEST_F(Save, EmptiedFieldsDisappearAndNewOnesAreAppendedInOrder) {
+    Make({{"TITLE", "A"}, {"MOOD", "calm"}, {"ARTIST", "B"}});
+    SaveWith([](TOggVorbis& f) {
+        f.Title = "";
+        f.ISRC = "  X1  ";
+        f.SetTrack("2");
+        f.OtherTags = {"NEW2=second", "NEW1=first", "MOOD=still calm"};
+    });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"MOOD=still calm", "ARTIST=B", "TRACKNUMBER=2", "ISRC=X1", "NEW1=first",
+                                         "NEW2=second"}));
+}
+
+TEST_F(Save, CommentNotKeptAsFieldOrLineIsRemoved) {
+    Make({{"TITLE", "T"}, {"ARTIST", "A"}, {"MOOD", "m"}});
+    SaveWith([](TOggVorbis& f) { f.OtherTags.clear(); });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=T", "ARTIST=A"}));
+}
+
+TEST_F(Save, RepeatedNamesKeepEveryValue) {
+    Make({{"TITLE", "A"}, {"TITLE", "B"}, {"COMMENT", "C"}, {"DESCRIPTION", "D"}, {"X", "1"}});
+    SaveWith([](TOggVorbis&) {});
+    EXPECT_TRUE(saved_ == original_);
+    SaveWith([](TOggVorbis& f) { f.Title = "A2"; });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=A2", "TITLE=B", "COMMENT=C", "DESCRIPTION=D", "X=1"}));
+}
+
+TEST_F(Save, LinesAreTakenFromTheLastToTheFirst) {
+    Make({{"X", "1"}, {"X", "2"}, {"Y", "y"}});
+    // Handed over in reverse, the lines keep their order in the file.
+    SaveWith([](TOggVorbis& f) { f.OtherTags = {"NEW=b", "NEW=a", "X=3", "Y=y", "X=2", "X=1"}; });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"X=1", "X=2", "Y=y", "X=3", "NEW=a", "NEW=b"}));
+    // Saved as loaded, repeated names swap places but no value is lost.
+    SaveWith([](TOggVorbis&) {});
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"X=3", "X=2", "Y=y", "X=1", "NEW=b", "NEW=a"}));
+}
+
+TEST_F(Save, ValuesAreWrittenAsValidUtf8) {
+    Make({{"TITLE", "Caf\xE9"}, {"ARTIST", "\xF0\x9F\x8E\xB8 band"}});
+    SaveWith([](TOggVorbis&) {});
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=Caf\xC3\xA9", "ARTIST=\xF0\x9F\x8E\xB8 band"}));
+}
+
+TEST_F(Save, VendorStringIsKeptAsStored) {
+    test::VorbisFileOptions options;
+    options.Vendor = " vendor=with equals ";
+    Make({{"TITLE", "A"}}, options);
+    SaveWith([](TOggVorbis& f) { f.Vendor = "ignored"; f.Title = "B"; });
+    EXPECT_EQ(test::ReadCommentHeader(saved_).Vendor, " vendor=with equals ");
+}
+
+TEST_F(Save, SegmentTableForPacketsAroundMultiplesOf255) {
+    Make({{"TITLE", "A"}});
+    FileInfo info;
+    ASSERT_TRUE(ReadFileInfo(path_, info));
+    const auto setup = std::vector<uint8_t>(info.SecondPage.SegmentTable.begin() + 1,
+                                            info.SecondPage.SegmentTable.begin() + info.SecondPage.SegmentCount);
+    for (const auto& [size, head] : std::vector<std::pair<std::size_t, std::vector<uint8_t>>>{
+             {509, {255, 255, 0}}, {508, {255, 254}}, {0, {1}}}) {
+        FileInfo copy = info;
+        ASSERT_TRUE(RebuildSegmentTable(copy, size));
+        std::vector<uint8_t> expected = head;
+        expected.insert(expected.end(), setup.begin(), setup.end());
+        EXPECT_EQ(std::vector<uint8_t>(copy.SecondPage.SegmentTable.begin(),
+                                       copy.SecondPage.SegmentTable.begin() + copy.SecondPage.SegmentCount),
+                  expected);
+    }
+    FileInfo copy = info;
+    EXPECT_FALSE(RebuildSegmentTable(copy, 255 * 255));
+    EXPECT_EQ(copy.SecondPage.SegmentCount, info.SecondPage.SegmentCount);
+}
+
+// Comment data sized so that the second page needs exactly `segments` lacing values.
+std::string TitleForSegments(std::size_t segments, std::size_t setupSegments) {
+    const std::size_t packet = (segments - setupSegments - 1) * 255 + 100;
+    const std::size_t fixed = 7 + 4 + 19 + 4 + 4 + 6 + 1;  // "TITLE=", framing byte
+    return std::string(packet - fixed, 't');
+}
+
+TEST_F(Save, PacketThatNeedsExactly255SegmentsStaysOnePage) {
+    test::VorbisFileOptions options;
+    options.SetupSize = 2000;  // 8 segments
+    Make({{"TITLE", "x"}}, options);
+    SaveWith([](TOggVorbis& f) { f.Title = TitleForSegments(255, 8); });
+    EXPECT_EQ(VorbisPages(saved_), VorbisPages(original_));
+    EXPECT_EQ(test::WalkOgg(saved_).Pages[1].Lacing.size(), 255u);
+    SaveWith([](TOggVorbis& f) { f.Title = TitleForSegments(256, 8); });
+    EXPECT_EQ(VorbisPages(saved_), VorbisPages(original_) + 1);
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=" + TitleForSegments(256, 8)}));
+}
+
+TEST_F(Save, CoverArtAddedRemovedAndReplaced) {
+    test::VorbisFileOptions options;
+    options.AudioPages = 6;
+    Make({{"TITLE", "Song"}, {"ARTIST", "Band"}}, options);
+    const std::size_t pages = VorbisPages(original_);
+    const std::string art(150000, 'P');
+    SaveWith([&](TOggVorbis& f) { f.AddOtherTag("METADATA_BLOCK_PICTURE", art); });
+    EXPECT_GT(VorbisPages(saved_), pages + 1);
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=Song", "ARTIST=Band", "METADATA_BLOCK_PICTURE=" + art}));
+
+    const std::string bigger(400000, 'Q');
+    SaveWith([&](TOggVorbis& f) { f.OtherTags = {"METADATA_BLOCK_PICTURE=" + bigger}; });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=Song", "ARTIST=Band", "METADATA_BLOCK_PICTURE=" + bigger}));
+
+    SaveWith([](TOggVorbis& f) { f.OtherTags.clear(); });
+    EXPECT_EQ(VorbisPages(saved_), pages);
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=Song", "ARTIST=Band"}));
+}
+
+TEST_F(Save, HeadersSpreadOverPagesAreReadAndRewrittenWhole) {
+    test::VorbisFileOptions options;
+    options.HeaderSegmentsPerPage = 5;
+    options.TrailingBytes = std::string(7, '\0');
+    Make({{"TITLE", "Song"}, {"ALBUM", std::string(3000, 'a')}}, options);
+    SaveWith([](TOggVorbis& f) { f.Artist = "New"; });
+    EXPECT_LT(VorbisPages(saved_), VorbisPages(original_));
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=Song", "ALBUM=" + std::string(3000, 'a'), "ARTIST=New"}));
+}
+
+TEST_F(Save, AThousandComments) {
+    test::CommentList comments;
+    for (int i = 0; i < 1000; ++i) comments.emplace_back("NAME" + std::to_string(i), "value " + std::to_string(i));
+    Make(comments);
+    SaveWith([](TOggVorbis&) {});
+    EXPECT_EQ(CommentsOnDisk(), test::CommentStrings(comments));
+    SaveWith([](TOggVorbis& f) { f.Title = "T"; });
+    EXPECT_EQ(CommentsOnDisk().size(), 1001u);
+}
+
+TEST_F(Save, ChainedFileKeepsItsLaterLinkUnchanged) {
+    test::VorbisFileOptions second;
+    second.Serial = 0xABCD;
+    const std::string link2 = test::MakeVorbisFile({{"TITLE", "Second link"}}, second);
+    Make(test::MakeVorbisFile({{"TITLE", "First link"}}) + link2);
+    SaveWith([](TOggVorbis& f) { f.AddOtherTag("PAD", std::string(70000, 'p')); });
+    EXPECT_TRUE(saved_.substr(saved_.size() - link2.size()) == link2);
+}
+
+TEST_F(Save, OtherStreamBesideTheVorbisOneIsCopiedUnchanged) {
+    auto pages = test::VorbisStreamPages(test::CommentPacket("v", {"TITLE=A"}), {});
+    test::OggStreamBuilder other(0x77);
+    for (int i = 0; i < 3; ++i) {
+        other.AddPacket(test::FillerBytes(300, 50 + i), i);
+        other.Flush(i == 2);
+    }
+    const auto otherPages = other.TakePages();
+    // The other stream's pages stand between the Vorbis stream's audio pages.
+    pages.insert(pages.begin() + 3, otherPages[0]);
+    pages.insert(pages.begin() + 5, otherPages[1]);
+    pages.push_back(otherPages[2]);
+    Make(test::Concat(pages));
+    SaveWith([](TOggVorbis& f) { f.Comment = std::string(80000, 'c'); });
+    for (const auto& page : test::WalkOgg(saved_).Pages)
+        if (page.Serial == 0x77) {
+            EXPECT_NE(std::find(otherPages.begin(), otherPages.end(), page.Bytes), otherPages.end());
+        }
+}
+
+TEST_F(Save, DamagedAudioPageStaysDamagedAfterRenumbering) {
+    test::VorbisFileOptions options;
+    options.AudioPages = 3;
+    std::string bytes = test::MakeVorbisFile({{"TITLE", "A"}}, options);
+    bytes[bytes.size() - 10] ^= 0x40;  // one flipped bit in the last page's audio
+    Make(bytes);
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Title = std::string(70000, 'x');
+    ASSERT_TRUE(file.SaveToFile(path_));
+    const auto walk = test::WalkOgg(ReadAll(path_));
+    ASSERT_EQ(walk.Problems.size(), 1u);
+    EXPECT_NE(walk.Problems[0].find("checksum"), std::string::npos);
+    EXPECT_TRUE(test::SameAudio(original_, ReadAll(path_)));
+}
+
+class Refused : public Save, public ::testing::WithParamInterface<std::function<std::string()>> {};
+
+TEST_P(Refused, SaveReturnsFalseAndTouchesNothing) {
+    Make(GetParam()());
+    TOggVorbis file;
+    file.Title = "New title";
+    EXPECT_FALSE(file.SaveToFile(path_));
+    ExpectUntouched();
+}
+
+std::string DamagedCommentLength() {
+    std::string packet = test::CommentPacket("v", {"TITLE=A", "ARTIST=B"});
+    packet[packet.find("ARTIST") - 2] = '\x10';
+    return test::MakeVorbisFileFromPacket(packet);
+}
+
+std::string NoCommentHeader() {
+    std::string packet = test::CommentPacket("v", {"TITLE=A"});
+    packet[0] = '\x04';
+    return test::MakeVorbisFileFromPacket(packet);
+}
+
+std::string NoFramingByte() { return test::MakeVorbisFileFromPacket(test::CommentPacket("v", {"TITLE=A"}, false)); }
+
+std::string CutInsideTheHeaders() {
+    test::VorbisFileOptions options;
+    options.SetupOnOwnPage = true;
+    const auto pages = test::VorbisStreamPages(test::CommentPacket("v", {"TITLE=A"}), options);
+    return pages[0] + pages[1] + pages[2].substr(0, 100);
+}
+
+std::string InterleavedHeaders() {
+    auto pages = test::VorbisStreamPages(test::CommentPacket("v", {"TITLE=A"}), {});
+    test::OggStreamBuilder other(5);
+    other.AddPacket("another stream's header", 0);
+    other.Flush();
+    pages.insert(pages.begin() + 1, other.TakePages().front());
+    return test::Concat(pages);
+}
+
+std::string NotVorbis() { return "not an Ogg file, just text"; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, Refused,
+                         ::testing::Values(DamagedCommentLength, NoCommentHeader, NoFramingByte, CutInsideTheHeaders,
+                                           InterleavedHeaders, NotVorbis));
+
+TEST_F(Save, SetupNotEndingItsPageIsRewrittenOnlyInPlace) {
+    test::OggStreamBuilder stream(9);
+    stream.AddPacket(test::IdentPacket(2, 44100, 128000), 0);
+    stream.Flush();
+    stream.AddPacket(test::CommentPacket("v", {"TITLE=A"}), 0);
+    stream.AddPacket(test::SetupPacket(500), 0);
+    stream.AddPacket(test::FillerBytes(200, 1), 1024);  // audio on the header page
+    stream.Flush(true);
+    Make(test::Concat(stream.TakePages()));
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Title = "B";
+    ASSERT_TRUE(file.SaveToFile(path_));
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=B"}));
+    file.Title = std::string(70000, 'b');
+    EXPECT_FALSE(file.SaveToFile(path_));
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=B"}));
+}
+
+}  // namespace
+}  // namespace parvex
