@@ -75,6 +75,44 @@ std::string FillerBytes(std::size_t size, uint32_t seed) {
     return out;
 }
 
+namespace {
+
+void PutBe32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t v = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 2]);
+        out += kDigits[(v >> 18) & 63];
+        out += kDigits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(v >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[v & 63] : '=';
+    }
+    return out;
+}
+
+}  // namespace
+
+// Picture block: type, MIME type, description, width, height, depth, colours, data length, data;
+// all numbers 32-bit big-endian.
+std::string CoverArtValue(std::size_t imageBytes) {
+    std::string block;
+    PutBe32(block, 3);  // front cover
+    const std::string mime = "image/jpeg";
+    PutBe32(block, static_cast<uint32_t>(mime.size()));
+    block += mime;
+    PutBe32(block, 0);  // no description
+    for (uint32_t v : {300u, 300u, 24u, 0u}) PutBe32(block, v);
+    PutBe32(block, static_cast<uint32_t>(imageBytes));
+    block += FillerBytes(imageBytes, 0xA27);
+    return Base64(block);
+}
+
 std::string Id3v2Tag(std::size_t size) {
     if (size < 10) throw std::invalid_argument("an ID3v2 tag has at least 10 bytes");
     const std::size_t body = size - 10;

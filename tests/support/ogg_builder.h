@@ -32,6 +32,9 @@ std::vector<std::string> CommentStrings(const CommentList& comments);
 std::string SetupPacket(std::size_t size);
 // `size` bytes of pseudo-random data derived from `seed`.
 std::string FillerBytes(std::size_t size, uint32_t seed);
+// The value of a METADATA_BLOCK_PICTURE comment (cover art): a base64-encoded picture block
+// holding `imageBytes` bytes of stand-in JPEG data.
+std::string CoverArtValue(std::size_t imageBytes);
 // An ID3v2.4 tag of exactly `size` bytes (at least 10), padding inside.
 std::string Id3v2Tag(std::size_t size);
 

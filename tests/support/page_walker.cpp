@@ -230,8 +230,26 @@ CommentHeader ReadCommentHeader(std::string_view bytes) {
     if (!ToolInstalled("ogginfo")) return ::testing::AssertionSuccess() << "ogginfo not installed";
     int status = 0;
     const std::string out = RunCommand("ogginfo " + ShellQuote(path) + " 2>&1", status);
-    if (status == 0 && out.find("WARNING") == std::string::npos && out.find("ERROR") == std::string::npos)
-        return ::testing::AssertionSuccess();
+    // ogginfo does not know ID3v2 tags and reports the bytes of one as a hole in front of the data.
+    std::string head(10, '\0');
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        head.resize(std::fread(head.data(), 1, head.size(), f));
+        std::fclose(f);
+    }
+    const std::size_t id3 = Id3Size(head);
+    const std::string id3Hole = "Hole in data (" + std::to_string(id3) + " bytes)";
+    // ogginfo exits with 1 for that hole too; the lines decide then.
+    bool clean = status == 0 || (id3 > 0 && out.find(id3Hole) != std::string::npos);
+    std::size_t start = 0;
+    while (start < out.size()) {
+        const std::size_t end = std::min(out.find('\n', start), out.size());
+        const std::string line = out.substr(start, end - start);
+        if ((line.find("WARNING") != std::string::npos && line.find(id3Hole) == std::string::npos) ||
+            line.find("ERROR") != std::string::npos)
+            clean = false;
+        start = end + 1;
+    }
+    if (clean) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "ogginfo reports:\n" << out;
 }
 

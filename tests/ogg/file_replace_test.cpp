@@ -1,0 +1,226 @@
+// The replacement of a saved file on disk: permissions, links, and what happens when the file
+// system gets in the way or the process dies mid-save.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "ogg/comment_writer.h"
+#include "ogg/ogg_vorbis.h"
+#include "support/ogg_builder.h"
+#include "support/page_walker.h"
+#include "support/temp_dir.h"
+
+namespace parvex {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+
+constexpr uid_t kNobody = 65534;
+
+// Runs `body` in a forked child and returns its exit status (or -1 when it did not exit normally).
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int SaveTitle(const std::string& path, const std::string& title) {
+    TOggVorbis file;
+    if (!file.LoadFromFile(path)) return 2;
+    file.Title = title;
+    return file.SaveToFile(path) ? 0 : 1;
+}
+
+class Replace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::VorbisFileOptions options;
+        options.AudioPages = 20;
+        options.AudioPacketSize = 1500;
+        original_ = test::MakeVorbisFile({{"TITLE", "Old"}, {"ARTIST", "Band"}}, options);
+        path_ = dir_.Write("music/a.ogg", original_).string();
+    }
+    void ExpectUntouched() const {
+        EXPECT_TRUE(ReadAll(path_) == original_);
+        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+    }
+    static mode_t ModeOf(const std::string& path) {
+        struct stat st {};
+        stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    }
+    TempDir dir_;
+    std::string path_;
+    std::string original_;
+};
+
+TEST_F(Replace, ReadOnlyFileIsSavedAndStaysReadOnly) {
+    chmod(path_.c_str(), 0444);
+    EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_EQ(ModeOf(path_), 0444u);
+    EXPECT_EQ(test::ReadCommentHeader(ReadAll(path_)).Comments[0], "TITLE=New");
+}
+
+TEST_F(Replace, PermissionBitsOwnerAndGroupAreKept) {
+    chmod(path_.c_str(), 0640);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(path_.c_str(), kNobody, kNobody), 0);
+    }
+    EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    struct stat st {};
+    ASSERT_EQ(stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, kNobody);
+    }
+}
+
+TEST_F(Replace, PlantedLinkUnderTheTemporaryNameIsNotFollowed) {
+    const std::string victim = dir_.Write("victim.txt", "keep me").string();
+    ASSERT_EQ(symlink(victim.c_str(), (path_ + "~").c_str()), 0);
+    EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_EQ(ReadAll(victim), "keep me");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path_ + "~")));
+}
+
+TEST_F(Replace, LeftoverTemporaryFileIsReplaced) {
+    dir_.Write("music/a.ogg~", "half a file from an earlier crash");
+    EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+}
+
+TEST_F(Replace, DirectoryUnderTheTemporaryNameRefusesTheSave) {
+    std::filesystem::create_directory(path_ + "~");
+    EXPECT_EQ(SaveTitle(path_, "New"), 1);
+    EXPECT_TRUE(ReadAll(path_) == original_);
+    EXPECT_TRUE(std::filesystem::is_directory(path_ + "~"));
+}
+
+TEST_F(Replace, SavingThroughALinkRewritesItsTarget) {
+    const std::string link = (dir_.Path() / "link.ogg").string();
+    ASSERT_EQ(symlink(path_.c_str(), link.c_str()), 0);
+    EXPECT_EQ(SaveTitle(link, "New"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadCommentHeader(ReadAll(path_)).Comments[0], "TITLE=New");
+    EXPECT_FALSE(std::filesystem::exists(link + "~"));
+}
+
+class ChangedMeanwhile : public Replace {
+protected:
+    // Reads the file for a save, lets `meddle` change things, then tries to write.
+    bool SaveAfter(const std::function<void()>& meddle) {
+        FileInfo info;
+        EXPECT_TRUE(ReadFileInfo(path_, info));
+        ClearTagValues(info.Tag);
+        PutTagEntry("TITLE", "New", info.Tag);
+        const std::string data = BuildCommentData(info);
+        meddle();
+        return ReplaceThroughTempFile(path_, data, info);
+    }
+};
+
+TEST_F(ChangedMeanwhile, FileRemovedBeforeTheWrite) {
+    EXPECT_FALSE(SaveAfter([&] { std::filesystem::remove(path_); }));
+    EXPECT_FALSE(std::filesystem::exists(path_));
+    EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+}
+
+TEST_F(ChangedMeanwhile, FileRewrittenByAnotherProgramBeforeTheWrite) {
+    const std::string other = test::MakeVorbisFile({{"TITLE", "Theirs"}});
+    EXPECT_FALSE(SaveAfter([&] {
+        std::filesystem::remove(path_);
+        dir_.Write("music/a.ogg", other);
+    }));
+    EXPECT_TRUE(ReadAll(path_) == other);
+    EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+}
+
+TEST_F(ChangedMeanwhile, FileGrownBeforeTheWrite) {
+    EXPECT_FALSE(SaveAfter([&] {
+        std::ofstream(path_, std::ios::app) << "appended";
+    }));
+    EXPECT_TRUE(ReadAll(path_) == original_ + "appended");
+    EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+}
+
+TEST_F(Replace, FolderWithoutWritePermission) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to drop privileges to nobody";
+    chmod(dir_.Path().c_str(), 0755);
+    const auto folder = dir_.Path() / "music";
+    chmod(folder.c_str(), 0555);
+    const int result = InChild([&] {
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) return 3;
+        return SaveTitle(path_, "New");
+    });
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(result, 1);
+    ExpectUntouched();
+}
+
+TEST_F(Replace, WriteFailingPartWay) {
+    // A file size limit makes the writes of the temporary file fail halfway, as a full disk would.
+    const int result = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{original_.size() / 2, original_.size() / 2};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        return SaveTitle(path_, std::string(5000, 'n'));
+    });
+    EXPECT_EQ(result, 1);
+    ExpectUntouched();
+}
+
+TEST_F(Replace, FullFileSystem) {
+    const auto mount = dir_.Path() / "small";
+    std::filesystem::create_directory(mount);
+    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    test::VorbisFileOptions options;
+    options.AudioPages = 10;
+    options.AudioPacketSize = 1000;
+    const std::string bytes = test::MakeVorbisFile({{"TITLE", "Old"}}, options);  // about 44 KB
+    const std::string path = dir_.Write("small/a.ogg", bytes).string();
+    EXPECT_EQ(SaveTitle(path, "New"), 1);
+    EXPECT_TRUE(ReadAll(path) == bytes);
+    EXPECT_FALSE(std::filesystem::exists(path + "~"));
+    umount(mount.c_str());
+}
+
+TEST_F(Replace, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
+    // Two states the file alternates between; one grows the headers over several pages.
+    const std::string art(120000, 'a');
+    ASSERT_EQ(SaveTitle(path_, art), 0);
+    const std::string withArt = ReadAll(path_);
+    ASSERT_EQ(SaveTitle(path_, "Short"), 0);
+    const std::string withoutArt = ReadAll(path_);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 30; ++round) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0;; ++i) SaveTitle(path_, i % 2 ? "Short" : art);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string now = ReadAll(path_);
+        ASSERT_TRUE(now == withArt || now == withoutArt) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace parvex
