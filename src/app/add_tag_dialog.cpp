@@ -1,0 +1,88 @@
+#include "app/add_tag_dialog.h"
+
+#include "app/dialog_frame.h"
+#include "app/form_builder.h"
+#include "app/key_input.h"
+#include "text/text_utils.h"
+
+namespace parvex {
+
+namespace {
+
+constexpr const char* kWindowsLineBreak = "\r\n";
+
+// The first line break of `value` (CR LF, LF or CR); CR LF when it has none.
+std::string LineBreakOf(const std::string& value) {
+    const std::size_t at = value.find_first_of("\r\n");
+    if (at == std::string::npos) return kWindowsLineBreak;
+    if (value[at] == '\n') return "\n";
+    return value.compare(at, 2, "\r\n") == 0 ? "\r\n" : "\r";
+}
+
+// The value as the memo shows it: one line of the memo per line of the value.
+QString MemoText(const std::string& value) {
+    return QString::fromStdString(ReplaceAll(ReplaceAll(value, "\r\n", "\n"), "\r", "\n"));
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* owner, QPushButton& saveButton) : QDialog(owner), saveButton_(saveButton) {
+    SetUpDialogFrame(*this, "Form2", "Add a Tag", {277, 258});
+    move(268, 109);
+    Label1 = MakeLabel(this, "Label1", "Name", {24, 24}, TFontWeight::Bold);
+    Edit1 = MakeEdit(this, "Edit1", {24, 40, 225, 21});
+    Edit1->installEventFilter(this);
+    Label2 = MakeLabel(this, "Label2", "Tag", {24, 72}, TFontWeight::Bold);
+    Memo1 = MakeControl<QPlainTextEdit>(this, "Memo1", {24, 88, 225, 89});
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setTabChangesFocus(true);
+    BitBtn1 = MakeOkButton(*this, {176, 208, 75, 25});
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    BitBtn2 = MakeCancelButton(*this, {80, 208, 75, 25});
+}
+
+std::string TForm2::OpenForAdd() {
+    Edit1->clear();
+    Memo1->clear();
+    return Open(kWindowsLineBreak);
+}
+
+std::string TForm2::OpenForEdit(const std::string& name, const std::string& value) {
+    Edit1->setText(QString::fromStdString(name));
+    Memo1->setPlainText(MemoText(value));
+    return Open(LineBreakOf(value));
+}
+
+std::string TForm2::Open(const std::string& lineBreak) {
+    Edit1->setFocus();
+    if (exec() != QDialog::Accepted) return kCancelled;
+    const std::string name = ReplaceAll(UpperCase(Edit1->text().toStdString()), "=", "");
+    const std::string value = ReplaceAll(Memo1->toPlainText().toStdString(), "\n", lineBreak);
+    return name + "=" + value;
+}
+
+bool TForm2::Edit1KeyPress(QKeyEvent* key) {
+    if (IsEnterKey(*key)) {
+        MoveFocusToNextControl(*Edit1);
+        return true;
+    }
+    const QChar typed = TypedCharacter(*key);
+    if (typed == '=') return true;
+    if (typed >= 'a' && typed <= 'z') {
+        Retype(*Edit1, *key, typed.toUpper());
+        return true;
+    }
+    return false;
+}
+
+void TForm2::BitBtn1Click() {
+    saveButton_.setEnabled(true);
+    accept();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) return Edit1KeyPress(static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace parvex

@@ -1,0 +1,27 @@
+// The "Log" page: the log of the last batch run, the logo with the version label and the two lines
+// that say where Parvex comes from and where to report problems.
+
+#include <QPixmap>
+
+#include "app/form_builder.h"
+#include "app/logo.h"
+#include "app/main_window.h"
+
+namespace parvex {
+
+void TForm1::CreateLogPage() {
+    QWidget* page = TabSheet6;
+    memoLog = MakeControl<QPlainTextEdit>(page, "memoLog", {8, 8, 553, 361});
+    memoLog->setReadOnly(true);
+    memoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    // The labels are created after the picture, so they are drawn over it.
+    Image1 = MakeControl<QLabel>(page, "Image1", {8, 378, 553, 81});
+    Image1->setPixmap(QPixmap::fromImage(LogoPicture()));
+    Version = MakeLabel(page, "Version", "", {16, 422});  // its caption is set at creation
+    Label10 = MakeLabel(page, "Label10", "https://parvex.example.org/", {358, 402});
+    Label11 = MakeLabel(page, "Label11", "Problems and ideas: parvex@example.org", {358, 420});
+}
+
+}  // namespace parvex

@@ -1,0 +1,16 @@
+#pragma once
+// The logo picture of the Log page: a JPEG built into the program, decoded with libjpeg.
+
+#include <QImage>
+#include <span>
+
+namespace parvex {
+
+// The logo, 553 x 81 pixels.
+QImage LogoPicture();
+
+// Decodes a JPEG held in memory into an RGB image. Returns a null image when the data is not a JPEG
+// that libjpeg can decode (empty, not a JPEG, an unsupported colour space).
+QImage DecodeJpeg(std::span<const unsigned char> data);
+
+}  // namespace parvex

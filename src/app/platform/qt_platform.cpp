@@ -1,0 +1,72 @@
+#include "app/platform/qt_platform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace parvex {
+
+namespace {
+
+QMessageBox::Icon IconOf(TMessageKind kind) {
+    switch (kind) {
+        case TMessageKind::Error:
+            return QMessageBox::Critical;
+        case TMessageKind::Warning:
+            return QMessageBox::Warning;
+        case TMessageKind::Information:
+            break;
+    }
+    return QMessageBox::Information;
+}
+
+std::optional<std::string> Chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+// The description without a trailing "(...)" of its own, which the masks replace.
+QString DescriptionWithoutMasks(const QString& description) {
+    const qsizetype open = description.lastIndexOf('(');
+    return (open < 0 ? description : description.left(open)).trimmed();
+}
+
+}  // namespace
+
+void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
+    QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+std::optional<std::string> TQtPlatform::ChooseDirectory(const std::string& start) {
+    return Chosen(QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(),
+                                                    QString::fromStdString(start),
+                                                    QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly));
+}
+
+std::optional<std::string> TQtPlatform::ChooseOpenFile(const std::string& filter, const std::string& fileName) {
+    return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                               QString::fromStdString(fileName),
+                                               QtNameFilters(filter).join(";;")));
+}
+
+void TQtPlatform::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void TQtPlatform::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
+
+void TQtPlatform::ProcessPendingMessages() { QApplication::processEvents(); }
+
+QStringList QtNameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString masks = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ');
+        if (masks.isEmpty()) continue;
+        filters << DescriptionWithoutMasks(parts[i]) + " (" + masks + ")";
+    }
+    return filters;
+}
+
+}  // namespace parvex

@@ -1,0 +1,33 @@
+#include "fake_platform.h"
+
+namespace parvex::test {
+
+void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) { messages.push_back({kind, text}); }
+
+std::optional<std::string> TFakePlatform::ChooseDirectory(const std::string& start) {
+    directoryChooserStarts.push_back(start);
+    return NextAnswer();
+}
+
+std::optional<std::string> TFakePlatform::ChooseOpenFile(const std::string& filter, const std::string& fileName) {
+    openFileRequests.emplace_back(filter, fileName);
+    return NextAnswer();
+}
+
+void TFakePlatform::BeginWaitCursor() {
+    ++waitCursorDepth;
+    ++waitCursorShown;
+}
+
+void TFakePlatform::EndWaitCursor() { --waitCursorDepth; }
+
+void TFakePlatform::ProcessPendingMessages() { ++pendingMessageRuns; }
+
+std::optional<std::string> TFakePlatform::NextAnswer() {
+    if (chooserAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = chooserAnswers.front();
+    chooserAnswers.pop_front();
+    return answer;
+}
+
+}  // namespace parvex::test

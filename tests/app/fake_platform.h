@@ -1,0 +1,43 @@
+#pragma once
+// A platform that shows nothing: it records every message box, answers the choosers from a script
+// and counts the wait-cursor and pending-message calls, so a test never waits on a modal window.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/platform/platform.h"
+
+namespace parvex::test {
+
+struct TShownMessage {
+    TMessageKind kind;
+    std::string text;
+    bool operator==(const TShownMessage&) const = default;
+};
+
+class TFakePlatform final : public TPlatform {
+public:
+    void ShowMessage(TMessageKind kind, const std::string& text) override;
+    std::optional<std::string> ChooseDirectory(const std::string& start) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& filter, const std::string& fileName) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void ProcessPendingMessages() override;
+
+    // Answers of the next chooser calls, first to last; a chooser with no answer left cancels.
+    std::deque<std::optional<std::string>> chooserAnswers;
+
+    std::vector<TShownMessage> messages;
+    std::vector<std::string> directoryChooserStarts;
+    std::vector<std::pair<std::string, std::string>> openFileRequests;  // filter, file name
+    int waitCursorDepth = 0;
+    int waitCursorShown = 0;
+    int pendingMessageRuns = 0;
+
+private:
+    std::optional<std::string> NextAnswer();
+};
+
+}  // namespace parvex::test
