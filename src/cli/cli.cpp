@@ -1,0 +1,59 @@
+#include "cli/cli.h"
+
+#include <ostream>
+
+namespace parvex::cli {
+
+namespace {
+
+void PrintOverview(std::ostream& out) {
+    out << "Usage: parvex-cli COMMAND [OPTION]... FILE...\n"
+           "Shows and edits the comments (tags) of Ogg Vorbis files.\n\nCommands:\n";
+    for (const TCommand& c : Commands()) out << "  " << c.Name << std::string(10 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
+    out << "\nRun 'parvex-cli COMMAND --help' for the options of a command.\n"
+           "Exit status: 0 when every file was handled, 1 when some file failed, 2 for bad usage.\n";
+}
+
+}  // namespace
+
+const std::vector<TCommand>& Commands() {
+    static const std::vector<TCommand> commands = {
+        {"show", "show stream information and comments", kShowHelp, RunShow},
+        {"set", "set or remove comments", kSetHelp, RunSet},
+    };
+    return commands;
+}
+
+bool IsHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+int UsageError(TStreams& io, const std::string& command, const std::string& message) {
+    io.Err << "parvex-cli: " << message << "\nTry 'parvex-cli " << (command.empty() ? "" : command + " ")
+           << "--help' for more information.\n";
+    return kExitUsage;
+}
+
+int RunCli(const std::vector<std::string>& args, TStreams& io) {
+    if (args.empty()) {
+        PrintOverview(io.Err);
+        return kExitUsage;
+    }
+    if (IsHelpOption(args[0])) {
+        PrintOverview(io.Out);
+        return kExitOk;
+    }
+    for (const TCommand& command : Commands()) {
+        if (args[0] != command.Name) continue;
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        for (const std::string& arg : rest) {
+            if (arg == "--") break;
+            if (IsHelpOption(arg)) {
+                io.Out << command.Help;
+                return kExitOk;
+            }
+        }
+        return command.Run(rest, io);
+    }
+    return UsageError(io, "", "unknown command '" + args[0] + "'");
+}
+
+}  // namespace parvex::cli

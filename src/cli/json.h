@@ -1,0 +1,16 @@
+#pragma once
+// The small part of JSON that parvex-cli writes.
+
+#include <string>
+#include <string_view>
+
+namespace parvex::cli {
+
+// `text` as a JSON string literal, quotes included; bytes that are not UTF-8 are taken as
+// Windows-1252 characters, so the result is always valid JSON.
+std::string JsonString(std::string_view text);
+
+// A number as JSON writes it: the shortest form that reads back as the same value.
+std::string JsonNumber(double value);
+
+}  // namespace parvex::cli

@@ -1,0 +1,148 @@
+#include <algorithm>
+#include <ostream>
+#include <utility>
+
+#include "cli/cli.h"
+#include "ogg/header_reader.h"
+#include "ogg/ogg_vorbis.h"
+#include "ogg/open_error.h"
+
+namespace parvex::cli {
+
+const char kSetHelp[] =
+    "Usage: parvex-cli set FILE... [--tag NAME=VALUE]... [--remove NAME]...\n"
+    "Sets or removes comments in each file and saves it; the audio is not touched.\n\n"
+    "  --tag NAME=VALUE  replace every comment NAME with VALUE (given more than once for the\n"
+    "                    same NAME, each value becomes a comment of its own)\n"
+    "  --remove NAME     remove every comment NAME\n"
+    "  -h, --help        show this help\n\n"
+    "Names are not case-sensitive and are written in capitals. Each file that cannot be read or\n"
+    "written is named on standard error.\n"
+    "Exit status: 0 when every file was saved, 1 when some file failed, 2 for bad usage.\n";
+
+namespace {
+
+using TComment = std::pair<std::string, std::string>;
+
+struct TEdits {
+    std::vector<std::string> Files;
+    std::vector<TComment> Tags;      // in the order given
+    std::vector<std::string> Removed;
+};
+
+// A comment name: printable ASCII without "=", as Vorbis comments require; upper-cased.
+bool NormalizeName(std::string& name) {
+    if (name.empty()) return false;
+    for (char& c : name) {
+        if (c < 0x20 || c > 0x7D || c == '=') return false;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return true;
+}
+
+// Accepts "--opt value" and "--opt=value".
+bool TakeOptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& option,
+                     std::string& value) {
+    if (args[i] == option && i + 1 < args.size()) {
+        value = args[++i];
+        return true;
+    }
+    if (args[i].rfind(option + "=", 0) == 0) {
+        value = args[i].substr(option.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// Parses the arguments; an empty result means success, anything else is the usage error.
+std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string value;
+        if (optionsEnded || args[i].empty() || args[i][0] != '-' || args[i] == "-") {
+            edits.Files.push_back(args[i]);
+        } else if (args[i] == "--") {
+            optionsEnded = true;
+        } else if (TakeOptionValue(args, i, "--tag", value)) {
+            const std::size_t eq = value.find('=');
+            std::string name = value.substr(0, eq);
+            if (eq == std::string::npos || !NormalizeName(name)) return "--tag needs NAME=VALUE, got '" + value + "'";
+            edits.Tags.emplace_back(name, value.substr(eq + 1));
+        } else if (TakeOptionValue(args, i, "--remove", value)) {
+            if (!NormalizeName(value)) return "--remove needs a comment name, got '" + value + "'";
+            edits.Removed.push_back(value);
+        } else {
+            return "unknown option or missing value '" + args[i] + "'";
+        }
+    }
+    if (edits.Files.empty()) return "no file given";
+    if (edits.Tags.empty() && edits.Removed.empty()) return "nothing to change: give --tag or --remove";
+    return {};
+}
+
+// The file's comments in file order after the edits: the first value of a --tag name takes the
+// place of the name's first old entry (or goes to the end), further values go to the end.
+std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
+    std::vector<TComment> comments;
+    for (std::size_t k = 1; k < tag.Count(); ++k) comments.emplace_back(tag.Names[k], tag.Values[k]);
+    auto named = [](const std::string& name) { return [&name](const TComment& c) { return c.first == name; }; };
+    for (const std::string& name : edits.Removed) std::erase_if(comments, named(name));
+    std::vector<std::string> replaced;
+    for (const auto& [name, value] : edits.Tags) {
+        if (std::find(replaced.begin(), replaced.end(), name) != replaced.end()) {
+            comments.emplace_back(name, value);
+            continue;
+        }
+        replaced.push_back(name);
+        const auto index = std::find_if(comments.begin(), comments.end(), named(name)) - comments.begin();
+        std::erase_if(comments, named(name));
+        comments.insert(comments.begin() + std::min<std::ptrdiff_t>(index, std::ssize(comments)), {name, value});
+    }
+    return comments;
+}
+
+// Hands the comments to the file object: the first of each field's name fills the field, the rest
+// become OtherTags lines, given in reverse because the writer takes them from the last to the first.
+void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
+    for (const auto& [name, value] : comments) {
+        const auto& fields = TOggVorbis::SavedFields();
+        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return name == f.Name; });
+        if (field != fields.end() && (file.*(field->Field)).empty())
+            file.*(field->Field) = value;
+        else
+            file.AddOtherTag(name, value);
+    }
+    std::reverse(file.OtherTags.begin(), file.OtherTags.end());
+}
+
+// Saves one file; an empty result means success, anything else is the reason it failed.
+std::string SaveFile(const std::string& path, const TEdits& edits) {
+    try {
+        FileInfo info;
+        if (!ReadFileInfo(path, info)) return "not an Ogg Vorbis file";
+        TOggVorbis file;
+        FillFileObject(Edited(info.Tag, edits), file);
+        if (!file.SaveToFile(path)) return "could not be written (damaged, not rewritable, or a write error); left unchanged";
+        return {};
+    } catch (const EFOpenError& e) {
+        return e.what();
+    }
+}
+
+}  // namespace
+
+int RunSet(const std::vector<std::string>& args, TStreams& io) {
+    TEdits edits;
+    const std::string usage = Parse(args, edits);
+    if (!usage.empty()) return UsageError(io, "set", usage);
+    int status = kExitOk;
+    for (const std::string& path : edits.Files) {
+        const std::string error = SaveFile(path, edits);
+        if (error.empty()) continue;
+        io.Err << "parvex-cli: " << path << ": " << error << "\n";
+        status = kExitFileFailed;
+    }
+    return status;
+}
+
+}  // namespace parvex::cli
