@@ -127,8 +127,10 @@ TEST_F(Cli, HelpForTheProgramAndEachCommand) {
 
 TEST_F(Cli, FileNamesAfterDoubleDash) {
     const std::string path = dir_.Write("-dash.ogg", test::MakeVorbisFile({{"TITLE", "t"}})).string();
+    const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir_.Path());
     const auto r = RunCli({"set", "--tag", "TITLE=u", "--", "-dash.ogg"});
+    std::filesystem::current_path(cwd);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(path), (Strings{"TITLE=u"}));
 }
