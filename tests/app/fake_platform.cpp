@@ -1,5 +1,7 @@
 #include "fake_platform.h"
 
+#include <stdexcept>
+
 namespace parvex::test {
 
 void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) { messages.push_back({kind, text}); }
@@ -24,6 +26,7 @@ void TFakePlatform::EndWaitCursor() { --waitCursorDepth; }
 void TFakePlatform::ProcessPendingMessages() { ++pendingMessageRuns; }
 
 std::optional<std::string> TFakePlatform::NextAnswer() {
+    if (chooserRaises) throw std::runtime_error(*chooserRaises);
     if (chooserAnswers.empty()) return std::nullopt;
     std::optional<std::string> answer = chooserAnswers.front();
     chooserAnswers.pop_front();

@@ -28,6 +28,8 @@ public:
 
     // Answers of the next chooser calls, first to last; a chooser with no answer left cancels.
     std::deque<std::optional<std::string>> chooserAnswers;
+    // When set, the choosers raise std::runtime_error with this message instead of answering.
+    std::optional<std::string> chooserRaises;
 
     std::vector<TShownMessage> messages;
     std::vector<std::string> directoryChooserStarts;

@@ -1,0 +1,213 @@
+// The "Add a Tag" and "Add a word" dialogs, driven through their real modal loop: each test
+// schedules its typing and clicks to run once the dialog is open.
+
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "app/add_tag_dialog.h"
+#include "app/add_word_dialog.h"
+#include "window_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+// Runs `open` (which shows `dialog` modally) while `interact` plays the user's part inside the
+// dialog's loop. A dialog still open after a few seconds is cancelled, so a broken test fails instead
+// of hanging.
+std::string WhileOpen(QDialog& dialog, const std::function<void()>& interact,
+                      const std::function<std::string()>& open) {
+    QTimer::singleShot(0, &dialog, [&dialog, interact] {
+        if (!QTest::qWaitForWindowExposed(&dialog)) return;
+        interact();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&dialog] {
+        ADD_FAILURE() << "the dialog stayed open";
+        dialog.reject();
+    });
+    watchdog.start(5000);
+    return open();
+}
+
+void Type(QWidget* target, const char* keys) {
+    target->setFocus();
+    QTest::keyClicks(target, keys);
+}
+
+class AddTagTest : public WindowTest {
+protected:
+    AddTagTest() : dialog_(&Window(), *Window().BitBtn18) {}
+
+    std::string Add(const std::function<void()>& interact) {
+        return WhileOpen(dialog_, interact, [this] { return dialog_.OpenForAdd(); });
+    }
+    std::string Edit(const std::string& name, const std::string& value, const std::function<void()>& interact) {
+        return WhileOpen(dialog_, interact, [&] { return dialog_.OpenForEdit(name, value); });
+    }
+    void ClickOk() { QTest::mouseClick(dialog_.BitBtn1, Qt::LeftButton); }
+
+    TForm2 dialog_;
+};
+
+TEST_F(AddTagTest, IsAFixedDialogWithoutWindowButtons) {
+    EXPECT_EQ(dialog_.windowTitle(), "Add a Tag");
+    EXPECT_EQ(dialog_.size(), QSize(277, 258));
+    EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
+    EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
+    for (QPushButton* button : {dialog_.BitBtn1, dialog_.BitBtn2}) {
+        EXPECT_FALSE(button->autoDefault() || button->isDefault()) << "Enter never closes the dialog";
+        EXPECT_FALSE(button->focusPolicy() & Qt::TabFocus);
+    }
+}
+
+TEST_F(AddTagTest, TypedNameIsUpperCasedWithoutEqualsAndOkReturnsTheLine) {
+    const std::string result = Add([this] {
+        Type(dialog_.Edit1, "artist=x 1.");
+        EXPECT_EQ(dialog_.Edit1->text(), "ARTISTX 1.");
+        Type(dialog_.Memo1, "One");
+        ClickOk();
+    });
+    EXPECT_EQ(result, "ARTISTX 1.=One");
+    EXPECT_TRUE(Window().BitBtn18->isEnabled()) << "OK enables Save";
+}
+
+TEST_F(AddTagTest, EnterInTheNameMovesToTheValueAndTheValueKeepsItsLines) {
+    const std::string result = Add([this] {
+        Type(dialog_.Edit1, "note");
+        QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
+        EXPECT_TRUE(dialog_.isVisible()) << "Enter does not close the dialog";
+        EXPECT_TRUE(dialog_.Memo1->hasFocus());
+        QTest::keyClicks(dialog_.Memo1, "a");
+        QTest::keyClick(dialog_.Memo1, Qt::Key_Return);
+        QTest::keyClicks(dialog_.Memo1, "b");
+        ClickOk();
+    });
+    EXPECT_EQ(result, "NOTE=a\r\nb");
+}
+
+TEST_F(AddTagTest, CancelAndEscapeReturnFalseAndLeaveSaveAsItWas) {
+    const auto fillIn = [this] {
+        Type(dialog_.Edit1, "name");
+        dialog_.Memo1->setPlainText("value");
+    };
+    EXPECT_EQ(Add([&] {
+                  fillIn();
+                  QTest::mouseClick(dialog_.BitBtn2, Qt::LeftButton);
+              }),
+              "False");
+    EXPECT_EQ(Add([&] {
+                  fillIn();
+                  QTest::keyClick(dialog_.Memo1, Qt::Key_Escape);
+              }),
+              "False");
+    EXPECT_EQ(Edit("A", "b", [&] { QTest::keyClick(dialog_.Edit1, Qt::Key_Escape); }), "False");
+    EXPECT_FALSE(Window().BitBtn18->isEnabled());
+}
+
+TEST_F(AddTagTest, EditingShowsTheTagAndOkWithoutChangesReturnsItUnchanged) {
+    EXPECT_EQ(Edit("URL", "a=b",
+                   [this] {
+                       EXPECT_EQ(dialog_.Edit1->text(), "URL");
+                       EXPECT_EQ(dialog_.Memo1->toPlainText(), "a=b");
+                       ClickOk();
+                   }),
+              "URL=a=b");
+    // A value's own line breaks come back as they were, whether CR LF or LF alone.
+    EXPECT_EQ(Edit("LYRICS", "one\r\ntwo\r\n", [this] {
+                  EXPECT_EQ(dialog_.Memo1->blockCount(), 3);
+                  ClickOk();
+              }),
+              "LYRICS=one\r\ntwo\r\n");
+    EXPECT_EQ(Edit("LYRICS", "one\ntwo", [this] { ClickOk(); }), "LYRICS=one\ntwo");
+}
+
+TEST_F(AddTagTest, PastedTextIsCleanedAtOkAndOnlyAsciiLettersChangeCase) {
+    EXPECT_EQ(Add([this] {
+                  dialog_.Edit1->setText("caf\u00e9=menu");
+                  dialog_.Memo1->setPlainText("Mixed Case = kept");
+                  ClickOk();
+              }),
+              "CAF\u00e9MENU=Mixed Case = kept");
+    EXPECT_EQ(Add([this] { ClickOk(); }), "=") << "both fields empty";
+}
+
+TEST_F(AddTagTest, EachOpeningStartsFromWhatItIsGiven) {
+    Add([this] {
+        Type(dialog_.Edit1, "left");
+        ClickOk();
+    });
+    EXPECT_EQ(Add([this] {
+                  EXPECT_EQ(dialog_.Edit1->text(), "");
+                  EXPECT_EQ(dialog_.Memo1->toPlainText(), "");
+                  EXPECT_TRUE(dialog_.Edit1->hasFocus());
+                  ClickOk();
+              }),
+              "=");
+}
+
+class AddWordTest : public WindowTest {
+protected:
+    AddWordTest() : dialog_(&Window()) {}
+
+    std::string AskNew(const std::function<void()>& interact) {
+        return WhileOpen(dialog_, interact, [this] { return dialog_.AskNewWord(); });
+    }
+    void ClickOk() { QTest::mouseClick(dialog_.BitBtn1, Qt::LeftButton); }
+
+    TForm3 dialog_;
+};
+
+TEST_F(AddWordTest, IsAFixedDialogWithoutWindowButtons) {
+    EXPECT_EQ(dialog_.windowTitle(), "Add a word");
+    EXPECT_EQ(dialog_.size(), QSize(276, 126));
+    EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(dialog_.Label1->text(), "Word");
+    EXPECT_EQ(dialog_.Edit1->geometry(), QRect(24, 40, 225, 21));
+    EXPECT_EQ(dialog_.BitBtn2->geometry(), QRect(80, 80, 75, 25));
+    EXPECT_EQ(dialog_.BitBtn1->geometry(), QRect(176, 80, 75, 25));
+}
+
+TEST_F(AddWordTest, OnlyLettersAreTypedAndInLowerCase) {
+    EXPECT_EQ(AskNew([this] {
+                  Type(dialog_.Edit1, "Of 3-x!");
+                  EXPECT_EQ(dialog_.Edit1->text(), "ofx");
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Backspace);
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
+                  EXPECT_TRUE(dialog_.isVisible()) << "Enter does nothing";
+                  EXPECT_EQ(dialog_.Edit1->text(), "of");
+                  ClickOk();
+              }),
+              "of");
+}
+
+TEST_F(AddWordTest, OkOnAnEmptyBoxGivesAnEmptyWordAndCancelGivesFalse) {
+    EXPECT_EQ(AskNew([this] { ClickOk(); }), "");
+    EXPECT_EQ(AskNew([this] {
+                  Type(dialog_.Edit1, "word");
+                  QTest::mouseClick(dialog_.BitBtn2, Qt::LeftButton);
+              }),
+              "False");
+    EXPECT_EQ(AskNew([this] {
+                  Type(dialog_.Edit1, "word");
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Escape);
+              }),
+              "False");
+}
+
+TEST_F(AddWordTest, EditingStartsFromTheWordAndPastedTextIsLowerCasedAtOk) {
+    const std::string result = WhileOpen(
+        dialog_,
+        [this] {
+            EXPECT_EQ(dialog_.Edit1->text(), "the");
+            dialog_.Edit1->setText("The Caf\u00c9 2");
+            ClickOk();
+        },
+        [this] { return dialog_.AskEditWord("the"); });
+    EXPECT_EQ(result, "the caf\u00c9 2") << "pasted text skips the key filter; only ASCII letters change";
+}
+
+}  // namespace
+}  // namespace parvex::test

@@ -1,0 +1,174 @@
+// The frame's behaviour: creation (version, batch mode, genre lists), the "Directory" button, the
+// first show and closing.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+
+#include "app/genres.h"
+#include "window_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+QStringList Items(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    return items;
+}
+
+QStringList SortedWithoutCase(QStringList names) {
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+using FrameTest = WindowTest;
+
+TEST_F(FrameTest, CreationSetsTheVersionAndAnEmptyBatchMode) {
+    TForm1& window = Window();
+    EXPECT_EQ(window.Version->text(), "Version 0.0.20");
+    EXPECT_EQ(window.Version->width(), window.Version->sizeHint().width()) << "the whole caption shows";
+    EXPECT_EQ(window.BatchMode, "");
+    EXPECT_TRUE(platform_.messages.empty());
+}
+
+TEST_F(FrameTest, WithoutGenreFileBothBoxesOfferTheBuiltInNamesSorted) {
+    TForm1& window = Window();
+    QStringList builtIn;
+    for (const std::string& name : BuiltInGenres()) builtIn << QString::fromStdString(name);
+    ASSERT_EQ(builtIn.size(), 115);
+    EXPECT_EQ(builtIn.removeDuplicates(), 0);
+    for (const QComboBox* box : {window.edit7, window.edit15}) {
+        EXPECT_EQ(Items(*box), SortedWithoutCase(builtIn)) << box->objectName().toStdString();
+        EXPECT_EQ(box->currentText(), "") << "no genre is chosen before a file is";
+        EXPECT_EQ(box->maxVisibleItems(), 16);
+        EXPECT_TRUE(box->isEditable());
+    }
+    EXPECT_TRUE(Items(*window.edit7).contains("Psychadelic"));
+    EXPECT_TRUE(Items(*window.edit7).contains("Folk/Rock"));
+}
+
+// Lines end at CR, with one LF after it skipped; a LF alone stays in its line; byte 26 ends the
+// file; an empty line is an entry of its own.
+TEST_F(FrameTest, GenreFileReplacesTheBuiltInListLineByLine) {
+    temp_.Write("genre.txt", std::string("Zouk\r\nacid Folk\rBig\nBeat\r\r\nAmbient\r\n\x1aRock\r\n"));
+    TForm1& window = Window();
+    const QStringList expected = {"", "acid Folk", "Ambient", "Big\nBeat", "Zouk"};
+    EXPECT_EQ(Items(*window.edit7), expected);
+    EXPECT_EQ(Items(*window.edit15), expected);
+    EXPECT_GE(platform_.pendingMessageRuns, 5) << "pending messages run before each line";
+}
+
+TEST_F(FrameTest, AnEmptyGenreFileLeavesBothListsEmpty) {
+    temp_.Write("genre.txt", "");
+    TForm1& window = Window();
+    EXPECT_EQ(window.edit7->count(), 0);
+    EXPECT_EQ(window.edit15->count(), 0);
+}
+
+TEST_F(FrameTest, AFolderNamedLikeTheGenreFileIsNoGenreFile) {
+    std::filesystem::create_directory(temp_.Path() / "genre.txt");
+    EXPECT_EQ(Window().edit7->count(), 115);
+}
+
+// Switches the effective user to nobody for its lifetime when the tests run as root, so a file
+// without read permission really cannot be read.
+class TAsNobody {
+public:
+    TAsNobody() : switched_(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~TAsNobody() {
+        if (switched_ && seteuid(0) != 0) std::abort();
+    }
+
+private:
+    bool switched_;
+};
+
+TEST_F(FrameTest, AnUnreadableGenreFileIsReportedAndTheWindowStillOpens) {
+    const auto file = temp_.Write("genre.txt", "Rock\r\n");
+    std::filesystem::permissions(temp_.Path(), std::filesystem::perms::all);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    {
+        TAsNobody nobody;
+        Window();
+    }
+    if (platform_.messages.empty()) GTEST_SKIP() << "the file stayed readable (no way to drop privileges)";
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0], (TShownMessage{TMessageKind::Error, "Cannot open file genre.txt"}));
+    EXPECT_EQ(Window().edit7->count(), 0);
+    EXPECT_EQ(Window().Version->text(), "Version 0.0.20") << "what came before the failure was done";
+}
+
+TEST_F(FrameTest, DirectoryButtonStartsAtTheWorkingDirectoryAndEndsItWithASeparator) {
+    struct Case {
+        const char* before;
+        std::optional<std::string> chosen;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"", std::string("/home/user/Music"), "/home/user/Music/"},
+        {"/old/", std::string("/srv/music/"), "/srv/music/"},
+        {"/old/", std::string("/"), "/"},
+        {"/old/", std::nullopt, "/old/"},
+        {"/no/separator", std::nullopt, "/no/separator/"},
+        {"", std::nullopt, "/"},
+    };
+    TForm1& window = Window();
+    for (const Case& c : cases) {
+        window.Edit4->setText(c.before);
+        platform_.chooserAnswers = {c.chosen};
+        platform_.directoryChooserStarts.clear();
+        QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+        EXPECT_EQ(platform_.directoryChooserStarts, std::vector<std::string>{c.before});
+        EXPECT_EQ(window.Edit4->text().toStdString(), c.after) << "from " << c.before;
+    }
+}
+
+TEST_F(FrameTest, ClosingQuotesTheFiveSeparatorTexts) {
+    TForm1& window = Window();
+    window.edtFieldSep->setText(" - ");
+    window.Edit20->setText("_");
+    window.Edit9->setText("");
+    window.Edit19->setText(" ");
+    window.Edit22->setText(";");
+    window.show();
+    EXPECT_TRUE(window.close()) << "closing is never refused";
+    EXPECT_EQ(window.edtFieldSep->text(), "\" - \"");
+    EXPECT_EQ(window.Edit20->text(), "\"_\"");
+    EXPECT_EQ(window.Edit9->text(), "\"\"");
+    EXPECT_EQ(window.Edit19->text(), "\" \"");
+    EXPECT_EQ(window.Edit22->text(), "\";\"");
+}
+
+TEST_F(FrameTest, ShowingTheWindowMakesTheFirstPageActiveWithoutAPageChange) {
+    TForm1& window = Window();
+    window.PageControl1->setCurrentWidget(window.TabSheet6);
+    QSignalSpy pageChanges(window.PageControl1, &QTabWidget::currentChanged);
+    window.show();
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet1);
+    EXPECT_EQ(pageChanges.count(), 0);
+    window.SetActivePage(window.TabSheet6);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet6);
+    EXPECT_EQ(pageChanges.count(), 0);
+}
+
+// A chooser that raises stands for any handler that raises: the error reaches the user as an error
+// box, the handler ends there, and nothing escapes into the event loop.
+TEST_F(FrameTest, AnErrorInAHandlerBecomesAnErrorBoxAndTheWindowGoesOn) {
+    TForm1& window = Window();
+    window.Edit4->setText("/music");
+    platform_.chooserRaises = "Cannot open file /music/x.ogg";
+    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0], (TShownMessage{TMessageKind::Error, "Cannot open file /music/x.ogg"}));
+    EXPECT_EQ(window.Edit4->text(), "/music") << "the handler ended at the error";
+
+    platform_.chooserRaises.reset();
+    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(window.Edit4->text(), "/music/") << "the next click works";
+}
+
+}  // namespace
+}  // namespace parvex::test

@@ -1,0 +1,448 @@
+// The window as the user sees it: every control in its place with its name, kind and caption, the
+// pages in order, and the states the window starts in.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <optional>
+#include <vector>
+
+#include "window_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+// A control as the window's description places it. Labels size themselves, so only their corner is
+// given (width and height 0). A caption of nullopt is not checked.
+struct TPlaced {
+    std::string name;
+    const char* kind;
+    std::string parent;
+    QRect place;
+    std::optional<QString> caption;
+};
+
+using TLayout = std::vector<TPlaced>;
+
+TLayout FrameLayout() {
+    return {
+        {"GroupBox1", "QGroupBox", "Form1", {8, 8, 577, 47}, "Directory"},
+        {"Edit4", "QLineEdit", "GroupBox1", {16, 16, 433, 21}, ""},
+        {"BitBtn1", "QPushButton", "GroupBox1", {464, 16, 99, 21}, "Directory"},
+        {"PageControl1", "QTabWidget", "Form1", {8, 64, 577, 513}, std::nullopt},
+    };
+}
+
+TLayout BrowseLayout() {
+    TLayout layout = {
+        {"Listview1", "QListWidget", "TabSheet1", {8, 8, 249, 297}, {}},
+        {"Label28", "QLabel", "TabSheet1", {8, 320, 0, 0}, "Other Tags"},
+        {"BitBtn27", "QPushButton", "TabSheet1", {76, 318, 16, 16}, "->"},
+        {"ListBox1", "QListWidget", "TabSheet1", {8, 340, 233, 121}, {}},
+        {"BitBtn6", "QPushButton", "TabSheet1", {246, 340, 20, 20}, {}},
+        {"BitBtn7", "QPushButton", "TabSheet1", {246, 441, 20, 20}, {}},
+        {"BitBtn18", "QPushButton", "TabSheet1", {480, 432, 75, 25}, "Save"},
+    };
+    struct Field {
+        const char* label;
+        const char* caption;
+        int labelTop;
+        const char* editor;
+        int editorTop;
+        const char* copy;
+    };
+    const Field fields[] = {
+        {"Label21", "Artist", 14, "Edit1", 6, "BitBtn20"},      {"Label22", "Title", 40, "Edit2", 32, "BitBtn21"},
+        {"Label23", "Album", 66, "Edit3", 58, "BitBtn22"},      {"Label24", "Track", 92, "Edit5", 84, "BitBtn23"},
+        {"Label25", "Date", 118, "Edit6", 110, "BitBtn24"},     {"Label26", "Genre", 144, "edit7", 136, "BitBtn25"},
+        {"Label27", "Comment", 170, "Edit8", 162, "BitBtn26"},  {"Label35", "License", 198, "Edit31", 188, "BitBtn33"},
+        {"Label37", "Organization", 222, "Edit32", 214, "BitBtn34"},
+        {"Label38", "Location", 248, "Edit33", 240, "BitBtn35"}, {"Label39", "Contact", 274, "Edit34", 266, "BitBtn36"},
+        {"Label42", "Version", 300, "Edit35", 292, "BitBtn37"}, {"Label40", "Copyright", 326, "Edit36", 318, "BitBtn38"},
+        {"Label43", "ISRC", 352, "Edit37", 344, "BitBtn39"},
+    };
+    for (const Field& f : fields) {
+        layout.push_back({f.label, "QLabel", "TabSheet1", {274, f.labelTop, 0, 0}, f.caption});
+        const char* kind = std::string(f.editor) == "edit7" ? "QComboBox" : "QLineEdit";
+        layout.push_back({f.editor, kind, "TabSheet1", {336, f.editorTop, 209, 21}, {}});
+        layout.push_back({f.copy, "QPushButton", "TabSheet1", {548, f.editorTop + 2, 16, 16}, "->"});
+    }
+    const std::pair<const char*, const char*> info[] = {{"Label9", "Vendor"},  {"Label12", "File Size"},
+                                                        {"Label13", "Mode"},   {"Label14", "Rate"},
+                                                        {"Label15", "Duration"}, {"Label16", "Bit rate"}};
+    const char* values[] = {"Vendertxt", "FileSizeText", "ChannelModeText", "SampleRateText", "DurationText",
+                            "BitRateText"};
+    for (int i = 0; i < 6; ++i) {
+        layout.push_back({info[i].first, "QLabel", "TabSheet1", {274, 380 + 14 * i, 0, 0}, info[i].second});
+        layout.push_back({values[i], "QLabel", "TabSheet1", {336, 380 + 14 * i, 0, 0}, ""});
+    }
+    return layout;
+}
+
+TLayout MassLayout() {
+    struct Row {
+        const char* check;
+        const char* caption;
+        QRect checkPlace;
+        const char* editor;
+        QRect editorPlace;
+        const char* panel;
+        QPoint panelAt;
+        const char* modes;
+    };
+    const Row rows[] = {
+        {"CheckBox9", "Artist", {10, 16, 80, 17}, "Edit10", {112, 8, 376, 21}, "Panel1", {496, 8}, "artist"},
+        {"CheckBox10", "Title", {10, 42, 80, 17}, "Edit11", {112, 34, 376, 21}, "Panel2", {496, 34}, "title"},
+        {"CheckBox11", "Album", {10, 68, 80, 17}, "Edit12", {112, 60, 376, 21}, "Panel3", {496, 60}, "album"},
+        {"CheckBox12", "Track", {10, 94, 70, 17}, "Edit13", {112, 86, 376, 21}, "Panel4", {496, 86}, "track"},
+        {"CheckBox13", "Date", {10, 120, 70, 17}, "Edit14", {112, 112, 376, 21}, "Panel5", {496, 112}, "date"},
+        {"CheckBox14", "Genre", {10, 146, 80, 17}, "edit15", {112, 138, 376, 21}, "Panel6", {496, 138}, "genre"},
+        {"CheckBox15", "Comment", {10, 172, 80, 17}, "Edit16", {112, 164, 376, 21}, "Panel7", {496, 164}, "comment"},
+        {"CheckBox49", "License", {10, 198, 80, 17}, "Edit24", {112, 190, 376, 21}, "Panel9", {496, 190}, "license"},
+        {"CheckBox50", "Organization", {10, 224, 90, 17}, "Edit25", {112, 216, 376, 21}, "Panel10", {496, 216},
+         "organization"},
+        {"CheckBox51", "Location", {10, 250, 80, 17}, "Edit26", {112, 242, 376, 21}, "Panel11", {496, 242},
+         "location"},
+        {"CheckBox52", "Contact", {10, 276, 80, 17}, "Edit27", {112, 268, 376, 21}, "Panel12", {496, 268}, "contact"},
+        {"CheckBox54", "Version", {310, 302, 73, 17}, "Edit29", {388, 294, 100, 21}, "Panel14", {496, 294},
+         "version"},
+        {"CheckBox53", "Copyright", {310, 328, 80, 17}, "Edit28", {388, 320, 100, 21}, "Panel13", {496, 320},
+         "copyright"},
+        {"CheckBox55", "ISRC", {310, 354, 73, 17}, "Edit30", {388, 346, 100, 21}, "Panel15", {496, 346}, "isrc"},
+        {"CheckBox16", "Other tags", {10, 320, 97, 17}, "ListBox2", {10, 340, 233, 121}, "Panel8", {96, 310},
+         "other"},
+    };
+    TLayout layout;
+    for (const Row& r : rows) {
+        layout.push_back({r.check, "QCheckBox", "TabSheet2", r.checkPlace, r.caption});
+        const std::string editor = r.editor;
+        const char* kind = editor == "edit15" ? "QComboBox" : editor == "ListBox2" ? "QListWidget" : "QLineEdit";
+        layout.push_back({editor, kind, "TabSheet2", r.editorPlace, {}});
+        layout.push_back({r.panel, "QFrame", "TabSheet2", {r.panelAt, QSize(60, 21)}, {}});
+        const std::string modes = r.modes;
+        layout.push_back({modes + "_a", "QRadioButton", r.panel, {6, 3, 0, 0}, {}});
+        layout.push_back({modes + "_o", "QRadioButton", r.panel, {22, 3, 0, 0}, {}});
+        layout.push_back({modes + "_p", "QRadioButton", r.panel, {38, 3, 0, 0}, {}});
+    }
+    layout.push_back({"BitBtn4", "QPushButton", "TabSheet2", {248, 340, 20, 20}, {}});
+    layout.push_back({"BitBtn5", "QPushButton", "TabSheet2", {248, 441, 20, 20}, {}});
+    layout.push_back({"CheckBox39", "QCheckBox", "TabSheet2", {456, 400, 97, 17}, "Recurse subdirs"});
+    layout.push_back({"BitBtn3", "QPushButton", "TabSheet2", {480, 432, 75, 25}, "Tag"});
+    return layout;
+}
+
+TLayout ClearLayout() {
+    TLayout layout = {
+        {"Label20", "QLabel", "TabSheet3", {136, 32, 0, 0}, "Place a check next to the tag you wish to remove"},
+        {"CheckBox1", "QCheckBox", "TabSheet3", {120, 56, 97, 17}, "Artist"},
+        {"CheckBox2", "QCheckBox", "TabSheet3", {120, 80, 97, 17}, "Title"},
+        {"CheckBox3", "QCheckBox", "TabSheet3", {120, 104, 97, 17}, "Album"},
+        {"CheckBox4", "QCheckBox", "TabSheet3", {120, 128, 97, 17}, "Track"},
+        {"CheckBox5", "QCheckBox", "TabSheet3", {120, 152, 97, 17}, "Date"},
+        {"CheckBox6", "QCheckBox", "TabSheet3", {120, 176, 97, 17}, "Genre"},
+        {"CheckBox7", "QCheckBox", "TabSheet3", {120, 200, 97, 17}, "Comment"},
+        {"CheckBox37", "QCheckBox", "TabSheet3", {120, 224, 97, 17}, "Other tags"},
+        {"CheckBox8", "QCheckBox", "TabSheet3", {120, 264, 121, 17}, "Remove all tags"},
+        {"clrLicense", "QCheckBox", "TabSheet3", {304, 56, 97, 17}, "License"},
+        {"clrOrganization", "QCheckBox", "TabSheet3", {304, 80, 97, 17}, "Organization"},
+        {"clrLocation", "QCheckBox", "TabSheet3", {304, 104, 97, 17}, "Location"},
+        {"clrContact", "QCheckBox", "TabSheet3", {304, 128, 97, 17}, "Contact"},
+        {"clrVersion", "QCheckBox", "TabSheet3", {304, 152, 97, 17}, "Version"},
+        {"clrCopyright", "QCheckBox", "TabSheet3", {304, 176, 97, 17}, "Copyright"},
+        {"clrISRC", "QCheckBox", "TabSheet3", {304, 200, 97, 17}, "ISRC"},
+        {"CheckBox40", "QCheckBox", "TabSheet3", {456, 400, 97, 17}, "Recurse subdirs"},
+        {"BitBtn2", "QPushButton", "TabSheet3", {480, 432, 75, 25}, "Clear"},
+    };
+    return layout;
+}
+
+// The name-format editor, the same on the three file-name pages but for its names.
+struct FormatNames {
+    const char* page;
+    std::vector<const char*> boxes;
+    const char* list;
+    const char* up;
+    const char* down;
+    const char* trash;
+    const char* separator;
+    QRect separatorPlace;
+    const char* format;
+};
+
+void AddFormatEditor(TLayout& layout, const FormatNames& n) {
+    const char* captions[] = {"Artist", "Title", "Album", "Track", "Date", "Genre", "Comment"};
+    for (int i = 0; i < 7; ++i)
+        layout.push_back({n.boxes[i], "QCheckBox", n.page, {256, 64 + 24 * i, 97, 17}, captions[i]});
+    layout.push_back({n.list, "QListWidget", n.page, {328, 64, 145, 161}, {}});
+    layout.push_back({n.up, "QPushButton", n.page, {480, 64, 27, 57}, ""});
+    layout.push_back({n.down, "QPushButton", n.page, {478, 168, 27, 57}, ""});
+    if (n.trash) layout.push_back({n.trash, "QPushButton", n.page, {256, 40, 65, 17}, "Add Trash"});
+    layout.push_back({n.separator, "QLineEdit", n.page, n.separatorPlace, {}});
+    layout.push_back({n.format, "QLineEdit", n.page, {256, 264, 241, 21}, {}});
+}
+
+void AddWordList(TLayout& layout, const char* page, const char* caseFix, const char* list, const char* add,
+                 const char* remove) {
+    layout.push_back({caseFix, "QCheckBox", page, {24, 160, 121, 17}, "Auto letter case fix"});
+    layout.push_back({list, "QListWidget", page, {24, 184, 145, 109}, {}});
+    layout.push_back({add, "QPushButton", page, {179, 184, 30, 25}, ""});
+    layout.push_back({remove, "QPushButton", page, {179, 268, 30, 25}, ""});
+}
+
+void AddOverwriteChoice(TLayout& layout, const char* page, std::vector<const char*> names) {
+    const char* captions[] = {"Tag all files", "Don't overwrite existing tags",
+                              "Ignore files that have any tags at all"};
+    for (int i = 0; i < 3; ++i)
+        layout.push_back({names[i], "QRadioButton", page, {24, 306 + 24 * i, 250, 25}, captions[i]});
+}
+
+TLayout FileNameLayout() {
+    TLayout layout = {
+        {"CheckBox27", "QCheckBox", "TabSheet4", {24, 72, 121, 17}, "Replace"},
+        {"Edit9", "QLineEdit", "TabSheet4", {88, 64, 65, 21}, {}},
+        {"CheckBox28", "QCheckBox", "TabSheet4", {24, 136, 97, 17}, "Recurse subdirs"},
+        {"btnTagFromFilename", "QPushButton", "TabSheet4", {480, 432, 75, 25}, "Tag"},
+    };
+    AddWordList(layout, "TabSheet4", "CheckBox29", "ListBox3", "BitBtn13", "BitBtn14");
+    AddOverwriteChoice(layout, "TabSheet4", {"radTagAll", "radDontOverwriteTags", "radIgnoreTaggedFiles"});
+    AddFormatEditor(layout, {"TabSheet4",
+                             {"CheckBox30", "CheckBox31", "CheckBox32", "CheckBox33", "CheckBox34", "CheckBox35",
+                              "CheckBox36"},
+                             "ListBox5", "BitBtn16", "BitBtn15", "BitBtn19", "Edit20", {152, 96, 65, 21}, "Edit21"});
+    return layout;
+}
+
+TLayout RenameLayout() {
+    TLayout layout = {
+        {"CheckBox17", "QCheckBox", "TabSheet5", {24, 72, 161, 17}, "Replace spaces with:"},
+        {"Edit19", "QLineEdit", "TabSheet5", {152, 64, 65, 21}, {}},
+        {"CheckBox18", "QCheckBox", "TabSheet5", {24, 136, 97, 17}, "Recurse subdirs"},
+        {"chkDontRenameUntaggedFiles", "QCheckBox", "TabSheet5", {24, 312, 313, 25},
+         "Don't rename files that have no tags"},
+        {"btnRenameFromTag", "QPushButton", "TabSheet5", {480, 432, 75, 25}, "Rename"},
+    };
+    AddWordList(layout, "TabSheet5", "CheckBox19", "ListBox4", "BitBtn10", "BitBtn11");
+    AddFormatEditor(layout, {"TabSheet5",
+                             {"CheckBox20", "CheckBox21", "CheckBox22", "CheckBox23", "CheckBox24", "CheckBox25",
+                              "CheckBox26"},
+                             "ListBox6", "BitBtn8", "BitBtn9", nullptr, "edtFieldSep", {153, 100, 65, 21}, "Edit18"});
+    return layout;
+}
+
+TLayout TagListLayout() {
+    TLayout layout = {
+        {"Edit23", "QLineEdit", "TabSheet7", {24, 64, 121, 21}, {}},
+        {"BitBtn30", "QPushButton", "TabSheet7", {152, 64, 65, 21}, "Browse"},
+        {"CheckBox47", "QCheckBox", "TabSheet7", {24, 136, 97, 17}, "Recurse subdirs"},
+        {"BitBtn29", "QPushButton", "TabSheet7", {480, 432, 75, 25}, "Tag"},
+    };
+    AddWordList(layout, "TabSheet7", "CheckBox48", "ListBox8", "BitBtn31", "BitBtn32");
+    AddOverwriteChoice(layout, "TabSheet7", {"RadioButton1", "RadioButton2", "RadioButton3"});
+    AddFormatEditor(layout, {"TabSheet7",
+                             {"CheckBox38", "CheckBox41", "CheckBox42", "CheckBox43", "CheckBox44", "CheckBox45",
+                              "CheckBox46"},
+                             "ListBox7", "BitBtn28", "BitBtn17", "BitBtn12", "Edit22", {152, 96, 65, 21}, "Edit17"});
+    return layout;
+}
+
+TLayout LogLayout() {
+    return {
+        {"memoLog", "QPlainTextEdit", "TabSheet6", {8, 8, 553, 361}, {}},
+        {"Version", "QLabel", "TabSheet6", {16, 422, 0, 0}, "Version 0.0.20"},
+    };
+}
+
+TLayout WholeLayout() {
+    TLayout all;
+    for (const TLayout& part : {FrameLayout(), BrowseLayout(), MassLayout(), ClearLayout(), FileNameLayout(),
+                                RenameLayout(), TagListLayout(), LogLayout()})
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+QString CaptionOf(const QWidget& widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) return button->text();
+    if (const auto* box = qobject_cast<const QGroupBox*>(&widget)) return box->title();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(&widget)) return edit->text();
+    return {};
+}
+
+using LayoutTest = WindowTest;
+
+TEST_F(LayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
+    TForm1& window = Window();
+    for (const TPlaced& expected : WholeLayout()) {
+        SCOPED_TRACE(expected.name);
+        const auto matches = window.findChildren<QWidget*>(QString::fromStdString(expected.name));
+        ASSERT_EQ(matches.size(), 1) << "one control of that name";
+        const QWidget& control = *matches.front();
+        EXPECT_TRUE(control.inherits(expected.kind)) << control.metaObject()->className();
+        const QWidget* parent = control.parentWidget();
+        ASSERT_NE(parent, nullptr);
+        EXPECT_EQ(parent->objectName().toStdString(), expected.parent);
+        EXPECT_EQ(control.pos(), expected.place.topLeft());
+        if (expected.place.width() > 0) {
+            EXPECT_EQ(control.size(), expected.place.size());
+        }
+        if (expected.caption) {
+            EXPECT_EQ(CaptionOf(control), *expected.caption);
+        }
+    }
+}
+
+TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
+    TForm1& window = Window();
+    EXPECT_EQ(window.windowTitle(), "Parvex ");
+    EXPECT_EQ(window.size(), QSize(592, 583));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    const std::pair<const char*, const char*> pages[] = {
+        {"TabSheet1", "Browse / Edit tags"},   {"TabSheet2", "Mass set tags"},
+        {"TabSheet3", "Clear tags"},           {"TabSheet4", "Tag based on filename"},
+        {"TabSheet5", "Rename based on tag"}, {"TabSheet7", "Tag from List"},
+        {"TabSheet6", "Log"}};
+    ASSERT_EQ(window.PageControl1->count(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(window.PageControl1->widget(i)->objectName(), pages[i].first);
+        EXPECT_EQ(window.PageControl1->tabText(i), pages[i].second);
+    }
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet1);
+}
+
+TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
+    TForm1& window = Window();
+    for (QPushButton* button : {window.BitBtn18, window.BitBtn3, window.BitBtn2})
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+    EXPECT_FALSE(window.other_a->isEnabled());
+    for (QLineEdit* readOnly : {window.Edit4, window.Edit21, window.Edit18, window.Edit17, window.Edit23})
+        EXPECT_TRUE(readOnly->isReadOnly()) << readOnly->objectName().toStdString();
+    EXPECT_TRUE(window.memoLog->isReadOnly());
+    EXPECT_EQ(window.memoLog->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    for (const char* row : {"artist", "title", "album", "track", "date", "genre", "comment", "license",
+                            "organization", "location", "contact", "version", "copyright", "isrc", "other"}) {
+        const QString name = QString(row) + "_o";
+        const auto* overwrite = window.findChild<QRadioButton*>(name);
+        ASSERT_NE(overwrite, nullptr) << row;
+        EXPECT_TRUE(overwrite->isChecked()) << row;
+        EXPECT_EQ(overwrite->toolTip(), "Overwrite");
+        EXPECT_EQ(window.findChild<QRadioButton*>(QString(row) + "_a")->toolTip(), "Prepend");
+        EXPECT_EQ(window.findChild<QRadioButton*>(QString(row) + "_p")->toolTip(), "Append");
+    }
+    EXPECT_TRUE(window.radTagAll->isChecked());
+    EXPECT_TRUE(window.RadioButton1->isChecked());
+    EXPECT_TRUE(window.chkDontRenameUntaggedFiles->isChecked());
+
+    EXPECT_EQ(window.ListBox7->count(), 1);
+    EXPECT_EQ(window.ListBox7->item(0)->text(), "Target file");
+    EXPECT_EQ(window.Edit17->text(), "<Target file>");
+    for (QListWidget* empty : {window.ListBox5, window.ListBox6, window.ListBox3, window.ListBox4, window.ListBox8})
+        EXPECT_EQ(empty->count(), 0);
+    for (QLineEdit* empty : {window.Edit21, window.Edit18, window.Edit20, window.edtFieldSep, window.Edit22})
+        EXPECT_TRUE(empty->text().isEmpty());
+    EXPECT_EQ(window.BitBtn19->text(), "Add Trash");
+    EXPECT_EQ(window.BitBtn12->text(), "Add Trash");
+}
+
+TEST_F(LayoutTest, TabStopsAreWhereDescribed) {
+    TForm1& window = Window();
+    const QWidget* withoutTabStop[] = {window.Edit4,    window.BitBtn1,  window.Listview1, window.ListBox1,
+                                       window.BitBtn6,  window.BitBtn7,  window.BitBtn18,  window.BitBtn20,
+                                       window.BitBtn39, window.CheckBox9, window.CheckBox16, window.BitBtn3};
+    for (const QWidget* control : withoutTabStop)
+        EXPECT_FALSE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
+    for (const QWidget* control : {static_cast<QWidget*>(window.Edit1), static_cast<QWidget*>(window.edit7),
+                                   static_cast<QWidget*>(window.Edit37), static_cast<QWidget*>(window.Edit10)})
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
+}
+
+// The layout was drawn for a narrow font: with the window's font, every caption must fit inside its
+// control, and a field label must end before its editor begins. (The mode buttons of the Mass page are
+// narrower than their captions by design; their hints name them.)
+TEST_F(LayoutTest, CaptionsFitTheirPlaces) {
+    TForm1& window = Window();
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        const QString parent = button->parentWidget()->objectName();
+        if (parent.startsWith("Panel") || button->parentWidget() == window.PageControl1->tabBar()) continue;
+        int needed = button->sizeHint().width();
+        if (qobject_cast<QPushButton*>(button)) {  // whose size hint never goes below a minimum width
+            const bool glyphOnly = button->text().isEmpty();
+            needed = button->fontMetrics().horizontalAdvance(button->text()) + (glyphOnly ? 2 : 6);
+            if (!button->icon().isNull()) needed += button->iconSize().width() + (glyphOnly ? 0 : 4);
+        }
+        EXPECT_LE(needed, button->width()) << button->objectName().toStdString();
+    }
+    for (QLabel* label : {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12,
+                          window.Label15})
+        EXPECT_LE(label->geometry().right(), window.Edit32->x() - 1) << label->objectName().toStdString();
+    EXPECT_LE(window.Label28->geometry().right(), window.BitBtn27->x() - 1);
+    const int tabsWidth = window.PageControl1->tabBar()->sizeHint().width();
+    EXPECT_LE(tabsWidth, window.PageControl1->width()) << "all seven tabs show in one row";
+}
+
+TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
+    TForm1& window = Window();
+    for (QListWidget* sorted : {window.Listview1, window.ListBox3, window.ListBox4, window.ListBox8}) {
+        sorted->addItems({"beta", "Alpha", "gamma", "Beta2"});
+        sorted->insertItem(0, "zulu");
+        QStringList shown;
+        for (int i = 0; i < sorted->count(); ++i) shown << sorted->item(i)->text();
+        EXPECT_EQ(shown, QStringList({"Alpha", "beta", "Beta2", "gamma", "zulu"}))
+            << sorted->objectName().toStdString();
+    }
+    for (QListWidget* ordered : {window.ListBox1, window.ListBox2, window.ListBox5, window.ListBox6, window.ListBox7}) {
+        ordered->addItems({"b", "a"});
+        EXPECT_EQ(ordered->item(ordered->count() - 1)->text(), "a") << ordered->objectName().toStdString();
+    }
+}
+
+TEST_F(LayoutTest, EnterInAFieldEditorMovesToTheNextEditor) {
+    ShowActive();
+    TForm1& window = Window();
+    const std::pair<QWidget*, QWidget*> steps[] = {
+        {window.Edit1, window.Edit2}, {window.Edit6, window.edit7}, {window.edit7, window.Edit8},
+        {window.Edit8, window.Edit31}, {window.Edit36, window.Edit37},
+    };
+    for (const auto& [from, to] : steps) {
+        from->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(to->hasFocus()) << from->objectName().toStdString() << " -> "
+                                    << QApplication::focusWidget()->objectName().toStdString();
+    }
+
+    window.SetActivePage(window.TabSheet2);
+    const std::pair<QWidget*, QWidget*> massSteps[] = {
+        {window.Edit10, window.Edit11}, {window.Edit14, window.edit15}, {window.edit15, window.Edit16},
+        {window.Edit27, window.Edit29}, {window.Edit29, window.Edit28}, {window.Edit28, window.Edit30},
+    };
+    for (const auto& [from, to] : massSteps) {
+        from->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        EXPECT_TRUE(to->hasFocus()) << from->objectName().toStdString() << " -> "
+                                    << QApplication::focusWidget()->objectName().toStdString();
+    }
+}
+
+TEST_F(LayoutTest, EnterInAGenreBoxNeverAddsToTheGenreList) {
+    ShowActive();
+    TForm1& window = Window();
+    const int genres = window.edit7->count();
+    window.edit7->setFocus();
+    QTest::keyClicks(QApplication::focusWidget(), "Zydeco");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(window.edit7->count(), genres);
+    EXPECT_EQ(window.edit7->currentText(), "Zydeco");
+}
+
+}  // namespace
+}  // namespace parvex::test

@@ -1,0 +1,29 @@
+#include "window_fixture.h"
+
+#include <QApplication>
+
+namespace parvex::test {
+
+TCurrentDirectory::TCurrentDirectory(const std::filesystem::path& directory)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory);
+}
+
+TCurrentDirectory::~TCurrentDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
+TForm1& WindowTest::Window() {
+    if (!window_) window_ = std::make_unique<TForm1>(platform_);
+    return *window_;
+}
+
+void WindowTest::ShowActive() {
+    TForm1& window = Window();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+}  // namespace parvex::test

@@ -1,0 +1,52 @@
+#pragma once
+// A main window built for a test: in a temporary current directory (so a genre.txt of the test's own,
+// or none, is what the window reads), with the recording platform in place of the desktop.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "app/main_window.h"
+#include "fake_platform.h"
+#include "support/temp_dir.h"
+
+// Test failures show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace parvex::test {
+
+// Changes the process's current directory for its lifetime.
+class TCurrentDirectory {
+public:
+    explicit TCurrentDirectory(const std::filesystem::path& directory);
+    ~TCurrentDirectory();
+    TCurrentDirectory(const TCurrentDirectory&) = delete;
+    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+class WindowTest : public testing::Test {
+protected:
+    WindowTest() : currentDirectory_(temp_.Path()) {}
+
+    // Creates the window (running its creation handler) in the temporary directory.
+    TForm1& Window();
+    // Shows the window and waits until it is the active window, so that keys reach it.
+    void ShowActive();
+
+    TempDir temp_;
+    TFakePlatform platform_;
+
+private:
+    TCurrentDirectory currentDirectory_;
+    std::unique_ptr<TForm1> window_;
+};
+
+}  // namespace parvex::test
