@@ -1,0 +1,37 @@
+#pragma once
+// The files of the current scan, each listed once, in the order they were found. An entry is the
+// folder (ending in "/"), "*", and the file name: file names never hold "*", so splitting at the
+// first "*" gives both parts back exactly.
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace parvex {
+
+class TFoundFileList {
+public:
+    TFoundFileList() = default;
+    TFoundFileList(const TFoundFileList&) = delete;
+    TFoundFileList& operator=(const TFoundFileList&) = delete;
+
+    // Appends folder (given a trailing "/" when it lacks one) + "*" + name unless exactly that entry
+    // is already listed. Entries compare byte for byte: "a.ogg" and "A.ogg" are two files on a
+    // case-sensitive file system. Returns whether the entry was added.
+    bool Add(std::string_view folder, std::string_view name);
+    void Clear();
+
+    std::size_t Count() const { return entries_.size(); }
+    // The entry at `index` (0-based), in order of insertion.
+    const std::string& operator[](std::size_t index) const { return entries_[index]; }
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+
+private:
+    std::deque<std::string> entries_;         // a deque never moves its elements...
+    std::unordered_set<std::string_view> index_;  // ...so the index can view them
+};
+
+}  // namespace parvex

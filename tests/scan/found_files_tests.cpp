@@ -1,0 +1,64 @@
+#include "scan/found_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "scan/find_file.h"
+#include "text/text_utils.h"
+#include "scan_test_tree.h"
+
+namespace parvex::test {
+namespace {
+
+using testing::ElementsAre;
+
+std::vector<std::string> Entries(const TFoundFileList& list) { return {list.begin(), list.end()}; }
+
+TEST(FoundFileListTest, KeepsInsertionOrderAndRefusesExactDuplicatesOnly) {
+    TFoundFileList list;
+    EXPECT_TRUE(list.Add("/m", "b.ogg"));
+    EXPECT_TRUE(list.Add("/m/", "a.ogg"));
+    EXPECT_FALSE(list.Add("/m/", "b.ogg"));
+    EXPECT_TRUE(list.Add("/m/", "A.ogg"));  // another file on a case-sensitive file system
+    EXPECT_TRUE(list.Add("/M/", "a.ogg"));
+    EXPECT_TRUE(list.Add("/", "root.ogg"));
+    EXPECT_THAT(Entries(list), ElementsAre("/m/*b.ogg", "/m/*a.ogg", "/m/*A.ogg", "/M/*a.ogg", "/*root.ogg"));
+    EXPECT_EQ(list.Count(), 5u);
+    EXPECT_EQ(list[1], "/m/*a.ogg");
+    EXPECT_EQ(NthField(list[0], "*", 1), "/m/");
+    EXPECT_EQ(NthField(list[0], "*", 2), "b.ogg");
+}
+
+TEST(FoundFileListTest, ClearEmptiesTheDuplicateTestToo) {
+    TFoundFileList list;
+    for (int i = 0; i < 1000; ++i) list.Add("/m/", std::to_string(i) + ".ogg");
+    EXPECT_EQ(list.Count(), 1000u);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_TRUE(list.Add("/m/", "5.ogg"));
+    EXPECT_FALSE(list.Add("/m/", "5.ogg"));
+}
+
+class FoundFilesFromScanTest : public ScanTreeTest {};
+
+TEST_F(FoundFilesFromScanTest, AFileFoundByTwoMasksIsListedOnce) {
+    Make("song.ogg");
+    Make("Song.ogg");
+    Make("track.ogg");
+    TFindFile finder;
+    TFoundFileList list;
+    finder.OnFound = [&list](TFindFile&, const std::string& folder, const DirEntry& entry) {
+        list.Add(folder, entry.Name);
+    };
+    finder.Filename = "*.ogg;s*.ogg";
+    finder.SetLocation(Root());
+    finder.Search();
+    // Search again without emptying the list: nothing is added twice.
+    finder.Search();
+    EXPECT_THAT(Entries(list), ElementsAre(Root() + "*Song.ogg", Root() + "*song.ogg", Root() + "*track.ogg"));
+}
+
+}  // namespace
+}  // namespace parvex::test
