@@ -190,6 +190,10 @@ TEST_F(Replace, FullFileSystem) {
     std::filesystem::create_directory(mount);
     if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here";
+    struct Unmount {
+        std::filesystem::path Path;
+        ~Unmount() { umount(Path.c_str()); }
+    } unmount{mount};
     test::VorbisFileOptions options;
     options.AudioPages = 10;
     options.AudioPacketSize = 1000;
@@ -198,7 +202,6 @@ TEST_F(Replace, FullFileSystem) {
     EXPECT_EQ(SaveTitle(path, "New"), 1);
     EXPECT_TRUE(ReadAll(path) == bytes);
     EXPECT_FALSE(std::filesystem::exists(path + "~"));
-    umount(mount.c_str());
 }
 
 TEST_F(Replace, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
