@@ -1,0 +1,135 @@
+// The window's building blocks that work without a window: the list-file reader, the logo decoder,
+// the sorted genre box, the open-file filter and the error handler.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <stdexcept>
+
+#include "app/logo.h"
+#include "app/platform/error_handler.h"
+#include "app/platform/qt_platform.h"
+#include "app/sorted_list.h"
+#include "app/text_file_reader.h"
+#include "fake_platform.h"
+#include "ogg/open_error.h"
+#include "support/temp_dir.h"
+#include "window_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+    TTextFileReader reader(file.string());
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.ReadLine(line)) lines.push_back(line);
+    return lines;
+}
+
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class TextFileReaderTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(TextFileReaderTest, SplitsAsTheListFilesAreWritten) {
+    TempDir temp;
+    EXPECT_EQ(ReadLines(temp.Write("list.txt", GetParam().bytes)), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineRules, TextFileReaderTest,
+    testing::Values(LineCase{"Empty", "", {}}, LineCase{"NoBreakAtEnd", "a\r\nb", {"a", "b"}},
+                    LineCase{"BreakAfterLastLineAddsNothing", "a\r\nb\r\n", {"a", "b"}},
+                    LineCase{"CarriageReturnAlone", "a\rb\r", {"a", "b"}},
+                    LineCase{"LineFeedAloneStaysInTheLine", "a\nb\r\nc\n", {"a\nb", "c\n"}},
+                    LineCase{"OnlyOneLineFeedIsSkipped", "a\r\n\nb", {"a", "\nb"}},
+                    LineCase{"EmptyLinesCount", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
+                    LineCase{"Byte26EndsTheFile", std::string("a\r\nb\x1a" "c\r\nd"), {"a", "b"}},
+                    LineCase{"Byte26AtALineStart", std::string("a\r\n\x1a\r\nb"), {"a"}},
+                    LineCase{"NothingTrimmed", " a \t\r\n", {" a \t"}},
+                    LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}}),
+    [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+TEST(TextFileReader, AFileThatCannotBeOpenedRaisesTheOpenError) {
+    TempDir temp;
+    const std::string missing = (temp.Path() / "missing.csv").string();
+    try {
+        TTextFileReader reader(missing);
+        FAIL() << "no error raised";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
+    }
+}
+
+TEST(TextFileReader, AFolderCannotBeRead) {
+    TempDir temp;
+    EXPECT_THROW(ReadLines(temp.Path()), std::runtime_error);
+}
+
+TEST(Logo, DecodesToThePictureOfTheLogPage) {
+    const QImage logo = LogoPicture();
+    ASSERT_FALSE(logo.isNull());
+    EXPECT_EQ(logo.size(), QSize(553, 81));
+    const QColor corner = logo.pixelColor(2, 2);  // the light background, #f4f7fb at the top
+    EXPECT_NEAR(corner.red(), 0xf4, 8);
+    EXPECT_NEAR(corner.green(), 0xf7, 8);
+    EXPECT_NEAR(corner.blue(), 0xfb, 8);
+    const QColor bar = logo.pixelColor(265, 40);  // a blue level bar in the middle
+    EXPECT_GT(bar.blue(), bar.red() + 40);
+}
+
+TEST(Logo, DataThatIsNoJpegGivesANullImage) {
+    const unsigned char garbage[] = {0x89, 'P', 'N', 'G', 0, 1, 2, 3};
+    EXPECT_TRUE(DecodeJpeg({}).isNull());
+    EXPECT_TRUE(DecodeJpeg(garbage).isNull());
+    const unsigned char headerOnly[] = {0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10};
+    EXPECT_TRUE(DecodeJpeg(headerOnly).isNull());
+}
+
+TEST(SortedComboBox, AddingNamesKeepsTheirOrderAndNeverChangesTheText) {
+    QComboBox box;
+    box.setEditable(true);
+    box.setEditText("typed");
+    for (const char* name : {"rock", "Ambient", "blues", "Acid", "R&B"}) AddSorted(box, name);
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    EXPECT_EQ(items, QStringList({"Acid", "Ambient", "blues", "R&B", "rock"}));
+    EXPECT_EQ(box.currentText(), "typed");
+}
+
+TEST(OpenFileFilter, PairsBecomeQtNameFilters) {
+    EXPECT_EQ(QtNameFilters("csv (*.csv)|*.CSV|"), QStringList({"csv (*.CSV)"}));
+    EXPECT_EQ(QtNameFilters("ogg (*.ogg)|*.OGG"), QStringList({"ogg (*.OGG)"}));
+    EXPECT_EQ(QtNameFilters("Lists|*.csv;*.txt|All files|*"), QStringList({"Lists (*.csv *.txt)", "All files (*)"}));
+    EXPECT_EQ(QtNameFilters(""), QStringList());
+}
+
+TEST(ErrorHandler, ShowsTheMessageOfWhateverAHandlerRaises) {
+    TFakePlatform platform;
+    RunHandler(platform, [] {});
+    EXPECT_TRUE(platform.messages.empty());
+    RunHandler(platform, [] { throw EFOpenError("/music/a.ogg"); });
+    RunHandler(platform, [] { throw 42; });
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0], (TShownMessage{TMessageKind::Error, "Cannot open file /music/a.ogg"}));
+    EXPECT_EQ(platform.messages[1].kind, TMessageKind::Error);
+    EXPECT_FALSE(platform.messages[1].text.empty());
+}
+
+TEST(WaitCursor, IsTakenBackAlsoWhenTheWorkRaises) {
+    TFakePlatform platform;
+    RunHandler(platform, [&platform] {
+        TWaitCursor wait(platform);
+        EXPECT_EQ(platform.waitCursorDepth, 1);
+        throw std::runtime_error("write failed");
+    });
+    EXPECT_EQ(platform.waitCursorDepth, 0);
+    EXPECT_EQ(platform.waitCursorShown, 1);
+}
+
+}  // namespace
+}  // namespace parvex::test
