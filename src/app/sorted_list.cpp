@@ -30,15 +30,21 @@ bool ListTextLess(const QString& left, const QString& right) {
 
 TSortedListBox::TSortedListBox(QWidget* parent) : QListWidget(parent) {
     connect(model(), &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { PlaceInsertedRows(first, last); });
+            [this](const QModelIndex&, int first, int last) { PlaceRows(first, last); });
+    connect(model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                PlaceRows(topLeft.row(), bottomRight.row());
+            });
 }
 
-void TSortedListBox::PlaceInsertedRows(int first, int last) {
+void TSortedListBox::PlaceRows(int first, int last) {
     if (placing_) return;  // our own moves below insert rows too
     placing_ = true;
-    std::vector<QListWidgetItem*> added;
-    for (int row = first; row <= last; ++row) added.push_back(takeItem(first));
-    for (QListWidgetItem* item : added) insertItem(SortedRow(item->text()), item);
+    QListWidgetItem* current = currentItem();
+    std::vector<QListWidgetItem*> moving;
+    for (int row = first; row <= last; ++row) moving.push_back(takeItem(first));
+    for (QListWidgetItem* item : moving) insertItem(SortedRow(item->text()), item);
+    if (current) setCurrentItem(current);
     placing_ = false;
 }
 

@@ -12,13 +12,15 @@ namespace parvex {
 // in which they were added.
 bool ListTextLess(const QString& left, const QString& right);
 
-// A list box whose entries are always sorted: an entry added at any row moves to its place at once.
+// A list box whose entries are always sorted: an entry added at any row, or whose text changes, moves
+// to its place at once.
 class TSortedListBox : public QListWidget {
 public:
     explicit TSortedListBox(QWidget* parent);
 
 private:
-    void PlaceInsertedRows(int first, int last);
+    // Moves the entries of rows `first` to `last` to their sorted places.
+    void PlaceRows(int first, int last);
     int SortedRow(const QString& text) const;
 
     bool placing_ = false;

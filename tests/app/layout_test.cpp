@@ -399,6 +399,10 @@ TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
         for (int i = 0; i < sorted->count(); ++i) shown << sorted->item(i)->text();
         EXPECT_EQ(shown, QStringList({"Alpha", "beta", "Beta2", "gamma", "zulu"}))
             << sorted->objectName().toStdString();
+        sorted->setCurrentRow(4);
+        sorted->item(4)->setText("Apple");  // an entry edited in place moves to its new place
+        EXPECT_EQ(sorted->item(1)->text(), "Apple");
+        EXPECT_EQ(sorted->currentRow(), 1) << "and stays the selected entry";
     }
     for (QListWidget* ordered : {window.ListBox1, window.ListBox2, window.ListBox5, window.ListBox6, window.ListBox7}) {
         ordered->addItems({"b", "a"});
