@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parvex {
@@ -61,9 +62,14 @@ enum class TFileOutcome {
     WriteFailed,   // the new tags or name could not be written: the file is as it was
 };
 
-// The load-change-store sequence shared by the tag-writing batch operations: loads the record,
-// writes `heading` + path to the log, lets `change` edit the record, stores it, and logs a line
-// for a file that is not Ogg Vorbis or could not be written.
+// The end of every tag-writing routine, once the file is loaded and its log line written: a file
+// gone since the scan raises EFOpenError; a file that is not Ogg Vorbis is logged and left alone;
+// any other file is changed by `change` and stored, and a failed save is logged.
+template <typename Change>
+TFileOutcome StoreChangedRecord(TLoadOutcome loaded, TOggVorbis& file, tagrecord& record,
+                                TLogSink& log, const std::string& path, Change&& change);
+
+// The whole load-log-change-store sequence of the routines that log every file first.
 template <typename Change>
 TFileOutcome ChangeFileTags(TOggVorbis& file, tagrecord& record, TLogSink& log,
                             const std::string& heading, const std::string& dir,

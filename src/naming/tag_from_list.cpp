@@ -10,7 +10,7 @@
 
 #include "batch/log_sink.h"
 #include "naming/name_format.h"
-#include "naming/record_change.h"
+#include "batch/tag_record.h"
 #include "ogg/file_handle.h"
 #include "text/string_hash.h"
 #include "text/text_utils.h"

@@ -1,7 +1,7 @@
 #include "naming/tag_from_name.h"
 
 #include "batch/log_sink.h"
-#include "naming/record_change.h"
+#include "batch/tag_record.h"
 #include "text/text_utils.h"
 
 namespace parvex {
