@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "batch/log_sink.h"
-#include "naming/name_format.h"
 #include "batch/tag_record.h"
+#include "naming/name_format.h"
 #include "ogg/file_handle.h"
 #include "text/string_hash.h"
 #include "text/text_utils.h"
