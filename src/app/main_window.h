@@ -16,8 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QSet>
+#include <QTabWidget>
 #include <QWidget>
 #include <string>
 
@@ -55,6 +55,20 @@ public:
     // Makes `page` the active page without running the page-change handler, as any change made by
     // the program (rather than the user) does.
     void SetActivePage(QWidget* page);
+
+    // Browse / Edit page: Edit4Change, PageControl1Change, Listview1Click, BitBtn18Click ("Save"), the
+    // other-tag handlers and the "->" copy buttons go here.
+
+    // Batch driver: the found-file list, FindFile1Found, FindFile1Complete and the working tag record
+    // go here.
+
+    // Mass set tags page: CheckBox9Click, BitBtn3Click, MassTagFile and the other-tag handlers go here.
+
+    // Clear tags page: CheckBox1Click, BitBtn2Click and ClearTagsFile go here.
+
+    // File-name pages: the three format builders and their handlers, the word-list handlers,
+    // btnTagFromFilenameClick, btnRenameFromTagClick, BitBtn29Click, BitBtn30Click and the per-file
+    // routines go here.
 
     // The running batch operation's mode word; empty while browsing.
     std::string BatchMode;
@@ -205,12 +219,6 @@ private:
 
     TPlatform& platform_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
-
-    // Browse page handlers: added with the browsing and editing of one file.
-    // Mass page handlers: added with mass tagging.
-    // Clear page handlers: added with clearing tags.
-    // File-name pages' handlers (formats, word lists, the three operations): added with them.
-    // Log page and batch driver: added with the batch driver.
 };
 
 template <typename Handler>
