@@ -81,7 +81,8 @@ void TForm2::BitBtn1Click() {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) return Edit1KeyPress(static_cast<QKeyEvent*>(event));
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return Edit1KeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
 

@@ -42,7 +42,8 @@ bool TForm3::Edit1KeyPress(QKeyEvent* key) {
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) return Edit1KeyPress(static_cast<QKeyEvent*>(event));
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return Edit1KeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
 

@@ -23,6 +23,7 @@ struct TBrowseField {
     const char* copyButtonName;
 };
 
+// clang-format off
 constexpr TBrowseField kBrowseFields[] = {
     {&TForm1::Label21, "Label21", "Artist", 14, &TForm1::Edit1, "Edit1", 6, &TForm1::BitBtn20, "BitBtn20"},
     {&TForm1::Label22, "Label22", "Title", 40, &TForm1::Edit2, "Edit2", 32, &TForm1::BitBtn21, "BitBtn21"},
@@ -40,6 +41,7 @@ constexpr TBrowseField kBrowseFields[] = {
     {&TForm1::Label40, "Label40", "Copyright", 326, &TForm1::Edit36, "Edit36", 318, &TForm1::BitBtn38, "BitBtn38"},
     {&TForm1::Label43, "Label43", "ISRC", 352, &TForm1::Edit37, "Edit37", 344, &TForm1::BitBtn39, "BitBtn39"},
 };
+// clang-format on
 
 // The stream information: a caption and the value label beside it.
 struct TInfoRow {
@@ -84,8 +86,8 @@ void TForm1::CreateBrowsePage() {
     BitBtn7 = MakeGlyphButton(page, "BitBtn7", "", TGlyph::Delete, {246, 441, 20, 20}, TTabStop::No);
 
     for (const TBrowseField& field : kBrowseFields) {
-        this->*field.label = MakeLabel(page, field.labelName, field.caption, {kFieldLabelLeft, field.labelTop},
-                                       TFontWeight::Bold);
+        this->*field.label = MakeLabel(page, field.labelName, field.caption,
+                                       {kFieldLabelLeft, field.labelTop}, TFontWeight::Bold);
         const QRect editorPlace(kEditorLeft, field.editorTop, kEditorWidth, kEditorHeight);
         QWidget* editor;
         if (field.editor) {
@@ -94,13 +96,14 @@ void TForm1::CreateBrowsePage() {
             editor = edit7 = MakeGenreBox(page, field.editorName, editorPlace);
         }
         UseEnterMovesFocus(editor);
-        this->*field.copyButton =
-            MakeButton(page, field.copyButtonName, "->",
-                       {kCopyButtonLeft, field.editorTop + 2, kCopyButtonSize, kCopyButtonSize}, TTabStop::No);
+        this->*field.copyButton = MakeButton(
+            page, field.copyButtonName, "->",
+            {kCopyButtonLeft, field.editorTop + 2, kCopyButtonSize, kCopyButtonSize}, TTabStop::No);
     }
 
     for (const TInfoRow& row : kInfoRows) {
-        this->*row.caption = MakeLabel(page, row.captionName, row.text, {kFieldLabelLeft, row.top}, TFontWeight::Bold);
+        this->*row.caption =
+            MakeLabel(page, row.captionName, row.text, {kFieldLabelLeft, row.top}, TFontWeight::Bold);
         QLabel* value = this->*row.value = MakeControl<QLabel>(page, row.valueName, {});
         const int width = row.value == &TForm1::Vendertxt ? kVendorWidth : kValueWidth;
         value->setGeometry(kEditorLeft, row.top, width, value->fontMetrics().height());

@@ -12,7 +12,7 @@ namespace parvex {
 // The name-format editor: seven field boxes, the order list with its move buttons, the optional
 // trash button, the separator and the derived format text.
 struct TFormatEditorSpec {
-    std::array<QCheckBox* TForm1::*, 7> fieldBoxes;
+    std::array<QCheckBox * TForm1::*, 7> fieldBoxes;
     std::array<const char*, 7> fieldBoxNames;
     QListWidget* TForm1::*orderList;
     const char* orderListName;
@@ -47,7 +47,7 @@ struct TWordListSpec {
 
 // The three overwrite choices of the two tagging pages, "Tag all files" first and selected.
 struct TOverwriteChoiceSpec {
-    std::array<QRadioButton* TForm1::*, 3> buttons;
+    std::array<QRadioButton * TForm1::*, 3> buttons;
     std::array<const char*, 3> names;
 };
 

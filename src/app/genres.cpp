@@ -3,6 +3,7 @@
 namespace parvex {
 
 const std::vector<std::string>& BuiltInGenres() {
+    // clang-format off
     static const std::vector<std::string> genres = {
         "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
         "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
@@ -19,6 +20,7 @@ const std::vector<std::string>& BuiltInGenres() {
         "Acoustic", "Humour", "Speech", "Chanson", "Opera", "Chamber Music", "Sonata", "Symphony",
         "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam", "Club", "Tango", "Samba", "Folklore",
     };
+    // clang-format on
     return genres;
 }
 

@@ -1,10 +1,10 @@
 #include "app/logo.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
-
-#include <jpeglib.h>
 
 namespace parvex {
 
@@ -21,7 +21,9 @@ struct TJpegError {
     std::jmp_buf jump;
 };
 
-[[noreturn]] void JumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<TJpegError*>(info->err)->jump, 1); }
+[[noreturn]] void JumpBack(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<TJpegError*>(info->err)->jump, 1);
+}
 
 // Warnings (such as a truncated file, whose missing rows come out gray) are not printed.
 void KeepQuiet(j_common_ptr) {}

@@ -10,7 +10,7 @@ namespace parvex {
 
 namespace {
 
-using TModeButtons = std::array<QRadioButton* TForm1::*, 3>;
+using TModeButtons = std::array<QRadioButton * TForm1::*, 3>;
 
 // One row of the page: the check box that includes the row, its value control and the panel holding
 // the row's three mode buttons, named after the row with "_a", "_o" and "_p".
@@ -29,6 +29,7 @@ struct TMassRow {
     const char* modePrefix;
 };
 
+// clang-format off
 constexpr TMassRow kMassRows[] = {
     {&TForm1::CheckBox9, "CheckBox9", "Artist", {10, 16, 80, 17}, &TForm1::Edit10, "Edit10", {112, 8, 376, 21},
      &TForm1::Panel1, "Panel1", {496, 8}, {&TForm1::artist_a, &TForm1::artist_o, &TForm1::artist_p}, "artist"},
@@ -66,6 +67,7 @@ constexpr TMassRow kMassRows[] = {
     {&TForm1::CheckBox55, "CheckBox55", "ISRC", {310, 354, 73, 17}, &TForm1::Edit30, "Edit30", {388, 346, 100, 21},
      &TForm1::Panel15, "Panel15", {496, 346}, {&TForm1::isrc_a, &TForm1::isrc_o, &TForm1::isrc_p}, "isrc"},
 };
+// clang-format on
 
 // The mode buttons, left to right: their name endings, hints and places within the panel. The
 // buttons are too narrow for their captions; the hint names them on hover.
@@ -96,7 +98,8 @@ void TForm1::CreateMassPage() {
         for (std::size_t i = 0; i < members.size(); ++i) {
             const TModeButton& mode = kModeButtons[i];
             const std::string name = prefix + mode.suffix;
-            QRadioButton* button = this->*members[i] = MakeRadioButton(panel, name.c_str(), mode.hint, mode.place);
+            QRadioButton* button = this->*members[i] =
+                                       MakeRadioButton(panel, name.c_str(), mode.hint, mode.place);
             button->setToolTip(mode.hint);
             button->setChecked(i == kOverwrite);
         }
@@ -104,8 +107,8 @@ void TForm1::CreateMassPage() {
 
     QWidget* previousEditor = nullptr;
     for (const TMassRow& row : kMassRows) {
-        QCheckBox* check = this->*row.check =
-            MakeCheckBox(page, row.checkName, row.caption, row.checkPlace, TFontWeight::Bold);
+        QCheckBox* check = this->*row.check = MakeCheckBox(page, row.checkName, row.caption, row.checkPlace,
+                                                           TFontWeight::Bold);
         RemoveTabStop(*check);
         QWidget* editor;
         if (row.editor) {

@@ -18,27 +18,21 @@ void TForm1::CreateRenamePage() {
     chkDontRenameUntaggedFiles->setChecked(true);
     btnRenameFromTag = MakeButton(page, "btnRenameFromTag", "Rename", {480, 432, 75, 25});
 
+    // clang-format off
     CreateFormatEditor(page, {{&TForm1::CheckBox20, &TForm1::CheckBox21, &TForm1::CheckBox22, &TForm1::CheckBox23,
                                &TForm1::CheckBox24, &TForm1::CheckBox25, &TForm1::CheckBox26},
-                              {"CheckBox20", "CheckBox21", "CheckBox22", "CheckBox23", "CheckBox24", "CheckBox25",
-                               "CheckBox26"},
-                              &TForm1::ListBox6,
-                              "ListBox6",
-                              &TForm1::BitBtn8,
-                              "BitBtn8",
-                              &TForm1::BitBtn9,
-                              "BitBtn9",
-                              nullptr,
-                              nullptr,
-                              &TForm1::Label4,
-                              "Label4",
-                              &TForm1::edtFieldSep,
-                              "edtFieldSep",
+                              {"CheckBox20", "CheckBox21", "CheckBox22", "CheckBox23",
+                               "CheckBox24", "CheckBox25", "CheckBox26"},
+                              &TForm1::ListBox6, "ListBox6",
+                              &TForm1::BitBtn8, "BitBtn8",
+                              &TForm1::BitBtn9, "BitBtn9",
+                              nullptr, nullptr,
+                              &TForm1::Label4, "Label4",
+                              &TForm1::edtFieldSep, "edtFieldSep",
                               {153, 100, 65, 21},
-                              &TForm1::Label5,
-                              "Label5",
-                              &TForm1::Edit18,
-                              "Edit18"});
+                              &TForm1::Label5, "Label5",
+                              &TForm1::Edit18, "Edit18"});
+    // clang-format on
 }
 
 }  // namespace parvex

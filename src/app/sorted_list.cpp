@@ -49,12 +49,15 @@ void TSortedListBox::PlaceRows(int first, int last) {
 }
 
 int TSortedListBox::SortedRow(const QString& text) const {
-    return SortedPlace(count(), [this](int row) { return item(row)->text(); }, text);
+    return SortedPlace(
+        count(), [this](int row) { return item(row)->text(); }, text);
 }
 
 void AddSorted(QComboBox& combo, const QString& text) {
     const QString shown = combo.currentText();  // the first name added would otherwise show in the box
-    combo.insertItem(SortedPlace(combo.count(), [&combo](int row) { return combo.itemText(row); }, text), text);
+    combo.insertItem(SortedPlace(
+                         combo.count(), [&combo](int row) { return combo.itemText(row); }, text),
+                     text);
     if (combo.isEditable()) combo.setEditText(shown);
 }
 

@@ -26,27 +26,21 @@ void TForm1::CreateTagListPage() {
                                  {"RadioButton1", "RadioButton2", "RadioButton3"}});
     BitBtn29 = MakeButton(page, "BitBtn29", "Tag", {480, 432, 75, 25});
 
+    // clang-format off
     CreateFormatEditor(page, {{&TForm1::CheckBox38, &TForm1::CheckBox41, &TForm1::CheckBox42, &TForm1::CheckBox43,
                                &TForm1::CheckBox44, &TForm1::CheckBox45, &TForm1::CheckBox46},
-                              {"CheckBox38", "CheckBox41", "CheckBox42", "CheckBox43", "CheckBox44", "CheckBox45",
-                               "CheckBox46"},
-                              &TForm1::ListBox7,
-                              "ListBox7",
-                              &TForm1::BitBtn28,
-                              "BitBtn28",
-                              &TForm1::BitBtn17,
-                              "BitBtn17",
-                              &TForm1::BitBtn12,
-                              "BitBtn12",
-                              &TForm1::Label7,
-                              "Label7",
-                              &TForm1::Edit22,
-                              "Edit22",
+                              {"CheckBox38", "CheckBox41", "CheckBox42", "CheckBox43",
+                               "CheckBox44", "CheckBox45", "CheckBox46"},
+                              &TForm1::ListBox7, "ListBox7",
+                              &TForm1::BitBtn28, "BitBtn28",
+                              &TForm1::BitBtn17, "BitBtn17",
+                              &TForm1::BitBtn12, "BitBtn12",
+                              &TForm1::Label7, "Label7",
+                              &TForm1::Edit22, "Edit22",
                               {152, 96, 65, 21},
-                              &TForm1::Label8,
-                              "Label8",
-                              &TForm1::Edit17,
-                              "Edit17"});
+                              &TForm1::Label8, "Label8",
+                              &TForm1::Edit17, "Edit17"});
+    // clang-format on
     ListBox7->addItem(kTargetFileEntry);
     Edit17->setText(QString("<") + kTargetFileEntry + ">");
 }

@@ -14,7 +14,8 @@ constexpr int kEndOfFile = 26;
 
 }  // namespace
 
-TTextFileReader::TTextFileReader(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "rb")) {
+TTextFileReader::TTextFileReader(const std::string& path)
+    : path_(path), file_(std::fopen(path.c_str(), "rb")) {
     if (!file_) throw EFOpenError(path);
 }
 

@@ -43,7 +43,8 @@ protected:
     std::string Add(const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [this] { return dialog_.OpenForAdd(); });
     }
-    std::string Edit(const std::string& name, const std::string& value, const std::function<void()>& interact) {
+    std::string Edit(const std::string& name, const std::string& value,
+                     const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [&] { return dialog_.OpenForEdit(name, value); });
     }
     void ClickOk() { QTest::mouseClick(dialog_.BitBtn1, Qt::LeftButton); }
@@ -116,10 +117,11 @@ TEST_F(AddTagTest, EditingShowsTheTagAndOkWithoutChangesReturnsItUnchanged) {
                    }),
               "URL=a=b");
     // A value's own line breaks come back as they were, whether CR LF or LF alone.
-    EXPECT_EQ(Edit("LYRICS", "one\r\ntwo\r\n", [this] {
-                  EXPECT_EQ(dialog_.Memo1->blockCount(), 3);
-                  ClickOk();
-              }),
+    EXPECT_EQ(Edit("LYRICS", "one\r\ntwo\r\n",
+                   [this] {
+                       EXPECT_EQ(dialog_.Memo1->blockCount(), 3);
+                       ClickOk();
+                   }),
               "LYRICS=one\r\ntwo\r\n");
     EXPECT_EQ(Edit("LYRICS", "one\ntwo", [this] { ClickOk(); }), "LYRICS=one\ntwo");
 }

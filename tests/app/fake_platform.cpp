@@ -4,14 +4,17 @@
 
 namespace parvex::test {
 
-void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) { messages.push_back({kind, text}); }
+void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) {
+    messages.push_back({kind, text});
+}
 
 std::optional<std::string> TFakePlatform::ChooseDirectory(const std::string& start) {
     directoryChooserStarts.push_back(start);
     return NextAnswer();
 }
 
-std::optional<std::string> TFakePlatform::ChooseOpenFile(const std::string& filter, const std::string& fileName) {
+std::optional<std::string> TFakePlatform::ChooseOpenFile(const std::string& filter,
+                                                         const std::string& fileName) {
     openFileRequests.emplace_back(filter, fileName);
     return NextAnswer();
 }

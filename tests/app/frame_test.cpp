@@ -19,8 +19,9 @@ QStringList Items(const QComboBox& box) {
 }
 
 QStringList SortedWithoutCase(QStringList names) {
-    std::stable_sort(names.begin(), names.end(),
-                     [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
     return names;
 }
 

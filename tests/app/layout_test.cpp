@@ -16,6 +16,8 @@
 
 #include "window_fixture.h"
 
+// The tables below are laid out as rows of the window description.
+// clang-format off
 namespace parvex::test {
 namespace {
 
@@ -267,6 +269,8 @@ TLayout WholeLayout() {
     return all;
 }
 
+// clang-format on
+
 QString CaptionOf(const QWidget& widget) {
     if (const auto* label = qobject_cast<const QLabel*>(&widget)) return label->text();
     if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) return button->text();
@@ -306,11 +310,13 @@ TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    const std::pair<const char*, const char*> pages[] = {
-        {"TabSheet1", "Browse / Edit tags"},   {"TabSheet2", "Mass set tags"},
-        {"TabSheet3", "Clear tags"},           {"TabSheet4", "Tag based on filename"},
-        {"TabSheet5", "Rename based on tag"}, {"TabSheet7", "Tag from List"},
-        {"TabSheet6", "Log"}};
+    const std::pair<const char*, const char*> pages[] = {{"TabSheet1", "Browse / Edit tags"},
+                                                         {"TabSheet2", "Mass set tags"},
+                                                         {"TabSheet3", "Clear tags"},
+                                                         {"TabSheet4", "Tag based on filename"},
+                                                         {"TabSheet5", "Rename based on tag"},
+                                                         {"TabSheet7", "Tag from List"},
+                                                         {"TabSheet6", "Log"}};
     ASSERT_EQ(window.PageControl1->count(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(window.PageControl1->widget(i)->objectName(), pages[i].first);
@@ -346,7 +352,8 @@ TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
     EXPECT_EQ(window.ListBox7->count(), 1);
     EXPECT_EQ(window.ListBox7->item(0)->text(), "Target file");
     EXPECT_EQ(window.Edit17->text(), "<Target file>");
-    for (QListWidget* empty : {window.ListBox5, window.ListBox6, window.ListBox3, window.ListBox4, window.ListBox8})
+    for (QListWidget* empty :
+         {window.ListBox5, window.ListBox6, window.ListBox3, window.ListBox4, window.ListBox8})
         EXPECT_EQ(empty->count(), 0);
     for (QLineEdit* empty : {window.Edit21, window.Edit18, window.Edit20, window.edtFieldSep, window.Edit22})
         EXPECT_TRUE(empty->text().isEmpty());
@@ -356,13 +363,14 @@ TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
 
 TEST_F(LayoutTest, TabStopsAreWhereDescribed) {
     TForm1& window = Window();
-    const QWidget* withoutTabStop[] = {window.Edit4,    window.BitBtn1,  window.Listview1, window.ListBox1,
-                                       window.BitBtn6,  window.BitBtn7,  window.BitBtn18,  window.BitBtn20,
+    const QWidget* withoutTabStop[] = {window.Edit4,    window.BitBtn1,   window.Listview1,  window.ListBox1,
+                                       window.BitBtn6,  window.BitBtn7,   window.BitBtn18,   window.BitBtn20,
                                        window.BitBtn39, window.CheckBox9, window.CheckBox16, window.BitBtn3};
     for (const QWidget* control : withoutTabStop)
         EXPECT_FALSE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
-    for (const QWidget* control : {static_cast<QWidget*>(window.Edit1), static_cast<QWidget*>(window.edit7),
-                                   static_cast<QWidget*>(window.Edit37), static_cast<QWidget*>(window.Edit10)})
+    for (const QWidget* control :
+         {static_cast<QWidget*>(window.Edit1), static_cast<QWidget*>(window.edit7),
+          static_cast<QWidget*>(window.Edit37), static_cast<QWidget*>(window.Edit10)})
         EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
 }
 
@@ -382,8 +390,8 @@ TEST_F(LayoutTest, CaptionsFitTheirPlaces) {
         }
         EXPECT_LE(needed, button->width()) << button->objectName().toStdString();
     }
-    for (QLabel* label : {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12,
-                          window.Label15})
+    for (QLabel* label :
+         {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12, window.Label15})
         EXPECT_LE(label->geometry().right(), window.Edit32->x() - 1) << label->objectName().toStdString();
     EXPECT_LE(window.Label28->geometry().right(), window.BitBtn27->x() - 1);
     const int tabsWidth = window.PageControl1->tabBar()->sizeHint().width();
@@ -404,7 +412,8 @@ TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
         EXPECT_EQ(sorted->item(1)->text(), "Apple");
         EXPECT_EQ(sorted->currentRow(), 1) << "and stays the selected entry";
     }
-    for (QListWidget* ordered : {window.ListBox1, window.ListBox2, window.ListBox5, window.ListBox6, window.ListBox7}) {
+    for (QListWidget* ordered :
+         {window.ListBox1, window.ListBox2, window.ListBox5, window.ListBox6, window.ListBox7}) {
         ordered->addItems({"b", "a"});
         EXPECT_EQ(ordered->item(ordered->count() - 1)->text(), "a") << ordered->objectName().toStdString();
     }
@@ -414,7 +423,7 @@ TEST_F(LayoutTest, EnterInAFieldEditorMovesToTheNextEditor) {
     ShowActive();
     TForm1& window = Window();
     const std::pair<QWidget*, QWidget*> steps[] = {
-        {window.Edit1, window.Edit2}, {window.Edit6, window.edit7}, {window.edit7, window.Edit8},
+        {window.Edit1, window.Edit2},  {window.Edit6, window.edit7},   {window.edit7, window.Edit8},
         {window.Edit8, window.Edit31}, {window.Edit36, window.Edit37},
     };
     for (const auto& [from, to] : steps) {

@@ -48,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"LineFeedAloneStaysInTheLine", "a\nb\r\nc\n", {"a\nb", "c\n"}},
                     LineCase{"OnlyOneLineFeedIsSkipped", "a\r\n\nb", {"a", "\nb"}},
                     LineCase{"EmptyLinesCount", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
-                    LineCase{"Byte26EndsTheFile", std::string("a\r\nb\x1a" "c\r\nd"), {"a", "b"}},
+                    LineCase{"Byte26EndsTheFile",
+                             std::string("a\r\nb\x1a"
+                                         "c\r\nd"),
+                             {"a", "b"}},
                     LineCase{"Byte26AtALineStart", std::string("a\r\n\x1a\r\nb"), {"a"}},
                     LineCase{"NothingTrimmed", " a \t\r\n", {" a \t"}},
                     LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}}),
@@ -104,7 +107,8 @@ TEST(SortedComboBox, AddingNamesKeepsTheirOrderAndNeverChangesTheText) {
 TEST(OpenFileFilter, PairsBecomeQtNameFilters) {
     EXPECT_EQ(QtNameFilters("csv (*.csv)|*.CSV|"), QStringList({"csv (*.CSV)"}));
     EXPECT_EQ(QtNameFilters("ogg (*.ogg)|*.OGG"), QStringList({"ogg (*.OGG)"}));
-    EXPECT_EQ(QtNameFilters("Lists|*.csv;*.txt|All files|*"), QStringList({"Lists (*.csv *.txt)", "All files (*)"}));
+    EXPECT_EQ(QtNameFilters("Lists|*.csv;*.txt|All files|*"),
+              QStringList({"Lists (*.csv *.txt)", "All files (*)"}));
     EXPECT_EQ(QtNameFilters(""), QStringList());
 }
 

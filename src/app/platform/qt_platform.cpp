@@ -46,7 +46,8 @@ std::optional<std::string> TQtPlatform::ChooseDirectory(const std::string& start
                                                     QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly));
 }
 
-std::optional<std::string> TQtPlatform::ChooseOpenFile(const std::string& filter, const std::string& fileName) {
+std::optional<std::string> TQtPlatform::ChooseOpenFile(const std::string& filter,
+                                                       const std::string& fileName) {
     return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
                                                QString::fromStdString(fileName),
                                                QtNameFilters(filter).join(";;")));

@@ -12,7 +12,8 @@ class TQtPlatform final : public TPlatform {
 public:
     void ShowMessage(TMessageKind kind, const std::string& text) override;
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
-    std::optional<std::string> ChooseOpenFile(const std::string& filter, const std::string& fileName) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& filter,
+                                              const std::string& fileName) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void ProcessPendingMessages() override;
