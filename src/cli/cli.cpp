@@ -7,9 +7,9 @@ namespace parvex::cli {
 namespace {
 
 void PrintOverview(std::ostream& out) {
-    out << "Usage: parvex-cli COMMAND [OPTION]... FILE...\n"
+    out << "Usage: parvex-cli COMMAND [OPTION]... FILE|FOLDER...\n"
            "Shows and edits the comments (tags) of Ogg Vorbis files.\n\nCommands:\n";
-    for (const TCommand& c : Commands()) out << "  " << c.Name << std::string(10 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
+    for (const TCommand& c : Commands()) out << "  " << c.Name << std::string(15 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
     out << "\nRun 'parvex-cli COMMAND --help' for the options of a command.\n"
            "Exit status: 0 when every file was handled, 1 when some file failed, 2 for bad usage.\n";
 }
@@ -20,6 +20,11 @@ const std::vector<TCommand>& Commands() {
     static const std::vector<TCommand> commands = {
         {"show", "show stream information and comments", kShowHelp, RunShow},
         {"set", "set or remove comments", kSetHelp, RunSet},
+        {"mass", "set chosen tags in every file of a folder", kMassHelp, RunMass},
+        {"clear", "remove chosen tags from every file of a folder", kClearHelp, RunClear},
+        {"from-filename", "set tags from each file's name", kFromFilenameHelp, RunFromFilename},
+        {"rename", "rename each file after its tags", kRenameHelp, RunRename},
+        {"from-list", "set tags from the lines of a CSV list", kFromListHelp, RunFromList},
     };
     return commands;
 }

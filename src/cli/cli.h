@@ -16,6 +16,9 @@ constexpr int kExitUsage = 2;     // bad arguments
 struct TStreams {
     std::ostream& Out;
     std::ostream& Err;
+    bool OutIsTerminal = false;  // log lines are then flushed one by one, above the progress bar
+    bool ErrIsTerminal = false;  // a long run then shows a progress bar there
+    int Columns = 80;            // the terminal's width
 };
 
 struct TCommand {
@@ -39,7 +42,17 @@ bool IsHelpOption(const std::string& arg);
 // Commands defined in their own files.
 int RunShow(const std::vector<std::string>& args, TStreams& io);
 int RunSet(const std::vector<std::string>& args, TStreams& io);
+int RunMass(const std::vector<std::string>& args, TStreams& io);
+int RunClear(const std::vector<std::string>& args, TStreams& io);
+int RunFromFilename(const std::vector<std::string>& args, TStreams& io);
+int RunRename(const std::vector<std::string>& args, TStreams& io);
+int RunFromList(const std::vector<std::string>& args, TStreams& io);
 extern const char kShowHelp[];
 extern const char kSetHelp[];
+extern const char kMassHelp[];
+extern const char kClearHelp[];
+extern const char kFromFilenameHelp[];
+extern const char kRenameHelp[];
+extern const char kFromListHelp[];
 
 }  // namespace parvex::cli

@@ -1,8 +1,24 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <iostream>
 
 #include "cli/cli.h"
 
+namespace {
+
+int TerminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     parvex::cli::TStreams io{std::cout, std::cerr};
+    io.OutIsTerminal = isatty(STDOUT_FILENO) == 1;
+    io.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
+    if (io.ErrIsTerminal) io.Columns = TerminalColumns();
     return parvex::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/cli.h"
+#include "cli/options.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
@@ -30,51 +31,23 @@ struct TEdits {
     std::vector<std::string> Removed;
 };
 
-// A comment name: printable ASCII without "=", as Vorbis comments require; upper-cased.
-bool NormalizeName(std::string& name) {
-    if (name.empty()) return false;
-    for (char& c : name) {
-        if (c < 0x20 || c > 0x7D || c == '=') return false;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return true;
-}
-
-// Accepts "--opt value" and "--opt=value".
-bool TakeOptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& option,
-                     std::string& value) {
-    if (args[i] == option && i + 1 < args.size()) {
-        value = args[++i];
-        return true;
-    }
-    if (args[i].rfind(option + "=", 0) == 0) {
-        value = args[i].substr(option.size() + 1);
-        return true;
-    }
-    return false;
-}
-
 // Parses the arguments; an empty result means success, anything else is the usage error.
 std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string value;
-        if (optionsEnded || args[i].empty() || args[i][0] != '-' || args[i] == "-") {
-            edits.Files.push_back(args[i]);
-        } else if (args[i] == "--") {
-            optionsEnded = true;
-        } else if (TakeOptionValue(args, i, "--tag", value)) {
-            const std::size_t eq = value.find('=');
-            std::string name = value.substr(0, eq);
-            if (eq == std::string::npos || !NormalizeName(name)) return "--tag needs NAME=VALUE, got '" + value + "'";
-            edits.Tags.emplace_back(name, value.substr(eq + 1));
-        } else if (TakeOptionValue(args, i, "--remove", value)) {
-            if (!NormalizeName(value)) return "--remove needs a comment name, got '" + value + "'";
-            edits.Removed.push_back(value);
-        } else {
-            return "unknown option or missing value '" + args[i] + "'";
-        }
-    }
+    TOptionParser parser;
+    parser.Value("tag", 0, [&edits](const std::string& value) -> std::string {
+        auto assignment = SplitAssignment(value);
+        if (!assignment || !NormalizeCommentName(assignment->first)) return "--tag needs NAME=VALUE, got '" + value + "'";
+        edits.Tags.push_back(*assignment);
+        return {};
+    });
+    parser.Value("remove", 0, [&edits](const std::string& value) -> std::string {
+        std::string name = value;
+        if (!NormalizeCommentName(name)) return "--remove needs a comment name, got '" + value + "'";
+        edits.Removed.push_back(name);
+        return {};
+    });
+    const std::string error = parser.Parse(args, edits.Files);
+    if (!error.empty()) return error;
     if (edits.Files.empty()) return "no file given";
     if (edits.Tags.empty() && edits.Removed.empty()) return "nothing to change: give --tag or --remove";
     return {};

@@ -3,6 +3,7 @@
 
 #include "cli/cli.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
@@ -74,19 +75,11 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
 
 int RunShow(const std::vector<std::string>& args, TStreams& io) {
     bool json = false;
-    bool optionsEnded = false;
     std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--json") {
-            json = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return UsageError(io, "show", "unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    TOptionParser parser;
+    parser.Flag("json", 0, [&json] { json = true; });
+    const std::string error = parser.Parse(args, files);
+    if (!error.empty()) return UsageError(io, "show", error);
     if (files.empty()) return UsageError(io, "show", "no file given");
     int status = kExitOk;
     for (std::size_t i = 0; i < files.size(); ++i) {

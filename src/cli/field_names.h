@@ -1,0 +1,27 @@
+#pragma once
+// The words by which the command line names tag fields and name-format entries.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch/tag_fields.h"
+
+namespace parvex::cli {
+
+// The field named by `word`: its page caption ("artist", "track", "isrc") or its comment name
+// ("TRACKNUMBER"), letter case ignored.
+std::optional<TTagField> ParseTagField(std::string_view word);
+
+// The comment name the field is written under: "ARTIST", "TRACKNUMBER", ...
+std::string_view CommentNameOf(TTagField field);
+
+// The name-format entry named by `word`, letter case ignored: one of the seven format fields
+// ("artist" gives "Artist"), "trash" gives "TRASH", and with `allowTarget` "target" gives
+// "Target file".
+std::optional<std::string> ParseFormatEntry(std::string_view word, bool allowTarget);
+
+// The words of every field, for help texts and error messages: "artist, title, ...".
+std::string TagFieldWords();
+
+}  // namespace parvex::cli

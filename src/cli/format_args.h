@@ -1,0 +1,40 @@
+#pragma once
+// The name-format options of the commands that read or make names: the format as its text
+// ("--format '<Artist> - <Title>'") or built from entries ("--fields artist,title"), and the
+// field separator ("--separator ' - '").
+
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace parvex::cli {
+
+struct TFormatArgs {
+    std::string Text;                  // --format
+    std::vector<std::string> Entries;  // --fields, as entries of the format ("Artist", "TRASH", ...)
+    std::string Separator;             // --separator
+    int Given = 0;                     // how many of --format and --fields were given
+};
+
+// Adds -f/--format, --fields and -s/--separator; with `allowTarget` the entry "target" (the file
+// name column of a list) is accepted among the fields.
+void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, bool allowTarget);
+
+// Help lines of those options.
+#define PARVEX_CLI_FORMAT_OPTIONS_HELP                                                          \
+    "  -f, --format TEXT     the name format, such as '<Artist> - <Title>'; placeholders are\n"  \
+    "                        <Artist> <Title> <Album> <Track> <Date> <Genre> <Comment>\n"        \
+    "  --fields LIST         the format built from entries instead: a comma-separated list of\n" \
+    "                        artist, title, album, track, date, genre, comment, trash\n"         \
+    "  -s, --separator TEXT  the text between the fields (may hold spaces)\n"
+
+// The format text: --format as given, or the --fields entries joined by the separator. An empty
+// result with the usage error in `error` when neither or both were given.
+std::string ResolveFormat(const TFormatArgs& args, std::string& error);
+
+// The usage error for a format that, cut at `separator`, names no tag field: such a run could set
+// nothing. Empty when it names one.
+std::string CheckFormatNamesField(const std::string& format, const std::string& separator);
+
+}  // namespace parvex::cli

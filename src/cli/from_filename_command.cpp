@@ -1,0 +1,82 @@
+#include "cli/batch_run.h"
+#include "cli/format_args.h"
+#include "cli/preview.h"
+#include "cli/tagging_args.h"
+#include "naming/tag_from_name.h"
+#include "ogg/ogg_vorbis.h"
+
+namespace parvex::cli {
+
+const char kFromFilenameHelp[] =
+    "Usage: parvex-cli from-filename [OPTION]... FOLDER...\n"
+    "Sets tags of every .ogg file in the folders from the file's own name: the name without its\n"
+    "last four characters (\".ogg\") is cut at the separator, and piece I goes to the tag of\n"
+    "placeholder I of the format; <TRASH> skips a piece.\n\n"
+    PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "  --replace TEXT        replace TEXT by a space in the name before cutting it\n"
+    PARVEX_CLI_LOWER_OPTION_HELP
+    PARVEX_CLI_OVERWRITE_OPTIONS_HELP
+    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  -h, --help            show this help\n\n"
+    "A name with fewer pieces than the format empties the missing tags; pieces past the format\n"
+    "are dropped. Each file gets the log line \"Tag from filename: PATH\" on standard output. Each\n"
+    "file that cannot be read or written is named on standard error and the others are still done.\n"
+    "Exit status: 0 when every file was done, 1 when some file could not be read or written,\n"
+    "2 for bad usage.\n\n"
+    "Examples:\n"
+    "  parvex-cli from-filename ~/Music --format '<Artist> - <Title>' --separator ' - '\n"
+    "  parvex-cli from-filename ~/Music --fields track,trash,title -s _ --replace . --dry-run\n";
+
+namespace {
+
+struct TFromFilenameArgs {
+    TBatchArgs Batch;
+    TFormatArgs Format;
+    TTagFromFileNameOptions Options;
+    int OverwriteGiven = 0;
+};
+
+std::string Parse(const std::vector<std::string>& argv, TFromFilenameArgs& args) {
+    TOptionParser parser;
+    AddBatchOptions(parser, args.Batch);
+    AddFormatOptions(parser, args.Format, false);
+    AddLowerWordsOption(parser, args.Options.CaseFixWords);
+    AddOverwriteOptions(parser, args.Options.Overwrite, args.OverwriteGiven);
+    parser.Value("replace", 0, [&args](const std::string& value) -> std::string {
+        if (value.empty()) return "--replace needs the text to replace";
+        args.Options.ReplaceChecked = true;
+        args.Options.ReplaceText = value;
+        return {};
+    });
+    std::string error = parser.Parse(argv, args.Batch.Folders);
+    if (error.empty()) error = CheckOverwriteChoice(args.OverwriteGiven);
+    if (!error.empty()) return error;
+    args.Options.CaseFixChecked = !args.Options.CaseFixWords.empty();
+    args.Options.Separator = args.Format.Separator;
+    args.Options.Format = ResolveFormat(args.Format, error);
+    if (!error.empty()) return error;
+    return CheckFormatNamesField(args.Options.Format, args.Options.Separator);
+}
+
+}  // namespace
+
+int RunFromFilename(const std::vector<std::string>& argv, TStreams& io) {
+    TFromFilenameArgs args;
+    const std::string error = Parse(argv, args);
+    if (!error.empty()) return UsageError(io, "from-filename", error);
+    TOggVorbis file;
+    tagrecord record;
+    const TTagFromFileNameOptions& options = args.Options;
+    const auto skip = [&options](TLoadOutcome loaded, const tagrecord& r) {
+        return loaded == TLoadOutcome::Missing ? std::string() : IgnoredByChoice(options.Overwrite, r.HasTags);
+    };
+    return RunBatch("from-filename", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
+        if (!args.Batch.DryRun) return TagFromFileName(options, file, record, log, dir, name);
+        return PreviewTagChange(file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
+            SetFieldsFromText(options.Format, options.Separator, NameToCut(options, name),
+                              options.Overwrite == TOverwriteChoice::KeepExisting, r);
+        });
+    }, io);
+}
+
+}  // namespace parvex::cli

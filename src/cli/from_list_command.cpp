@@ -1,0 +1,115 @@
+#include <exception>
+
+#include "cli/batch_run.h"
+#include "cli/format_args.h"
+#include "cli/preview.h"
+#include "cli/tagging_args.h"
+#include "naming/name_format.h"
+#include "naming/tag_from_list.h"
+#include "ogg/ogg_vorbis.h"
+#include "text/string_hash.h"
+#include "text/text_utils.h"
+
+namespace parvex::cli {
+
+const char kFromListHelp[] =
+    "Usage: parvex-cli from-list --list FILE [OPTION]... FOLDER...\n"
+    "Sets tags of every .ogg file in the folders from the line of a CSV list that names the file.\n"
+    "The fields of each line are cut at the separator; field I goes to the tag of placeholder I\n"
+    "of the format, and the field under <Target file> holds the file's name (without folder,\n"
+    "letter case included).\n\n"
+    "  -l, --list FILE       the list: lines ending in CR or CR LF (a lone LF does not end a\n"
+    "                        line), no header, no quoting\n"
+    PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "                        (--fields also takes 'target', the file name column)\n"
+    PARVEX_CLI_LOWER_OPTION_HELP
+    PARVEX_CLI_OVERWRITE_OPTIONS_HELP
+    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  -h, --help            show this help\n\n"
+    "Files without a line are passed over without a log line; when two lines name one file the\n"
+    "later one is used. Each file tagged gets the log line \"Tag from filename: PATH\" on standard\n"
+    "output. Each file that cannot be read or written is named on standard error and the others\n"
+    "are still done.\n"
+    "Exit status: 0 when every file was done, 1 when the list or some file could not be read or\n"
+    "written, 2 for bad usage.\n\n"
+    "Example: parvex-cli from-list ~/Music -r --list tags.csv --fields target,artist,title -s ';'\n";
+
+namespace {
+
+struct TFromListArgs {
+    TBatchArgs Batch;
+    TFormatArgs Format;
+    TTagFromListOptions Options;
+    std::string ListPath;
+    bool ListGiven = false;
+    int OverwriteGiven = 0;
+};
+
+bool NamesTargetColumn(const std::string& format, const std::string& separator) {
+    const std::string target = Placeholder(kTargetFileEntry);
+    const int count = CountFields(format, separator);
+    for (int i = 1; i <= count; ++i)
+        if (NthField(format, separator, i) == target) return true;
+    return false;
+}
+
+std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
+    TOptionParser parser;
+    AddBatchOptions(parser, args.Batch);
+    AddFormatOptions(parser, args.Format, true);
+    AddLowerWordsOption(parser, args.Options.CaseFixWords);
+    AddOverwriteOptions(parser, args.Options.Overwrite, args.OverwriteGiven);
+    parser.Value("list", 'l', [&args](const std::string& value) -> std::string {
+        args.ListPath = value;
+        args.ListGiven = true;
+        return {};
+    });
+    std::string error = parser.Parse(argv, args.Batch.Folders);
+    if (error.empty()) error = CheckOverwriteChoice(args.OverwriteGiven);
+    if (error.empty() && !args.ListGiven) error = "no list: give --list FILE";
+    if (error.empty()) error = CheckInputList(args.ListPath);
+    if (!error.empty()) return error;
+    TTagFromListOptions& options = args.Options;
+    options.CaseFixChecked = !options.CaseFixWords.empty();
+    options.Separator = args.Format.Separator;
+    options.Format = ResolveFormat(args.Format, error);
+    if (!error.empty()) return error;
+    if (!NamesTargetColumn(options.Format, options.Separator))
+        return "the format '" + options.Format + "' cut at '" + options.Separator + "' has no <Target file> column";
+    return CheckFormatNamesField(options.Format, options.Separator);
+}
+
+}  // namespace
+
+int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
+    TFromListArgs args;
+    const std::string error = Parse(argv, args);
+    if (!error.empty()) return UsageError(io, "from-list", error);
+    const TTagFromListOptions& options = args.Options;
+    TStringHash table(kTagListBuckets);
+    try {
+        LoadTagList(args.ListPath, options, table);
+    } catch (const std::exception& failure) {
+        io.Err << "parvex-cli: " << failure.what() << '\n';
+        return kExitFileFailed;
+    }
+    TOggVorbis file;
+    tagrecord record;
+    const auto skip = [&](TLoadOutcome loaded, const tagrecord& r, const std::string& name) {
+        if (loaded != TLoadOutcome::Missing && !IgnoredByChoice(options.Overwrite, r.HasTags).empty())
+            return IgnoredByChoice(options.Overwrite, r.HasTags);
+        return table.GetString(name).empty() ? std::string("the list has no line for it") : std::string();
+    };
+    return RunBatch("from-list", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
+        if (!args.Batch.DryRun) return TagFromList(options, table, file, record, log, dir, name);
+        const auto skipThis = [&](TLoadOutcome loaded, const tagrecord& r) { return skip(loaded, r, name); };
+        return PreviewTagChange(file, record, log, "Tag from filename: ", dir, name, skipThis, [&](tagrecord& r) {
+            std::string line = table.GetString(name);
+            if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
+            SetFieldsFromText(options.Format, options.Separator, line,
+                              options.Overwrite == TOverwriteChoice::KeepExisting, r);
+        });
+    }, io);
+}
+
+}  // namespace parvex::cli

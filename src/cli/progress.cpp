@@ -1,0 +1,57 @@
+#include "cli/progress.h"
+
+#include <algorithm>
+#include <ostream>
+#include <utility>
+
+namespace parvex::cli {
+
+namespace {
+
+constexpr char kEraseLine[] = "\r\033[K";
+
+}  // namespace
+
+TProgressBar::TProgressBar(std::ostream& terminal, bool enabled, int columns, TClock clock)
+    : terminal_(terminal), enabled_(enabled), columns_(columns), clock_(std::move(clock)), start_(clock_()) {}
+
+TProgressBar::~TProgressBar() { Hide(); }
+
+void TProgressBar::Scanning(std::size_t found) {
+    Show("parvex-cli: scanning, " + std::to_string(found) + " files found");
+}
+
+void TProgressBar::Working(std::size_t done, std::size_t total) { Show(WorkingLine(done, total, columns_)); }
+
+void TProgressBar::Hide() {
+    if (!shown_) return;
+    terminal_ << kEraseLine << std::flush;
+    shown_ = false;
+}
+
+std::string TProgressBar::WorkingLine(std::size_t done, std::size_t total, int columns) {
+    const std::size_t percent = total == 0 ? 100 : done * 100 / total;
+    const std::string count = "parvex-cli: " + std::to_string(done) + "/" + std::to_string(total) + " files ";
+    std::string tail = std::to_string(percent) + "%";
+    tail.insert(0, 5 - tail.size(), ' ');
+    // The bar takes what the terminal line leaves, less one column so the cursor never wraps.
+    const int width = columns - static_cast<int>(count.size() + tail.size()) - 3;
+    if (width < 10) return count + tail.substr(1);
+    const std::size_t filled = total == 0 ? width : done * static_cast<std::size_t>(width) / total;
+    std::string bar(static_cast<std::size_t>(width), ' ');
+    std::fill_n(bar.begin(), filled, '=');
+    if (filled < bar.size() && filled > 0) bar[filled - 1] = '>';
+    return count + "[" + bar + "]" + tail;
+}
+
+void TProgressBar::Show(const std::string& line) {
+    if (!enabled_) return;
+    const auto now = clock_();
+    if (now - start_ < kDelay) return;
+    if (shown_ && now - lastDrawn_ < kInterval) return;
+    terminal_ << kEraseLine << line << std::flush;
+    lastDrawn_ = now;
+    shown_ = true;
+}
+
+}  // namespace parvex::cli

@@ -1,0 +1,53 @@
+#pragma once
+// A one-line progress display on a terminal: "parvex-cli: 412/1000 files [=====>     ]  41%".
+//
+// It stays invisible for the first moment of a run, so quick runs print nothing, and is redrawn at
+// most ten times a second. Output that shares the terminal line must call Hide first; the next
+// update draws the line again below that output.
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace parvex::cli {
+
+class TProgressBar {
+public:
+    using TClock = std::function<std::chrono::steady_clock::time_point()>;
+
+    static constexpr std::chrono::milliseconds kDelay{500};
+    static constexpr std::chrono::milliseconds kInterval{100};
+
+    // Draws on `terminal` only when `enabled` (the stream is a terminal); `columns` is the
+    // terminal's width.
+    TProgressBar(std::ostream& terminal, bool enabled, int columns = 80,
+                 TClock clock = std::chrono::steady_clock::now);
+    ~TProgressBar();
+    TProgressBar(const TProgressBar&) = delete;
+    TProgressBar& operator=(const TProgressBar&) = delete;
+
+    // While the folders are walked: how many files were found so far.
+    void Scanning(std::size_t found);
+    // While the files are worked on: `done` of `total`.
+    void Working(std::size_t done, std::size_t total);
+    // Erases the line if it is shown.
+    void Hide();
+
+    // The text of the line for `done` of `total` in `columns` characters.
+    static std::string WorkingLine(std::size_t done, std::size_t total, int columns);
+
+private:
+    void Show(const std::string& line);
+
+    std::ostream& terminal_;
+    bool enabled_;
+    int columns_;
+    TClock clock_;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDrawn_;
+    bool shown_ = false;
+};
+
+}  // namespace parvex::cli
