@@ -1,6 +1,8 @@
 #include "cli_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +12,18 @@
 
 namespace parvex::test {
 
-CliResult RunCli(const std::vector<std::string>& args) {
+namespace {
+
+// In the forked child: gives up root for `user`; false when that fails.
+bool BecomeUser(uid_t user) {
+    const passwd* entry = getpwuid(user);
+    const gid_t group = entry != nullptr ? entry->pw_gid : user;
+    return setgroups(0, nullptr) == 0 && setgid(group) == 0 && setuid(user) == 0;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user) {
     TempDir capture;
     const std::string out = (capture.Path() / "out").string();
     const std::string err = (capture.Path() / "err").string();
@@ -20,6 +33,7 @@ CliResult RunCli(const std::vector<std::string>& args) {
         const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
+        if (user && !BecomeUser(*user)) _exit(127);
         std::vector<char*> argv{const_cast<char*>(PARVEX_CLI)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -29,6 +43,12 @@ CliResult RunCli(const std::vector<std::string>& args) {
     int status = 0;
     waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+}
+
+std::optional<uid_t> NobodyUser() {
+    const passwd* entry = getpwnam("nobody");
+    if (entry == nullptr) return std::nullopt;
+    return entry->pw_uid;
 }
 
 }  // namespace parvex::test

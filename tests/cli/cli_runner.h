@@ -1,6 +1,9 @@
 #pragma once
 // Runs the real parvex-cli binary for end-to-end tests.
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +15,12 @@ struct CliResult {
     std::string Err;
 };
 
-// Runs parvex-cli with `args` (no shell involved), standard input empty.
-CliResult RunCli(const std::vector<std::string>& args);
+// Runs parvex-cli with `args` (no shell involved), standard input empty. With `user`, the program
+// runs under that user id (and its primary group), which needs root.
+CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user = std::nullopt);
+
+// The user id of "nobody", for running the program without root's rights; nothing when the
+// system has no such user.
+std::optional<uid_t> NobodyUser();
 
 }  // namespace parvex::test
