@@ -32,16 +32,16 @@ void TProgressBar::Hide() {
 std::string TProgressBar::WorkingLine(std::size_t done, std::size_t total, int columns) {
     const std::size_t percent = total == 0 ? 100 : done * 100 / total;
     const std::string count = "parvex-cli: " + std::to_string(done) + "/" + std::to_string(total) + " files ";
-    std::string tail = std::to_string(percent) + "%";
-    tail.insert(0, 5 - tail.size(), ' ');
+    const std::string share = std::to_string(percent) + "%";
     // The bar takes what the terminal line leaves, less one column so the cursor never wraps.
-    const int width = columns - static_cast<int>(count.size() + tail.size()) - 3;
-    if (width < 10) return count + tail.substr(1);
-    const std::size_t filled = total == 0 ? width : done * static_cast<std::size_t>(width) / total;
-    std::string bar(static_cast<std::size_t>(width), ' ');
+    const int width = columns - static_cast<int>(count.size() + 5) - 3;
+    if (width < 10) return (count + share).substr(0, static_cast<std::size_t>(std::max(columns - 1, 0)));
+    const auto barWidth = static_cast<std::size_t>(width);
+    const std::size_t filled = total == 0 ? barWidth : done * barWidth / total;
+    std::string bar(barWidth, ' ');
     std::fill_n(bar.begin(), filled, '=');
     if (filled < bar.size() && filled > 0) bar[filled - 1] = '>';
-    return count + "[" + bar + "]" + tail;
+    return count + "[" + bar + "]" + std::string(5 - share.size(), ' ') + share;
 }
 
 void TProgressBar::Show(const std::string& line) {
