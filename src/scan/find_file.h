@@ -73,6 +73,7 @@ public:
     // When not empty, only files holding this text are reported.
     std::string Containing;
     bool IgnoreCase = true;
+    // Run the walk in a worker thread (needs an event hand-over, see SetEventHandOver).
     bool Threaded = false;
 
     TFoundEvent OnFound;
@@ -97,7 +98,8 @@ public:
 
     // Starts a search with a snapshot of the properties; does nothing while Busy. Without a worker it
     // returns after OnComplete. An error inside the walk (a handler's included) ends the walk, sets
-    // Aborted and is not reported; an error of the OnComplete handler passes to the caller.
+    // Aborted and is not reported. An error of the OnComplete handler passes to the caller of Search,
+    // or in worker mode to whatever runs the hand-over's task.
     void Search();
 
     bool Busy() const { return busy_; }
