@@ -15,6 +15,7 @@ void TForm1::CreateLogPage() {
     memoLog->setReadOnly(true);
     memoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     memoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoLogSink_.Attach(*memoLog);
 
     // The labels are created after the picture, so they are drawn over it.
     Image1 = MakeControl<QLabel>(page, "Image1", {8, 378, 553, 81});
@@ -22,6 +23,10 @@ void TForm1::CreateLogPage() {
     Version = MakeLabel(page, "Version", "", {16, 422});  // its caption is set at creation
     Label10 = MakeLabel(page, "Label10", "https://parvex.example.org/", {358, 402});
     Label11 = MakeLabel(page, "Label11", "Problems and ideas: parvex@example.org", {358, 420});
+}
+
+void TMemoLog::AddLine(const std::string& line) {
+    if (memo_) memo_->appendPlainText(QString::fromStdString(line));
 }
 
 }  // namespace parvex

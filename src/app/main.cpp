@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
     parvex::TForm1 form1(platform);
     parvex::TForm2 form2(&form1, *form1.BitBtn18);
     parvex::TForm3 form3(&form1);
+    form1.SetDialogs(form2, form3);
     form1.show();
     return application.exec();
 }

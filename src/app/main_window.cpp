@@ -53,6 +53,7 @@ TForm1::TForm1(TPlatform& platform)
     CreateRenamePage();
     CreateTagListPage();
     CreateLogPage();
+    CreateFindFile();
     Handle([this] { FormCreate(); });
 }
 

@@ -19,16 +19,29 @@
 #include <QSet>
 #include <QTabWidget>
 #include <QWidget>
+#include <functional>
+#include <map>
 #include <string>
 
+#include "app/memo_log.h"
 #include "app/platform/error_handler.h"
 #include "app/platform/platform.h"
+#include "batch/tag_record.h"
+#include "ogg/ogg_vorbis.h"
+#include "scan/find_file.h"
+#include "scan/found_files.h"
+#include "text/string_hash.h"
 
 namespace parvex {
 
 struct TFormatEditorSpec;
 struct TWordListSpec;
 struct TOverwriteChoiceSpec;
+class TForm2;
+class TForm3;
+
+// A batch operation's per-file routine: the folder (ending in "/") and the file name.
+using TBatchRoutine = std::function<void(const std::string& dir, const std::string& name)>;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -56,22 +69,123 @@ public:
     // the program (rather than the user) does.
     void SetActivePage(QWidget* page);
 
-    // Browse / Edit page: Edit4Change, PageControl1Change, Listview1Click, BitBtn18Click ("Save"), the
-    // other-tag handlers and the "->" copy buttons go here.
+    // Browse / Edit page.
+    // The browse scan of the working directory: empties the file list, the other tags, the found-file
+    // list, the labels and the editors, then lists the directory's .ogg files.
+    void Edit4Change();
+    // Entering the Browse page lists the directory again and drops unsaved edits; other pages do nothing.
+    void PageControl1Change();
+    // Loads the selected file and shows its stream information, fields and other tags. Does nothing
+    // without a selection or when the file has vanished.
+    void Listview1Click();
+    // "Save": writes the editors and the other tags into the selected file, then shows the file again.
+    // A failed write shows an error box and keeps the edits, with Save still enabled.
+    void BitBtn18Click();
+    // Shared change handler of the fourteen editors: enables Save.
+    void Edit1Change();
+    void BitBtn6Click();      // adds an other tag through the Add a Tag dialog
+    void BitBtn7Click();      // deletes the selected other tag
+    void ListBox1DblClick();  // edits the selected other tag through the Add a Tag dialog
+    void BitBtn27Click();     // copies the other tags to the Mass page
 
-    // Batch driver: the found-file list, FindFile1Found, FindFile1Complete and the working tag record
-    // go here.
+    // Batch driver.
+    // Lists one found file, once per scan run.
+    void FindFile1Found(TFindFile& sender, const std::string& folder, const DirEntry& fileInfo);
+    // Hands every found file to the running operation's routine; while browsing, lists its name in
+    // Listview1.
+    void FindFile1Complete(TFindFile& sender);
+    // The start every batch button runs: empties the log and the found-file list, sets the batch mode,
+    // shows the Log page, then scans the working directory (into subfolders when `recurse` is
+    // checked) and returns after the last file was processed.
+    void StartBatch(const std::string& mode, const QCheckBox& recurse);
+    // Makes `routine` the per-file routine of batch mode `mode`; each page registers its own.
+    void RegisterBatchRoutine(const std::string& mode, TBatchRoutine routine);
+    // Where per-file routines write their log lines: each line is appended to memoLog.
+    TLogSink& MemoLog() { return memoLogSink_; }
+    // The dialogs, created after the window; both must outlive it.
+    void SetDialogs(TForm2& form2, TForm3& form3);
 
-    // Mass set tags page: CheckBox9Click, BitBtn3Click, MassTagFile and the other-tag handlers go here.
+    // Mass set tags page.
+    // Click handler of the fifteen row boxes: "Tag" is enabled while at least one row is checked.
+    void CheckBox9Click();
+    void BitBtn3Click();  // "Tag": the mass tag run
+    // The per-file routine of batch mode "mass": the page's rows applied to one file.
+    void MassTagFile(const std::string& dir, const std::string& name);
+    void BitBtn4Click();      // adds an other-tag line through the Add a Tag dialog
+    void BitBtn5Click();      // deletes the selected line
+    void ListBox2DblClick();  // edits the selected line through the Add a Tag dialog
 
-    // Clear tags page: CheckBox1Click, BitBtn2Click and ClearTagsFile go here.
+    // Clear tags page.
+    // Click handler of the sixteen boxes: "Clear" is enabled while one is checked; "Remove all tags"
+    // grays the fifteen others without changing their marks.
+    void CheckBox1Click();
+    void BitBtn2Click();  // "Clear": the clear tags run
+    // The per-file routine of batch mode "clear": the checked tags removed from one file.
+    void ClearTagsFile(const std::string& dir, const std::string& name);
 
-    // File-name pages: the three format builders and their handlers, the word-list handlers,
-    // btnTagFromFilenameClick, btnRenameFromTagClick, BitBtn29Click, BitBtn30Click and the per-file
-    // routines go here.
+    // File-name pages.
+    // The format builders: each writes its page's format text (Edit21, Edit18, Edit17) from the order
+    // list and the separator as they stand.
+    void BuildTagFormat();
+    void BuildRenameFormat();
+    void BuildListFormat();
+    // Field boxes: the box that changed adds its caption to the end of the order list or removes it.
+    void CheckBox30Click(const QCheckBox& box);
+    void CheckBox20Click(const QCheckBox& box);
+    void CheckBox38Click(const QCheckBox& box);
+    // Separator edits: rebuild their format.
+    void Edit20Change();
+    void edtFieldSepChange();
+    void Edit22Change();
+    // Move the selected entry of an order list up (BitBtn16, BitBtn8, BitBtn28) or down (BitBtn15,
+    // BitBtn9, BitBtn17); without a selection nothing happens.
+    void BitBtn16Click();
+    void BitBtn8Click();
+    void BitBtn28Click();
+    void BitBtn15Click();
+    void BitBtn9Click();
+    void BitBtn17Click();
+    // Trash buttons: delete the selected "TRASH" entry, or else append one.
+    void BitBtn19Click();
+    void BitBtn12Click();
+    // A changed selection of ListBox5 / ListBox7: the trash button names what its next press does.
+    void ListBox5Click();
+    void ListBox7Click();
+    // Word lists: add through the Add a word dialog (BitBtn13, BitBtn10, BitBtn31), delete the
+    // selected word (BitBtn14, BitBtn11, BitBtn32), double-click to edit the selected word of the list
+    // that was double-clicked (ListBox3DblClick serves ListBox3 and ListBox8).
+    void BitBtn13Click();
+    void BitBtn10Click();
+    void BitBtn31Click();
+    void BitBtn14Click();
+    void BitBtn11Click();
+    void BitBtn32Click();
+    void ListBox3DblClick(QListWidget& sender);
+    void ListBox4DblClick();
+    void btnTagFromFilenameClick();  // "Tag": the tag from file name run
+    void btnRenameFromTagClick();    // "Rename": the rename from tag run
+    // "Tag" of the list page: checks the list file (a message box and no run when it is not set or
+    // not there), loads it into ListHash, then starts the run.
+    void BitBtn29Click();
+    void BitBtn30Click();  // "Browse": chooses the list file
+    // The per-file routines of batch modes "filename", "rename" and "taglist".
+    void TagFromFileName(const std::string& dir, const std::string& name);
+    void RenameFromTag(const std::string& dir, const std::string& name);
+    void TagFromList(const std::string& dir, const std::string& name);
 
     // The running batch operation's mode word; empty while browsing.
     std::string BatchMode;
+    // The one file object, for every read and write; the working tag record read and written through it.
+    TOggVorbis FileObject;
+    tagrecord WorkingRecord;
+    // The files of the current scan, and the scan component that finds them ("*.ogg").
+    TFoundFileList FoundFiles;
+    TFindFile FindFile1;
+    // The lookup table of the tag-list operation.
+    TStringHash ListHash{4000};
+    // The Add a Tag and Add a word dialogs (set by SetDialogs).
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
 
     // Frame
     QGroupBox* GroupBox1;
@@ -202,10 +316,32 @@ private:
     void CreateRenamePage();
     void CreateTagListPage();
     void CreateLogPage();
+    void CreateFindFile();
+    // Limits the next scan to files created and modified before now.
+    void SetScanTimeLimits();
+    // The selected file's path, or empty when no file is selected.
+    std::string SelectedFilePath() const;
+    // Empties the six information labels and the fourteen editors.
+    void ClearFileView();
+    // Shows the working tag record: labels, editors and other tags.
+    void ShowWorkingRecord();
+    // The Add a Tag dialog on a list of other tags: adds a line, or replaces the selected one. Return
+    // whether the list changed.
+    bool AddOtherTagLine(QListWidget& list);
+    bool EditOtherTagLine(QListWidget& list);
     // The controls the three file-name pages share, placed alike on each.
     void CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec);
     void CreateWordList(QWidget* page, const TWordListSpec& spec);
     void CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceSpec& spec);
+    // Connects the file-name pages' handlers to their controls and registers their batch routines.
+    void ConnectFileNamePage();
+    void ConnectRenamePage();
+    void ConnectTagListPage();
+    // Runs `handler` through the error handler on every click of `button`.
+    void ConnectClick(QAbstractButton* button, void (TForm1::*handler)());
+    // The word-list actions the handlers share.
+    void AddWord(QListWidget& list);
+    void EditSelectedWord(QListWidget& list);
 
     // Key handler of the field editors of the Browse and Mass pages: Enter moves the focus to the next
     // control, as Tab would. Returns true when the key was taken.
@@ -218,6 +354,8 @@ private:
     void Handle(Handler&& handler);
 
     TPlatform& platform_;
+    std::map<std::string, TBatchRoutine> batchRoutines_;
+    TMemoLog memoLogSink_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
 };
 
