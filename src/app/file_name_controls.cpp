@@ -1,5 +1,7 @@
 #include "app/file_name_controls.h"
 
+#include "app/add_word_dialog.h"
+#include "app/dialog_frame.h"
 #include "app/form_builder.h"
 #include "app/sorted_list.h"
 
@@ -7,7 +9,6 @@ namespace parvex {
 
 namespace {
 
-constexpr const char* kFieldCaptions[] = {"Artist", "Title", "Album", "Track", "Date", "Genre", "Comment"};
 constexpr const char* kOverwriteCaptions[] = {"Tag all files", "Don't overwrite existing tags",
                                               "Ignore files that have any tags at all"};
 constexpr int kFieldBoxLeft = 256;
@@ -22,17 +23,19 @@ QLineEdit* MakeFormatText(QWidget* page, const char* name) {
     return format;
 }
 
+QString Caption(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
 }  // namespace
 
 void TForm1::CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec) {
     for (std::size_t i = 0; i < spec.fieldBoxes.size(); ++i) {
         const QRect place(kFieldBoxLeft, kFieldBoxTop + static_cast<int>(i) * kFieldBoxSpacing, 97, 17);
-        this->*spec.fieldBoxes[i] = MakeCheckBox(page, spec.fieldBoxNames[i], kFieldCaptions[i], place);
+        this->*spec.fieldBoxes[i] = MakeCheckBox(page, spec.fieldBoxNames[i], Caption(kFieldCaptions[i]), place);
     }
     this->*spec.orderList = MakeControl<QListWidget>(page, spec.orderListName, {328, 64, 145, 161});
     this->*spec.moveUp = MakeGlyphButton(page, spec.moveUpName, "", TGlyph::MoveUp, {480, 64, 27, 57});
     this->*spec.moveDown = MakeGlyphButton(page, spec.moveDownName, "", TGlyph::MoveDown, {478, 168, 27, 57});
-    if (spec.trash) this->*spec.trash = MakeButton(page, spec.trashName, "Add Trash", {256, 40, 65, 17});
+    if (spec.trash) this->*spec.trash = MakeButton(page, spec.trashName, Caption(kAddTrashCaption), {256, 40, 65, 17});
     this->*spec.separatorLabel = MakeLabel(page, spec.separatorLabelName, "Field Separator:", {48, 104});
     this->*spec.separator = MakeEdit(page, spec.separatorName, spec.separatorPlace);
     this->*spec.formatLabel = MakeLabel(page, spec.formatLabelName, "Name format", {256, 248});
@@ -52,6 +55,84 @@ void TForm1::CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceSpec& sp
         this->*spec.buttons[i] = MakeRadioButton(page, spec.names[i], kOverwriteCaptions[i], place);
     }
     (this->*spec.buttons[0])->setChecked(true);
+}
+
+void TForm1::ConnectClick(QAbstractButton* button, void (TForm1::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { Handle([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm1::AddWord(QListWidget& list) {
+    const std::string word = Form3->AskNewWord();
+    if (word != kCancelled) list.addItem(QString::fromStdString(word));
+}
+
+void TForm1::EditSelectedWord(QListWidget& list) {
+    const int row = SelectedRow(list);
+    if (row < 0) return;
+    QListWidgetItem* entry = list.item(row);
+    const std::string word = Form3->AskEditWord(entry->text().toStdString());
+    if (word != kCancelled) entry->setText(QString::fromStdString(word));
+}
+
+std::string Text(const QLineEdit& edit) { return edit.text().toStdString(); }
+
+std::vector<std::string> ListEntries(const QListWidget& list) {
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(list.count()));
+    for (int row = 0; row < list.count(); ++row) entries.push_back(list.item(row)->text().toStdString());
+    return entries;
+}
+
+int SelectedRow(const QListWidget& list) {
+    const QListWidgetItem* current = list.currentItem();
+    return current && current->isSelected() ? list.currentRow() : -1;
+}
+
+TOrderList ReadOrderList(const QListWidget& list) { return {ListEntries(list), SelectedRow(list)}; }
+
+void ShowOrderList(QListWidget& list, const TOrderList& order) {
+    list.clear();
+    for (const std::string& entry : order.Entries) list.addItem(QString::fromStdString(entry));
+    if (order.Selected >= 0) list.setCurrentRow(order.Selected);
+}
+
+void BuildFormatText(const QListWidget& list, const QLineEdit& separator, QLineEdit& format) {
+    format.setText(QString::fromStdString(BuildNameFormat(ListEntries(list), Text(separator))));
+}
+
+void ClickFieldBox(QListWidget& list, const QCheckBox& box) {
+    TOrderList order = ReadOrderList(list);
+    FieldBoxClicked(order, box.text().toStdString(), box.isChecked());
+    ShowOrderList(list, order);
+}
+
+bool MoveOrderEntry(QListWidget& list, bool (*move)(TOrderList&)) {
+    TOrderList order = ReadOrderList(list);
+    if (!move(order)) return false;
+    ShowOrderList(list, order);
+    return true;
+}
+
+void PressTrashButton(QListWidget& list, QPushButton& trash) {
+    TOrderList order = ReadOrderList(list);
+    TrashButtonPressed(order);
+    ShowOrderList(list, order);
+    ShowTrashCaption(list, trash);
+}
+
+void ShowTrashCaption(const QListWidget& list, QPushButton& trash) {
+    trash.setText(Caption(TrashCaption(ReadOrderList(list))));
+}
+
+void DeleteSelectedWord(QListWidget& list) {
+    const int row = SelectedRow(list);
+    if (row >= 0) delete list.takeItem(row);
+}
+
+TOverwriteChoice ReadOverwriteChoice(const QRadioButton& keepExisting, const QRadioButton& ignoreTagged) {
+    if (keepExisting.isChecked()) return TOverwriteChoice::KeepExisting;
+    if (ignoreTagged.isChecked()) return TOverwriteChoice::IgnoreTagged;
+    return TOverwriteChoice::TagAll;
 }
 
 }  // namespace parvex

@@ -4,8 +4,12 @@
 
 #include <QRect>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
+#include "naming/format_fields.h"
+#include "naming/name_format.h"
 
 namespace parvex {
 
@@ -50,5 +54,35 @@ struct TOverwriteChoiceSpec {
     std::array<QRadioButton * TForm1::*, 3> buttons;
     std::array<const char*, 3> names;
 };
+
+// The text of an edit as the core takes it.
+std::string Text(const QLineEdit& edit);
+// The entries of `list`, top to bottom.
+std::vector<std::string> ListEntries(const QListWidget& list);
+// The row of the selected entry of `list`, or -1 when no entry is selected.
+int SelectedRow(const QListWidget& list);
+
+// The order list of a format editor as the format edits see it, and back: its entries and its
+// selected row.
+TOrderList ReadOrderList(const QListWidget& list);
+void ShowOrderList(QListWidget& list, const TOrderList& order);
+// Writes the format text of `list` joined by the text of `separator` into `format`.
+void BuildFormatText(const QListWidget& list, const QLineEdit& separator, QLineEdit& format);
+// A field box changed: its caption goes to the end of `list`, or its first entry leaves it.
+void ClickFieldBox(QListWidget& list, const QCheckBox& box);
+// Moves the selected entry of `list` by `move`. False when nothing was selected (nothing moved).
+bool MoveOrderEntry(QListWidget& list, bool (*move)(TOrderList&));
+// The trash button pressed: the selected "TRASH" entry of `list` deleted, or a "TRASH" entry appended;
+// then its caption follows the selection.
+void PressTrashButton(QListWidget& list, QPushButton& trash);
+// The trash button's caption for the selection of `list`: what its next press does.
+void ShowTrashCaption(const QListWidget& list, QPushButton& trash);
+
+// Deletes the selected word of `list`; without a selection nothing happens.
+void DeleteSelectedWord(QListWidget& list);
+
+// The overwrite choice of a tagging page from its second and third radio buttons (the first, "Tag
+// all files", is the one left when neither is selected).
+TOverwriteChoice ReadOverwriteChoice(const QRadioButton& keepExisting, const QRadioButton& ignoreTagged);
 
 }  // namespace parvex

@@ -3,8 +3,27 @@
 
 #include "app/file_name_controls.h"
 #include "app/form_builder.h"
+#include "naming/tag_from_name.h"
 
 namespace parvex {
+
+namespace {
+
+constexpr const char* kBatchMode = "filename";
+
+TTagFromFileNameOptions ReadTagFromFileNameOptions(const TForm1& form) {
+    TTagFromFileNameOptions options;
+    options.ReplaceChecked = form.CheckBox27->isChecked();
+    options.ReplaceText = Text(*form.Edit9);
+    options.CaseFixChecked = form.CheckBox29->isChecked();
+    options.CaseFixWords = ListEntries(*form.ListBox3);
+    options.Separator = Text(*form.Edit20);
+    options.Format = Text(*form.Edit21);
+    options.Overwrite = ReadOverwriteChoice(*form.radDontOverwriteTags, *form.radIgnoreTaggedFiles);
+    return options;
+}
+
+}  // namespace
 
 void TForm1::CreateFileNamePage() {
     QWidget* page = TabSheet4;
@@ -34,6 +53,60 @@ void TForm1::CreateFileNamePage() {
                               &TForm1::Label3, "Label3",
                               &TForm1::Edit21, "Edit21"});
     // clang-format on
+    ConnectFileNamePage();
+}
+
+void TForm1::ConnectFileNamePage() {
+    for (QCheckBox* box : {CheckBox30, CheckBox31, CheckBox32, CheckBox33, CheckBox34, CheckBox35, CheckBox36})
+        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox30Click(*box); }); });
+    connect(Edit20, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit20Change(); }); });
+    connect(ListBox5, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { ListBox5Click(); }); });
+    connect(ListBox3, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox3DblClick(*ListBox3); }); });
+    ConnectClick(BitBtn16, &TForm1::BitBtn16Click);
+    ConnectClick(BitBtn15, &TForm1::BitBtn15Click);
+    ConnectClick(BitBtn19, &TForm1::BitBtn19Click);
+    ConnectClick(BitBtn13, &TForm1::BitBtn13Click);
+    ConnectClick(BitBtn14, &TForm1::BitBtn14Click);
+    ConnectClick(btnTagFromFilename, &TForm1::btnTagFromFilenameClick);
+    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
+        TagFromFileName(dir, name);
+    });
+}
+
+void TForm1::BuildTagFormat() { BuildFormatText(*ListBox5, *Edit20, *Edit21); }
+
+void TForm1::CheckBox30Click(const QCheckBox& box) {
+    ClickFieldBox(*ListBox5, box);
+    BuildTagFormat();
+}
+
+void TForm1::Edit20Change() { BuildTagFormat(); }
+
+void TForm1::BitBtn16Click() {
+    if (MoveOrderEntry(*ListBox5, MoveSelectedUp)) BuildTagFormat();
+}
+
+void TForm1::BitBtn15Click() {
+    if (MoveOrderEntry(*ListBox5, MoveSelectedDown)) BuildTagFormat();
+}
+
+void TForm1::BitBtn19Click() {
+    PressTrashButton(*ListBox5, *BitBtn19);
+    BuildTagFormat();
+}
+
+void TForm1::ListBox5Click() { ShowTrashCaption(*ListBox5, *BitBtn19); }
+
+void TForm1::BitBtn13Click() { AddWord(*ListBox3); }
+
+void TForm1::BitBtn14Click() { DeleteSelectedWord(*ListBox3); }
+
+void TForm1::ListBox3DblClick(QListWidget& sender) { EditSelectedWord(sender); }
+
+void TForm1::btnTagFromFilenameClick() { StartBatch(kBatchMode, *CheckBox28); }
+
+void TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
+    parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex

@@ -3,8 +3,26 @@
 
 #include "app/file_name_controls.h"
 #include "app/form_builder.h"
+#include "naming/rename_from_tag.h"
 
 namespace parvex {
+
+namespace {
+
+constexpr const char* kBatchMode = "rename";
+
+TRenameFromTagOptions ReadRenameFromTagOptions(const TForm1& form) {
+    TRenameFromTagOptions options;
+    options.Format = Text(*form.Edit18);
+    options.CaseFixChecked = form.CheckBox19->isChecked();
+    options.CaseFixWords = ListEntries(*form.ListBox4);
+    options.ReplaceSpacesChecked = form.CheckBox17->isChecked();
+    options.SpaceReplacement = Text(*form.Edit19);
+    options.DontRenameUntagged = form.chkDontRenameUntaggedFiles->isChecked();
+    return options;
+}
+
+}  // namespace
 
 void TForm1::CreateRenamePage() {
     QWidget* page = TabSheet5;
@@ -33,6 +51,51 @@ void TForm1::CreateRenamePage() {
                               &TForm1::Label5, "Label5",
                               &TForm1::Edit18, "Edit18"});
     // clang-format on
+    ConnectRenamePage();
+}
+
+void TForm1::ConnectRenamePage() {
+    for (QCheckBox* box : {CheckBox20, CheckBox21, CheckBox22, CheckBox23, CheckBox24, CheckBox25, CheckBox26})
+        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox20Click(*box); }); });
+    connect(edtFieldSep, &QLineEdit::textChanged, this, [this] { Handle([this] { edtFieldSepChange(); }); });
+    connect(ListBox4, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox4DblClick(); }); });
+    ConnectClick(BitBtn8, &TForm1::BitBtn8Click);
+    ConnectClick(BitBtn9, &TForm1::BitBtn9Click);
+    ConnectClick(BitBtn10, &TForm1::BitBtn10Click);
+    ConnectClick(BitBtn11, &TForm1::BitBtn11Click);
+    ConnectClick(btnRenameFromTag, &TForm1::btnRenameFromTagClick);
+    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
+        RenameFromTag(dir, name);
+    });
+}
+
+void TForm1::BuildRenameFormat() { BuildFormatText(*ListBox6, *edtFieldSep, *Edit18); }
+
+void TForm1::CheckBox20Click(const QCheckBox& box) {
+    ClickFieldBox(*ListBox6, box);
+    BuildRenameFormat();
+}
+
+void TForm1::edtFieldSepChange() { BuildRenameFormat(); }
+
+void TForm1::BitBtn8Click() {
+    if (MoveOrderEntry(*ListBox6, MoveSelectedUp)) BuildRenameFormat();
+}
+
+void TForm1::BitBtn9Click() {
+    if (MoveOrderEntry(*ListBox6, MoveSelectedDown)) BuildRenameFormat();
+}
+
+void TForm1::BitBtn10Click() { AddWord(*ListBox4); }
+
+void TForm1::BitBtn11Click() { DeleteSelectedWord(*ListBox4); }
+
+void TForm1::ListBox4DblClick() { EditSelectedWord(*ListBox4); }
+
+void TForm1::btnRenameFromTagClick() { StartBatch(kBatchMode, *CheckBox18); }
+
+void TForm1::RenameFromTag(const std::string& dir, const std::string& name) {
+    parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex

@@ -3,13 +3,25 @@
 
 #include "app/file_name_controls.h"
 #include "app/form_builder.h"
+#include "naming/tag_from_list.h"
 
 namespace parvex {
 
 namespace {
 
-// The permanent entry of the list's format: the column that names the target file.
-constexpr const char* kTargetFileEntry = "Target file";
+constexpr const char* kBatchMode = "taglist";
+// The list chooser's filter: description and masks.
+constexpr const char* kListFileFilter = "csv (*.csv)|*.CSV|";
+
+TTagFromListOptions ReadTagFromListOptions(const TForm1& form) {
+    TTagFromListOptions options;
+    options.Separator = Text(*form.Edit22);
+    options.Format = Text(*form.Edit17);
+    options.CaseFixChecked = form.CheckBox48->isChecked();
+    options.CaseFixWords = ListEntries(*form.ListBox8);
+    options.Overwrite = ReadOverwriteChoice(*form.RadioButton2, *form.RadioButton3);
+    return options;
+}
 
 }  // namespace
 
@@ -41,8 +53,75 @@ void TForm1::CreateTagListPage() {
                               &TForm1::Label8, "Label8",
                               &TForm1::Edit17, "Edit17"});
     // clang-format on
-    ListBox7->addItem(kTargetFileEntry);
-    Edit17->setText(QString("<") + kTargetFileEntry + ">");
+    ShowOrderList(*ListBox7, NewListFormatOrder());
+    BuildListFormat();
+    ConnectTagListPage();
+}
+
+void TForm1::ConnectTagListPage() {
+    for (QCheckBox* box : {CheckBox38, CheckBox41, CheckBox42, CheckBox43, CheckBox44, CheckBox45, CheckBox46})
+        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox38Click(*box); }); });
+    connect(Edit22, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit22Change(); }); });
+    connect(ListBox7, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { ListBox7Click(); }); });
+    connect(ListBox8, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox3DblClick(*ListBox8); }); });
+    ConnectClick(BitBtn28, &TForm1::BitBtn28Click);
+    ConnectClick(BitBtn17, &TForm1::BitBtn17Click);
+    ConnectClick(BitBtn12, &TForm1::BitBtn12Click);
+    ConnectClick(BitBtn31, &TForm1::BitBtn31Click);
+    ConnectClick(BitBtn32, &TForm1::BitBtn32Click);
+    ConnectClick(BitBtn29, &TForm1::BitBtn29Click);
+    ConnectClick(BitBtn30, &TForm1::BitBtn30Click);
+    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
+        TagFromList(dir, name);
+    });
+}
+
+void TForm1::BuildListFormat() { BuildFormatText(*ListBox7, *Edit22, *Edit17); }
+
+void TForm1::CheckBox38Click(const QCheckBox& box) {
+    ClickFieldBox(*ListBox7, box);
+    BuildListFormat();
+}
+
+void TForm1::Edit22Change() { BuildListFormat(); }
+
+void TForm1::BitBtn28Click() {
+    if (MoveOrderEntry(*ListBox7, MoveSelectedUp)) BuildListFormat();
+}
+
+void TForm1::BitBtn17Click() {
+    if (MoveOrderEntry(*ListBox7, MoveSelectedDown)) BuildListFormat();
+}
+
+void TForm1::BitBtn12Click() {
+    PressTrashButton(*ListBox7, *BitBtn12);
+    BuildListFormat();
+}
+
+void TForm1::ListBox7Click() { ShowTrashCaption(*ListBox7, *BitBtn12); }
+
+void TForm1::BitBtn31Click() { AddWord(*ListBox8); }
+
+void TForm1::BitBtn32Click() { DeleteSelectedWord(*ListBox8); }
+
+void TForm1::BitBtn29Click() {
+    const std::string listPath = Text(*Edit23);
+    if (const std::string problem = CheckInputList(listPath); !problem.empty()) {
+        platform_.ShowMessage(TMessageKind::Error, problem);
+        return;
+    }
+    // A long list keeps the window answering while it loads.
+    LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash, [this] { platform_.ProcessPendingMessages(); });
+    StartBatch(kBatchMode, *CheckBox47);
+}
+
+void TForm1::BitBtn30Click() {
+    if (const auto chosen = platform_.ChooseOpenFile(kListFileFilter, Text(*Edit23)))
+        Edit23->setText(QString::fromStdString(*chosen));
+}
+
+void TForm1::TagFromList(const std::string& dir, const std::string& name) {
+    parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex
