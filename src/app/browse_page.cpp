@@ -1,17 +1,24 @@
 // The "Browse / Edit tags" page: the file list, the fourteen field editors with their "->" buttons,
 // the other-tags list, the stream information and "Save".
 
+#include <cstdio>
+
+#include "app/add_tag_dialog.h"
+#include "app/dialog_frame.h"
 #include "app/form_builder.h"
 #include "app/key_input.h"
 #include "app/main_window.h"
 #include "app/sorted_list.h"
+#include "batch/tag_fields.h"
 
 namespace parvex {
 
 namespace {
 
-// One row of field editors, top to bottom, which is also the editors' tab order.
+// One row of field editors, top to bottom, which is also the editors' tab order: the record field
+// it shows and the value box of the Mass page its "->" button fills.
 struct TBrowseField {
+    TTagField field;
     QLabel* TForm1::*label;
     const char* labelName;
     const char* caption;
@@ -21,25 +28,33 @@ struct TBrowseField {
     int editorTop;
     QPushButton* TForm1::*copyButton;
     const char* copyButtonName;
+    QLineEdit* TForm1::*massTarget;  // null for the genre row, whose target is the combo box edit15
 };
 
+using F = TForm1;
+using enum TTagField;
 // clang-format off
 constexpr TBrowseField kBrowseFields[] = {
-    {&TForm1::Label21, "Label21", "Artist", 14, &TForm1::Edit1, "Edit1", 6, &TForm1::BitBtn20, "BitBtn20"},
-    {&TForm1::Label22, "Label22", "Title", 40, &TForm1::Edit2, "Edit2", 32, &TForm1::BitBtn21, "BitBtn21"},
-    {&TForm1::Label23, "Label23", "Album", 66, &TForm1::Edit3, "Edit3", 58, &TForm1::BitBtn22, "BitBtn22"},
-    {&TForm1::Label24, "Label24", "Track", 92, &TForm1::Edit5, "Edit5", 84, &TForm1::BitBtn23, "BitBtn23"},
-    {&TForm1::Label25, "Label25", "Date", 118, &TForm1::Edit6, "Edit6", 110, &TForm1::BitBtn24, "BitBtn24"},
-    {&TForm1::Label26, "Label26", "Genre", 144, nullptr, "edit7", 136, &TForm1::BitBtn25, "BitBtn25"},
-    {&TForm1::Label27, "Label27", "Comment", 170, &TForm1::Edit8, "Edit8", 162, &TForm1::BitBtn26, "BitBtn26"},
-    {&TForm1::Label35, "Label35", "License", 198, &TForm1::Edit31, "Edit31", 188, &TForm1::BitBtn33, "BitBtn33"},
-    {&TForm1::Label37, "Label37", "Organization", 222, &TForm1::Edit32, "Edit32", 214, &TForm1::BitBtn34,
-     "BitBtn34"},
-    {&TForm1::Label38, "Label38", "Location", 248, &TForm1::Edit33, "Edit33", 240, &TForm1::BitBtn35, "BitBtn35"},
-    {&TForm1::Label39, "Label39", "Contact", 274, &TForm1::Edit34, "Edit34", 266, &TForm1::BitBtn36, "BitBtn36"},
-    {&TForm1::Label42, "Label42", "Version", 300, &TForm1::Edit35, "Edit35", 292, &TForm1::BitBtn37, "BitBtn37"},
-    {&TForm1::Label40, "Label40", "Copyright", 326, &TForm1::Edit36, "Edit36", 318, &TForm1::BitBtn38, "BitBtn38"},
-    {&TForm1::Label43, "Label43", "ISRC", 352, &TForm1::Edit37, "Edit37", 344, &TForm1::BitBtn39, "BitBtn39"},
+    {Artist, &F::Label21, "Label21", "Artist", 14, &F::Edit1, "Edit1", 6, &F::BitBtn20, "BitBtn20", &F::Edit10},
+    {Title, &F::Label22, "Label22", "Title", 40, &F::Edit2, "Edit2", 32, &F::BitBtn21, "BitBtn21", &F::Edit11},
+    {Album, &F::Label23, "Label23", "Album", 66, &F::Edit3, "Edit3", 58, &F::BitBtn22, "BitBtn22", &F::Edit12},
+    {Track, &F::Label24, "Label24", "Track", 92, &F::Edit5, "Edit5", 84, &F::BitBtn23, "BitBtn23", &F::Edit13},
+    {Date, &F::Label25, "Label25", "Date", 118, &F::Edit6, "Edit6", 110, &F::BitBtn24, "BitBtn24", &F::Edit14},
+    {Genre, &F::Label26, "Label26", "Genre", 144, nullptr, "edit7", 136, &F::BitBtn25, "BitBtn25", nullptr},
+    {Comment, &F::Label27, "Label27", "Comment", 170, &F::Edit8, "Edit8", 162, &F::BitBtn26, "BitBtn26", &F::Edit16},
+    {License, &F::Label35, "Label35", "License", 198, &F::Edit31, "Edit31", 188, &F::BitBtn33, "BitBtn33",
+     &F::Edit24},
+    {Organization, &F::Label37, "Label37", "Organization", 222, &F::Edit32, "Edit32", 214, &F::BitBtn34,
+     "BitBtn34", &F::Edit25},
+    {Location, &F::Label38, "Label38", "Location", 248, &F::Edit33, "Edit33", 240, &F::BitBtn35, "BitBtn35",
+     &F::Edit26},
+    {Contact, &F::Label39, "Label39", "Contact", 274, &F::Edit34, "Edit34", 266, &F::BitBtn36, "BitBtn36",
+     &F::Edit27},
+    {Version, &F::Label42, "Label42", "Version", 300, &F::Edit35, "Edit35", 292, &F::BitBtn37, "BitBtn37",
+     &F::Edit29},
+    {Copyright, &F::Label40, "Label40", "Copyright", 326, &F::Edit36, "Edit36", 318, &F::BitBtn38, "BitBtn38",
+     &F::Edit28},
+    {ISRC, &F::Label43, "Label43", "ISRC", 352, &F::Edit37, "Edit37", 344, &F::BitBtn39, "BitBtn39", &F::Edit30},
 };
 // clang-format on
 
@@ -72,6 +87,66 @@ constexpr int kCopyButtonSize = 16;
 constexpr int kVendorWidth = 225;
 constexpr int kValueWidth = 140;
 
+constexpr const char* kNoFileSelected = "You have not selected an ogg file to change.";
+
+QString EditorText(const TForm1& form, const TBrowseField& row) {
+    return row.editor ? (form.*row.editor)->text() : form.edit7->currentText();
+}
+
+void SetEditorText(TForm1& form, const TBrowseField& row, const QString& text) {
+    if (row.editor) {
+        (form.*row.editor)->setText(text);
+    } else {
+        form.edit7->setCurrentText(text);
+    }
+}
+
+void CopyToMassPage(TForm1& form, const TBrowseField& row) {
+    const QString text = EditorText(form, row);
+    if (row.massTarget) {
+        (form.*row.massTarget)->setText(text);
+    } else {
+        form.edit15->setCurrentText(text);
+    }
+}
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString FileSizeCaption(int64_t size) { return QString::number(size) + " bytes"; }
+
+QString ChannelModeCaption(int channels) {
+    switch (channels) {
+        case 1: return "Mono";
+        case 2: return "Stereo";
+        default: return "Unknown";
+    }
+}
+
+// Kilohertz with one decimal cut off, never rounded: 22050 Hz is "22.0 Khz".
+QString SampleRateCaption(uint32_t rate) {
+    return QString("%1.%2 Khz").arg(rate / 1000).arg(rate % 1000 / 100);
+}
+
+// Three decimals, rounded, and no leading zero below one second: ".512 sec.".
+QString DurationCaption(double seconds) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.3f", seconds);
+    QString text = digits;
+    if (text.startsWith("0.")) text.remove(0, 1);
+    return text + " sec.";
+}
+
+QString BitRateCaption(int kbps) { return QString::number(kbps) + " Kbps"; }
+
+QListWidgetItem* SelectedLine(const QListWidget& list) {
+    QListWidgetItem* current = list.currentItem();
+    return current && current->isSelected() ? current : nullptr;
+}
+
+QString SaveFailedMessage(const std::string& path) {
+    return Text("The tags could not be written to " + path + ". The file is unchanged.");
+}
+
 }  // namespace
 
 void TForm1::CreateBrowsePage() {
@@ -99,6 +174,13 @@ void TForm1::CreateBrowsePage() {
         this->*field.copyButton = MakeButton(
             page, field.copyButtonName, "->",
             {kCopyButtonLeft, field.editorTop + 2, kCopyButtonSize, kCopyButtonSize}, TTabStop::No);
+        connect(this->*field.copyButton, &QPushButton::clicked, this,
+                [this, &field] { CopyToMassPage(*this, field); });
+        if (field.editor) {
+            connect(this->*field.editor, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+        } else {
+            connect(edit7, &QComboBox::currentTextChanged, this, [this] { Edit1Change(); });
+        }
     }
 
     for (const TInfoRow& row : kInfoRows) {
@@ -111,6 +193,147 @@ void TForm1::CreateBrowsePage() {
 
     BitBtn18 = MakeGlyphButton(page, "BitBtn18", "Save", TGlyph::Save, {480, 432, 75, 25}, TTabStop::No);
     BitBtn18->setEnabled(false);
+
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit4Change(); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { Handle([this] { PageControl1Change(); }); });
+    connect(Listview1, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { Listview1Click(); }); });
+    connect(BitBtn18, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn18Click(); }); });
+    connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
+    connect(BitBtn7, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
+    connect(BitBtn27, &QPushButton::clicked, this, [this] { BitBtn27Click(); });
+}
+
+void TForm1::Edit4Change() {
+    BatchMode.clear();
+    ListBox1->clear();
+    Listview1->clear();
+    FoundFiles.Clear();
+    FindFile1.Subfolders = false;
+    // Without fresh limits a file saved or renamed earlier in this session would be left out.
+    SetScanTimeLimits();
+    FindFile1.SetLocation(Edit4->text().toStdString());
+    FindFile1.Search();
+    ClearFileView();
+}
+
+void TForm1::PageControl1Change() {
+    if (PageControl1->currentWidget() != TabSheet1) return;
+    Listview1->clear();
+    Edit4Change();
+    BitBtn18->setEnabled(false);
+}
+
+std::string TForm1::SelectedFilePath() const {
+    const QList<QListWidgetItem*> selected = Listview1->selectedItems();
+    if (selected.isEmpty()) return {};
+    return (Edit4->text() + selected.first()->text()).toStdString();
+}
+
+void TForm1::ClearFileView() {
+    for (QLabel* value : {FileSizeText, ChannelModeText, SampleRateText, DurationText, BitRateText, Vendertxt})
+        value->clear();
+    for (const TBrowseField& row : kBrowseFields) SetEditorText(*this, row, {});
+}
+
+void TForm1::Listview1Click() {
+    const std::string path = SelectedFilePath();
+    if (path.empty()) return;
+    const TLoadOutcome loaded = LoadWorkingRecord(FileObject, WorkingRecord, path);
+    if (loaded == TLoadOutcome::Missing) return;
+    if (loaded == TLoadOutcome::NotVorbis) {
+        // Nothing to show: no stream information, no tags.
+        ClearFileView();
+        ListBox1->clear();
+    } else {
+        // The file object knows the exact play time from the sample count.
+        WorkingRecord.Duration = FileObject.Duration();
+        ShowWorkingRecord();
+    }
+    BitBtn18->setEnabled(false);
+}
+
+void TForm1::ShowWorkingRecord() {
+    const tagrecord& record = WorkingRecord;
+    FileSizeText->setText(FileSizeCaption(record.FileSize));
+    ChannelModeText->setText(ChannelModeCaption(record.Channels));
+    SampleRateText->setText(SampleRateCaption(record.SampleRate));
+    DurationText->setText(DurationCaption(record.Duration));
+    BitRateText->setText(BitRateCaption(record.NominalBitRate));
+    Vendertxt->setText(Text(record.Vendor));
+    for (const TBrowseField& row : kBrowseFields)
+        SetEditorText(*this, row, Text(FieldOf(WorkingRecord, row.field)));
+    ListBox1->clear();
+    for (const std::string& line : record.OtherTags) ListBox1->addItem(Text(line));
+}
+
+void TForm1::BitBtn18Click() {
+    const std::string path = SelectedFilePath();
+    if (path.empty()) {
+        platform_.ShowMessage(TMessageKind::Error, kNoFileSelected);
+        BitBtn18->setEnabled(false);
+        return;
+    }
+    for (const TBrowseField& row : kBrowseFields)
+        FieldOf(WorkingRecord, row.field) = EditorText(*this, row).toStdString();
+    WorkingRecord.OtherTags.clear();
+    for (int i = 0; i < ListBox1->count(); ++i) WorkingRecord.OtherTags.push_back(ListBox1->item(i)->text().toStdString());
+    bool written;
+    {
+        const TWaitCursor wait(platform_);
+        written = StoreWorkingRecord(FileObject, WorkingRecord, path);
+    }
+    if (!written) {
+        // The user's edits stay, and so does Save, for another try.
+        platform_.ShowMessage(TMessageKind::Error, SaveFailedMessage(path).toStdString());
+        return;
+    }
+    BitBtn18->setEnabled(false);
+    Listview1Click();
+}
+
+void TForm1::Edit1Change() { BitBtn18->setEnabled(true); }
+
+void TForm1::BitBtn6Click() {
+    if (AddOtherTagLine(*ListBox1)) BitBtn18->setEnabled(true);
+}
+
+void TForm1::BitBtn7Click() {
+    if (DeleteOtherTagLine(*ListBox1)) BitBtn18->setEnabled(true);
+}
+
+void TForm1::ListBox1DblClick() { EditOtherTagLine(*ListBox1); }
+
+void TForm1::BitBtn27Click() {
+    ListBox2->clear();
+    for (int i = 0; i < ListBox1->count(); ++i) ListBox2->addItem(ListBox1->item(i)->text());
+}
+
+bool TForm1::DeleteOtherTagLine(QListWidget& list) {
+    QListWidgetItem* selected = SelectedLine(list);
+    delete selected;
+    return selected != nullptr;
+}
+
+bool TForm1::AddOtherTagLine(QListWidget& list) {
+    const std::string line = Form2->OpenForAdd();
+    if (line == kCancelled) return false;
+    list.addItem(Text(line));
+    return true;
+}
+
+bool TForm1::EditOtherTagLine(QListWidget& list) {
+    QListWidgetItem* selected = SelectedLine(list);
+    if (!selected) return false;
+    const std::string line = selected->text().toStdString();
+    // The name ends at the first "="; the value keeps every "=" after it.
+    const std::size_t eq = line.find('=');
+    const std::string name = eq == std::string::npos ? std::string() : line.substr(0, eq);
+    const std::string value = eq == std::string::npos ? line : line.substr(eq + 1);
+    const std::string edited = Form2->OpenForEdit(name, value);
+    if (edited == kCancelled) return false;
+    selected->setText(Text(edited));
+    return true;
 }
 
 void TForm1::UseEnterMovesFocus(QWidget* editor) {

@@ -3,6 +3,7 @@
 
 #include "app/form_builder.h"
 #include "app/main_window.h"
+#include "batch/clear_tags.h"
 
 namespace parvex {
 
@@ -34,6 +35,32 @@ constexpr TClearBox kClearBoxes[] = {
     {&TForm1::clrISRC, "clrISRC", "ISRC", {304, 200}},
 };
 
+// The boxes that each remove one field.
+struct TClearField {
+    QCheckBox* TForm1::*box;
+    TTagField field;
+};
+
+constexpr TClearField kClearFields[] = {
+    {&TForm1::CheckBox1, TTagField::Artist},          {&TForm1::CheckBox2, TTagField::Title},
+    {&TForm1::CheckBox3, TTagField::Album},           {&TForm1::CheckBox4, TTagField::Track},
+    {&TForm1::CheckBox5, TTagField::Date},            {&TForm1::CheckBox6, TTagField::Genre},
+    {&TForm1::CheckBox7, TTagField::Comment},         {&TForm1::clrLicense, TTagField::License},
+    {&TForm1::clrOrganization, TTagField::Organization}, {&TForm1::clrLocation, TTagField::Location},
+    {&TForm1::clrContact, TTagField::Contact},        {&TForm1::clrVersion, TTagField::Version},
+    {&TForm1::clrCopyright, TTagField::Copyright},    {&TForm1::clrISRC, TTagField::ISRC},
+};
+
+// A box counts when checked, also while "Remove all tags" grays it.
+TClearTagsOptions ClearTagsOptions(const TForm1& form) {
+    TClearTagsOptions options;
+    for (const TClearField& entry : kClearFields)
+        if ((form.*entry.box)->isChecked()) options.Fields.push_back(entry.field);
+    options.OtherTags = form.CheckBox37->isChecked();
+    options.RemoveAll = form.CheckBox8->isChecked();
+    return options;
+}
+
 constexpr QSize kBoxSize(97, 17);
 constexpr QSize kRemoveAllSize(121, 17);
 
@@ -54,6 +81,28 @@ void TForm1::CreateClearPage() {
     CheckBox40 = MakeCheckBox(page, "CheckBox40", "Recurse subdirs", {456, 400, 97, 17});
     BitBtn2 = MakeButton(page, "BitBtn2", "Clear", {480, 432, 75, 25});
     BitBtn2->setEnabled(false);
+
+    for (const TClearBox& entry : kClearBoxes)
+        connect(this->*entry.box, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn2Click(); }); });
+    RegisterBatchRoutine("clear",
+                         [this](const std::string& dir, const std::string& name) { ClearTagsFile(dir, name); });
+}
+
+void TForm1::CheckBox1Click() {
+    bool anyChecked = false;
+    for (const TClearBox& entry : kClearBoxes) anyChecked = anyChecked || (this->*entry.box)->isChecked();
+    BitBtn2->setEnabled(anyChecked);
+    // "Remove all tags" covers the others: they are grayed, their marks kept for later.
+    const bool singleBoxesUsable = !CheckBox8->isChecked();
+    for (const TClearBox& entry : kClearBoxes)
+        if (entry.box != &TForm1::CheckBox8) (this->*entry.box)->setEnabled(singleBoxesUsable);
+}
+
+void TForm1::BitBtn2Click() { StartBatch("clear", *CheckBox40); }
+
+void TForm1::ClearTagsFile(const std::string& dir, const std::string& name) {
+    parvex::ClearTagsFile(ClearTagsOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex

@@ -329,6 +329,7 @@ private:
     // whether the list changed.
     bool AddOtherTagLine(QListWidget& list);
     bool EditOtherTagLine(QListWidget& list);
+    bool DeleteOtherTagLine(QListWidget& list);
     // The controls the three file-name pages share, placed alike on each.
     void CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec);
     void CreateWordList(QWidget* page, const TWordListSpec& spec);
