@@ -22,7 +22,8 @@ TFileOutcome PreviewTagChange(TOggVorbis& file, tagrecord& record, TLogSink& log
                               const std::string& dir, const std::string& name, const TSkipRule& skip,
                               const std::function<void(tagrecord&)>& change);
 
-// The log lines that tell how `after` differs from `before`; none when they are alike.
+// The log lines that tell how the file loaded as `before` will differ once `after` is stored;
+// none when they are alike. New values are shown as the file will hold them.
 std::vector<std::string> RecordChanges(tagrecord before, tagrecord after);
 
 }  // namespace parvex::cli

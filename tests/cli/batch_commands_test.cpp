@@ -220,6 +220,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "Mass Tag: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"The Old\"\n"
                    "     other tag added: \"X=1\"\n"},
         DryRunCase{{"mass", "--set", "title=Song"}, "Mass Tag: DIR/Band - Song.ogg\n     no change\n"},
+        // The writer drops blanks at the ends of values: appending one changes nothing.
+        DryRunCase{{"mass", "--append", "title= ", "--other", "mood= calm"},
+                   "Mass Tag: DIR/Band - Song.ogg\n     other tag added: \"MOOD=calm\"\n"},
         DryRunCase{{"clear", "--field", "title", "--other-tags"},
                    "Clear Tags: DIR/Band - Song.ogg\n     TITLE: \"Song\" -> (none)\n"
                    "     other tag removed: \"MOOD=calm\"\n"},
