@@ -219,6 +219,7 @@ void TForm1::Edit4Change() {
 
 void TForm1::PageControl1Change() {
     if (PageControl1->currentWidget() != TabSheet1) return;
+    SetScanTimeLimits();
     Listview1->clear();
     Edit4Change();
     BitBtn18->setEnabled(false);

@@ -1,0 +1,328 @@
+// The "Browse / Edit tags" page driven as the user drives it: choose a folder, pick a file, read its
+// stream information and tags, edit and save them, and check what reached the file on disk.
+
+#include <fcntl.h>
+
+#include <QApplication>
+
+#include "batch/tag_record.h"
+#include "page_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+class BrowsePageTest : public PageTest {
+protected:
+    TForm1& W() { return Window(); }
+};
+
+TEST_F(BrowsePageTest, ChoosingAFolderListsItsOggFilesOnlySorted) {
+    WriteVorbisFile(Music("b.ogg"), {});
+    WriteVorbisFile(Music("A.OGG"), {});
+    WriteVorbisFile(Music("c.ogg"), {});
+    temp_.Write("music/notes.txt", "not music");
+    WriteVorbisFile(Music("sub/deep.ogg"), {});
+
+    ChooseFolder(Music());
+
+    EXPECT_EQ(W().Edit4->text().toStdString(), Music().string() + "/");
+    EXPECT_EQ(ListedFiles(), QStringList({"A.OGG", "b.ogg", "c.ogg"})) << "top level only, sorted";
+    EXPECT_EQ(W().BatchMode, "");
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+}
+
+TEST_F(BrowsePageTest, AnEmptyOrVanishedFolderListsNothingAndSaveSaysNoFileIsSelected) {
+    std::filesystem::create_directories(Music());
+    ChooseFolder(Music());
+    EXPECT_TRUE(ListedFiles().isEmpty());
+    ChooseFolder(temp_.Path() / "gone");
+    EXPECT_TRUE(ListedFiles().isEmpty());
+
+    W().Edit1->setText("typed");
+    ASSERT_TRUE(W().BitBtn18->isEnabled());
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    const std::vector<TShownMessage> expected = {
+        {TMessageKind::Error, "You have not selected an ogg file to change."}};
+    EXPECT_EQ(platform_.messages, expected);
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+}
+
+TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInformation) {
+    const CommentList comments = {
+        {"ARTIST", "Band"},        {"TITLE", "Song"},          {"ALBUM", "Record"},
+        {"TRACKNUMBER", "7"},      {"DATE", "1999"},           {"GENRE", "Not A Listed Genre"},
+        {"COMMENT", "Loud"},       {"LICENSE", "CC-BY"},       {"ORGANIZATION", "Label"},
+        {"LOCATION", "Berlin"},    {"CONTACT", "me@example"},  {"VERSION", "Live"},
+        {"COPYRIGHT", "(c) Band"}, {"ISRC", "DEA123456789"},   {"PERFORMER", "Singer"},
+        {"MOOD", "calm"},          {"URL", "http://x/?a=b&c=d"},
+    };
+    VorbisFileOptions options;
+    options.Vendor = "Test vendor 1.0";
+    options.SampleRate = 44100;
+    options.NominalBitRate = 128000;
+    const auto file = WriteVorbisFile(Music("song.ogg"), comments, options);
+    ChooseFolder(Music());
+    SelectFile("song.ogg");
+
+    const std::vector<std::pair<QWidget*, QString>> editors = {
+        {W().Edit1, "Band"},    {W().Edit2, "Song"},        {W().Edit3, "Record"},
+        {W().Edit5, "7"},       {W().Edit6, "1999"},        {W().edit7, "Not A Listed Genre"},
+        {W().Edit8, "Loud"},    {W().Edit31, "CC-BY"},      {W().Edit32, "Label"},
+        {W().Edit33, "Berlin"}, {W().Edit34, "me@example"}, {W().Edit35, "Live"},
+        {W().Edit36, "(c) Band"}, {W().Edit37, "DEA123456789"},
+    };
+    for (const auto& [editor, text] : editors) {
+        const QString shown = editor == W().edit7 ? W().edit7->currentText() : static_cast<QLineEdit*>(editor)->text();
+        EXPECT_EQ(shown, text) << editor->objectName().toStdString();
+    }
+    EXPECT_EQ(Items(*W().ListBox1), QStringList({"MOOD=calm", "URL=http://x/?a=b&c=d"}));
+    EXPECT_EQ(W().Vendertxt->text(), "Test vendor 1.0");
+    EXPECT_EQ(W().FileSizeText->text().toStdString(), std::to_string(std::filesystem::file_size(file)) + " bytes");
+    EXPECT_EQ(W().ChannelModeText->text(), "Stereo");
+    EXPECT_EQ(W().SampleRateText->text(), "44.1 Khz");
+    EXPECT_EQ(W().BitRateText->text(), "128 Kbps");
+    // 3 pages of 4 packets of 1024 samples: 12288 samples at 44100 Hz, from the last page's count.
+    EXPECT_EQ(W().DurationText->text(), ".279 sec.");
+    EXPECT_FALSE(W().BitBtn18->isEnabled()) << "showing a file is no edit";
+}
+
+struct TStreamCase {
+    const char* dataFile;
+    const char* mode;
+    const char* rate;
+    const char* duration;
+    const char* bitRate;
+};
+
+class StreamInformationTest : public PageTest, public testing::WithParamInterface<TStreamCase> {};
+
+// The play time comes from the sample count, so it is exact also where the nominal bit rate is far
+// from the real one (every file here) or not set at all (the 96 kHz file).
+TEST_P(StreamInformationTest, LabelsOfRealEncodedFiles) {
+    const TStreamCase& c = GetParam();
+    CopyDataFile(c.dataFile, Music(), "file.ogg");
+    ChooseFolder(Music());
+    SelectFile("file.ogg");
+    EXPECT_EQ(Window().ChannelModeText->text(), c.mode);
+    EXPECT_EQ(Window().SampleRateText->text(), c.rate) << "the hundreds digit is cut, never rounded";
+    EXPECT_EQ(Window().DurationText->text(), c.duration);
+    EXPECT_EQ(Window().BitRateText->text(), c.bitRate);
+    EXPECT_TRUE(Window().Vendertxt->text().startsWith("Xiph.Org libVorbis"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, StreamInformationTest,
+                         testing::Values(TStreamCase{"mono-8khz.ogg", "Mono", "8.0 Khz", "1.500 sec.", "14 Kbps"},
+                                         TStreamCase{"stereo-44khz.ogg", "Stereo", "44.1 Khz", "1.000 sec.", "64 Kbps"},
+                                         TStreamCase{"stereo-96khz.ogg", "Stereo", "96.0 Khz", ".500 sec.", "0 Kbps"},
+                                         TStreamCase{"unicode.ogg", "Mono", "22.0 Khz", ".500 sec.", "24 Kbps"}));
+
+TEST_F(BrowsePageTest, AFileThatIsNotOggVorbisShowsNothing) {
+    WriteVorbisFile(Music("good.ogg"), {{"TITLE", "Good"}});
+    temp_.Write("music/fake.ogg", std::string(5000, 'x'));
+    ChooseFolder(Music());
+    SelectFile("good.ogg");
+    SelectFile("fake.ogg");
+    for (QLabel* label : {W().FileSizeText, W().ChannelModeText, W().SampleRateText, W().DurationText,
+                          W().BitRateText, W().Vendertxt})
+        EXPECT_EQ(label->text(), "") << label->objectName().toStdString();
+    EXPECT_EQ(W().Edit2->text(), "");
+    EXPECT_EQ(W().ListBox1->count(), 0);
+    EXPECT_TRUE(platform_.messages.empty());
+}
+
+TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileDropsTheEdit) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    W().Edit2->setFocus();
+    QTest::keyClicks(W().Edit2, "x");
+    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    SelectFile("b.ogg");
+    EXPECT_EQ(W().Edit2->text(), "Two");
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    SelectFile("a.ogg");
+    EXPECT_EQ(W().Edit2->text(), "One") << "the edit was never written";
+
+    W().edit7->setFocus();
+    QTest::keyClicks(W().edit7, "Jazz");
+    EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the genre box is an editor too";
+}
+
+TEST_F(BrowsePageTest, SaveWritesTheEditedFieldsAndKeepsEverythingElse) {
+    const auto file = CopyDataFile("stereo-44khz.ogg", Music(), "tones.ogg");
+    const std::string audioBefore = ReadAll(file).substr(ReadAll(file).size() - 2000);
+    ChooseFolder(Music());
+    SelectFile("tones.ogg");
+    W().Edit2->selectAll();
+    W().Edit2->setFocus();
+    QTest::keyClicks(W().Edit2, "New title");
+    W().Edit37->setText("GBXYZ0000001");
+    W().Edit8->clear();  // the comment, read from DESCRIPTION
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+
+    EXPECT_TRUE(platform_.messages.empty());
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_EQ(platform_.waitCursorShown, 1);
+    EXPECT_EQ(platform_.waitCursorDepth, 0);
+    EXPECT_EQ(W().Edit2->text(), "New title") << "the window shows the file as it is now";
+
+    const TOggVorbis tags = ReadTags(file);
+    EXPECT_EQ(tags.Title, "New title");
+    EXPECT_EQ(tags.ISRC, "GBXYZ0000001");
+    EXPECT_EQ(tags.Artist, "First");
+    EXPECT_EQ(tags.Album, "Test Album");
+    EXPECT_EQ(tags.Comment, "");
+    EXPECT_EQ(tags.OtherTags, (std::vector<std::string>{"ARTIST=Second", "MOOD=calm"}));
+    EXPECT_EQ(ReadAll(file).substr(ReadAll(file).size() - 2000), audioBefore);
+
+    const auto listing = VorbisCommentList(file);
+    if (!listing) GTEST_SKIP() << "vorbiscomment is not installed";
+    EXPECT_NE(listing->find("TITLE=New title\n"), std::string::npos) << *listing;
+    EXPECT_NE(listing->find("ISRC=GBXYZ0000001\n"), std::string::npos) << *listing;
+    EXPECT_NE(listing->find("ARTIST=Second\n"), std::string::npos) << *listing;
+    EXPECT_EQ(listing->find("DESCRIPTION="), std::string::npos) << *listing;
+}
+
+TEST_F(BrowsePageTest, OtherTagsAreAddedEditedAndDeletedWithTheirWholeValues) {
+    const auto file = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "T"}, {"URL", "http://x/?q=1"}, {"MOOD", "calm"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+
+    WithTagDialog(W().BitBtn6, [this] { AnswerTagDialog("note", "a=b"); });
+    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://x/?q=1", "MOOD=calm", "NOTE=a=b"}));
+    EXPECT_TRUE(W().BitBtn18->isEnabled());
+
+    // Editing splits at the first "=": the dialog shows the whole value.
+    WithTagDialog([this] { DoubleClickItem(*W().ListBox1, "URL=http://x/?q=1"); },
+                  [this] {
+                      EXPECT_EQ(form2_->Edit1->text(), "URL");
+                      EXPECT_EQ(form2_->Memo1->toPlainText(), "http://x/?q=1");
+                      form2_->Memo1->setPlainText("http://y/?q=2&r=3");
+                      QTest::mouseClick(form2_->BitBtn1, Qt::LeftButton);
+                  });
+    ClickItem(*W().ListBox1, "MOOD=calm");
+    QTest::mouseClick(W().BitBtn7, Qt::LeftButton);
+    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
+
+    // Cancel changes nothing.
+    WithTagDialog(W().BitBtn6, [this] { QTest::mouseClick(form2_->BitBtn2, Qt::LeftButton); });
+    EXPECT_EQ(W().ListBox1->count(), 2);
+
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    EXPECT_EQ(ReadTags(file).OtherTags, (std::vector<std::string>{"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
+    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
+}
+
+TEST_F(BrowsePageTest, DeleteWithoutASelectionDoesNothing) {
+    WriteVorbisFile(Music("a.ogg"), {{"MOOD", "calm"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    QTest::mouseClick(W().BitBtn7, Qt::LeftButton);
+    EXPECT_EQ(W().ListBox1->count(), 1);
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+}
+
+TEST_F(BrowsePageTest, AFileDeletedAfterListingKeepsTheViewAndCannotBeSaved) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "Kept"}});
+    const auto b = WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Gone"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    std::filesystem::remove(b);
+    SelectFile("b.ogg");
+    EXPECT_EQ(W().Edit2->text(), "Kept") << "a vanished file changes nothing";
+    EXPECT_TRUE(platform_.messages.empty());
+
+    W().Edit2->setText("Edited");
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
+    EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + b.string());
+    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    EXPECT_EQ(W().Edit2->text(), "Edited");
+    EXPECT_FALSE(std::filesystem::exists(b));
+}
+
+TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
+    const auto file = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "Old"}});
+    const std::string before = ReadAll(file);
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    const TReadOnlyFolder readOnly(Music());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
+
+    W().Edit2->setText("New");
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
+    EXPECT_NE(platform_.messages[0].text.find(file.string()), std::string::npos) << platform_.messages[0].text;
+    EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the user may try again";
+    EXPECT_EQ(W().Edit2->text(), "New");
+    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(platform_.waitCursorDepth, 0);
+}
+
+// A file saved after an earlier scan set its time limits is still listed by the next one.
+TEST_F(BrowsePageTest, AFileSavedInThisSessionIsListedByEveryLaterScan) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    WriteVorbisFile(Music("other/b.ogg"), {});
+    ChooseFolder(Music());
+    W().PageControl1->setCurrentWidget(W().TabSheet2);
+    W().PageControl1->setCurrentWidget(W().TabSheet1);  // entering the page scans with fresh limits
+    QTest::qWait(20);
+    SelectFile("a.ogg");
+    W().Edit2->setText("Two");
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    ASSERT_TRUE(platform_.messages.empty());
+
+    ChooseFolder(Music("other"));
+    ChooseFolder(Music());
+    EXPECT_EQ(ListedFiles(), QStringList({"a.ogg"}));
+}
+
+TEST_F(BrowsePageTest, EnteringThePageListsAgainAndDropsTheEdits) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    W().Edit2->setText("Edited");
+    W().PageControl1->setCurrentWidget(W().TabSheet3);
+    EXPECT_EQ(W().Edit2->text(), "Edited") << "leaving the page keeps the edits";
+    WriteVorbisFile(Music("b.ogg"), {});
+    W().PageControl1->setCurrentWidget(W().TabSheet1);
+    EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(W().Edit2->text(), "");
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+}
+
+TEST_F(BrowsePageTest, EnterMovesToTheNextEditor) {
+    W().Edit8->setFocus();
+    QTest::keyClick(W().Edit8, Qt::Key_Return);
+    EXPECT_TRUE(W().Edit31->hasFocus());
+    W().Edit6->setFocus();
+    QTest::keyClick(W().Edit6, Qt::Key_Return);
+    EXPECT_TRUE(W().edit7->hasFocus());
+}
+
+TEST_F(BrowsePageTest, CopyButtonsFillTheMassPageOnly) {
+    W().Edit1->setText("Band");
+    W().edit7->setCurrentText("My own genre");
+    W().Edit36->setText("(c)");
+    W().Edit35->setText("v2");
+    W().CheckBox9->setChecked(false);
+    for (QPushButton* button : {W().BitBtn20, W().BitBtn25, W().BitBtn38, W().BitBtn37})
+        QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(W().Edit10->text(), "Band");
+    EXPECT_EQ(W().edit15->currentText(), "My own genre");
+    EXPECT_EQ(W().Edit28->text(), "(c)") << "Copyright goes to Edit28";
+    EXPECT_EQ(W().Edit29->text(), "v2") << "Version goes to Edit29";
+    EXPECT_EQ(W().Edit11->text(), "");
+    EXPECT_FALSE(W().CheckBox9->isChecked()) << "no row is ticked by copying";
+
+    W().ListBox1->addItems({"A=1", "B=x=y"});
+    W().ListBox2->addItem("OLD=gone");
+    QTest::mouseClick(W().BitBtn27, Qt::LeftButton);
+    EXPECT_EQ(Items(*W().ListBox2), QStringList({"A=1", "B=x=y"}));
+}
+
+}  // namespace
+}  // namespace parvex::test
