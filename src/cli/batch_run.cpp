@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -38,7 +39,9 @@ public:
     }
     void StartFile() { lastLine_.clear(); }
     // The last line without its indentation.
-    std::string LastLine() const { return lastLine_.substr(std::min(lastLine_.find_first_not_of(' '), lastLine_.size())); }
+    std::string LastLine() const {
+        return lastLine_.substr(std::min(lastLine_.find_first_not_of(' '), lastLine_.size()));
+    }
 
 private:
     TStreams& io_;
@@ -46,25 +49,28 @@ private:
     std::string lastLine_;
 };
 
-// Why `folder` cannot be scanned as asked, or an empty text. `usage` tells whether the fault is
-// in the argument (exit status 2) rather than in reading the folder.
-std::string FolderProblem(const std::string& folder, bool& usage) {
-    usage = true;
+struct TFolderProblem {
+    std::string Message;       // empty when the folder can be scanned
+    bool BadArgument = false;  // the folder given is wrong (bad usage), rather than unreadable
+};
+
+TFolderProblem CheckFolder(const std::string& folder) {
     // The scan takes ";" as a list separator and refuses wildcards: such a name would reach other
     // folders than the one given.
     if (folder.find_first_of(";*?") != std::string::npos)
-        return "cannot scan '" + folder + "': folder names holding ';', '*' or '?' are not supported";
-    struct stat info{};
-    if (stat(folder.c_str(), &info) != 0) return "cannot access '" + folder + "': " + std::strerror(errno);
-    if (!S_ISDIR(info.st_mode)) return "'" + folder + "' is not a folder";
-    usage = false;
+        return {"cannot scan '" + folder + "': folder names holding ';', '*' or '?' are not supported", true};
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0)
+        return {"cannot access '" + folder + "': " + std::strerror(errno), true};
+    if (!S_ISDIR(info.st_mode)) return {"'" + folder + "' is not a folder", true};
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) return "cannot read folder '" + folder + "': " + std::strerror(errno);
+    if (!dir) return {"cannot read folder '" + folder + "': " + std::strerror(errno), false};
     return {};
 }
 
 // The files of the scan of every folder, each listed once, in the order found.
-void ScanFolders(const std::vector<std::string>& folders, bool recurse, TFoundFileList& found, TProgressBar& progress) {
+void ScanFolders(const std::vector<std::string>& folders, bool recurse, TFoundFileList& found,
+                 TProgressBar& progress) {
     TFindFile finder;
     finder.Filename = "*.ogg";
     finder.Subfolders = recurse;
@@ -96,14 +102,13 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TFileJob&
     int status = kExitOk;
     std::vector<std::string> readable;
     for (const std::string& folder : args.Folders) {
-        bool usage = false;
-        const std::string problem = FolderProblem(folder, usage);
-        if (problem.empty()) {
+        const TFolderProblem problem = CheckFolder(folder);
+        if (problem.Message.empty()) {
             readable.push_back(folder);
-        } else if (usage) {
-            return UsageError(io, command, problem);
+        } else if (problem.BadArgument) {
+            return UsageError(io, command, problem.Message);
         } else {
-            io.Err << "parvex-cli: " << problem << '\n';
+            io.Err << "parvex-cli: " << problem.Message << '\n';
             status = kExitFileFailed;
         }
     }

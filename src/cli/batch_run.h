@@ -23,8 +23,8 @@ struct TBatchArgs {
 void AddBatchOptions(TOptionParser& parser, TBatchArgs& args);
 
 // Help lines of the flags above, spliced into each command's help text.
-#define PARVEX_CLI_BATCH_OPTIONS_HELP                                                \
-    "  -r, --recurse         also work on the files of every subfolder\n"           \
+#define PARVEX_CLI_BATCH_OPTIONS_HELP                                     \
+    "  -r, --recurse         also work on the files of every subfolder\n" \
     "  -n, --dry-run         show what would change in each file and touch nothing\n"
 
 // Works on one found file: `dir` is its folder ending in "/", `name` the file name. Writes its log

@@ -13,8 +13,8 @@ const char kClearHelp[] =
     "Removes chosen tags from every .ogg file of the folders.\n\n"
     "  --field FIELD[,FIELD] remove these tags (the option may be given more than once)\n"
     "  --other-tags          remove every comment without a field of its own\n"
-    "  --all                 remove every tag but PERFORMER (the encoder's vendor text stays)\n"
-    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  --all                 remove every tag but PERFORMER (the encoder's vendor text "
+    "stays)\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "FIELD is one of artist, title, album, track, date, genre, comment, license, organization,\n"
     "location, contact, version, copyright, isrc, or its comment name (TRACKNUMBER). Clearing\n"
@@ -51,7 +51,8 @@ std::string Parse(const std::vector<std::string>& argv, TClearArgs& args) {
     const std::string error = parser.Parse(argv, args.Batch.Folders);
     if (!error.empty()) return error;
     const TClearTagsOptions& o = args.Options;
-    if (o.Fields.empty() && !o.OtherTags && !o.RemoveAll) return "nothing to remove: give --field, --other-tags or --all";
+    if (o.Fields.empty() && !o.OtherTags && !o.RemoveAll)
+        return "nothing to remove: give --field, --other-tags or --all";
     return {};
 }
 
@@ -65,10 +66,14 @@ int RunClear(const std::vector<std::string>& argv, TStreams& io) {
     tagrecord record;
     const TClearTagsOptions& options = args.Options;
     const auto apply = [&options](tagrecord& r) { ApplyClearTags(options, r); };
-    return RunBatch("clear", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
-        if (args.Batch.DryRun) return PreviewTagChange(file, record, log, "Clear Tags: ", dir, name, {}, apply);
-        return ClearTagsFile(options, file, record, log, dir, name);
-    }, io);
+    return RunBatch(
+        "clear", args.Batch,
+        [&](const std::string& dir, const std::string& name, TLogSink& log) {
+            if (args.Batch.DryRun)
+                return PreviewTagChange(file, record, log, "Clear Tags: ", dir, name, {}, apply);
+            return ClearTagsFile(options, file, record, log, dir, name);
+        },
+        io);
 }
 
 }  // namespace parvex::cli

@@ -9,7 +9,8 @@ namespace {
 void PrintOverview(std::ostream& out) {
     out << "Usage: parvex-cli COMMAND [OPTION]... FILE|FOLDER...\n"
            "Shows and edits the comments (tags) of Ogg Vorbis files.\n\nCommands:\n";
-    for (const TCommand& c : Commands()) out << "  " << c.Name << std::string(15 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
+    for (const TCommand& c : Commands())
+        out << "  " << c.Name << std::string(15 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
     out << "\nRun 'parvex-cli COMMAND --help' for the options of a command.\n"
            "Exit status: 0 when every file was handled, 1 when some file failed, 2 for bad usage.\n";
 }

@@ -9,9 +9,9 @@
 namespace parvex::cli {
 
 // Exit statuses of every command.
-constexpr int kExitOk = 0;        // every file was handled
+constexpr int kExitOk = 0;          // every file was handled
 constexpr int kExitFileFailed = 1;  // some file could not be read or written
-constexpr int kExitUsage = 2;     // bad arguments
+constexpr int kExitUsage = 2;       // bad arguments
 
 struct TStreams {
     std::ostream& Out;

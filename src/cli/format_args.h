@@ -22,7 +22,7 @@ struct TFormatArgs {
 void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, bool allowTarget);
 
 // Help lines of those options.
-#define PARVEX_CLI_FORMAT_OPTIONS_HELP                                                          \
+#define PARVEX_CLI_FORMAT_OPTIONS_HELP                                                           \
     "  -f, --format TEXT     the name format, such as '<Artist> - <Title>'; placeholders are\n"  \
     "                        <Artist> <Title> <Album> <Track> <Date> <Genre> <Comment>\n"        \
     "  --fields LIST         the format built from entries instead: a comma-separated list of\n" \

@@ -11,12 +11,9 @@ const char kFromFilenameHelp[] =
     "Usage: parvex-cli from-filename [OPTION]... FOLDER...\n"
     "Sets tags of every .ogg file in the folders from the file's own name: the name without its\n"
     "last four characters (\".ogg\") is cut at the separator, and piece I goes to the tag of\n"
-    "placeholder I of the format; <TRASH> skips a piece.\n\n"
-    PARVEX_CLI_FORMAT_OPTIONS_HELP
-    "  --replace TEXT        replace TEXT by a space in the name before cutting it\n"
-    PARVEX_CLI_LOWER_OPTION_HELP
-    PARVEX_CLI_OVERWRITE_OPTIONS_HELP
-    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "placeholder I of the format; <TRASH> skips a piece.\n\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "  --replace TEXT        replace TEXT by a space in the name before cutting "
+    "it\n" PARVEX_CLI_LOWER_OPTION_HELP PARVEX_CLI_OVERWRITE_OPTIONS_HELP PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "A name with fewer pieces than the format empties the missing tags; pieces past the format\n"
     "are dropped. Each file gets the log line \"Tag from filename: PATH\" on standard output. Each\n"
@@ -68,15 +65,20 @@ int RunFromFilename(const std::vector<std::string>& argv, TStreams& io) {
     tagrecord record;
     const TTagFromFileNameOptions& options = args.Options;
     const auto skip = [&options](TLoadOutcome loaded, const tagrecord& r) {
-        return loaded == TLoadOutcome::Missing ? std::string() : IgnoredByChoice(options.Overwrite, r.HasTags);
+        return loaded == TLoadOutcome::Missing ? std::string()
+                                               : IgnoredByChoice(options.Overwrite, r.HasTags);
     };
-    return RunBatch("from-filename", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
-        if (!args.Batch.DryRun) return TagFromFileName(options, file, record, log, dir, name);
-        return PreviewTagChange(file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
-            SetFieldsFromText(options.Format, options.Separator, NameToCut(options, name),
-                              options.Overwrite == TOverwriteChoice::KeepExisting, r);
-        });
-    }, io);
+    return RunBatch(
+        "from-filename", args.Batch,
+        [&](const std::string& dir, const std::string& name, TLogSink& log) {
+            if (!args.Batch.DryRun) return TagFromFileName(options, file, record, log, dir, name);
+            return PreviewTagChange(
+                file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
+                    SetFieldsFromText(options.Format, options.Separator, NameToCut(options, name),
+                                      options.Overwrite == TOverwriteChoice::KeepExisting, r);
+                });
+        },
+        io);
 }
 
 }  // namespace parvex::cli

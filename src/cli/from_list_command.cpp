@@ -19,12 +19,9 @@ const char kFromListHelp[] =
     "of the format, and the field under <Target file> holds the file's name (without folder,\n"
     "letter case included).\n\n"
     "  -l, --list FILE       the list: lines ending in CR or CR LF (a lone LF does not end a\n"
-    "                        line), no header, no quoting\n"
-    PARVEX_CLI_FORMAT_OPTIONS_HELP
-    "                        (--fields also takes 'target', the file name column)\n"
-    PARVEX_CLI_LOWER_OPTION_HELP
-    PARVEX_CLI_OVERWRITE_OPTIONS_HELP
-    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "                        line), no header, no quoting\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "                        (--fields also takes 'target', the file name "
+    "column)\n" PARVEX_CLI_LOWER_OPTION_HELP PARVEX_CLI_OVERWRITE_OPTIONS_HELP PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "Files without a line are passed over without a log line; when two lines name one file the\n"
     "later one is used. Each file tagged gets the log line \"Tag from filename: PATH\" on standard\n"
@@ -75,7 +72,8 @@ std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     options.Format = ResolveFormat(args.Format, error);
     if (!error.empty()) return error;
     if (!NamesTargetColumn(options.Format, options.Separator))
-        return "the format '" + options.Format + "' cut at '" + options.Separator + "' has no <Target file> column";
+        return "the format '" + options.Format + "' cut at '" + options.Separator +
+               "' has no <Target file> column";
     return CheckFormatNamesField(options.Format, options.Separator);
 }
 
@@ -95,21 +93,26 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
     }
     TOggVorbis file;
     tagrecord record;
-    const auto skip = [&](TLoadOutcome loaded, const tagrecord& r, const std::string& name) {
-        if (loaded != TLoadOutcome::Missing && !IgnoredByChoice(options.Overwrite, r.HasTags).empty())
-            return IgnoredByChoice(options.Overwrite, r.HasTags);
-        return table.GetString(name).empty() ? std::string("the list has no line for it") : std::string();
-    };
-    return RunBatch("from-list", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
-        if (!args.Batch.DryRun) return TagFromList(options, table, file, record, log, dir, name);
-        const auto skipThis = [&](TLoadOutcome loaded, const tagrecord& r) { return skip(loaded, r, name); };
-        return PreviewTagChange(file, record, log, "Tag from filename: ", dir, name, skipThis, [&](tagrecord& r) {
-            std::string line = table.GetString(name);
-            if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
-            SetFieldsFromText(options.Format, options.Separator, line,
-                              options.Overwrite == TOverwriteChoice::KeepExisting, r);
-        });
-    }, io);
+    return RunBatch(
+        "from-list", args.Batch,
+        [&](const std::string& dir, const std::string& name, TLogSink& log) {
+            if (!args.Batch.DryRun) return TagFromList(options, table, file, record, log, dir, name);
+            const auto skip = [&](TLoadOutcome loaded, const tagrecord& r) {
+                std::string reason = loaded == TLoadOutcome::Missing
+                                         ? std::string()
+                                         : IgnoredByChoice(options.Overwrite, r.HasTags);
+                if (reason.empty() && table.GetString(name).empty()) reason = "the list has no line for it";
+                return reason;
+            };
+            return PreviewTagChange(
+                file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
+                    std::string line = table.GetString(name);
+                    if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
+                    SetFieldsFromText(options.Format, options.Separator, line,
+                                      options.Overwrite == TOverwriteChoice::KeepExisting, r);
+                });
+        },
+        io);
 }
 
 }  // namespace parvex::cli

@@ -18,8 +18,8 @@ const char kMassHelp[] =
     "  --prepend FIELD=TEXT  put TEXT in front of the value of FIELD\n"
     "  --append FIELD=TEXT   put TEXT after the value of FIELD\n"
     "  --other NAME=VALUE    add the comment NAME=VALUE after the file's other tags\n"
-    "  --replace-other       remove the file's other tags first; given alone, remove them all\n"
-    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  --replace-other       remove the file's other tags first; given alone, remove them "
+    "all\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "FIELD is one of artist, title, album, track, date, genre, comment, license, organization,\n"
     "location, contact, version, copyright, isrc, or its comment name (TRACKNUMBER). Other tags\n"
@@ -53,7 +53,9 @@ TOptionParser::TValueHandler RowAdder(TMassArgs& args, const std::string& option
     return [&args, option, mode](const std::string& value) -> std::string {
         const auto assignment = SplitAssignment(value);
         const std::optional<TTagField> field = assignment ? ParseTagField(assignment->first) : std::nullopt;
-        if (!field) return option + " needs FIELD=TEXT with one of the fields " + TagFieldWords() + ", got '" + value + "'";
+        if (!field)
+            return option + " needs FIELD=TEXT with one of the fields " + TagFieldWords() + ", got '" +
+                   value + "'";
         if (option == "--set") args.SetRows.push_back(args.Options.Rows.size());
         args.Options.Rows.push_back({*field, assignment->second, mode});
         return {};
@@ -74,7 +76,8 @@ std::string Parse(const std::vector<std::string>& argv, TMassArgs& args) {
     });
     parser.Value("other", 0, [&args](const std::string& value) -> std::string {
         auto assignment = SplitAssignment(value);
-        if (!assignment || !NormalizeCommentName(assignment->first)) return "--other needs NAME=VALUE, got '" + value + "'";
+        if (!assignment || !NormalizeCommentName(assignment->first))
+            return "--other needs NAME=VALUE, got '" + value + "'";
         args.Options.OtherTagsChecked = true;
         args.Options.OtherTagLines.push_back(assignment->first + "=" + assignment->second);
         return {};
@@ -102,10 +105,14 @@ int RunMass(const std::vector<std::string>& argv, TStreams& io) {
     tagrecord record;
     const TMassTagOptions& options = args.Options;
     const auto apply = [&options](tagrecord& r) { ApplyMassTag(options, r); };
-    return RunBatch("mass", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
-        if (args.Batch.DryRun) return PreviewTagChange(file, record, log, "Mass Tag: ", dir, name, {}, apply);
-        return MassTagFile(options, file, record, log, dir, name);
-    }, io);
+    return RunBatch(
+        "mass", args.Batch,
+        [&](const std::string& dir, const std::string& name, TLogSink& log) {
+            if (args.Batch.DryRun)
+                return PreviewTagChange(file, record, log, "Mass Tag: ", dir, name, {}, apply);
+            return MassTagFile(options, file, record, log, dir, name);
+        },
+        io);
 }
 
 }  // namespace parvex::cli

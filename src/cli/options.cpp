@@ -56,7 +56,8 @@ std::string TOptionParser::ParseShort(const std::vector<std::string>& args, std:
     return {};
 }
 
-std::string TOptionParser::Parse(const std::vector<std::string>& args, std::vector<std::string>& operands) const {
+std::string TOptionParser::Parse(const std::vector<std::string>& args,
+                                 std::vector<std::string>& operands) const {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string error;

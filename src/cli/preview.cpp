@@ -29,7 +29,8 @@ std::string AsWritten(std::string_view value) {
 std::string LineAsWritten(const std::string& line) {
     const std::size_t eq = line.find('=');
     if (eq == std::string::npos) return "=" + AsWritten(line);
-    return AsWritten(std::string_view(line).substr(0, eq)) + "=" + AsWritten(std::string_view(line).substr(eq + 1));
+    return AsWritten(std::string_view(line).substr(0, eq)) + "=" +
+           AsWritten(std::string_view(line).substr(eq + 1));
 }
 
 std::vector<std::string> LinesAsWritten(const std::vector<std::string>& lines) {
@@ -55,7 +56,9 @@ std::vector<std::string> RecordChanges(tagrecord before, tagrecord after) {
     for (TTagField field : kAllTagFields) {
         const std::string& from = FieldOf(before, field);
         const std::string to = AsWritten(FieldOf(after, field));
-        if (from != to) lines.push_back(kIndent + std::string(CommentNameOf(field)) + ": " + Shown(from) + " -> " + Shown(to));
+        if (from != to)
+            lines.push_back(kIndent + std::string(CommentNameOf(field)) + ": " + Shown(from) + " -> " +
+                            Shown(to));
     }
     const std::vector<std::string> written = LinesAsWritten(after.OtherTags);
     for (const std::string& line : Missing(before.OtherTags, written))

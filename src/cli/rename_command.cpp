@@ -17,13 +17,10 @@ const char kRenameHelp[] =
     "Usage: parvex-cli rename [OPTION]... FOLDER...\n"
     "Renames every .ogg file of the folders after its own tags: the format with each placeholder\n"
     "replaced by the file's value, then \".ogg\". The file stays in its folder and never replaces\n"
-    "another file.\n\n"
-    PARVEX_CLI_FORMAT_OPTIONS_HELP
-    "                        (the separator only joins the --fields entries)\n"
-    PARVEX_CLI_LOWER_OPTION_HELP
+    "another file.\n\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "                        (the separator only joins the --fields entries)\n" PARVEX_CLI_LOWER_OPTION_HELP
     "  --replace-spaces TEXT replace every space of the new name by TEXT (may be empty)\n"
-    "  --rename-untagged     also rename files that have no comment header\n"
-    PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  --rename-untagged     also rename files that have no comment header\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "The characters \\ / : * ? \" < > | are removed from the new name. Each file gets the log line\n"
     "\"Renaming: PATH\" on standard output and, when it has tags, \"     to: NEW PATH\". Each file\n"
@@ -93,7 +90,8 @@ private:
 
 // What RenameFromTag would log and do, with the renames of the files before it planned in `planned`.
 TFileOutcome PreviewRename(const TRenameFromTagOptions& options, TPlannedNames& planned, TOggVorbis& file,
-                           tagrecord& record, TLogSink& log, const std::string& dir, const std::string& name) {
+                           tagrecord& record, TLogSink& log, const std::string& dir,
+                           const std::string& name) {
     const std::string cleanDir = ReplaceAll(dir, "//", "/");
     const std::string oldPath = cleanDir + name;
     log.AddLine("Renaming: " + oldPath);
@@ -135,10 +133,13 @@ int RunRename(const std::vector<std::string>& argv, TStreams& io) {
     tagrecord record;
     TPlannedNames planned;
     const TRenameFromTagOptions& options = args.Options;
-    return RunBatch("rename", args.Batch, [&](const std::string& dir, const std::string& name, TLogSink& log) {
-        if (args.Batch.DryRun) return PreviewRename(options, planned, file, record, log, dir, name);
-        return RenameFromTag(options, file, record, log, dir, name);
-    }, io);
+    return RunBatch(
+        "rename", args.Batch,
+        [&](const std::string& dir, const std::string& name, TLogSink& log) {
+            if (args.Batch.DryRun) return PreviewRename(options, planned, file, record, log, dir, name);
+            return RenameFromTag(options, file, record, log, dir, name);
+        },
+        io);
 }
 
 }  // namespace parvex::cli

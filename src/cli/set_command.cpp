@@ -27,7 +27,7 @@ using TComment = std::pair<std::string, std::string>;
 
 struct TEdits {
     std::vector<std::string> Files;
-    std::vector<TComment> Tags;      // in the order given
+    std::vector<TComment> Tags;  // in the order given
     std::vector<std::string> Removed;
 };
 
@@ -36,7 +36,8 @@ std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
     TOptionParser parser;
     parser.Value("tag", 0, [&edits](const std::string& value) -> std::string {
         auto assignment = SplitAssignment(value);
-        if (!assignment || !NormalizeCommentName(assignment->first)) return "--tag needs NAME=VALUE, got '" + value + "'";
+        if (!assignment || !NormalizeCommentName(assignment->first))
+            return "--tag needs NAME=VALUE, got '" + value + "'";
         edits.Tags.push_back(*assignment);
         return {};
     });
@@ -58,7 +59,9 @@ std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
 std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
     std::vector<TComment> comments;
     for (std::size_t k = 1; k < tag.Count(); ++k) comments.emplace_back(tag.Names[k], tag.Values[k]);
-    auto named = [](const std::string& name) { return [&name](const TComment& c) { return c.first == name; }; };
+    auto named = [](const std::string& name) {
+        return [&name](const TComment& c) { return c.first == name; };
+    };
     for (const std::string& name : edits.Removed) std::erase_if(comments, named(name));
     std::vector<std::string> replaced;
     for (const auto& [name, value] : edits.Tags) {
@@ -69,7 +72,8 @@ std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
         replaced.push_back(name);
         const auto index = std::find_if(comments.begin(), comments.end(), named(name)) - comments.begin();
         std::erase_if(comments, named(name));
-        comments.insert(comments.begin() + std::min<std::ptrdiff_t>(index, std::ssize(comments)), {name, value});
+        comments.insert(comments.begin() + std::min<std::ptrdiff_t>(index, std::ssize(comments)),
+                        {name, value});
     }
     return comments;
 }
@@ -79,7 +83,8 @@ std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
 void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
     for (const auto& [name, value] : comments) {
         const auto& fields = TOggVorbis::SavedFields();
-        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return name == f.Name; });
+        const auto field =
+            std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return name == f.Name; });
         if (field != fields.end() && (file.*(field->Field)).empty())
             file.*(field->Field) = value;
         else
@@ -95,7 +100,8 @@ std::string SaveFile(const std::string& path, const TEdits& edits) {
         if (!ReadFileInfo(path, info)) return "not an Ogg Vorbis file";
         TOggVorbis file;
         FillFileObject(Edited(info.Tag, edits), file);
-        if (!file.SaveToFile(path)) return "could not be written (damaged, not rewritable, or a write error); left unchanged";
+        if (!file.SaveToFile(path))
+            return "could not be written (damaged, not rewritable, or a write error); left unchanged";
         return {};
     } catch (const EFOpenError& e) {
         return e.what();

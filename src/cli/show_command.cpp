@@ -56,18 +56,21 @@ void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
         << "  Vendor:           " << f.Vendor << "\n"
         << "  Comments:\n";
     const VorbisTag& tag = s.Info.Tag;
-    for (std::size_t k = 1; k < tag.Count(); ++k) out << "    " << tag.Names[k] << "=" << tag.Values[k] << "\n";
+    for (std::size_t k = 1; k < tag.Count(); ++k)
+        out << "    " << tag.Names[k] << "=" << tag.Values[k] << "\n";
 }
 
 void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
     const TOggVorbis& f = s.File;
-    out << "{\"file\": " << JsonString(path) << ", \"size\": " << f.FileSize << ", \"channels\": " << f.Channels
-        << ", \"sample_rate\": " << f.SampleRate << ", \"samples\": " << f.Samples
-        << ", \"duration\": " << JsonNumber(f.Duration()) << ", \"nominal_bitrate\": " << f.NominalBitRate
-        << ", \"bitrate\": " << f.BitRate() << ", \"vendor\": " << JsonString(f.Vendor) << ", \"comments\": [";
+    out << "{\"file\": " << JsonString(path) << ", \"size\": " << f.FileSize
+        << ", \"channels\": " << f.Channels << ", \"sample_rate\": " << f.SampleRate
+        << ", \"samples\": " << f.Samples << ", \"duration\": " << JsonNumber(f.Duration())
+        << ", \"nominal_bitrate\": " << f.NominalBitRate << ", \"bitrate\": " << f.BitRate()
+        << ", \"vendor\": " << JsonString(f.Vendor) << ", \"comments\": [";
     const VorbisTag& tag = s.Info.Tag;
     for (std::size_t k = 1; k < tag.Count(); ++k)
-        out << (k > 1 ? ", " : "") << "[" << JsonString(tag.Names[k]) << ", " << JsonString(tag.Values[k]) << "]";
+        out << (k > 1 ? ", " : "") << "[" << JsonString(tag.Names[k]) << ", " << JsonString(tag.Values[k])
+            << "]";
     out << "]}\n";
 }
 
@@ -88,7 +91,8 @@ int RunShow(const std::vector<std::string>& args, TStreams& io) {
         if (!error.empty()) {
             status = kExitFileFailed;
             if (json)
-                io.Out << "{\"file\": " << JsonString(files[i]) << ", \"error\": " << JsonString(error) << "}\n";
+                io.Out << "{\"file\": " << JsonString(files[i]) << ", \"error\": " << JsonString(error)
+                       << "}\n";
             io.Err << "parvex-cli: " << files[i] << ": " << error << "\n";
             continue;
         }

@@ -18,12 +18,12 @@ void AddLowerWordsOption(TOptionParser& parser, std::vector<std::string>& words)
 void AddOverwriteOptions(TOptionParser& parser, TOverwriteChoice& choice, int& given);
 std::string CheckOverwriteChoice(int given);
 
-#define PARVEX_CLI_LOWER_OPTION_HELP                                                            \
-    "  --lower WORD[,WORD]   put these words into lower case where they stand between two\n"    \
+#define PARVEX_CLI_LOWER_OPTION_HELP                                                         \
+    "  --lower WORD[,WORD]   put these words into lower case where they stand between two\n" \
     "                        spaces (\"Best Of The\" gives \"Best of The\" with --lower of)\n"
 
-#define PARVEX_CLI_OVERWRITE_OPTIONS_HELP                                                       \
-    "  --keep-existing       leave a tag that already holds text as it is\n"                    \
+#define PARVEX_CLI_OVERWRITE_OPTIONS_HELP                                    \
+    "  --keep-existing       leave a tag that already holds text as it is\n" \
     "  --skip-tagged         leave alone every file that has a comment header at all\n"
 
 // What a dry run says of a file the overwrite choice passes over, or an empty text.

@@ -26,7 +26,9 @@ protected:
     std::string Make(const std::string& relative, const test::CommentList& comments) {
         return test::WriteVorbisFile(dir_.Path() / relative, comments).string();
     }
-    static Strings Comments(const std::string& path) { return test::ReadCommentHeader(ReadAll(path)).Comments; }
+    static Strings Comments(const std::string& path) {
+        return test::ReadCommentHeader(ReadAll(path)).Comments;
+    }
 
     // The bytes of every file under the folder, by path.
     std::map<std::string, std::string> Snapshot() const {
@@ -40,19 +42,21 @@ protected:
 };
 
 TEST_F(BatchCli, MassSetsPrependsAndAppendsInTheFolderAndWithRecurseInSubfolders) {
-    const std::string a = Make("a.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"ALBUM", "Best"}, {"MOOD", "calm"}});
+    const std::string a =
+        Make("a.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"ALBUM", "Best"}, {"MOOD", "calm"}});
     const std::string b = Make("b.ogg", {{"TITLE", "Other"}});
     const std::string c = Make("sub/c.ogg", {{"TITLE", "Deep"}});
     const std::string originalA = ReadAll(a);
     const std::string originalC = ReadAll(c);
-    const Strings args = {"mass", Dir(), "--set", "artist=Group", "--prepend", "title=The ", "--append",
-                          "ALBUM= (Live)", "--other", "mood=happy"};
+    const Strings args = {"mass",       Dir(),      "--set",         "artist=Group", "--prepend",
+                          "title=The ", "--append", "ALBUM= (Live)", "--other",      "mood=happy"};
 
     auto r = RunCli(args);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "");
     EXPECT_EQ(r.Out, "Mass Tag: " + Dir() + "a.ogg\nMass Tag: " + Dir() + "b.ogg\n");
-    EXPECT_EQ(Comments(a), (Strings{"ARTIST=Group", "TITLE=The Song", "ALBUM=Best (Live)", "MOOD=calm", "MOOD=happy"}));
+    EXPECT_EQ(Comments(a),
+              (Strings{"ARTIST=Group", "TITLE=The Song", "ALBUM=Best (Live)", "MOOD=calm", "MOOD=happy"}));
     // Values are written without blanks at their ends.
     EXPECT_EQ(Comments(b), (Strings{"TITLE=The Other", "ARTIST=Group", "ALBUM=(Live)", "MOOD=happy"}));
     EXPECT_TRUE(ReadAll(c) == originalC) << "a subfolder is only walked with --recurse";
@@ -65,7 +69,8 @@ TEST_F(BatchCli, MassSetsPrependsAndAppendsInTheFolderAndWithRecurseInSubfolders
 }
 
 TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
-    const std::string a = Make("a.ogg", {{"TITLE", "Song"}, {"COMMENT", "old"}, {"MOOD", "calm"}, {"X", "1"}});
+    const std::string a =
+        Make("a.ogg", {{"TITLE", "Song"}, {"COMMENT", "old"}, {"MOOD", "calm"}, {"X", "1"}});
     auto r = RunCli({"mass", Dir(), "--set", "comment=", "--replace-other", "--other", "Y=2"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "Y=2"}));
@@ -76,8 +81,9 @@ TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
 }
 
 TEST_F(BatchCli, ClearRemovesChosenFieldsOrEverythingButPerformer) {
-    const std::string a =
-        Make("a.ogg", {{"TITLE", "Song"}, {"ARTIST", "Band"}, {"TRACKNUMBER", "3"}, {"MOOD", "calm"}, {"PERFORMER", "P"}});
+    const std::string a = Make(
+        "a.ogg",
+        {{"TITLE", "Song"}, {"ARTIST", "Band"}, {"TRACKNUMBER", "3"}, {"MOOD", "calm"}, {"PERFORMER", "P"}});
     auto r = RunCli({"clear", Dir(), "--field", "title,TRACKNUMBER", "--other-tags"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "Clear Tags: " + Dir() + "a.ogg\n");
@@ -91,14 +97,16 @@ TEST_F(BatchCli, ClearRemovesChosenFieldsOrEverythingButPerformer) {
 
 TEST_F(BatchCli, FromFilenameCutsNamesByATypedOrABuiltFormat) {
     const std::string a = Make("01 - Band - Song.ogg", {{"ARTIST", "Kept"}});
-    auto r = RunCli({"from-filename", Dir(), "--format", "<Track> - <TRASH> - <Title>", "--separator", " - "});
+    auto r =
+        RunCli({"from-filename", Dir(), "--format", "<Track> - <TRASH> - <Title>", "--separator", " - "});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "01 - Band - Song.ogg\n");
     EXPECT_EQ(Comments(a), (Strings{"ARTIST=Kept", "TITLE=Song", "TRACKNUMBER=01"}));
 
     fs::remove(a);
     const std::string b = Make("The_Band-Some_Song.ogg", {{"TITLE", "Kept"}});
-    r = RunCli({"from-filename", Dir(), "--fields", "artist,title", "-s", "-", "--replace", "_", "--keep-existing"});
+    r = RunCli(
+        {"from-filename", Dir(), "--fields", "artist,title", "-s", "-", "--replace", "_", "--keep-existing"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(b), (Strings{"TITLE=Kept", "ARTIST=The Band"}));
 }
@@ -122,8 +130,8 @@ TEST_F(BatchCli, RenameNamesFilesAfterTheirTagsAndNeverReplacesOne) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "Renaming: " + Dir() + "a.ogg\n     to: " + Dir() + "3_-_Song.ogg\n" +
                          "Renaming: " + Dir() + "b.ogg\n     to: " + Dir() + "3_-_Song.ogg\n" +
-                         "     not renamed: a file of that name already exists\n" +
-                         "Renaming: " + Dir() + "c.ogg\n     to: " + Dir() + "_-_ACDC_Live.ogg\n");
+                         "     not renamed: a file of that name already exists\n" + "Renaming: " + Dir() +
+                         "c.ogg\n     to: " + Dir() + "_-_ACDC_Live.ogg\n");
     EXPECT_EQ(r.Err, "parvex-cli: " + b + ": not renamed: a file of that name already exists\n");
     EXPECT_TRUE(ReadAll(b) == bBytes);
     EXPECT_TRUE(fs::exists(Dir() + "3_-_Song.ogg"));
@@ -149,8 +157,10 @@ TEST_F(BatchCli, RenameDryRunPrintsWhatTheRunWillLogAndPredictsCollisions) {
     const std::string junk = "Renaming: " + Dir() + "junk.ogg\n";
     expected.insert(expected.find(junk) + junk.size(), "     skipped: the file has no tags\n");
     EXPECT_EQ(dry.Out, expected);
-    EXPECT_NE(real.Out.find("b.ogg\n     to: " + Dir() + "Song.ogg\n     not renamed: a file of that name already exists\n"),
-              std::string::npos) << real.Out;
+    EXPECT_NE(real.Out.find("b.ogg\n     to: " + Dir() +
+                            "Song.ogg\n     not renamed: a file of that name already exists\n"),
+              std::string::npos)
+        << real.Out;
     EXPECT_EQ(Comments(Dir() + "a.ogg"), (Strings{"TITLE=a"}));
 }
 
@@ -159,7 +169,8 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
     const std::string b = Make("b.ogg", {{"TITLE", "Old"}});
     const std::string d = Make("d.ogg", {{"TITLE", "Unlisted"}});
     const std::string dBytes = ReadAll(d);
-    const std::string list = dir_.Write("list/tags.csv", "a.ogg;Band;Song\r\nb.ogg;Other\r\nA.OGG;No;Match\r\n").string();
+    const std::string list =
+        dir_.Write("list/tags.csv", "a.ogg;Band;Song\r\nb.ogg;Other\r\nA.OGG;No;Match\r\n").string();
     auto r = RunCli({"from-list", Dir(), "--list", list, "--fields", "target,artist,title", "-s", ";"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "a.ogg\nTag from filename: " + Dir() + "b.ogg\n");
@@ -168,7 +179,8 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
     EXPECT_TRUE(ReadAll(d) == dBytes);
 
     Make("b.ogg", {{"TITLE", "Old"}});
-    r = RunCli({"from-list", Dir(), "-l", list, "-f", "<Target file>;<Artist>;<Title>", "-s", ";", "--keep-existing"});
+    r = RunCli({"from-list", Dir(), "-l", list, "-f", "<Target file>;<Artist>;<Title>", "-s", ";",
+                "--keep-existing"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(b), (Strings{"TITLE=Old", "ARTIST=Other"}));
 }
@@ -196,7 +208,8 @@ struct DryRunCase {
 class DryRun : public BatchCli, public ::testing::WithParamInterface<DryRunCase> {};
 
 TEST_P(DryRun, ShowsTheChangeAndLeavesEveryFileAsItWas) {
-    const std::string file = Make("Band - Song.ogg", {{"ARTIST", "Old"}, {"TITLE", "Song"}, {"MOOD", "calm"}});
+    const std::string file =
+        Make("Band - Song.ogg", {{"ARTIST", "Old"}, {"TITLE", "Song"}, {"MOOD", "calm"}});
     const std::string list = dir_.Write("list.csv", "Band - Song.ogg;New\r\n").string();
     Strings args = GetParam().Args;
     args.insert(args.begin() + 1, Dir());
@@ -283,7 +296,9 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
 TEST_F(BatchCli, AMissingFolderIsNamed) {
     const auto r = RunCli({"clear", Dir() + "gone", "--all"});
     EXPECT_EQ(r.Status, 2);
-    EXPECT_EQ(r.Err.rfind("parvex-cli: cannot access '" + Dir() + "gone': No such file or directory\n", 0), 0u) << r.Err;
+    EXPECT_EQ(r.Err.rfind("parvex-cli: cannot access '" + Dir() + "gone': No such file or directory\n", 0),
+              0u)
+        << r.Err;
 }
 
 TEST_F(BatchCli, AFileThatIsNotOggVorbisIsNamedAndTheOthersAreDone) {
@@ -309,8 +324,9 @@ protected:
         a_ = Make("a.ogg", {{"TITLE", "a"}});
         locked_ = Make("b.ogg", {{"TITLE", "b"}});
         c_ = Make("c.ogg", {{"TITLE", "c"}});
-        constexpr fs::perms kReadWrite = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                         fs::perms::group_write | fs::perms::others_read | fs::perms::others_write;
+        constexpr fs::perms kReadWrite = fs::perms::owner_read | fs::perms::owner_write |
+                                         fs::perms::group_read | fs::perms::group_write |
+                                         fs::perms::others_read | fs::perms::others_write;
         for (const std::string& path : {a_, c_}) fs::permissions(path, kReadWrite);
         fs::permissions(locked_, fs::perms::none);
         lockedBytes_ = ReadAll(locked_);

@@ -38,8 +38,8 @@ ParsedLine ParseLine(const Strings& args) {
 }
 
 TEST(OptionParser, TakesValuesInEveryUsualSpelling) {
-    const ParsedLine p = ParseLine({"dir", "--format", "<A> - <B>", "--format=-x=y", "-f", "--", "-fshort", "--mode=",
-                                    "-", "last"});
+    const ParsedLine p = ParseLine(
+        {"dir", "--format", "<A> - <B>", "--format=-x=y", "-f", "--", "-fshort", "--mode=", "-", "last"});
     EXPECT_EQ(p.Error, "");
     EXPECT_EQ(p.Formats, (Strings{"<A> - <B>", "-x=y", "--", "short"}));
     EXPECT_EQ(p.Modes, (Strings{""}));
@@ -68,7 +68,8 @@ TEST(OptionParser, HelpersForNamesAndLists) {
     std::string name = "Mood";
     EXPECT_TRUE(NormalizeCommentName(name));
     EXPECT_EQ(name, "MOOD");
-    for (std::string bad : {"", "A=B", "tab\there", "caf\xC3\xA9", "~"}) EXPECT_FALSE(NormalizeCommentName(bad)) << bad;
+    for (std::string bad : {"", "A=B", "tab\there", "caf\xC3\xA9", "~"})
+        EXPECT_FALSE(NormalizeCommentName(bad)) << bad;
 
     EXPECT_EQ(SplitAssignment("TITLE=a=b"), std::make_pair(std::string("TITLE"), std::string("a=b")));
     EXPECT_EQ(SplitAssignment("TITLE="), std::make_pair(std::string("TITLE"), std::string()));

@@ -43,19 +43,25 @@ TEST_F(Cli, ShowJsonGivesOneObjectPerLineAndErrorsInline) {
         "{\"file\": \"" + good +
         "\", \"size\": 4157, \"channels\": 1, \"sample_rate\": 22050, \"samples\": 11025, \"duration\": 0.5, "
         "\"nominal_bitrate\": 24, \"bitrate\": 67, \"vendor\": \"Xiph.Org libVorbis I 20200704 (Reducing "
-        "Environment)\", \"comments\": [[\"TITLE\", \"Музыка для тестов\"], [\"ARTIST\", \"音楽家\"], [\"ALBUM\", "
+        "Environment)\", \"comments\": [[\"TITLE\", \"Музыка для тестов\"], [\"ARTIST\", \"音楽家\"], "
+        "[\"ALBUM\", "
         "\"Ελληνικά 🎵 emoji 🎸\"], [\"COMMENT\", \"Café crème\"]]}\n"
-        "{\"file\": \"" + junk + "\", \"error\": \"not an Ogg Vorbis file\"}\n";
+        "{\"file\": \"" +
+        junk + "\", \"error\": \"not an Ogg Vorbis file\"}\n";
     EXPECT_EQ(r.Out, expected);
     EXPECT_NE(r.Err.find(junk), std::string::npos);
 }
 
 TEST_F(Cli, ShowJsonEscapesWhatJsonMust) {
-    const std::string path =
-        test::WriteVorbisFile(dir_.Path() / "q.ogg", {{"TITLE", "say \"hi\"\\"}, {"NOTE", "a\x01" "b"}, {"L1", "Caf\xE9"}})
-            .string();
+    const std::string path = test::WriteVorbisFile(dir_.Path() / "q.ogg", {{"TITLE", "say \"hi\"\\"},
+                                                                           {"NOTE",
+                                                                            "a\x01"
+                                                                            "b"},
+                                                                           {"L1", "Caf\xE9"}})
+                                 .string();
     const auto r = RunCli({"show", "--json", path});
-    EXPECT_NE(r.Out.find(R"([["TITLE", "say \"hi\"\\"], ["NOTE", "a\u0001b"], ["L1", "Café"]])"), std::string::npos)
+    EXPECT_NE(r.Out.find(R"([["TITLE", "say \"hi\"\\"], ["NOTE", "a\u0001b"], ["L1", "Café"]])"),
+              std::string::npos)
         << r.Out;
 }
 
@@ -63,11 +69,11 @@ TEST_F(Cli, SetReplacesAndRemovesComments) {
     const std::string a = Real("stereo-44khz.ogg");
     const std::string b = Real("mono-8khz.ogg");
     const std::string original = ReadAll(a);
-    const auto r = RunCli({"set", a, b, "--tag", "artist=One", "--tag=ARTIST=Two", "--tag", "NEW=x=y", "--remove",
-                           "mood", "--remove", "TITLE"});
+    const auto r = RunCli({"set", a, b, "--tag", "artist=One", "--tag=ARTIST=Two", "--tag", "NEW=x=y",
+                           "--remove", "mood", "--remove", "TITLE"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"ARTIST=One", "ARTIST=Two", "ALBUM=Test Album", "DATE=2024", "GENRE=Ambient",
-                                    "DESCRIPTION=Made by a script", "NEW=x=y"}));
+    EXPECT_EQ(Comments(a), (Strings{"ARTIST=One", "ARTIST=Two", "ALBUM=Test Album", "DATE=2024",
+                                    "GENRE=Ambient", "DESCRIPTION=Made by a script", "NEW=x=y"}));
     // A value beyond the file's entries of that name is appended.
     EXPECT_EQ(Comments(b), (Strings{"ARTIST=One", "TRACKNUMBER=1", "ARTIST=Two", "NEW=x=y"}));
     EXPECT_TRUE(test::SameAudio(original, ReadAll(a)));
@@ -76,8 +82,9 @@ TEST_F(Cli, SetReplacesAndRemovesComments) {
 
 TEST_F(Cli, SetKeepsEverythingItWasNotAskedToChange) {
     const std::string path =
-        test::WriteVorbisFile(dir_.Path() / "r.ogg", {{"X", "1"}, {"TITLE", "t"}, {"X", "2"}, {"COMMENT", "c"},
-                                                      {"DESCRIPTION", "d"}, {"Y", "y"}})
+        test::WriteVorbisFile(
+            dir_.Path() / "r.ogg",
+            {{"X", "1"}, {"TITLE", "t"}, {"X", "2"}, {"COMMENT", "c"}, {"DESCRIPTION", "d"}, {"Y", "y"}})
             .string();
     const std::string before = ReadAll(path);
     EXPECT_EQ(RunCli({"set", path, "--remove", "ABSENT"}).Status, 0);
