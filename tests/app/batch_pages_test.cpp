@@ -1,0 +1,255 @@
+// The "Mass set tags" and "Clear tags" pages wired to the batch driver: tick, type, press the button,
+// then check the files on disk and the log.
+
+#include <algorithm>
+
+#include "page_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+class BatchPagesTest : public PageTest {
+protected:
+    TForm1& W() { return Window(); }
+
+    // A folder "music" with two files and a subfolder with one more.
+    void MakeNestedFolder() {
+        WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"ALBUM", "Record"}});
+        WriteVorbisFile(Music("b.ogg"), {{"ARTIST", "Other"}});
+        WriteVorbisFile(Music("sub/c.ogg"), {{"ARTIST", "Deep"}});
+        ChooseFolder(Music());
+    }
+
+    QStringList LogLines() {
+        const QString text = W().memoLog->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split('\n');
+    }
+    QStringList SortedLogLines() {
+        QStringList lines = LogLines();
+        lines.sort();
+        return lines;
+    }
+    QString Line(const char* heading, const std::string& relative) {
+        return heading + QString::fromStdString(Music(relative).string());
+    }
+
+    // Clicks at the button's left end: a check box takes clicks on its mark and caption only.
+    void Click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void Type(QLineEdit* editor, const char* text) {
+        editor->clear();
+        editor->setFocus();
+        QTest::keyClicks(editor, text);
+    }
+};
+
+TEST_F(BatchPagesTest, TagIsEnabledWhileAnyRowIsTicked) {
+    EXPECT_FALSE(W().BitBtn3->isEnabled());
+    Click(W().CheckBox53);
+    EXPECT_TRUE(W().BitBtn3->isEnabled());
+    Click(W().CheckBox16);
+    Click(W().CheckBox53);
+    EXPECT_TRUE(W().BitBtn3->isEnabled()) << "Other tags counts as a row";
+    Click(W().CheckBox16);
+    EXPECT_FALSE(W().BitBtn3->isEnabled());
+    W().CheckBox14->setChecked(true);  // as a restore of the settings sets it
+    EXPECT_TRUE(W().BitBtn3->isEnabled());
+}
+
+TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
+    MakeNestedFolder();
+    Click(W().CheckBox9);
+    Type(W().Edit10, "New Artist");
+    Click(W().BitBtn3);
+
+    EXPECT_EQ(W().PageControl1->currentWidget(), W().TabSheet6) << "the run shows the log";
+    EXPECT_EQ(W().BatchMode, "mass");
+    EXPECT_EQ(SortedLogLines(), QStringList({Line("Mass Tag: ", "a.ogg"), Line("Mass Tag: ", "b.ogg")}));
+    EXPECT_EQ(ReadTags(Music("a.ogg")).Artist, "New Artist");
+    EXPECT_EQ(ReadTags(Music("a.ogg")).Title, "Song") << "rows not ticked stay";
+    EXPECT_EQ(ReadTags(Music("b.ogg")).Artist, "New Artist");
+    EXPECT_EQ(ReadTags(Music("sub/c.ogg")).Artist, "Deep") << "not recursive";
+    EXPECT_TRUE(platform_.messages.empty());
+
+    Click(W().CheckBox39);
+    Type(W().Edit10, "Everyone");
+    Click(W().BitBtn3);
+    EXPECT_EQ(SortedLogLines(), QStringList({Line("Mass Tag: ", "a.ogg"), Line("Mass Tag: ", "b.ogg"),
+                                             Line("Mass Tag: ", "sub/c.ogg")}))
+        << "the log holds the last run only";
+    for (const char* file : {"a.ogg", "b.ogg", "sub/c.ogg"}) EXPECT_EQ(ReadTags(Music(file)).Artist, "Everyone");
+}
+
+// The text and the old value are joined as they stand; Overwrite with nothing removes the tag; each
+// row reads its own box and buttons (Version and Copyright sit apart from the others).
+TEST_F(BatchPagesTest, EachRowAppliesItsOwnModeWithoutAddingBlanks) {
+    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"ALBUM", "Record"},
+                                     {"VERSION", "1"}, {"COPYRIGHT", "old"}, {"DATE", "2001"}});
+    ChooseFolder(Music());
+    Click(W().CheckBox9);
+    W().Edit10->setText("The ");
+    Click(W().artist_a);
+    Click(W().CheckBox10);
+    W().Edit11->setText(" Live");
+    Click(W().title_p);
+    Click(W().CheckBox11);  // Overwrite with an empty box
+    Click(W().CheckBox54);
+    W().Edit29->setText("b");
+    Click(W().version_p);
+    Click(W().CheckBox12);
+    W().Edit13->setText("3");
+    Click(W().track_a);  // the file has no track: the text alone
+    W().Edit14->setText("not ticked");
+    Click(W().BitBtn3);
+
+    const TOggVorbis tags = ReadTags(Music("a.ogg"));
+    EXPECT_EQ(tags.Artist, "The Band");
+    EXPECT_EQ(tags.Title, "Song Live");
+    EXPECT_EQ(tags.Album, "");
+    EXPECT_EQ(tags.Version, "1b");
+    EXPECT_EQ(tags.Track, "3");
+    EXPECT_EQ(tags.Copyright, "old");
+    EXPECT_EQ(tags.Date, "2001");
+    const auto bytes = ReadAll(Music("a.ogg"));
+    EXPECT_EQ(bytes.find("ALBUM="), std::string::npos) << "an emptied field is not written";
+}
+
+TEST_F(BatchPagesTest, OtherTagLinesReplaceOrFollowTheFilesOwn) {
+    WriteVorbisFile(Music("a.ogg"), {{"MOOD", "calm"}});
+    ChooseFolder(Music());
+    WithTagDialog(W().BitBtn4, [this] { AnswerTagDialog("url", "http://x/?a=b"); });
+    WithTagDialog(W().BitBtn4, [this] { AnswerTagDialog("mood", "wild"); });
+    EXPECT_EQ(Items(*W().ListBox2), QStringList({"URL=http://x/?a=b", "MOOD=wild"}));
+    WithTagDialog([this] { DoubleClickItem(*W().ListBox2, "MOOD=wild"); },
+                  [this] {
+                      EXPECT_EQ(form2_->Edit1->text(), "MOOD");
+                      EXPECT_EQ(form2_->Memo1->toPlainText(), "wild");
+                      form2_->Memo1->setPlainText("happy");
+                      Click(form2_->BitBtn1);
+                  });
+    EXPECT_EQ(Items(*W().ListBox2), QStringList({"URL=http://x/?a=b", "MOOD=happy"}));
+    EXPECT_FALSE(W().other_a->isEnabled());
+
+    Click(W().CheckBox16);
+    Click(W().other_p);
+    Click(W().BitBtn3);
+    EXPECT_EQ(ReadTags(Music("a.ogg")).OtherTags,
+              (std::vector<std::string>{"MOOD=calm", "URL=http://x/?a=b", "MOOD=happy"}));
+
+    ClickItem(*W().ListBox2, "MOOD=happy");
+    Click(W().BitBtn5);
+    Click(W().other_o);
+    Click(W().BitBtn3);
+    EXPECT_EQ(ReadTags(Music("a.ogg")).OtherTags, (std::vector<std::string>{"URL=http://x/?a=b"}));
+}
+
+TEST_F(BatchPagesTest, ARunWorksOnlyOnTheFilesOfItsOwnScan) {
+    MakeNestedFolder();
+    Click(W().CheckBox1);
+    Click(W().CheckBox40);
+    Click(W().BitBtn2);  // recursive: finds sub/c.ogg too
+    ASSERT_EQ(LogLines().size(), 3);
+
+    Click(W().CheckBox40);
+    Click(W().BitBtn2);  // not recursive: the subfolder's file, found before, is not reached
+    EXPECT_EQ(SortedLogLines(), QStringList({Line("Clear Tags: ", "a.ogg"), Line("Clear Tags: ", "b.ogg")}));
+
+    ChooseFolder(Music("sub"));
+    Click(W().CheckBox9);
+    W().Edit10->setText("Deeper");
+    Click(W().BitBtn3);  // nothing of the folder listed before
+    EXPECT_EQ(LogLines(), QStringList({Line("Mass Tag: ", "sub/c.ogg")}));
+}
+
+TEST_F(BatchPagesTest, AFileThatIsNotOggVorbisIsLoggedAndLeftAlone) {
+    WriteVorbisFile(Music("a.ogg"), {});
+    const auto fake = temp_.Write("music/fake.ogg", std::string(3000, 'x'));
+    ChooseFolder(Music());
+    Click(W().CheckBox9);
+    W().Edit10->setText("X");
+    Click(W().BitBtn3);
+    const QStringList lines = LogLines();
+    const auto at = lines.indexOf(Line("Mass Tag: ", "fake.ogg"));
+    ASSERT_GE(at, 0) << lines.join('\n').toStdString();
+    ASSERT_LT(at + 1, lines.size());
+    EXPECT_TRUE(lines[at + 1].contains("not an Ogg Vorbis file")) << lines[at + 1].toStdString();
+    EXPECT_EQ(ReadAll(fake), std::string(3000, 'x'));
+    EXPECT_EQ(ReadTags(Music("a.ogg")).Artist, "X");
+}
+
+TEST_F(BatchPagesTest, AFileThatCannotBeWrittenGetsALogLine) {
+    const auto file = WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}});
+    const std::string before = ReadAll(file);
+    ChooseFolder(Music());
+    const TReadOnlyFolder readOnly(Music());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
+    Click(W().CheckBox9);
+    W().Edit10->setText("X");
+    Click(W().BitBtn3);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], Line("Mass Tag: ", "a.ogg"));
+    EXPECT_TRUE(lines[1].contains("could not be written")) << lines[1].toStdString();
+    EXPECT_EQ(ReadAll(file), before);
+}
+
+TEST_F(BatchPagesTest, RemoveAllTagsGraysTheOtherBoxesAndKeepsTheirMarks) {
+    EXPECT_FALSE(W().BitBtn2->isEnabled());
+    Click(W().clrISRC);
+    Click(W().CheckBox37);
+    EXPECT_TRUE(W().BitBtn2->isEnabled());
+    Click(W().CheckBox8);
+    for (QCheckBox* box : {W().CheckBox1, W().CheckBox7, W().CheckBox37, W().clrLicense, W().clrISRC})
+        EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
+    EXPECT_TRUE(W().clrISRC->isChecked());
+    EXPECT_TRUE(W().CheckBox37->isChecked());
+    Click(W().CheckBox8);
+    EXPECT_TRUE(W().clrISRC->isEnabled());
+    EXPECT_TRUE(W().clrISRC->isChecked());
+    Click(W().clrISRC);
+    Click(W().CheckBox37);
+    EXPECT_FALSE(W().BitBtn2->isEnabled());
+    W().CheckBox8->setChecked(true);  // as a restore of the settings sets it
+    EXPECT_TRUE(W().BitBtn2->isEnabled());
+    EXPECT_FALSE(W().CheckBox1->isEnabled());
+}
+
+TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
+    CopyDataFile("stereo-44khz.ogg", Music(), "tones.ogg");  // its comment is a DESCRIPTION
+    WriteVorbisFile(Music("b.ogg"), {{"TRACKNUMBER", "4"}, {"TITLE", "Keep"}, {"MOOD", "calm"}});
+    ChooseFolder(Music());
+    Click(W().CheckBox7);
+    Click(W().CheckBox4);
+    Click(W().BitBtn2);
+
+    EXPECT_EQ(SortedLogLines(), QStringList({Line("Clear Tags: ", "b.ogg"), Line("Clear Tags: ", "tones.ogg")}));
+    const TOggVorbis tones = ReadTags(Music("tones.ogg"));
+    EXPECT_EQ(tones.Comment, "");
+    EXPECT_EQ(tones.Title, "Two tones");
+    const TOggVorbis b = ReadTags(Music("b.ogg"));
+    EXPECT_EQ(b.Track, "");
+    EXPECT_EQ(b.Title, "Keep");
+    EXPECT_EQ(b.OtherTags, (std::vector<std::string>{"MOOD=calm"}));
+    const auto listing = VorbisCommentList(Music("tones.ogg"));
+    if (listing) EXPECT_EQ(listing->find("DESCRIPTION="), std::string::npos) << *listing;
+}
+
+TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
+    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"PERFORMER", "Singer"}, {"LICENSE", "CC"},
+                                     {"ISRC", "X1"}, {"MOOD", "calm"}, {"URL", "a=b"}});
+    ChooseFolder(Music());
+    Click(W().CheckBox8);
+    Click(W().BitBtn2);
+    const TOggVorbis tags = ReadTags(Music("a.ogg"));
+    EXPECT_EQ(tags.Performer, "Singer");
+    EXPECT_EQ(tags.Vendor, "Parvex test encoder");
+    EXPECT_EQ(tags.Artist, "");
+    EXPECT_EQ(tags.License, "");
+    EXPECT_EQ(tags.ISRC, "");
+    EXPECT_TRUE(tags.OtherTags.empty());
+    EXPECT_EQ(tags.EntryCount, 2) << "the vendor string and PERFORMER";
+}
+
+}  // namespace
+}  // namespace parvex::test
