@@ -47,12 +47,12 @@ std::string_view CommentNameOf(TTagField field) {
     return {};
 }
 
-std::optional<std::string> ParseFormatEntry(std::string_view word, bool allowTarget) {
+std::optional<std::string> ParseFormatEntry(std::string_view word, TFormatKind kind) {
     const std::string lower = LowerCase(word);
     for (std::string_view caption : kFieldCaptions)
         if (lower == LowerCase(caption)) return std::string(caption);
-    if (lower == "trash") return std::string(kTrashEntry);
-    if (allowTarget && lower == "target") return std::string(kTargetFileEntry);
+    if (kind != TFormatKind::Rename && lower == "trash") return std::string(kTrashEntry);
+    if (kind == TFormatKind::List && lower == "target") return std::string(kTargetFileEntry);
     return std::nullopt;
 }
 

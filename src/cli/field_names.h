@@ -16,10 +16,13 @@ std::optional<TTagField> ParseTagField(std::string_view word);
 // The comment name the field is written under: "ARTIST", "TRACKNUMBER", ...
 std::string_view CommentNameOf(TTagField field);
 
+// Which entries beside the seven fields a name format may hold: the rename format has none, the
+// file-name format "TRASH", the list format also "Target file".
+enum class TFormatKind { Rename, FileName, List };
+
 // The name-format entry named by `word`, letter case ignored: one of the seven format fields
-// ("artist" gives "Artist"), "trash" gives "TRASH", and with `allowTarget` "target" gives
-// "Target file".
-std::optional<std::string> ParseFormatEntry(std::string_view word, bool allowTarget);
+// ("artist" gives "Artist"), or what `kind` allows of "trash" ("TRASH") and "target" ("Target file").
+std::optional<std::string> ParseFormatEntry(std::string_view word, TFormatKind kind);
 
 // The words of every field, for help texts and error messages: "artist, title, ...".
 std::string TagFieldWords();

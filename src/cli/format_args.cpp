@@ -9,16 +9,16 @@
 
 namespace parvex::cli {
 
-void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, bool allowTarget) {
+void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, TFormatKind kind) {
     parser.Value("format", 'f', [&args](const std::string& value) -> std::string {
         args.Text = value;
         ++args.Given;
         return {};
     });
-    parser.Value("fields", 0, [&args, allowTarget](const std::string& value) -> std::string {
+    parser.Value("fields", 0, [&args, kind](const std::string& value) -> std::string {
         args.Entries.clear();
         for (const std::string& word : SplitCommas(value)) {
-            const std::optional<std::string> entry = ParseFormatEntry(word, allowTarget);
+            const std::optional<std::string> entry = ParseFormatEntry(word, kind);
             if (!entry) return "--fields: unknown entry '" + word + "'";
             args.Entries.push_back(*entry);
         }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/field_names.h"
 #include "cli/options.h"
 
 namespace parvex::cli {
@@ -17,9 +18,8 @@ struct TFormatArgs {
     int Given = 0;                     // how many of --format and --fields were given
 };
 
-// Adds -f/--format, --fields and -s/--separator; with `allowTarget` the entry "target" (the file
-// name column of a list) is accepted among the fields.
-void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, bool allowTarget);
+// Adds -f/--format, --fields and -s/--separator; --fields takes the entries `kind` allows.
+void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, TFormatKind kind);
 
 // Help lines of those options.
 #define PARVEX_CLI_FORMAT_OPTIONS_HELP                                                           \

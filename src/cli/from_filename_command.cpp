@@ -36,7 +36,7 @@ struct TFromFilenameArgs {
 std::string Parse(const std::vector<std::string>& argv, TFromFilenameArgs& args) {
     TOptionParser parser;
     AddBatchOptions(parser, args.Batch);
-    AddFormatOptions(parser, args.Format, false);
+    AddFormatOptions(parser, args.Format, TFormatKind::FileName);
     AddLowerWordsOption(parser, args.Options.CaseFixWords);
     AddOverwriteOptions(parser, args.Options.Overwrite, args.OverwriteGiven);
     parser.Value("replace", 0, [&args](const std::string& value) -> std::string {

@@ -53,7 +53,7 @@ bool NamesTargetColumn(const std::string& format, const std::string& separator) 
 std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     TOptionParser parser;
     AddBatchOptions(parser, args.Batch);
-    AddFormatOptions(parser, args.Format, true);
+    AddFormatOptions(parser, args.Format, TFormatKind::List);
     AddLowerWordsOption(parser, args.Options.CaseFixWords);
     AddOverwriteOptions(parser, args.Options.Overwrite, args.OverwriteGiven);
     parser.Value("list", 'l', [&args](const std::string& value) -> std::string {

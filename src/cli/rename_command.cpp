@@ -18,7 +18,8 @@ const char kRenameHelp[] =
     "Renames every .ogg file of the folders after its own tags: the format with each placeholder\n"
     "replaced by the file's value, then \".ogg\". The file stays in its folder and never replaces\n"
     "another file.\n\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
-    "                        (the separator only joins the --fields entries)\n" PARVEX_CLI_LOWER_OPTION_HELP
+    "                        (the separator only joins the --fields entries; trash is not "
+    "one)\n" PARVEX_CLI_LOWER_OPTION_HELP
     "  --replace-spaces TEXT replace every space of the new name by TEXT (may be empty)\n"
     "  --rename-untagged     also rename files that have no comment header\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
@@ -49,7 +50,7 @@ bool HoldsPlaceholder(const std::string& format) {
 std::string Parse(const std::vector<std::string>& argv, TRenameArgs& args) {
     TOptionParser parser;
     AddBatchOptions(parser, args.Batch);
-    AddFormatOptions(parser, args.Format, false);
+    AddFormatOptions(parser, args.Format, TFormatKind::Rename);
     AddLowerWordsOption(parser, args.Options.CaseFixWords);
     parser.Value("replace-spaces", 0, [&args](const std::string& value) -> std::string {
         args.Options.ReplaceSpacesChecked = true;

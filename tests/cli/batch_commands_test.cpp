@@ -281,6 +281,7 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
              {"from-filename", Dir(), "-f", "<Title>", "--keep-existing", "--skip-tagged"},
              {"rename", Dir()},
              {"rename", Dir(), "--format", "Song"},
+             {"rename", Dir(), "--fields", "title,trash", "-s", "-"},
              {"from-list", Dir(), "--fields", "target,artist", "-s", ";"},
              {"from-list", Dir(), "--list", list, "--fields", "artist,title", "-s", ";"},
              {"from-list", Dir(), "--list", list, "--fields", "target", "-s", ";"},
