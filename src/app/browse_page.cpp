@@ -136,6 +136,12 @@ QString DurationCaption(double seconds) {
     return text + " sec.";
 }
 
+// A vendor string longer than its label ends in "..." and shows whole in the label's tooltip.
+void ShowVendor(QLabel& label, const QString& vendor) {
+    label.setText(label.fontMetrics().elidedText(vendor, Qt::ElideRight, label.width()));
+    label.setToolTip(vendor);
+}
+
 QString BitRateCaption(int kbps) { return QString::number(kbps) + " Kbps"; }
 
 QListWidgetItem* SelectedLine(const QListWidget& list) {
@@ -234,6 +240,7 @@ std::string TForm1::SelectedFilePath() const {
 void TForm1::ClearFileView() {
     for (QLabel* value : {FileSizeText, ChannelModeText, SampleRateText, DurationText, BitRateText, Vendertxt})
         value->clear();
+    Vendertxt->setToolTip({});
     for (const TBrowseField& row : kBrowseFields) SetEditorText(*this, row, {});
 }
 
@@ -261,7 +268,7 @@ void TForm1::ShowWorkingRecord() {
     SampleRateText->setText(SampleRateCaption(record.SampleRate));
     DurationText->setText(DurationCaption(record.Duration));
     BitRateText->setText(BitRateCaption(record.NominalBitRate));
-    Vendertxt->setText(Text(record.Vendor));
+    ShowVendor(*Vendertxt, Text(record.Vendor));
     for (const TBrowseField& row : kBrowseFields)
         SetEditorText(*this, row, Text(FieldOf(WorkingRecord, row.field)));
     ListBox1->clear();

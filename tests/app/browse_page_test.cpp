@@ -130,6 +130,17 @@ TEST_F(BrowsePageTest, AFileThatIsNotOggVorbisShowsNothing) {
     EXPECT_TRUE(platform_.messages.empty());
 }
 
+TEST_F(BrowsePageTest, ALongVendorStringIsShortenedAndShownWholeInItsHint) {
+    VorbisFileOptions options;
+    options.Vendor = "A vendor string far too long to fit beside its caption on the page, 2024-01-01";
+    WriteVorbisFile(Music("a.ogg"), {}, options);
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    EXPECT_LE(W().Vendertxt->fontMetrics().horizontalAdvance(W().Vendertxt->text()), W().Vendertxt->width());
+    EXPECT_TRUE(W().Vendertxt->text().startsWith("A vendor string"));
+    EXPECT_EQ(W().Vendertxt->toolTip().toStdString(), options.Vendor);
+}
+
 TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileDropsTheEdit) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
     WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});

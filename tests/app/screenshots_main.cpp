@@ -37,6 +37,7 @@ int main(int argc, char* argv[]) {
     parvex::TForm3 addWord(&form);
     form.show();
     if (argc > 2) form.Edit4->setText(QString::fromLocal8Bit(argv[2]));
+    if (form.Listview1->count() > 0) form.Listview1->setCurrentRow(0);  // show a file's tags
 
     bool saved = true;
     for (int i = 0; i < form.PageControl1->count(); ++i) {
