@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <ostream>
 
@@ -129,7 +130,10 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TFileJob&
             if (!Failed(job(dir, name, log))) continue;
             ReportFailure(io, progress, dir + name + ": " + log.LastLine());
         } catch (const EFOpenError& error) {
-            ReportFailure(io, progress, error.what());
+            ReportFailure(io, progress, error.what());  // names the file itself
+        } catch (const std::exception& error) {
+            // Any other input/output error ends this file only, like an unreadable one.
+            ReportFailure(io, progress, dir + name + ": " + error.what());
         }
         status = kExitFileFailed;
     }

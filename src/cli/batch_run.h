@@ -28,7 +28,8 @@ void AddBatchOptions(TOptionParser& parser, TBatchArgs& args);
     "  -n, --dry-run         show what would change in each file and touch nothing\n"
 
 // Works on one found file: `dir` is its folder ending in "/", `name` the file name. Writes its log
-// lines to `log`. An EFOpenError it raises marks the file as failed and the run goes on.
+// lines to `log`. An error it raises (EFOpenError above all) marks the file as failed and the run
+// goes on.
 using TFileJob = std::function<TFileOutcome(const std::string& dir, const std::string& name, TLogSink& log)>;
 
 // Checks the folders, scans them (into subfolders with Recurse) and runs `job` on every file found,
