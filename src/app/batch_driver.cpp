@@ -54,6 +54,7 @@ void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     FindFile1.Subfolders = recurse.isChecked();
     SetScanTimeLimits();
     FindFile1.SetLocation(Edit4->text().toStdString());
+    const TWaitCursor wait(platform_);  // the window takes no input until the last file is done
     FindFile1.Search();
 }
 

@@ -71,6 +71,8 @@ TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
     EXPECT_EQ(ReadTags(Music("b.ogg")).Artist, "New Artist");
     EXPECT_EQ(ReadTags(Music("sub/c.ogg")).Artist, "Deep") << "not recursive";
     EXPECT_TRUE(platform_.messages.empty());
+    EXPECT_GE(platform_.waitCursorShown, 1);
+    EXPECT_EQ(platform_.waitCursorDepth, 0);
 
     Click(W().CheckBox39);
     Type(W().Edit10, "Everyone");
@@ -192,6 +194,20 @@ TEST_F(BatchPagesTest, AFileThatCannotBeWrittenGetsALogLine) {
     EXPECT_EQ(lines[0], Line("Mass Tag: ", "a.ogg"));
     EXPECT_TRUE(lines[1].contains("could not be written")) << lines[1].toStdString();
     EXPECT_EQ(ReadAll(file), before);
+}
+
+// The scan refuses a folder whose name holds "*" or "?"; the refusal reaches the user as an error
+// box, and the run stops before touching any file.
+TEST_F(BatchPagesTest, AFolderNameWithWildcardsIsRefusedInAnErrorBox) {
+    WriteVorbisFile(temp_.Path() / "odd*name" / "a.ogg", {{"ARTIST", "Band"}});
+    W().Edit4->setText(QString::fromStdString((temp_.Path() / "odd*name").string() + "/"));
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
+    Click(W().CheckBox9);
+    Click(W().BitBtn3);
+    EXPECT_EQ(platform_.messages.size(), 2u);
+    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_EQ(ReadTags(temp_.Path() / "odd*name" / "a.ogg").Artist, "Band");
 }
 
 TEST_F(BatchPagesTest, RemoveAllTagsGraysTheOtherBoxesAndKeepsTheirMarks) {
