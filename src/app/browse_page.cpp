@@ -116,9 +116,12 @@ QString FileSizeCaption(int64_t size) { return QString::number(size) + " bytes";
 
 QString ChannelModeCaption(int channels) {
     switch (channels) {
-        case 1: return "Mono";
-        case 2: return "Stereo";
-        default: return "Unknown";
+        case 1:
+            return "Mono";
+        case 2:
+            return "Stereo";
+        default:
+            return "Unknown";
     }
 }
 
@@ -201,8 +204,10 @@ void TForm1::CreateBrowsePage() {
     BitBtn18->setEnabled(false);
 
     connect(Edit4, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit4Change(); }); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { Handle([this] { PageControl1Change(); }); });
-    connect(Listview1, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { Listview1Click(); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this] { Handle([this] { PageControl1Change(); }); });
+    connect(Listview1, &QListWidget::itemSelectionChanged, this,
+            [this] { Handle([this] { Listview1Click(); }); });
     connect(BitBtn18, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn18Click(); }); });
     connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
     connect(BitBtn7, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
@@ -238,7 +243,8 @@ std::string TForm1::SelectedFilePath() const {
 }
 
 void TForm1::ClearFileView() {
-    for (QLabel* value : {FileSizeText, ChannelModeText, SampleRateText, DurationText, BitRateText, Vendertxt})
+    for (QLabel* value :
+         {FileSizeText, ChannelModeText, SampleRateText, DurationText, BitRateText, Vendertxt})
         value->clear();
     Vendertxt->setToolTip({});
     for (const TBrowseField& row : kBrowseFields) SetEditorText(*this, row, {});
@@ -285,7 +291,8 @@ void TForm1::BitBtn18Click() {
     for (const TBrowseField& row : kBrowseFields)
         FieldOf(WorkingRecord, row.field) = EditorText(*this, row).toStdString();
     WorkingRecord.OtherTags.clear();
-    for (int i = 0; i < ListBox1->count(); ++i) WorkingRecord.OtherTags.push_back(ListBox1->item(i)->text().toStdString());
+    for (int i = 0; i < ListBox1->count(); ++i)
+        WorkingRecord.OtherTags.push_back(ListBox1->item(i)->text().toStdString());
     bool written;
     {
         const TWaitCursor wait(platform_);

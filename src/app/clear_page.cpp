@@ -41,6 +41,7 @@ struct TClearField {
     TTagField field;
 };
 
+// clang-format off
 constexpr TClearField kClearFields[] = {
     {&TForm1::CheckBox1, TTagField::Artist},          {&TForm1::CheckBox2, TTagField::Title},
     {&TForm1::CheckBox3, TTagField::Album},           {&TForm1::CheckBox4, TTagField::Track},
@@ -50,6 +51,7 @@ constexpr TClearField kClearFields[] = {
     {&TForm1::clrContact, TTagField::Contact},        {&TForm1::clrVersion, TTagField::Version},
     {&TForm1::clrCopyright, TTagField::Copyright},    {&TForm1::clrISRC, TTagField::ISRC},
 };
+// clang-format on
 
 // A box counts when checked, also while "Remove all tags" grays it.
 TClearTagsOptions ClearTagsOptions(const TForm1& form) {
@@ -85,8 +87,8 @@ void TForm1::CreateClearPage() {
     for (const TClearBox& entry : kClearBoxes)
         connect(this->*entry.box, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn2Click(); }); });
-    RegisterBatchRoutine("clear",
-                         [this](const std::string& dir, const std::string& name) { ClearTagsFile(dir, name); });
+    RegisterBatchRoutine(
+        "clear", [this](const std::string& dir, const std::string& name) { ClearTagsFile(dir, name); });
 }
 
 void TForm1::CheckBox1Click() {

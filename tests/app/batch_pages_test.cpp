@@ -80,14 +80,19 @@ TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
     EXPECT_EQ(SortedLogLines(), QStringList({Line("Mass Tag: ", "a.ogg"), Line("Mass Tag: ", "b.ogg"),
                                              Line("Mass Tag: ", "sub/c.ogg")}))
         << "the log holds the last run only";
-    for (const char* file : {"a.ogg", "b.ogg", "sub/c.ogg"}) EXPECT_EQ(ReadTags(Music(file)).Artist, "Everyone");
+    for (const char* file : {"a.ogg", "b.ogg", "sub/c.ogg"})
+        EXPECT_EQ(ReadTags(Music(file)).Artist, "Everyone");
 }
 
 // The text and the old value are joined as they stand; Overwrite with nothing removes the tag; each
 // row reads its own box and buttons (Version and Copyright sit apart from the others).
 TEST_F(BatchPagesTest, EachRowAppliesItsOwnModeWithoutAddingBlanks) {
-    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"ALBUM", "Record"},
-                                     {"VERSION", "1"}, {"COPYRIGHT", "old"}, {"DATE", "2001"}});
+    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"},
+                                     {"TITLE", "Song"},
+                                     {"ALBUM", "Record"},
+                                     {"VERSION", "1"},
+                                     {"COPYRIGHT", "old"},
+                                     {"DATE", "2001"}});
     ChooseFolder(Music());
     Click(W().CheckBox9);
     W().Edit10->setText("The ");
@@ -239,7 +244,8 @@ TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
     Click(W().CheckBox4);
     Click(W().BitBtn2);
 
-    EXPECT_EQ(SortedLogLines(), QStringList({Line("Clear Tags: ", "b.ogg"), Line("Clear Tags: ", "tones.ogg")}));
+    EXPECT_EQ(SortedLogLines(),
+              QStringList({Line("Clear Tags: ", "b.ogg"), Line("Clear Tags: ", "tones.ogg")}));
     const TOggVorbis tones = ReadTags(Music("tones.ogg"));
     EXPECT_EQ(tones.Comment, "");
     EXPECT_EQ(tones.Title, "Two tones");
@@ -252,8 +258,12 @@ TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
 }
 
 TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
-    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"PERFORMER", "Singer"}, {"LICENSE", "CC"},
-                                     {"ISRC", "X1"}, {"MOOD", "calm"}, {"URL", "a=b"}});
+    WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"},
+                                     {"PERFORMER", "Singer"},
+                                     {"LICENSE", "CC"},
+                                     {"ISRC", "X1"},
+                                     {"MOOD", "calm"},
+                                     {"URL", "a=b"}});
     ChooseFolder(Music());
     Click(W().CheckBox8);
     Click(W().BitBtn2);

@@ -48,6 +48,7 @@ TEST_F(BrowsePageTest, AnEmptyOrVanishedFolderListsNothingAndSaveSaysNoFileIsSel
 }
 
 TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInformation) {
+    // clang-format off
     const CommentList comments = {
         {"ARTIST", "Band"},        {"TITLE", "Song"},          {"ALBUM", "Record"},
         {"TRACKNUMBER", "7"},      {"DATE", "1999"},           {"GENRE", "Not A Listed Genre"},
@@ -56,6 +57,7 @@ TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInfo
         {"COPYRIGHT", "(c) Band"}, {"ISRC", "DEA123456789"},   {"PERFORMER", "Singer"},
         {"MOOD", "calm"},          {"URL", "http://x/?a=b&c=d"},
     };
+    // clang-format on
     VorbisFileOptions options;
     options.Vendor = "Test vendor 1.0";
     options.SampleRate = 44100;
@@ -64,6 +66,7 @@ TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInfo
     ChooseFolder(Music());
     SelectFile("song.ogg");
 
+    // clang-format off
     const std::vector<std::pair<QWidget*, QString>> editors = {
         {W().Edit1, "Band"},    {W().Edit2, "Song"},        {W().Edit3, "Record"},
         {W().Edit5, "7"},       {W().Edit6, "1999"},        {W().edit7, "Not A Listed Genre"},
@@ -71,13 +74,16 @@ TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInfo
         {W().Edit33, "Berlin"}, {W().Edit34, "me@example"}, {W().Edit35, "Live"},
         {W().Edit36, "(c) Band"}, {W().Edit37, "DEA123456789"},
     };
+    // clang-format on
     for (const auto& [editor, text] : editors) {
-        const QString shown = editor == W().edit7 ? W().edit7->currentText() : static_cast<QLineEdit*>(editor)->text();
+        const QString shown =
+            editor == W().edit7 ? W().edit7->currentText() : static_cast<QLineEdit*>(editor)->text();
         EXPECT_EQ(shown, text) << editor->objectName().toStdString();
     }
     EXPECT_EQ(Items(*W().ListBox1), QStringList({"MOOD=calm", "URL=http://x/?a=b&c=d"}));
     EXPECT_EQ(W().Vendertxt->text(), "Test vendor 1.0");
-    EXPECT_EQ(W().FileSizeText->text().toStdString(), std::to_string(std::filesystem::file_size(file)) + " bytes");
+    EXPECT_EQ(W().FileSizeText->text().toStdString(),
+              std::to_string(std::filesystem::file_size(file)) + " bytes");
     EXPECT_EQ(W().ChannelModeText->text(), "Stereo");
     EXPECT_EQ(W().SampleRateText->text(), "44.1 Khz");
     EXPECT_EQ(W().BitRateText->text(), "128 Kbps");
@@ -110,11 +116,12 @@ TEST_P(StreamInformationTest, LabelsOfRealEncodedFiles) {
     EXPECT_TRUE(Window().Vendertxt->text().startsWith("Xiph.Org libVorbis"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, StreamInformationTest,
-                         testing::Values(TStreamCase{"mono-8khz.ogg", "Mono", "8.0 Khz", "1.500 sec.", "14 Kbps"},
-                                         TStreamCase{"stereo-44khz.ogg", "Stereo", "44.1 Khz", "1.000 sec.", "64 Kbps"},
-                                         TStreamCase{"stereo-96khz.ogg", "Stereo", "96.0 Khz", ".500 sec.", "0 Kbps"},
-                                         TStreamCase{"unicode.ogg", "Mono", "22.0 Khz", ".500 sec.", "24 Kbps"}));
+INSTANTIATE_TEST_SUITE_P(
+    Files, StreamInformationTest,
+    testing::Values(TStreamCase{"mono-8khz.ogg", "Mono", "8.0 Khz", "1.500 sec.", "14 Kbps"},
+                    TStreamCase{"stereo-44khz.ogg", "Stereo", "44.1 Khz", "1.000 sec.", "64 Kbps"},
+                    TStreamCase{"stereo-96khz.ogg", "Stereo", "96.0 Khz", ".500 sec.", "0 Kbps"},
+                    TStreamCase{"unicode.ogg", "Mono", "22.0 Khz", ".500 sec.", "24 Kbps"}));
 
 TEST_F(BrowsePageTest, AFileThatIsNotOggVorbisShowsNothing) {
     WriteVorbisFile(Music("good.ogg"), {{"TITLE", "Good"}});
@@ -196,7 +203,8 @@ TEST_F(BrowsePageTest, SaveWritesTheEditedFieldsAndKeepsEverythingElse) {
 }
 
 TEST_F(BrowsePageTest, OtherTagsAreAddedEditedAndDeletedWithTheirWholeValues) {
-    const auto file = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "T"}, {"URL", "http://x/?q=1"}, {"MOOD", "calm"}});
+    const auto file =
+        WriteVorbisFile(Music("a.ogg"), {{"TITLE", "T"}, {"URL", "http://x/?q=1"}, {"MOOD", "calm"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
 
@@ -266,7 +274,8 @@ TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
     QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    EXPECT_NE(platform_.messages[0].text.find(file.string()), std::string::npos) << platform_.messages[0].text;
+    EXPECT_NE(platform_.messages[0].text.find(file.string()), std::string::npos)
+        << platform_.messages[0].text;
     EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the user may try again";
     EXPECT_EQ(W().Edit2->text(), "New");
     EXPECT_EQ(ReadAll(file), before);
