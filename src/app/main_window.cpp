@@ -22,8 +22,6 @@ bool IsFile(const char* name) {
     return std::filesystem::exists(name, error) && !std::filesystem::is_directory(name, error);
 }
 
-QString Quoted(const QString& text) { return '"' + text + '"'; }
-
 // Tabs with narrow margins beside their captions, so that the seven captions fit in one row of the
 // window's fixed width.
 class TCompactTabStyle : public QProxyStyle {
@@ -54,8 +52,15 @@ TForm1::TForm1(TPlatform& platform)
     CreateTagListPage();
     CreateLogPage();
     CreateFindFile();
+    FormStorage1.SetOnRestorePlacement([this] { FormStorage1RestorePlacement(); });
+    FormStorage1.SetErrorHandler([this](const std::string& message) {
+        Handle([this, &message] { platform_.ShowMessage(TMessageKind::Error, message); });
+    });
     Handle([this] { FormCreate(); });
 }
+
+// Every control still exists here: the write, when there is one, sees the window as the user left it.
+TForm1::~TForm1() { FormStorage1.FormDestroying(); }
 
 void TForm1::CreateFrame() {
     GroupBox1 = MakeControl<QGroupBox>(this, "GroupBox1", {8, 8, 577, 47});
@@ -118,8 +123,11 @@ void TForm1::LoadGenres() {
 void TForm1::FormShow() { SetActivePage(TabSheet1); }
 
 void TForm1::FormCloseQuery() {
-    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit9, Edit19, Edit22})
-        separator->setText(Quoted(separator->text()));
+    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit9, Edit19, Edit22}) QuoteSeparatorText(*separator);
+}
+
+void TForm1::FormStorage1RestorePlacement() {
+    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit19, Edit9, Edit22}) UnquoteSeparatorText(*separator);
 }
 
 void TForm1::BitBtn1Click() {
@@ -135,11 +143,15 @@ void TForm1::SetActivePage(QWidget* page) {
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) Handle([this] { FormShow(); });
+    if (event->spontaneous()) return;
+    // Only the first show reads: the restored working directory is listed before FormShow runs.
+    FormStorage1.FormShowing();
+    Handle([this] { FormShow(); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     Handle([this] { FormCloseQuery(); });
+    FormStorage1.FormClosing(true);
     event->accept();
 }
 

@@ -30,6 +30,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
 #include "scan/found_files.h"
+#include "settings/form_storage.h"
 #include "text/string_hash.h"
 
 namespace parvex {
@@ -49,14 +50,18 @@ class TForm1 : public QWidget {
 public:
     // Builds the window's controls, then runs FormCreate. `platform` must outlive the window.
     explicit TForm1(TPlatform& platform);
+    // Writes the settings when nothing was written since they were read (the window was not closed).
+    ~TForm1() override;
 
     // Creation: the version label, an empty batch mode and the genre lists.
     void FormCreate();
-    // First show: the first page becomes the active page.
+    // First show: the first page becomes the active page. The settings are read just before it.
     void FormShow();
     // Closing: the five separator texts are wrapped in double quotes, so that blanks at their ends
-    // survive the settings file. Closing is always allowed.
+    // survive the settings file. Closing is always allowed; the settings are written after it.
     void FormCloseQuery();
+    // After the settings were read: takes the quotes of FormCloseQuery off the five separator texts.
+    void FormStorage1RestorePlacement();
     // The "Directory" button: the directory chooser, then a trailing "/" on the working directory.
     void BitBtn1Click();
 
@@ -183,6 +188,9 @@ public:
     TFindFile FindFile1;
     // The lookup table of the tag-list operation.
     TStringHash ListHash{4000};
+    // Keeps the working directory, the batch pages' controls and the window's place in the settings
+    // file: read at the first show, written at close.
+    TFormStorage FormStorage1{*this, MainWindowStoredProps()};
     // The Add a Tag and Add a word dialogs (set by SetDialogs).
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;

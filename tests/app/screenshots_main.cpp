@@ -35,6 +35,8 @@ int main(int argc, char* argv[]) {
     parvex::TForm1 form(platform);
     parvex::TForm2 addTag(&form, *form.BitBtn18);
     parvex::TForm3 addWord(&form);
+    // Pictures of the window as designed; the user's settings are neither shown nor overwritten.
+    form.FormStorage1.SetActive(false);
     form.show();
     if (argc > 2) form.Edit4->setText(QString::fromLocal8Bit(argv[2]));
     if (form.Listview1->count() > 0) form.Listview1->setCurrentRow(0);  // show a file's tags

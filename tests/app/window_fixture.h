@@ -1,6 +1,7 @@
 #pragma once
 // A main window built for a test: in a temporary current directory (so a genre.txt of the test's own,
-// or none, is what the window reads), with the recording platform in place of the desktop.
+// or none, is what the window reads), with a settings folder of its own (so no test sees what another
+// one saved), and with the recording platform in place of the desktop.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "fake_platform.h"
+#include "settings/settings_env.h"
 #include "support/temp_dir.h"
 
 // Test failures show a QString as its text.
@@ -42,6 +44,7 @@ protected:
     void ShowActive();
 
     TempDir temp_;
+    TTempConfig config_;
     TFakePlatform platform_;
 
 private:
