@@ -7,29 +7,11 @@
 
 #include "app/add_tag_dialog.h"
 #include "app/add_word_dialog.h"
+#include "modal_dialog.h"
 #include "window_fixture.h"
 
 namespace parvex::test {
 namespace {
-
-// Runs `open` (which shows `dialog` modally) while `interact` plays the user's part inside the
-// dialog's loop. A dialog still open after a few seconds is cancelled, so a broken test fails instead
-// of hanging.
-std::string WhileOpen(QDialog& dialog, const std::function<void()>& interact,
-                      const std::function<std::string()>& open) {
-    QTimer::singleShot(0, &dialog, [&dialog, interact] {
-        if (!QTest::qWaitForWindowExposed(&dialog)) return;
-        interact();
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&dialog] {
-        ADD_FAILURE() << "the dialog stayed open";
-        dialog.reject();
-    });
-    watchdog.start(5000);
-    return open();
-}
 
 void Type(QWidget* target, const char* keys) {
     target->setFocus();
