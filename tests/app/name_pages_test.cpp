@@ -181,6 +181,30 @@ TEST_F(NamePagesTest, TrashButtonAddsAndDeletesTrashEntriesAndNamesItsNextPress)
     EXPECT_EQ(w.Edit17->text(), "<TRASH><Target file><TRASH>");
 }
 
+TEST_F(NamePagesTest, FormatEditorsComeBackAsTheyWereLeftAfterARestart) {
+    TForm1& w = Window();
+    ShowPage(w.TabSheet5);
+    Click(w.CheckBox20);  // Artist
+    Click(w.CheckBox21);  // Title
+    ClickEntry(w.ListBox6, 1);
+    Click(w.BitBtn8);
+    Type(w.edtFieldSep, " - ");
+    ShowPage(w.TabSheet7);
+    Click(w.CheckBox38);
+    Click(w.BitBtn12);
+    w.close();
+
+    TForm1 again(platform_);
+    again.show();
+    EXPECT_EQ(Entries(again.ListBox6), (QStringList{"Title", "Artist"}));
+    EXPECT_EQ(again.edtFieldSep->text(), " - ");
+    EXPECT_EQ(again.Edit18->text(), "<Title> - <Artist>");
+    EXPECT_EQ(Entries(again.ListBox7), (QStringList{"Target file", "Artist", "TRASH"}));
+    EXPECT_EQ(again.Edit17->text(), "<Target file><Artist><TRASH>");
+    again.CheckBox20->setChecked(false);
+    EXPECT_EQ(again.Edit18->text(), "<Title>") << "the restored boxes and list work together";
+}
+
 TEST_F(NamePagesTest, WordListsAddEditAndDeleteThroughTheDialog) {
     TForm1& w = Window();
     ShowPage(w.TabSheet4);
