@@ -9,7 +9,7 @@
 #include "app/form_builder.h"
 #include "app/genres.h"
 #include "app/sorted_list.h"
-#include "app/text_file_reader.h"
+#include "text/text_file_reader.h"
 
 namespace parvex {
 

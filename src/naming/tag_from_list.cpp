@@ -1,42 +1,17 @@
 #include "naming/tag_from_list.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <filesystem>
-#include <string_view>
-#include <system_error>
 
 #include "batch/log_sink.h"
 #include "batch/tag_record.h"
 #include "naming/name_format.h"
-#include "ogg/file_handle.h"
 #include "text/string_hash.h"
+#include "text/text_file_reader.h"
 #include "text/text_utils.h"
 
 namespace parvex {
 
 namespace {
-
-constexpr char kEndOfLine = '\r';
-constexpr char kLineFeed = '\n';
-constexpr char kEndOfFile = 26;
-
-std::string ReadWholeFile(const std::string& path) {
-    const TFileHandle file(path);
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = read(file.Fd(), buffer, sizeof buffer);
-        if (got == 0) return bytes;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw std::system_error(errno, std::generic_category(), "Cannot read file " + path);
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-}
 
 // Stores the whole line under the text of its target column (under each of them, should the format
 // name "<Target file>" more than once).
@@ -59,25 +34,15 @@ std::string CheckInputList(const std::string& listPath) {
     return {};
 }
 
-std::vector<std::string> SplitListLines(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find(kEndOfFile));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = std::min(bytes.find(kEndOfLine, start), bytes.size());
-        if (end > start) lines.emplace_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (start < bytes.size() && bytes[start] == kLineFeed) ++start;
-    }
-    return lines;
-}
-
 void LoadTagList(const std::string& listPath, const TTagFromListOptions& options, TStringHash& table,
                  const std::function<void()>& beforeEachLine) {
     table.Clear();
-    for (const std::string& line : SplitListLines(ReadWholeFile(listPath))) {
+    TTextFileReader reader(listPath);
+    std::string line;
+    while (!reader.AtEnd()) {
         if (beforeEachLine) beforeEachLine();
-        StoreLine(line, options, table);
+        reader.ReadLine(line);
+        if (!line.empty()) StoreLine(line, options, table);
     }
 }
 

@@ -36,14 +36,11 @@ struct TTagFromListOptions {
 // path, "I can't find the input list csv file." when no file (a folder does not count) is there.
 std::string CheckInputList(const std::string& listPath);
 
-// The non-empty lines of a list file's bytes, in order.
-std::vector<std::string> SplitListLines(std::string_view bytes);
-
 // Empties `table` and fills it from the list file: each non-empty line is stored whole under the
 // text of its target column (a later line with the same key replaces an earlier one).
-// `beforeEachLine`, when given, runs before each line is taken (the window lets pending events run
-// there). Raises EFOpenError when the file cannot be opened and std::system_error when it cannot be
-// read; the table may then be partly filled.
+// `beforeEachLine`, when given, runs before each line is read, empty lines included (the window lets
+// pending events run there). Raises EFOpenError when the file cannot be opened and std::system_error
+// when it cannot be read; the table may then be partly filled.
 void LoadTagList(const std::string& listPath, const TTagFromListOptions& options, TStringHash& table,
                  const std::function<void()>& beforeEachLine = {});
 

@@ -1,5 +1,5 @@
-// The window's building blocks that work without a window: the list-file reader, the logo decoder,
-// the sorted genre box, the open-file filter and the error handler.
+// The window's building blocks that work without a window: the logo decoder, the sorted genre box,
+// the open-file filter and the error handler.
 
 #include <gtest/gtest.h>
 
@@ -10,68 +10,12 @@
 #include "app/platform/error_handler.h"
 #include "app/platform/qt_platform.h"
 #include "app/sorted_list.h"
-#include "app/text_file_reader.h"
 #include "fake_platform.h"
 #include "ogg/open_error.h"
-#include "support/temp_dir.h"
 #include "window_fixture.h"
 
 namespace parvex::test {
 namespace {
-
-std::vector<std::string> ReadLines(const std::filesystem::path& file) {
-    TTextFileReader reader(file.string());
-    std::vector<std::string> lines;
-    std::string line;
-    while (reader.ReadLine(line)) lines.push_back(line);
-    return lines;
-}
-
-struct LineCase {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> lines;
-};
-
-class TextFileReaderTest : public testing::TestWithParam<LineCase> {};
-
-TEST_P(TextFileReaderTest, SplitsAsTheListFilesAreWritten) {
-    TempDir temp;
-    EXPECT_EQ(ReadLines(temp.Write("list.txt", GetParam().bytes)), GetParam().lines);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    LineRules, TextFileReaderTest,
-    testing::Values(LineCase{"Empty", "", {}}, LineCase{"NoBreakAtEnd", "a\r\nb", {"a", "b"}},
-                    LineCase{"BreakAfterLastLineAddsNothing", "a\r\nb\r\n", {"a", "b"}},
-                    LineCase{"CarriageReturnAlone", "a\rb\r", {"a", "b"}},
-                    LineCase{"LineFeedAloneStaysInTheLine", "a\nb\r\nc\n", {"a\nb", "c\n"}},
-                    LineCase{"OnlyOneLineFeedIsSkipped", "a\r\n\nb", {"a", "\nb"}},
-                    LineCase{"EmptyLinesCount", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
-                    LineCase{"Byte26EndsTheFile",
-                             std::string("a\r\nb\x1a"
-                                         "c\r\nd"),
-                             {"a", "b"}},
-                    LineCase{"Byte26AtALineStart", std::string("a\r\n\x1a\r\nb"), {"a"}},
-                    LineCase{"NothingTrimmed", " a \t\r\n", {" a \t"}},
-                    LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}}),
-    [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
-
-TEST(TextFileReader, AFileThatCannotBeOpenedRaisesTheOpenError) {
-    TempDir temp;
-    const std::string missing = (temp.Path() / "missing.csv").string();
-    try {
-        TTextFileReader reader(missing);
-        FAIL() << "no error raised";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
-    }
-}
-
-TEST(TextFileReader, AFolderCannotBeRead) {
-    TempDir temp;
-    EXPECT_THROW(ReadLines(temp.Path()), std::runtime_error);
-}
 
 TEST(Logo, DecodesToThePictureOfTheLogPage) {
     const QImage logo = LogoPicture();

@@ -22,15 +22,6 @@ TEST(TagListCheck, GivesTheButtonsMessages) {
     EXPECT_EQ(CheckInputList(dir.Write("list.csv", "").string()), "");
 }
 
-TEST(TagListLines, EndAtCarriageReturnsOnly) {
-    EXPECT_EQ(SplitListLines("a\r\nb\rc"), (Lines{"a", "b", "c"}));
-    EXPECT_EQ(SplitListLines("a\r\n\r\n\rb\r\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(SplitListLines("a\nb\n"), Lines{"a\nb\n"});
-    EXPECT_EQ(SplitListLines("a\r\n\nb"), (Lines{"a", "\nb"}));  // only one line feed is skipped
-    EXPECT_EQ(SplitListLines("a\r\nb\x1a" "c\r\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(SplitListLines(""), Lines{});
-}
-
 class TagFromListTest : public NamingTest {
 protected:
     TagFromListTest() {
@@ -62,6 +53,13 @@ TEST_F(TagFromListTest, LoadingReplacesTheLastList) {
     EXPECT_EQ(table_.Count(), 1);
 }
 
+TEST_F(TagFromListTest, EmptyLinesAreSkippedAndByte26EndsTheList) {
+    LoadList("a.ogg;A;1\r\n\r\n\rb.ogg;B;2\r\nc.ogg;C\x1a;3\r\nd.ogg;D;4\r\n");
+    EXPECT_EQ(table_.Count(), 3);
+    EXPECT_EQ(table_.GetString("b.ogg"), "b.ogg;B;2");
+    EXPECT_EQ(table_.GetString("c.ogg"), "c.ogg;C");
+}
+
 TEST_F(TagFromListTest, LineFeedOnlyListIsOneLine) {
     LoadList("a.ogg;Band;Song\nb.ogg;B;T\n");
     EXPECT_EQ(table_.Count(), 1);
@@ -78,7 +76,7 @@ TEST_F(TagFromListTest, EmptySeparatorStoresNothingForASeveralEntryFormat) {
 TEST_F(TagFromListTest, CallsBackBeforeEachLine) {
     int calls = 0;
     LoadTagList(dir_.Write("list.csv", "a\r\n\r\nb\r\n").string(), options_, table_, [&] { ++calls; });
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(TagFromListTest, UnreadableListRaises) {

@@ -1,6 +1,10 @@
-#include "app/text_file_reader.h"
+#include "text/text_file_reader.h"
 
-#include <stdexcept>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
 
 #include "ogg/open_error.h"
 
@@ -12,18 +16,27 @@ constexpr int kCarriageReturn = 13;
 constexpr int kLineFeed = 10;
 constexpr int kEndOfFile = 26;
 
+std::FILE* OpenForReading(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throw EFOpenError(path);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        throw EFOpenError(path);
+    }
+    return file;
+}
+
 }  // namespace
 
-TTextFileReader::TTextFileReader(const std::string& path)
-    : path_(path), file_(std::fopen(path.c_str(), "rb")) {
-    if (!file_) throw EFOpenError(path);
-}
+TTextFileReader::TTextFileReader(const std::string& path) : path_(path), file_(OpenForReading(path)) {}
 
 int TTextFileReader::Next() {
     if (ended_) return -1;
+    errno = 0;
     const int c = std::fgetc(file_.get());
     if (c == EOF) {
-        if (std::ferror(file_.get())) throw std::runtime_error("Cannot read file " + path_);
+        if (std::ferror(file_.get())) throw std::system_error(errno, std::generic_category(), "Cannot read file " + path_);
         ended_ = true;
         return -1;
     }
@@ -40,9 +53,11 @@ int TTextFileReader::Peek() {
     return c;
 }
 
+bool TTextFileReader::AtEnd() { return Peek() < 0; }
+
 bool TTextFileReader::ReadLine(std::string& line) {
     line.clear();
-    if (Peek() < 0) return false;
+    if (AtEnd()) return false;
     for (int c = Next(); c >= 0 && c != kCarriageReturn; c = Next()) line.push_back(static_cast<char>(c));
     if (Peek() == kLineFeed) Next();
     return true;

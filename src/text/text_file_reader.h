@@ -15,11 +15,14 @@ namespace parvex {
 
 class TTextFileReader {
 public:
-    // Opens `path` for reading; raises EFOpenError when it cannot be opened.
+    // Opens `path` for reading; raises EFOpenError when it cannot be opened. A FIFO is opened without
+    // waiting for a writer, so a list that happens to be one cannot hang the program.
     explicit TTextFileReader(const std::string& path);
 
+    // True when no further line can be read.
+    bool AtEnd();
     // Reads the next line into `line`. Returns false, leaving `line` empty, at the end of the file.
-    // Raises std::runtime_error when reading fails.
+    // Raises std::system_error when reading fails.
     bool ReadLine(std::string& line);
 
 private:

@@ -1,0 +1,94 @@
+// The reader of the program's list files (genre.txt, the CSV tag list) and their line rules.
+
+#include "text/text_file_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "ogg/open_error.h"
+#include "support/temp_dir.h"
+
+namespace parvex::test {
+namespace {
+
+std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+    TTextFileReader reader(file.string());
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.ReadLine(line)) lines.push_back(line);
+    return lines;
+}
+
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class TextFileReaderTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(TextFileReaderTest, SplitsAsTheListFilesAreWritten) {
+    TempDir temp;
+    EXPECT_EQ(ReadLines(temp.Write("list.txt", GetParam().bytes)), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineRules, TextFileReaderTest,
+    testing::Values(LineCase{"Empty", "", {}}, LineCase{"NoBreakAtEnd", "a\r\nb", {"a", "b"}},
+                    LineCase{"BreakAfterLastLineAddsNothing", "a\r\nb\r\n", {"a", "b"}},
+                    LineCase{"CarriageReturnAlone", "a\rb\r", {"a", "b"}},
+                    LineCase{"LineFeedAloneStaysInTheLine", "a\nb\r\nc\n", {"a\nb", "c\n"}},
+                    LineCase{"OnlyOneLineFeedIsSkipped", "a\r\n\nb", {"a", "\nb"}},
+                    LineCase{"EmptyLinesCount", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
+                    LineCase{"Byte26EndsTheFile",
+                             std::string("a\r\nb\x1a"
+                                         "c\r\nd"),
+                             {"a", "b"}},
+                    LineCase{"Byte26AtALineStart", std::string("a\r\n\x1a\r\nb"), {"a"}},
+                    LineCase{"NothingTrimmed", " a \t\r\n", {" a \t"}},
+                    LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}}),
+    [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+TEST(TextFileReader, AFileThatCannotBeOpenedRaisesTheOpenError) {
+    TempDir temp;
+    const std::string missing = (temp.Path() / "missing.csv").string();
+    try {
+        TTextFileReader reader(missing);
+        FAIL() << "no error raised";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
+    }
+}
+
+TEST(TextFileReader, AFolderCannotBeRead) {
+    TempDir temp;
+    EXPECT_THROW(ReadLines(temp.Path()), std::system_error);
+}
+
+TEST(TextFileReader, AFifoWithoutAWriterReadsAsEmptyInsteadOfWaiting) {
+    TempDir temp;
+    const std::filesystem::path fifo = temp.Path() / "list.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(ReadLines(fifo).empty());
+}
+
+TEST(TextFileReader, AtEndBeforeEachLineAndAfterTheLast) {
+    TempDir temp;
+    TTextFileReader reader(temp.Write("list.txt", "a\r\n\r\n").string());
+    std::string line;
+    int lines = 0;
+    while (!reader.AtEnd()) {
+        EXPECT_TRUE(reader.ReadLine(line));
+        ++lines;
+    }
+    EXPECT_EQ(lines, 2);
+    EXPECT_FALSE(reader.ReadLine(line));
+}
+
+}  // namespace
+}  // namespace parvex::test
