@@ -23,19 +23,23 @@ QLineEdit* MakeFormatText(QWidget* page, const char* name) {
     return format;
 }
 
-QString Caption(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Caption(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
 void TForm1::CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec) {
     for (std::size_t i = 0; i < spec.fieldBoxes.size(); ++i) {
         const QRect place(kFieldBoxLeft, kFieldBoxTop + static_cast<int>(i) * kFieldBoxSpacing, 97, 17);
-        this->*spec.fieldBoxes[i] = MakeCheckBox(page, spec.fieldBoxNames[i], Caption(kFieldCaptions[i]), place);
+        this->*spec.fieldBoxes[i] =
+            MakeCheckBox(page, spec.fieldBoxNames[i], Caption(kFieldCaptions[i]), place);
     }
     this->*spec.orderList = MakeControl<QListWidget>(page, spec.orderListName, {328, 64, 145, 161});
     this->*spec.moveUp = MakeGlyphButton(page, spec.moveUpName, "", TGlyph::MoveUp, {480, 64, 27, 57});
     this->*spec.moveDown = MakeGlyphButton(page, spec.moveDownName, "", TGlyph::MoveDown, {478, 168, 27, 57});
-    if (spec.trash) this->*spec.trash = MakeButton(page, spec.trashName, Caption(kAddTrashCaption), {256, 40, 65, 17});
+    if (spec.trash)
+        this->*spec.trash = MakeButton(page, spec.trashName, Caption(kAddTrashCaption), {256, 40, 65, 17});
     this->*spec.separatorLabel = MakeLabel(page, spec.separatorLabelName, "Field Separator:", {48, 104});
     this->*spec.separator = MakeEdit(page, spec.separatorName, spec.separatorPlace);
     this->*spec.formatLabel = MakeLabel(page, spec.formatLabelName, "Name format", {256, 248});
@@ -58,7 +62,8 @@ void TForm1::CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceSpec& sp
 }
 
 void TForm1::ConnectClick(QAbstractButton* button, void (TForm1::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { Handle([this, handler] { (this->*handler)(); }); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { Handle([this, handler] { (this->*handler)(); }); });
 }
 
 void TForm1::AddWord(QListWidget& list) {

@@ -57,20 +57,23 @@ void TForm1::CreateFileNamePage() {
 }
 
 void TForm1::ConnectFileNamePage() {
-    for (QCheckBox* box : {CheckBox30, CheckBox31, CheckBox32, CheckBox33, CheckBox34, CheckBox35, CheckBox36})
-        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox30Click(*box); }); });
+    for (QCheckBox* box :
+         {CheckBox30, CheckBox31, CheckBox32, CheckBox33, CheckBox34, CheckBox35, CheckBox36})
+        connect(box, &QCheckBox::toggled, this,
+                [this, box] { Handle([this, box] { CheckBox30Click(*box); }); });
     connect(Edit20, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit20Change(); }); });
-    connect(ListBox5, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { ListBox5Click(); }); });
-    connect(ListBox3, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox3DblClick(*ListBox3); }); });
+    connect(ListBox5, &QListWidget::itemSelectionChanged, this,
+            [this] { Handle([this] { ListBox5Click(); }); });
+    connect(ListBox3, &QListWidget::itemDoubleClicked, this,
+            [this] { Handle([this] { ListBox3DblClick(*ListBox3); }); });
     ConnectClick(BitBtn16, &TForm1::BitBtn16Click);
     ConnectClick(BitBtn15, &TForm1::BitBtn15Click);
     ConnectClick(BitBtn19, &TForm1::BitBtn19Click);
     ConnectClick(BitBtn13, &TForm1::BitBtn13Click);
     ConnectClick(BitBtn14, &TForm1::BitBtn14Click);
     ConnectClick(btnTagFromFilename, &TForm1::btnTagFromFilenameClick);
-    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
-        TagFromFileName(dir, name);
-    });
+    RegisterBatchRoutine(
+        kBatchMode, [this](const std::string& dir, const std::string& name) { TagFromFileName(dir, name); });
 }
 
 void TForm1::BuildTagFormat() { BuildFormatText(*ListBox5, *Edit20, *Edit21); }
@@ -106,7 +109,8 @@ void TForm1::ListBox3DblClick(QListWidget& sender) { EditSelectedWord(sender); }
 void TForm1::btnTagFromFilenameClick() { StartBatch(kBatchMode, *CheckBox28); }
 
 void TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
-    parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+    parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
+                            name);
 }
 
 }  // namespace parvex

@@ -55,18 +55,20 @@ void TForm1::CreateRenamePage() {
 }
 
 void TForm1::ConnectRenamePage() {
-    for (QCheckBox* box : {CheckBox20, CheckBox21, CheckBox22, CheckBox23, CheckBox24, CheckBox25, CheckBox26})
-        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox20Click(*box); }); });
+    for (QCheckBox* box :
+         {CheckBox20, CheckBox21, CheckBox22, CheckBox23, CheckBox24, CheckBox25, CheckBox26})
+        connect(box, &QCheckBox::toggled, this,
+                [this, box] { Handle([this, box] { CheckBox20Click(*box); }); });
     connect(edtFieldSep, &QLineEdit::textChanged, this, [this] { Handle([this] { edtFieldSepChange(); }); });
-    connect(ListBox4, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox4DblClick(); }); });
+    connect(ListBox4, &QListWidget::itemDoubleClicked, this,
+            [this] { Handle([this] { ListBox4DblClick(); }); });
     ConnectClick(BitBtn8, &TForm1::BitBtn8Click);
     ConnectClick(BitBtn9, &TForm1::BitBtn9Click);
     ConnectClick(BitBtn10, &TForm1::BitBtn10Click);
     ConnectClick(BitBtn11, &TForm1::BitBtn11Click);
     ConnectClick(btnRenameFromTag, &TForm1::btnRenameFromTagClick);
-    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
-        RenameFromTag(dir, name);
-    });
+    RegisterBatchRoutine(
+        kBatchMode, [this](const std::string& dir, const std::string& name) { RenameFromTag(dir, name); });
 }
 
 void TForm1::BuildRenameFormat() { BuildFormatText(*ListBox6, *edtFieldSep, *Edit18); }

@@ -59,11 +59,15 @@ void TForm1::CreateTagListPage() {
 }
 
 void TForm1::ConnectTagListPage() {
-    for (QCheckBox* box : {CheckBox38, CheckBox41, CheckBox42, CheckBox43, CheckBox44, CheckBox45, CheckBox46})
-        connect(box, &QCheckBox::toggled, this, [this, box] { Handle([this, box] { CheckBox38Click(*box); }); });
+    for (QCheckBox* box :
+         {CheckBox38, CheckBox41, CheckBox42, CheckBox43, CheckBox44, CheckBox45, CheckBox46})
+        connect(box, &QCheckBox::toggled, this,
+                [this, box] { Handle([this, box] { CheckBox38Click(*box); }); });
     connect(Edit22, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit22Change(); }); });
-    connect(ListBox7, &QListWidget::itemSelectionChanged, this, [this] { Handle([this] { ListBox7Click(); }); });
-    connect(ListBox8, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { ListBox3DblClick(*ListBox8); }); });
+    connect(ListBox7, &QListWidget::itemSelectionChanged, this,
+            [this] { Handle([this] { ListBox7Click(); }); });
+    connect(ListBox8, &QListWidget::itemDoubleClicked, this,
+            [this] { Handle([this] { ListBox3DblClick(*ListBox8); }); });
     ConnectClick(BitBtn28, &TForm1::BitBtn28Click);
     ConnectClick(BitBtn17, &TForm1::BitBtn17Click);
     ConnectClick(BitBtn12, &TForm1::BitBtn12Click);
@@ -71,9 +75,8 @@ void TForm1::ConnectTagListPage() {
     ConnectClick(BitBtn32, &TForm1::BitBtn32Click);
     ConnectClick(BitBtn29, &TForm1::BitBtn29Click);
     ConnectClick(BitBtn30, &TForm1::BitBtn30Click);
-    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
-        TagFromList(dir, name);
-    });
+    RegisterBatchRoutine(kBatchMode,
+                         [this](const std::string& dir, const std::string& name) { TagFromList(dir, name); });
 }
 
 void TForm1::BuildListFormat() { BuildFormatText(*ListBox7, *Edit22, *Edit17); }
@@ -111,7 +114,8 @@ void TForm1::BitBtn29Click() {
         return;
     }
     // A long list keeps the window answering while it loads.
-    LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash, [this] { platform_.ProcessPendingMessages(); });
+    LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash,
+                [this] { platform_.ProcessPendingMessages(); });
     StartBatch(kBatchMode, *CheckBox47);
 }
 
@@ -121,7 +125,8 @@ void TForm1::BitBtn30Click() {
 }
 
 void TForm1::TagFromList(const std::string& dir, const std::string& name) {
-    parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir, name);
+    parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir,
+                        name);
 }
 
 }  // namespace parvex

@@ -36,7 +36,8 @@ int TTextFileReader::Next() {
     errno = 0;
     const int c = std::fgetc(file_.get());
     if (c == EOF) {
-        if (std::ferror(file_.get())) throw std::system_error(errno, std::generic_category(), "Cannot read file " + path_);
+        if (std::ferror(file_.get()))
+            throw std::system_error(errno, std::generic_category(), "Cannot read file " + path_);
         ended_ = true;
         return -1;
     }

@@ -55,7 +55,8 @@ protected:
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }
     static void ClickEntry(QListWidget* list, int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
     }
     static void Type(QLineEdit* edit, const char* keys) {
         edit->setFocus();
@@ -211,21 +212,30 @@ TEST_F(NamePagesTest, WordListsAddEditAndDeleteThroughTheDialog) {
     AnswerWord([&] { Click(w.BitBtn13); }, "The");
     AnswerWord([&] { Click(w.BitBtn13); }, "Of");
     AnswerWord([&] { Click(w.BitBtn13); }, "and", false);
-    EXPECT_EQ(Entries(w.ListBox3), (QStringList{"of", "the"})) << "sorted, in lower case, cancel adds nothing";
+    EXPECT_EQ(Entries(w.ListBox3), (QStringList{"of", "the"}))
+        << "sorted, in lower case, cancel adds nothing";
 
     ShowPage(w.TabSheet7);
     AnswerWord([&] { Click(w.BitBtn31); }, "a");
     ClickEntry(w.ListBox8, 0);
-    AnswerWord([&] { QTest::mouseDClick(w.ListBox8->viewport(), Qt::LeftButton, {}, w.ListBox8->visualItemRect(w.ListBox8->item(0)).center()); },
-               "zz");
+    AnswerWord(
+        [&] {
+            QTest::mouseDClick(w.ListBox8->viewport(), Qt::LeftButton, {},
+                               w.ListBox8->visualItemRect(w.ListBox8->item(0)).center());
+        },
+        "zz");
     EXPECT_EQ(Entries(w.ListBox8), QStringList{"zz"});
     EXPECT_EQ(Entries(w.ListBox3), (QStringList{"of", "the"})) << "ListBox8's double-click edits ListBox8";
 
     ShowPage(w.TabSheet5);
     AnswerWord([&] { Click(w.BitBtn10); }, "by");
     ClickEntry(w.ListBox4, 0);
-    AnswerWord([&] { QTest::mouseDClick(w.ListBox4->viewport(), Qt::LeftButton, {}, w.ListBox4->visualItemRect(w.ListBox4->item(0)).center()); },
-               "x", false);
+    AnswerWord(
+        [&] {
+            QTest::mouseDClick(w.ListBox4->viewport(), Qt::LeftButton, {},
+                               w.ListBox4->visualItemRect(w.ListBox4->item(0)).center());
+        },
+        "x", false);
     EXPECT_EQ(Entries(w.ListBox4), QStringList{"by"}) << "a cancelled edit keeps the word";
     w.ListBox4->clearSelection();
     Click(w.BitBtn11);
@@ -248,8 +258,10 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     Type(w.Edit20, " - ");
     Click(w.btnTagFromFilename);
     EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheet6);
-    EXPECT_EQ(LogLines(w), (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
-                                        QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg")}));
+    EXPECT_EQ(
+        LogLines(w),
+        (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
+                     QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg")}));
     EXPECT_EQ(Tags("Band - Song.ogg").Artist, "Band");
     EXPECT_EQ(Tags("Band - Song.ogg").Title, "Song");
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Artist, "Other Band");
@@ -272,8 +284,9 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
 
     // A list as a spreadsheet saves it: CRLF lines, a title row, the target file in the last column.
     const std::filesystem::path list =
-        temp_.Write("list.csv", "Artist;Title;File\r\nNew Band;New Song;Band - Song.ogg\r\n"
-                                "Wrong;Wrong;Other Band - Tune.ogg\r\nLast;Word;Other Band - Tune.ogg\r\n");
+        temp_.Write("list.csv",
+                    "Artist;Title;File\r\nNew Band;New Song;Band - Song.ogg\r\n"
+                    "Wrong;Wrong;Other Band - Tune.ogg\r\nLast;Word;Other Band - Tune.ogg\r\n");
     platform_.chooserAnswers.push_back(list.string());
     ShowPage(w.TabSheet7);
     Click(w.BitBtn30);

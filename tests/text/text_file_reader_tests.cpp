@@ -1,7 +1,5 @@
 // The reader of the program's list files (genre.txt, the CSV tag list) and their line rules.
 
-#include "text/text_file_reader.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,6 +10,7 @@
 
 #include "ogg/open_error.h"
 #include "support/temp_dir.h"
+#include "text/text_file_reader.h"
 
 namespace parvex::test {
 namespace {
