@@ -127,7 +127,8 @@ void TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormStorage1RestorePlacement() {
-    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit19, Edit9, Edit22}) UnquoteSeparatorText(*separator);
+    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit19, Edit9, Edit22})
+        UnquoteSeparatorText(*separator);
 }
 
 void TForm1::BitBtn1Click() {

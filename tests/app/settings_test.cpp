@@ -1,0 +1,405 @@
+// The window's settings through a real settings file: the program is started, set up by the user,
+// closed and started again, and every page must come back as it was left, with the buttons, the
+// grayed boxes, the name formats and the listed folder that follow from the restored controls.
+
+#include <QApplication>
+#include <map>
+
+#include "page_fixture.h"
+#include "settings/ini_file.h"
+
+namespace parvex::test {
+namespace {
+
+class SettingsTest : public testing::Test {
+protected:
+    SettingsTest() : currentDirectory_(temp_.Path()) {}
+
+    // The program's start: the window is created and shown, and its first show reads the settings.
+    std::unique_ptr<TForm1> Start() {
+        auto window = std::make_unique<TForm1>(platform_);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QApplication::processEvents();  // a state the read posted
+        return window;
+    }
+    // The user closes the program: the window closes, then it is freed.
+    static void Quit(std::unique_ptr<TForm1>& window) {
+        EXPECT_TRUE(window->close());
+        window.reset();
+    }
+    std::unique_ptr<TForm1> Restart(std::unique_ptr<TForm1> window) {
+        Quit(window);
+        return Start();
+    }
+
+    TIniDocument SavedFile() const { return LoadIniFile(config_.IniPath()); }
+
+    static void Click(QAbstractButton* button) {
+        // On the mark: a click in the middle of a wide box may miss its caption.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    static void Type(QLineEdit* edit, const char* text) {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+
+    TTempConfig config_;
+    TempDir temp_;
+    TFakePlatform platform_;
+
+private:
+    TCurrentDirectory currentDirectory_;
+};
+
+// What a control shows the user, as one text: its value and whether it is grayed.
+std::string StateOf(const QWidget& control) {
+    std::string state;
+    if (const auto* edit = qobject_cast<const QLineEdit*>(&control)) {
+        state = '"' + edit->text().toStdString() + '"';
+    } else if (const auto* combo = qobject_cast<const QComboBox*>(&control)) {
+        state = '"' + combo->currentText().toStdString() + '"';
+    } else if (const auto* list = qobject_cast<const QListWidget*>(&control)) {
+        for (int row = 0; row < list->count(); ++row)
+            state += "[" + list->item(row)->text().toStdString() + "]";
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) {
+        if (button->isCheckable()) state = button->isChecked() ? "checked" : "unchecked";
+    }
+    return control.isEnabled() ? state : state + " grayed";
+}
+
+std::map<std::string, std::string> States(const TForm1& window, const std::vector<std::string>& names) {
+    std::map<std::string, std::string> states;
+    for (const std::string& name : names) {
+        const auto* control = window.findChild<const QWidget*>(QString::fromStdString(name));
+        states[name] = control ? StateOf(*control) : "missing";
+    }
+    return states;
+}
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+QStringList Items(const QListWidget& list) {
+    QStringList items;
+    for (int row = 0; row < list.count(); ++row) items << list.item(row)->text();
+    return items;
+}
+
+TEST_F(SettingsTest, EveryStoredEntryNamesAControlOfItsKindAndIsWritten) {
+    auto window = Start();
+    window->ListBox2->addItem("MOOD=calm");  // lists are written only when they hold lines
+    window->ListBox3->addItem("of");
+    window->ListBox4->addItem("of");
+    window->ListBox8->addItem("of");
+    window->CheckBox30->setChecked(true);
+    window->CheckBox20->setChecked(true);
+    ASSERT_EQ(MainWindowStoredProps().size(), 143u);
+    std::vector<TPropName> entries;
+    for (const std::string& entry : MainWindowStoredProps()) {
+        const auto name = ParsePropName(entry);
+        ASSERT_TRUE(name) << entry;
+        entries.push_back(*name);
+        const auto* control = window->findChild<const QWidget*>(QString::fromStdString(name->component));
+        ASSERT_NE(control, nullptr) << entry;
+        if (name->property == "Text") {
+            EXPECT_TRUE(qobject_cast<const QLineEdit*>(control) || qobject_cast<const QComboBox*>(control))
+                << entry;
+        } else if (name->property == "Checked") {
+            const auto* button = qobject_cast<const QAbstractButton*>(control);
+            EXPECT_TRUE(button && button->isCheckable()) << entry;
+        } else {
+            EXPECT_EQ(name->property, "Items") << entry;
+            EXPECT_TRUE(qobject_cast<const QListWidget*>(control)) << entry;
+        }
+    }
+    Quit(window);
+
+    const TIniDocument saved = SavedFile();
+    for (const TPropName& name : entries) {
+        if (name.property == "Items")
+            EXPECT_EQ(saved.Read("TForm1." + name.component + "_Items", "Count"), "1") << name.component;
+        else
+            EXPECT_TRUE(saved.Read("TForm1", name.component + "_" + name.property)) << name.component;
+    }
+}
+
+// A representative control of each kind on each page, set as the user sets it; what follows from
+// them (enabled buttons, format texts) must follow again after the restart. The "Recurse subdirs"
+// boxes and the active page are not kept.
+TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
+    std::filesystem::create_directories(temp_.Path() / "music");
+    const std::vector<std::string> names = {"Edit4",
+                                            // Mass set tags
+                                            "CheckBox10", "Edit11", "title_o", "title_p", "CheckBox14",
+                                            "edit15", "genre_a", "ListBox2", "BitBtn3",
+                                            // Clear tags
+                                            "clrISRC", "CheckBox3", "BitBtn2",
+                                            // Tag based on filename
+                                            "CheckBox27", "Edit9", "CheckBox31", "CheckBox30", "ListBox5",
+                                            "Edit20", "Edit21", "CheckBox29", "ListBox3", "radTagAll",
+                                            "radIgnoreTaggedFiles",
+                                            // Rename based on tag
+                                            "CheckBox17", "Edit19", "CheckBox22", "CheckBox20", "ListBox6",
+                                            "edtFieldSep", "Edit18", "ListBox4", "chkDontRenameUntaggedFiles",
+                                            // Tag from List
+                                            "Edit23", "CheckBox42", "ListBox7", "Edit22", "Edit17",
+                                            "CheckBox47", "ListBox8", "RadioButton1", "RadioButton2"};
+    auto window = Start();
+    const auto designed = States(*window, names);
+
+    platform_.chooserAnswers.push_back((temp_.Path() / "music").string());
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    Click(window->CheckBox10);
+    Type(window->Edit11, "Live");
+    Click(window->title_p);
+    Click(window->CheckBox14);
+    QTest::keyClicks(window->edit15->lineEdit(), "Swing Time");
+    Click(window->genre_a);
+    window->ListBox2->addItems({"MOOD=calm", "\"QUOTED\"=x"});
+    Click(window->clrISRC);
+    Click(window->CheckBox3);
+
+    Click(window->CheckBox27);
+    Type(window->Edit9, "_");
+    Click(window->CheckBox31);  // Title, then Artist
+    Click(window->CheckBox30);
+    Type(window->Edit20, " - ");
+    Click(window->CheckBox29);
+    window->ListBox3->addItems({"the", "'n'"});
+    Click(window->radIgnoreTaggedFiles);
+
+    Click(window->CheckBox17);
+    Type(window->Edit19, ".");
+    Click(window->CheckBox22);
+    Click(window->CheckBox20);
+    Type(window->edtFieldSep, "_");
+    window->ListBox4->addItem("and");
+    Click(window->chkDontRenameUntaggedFiles);
+
+    platform_.chooserAnswers.push_back("/lists/tags.csv");
+    QTest::mouseClick(window->BitBtn30, Qt::LeftButton);
+    Click(window->CheckBox42);
+    Type(window->Edit22, ";");
+    Click(window->CheckBox47);
+    window->ListBox8->addItem("a");
+    Click(window->RadioButton2);
+
+    Click(window->CheckBox39);
+    Click(window->CheckBox40);
+    window->SetActivePage(window->TabSheet3);
+    const auto left = States(*window, names);
+    for (const std::string& name : names)
+        EXPECT_NE(left.at(name), designed.at(name)) << name << " was not set";
+    ASSERT_EQ(Text(window->Edit21), "<Title> - <Artist>");
+
+    window = Restart(std::move(window));
+    EXPECT_EQ(States(*window, names), left);
+    EXPECT_FALSE(window->CheckBox39->isChecked());
+    EXPECT_FALSE(window->CheckBox40->isChecked());
+    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabSheet1);
+    EXPECT_TRUE(platform_.messages.empty());
+}
+
+// The close quotes the five separators, the write adds a second pair, the read takes one pair off
+// and the restore the other: blanks at the ends survive, and the formats are built from the
+// unquoted texts again.
+TEST_F(SettingsTest, SeparatorsKeepTheirBlanks) {
+    auto window = Start();
+    Click(window->CheckBox30);
+    Click(window->CheckBox31);
+    Click(window->CheckBox20);
+    Click(window->CheckBox21);
+    Click(window->CheckBox41);
+    window->edtFieldSep->setText(" - ");
+    window->Edit20->setText("  ");
+    window->Edit9->setText(" ");
+    window->Edit19->setText("");
+    window->Edit22->setText(" ; ");
+    ASSERT_EQ(Text(window->Edit18), "<Artist> - <Title>");
+    Quit(window);
+
+    const std::string file = config_.ReadIni();
+    EXPECT_NE(file.find("\nedtFieldSep_Text=\"\" - \"\"\n"), std::string::npos) << file;
+    window = Start();
+    EXPECT_EQ(Text(window->edtFieldSep), " - ");
+    EXPECT_EQ(Text(window->Edit20), "  ");
+    EXPECT_EQ(Text(window->Edit9), " ");
+    EXPECT_EQ(Text(window->Edit19), "");
+    EXPECT_EQ(Text(window->Edit22), " ; ");
+    EXPECT_EQ(Text(window->Edit18), "<Artist> - <Title>");
+    EXPECT_EQ(Text(window->Edit21), "<Artist>  <Title>");
+    EXPECT_EQ(Text(window->Edit17), "<Target file> ; <Title>");
+}
+
+// Values typed into the file by hand: quotes around a value are the file's, not the value's; a
+// separator without the program's quotes keeps its characters; letter case of True and False does
+// not matter and other texts leave a box alone. Restored boxes run their click handlers: "Remove
+// all tags" grays the other Clear boxes and enables "Clear", a Mass row enables "Tag".
+TEST_F(SettingsTest, AFileWrittenByHand) {
+    config_.WriteIni(
+        "[TForm1]\n"
+        "edtFieldSep_Text=_\n"
+        "Edit20_Text=\"\" - \"\"\n"
+        "Edit22_Text=\"x\"\n"
+        "Edit10_Text='single quoted'\n"
+        "Edit11_Text=\"\"double\"\"\n"
+        "CheckBox12_Checked=true\n"
+        "CheckBox8_Checked=TRUE\n"
+        "CheckBox1_Checked=1\n"
+        "chkDontRenameUntaggedFiles_Checked=fAlSe\n"
+        "[TForm1.ListBox3_Items]\n"
+        "Count=2\n"
+        "Item0=\"the\"\n"
+        "Item1=  of  \n");
+    auto window = Start();
+    EXPECT_EQ(Text(window->edtFieldSep), "_");
+    EXPECT_EQ(Text(window->Edit20), " - ");
+    EXPECT_EQ(Text(window->Edit22), "x");
+    EXPECT_EQ(Text(window->Edit10), "single quoted");
+    EXPECT_EQ(Text(window->Edit11), "\"double\"");
+    EXPECT_EQ(Items(*window->ListBox3), QStringList({"of", "the"}));
+    EXPECT_FALSE(window->chkDontRenameUntaggedFiles->isChecked());
+
+    EXPECT_TRUE(window->CheckBox12->isChecked());
+    EXPECT_TRUE(window->BitBtn3->isEnabled());
+    EXPECT_TRUE(window->CheckBox8->isChecked());
+    EXPECT_FALSE(window->CheckBox1->isChecked()) << "\"1\" is no Boolean text";
+    EXPECT_TRUE(window->BitBtn2->isEnabled());
+    EXPECT_TRUE(window->CheckBox8->isEnabled());
+    for (QCheckBox* box : {window->CheckBox1, window->CheckBox7, window->CheckBox37, window->clrISRC})
+        EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
+    EXPECT_TRUE(platform_.messages.empty());
+
+    Quit(window);  // the separator written by hand now goes through the program's quoting
+    window = Start();
+    EXPECT_EQ(Text(window->edtFieldSep), "_");
+    EXPECT_EQ(Text(window->Edit11), "\"double\"");
+}
+
+// An emptied list leaves no section behind, so the next start shows the list's design-time lines.
+TEST_F(SettingsTest, AnEmptiedListComesBackAsDesigned) {
+    auto window = Start();
+    ASSERT_EQ(Items(*window->ListBox7), QStringList{"Target file"});
+    window->ListBox3->addItem("of");
+    window = Restart(std::move(window));
+    ASSERT_EQ(Items(*window->ListBox3), QStringList{"of"});
+    window->ListBox7->clear();
+    window->ListBox3->clear();
+    Quit(window);
+
+    EXPECT_FALSE(SavedFile().HasSection("TForm1.ListBox7_Items"));
+    EXPECT_FALSE(SavedFile().HasSection("TForm1.ListBox3_Items"));
+    window = Start();
+    EXPECT_EQ(Items(*window->ListBox7), QStringList{"Target file"});
+    EXPECT_EQ(window->ListBox3->count(), 0);
+}
+
+TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
+    WriteVorbisFile(temp_.Path() / "music" / "b.ogg", {{"TITLE", "B"}});
+    WriteVorbisFile(temp_.Path() / "music" / "a.ogg", {{"TITLE", "A"}});
+    temp_.Write("music/notes.txt", "not music");
+    config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "music/\n");
+    auto window = Start();
+    EXPECT_EQ(Items(*window->Listview1), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabSheet1);
+    Quit(window);
+
+    std::filesystem::remove_all(temp_.Path() / "music");
+    window = Start();
+    EXPECT_EQ(Text(window->Edit4), temp_.Dir() + "music/") << "a folder that went away stays chosen";
+    EXPECT_EQ(window->Listview1->count(), 0);
+    EXPECT_TRUE(platform_.messages.empty());
+}
+
+// A file that is not there or holds anything at all never keeps the window from opening as designed.
+TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
+    const auto checkDesigned = [this](const TForm1& window) {
+        EXPECT_EQ(window.pos(), QPoint(268, 107));
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_EQ(Text(window.Edit4), "");
+        EXPECT_EQ(Text(window.edtFieldSep), "");
+        EXPECT_FALSE(window.CheckBox9->isChecked());
+        EXPECT_TRUE(window.artist_o->isChecked());
+        EXPECT_TRUE(window.chkDontRenameUntaggedFiles->isChecked());
+        EXPECT_EQ(Items(*window.ListBox7), QStringList{"Target file"});
+        EXPECT_TRUE(platform_.messages.empty());
+    };
+    {
+        auto window = Start();
+        checkDesigned(*window);
+        EXPECT_FALSE(std::filesystem::exists(config_.IniPath().parent_path())) << "reading creates nothing";
+    }
+    config_.WriteIni(std::string(1, '\0') +
+                     "\xff\xfe garbage\r\n[TForm1\n=\n[TForm1]\nFormVersion=zz\nShowCmd=two\n"
+                     "NormPos=a,b,,\nPixelsPerInch=\nCheckBox9_Checked=yes\nartist_o_Checked=\n"
+                     "Edit4_Text\n[TForm1.ListBox7_Items]\nCount=-3\nItem0=lost\n");
+    auto window = Start();
+    checkDesigned(*window);
+}
+
+TEST_F(SettingsTest, ClosingWritesOnceAndTheDestroyNothingMore) {
+    auto window = Start();
+    Click(window->CheckBox9);
+    EXPECT_TRUE(window->close());
+    ASSERT_TRUE(std::filesystem::exists(config_.IniPath())) << "the folder is created on the first write";
+    EXPECT_EQ(SavedFile().Read("TForm1", "Visible"), "0");
+    EXPECT_EQ(SavedFile().Read("TForm1", "CheckBox9_Checked"), "True");
+    std::filesystem::remove(config_.IniPath());
+    window.reset();
+    EXPECT_FALSE(std::filesystem::exists(config_.IniPath())) << "written again at destroy";
+}
+
+// A window freed without being closed (the session ended) still keeps what the user set; one that
+// was never shown has read nothing and must not overwrite the file with its design-time values.
+TEST_F(SettingsTest, TheDestroyWritesOnlyWhatWasNotWritten) {
+    auto window = Start();
+    Click(window->CheckBox9);
+    window.reset();
+    EXPECT_EQ(SavedFile().Read("TForm1", "Visible"), "1");
+    EXPECT_EQ(SavedFile().Read("TForm1", "CheckBox9_Checked"), "True");
+
+    const std::string before = config_.ReadIni();
+    std::make_unique<TForm1>(platform_).reset();
+    EXPECT_EQ(config_.ReadIni(), before);
+}
+
+TEST_F(SettingsTest, AWindowClosedMinimizedStartsMinimized) {
+    auto window = Start();
+    window->showMinimized();
+    QApplication::processEvents();
+    ASSERT_TRUE(window->isMinimized());
+    window = Restart(std::move(window));
+    EXPECT_EQ(SavedFile().Read("TForm1", "ShowCmd"), "2");
+    EXPECT_TRUE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+
+    window->showNormal();
+    window->move(300, 200);
+    window = Restart(std::move(window));
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(window->pos(), QPoint(300, 200));
+}
+
+// A folder nobody may write to, root included: the failure is shown once, the old file stays whole,
+// and the window still closes.
+TEST_F(SettingsTest, AnUnwritableFolderIsReportedOnce) {
+    config_.WriteIni("[TForm1]\nEdit10_Text=old\n");
+    const std::string before = config_.ReadIni();
+    TReadOnlyFolder readOnly(config_.IniPath().parent_path());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here (no bind mount)";
+    auto window = Start();
+    EXPECT_EQ(Text(window->Edit10), "old");
+    Type(window->Edit10, "new");
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+
+    const std::vector<TShownMessage> expected{
+        {TMessageKind::Error, "Unable to write to " + config_.IniPath().string()}};
+    EXPECT_EQ(platform_.messages, expected);
+    EXPECT_EQ(config_.ReadIni(), before);
+}
+
+}  // namespace
+}  // namespace parvex::test
