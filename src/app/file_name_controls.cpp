@@ -29,36 +29,36 @@ QString Caption(std::string_view text) {
 
 }  // namespace
 
-void TForm1::CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec) {
-    for (std::size_t i = 0; i < spec.fieldBoxes.size(); ++i) {
+void TForm1::CreateFormatEditor(QWidget* page, const TFormatEditorLayout& layout) {
+    for (std::size_t i = 0; i < layout.fieldBoxes.size(); ++i) {
         const QRect place(kFieldBoxLeft, kFieldBoxTop + static_cast<int>(i) * kFieldBoxSpacing, 97, 17);
-        this->*spec.fieldBoxes[i] =
-            MakeCheckBox(page, spec.fieldBoxNames[i], Caption(kFieldCaptions[i]), place);
+        this->*layout.fieldBoxes[i] =
+            MakeCheckBox(page, layout.fieldBoxNames[i], Caption(kFieldCaptions[i]), place);
     }
-    this->*spec.orderList = MakeControl<QListWidget>(page, spec.orderListName, {328, 64, 145, 161});
-    this->*spec.moveUp = MakeGlyphButton(page, spec.moveUpName, "", TGlyph::MoveUp, {480, 64, 27, 57});
-    this->*spec.moveDown = MakeGlyphButton(page, spec.moveDownName, "", TGlyph::MoveDown, {478, 168, 27, 57});
-    if (spec.trash)
-        this->*spec.trash = MakeButton(page, spec.trashName, Caption(kAddTrashCaption), {256, 40, 65, 17});
-    this->*spec.separatorLabel = MakeLabel(page, spec.separatorLabelName, "Field Separator:", {48, 104});
-    this->*spec.separator = MakeEdit(page, spec.separatorName, spec.separatorPlace);
-    this->*spec.formatLabel = MakeLabel(page, spec.formatLabelName, "Name format", {256, 248});
-    this->*spec.format = MakeFormatText(page, spec.formatName);
+    this->*layout.orderList = MakeControl<QListWidget>(page, layout.orderListName, {328, 64, 145, 161});
+    this->*layout.moveUp = MakeGlyphButton(page, layout.moveUpName, "", TGlyph::MoveUp, {480, 64, 27, 57});
+    this->*layout.moveDown = MakeGlyphButton(page, layout.moveDownName, "", TGlyph::MoveDown, {478, 168, 27, 57});
+    if (layout.trash)
+        this->*layout.trash = MakeButton(page, layout.trashName, Caption(kAddTrashCaption), {256, 40, 65, 17});
+    this->*layout.separatorLabel = MakeLabel(page, layout.separatorLabelName, "Field Separator:", {48, 104});
+    this->*layout.separator = MakeEdit(page, layout.separatorName, layout.separatorPlace);
+    this->*layout.formatLabel = MakeLabel(page, layout.formatLabelName, "Name format", {256, 248});
+    this->*layout.format = MakeFormatText(page, layout.formatName);
 }
 
-void TForm1::CreateWordList(QWidget* page, const TWordListSpec& spec) {
-    this->*spec.caseFix = MakeCheckBox(page, spec.caseFixName, "Auto letter case fix", {24, 160, 121, 17});
-    this->*spec.list = MakeControl<TSortedListBox>(page, spec.listName, {24, 184, 145, 109});
-    this->*spec.add = MakeGlyphButton(page, spec.addName, "", TGlyph::Add, {179, 184, 30, 25});
-    this->*spec.remove = MakeGlyphButton(page, spec.removeName, "", TGlyph::Delete, {179, 268, 30, 25});
+void TForm1::CreateWordList(QWidget* page, const TWordListLayout& layout) {
+    this->*layout.caseFix = MakeCheckBox(page, layout.caseFixName, "Auto letter case fix", {24, 160, 121, 17});
+    this->*layout.list = MakeControl<TSortedListBox>(page, layout.listName, {24, 184, 145, 109});
+    this->*layout.add = MakeGlyphButton(page, layout.addName, "", TGlyph::Add, {179, 184, 30, 25});
+    this->*layout.remove = MakeGlyphButton(page, layout.removeName, "", TGlyph::Delete, {179, 268, 30, 25});
 }
 
-void TForm1::CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceSpec& spec) {
-    for (std::size_t i = 0; i < spec.buttons.size(); ++i) {
+void TForm1::CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceLayout& layout) {
+    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
         const QRect place(24, kOverwriteTop + static_cast<int>(i) * kOverwriteSpacing, 250, 25);
-        this->*spec.buttons[i] = MakeRadioButton(page, spec.names[i], kOverwriteCaptions[i], place);
+        this->*layout.buttons[i] = MakeRadioButton(page, layout.names[i], kOverwriteCaptions[i], place);
     }
-    (this->*spec.buttons[0])->setChecked(true);
+    (this->*layout.buttons[0])->setChecked(true);
 }
 
 void TForm1::ConnectClick(QAbstractButton* button, void (TForm1::*handler)()) {

@@ -15,7 +15,7 @@ namespace parvex {
 
 // The name-format editor: seven field boxes, the order list with its move buttons, the optional
 // trash button, the separator and the derived format text.
-struct TFormatEditorSpec {
+struct TFormatEditorLayout {
     std::array<QCheckBox * TForm1::*, 7> fieldBoxes;
     std::array<const char*, 7> fieldBoxNames;
     QListWidget* TForm1::*orderList;
@@ -38,7 +38,7 @@ struct TFormatEditorSpec {
 };
 
 // The lower-case word list with its add and delete buttons.
-struct TWordListSpec {
+struct TWordListLayout {
     QCheckBox* TForm1::*caseFix;  // "Auto letter case fix"
     const char* caseFixName;
     QListWidget* TForm1::*list;
@@ -50,7 +50,7 @@ struct TWordListSpec {
 };
 
 // The three overwrite choices of the two tagging pages, "Tag all files" first and selected.
-struct TOverwriteChoiceSpec {
+struct TOverwriteChoiceLayout {
     std::array<QRadioButton * TForm1::*, 3> buttons;
     std::array<const char*, 3> names;
 };

@@ -35,9 +35,9 @@
 
 namespace parvex {
 
-struct TFormatEditorSpec;
-struct TWordListSpec;
-struct TOverwriteChoiceSpec;
+struct TFormatEditorLayout;
+struct TWordListLayout;
+struct TOverwriteChoiceLayout;
 class TForm2;
 class TForm3;
 
@@ -339,9 +339,9 @@ private:
     bool EditOtherTagLine(QListWidget& list);
     bool DeleteOtherTagLine(QListWidget& list);
     // The controls the three file-name pages share, placed alike on each.
-    void CreateFormatEditor(QWidget* page, const TFormatEditorSpec& spec);
-    void CreateWordList(QWidget* page, const TWordListSpec& spec);
-    void CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceSpec& spec);
+    void CreateFormatEditor(QWidget* page, const TFormatEditorLayout& layout);
+    void CreateWordList(QWidget* page, const TWordListLayout& layout);
+    void CreateOverwriteChoice(QWidget* page, const TOverwriteChoiceLayout& layout);
     // Connects the file-name pages' handlers to their controls and registers their batch routines.
     void ConnectFileNamePage();
     void ConnectRenamePage();

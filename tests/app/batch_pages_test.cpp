@@ -254,7 +254,9 @@ TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
     EXPECT_EQ(b.Title, "Keep");
     EXPECT_EQ(b.OtherTags, (std::vector<std::string>{"MOOD=calm"}));
     const auto listing = VorbisCommentList(Music("tones.ogg"));
-    if (listing) EXPECT_EQ(listing->find("DESCRIPTION="), std::string::npos) << *listing;
+    if (listing) {
+        EXPECT_EQ(listing->find("DESCRIPTION="), std::string::npos) << *listing;
+    }
 }
 
 TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
