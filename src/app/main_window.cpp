@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QProxyStyle>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <filesystem>
@@ -54,7 +55,7 @@ TForm1::TForm1(TPlatform& platform)
     CreateFindFile();
     FormStorage1.SetOnRestorePlacement([this] { FormStorage1RestorePlacement(); });
     FormStorage1.SetErrorHandler([this](const std::string& message) {
-        Handle([this, &message] { platform_.ShowMessage(TMessageKind::Error, message); });
+        RunHandler(platform_, [this, &message] { platform_.ShowMessage(TMessageKind::Error, message); });
     });
     Handle([this] { FormCreate(); });
 }
@@ -146,7 +147,10 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     // Only the first show reads: the restored working directory is listed before FormShow runs.
-    FormStorage1.FormShowing();
+    {
+        const QScopedValueRollback restoring(restoringSettings_, true);
+        FormStorage1.FormShowing();
+    }
     Handle([this] { FormShow(); });
 }
 

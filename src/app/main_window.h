@@ -358,7 +358,8 @@ private:
     // Makes `editor` (a line edit or an editable combo box) use Edit10KeyPress.
     void UseEnterMovesFocus(QWidget* editor);
 
-    // Runs a handler through the application's error handler.
+    // Runs a handler through the application's error handler; while the settings are read, an error
+    // of a handler is dropped and the next value is restored.
     template <typename Handler>
     void Handle(Handler&& handler);
 
@@ -366,11 +367,21 @@ private:
     std::map<std::string, TBatchRoutine> batchRoutines_;
     TMemoLog memoLogSink_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
+    bool restoringSettings_ = false;        // while the first show reads the settings
 };
 
 template <typename Handler>
 void TForm1::Handle(Handler&& handler) {
-    RunHandler(platform_, std::forward<Handler>(handler));
+    if (!restoringSettings_) {
+        RunHandler(platform_, std::forward<Handler>(handler));
+        return;
+    }
+    try {
+        std::forward<Handler>(handler)();
+    } catch (...) {
+        // A restored value the window cannot act on is passed over without a word, like a value the
+        // settings file holds badly; the user meets the same error when acting on it.
+    }
 }
 
 }  // namespace parvex

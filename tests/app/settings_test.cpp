@@ -309,6 +309,14 @@ TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
     window = Start();
     EXPECT_EQ(Text(window->Edit4), temp_.Dir() + "music/") << "a folder that went away stays chosen";
     EXPECT_EQ(window->Listview1->count(), 0);
+    Quit(window);
+
+    // A name the scan refuses: the restore passes over the error, as over any value it cannot use.
+    WriteVorbisFile(temp_.Path() / "odd*name" / "a.ogg", {});
+    config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "odd*name/\nCheckBox9_Checked=True\n");
+    window = Start();
+    EXPECT_EQ(window->Listview1->count(), 0);
+    EXPECT_TRUE(window->CheckBox9->isChecked()) << "the values after it are restored";
     EXPECT_TRUE(platform_.messages.empty());
 }
 
