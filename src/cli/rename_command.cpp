@@ -108,11 +108,11 @@ TFileOutcome PreviewRename(const TRenameFromTagOptions& options, TPlannedNames& 
         log.AddLine("     skipped: the file has no tags");
         return TFileOutcome::Skipped;
     }
-    const std::string newName = NewNameFromTags(options, record);
-    const std::string newPath = cleanDir + newName + ".ogg";
+    const TRenamePlan plan = PlanRename(options, record, cleanDir);
+    const std::string& newPath = plan.NewPath;
     log.AddLine("     to: " + newPath);
-    if (newName.empty()) {
-        log.AddLine(kNotRenamed + std::string("the tags give no name"));
+    if (!plan.Refusal.empty()) {
+        log.AddLine(kNotRenamed + plan.Refusal);
         return TFileOutcome::WriteFailed;
     }
     if (newPath == oldPath) return TFileOutcome::Skipped;

@@ -35,17 +35,15 @@ std::string RenameFailureReason(int error) {
 
 TFileOutcome RenameLoadedFile(const TRenameFromTagOptions& options, const tagrecord& record,
                               TLogSink& log, const std::string& dir, const std::string& name) {
-    const std::string newName = NewNameFromTags(options, record);
+    const TRenamePlan plan = PlanRename(options, record, dir);
     const std::string oldPath = dir + name;
-    const std::string newPath = dir + newName + ".ogg";
-    log.AddLine("     to: " + newPath);
-    if (newName.empty()) {
-        // Only ".ogg" would be left: a hidden file the next run would collide with.
-        LogNotRenamed(log, "the tags give no name");
+    log.AddLine("     to: " + plan.NewPath);
+    if (!plan.Refusal.empty()) {
+        LogNotRenamed(log, plan.Refusal);
         return TFileOutcome::WriteFailed;
     }
-    if (newPath == oldPath) return TFileOutcome::Skipped;
-    const int error = RenameNoReplace(oldPath, newPath);
+    if (plan.NewPath == oldPath) return TFileOutcome::Skipped;
+    const int error = RenameNoReplace(oldPath, plan.NewPath);
     if (error == 0) return TFileOutcome::Written;
     LogNotRenamed(log, RenameFailureReason(error));
     return TFileOutcome::WriteFailed;
@@ -60,6 +58,12 @@ std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecor
     if (options.ReplaceSpacesChecked) name = ReplaceAll(name, " ", options.SpaceReplacement);
     for (char removed : kRemovedCharacters) name = ReplaceAll(name, std::string(1, removed), "");
     return name;
+}
+
+TRenamePlan PlanRename(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir) {
+    const std::string newName = NewNameFromTags(options, record);
+    // Only ".ogg" would be left: a hidden file the next run would collide with.
+    return {dir + newName + ".ogg", newName.empty() ? "the tags give no name" : ""};
 }
 
 TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,

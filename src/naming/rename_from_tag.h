@@ -27,10 +27,18 @@ struct TRenameFromTagOptions {
 // \ / : * ? " < > | removed. May be empty.
 std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecord& record);
 
+// Where a loaded file goes: its new path, and why it must keep its name (empty when it may be
+// renamed): a name of nothing would leave only ".ogg", a hidden file.
+struct TRenamePlan {
+    std::string NewPath;
+    std::string Refusal;
+};
+TRenamePlan PlanRename(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir);
+
 // The per-file routine. Logs "Renaming: " + path; a file gone since the scan, or without tags while
 // untagged files are kept, stops there (Skipped). Otherwise logs "     to: " + new path and renames
 // the file, never over an existing file. When the file keeps its name a further line
-// "     not renamed: " + reason follows (name taken, no name from the tags, the system's reason) and
+// "     not renamed: " + reason follows (the plan's refusal, name taken, the system's reason) and
 // the result is WriteFailed. A file already named so is left as it is (Skipped). Never raises: an
 // error reading the file is logged the same way.
 TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
