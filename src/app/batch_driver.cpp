@@ -45,6 +45,13 @@ void TForm1::SetScanTimeLimits() {
     FindFile1.CreatedBefore = now;
 }
 
+void TForm1::SetScanLocation() {
+    const std::string folder = Edit4->text().toStdString();
+    if (folder.find(';') != std::string::npos)
+        throw EFindFileError(folder + "\n\rfolder names holding \";\" cannot be scanned");
+    FindFile1.SetLocation(folder);
+}
+
 void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     memoLog->clear();
     // A run works on the files of its own scan only, never on files or old names of an earlier one.
@@ -53,7 +60,7 @@ void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     SetActivePage(TabSheet6);
     FindFile1.Subfolders = recurse.isChecked();
     SetScanTimeLimits();
-    FindFile1.SetLocation(Edit4->text().toStdString());
+    SetScanLocation();
     const TWaitCursor wait(platform_);  // the window takes no input until the last file is done
     FindFile1.Search();
 }

@@ -223,7 +223,7 @@ void TForm1::Edit4Change() {
     FindFile1.Subfolders = false;
     // Without fresh limits a file saved or renamed earlier in this session would be left out.
     SetScanTimeLimits();
-    FindFile1.SetLocation(Edit4->text().toStdString());
+    SetScanLocation();
     FindFile1.Search();
     ClearFileView();
 }

@@ -327,6 +327,9 @@ private:
     void CreateFindFile();
     // Limits the next scan to files created and modified before now.
     void SetScanTimeLimits();
+    // Points the scan at the working folder. A folder name holding ";" raises EFindFileError: the
+    // scan would read it as two other folders and work on files the user never chose.
+    void SetScanLocation();
     // The selected file's path, or empty when no file is selected.
     std::string SelectedFilePath() const;
     // Empties the six information labels and the fourteen editors.

@@ -215,6 +215,24 @@ TEST_F(BatchPagesTest, AFolderNameWithWildcardsIsRefusedInAnErrorBox) {
     EXPECT_EQ(ReadTags(temp_.Path() / "odd*name" / "a.ogg").Artist, "Band");
 }
 
+// A ";" in the working folder's name would split it into two other folders, a sibling and one
+// below the current directory: the run must refuse it rather than tag files the user never chose.
+TEST_F(BatchPagesTest, AFolderNameWithASemicolonIsRefusedAndItsSiblingIsLeftAlone) {
+    WriteVorbisFile(temp_.Path() / "Rock; Pop" / "a.ogg", {{"ARTIST", "Band"}});
+    const auto sibling = WriteVorbisFile(temp_.Path() / "Rock" / "b.ogg", {{"ARTIST", "Other"}});
+    W().Edit4->setText(QString::fromStdString((temp_.Path() / "Rock; Pop").string() + "/"));
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
+    EXPECT_TRUE(ListedFiles().isEmpty());
+    Click(W().CheckBox9);
+    W().Edit10->setText("X");
+    Click(W().BitBtn3);
+    EXPECT_EQ(platform_.messages.size(), 2u);
+    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_EQ(ReadTags(sibling).Artist, "Other");
+    EXPECT_EQ(ReadTags(temp_.Path() / "Rock; Pop" / "a.ogg").Artist, "Band");
+}
+
 TEST_F(BatchPagesTest, RemoveAllTagsGraysTheOtherBoxesAndKeepsTheirMarks) {
     EXPECT_FALSE(W().BitBtn2->isEnabled());
     Click(W().clrISRC);
