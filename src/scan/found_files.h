@@ -1,7 +1,7 @@
 #pragma once
 // The files of the current scan, each listed once, in the order they were found. An entry is the
-// folder (ending in "/"), "*", and the file name: file names never hold "*", so splitting at the
-// first "*" gives both parts back exactly.
+// folder (ending in "/"), "*", and the file name. Folder and file names may themselves hold "*", so
+// an entry splits after its last "/": the folder is what comes before, the name what follows the "*".
 
 #include <cstddef>
 #include <deque>
