@@ -122,9 +122,10 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TFileJob&
     std::size_t done = 0;
     for (const std::string& entry : found) {
         progress.Working(done++, found.Count());
-        const std::size_t star = entry.find('*');
-        const std::string dir = entry.substr(0, star);
-        const std::string name = entry.substr(star + 1);
+        // The name holds no "/", so the last "/" ends the folder, whatever "*" a subfolder's name holds.
+        const std::size_t folderEnd = entry.rfind('/') + 1;
+        const std::string dir = entry.substr(0, folderEnd);
+        const std::string name = entry.substr(folderEnd + 1);
         log.StartFile();
         try {
             if (!Failed(job(dir, name, log))) continue;

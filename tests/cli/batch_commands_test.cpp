@@ -68,6 +68,15 @@ TEST_F(BatchCli, MassSetsPrependsAndAppendsInTheFolderAndWithRecurseInSubfolders
     EXPECT_EQ(Comments(a)[1], "TITLE=The Song!");
 }
 
+TEST_F(BatchCli, SubfoldersWhoseNamesHoldAStarAreWorkedOnLikeAnyOther) {
+    const std::string deep = Make("a*b/c*d.ogg", {{"TITLE", "Deep"}});
+
+    auto r = RunCli({"mass", Dir(), "--recurse", "--set", "genre=Jazz"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "Mass Tag: " + deep + "\n");
+    EXPECT_EQ(Comments(deep), (Strings{"TITLE=Deep", "GENRE=Jazz"}));
+}
+
 TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
     const std::string a =
         Make("a.ogg", {{"TITLE", "Song"}, {"COMMENT", "old"}, {"MOOD", "calm"}, {"X", "1"}});
