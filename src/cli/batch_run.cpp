@@ -13,7 +13,6 @@
 #include "batch/log_sink.h"
 #include "cli/progress.h"
 #include "ogg/open_error.h"
-#include "scan/date_time.h"
 #include "scan/find_file.h"
 #include "scan/found_files.h"
 
@@ -75,7 +74,8 @@ void ScanFolders(const std::vector<std::string>& folders, bool recurse, TFoundFi
     TFindFile finder;
     finder.Filename = "*.ogg";
     finder.Subfolders = recurse;
-    finder.CreatedBefore = finder.ModifiedBefore = Now();
+    // No time limits: the whole list is taken before any file is written, and a file dated in the
+    // future (a skewed clock, an unpacked archive) is as much the user's as any other.
     finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
         found.Add(folder, entry.Name);
         progress.Scanning(found.Count());

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 
@@ -75,6 +76,16 @@ TEST_F(BatchCli, SubfoldersWhoseNamesHoldAStarAreWorkedOnLikeAnyOther) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "Mass Tag: " + deep + "\n");
     EXPECT_EQ(Comments(deep), (Strings{"TITLE=Deep", "GENRE=Jazz"}));
+}
+
+TEST_F(BatchCli, AFileDatedInTheFutureIsWorkedOnLikeAnyOther) {
+    const std::string later = Make("later.ogg", {{"TITLE", "Later"}});
+    fs::last_write_time(later, fs::file_time_type::clock::now() + std::chrono::hours(24 * 365));
+
+    auto r = RunCli({"mass", Dir(), "--set", "genre=Jazz"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "Mass Tag: " + later + "\n");
+    EXPECT_EQ(Comments(later), (Strings{"TITLE=Later", "GENRE=Jazz"}));
 }
 
 TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
