@@ -78,9 +78,10 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
     return isVorbis ? TLoadOutcome::Loaded : TLoadOutcome::NotVorbis;
 }
 
-bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName) {
+bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
+                        std::string* reason) {
     CopyIntoFileObject(record, file);
-    return file.SaveToFile(fileName);
+    return file.SaveToFile(fileName, reason);
 }
 
 void LogOutcome(TLogSink& log, TFileOutcome outcome) {

@@ -50,9 +50,10 @@ enum class TLoadOutcome {
 TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName);
 
 // Writes the record's tags into the file through `file`. Returns the save's result: false when
-// the file was left as it was (not Ogg Vorbis, damaged, or the write failed). Raises EFOpenError
-// when the file cannot be opened.
-bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName);
+// the file was left as it was (not Ogg Vorbis, damaged, or the write failed), with the cause in
+// `reason` when given. Raises EFOpenError when the file cannot be opened.
+bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
+                        std::string* reason = nullptr);
 
 // What happened to one file of a batch run; the run's log says it in words.
 enum class TFileOutcome {

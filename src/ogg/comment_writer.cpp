@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -118,6 +119,21 @@ void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& in
     }
 }
 
+// Gives `reason` (when asked for) the cause of a refused save; always false.
+bool Refuse(std::string* reason, std::string text) {
+    if (reason) *reason = std::move(text);
+    return false;
+}
+
+// A failure in words: the system's text for an error code ("No space left on device" becomes "no
+// space left on device"), or the message of any other error.
+std::string ReasonOf(const std::exception& error) {
+    const auto* system = dynamic_cast<const std::system_error*>(&error);
+    std::string text = system ? system->code().message() : error.what();
+    if (system && !text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
     const std::size_t eq = line.find('=');
     const std::string_view text(line);
@@ -129,10 +145,17 @@ void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
 
 }  // namespace
 
-bool CanRewrite(const FileInfo& info) {
-    return info.HeadersComplete && !info.CommentDamaged && !info.Interleaved && info.IdentEndsPage &&
-           info.Tag.Count() > 0 && info.CommentsEnd > 0 && !info.CommentTail.empty();
+std::string RewriteRefusal(const FileInfo& info) {
+    if (info.Interleaved) return "the headers are interleaved with another stream";
+    if (info.CommentDamaged) return "the comment header is damaged";
+    if (!info.HeadersComplete || info.Tag.Count() == 0 || info.CommentsEnd == 0)
+        return "the headers are incomplete or damaged";
+    if (info.CommentTail.empty()) return "the comment header has no framing bit";
+    if (!info.IdentEndsPage) return "the identification header does not end its page";
+    return {};
 }
+
+bool CanRewrite(const FileInfo& info) { return RewriteRefusal(info).empty(); }
 
 void ClearTagValues(VorbisTag& tag) {
     for (std::size_t k = 1; k < tag.Count(); ++k) tag.Values[k].clear();
@@ -206,7 +229,8 @@ void StoreSecondPageCrc(int fd, const FileInfo& info) {
         Fail("write checksum");
 }
 
-bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info) {
+bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
+                            std::string* reason) {
     try {
         // A link is followed: the file it names is the one rewritten, and the link stays.
         const std::string path = std::filesystem::canonical(fileName).string();
@@ -223,21 +247,22 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
         temp.RenameOver(path);
         SyncDirectoryOf(path);
         return true;
-    } catch (const std::exception&) {
-        return false;
+    } catch (const std::exception& error) {
+        return Refuse(reason, ReasonOf(error));
     }
 }
 
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName) {
+bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason) {
     FileInfo info;
-    if (!ReadFileInfo(fileName, info) || !CanRewrite(info)) return false;
+    if (!ReadFileInfo(fileName, info)) return Refuse(reason, "not an Ogg Vorbis file");
+    if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) return Refuse(reason, refusal);
     ClearTagValues(info.Tag);
     for (const auto& [name, field] : TOggVorbis::SavedFields())
         PutTagEntry(name, std::string(TrimControls(tags.*field)), info.Tag);
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
     const std::string commentData = BuildCommentData(info);
     info.SecondPage.Crc = 0;
-    return ReplaceThroughTempFile(fileName, commentData, info);
+    return ReplaceThroughTempFile(fileName, commentData, info, reason);
 }
 
 }  // namespace parvex

@@ -12,11 +12,12 @@ class TOggVorbis;
 
 // Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
 // TOggVorbis::SaveToFile for the contract.
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName);
+bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason = nullptr);
 
-// True when the header of `info` can be rewritten without guessing: a whole, undamaged comment
-// header with its framing byte, a setup header found whole, the identification packet alone on the
-// first page, and no other stream's page among the header pages.
+// Why the header of `info` cannot be rewritten without guessing, or an empty text when it can: it
+// needs a whole, undamaged comment header with its framing byte, a setup header found whole, the
+// identification packet alone on the first page, and no other stream's page among the header pages.
+std::string RewriteRefusal(const FileInfo& info);
 bool CanRewrite(const FileInfo& info);
 
 // Empties the values of entries 1 to Count() - 1 (names stay; the vendor entry keeps its value) and
@@ -46,7 +47,9 @@ void StoreSecondPageCrc(int fd, const FileInfo& info);
 // and renamed over the old name. The headers are re-paged when the new packet does not fit the
 // second page or the old one spanned pages; later pages of the Vorbis stream are then renumbered.
 // True when the file was replaced. False, with the old file untouched and no "~" file left, when
-// anything fails or the file is not the one `info` was read from any more.
-bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info);
+// anything fails or the file is not the one `info` was read from any more; `reason`, when given,
+// then receives the cause in words ("permission denied", "no space left on device", ...).
+bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
+                            std::string* reason = nullptr);
 
 }  // namespace parvex

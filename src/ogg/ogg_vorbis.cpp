@@ -83,7 +83,9 @@ bool TOggVorbis::LoadFromFile(const std::string& fileName) {
     return true;
 }
 
-bool TOggVorbis::SaveToFile(const std::string& fileName) const { return SaveTags(*this, fileName); }
+bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason) const {
+    return SaveTags(*this, fileName, reason);
+}
 
 void TOggVorbis::SetTrack(const std::string& track) { Track = track; }
 

@@ -23,11 +23,12 @@ public:
     // as it was; the object is not changed. True when the file was replaced by the rewritten one;
     // false, with the file untouched, when it is not Ogg Vorbis, cannot be rewritten safely
     // (damaged, cut off, no comment header, headers interleaved with another stream) or the write
-    // failed. Raises EFOpenError when the file cannot be opened.
+    // failed; `reason`, when given, then receives the cause in words. Raises EFOpenError when the
+    // file cannot be opened.
     // OtherTags lines are taken from the last to the first: each sets the first comment of its name
     // that no field or line taken before it has set, or else is appended, so lines new to the file
     // reach it in the reverse of their order here.
-    bool SaveToFile(const std::string& fileName) const;
+    bool SaveToFile(const std::string& fileName, std::string* reason = nullptr) const;
 
     void SetTrack(const std::string& track);
     // Appends the line name + "=" + value to OtherTags.

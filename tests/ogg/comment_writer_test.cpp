@@ -256,11 +256,13 @@ TEST_F(Save, DamagedAudioPageStaysDamagedAfterRenumbering) {
 
 class Refused : public Save, public ::testing::WithParamInterface<std::function<std::string()>> {};
 
-TEST_P(Refused, SaveReturnsFalseAndTouchesNothing) {
+TEST_P(Refused, SaveReturnsFalseWithAReasonAndTouchesNothing) {
     Make(GetParam()());
     TOggVorbis file;
     file.Title = "New title";
-    EXPECT_FALSE(file.SaveToFile(path_));
+    std::string reason;
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_FALSE(reason.empty());
     ExpectUntouched();
 }
 
