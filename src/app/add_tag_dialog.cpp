@@ -3,6 +3,7 @@
 #include "app/dialog_frame.h"
 #include "app/form_builder.h"
 #include "app/key_input.h"
+#include "ogg/comment_name.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -24,9 +25,18 @@ QString MemoText(const std::string& value) {
     return QString::fromStdString(ReplaceAll(ReplaceAll(value, "\r\n", "\n"), "\r", "\n"));
 }
 
+std::string InvalidNameMessage(const std::string& name) {
+    const std::string rule =
+        "A tag name is one or more plain ASCII characters (letters, digits, blanks and punctuation) "
+        "without \"=\"; other programs drop or misread any other name.";
+    if (name.empty()) return "The tag needs a name. " + rule;
+    return "\"" + name + "\" cannot be used as a tag name. " + rule;
+}
+
 }  // namespace
 
-TForm2::TForm2(QWidget* owner, QPushButton& saveButton) : QDialog(owner), saveButton_(saveButton) {
+TForm2::TForm2(QWidget* owner, QPushButton& saveButton, TPlatform& platform)
+    : QDialog(owner), saveButton_(saveButton), platform_(platform) {
     SetUpDialogFrame(*this, "Form2", "Add a Tag", {277, 258});
     move(268, 109);
     Label1 = MakeLabel(this, "Label1", "Name", {24, 24}, TFontWeight::Bold);
@@ -44,22 +54,25 @@ TForm2::TForm2(QWidget* owner, QPushButton& saveButton) : QDialog(owner), saveBu
 std::string TForm2::OpenForAdd() {
     Edit1->clear();
     Memo1->clear();
+    openedName_.reset();
     return Open(kWindowsLineBreak);
 }
 
 std::string TForm2::OpenForEdit(const std::string& name, const std::string& value) {
     Edit1->setText(QString::fromStdString(name));
     Memo1->setPlainText(MemoText(value));
+    openedName_ = TypedName();
     return Open(LineBreakOf(value));
 }
 
 std::string TForm2::Open(const std::string& lineBreak) {
     Edit1->setFocus();
     if (exec() != QDialog::Accepted) return kCancelled;
-    const std::string name = ReplaceAll(UpperCase(Edit1->text().toStdString()), "=", "");
     const std::string value = ReplaceAll(Memo1->toPlainText().toStdString(), "\n", lineBreak);
-    return name + "=" + value;
+    return TypedName() + "=" + value;
 }
+
+std::string TForm2::TypedName() const { return ReplaceAll(UpperCase(Edit1->text().toStdString()), "=", ""); }
 
 bool TForm2::Edit1KeyPress(QKeyEvent* key) {
     if (IsEnterKey(*key)) {
@@ -76,6 +89,11 @@ bool TForm2::Edit1KeyPress(QKeyEvent* key) {
 }
 
 void TForm2::BitBtn1Click() {
+    const std::string name = TypedName();
+    if (name != openedName_ && !IsValidCommentName(name)) {
+        platform_.ShowMessage(TMessageKind::Error, InvalidNameMessage(name));
+        return;
+    }
     saveButton_.setEnabled(true);
     accept();
 }

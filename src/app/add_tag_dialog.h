@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <optional>
 #include <string>
+
+#include "app/platform/platform.h"
 
 namespace parvex {
 
@@ -15,21 +18,25 @@ class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    // `saveButton` is the main window's "Save", which OK enables whichever list opened the dialog.
-    TForm2(QWidget* owner, QPushButton& saveButton);
+    // `saveButton` is the main window's "Save", which OK enables whichever list opened the dialog;
+    // `platform` shows the message that refuses a name. Both must outlive the dialog.
+    TForm2(QWidget* owner, QPushButton& saveButton, TPlatform& platform);
 
     // Opens the dialog empty. Returns "NAME=value", or "False" when the dialog was cancelled. The name
     // is upper-cased (ASCII letters) and loses every "=" that was pasted into it; the value is the text
-    // as shown, its lines joined by carriage return and line feed.
+    // as shown, its lines joined by carriage return and line feed. OK refuses, with an error box, a
+    // name other programs cannot read (see IsValidCommentName) and the dialog stays open.
     std::string OpenForAdd();
     // Opens the dialog on an existing tag; as OpenForAdd otherwise. The value's lines are joined back
-    // with the line break the value came with, so OK without a change returns the tag unchanged.
+    // with the line break the value came with, so OK without a change returns the tag unchanged. The
+    // name the tag came with is accepted as it is, whatever it holds: the file already has it.
     std::string OpenForEdit(const std::string& name, const std::string& value);
 
     // Key filter of the name box: "=" is dropped, a to z become A to Z, Enter moves to the value box.
     // Returns true when the key was taken.
     bool Edit1KeyPress(QKeyEvent* key);
-    // "OK": enables the main window's "Save" and closes the dialog.
+    // "OK": refuses an invalid name with an error box; otherwise enables the main window's "Save"
+    // and closes the dialog.
     void BitBtn1Click();
 
     QLabel* Label1;
@@ -44,8 +51,12 @@ protected:
 
 private:
     std::string Open(const std::string& lineBreak);
+    // The name as the result gives it: upper-cased, without "=".
+    std::string TypedName() const;
 
     QPushButton& saveButton_;
+    TPlatform& platform_;
+    std::optional<std::string> openedName_;  // the name of the tag being edited, as TypedName gives it
 };
 
 }  // namespace parvex

@@ -152,8 +152,8 @@ QListWidgetItem* SelectedLine(const QListWidget& list) {
     return current && current->isSelected() ? current : nullptr;
 }
 
-QString SaveFailedMessage(const std::string& path) {
-    return Text("The tags could not be written to " + path + ". The file is unchanged.");
+QString SaveFailedMessage(const std::string& path, const std::string& reason) {
+    return Text("The tags could not be written to " + path + ": " + reason + ". The file is unchanged.");
 }
 
 }  // namespace
@@ -294,13 +294,14 @@ void TForm1::BitBtn18Click() {
     for (int i = 0; i < ListBox1->count(); ++i)
         WorkingRecord.OtherTags.push_back(ListBox1->item(i)->text().toStdString());
     bool written;
+    std::string reason;
     {
         const TWaitCursor wait(platform_);
-        written = StoreWorkingRecord(FileObject, WorkingRecord, path);
+        written = StoreWorkingRecord(FileObject, WorkingRecord, path, &reason);
     }
     if (!written) {
         // The user's edits stay, and so does Save, for another try.
-        platform_.ShowMessage(TMessageKind::Error, SaveFailedMessage(path).toStdString());
+        platform_.ShowMessage(TMessageKind::Error, SaveFailedMessage(path, reason).toStdString());
         return;
     }
     BitBtn18->setEnabled(false);

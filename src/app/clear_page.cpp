@@ -88,7 +88,7 @@ void TForm1::CreateClearPage() {
         connect(this->*entry.box, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn2Click(); }); });
     RegisterBatchRoutine(
-        "clear", [this](const std::string& dir, const std::string& name) { ClearTagsFile(dir, name); });
+        "clear", [this](const std::string& dir, const std::string& name) { return ClearTagsFile(dir, name); });
 }
 
 void TForm1::CheckBox1Click() {
@@ -103,8 +103,8 @@ void TForm1::CheckBox1Click() {
 
 void TForm1::BitBtn2Click() { StartBatch("clear", *CheckBox40); }
 
-void TForm1::ClearTagsFile(const std::string& dir, const std::string& name) {
-    parvex::ClearTagsFile(ClearTagsOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+TFileOutcome TForm1::ClearTagsFile(const std::string& dir, const std::string& name) {
+    return parvex::ClearTagsFile(ClearTagsOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex

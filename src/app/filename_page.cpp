@@ -73,7 +73,7 @@ void TForm1::ConnectFileNamePage() {
     ConnectClick(BitBtn14, &TForm1::BitBtn14Click);
     ConnectClick(btnTagFromFilename, &TForm1::btnTagFromFilenameClick);
     RegisterBatchRoutine(
-        kBatchMode, [this](const std::string& dir, const std::string& name) { TagFromFileName(dir, name); });
+        kBatchMode, [this](const std::string& dir, const std::string& name) { return TagFromFileName(dir, name); });
 }
 
 void TForm1::BuildTagFormat() { BuildFormatText(*ListBox5, *Edit20, *Edit21); }
@@ -108,8 +108,8 @@ void TForm1::ListBox3DblClick(QListWidget& sender) { EditSelectedWord(sender); }
 
 void TForm1::btnTagFromFilenameClick() { StartBatch(kBatchMode, *CheckBox28); }
 
-void TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
-    parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
+TFileOutcome TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
+    return parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
                             name);
 }
 

@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
 
     parvex::TQtPlatform platform;
     parvex::TForm1 form1(platform);
-    parvex::TForm2 form2(&form1, *form1.BitBtn18);
+    parvex::TForm2 form2(&form1, *form1.BitBtn18, platform);
     parvex::TForm3 form3(&form1);
     form1.SetDialogs(form2, form3);
     form1.show();

@@ -40,7 +40,8 @@ TForm1::TForm1(TPlatform& platform)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       platform_(platform) {
     setObjectName("Form1");
-    setWindowTitle("Parvex ");
+    // The title equals the application's name, so Qt adds no " — Parvex" of its own to it.
+    setWindowTitle("Parvex");
     setFont(FormFont());
     setFixedSize(592, 583);
     move(268, 107);
@@ -133,9 +134,17 @@ void TForm1::FormStorage1RestorePlacement() {
 }
 
 void TForm1::BitBtn1Click() {
-    if (const auto chosen = platform_.ChooseDirectory(Edit4->text().toStdString()))
-        Edit4->setText(QString::fromStdString(*chosen));
-    if (!Edit4->text().endsWith('/')) Edit4->setText(Edit4->text() + '/');
+    // Cancel leaves the folder as it was: an empty text made "/" would turn the next recursive run
+    // into a walk over the whole file system.
+    const auto chosen = platform_.ChooseDirectory(Edit4->text().toStdString());
+    if (!chosen) return;
+    QString folder = QString::fromStdString(*chosen);
+    if (!folder.endsWith('/')) folder += '/';
+    // The same folder again lists it afresh, as a changed one does.
+    if (Edit4->text() == folder)
+        Edit4Change();
+    else
+        Edit4->setText(folder);
 }
 
 void TForm1::SetActivePage(QWidget* page) {

@@ -26,7 +26,9 @@
 #include "app/memo_log.h"
 #include "app/platform/error_handler.h"
 #include "app/platform/platform.h"
+#include "batch/run_tally.h"
 #include "batch/tag_record.h"
+#include "naming/tag_from_list.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
 #include "scan/found_files.h"
@@ -41,8 +43,11 @@ struct TOverwriteChoiceLayout;
 class TForm2;
 class TForm3;
 
-// A batch operation's per-file routine: the folder (ending in "/") and the file name.
-using TBatchRoutine = std::function<void(const std::string& dir, const std::string& name)>;
+// A batch operation's per-file routine: the folder (ending in "/") and the file name in, what became
+// of the file out.
+using TBatchRoutine = std::function<TFileOutcome(const std::string& dir, const std::string& name)>;
+// The lines a batch operation logs after its last file (before the run's summary line).
+using TClosingLines = std::function<std::vector<std::string>()>;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -62,7 +67,8 @@ public:
     void FormCloseQuery();
     // After the settings were read: takes the quotes of FormCloseQuery off the five separator texts.
     void FormStorage1RestorePlacement();
-    // The "Directory" button: the directory chooser, then a trailing "/" on the working directory.
+    // The "Directory" button: the directory chooser; a chosen folder becomes the working directory,
+    // with a trailing "/". Cancelling leaves the working directory as it was.
     void BitBtn1Click();
 
     // Fills edit15 and then edit7 with the names of genre.txt in the current directory, or, when there
@@ -96,15 +102,21 @@ public:
     // Batch driver.
     // Lists one found file, once per scan run.
     void FindFile1Found(TFindFile& sender, const std::string& folder, const DirEntry& fileInfo);
-    // Hands every found file to the running operation's routine; while browsing, lists its name in
-    // Listview1.
+    // A folder the scan cannot read: a batch run logs it with the reason.
+    void FindFile1FolderError(TFindFile& sender, const std::string& folder, const std::string& reason);
+    // Hands every found file to the running operation's routine, then logs the operation's closing
+    // lines and the run's summary; while browsing, lists each file's name in Listview1.
     void FindFile1Complete(TFindFile& sender);
-    // The start every batch button runs: empties the log and the found-file list, sets the batch mode,
-    // shows the Log page, then scans the working directory (into subfolders when `recurse` is
-    // checked) and returns after the last file was processed.
+    // The start every batch button runs. Without a working directory it says so and stops; a
+    // recursive run over the root folder or the home folder itself runs only when the user confirms
+    // it. Then it empties the log and the found-file list, sets the batch mode, shows the Log page,
+    // scans the working directory (into subfolders when `recurse` is checked) and returns after the
+    // last file was processed. A file that cannot be read or written is logged with the reason and
+    // the run goes on.
     void StartBatch(const std::string& mode, const QCheckBox& recurse);
-    // Makes `routine` the per-file routine of batch mode `mode`; each page registers its own.
-    void RegisterBatchRoutine(const std::string& mode, TBatchRoutine routine);
+    // Makes `routine` the per-file routine of batch mode `mode`, and `closing` what it logs after its
+    // last file; each page registers its own.
+    void RegisterBatchRoutine(const std::string& mode, TBatchRoutine routine, TClosingLines closing = {});
     // Where per-file routines write their log lines: each line is appended to memoLog.
     TLogSink& MemoLog() { return memoLogSink_; }
     // The dialogs, created after the window; both must outlive it.
@@ -115,7 +127,7 @@ public:
     void CheckBox9Click();
     void BitBtn3Click();  // "Tag": the mass tag run
     // The per-file routine of batch mode "mass": the page's rows applied to one file.
-    void MassTagFile(const std::string& dir, const std::string& name);
+    TFileOutcome MassTagFile(const std::string& dir, const std::string& name);
     void BitBtn4Click();      // adds an other-tag line through the Add a Tag dialog
     void BitBtn5Click();      // deletes the selected line
     void ListBox2DblClick();  // edits the selected line through the Add a Tag dialog
@@ -126,7 +138,7 @@ public:
     void CheckBox1Click();
     void BitBtn2Click();  // "Clear": the clear tags run
     // The per-file routine of batch mode "clear": the checked tags removed from one file.
-    void ClearTagsFile(const std::string& dir, const std::string& name);
+    TFileOutcome ClearTagsFile(const std::string& dir, const std::string& name);
 
     // File-name pages.
     // The format builders: each writes its page's format text (Edit21, Edit18, Edit17) from the order
@@ -174,9 +186,9 @@ public:
     void BitBtn29Click();
     void BitBtn30Click();  // "Browse": chooses the list file
     // The per-file routines of batch modes "filename", "rename" and "taglist".
-    void TagFromFileName(const std::string& dir, const std::string& name);
-    void RenameFromTag(const std::string& dir, const std::string& name);
-    void TagFromList(const std::string& dir, const std::string& name);
+    TFileOutcome TagFromFileName(const std::string& dir, const std::string& name);
+    TFileOutcome RenameFromTag(const std::string& dir, const std::string& name);
+    TFileOutcome TagFromList(const std::string& dir, const std::string& name);
 
     // The running batch operation's mode word; empty while browsing.
     std::string BatchMode;
@@ -186,11 +198,12 @@ public:
     // The files of the current scan, and the scan component that finds them ("*.ogg").
     TFoundFileList FoundFiles;
     TFindFile FindFile1;
-    // The lookup table of the tag-list operation.
+    // The lookup table of the tag-list operation, and the keys of the lines it holds.
     TStringHash ListHash{4000};
+    std::vector<TListedKey> ListKeys;
     // Keeps the working directory, the batch pages' controls and the window's place in the settings
     // file: read at the first show, written at close.
-    TFormStorage FormStorage1{*this, MainWindowStoredProps()};
+    TFormStorage FormStorage1{*this, MainWindowStoredProps(), MainWindowWholeTexts()};
     // The Add a Tag and Add a word dialogs (set by SetDialogs).
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -330,6 +343,9 @@ private:
     // Points the scan at the working folder. A folder name holding ";" raises EFindFileError: the
     // scan would read it as two other folders and work on files the user never chose.
     void SetScanLocation();
+    // Whether a batch run may start on the working folder: there is one, and a recursive run over
+    // the whole file system or the whole home folder was confirmed by the user.
+    bool MayRunOnWorkingFolder(bool recurse);
     // The selected file's path, or empty when no file is selected.
     std::string SelectedFilePath() const;
     // Empties the six information labels and the fourteen editors.
@@ -367,7 +383,12 @@ private:
     void Handle(Handler&& handler);
 
     TPlatform& platform_;
-    std::map<std::string, TBatchRoutine> batchRoutines_;
+    struct TBatchOperation {
+        TBatchRoutine Routine;
+        TClosingLines Closing;
+    };
+    std::map<std::string, TBatchOperation> batchOperations_;
+    TRunTally batchTally_;  // what the running batch did so far
     TMemoLog memoLogSink_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
     bool restoringSettings_ = false;        // while the first show reads the settings

@@ -175,7 +175,7 @@ void TForm1::CreateMassPage() {
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ListBox2DblClick(); });
     RegisterBatchRoutine("mass",
-                         [this](const std::string& dir, const std::string& name) { MassTagFile(dir, name); });
+                         [this](const std::string& dir, const std::string& name) { return MassTagFile(dir, name); });
 }
 
 void TForm1::CheckBox9Click() {
@@ -186,8 +186,8 @@ void TForm1::CheckBox9Click() {
 
 void TForm1::BitBtn3Click() { StartBatch("mass", *CheckBox39); }
 
-void TForm1::MassTagFile(const std::string& dir, const std::string& name) {
-    parvex::MassTagFile(MassTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+TFileOutcome TForm1::MassTagFile(const std::string& dir, const std::string& name) {
+    return parvex::MassTagFile(MassTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 void TForm1::BitBtn4Click() { AddOtherTagLine(*ListBox2); }

@@ -68,7 +68,7 @@ void TForm1::ConnectRenamePage() {
     ConnectClick(BitBtn11, &TForm1::BitBtn11Click);
     ConnectClick(btnRenameFromTag, &TForm1::btnRenameFromTagClick);
     RegisterBatchRoutine(
-        kBatchMode, [this](const std::string& dir, const std::string& name) { RenameFromTag(dir, name); });
+        kBatchMode, [this](const std::string& dir, const std::string& name) { return RenameFromTag(dir, name); });
 }
 
 void TForm1::BuildRenameFormat() { BuildFormatText(*ListBox6, *edtFieldSep, *Edit18); }
@@ -96,8 +96,8 @@ void TForm1::ListBox4DblClick() { EditSelectedWord(*ListBox4); }
 
 void TForm1::btnRenameFromTagClick() { StartBatch(kBatchMode, *CheckBox18); }
 
-void TForm1::RenameFromTag(const std::string& dir, const std::string& name) {
-    parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+TFileOutcome TForm1::RenameFromTag(const std::string& dir, const std::string& name) {
+    return parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
 }
 
 }  // namespace parvex

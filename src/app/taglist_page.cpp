@@ -75,8 +75,9 @@ void TForm1::ConnectTagListPage() {
     ConnectClick(BitBtn32, &TForm1::BitBtn32Click);
     ConnectClick(BitBtn29, &TForm1::BitBtn29Click);
     ConnectClick(BitBtn30, &TForm1::BitBtn30Click);
-    RegisterBatchRoutine(kBatchMode,
-                         [this](const std::string& dir, const std::string& name) { TagFromList(dir, name); });
+    RegisterBatchRoutine(
+        kBatchMode, [this](const std::string& dir, const std::string& name) { return TagFromList(dir, name); },
+        [this] { return UnmatchedListLines(ListKeys, FoundFiles.Names()); });
 }
 
 void TForm1::BuildListFormat() { BuildFormatText(*ListBox7, *Edit22, *Edit17); }
@@ -114,8 +115,8 @@ void TForm1::BitBtn29Click() {
         return;
     }
     // A long list keeps the window answering while it loads.
-    LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash,
-                [this] { platform_.ProcessPendingMessages(); });
+    ListKeys = LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash,
+                           [this] { platform_.ProcessPendingMessages(); });
     StartBatch(kBatchMode, *CheckBox47);
 }
 
@@ -124,8 +125,8 @@ void TForm1::BitBtn30Click() {
         Edit23->setText(QString::fromStdString(*chosen));
 }
 
-void TForm1::TagFromList(const std::string& dir, const std::string& name) {
-    parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir,
+TFileOutcome TForm1::TagFromList(const std::string& dir, const std::string& name) {
+    return parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir,
                         name);
 }
 

@@ -10,10 +10,15 @@ void ApplyClearTags(const TClearTagsOptions& options, tagrecord& record) {
     record.OtherTags.clear();
 }
 
+TFilePlan PlanClearTags(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
+                        const std::string& dir, const std::string& name) {
+    return PlanTagChange(file, record, "Clear Tags: ", dir, name, {},
+                         [&](tagrecord& r) { ApplyClearTags(options, r); });
+}
+
 TFileOutcome ClearTagsFile(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
                            TLogSink& log, const std::string& dir, const std::string& name) {
-    return ChangeFileTags(file, record, log, "Clear Tags: ", dir, name,
-                          [&](tagrecord& r) { ApplyClearTags(options, r); });
+    return CarryOutPlan(PlanClearTags(options, file, record, dir, name), file, log);
 }
 
 }  // namespace parvex

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_fields.h"
 #include "batch/tag_record.h"
 
@@ -22,7 +23,12 @@ struct TClearTagsOptions {
 
 void ApplyClearTags(const TClearTagsOptions& options, tagrecord& record);
 
-// The per-file routine: log line "Clear Tags: " + path, then the change, then the save.
+// What the run does to one file: the chosen tags removed (see PlanTagChange), with the heading
+// "Clear Tags: ". A file that has none of them is left as it is ("no change").
+TFilePlan PlanClearTags(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
+                        const std::string& dir, const std::string& name);
+
+// The per-file routine: the plan logged and carried out. Never raises.
 TFileOutcome ClearTagsFile(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
                            TLogSink& log, const std::string& dir, const std::string& name);
 

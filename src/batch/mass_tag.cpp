@@ -23,10 +23,15 @@ void ApplyMassTag(const TMassTagOptions& options, tagrecord& record) {
                             options.OtherTagLines.end());
 }
 
+TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, const std::string& dir,
+                      const std::string& name) {
+    return PlanTagChange(file, record, "Mass Tag: ", dir, name, {},
+                         [&](tagrecord& r) { ApplyMassTag(options, r); });
+}
+
 TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                          TLogSink& log, const std::string& dir, const std::string& name) {
-    return ChangeFileTags(file, record, log, "Mass Tag: ", dir, name,
-                          [&](tagrecord& r) { ApplyMassTag(options, r); });
+    return CarryOutPlan(PlanMassTag(options, file, record, dir, name), file, log);
 }
 
 }  // namespace parvex

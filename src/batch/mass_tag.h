@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_fields.h"
 #include "batch/tag_record.h"
 
@@ -32,7 +33,12 @@ struct TMassTagOptions {
 // Applies the page's rows to a loaded record: text and old value joined with no separator.
 void ApplyMassTag(const TMassTagOptions& options, tagrecord& record);
 
-// The per-file routine: log line "Mass Tag: " + path, then the change, then the save.
+// What the run does to one file: the page's rows applied to its tags (see PlanTagChange), with the
+// heading "Mass Tag: ".
+TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, const std::string& dir,
+                      const std::string& name);
+
+// The per-file routine: the plan logged and carried out. Never raises.
 TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                          TLogSink& log, const std::string& dir, const std::string& name);
 

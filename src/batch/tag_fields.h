@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "batch/tag_record.h"
 
@@ -22,5 +23,10 @@ inline constexpr std::array<TTagField, 14> kAllTagFields = {
 };
 
 std::string& FieldOf(tagrecord& record, TTagField field);
+const std::string& FieldOf(const tagrecord& record, TTagField field);
+
+// The comment name a field is written under: "ARTIST", "TRACKNUMBER", ... ("COMMENT" for Comment,
+// which a record may keep under "DESCRIPTION" instead, see tagrecord::CommentName).
+std::string_view CommentNameOf(TTagField field);
 
 }  // namespace parvex

@@ -1,17 +1,20 @@
 #include "batch/tag_record.h"
 
-#include <filesystem>
+#include <sys/stat.h>
 
-#include "batch/log_sink.h"
+#include <cerrno>
+
 #include "ogg/ogg_vorbis.h"
 
 namespace parvex {
 
 namespace {
 
-bool FileExists(const std::string& fileName) {
-    std::error_code ec;
-    return std::filesystem::exists(fileName, ec);
+// Only a name that is not there counts as missing: a path that cannot be looked up for another
+// reason (too long, no access to its folder) is left to the open, which names that reason.
+bool Missing(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
@@ -22,6 +25,7 @@ void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
     record.Date = file.Date;
     record.Genre = file.Genre;
     record.Comment = file.Comment;
+    record.CommentName = file.CommentName;
     record.OtherTags = file.OtherTags;
     record.Channels = file.Channels;
     record.SampleRate = file.SampleRate;
@@ -37,7 +41,8 @@ void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
     record.Location = file.Location;
     record.Contact = file.Contact;
     record.ISRC = file.ISRC;
-    record.HasTags = file.EntryCount > 0;
+    // The vendor string is the header's first entry but no tag.
+    record.HasTags = file.EntryCount > 1;
 }
 
 void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
@@ -49,6 +54,7 @@ void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
     file.Date = record.Date;
     file.Genre = record.Genre;
     file.Comment = record.Comment;
+    file.CommentName = record.CommentName;
     file.Version = record.Version;
     file.Copyright = record.Copyright;
     file.License = record.License;
@@ -71,7 +77,7 @@ void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
 }  // namespace
 
 TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName) {
-    if (!FileExists(fileName)) return TLoadOutcome::Missing;
+    if (Missing(fileName)) return TLoadOutcome::Missing;
     record = tagrecord{};
     const bool isVorbis = file.LoadFromFile(fileName);
     CopyFromFileObject(file, record);
@@ -82,20 +88,6 @@ bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::st
                         std::string* reason) {
     CopyIntoFileObject(record, file);
     return file.SaveToFile(fileName, reason);
-}
-
-void LogOutcome(TLogSink& log, TFileOutcome outcome) {
-    switch (outcome) {
-        case TFileOutcome::NotVorbis:
-            log.AddLine("     not an Ogg Vorbis file: left unchanged");
-            break;
-        case TFileOutcome::WriteFailed:
-            log.AddLine("     could not be written: the file is unchanged");
-            break;
-        case TFileOutcome::Written:
-        case TFileOutcome::Skipped:
-            break;
-    }
 }
 
 }  // namespace parvex

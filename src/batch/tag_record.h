@@ -10,10 +10,9 @@
 namespace parvex {
 
 class TOggVorbis;
-class TLogSink;
 
 struct tagrecord {
-    bool HasTags = false;  // a comment header was read (the vendor string alone counts)
+    bool HasTags = false;  // the comment header holds at least one comment (the vendor string is none)
     int64_t FileSize = 0;
     int Channels = 0;
     uint32_t SampleRate = 0;
@@ -28,6 +27,7 @@ struct tagrecord {
     std::string Date;
     std::string Genre;
     std::string Comment;
+    std::string CommentName = "COMMENT";  // or "DESCRIPTION": the name Comment is kept under
     std::string Vendor;     // read only, never written back
     std::string Performer;  // no control edits it: carried through unchanged
     std::string Copyright;
@@ -45,8 +45,9 @@ enum class TLoadOutcome {
     Loaded,
 };
 
-// Fills `record` from the file through `file`. Raises EFOpenError when the file exists but
-// cannot be opened.
+// Fills `record` from the file through `file`. Missing when no file has that name; raises
+// EFOpenError when the file cannot be opened (or looked up: a path too long, a folder without
+// access).
 TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName);
 
 // Writes the record's tags into the file through `file`. Returns the save's result: false when
@@ -55,30 +56,11 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
 bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
                         std::string* reason = nullptr);
 
-// What happened to one file of a batch run; the run's log says it in words.
+// What happened to one file of a batch run; its log lines say it in words.
 enum class TFileOutcome {
-    Written,       // tags (or the name) changed as asked
-    Skipped,       // nothing to do for this file, by the operation's rules
-    NotVorbis,     // not an Ogg Vorbis file: left untouched
-    WriteFailed,   // the new tags or name could not be written: the file is as it was
+    Written,  // tags (or the name) changed as asked
+    Skipped,  // left as it was on purpose: by the operation's rules, or nothing would change
+    Failed,   // could not be read, written or renamed: the file is as it was
 };
 
-// The end of every tag-writing routine, once the file is loaded and its log line written: a file
-// gone since the scan raises EFOpenError; a file that is not Ogg Vorbis is logged and left alone;
-// any other file is changed by `change` and stored, and a failed save is logged.
-template <typename Change>
-TFileOutcome StoreChangedRecord(TLoadOutcome loaded, TOggVorbis& file, tagrecord& record,
-                                TLogSink& log, const std::string& path, Change&& change);
-
-// The whole load-log-change-store sequence of the routines that log every file first.
-template <typename Change>
-TFileOutcome ChangeFileTags(TOggVorbis& file, tagrecord& record, TLogSink& log,
-                            const std::string& heading, const std::string& dir,
-                            const std::string& name, Change&& change);
-
-// Log lines for the outcomes that are not plain success; shared by every batch operation.
-void LogOutcome(TLogSink& log, TFileOutcome outcome);
-
 }  // namespace parvex
-
-#include "batch/tag_record_inl.h"

@@ -1,20 +1,17 @@
 #include "cli/batch_run.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <exception>
-#include <memory>
 #include <ostream>
 
 #include "batch/log_sink.h"
+#include "batch/run_tally.h"
 #include "cli/progress.h"
-#include "ogg/open_error.h"
+#include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
-#include "scan/found_files.h"
 
 namespace parvex::cli {
 
@@ -49,41 +46,17 @@ private:
     std::string lastLine_;
 };
 
-struct TFolderProblem {
-    std::string Message;       // empty when the folder can be scanned
-    bool BadArgument = false;  // the folder given is wrong (bad usage), rather than unreadable
-};
-
-TFolderProblem CheckFolder(const std::string& folder) {
+// Why a folder named on the command line cannot be scanned at all (bad usage), or an empty text. A
+// folder that exists but cannot be read is reported by the scan, like an unreadable subfolder.
+std::string FolderProblem(const std::string& folder) {
     // The scan takes ";" as a list separator and refuses wildcards: such a name would reach other
     // folders than the one given.
     if (folder.find_first_of(";*?") != std::string::npos)
-        return {"cannot scan '" + folder + "': folder names holding ';', '*' or '?' are not supported", true};
+        return "cannot scan '" + folder + "': folder names holding ';', '*' or '?' are not supported";
     struct stat info {};
-    if (stat(folder.c_str(), &info) != 0)
-        return {"cannot access '" + folder + "': " + std::strerror(errno), true};
-    if (!S_ISDIR(info.st_mode)) return {"'" + folder + "' is not a folder", true};
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) return {"cannot read folder '" + folder + "': " + std::strerror(errno), false};
+    if (stat(folder.c_str(), &info) != 0) return "cannot access '" + folder + "': " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode)) return "'" + folder + "' is not a folder";
     return {};
-}
-
-// The files of the scan of every folder, each listed once, in the order found.
-void ScanFolders(const std::vector<std::string>& folders, bool recurse, TFoundFileList& found,
-                 TProgressBar& progress) {
-    TFindFile finder;
-    finder.Filename = "*.ogg";
-    finder.Subfolders = recurse;
-    // No time limits: the whole list is taken before any file is written, and a file dated in the
-    // future (a skewed clock, an unpacked archive) is as much the user's as any other.
-    finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
-        found.Add(folder, entry.Name);
-        progress.Scanning(found.Count());
-    };
-    for (const std::string& folder : folders) {
-        finder.SetLocation(folder);
-        finder.Search();
-    }
 }
 
 void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
@@ -92,55 +65,64 @@ void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& mess
     io.Err << "parvex-cli: " << message << '\n';
 }
 
-bool Failed(TFileOutcome outcome) {
-    return outcome == TFileOutcome::NotVorbis || outcome == TFileOutcome::WriteFailed;
+// The files of the scan of every folder, each file once, in the order found. A folder that cannot
+// be read gets a log line, is named on standard error and counts in `tally`.
+void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally, TStreams& io,
+                 TProgressBar& progress) {
+    TFindFile finder;
+    finder.Filename = "*.ogg";
+    finder.Subfolders = args.Recurse;
+    // No time limits: the whole list is taken before any file is written, and a file dated in the
+    // future (a skewed clock, an unpacked archive) is as much the user's as any other.
+    finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
+        found.AddFile(folder, entry);
+        progress.Scanning(found.Count());
+    };
+    finder.OnFolderError = [&](TFindFile&, const std::string& folder, const std::string& reason) {
+        const std::string line = UnreadableFolderLine(folder, reason);
+        log.AddLine(line);
+        ReportFailure(io, progress, line);
+        tally.CountUnreadableFolder();
+    };
+    for (const std::string& folder : args.Folders) {
+        finder.SetLocation(folder);
+        finder.Search();
+    }
 }
 
 }  // namespace
 
-int RunBatch(const std::string& command, const TBatchArgs& args, const TFileJob& job, TStreams& io) {
+int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
+             const TClosingLines& closing) {
     if (args.Folders.empty()) return UsageError(io, command, "no folder given");
-    int status = kExitOk;
-    std::vector<std::string> readable;
-    for (const std::string& folder : args.Folders) {
-        const TFolderProblem problem = CheckFolder(folder);
-        if (problem.Message.empty()) {
-            readable.push_back(folder);
-        } else if (problem.BadArgument) {
-            return UsageError(io, command, problem.Message);
-        } else {
-            io.Err << "parvex-cli: " << problem.Message << '\n';
-            status = kExitFileFailed;
-        }
-    }
+    for (const std::string& folder : args.Folders)
+        if (const std::string problem = FolderProblem(folder); !problem.empty())
+            return UsageError(io, command, problem);
 
     TProgressBar progress(io.Err, io.ErrIsTerminal, io.Columns);
-    TFoundFileList found;
-    ScanFolders(readable, args.Recurse, found, progress);
-
     TStreamLog log(io, progress);
+    TRunTally tally;
+    TFoundFileList found;
+    ScanFolders(args, found, log, tally, io, progress);
+
+    TOggVorbis file;
+    tagrecord record;
     std::size_t done = 0;
     for (const std::string& entry : found) {
         progress.Working(done++, found.Count());
-        // The name holds no "/", so the last "/" ends the folder, whatever "*" a subfolder's name holds.
-        const std::size_t folderEnd = entry.rfind('/') + 1;
-        const std::string dir = entry.substr(0, folderEnd);
-        const std::string name = entry.substr(folderEnd + 1);
+        const auto [dir, name] = TFoundFileList::Split(entry);
         log.StartFile();
-        try {
-            if (!Failed(job(dir, name, log))) continue;
-            ReportFailure(io, progress, dir + name + ": " + log.LastLine());
-        } catch (const EFOpenError& error) {
-            ReportFailure(io, progress, error.what());  // names the file itself
-        } catch (const std::exception& error) {
-            // Any other input/output error ends this file only, like an unreadable one.
-            ReportFailure(io, progress, dir + name + ": " + error.what());
-        }
-        status = kExitFileFailed;
+        const TFilePlan plan = job(dir, name, file, record);
+        const TFileOutcome outcome = args.DryRun ? ShowPlan(plan, log) : CarryOutPlan(plan, file, log);
+        tally.Count(outcome);
+        if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, plan.Path + ": " + log.LastLine());
     }
+    if (closing)
+        for (const std::string& line : closing(found)) log.AddLine(line);
+    log.AddLine(tally.SummaryLine());
     progress.Hide();
     io.Out.flush();
-    return status;
+    return tally.AnyFailed() ? kExitFileFailed : kExitOk;
 }
 
 }  // namespace parvex::cli

@@ -1,15 +1,17 @@
 #pragma once
 // What the five batch commands share: the folder operands and the -r / -n flags, the scan of the
 // folders for "*.ogg" files, and the run over the files found, with the log lines on standard
-// output, each failed file named on standard error, and a progress bar on a terminal.
+// output, each failed file or folder named on standard error, and a progress bar on a terminal.
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_record.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "scan/found_files.h"
 
 namespace parvex::cli {
 
@@ -27,15 +29,21 @@ void AddBatchOptions(TOptionParser& parser, TBatchArgs& args);
     "  -r, --recurse         also work on the files of every subfolder\n" \
     "  -n, --dry-run         show what would change in each file and touch nothing\n"
 
-// Works on one found file: `dir` is its folder ending in "/", `name` the file name. Writes its log
-// lines to `log`. An error it raises (EFOpenError above all) marks the file as failed and the run
-// goes on.
-using TFileJob = std::function<TFileOutcome(const std::string& dir, const std::string& name, TLogSink& log)>;
+// Plans the work on one found file: `dir` is its folder ending in "/", `name` the file name; `file`
+// and `record` are the run's file object and working record. The plan is carried out, or in a dry
+// run only shown; either way its lines are the log.
+using TPlanJob = std::function<TFilePlan(const std::string& dir, const std::string& name, TOggVorbis& file,
+                                         tagrecord& record)>;
+
+// The lines a run logs after its last file (before the summary), from the files it found.
+using TClosingLines = std::function<std::vector<std::string>(const TFoundFileList& found)>;
 
 // Checks the folders, scans them (into subfolders with Recurse) and runs `job` on every file found,
-// in the order found. Returns kExitUsage for a folder that is missing or cannot be scanned,
-// kExitFileFailed when a file could not be read or written, otherwise kExitOk. A failed file is
-// named on io.Err with the reason (its last log line, or the open error) and the run goes on.
-int RunBatch(const std::string& command, const TBatchArgs& args, const TFileJob& job, TStreams& io);
+// in the order found, each file once however many paths lead to it. The log goes to io.Out and ends
+// with the run's summary line. Returns kExitUsage for a folder that is missing or cannot be scanned,
+// kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
+// kExitOk. Each failure is also named on io.Err with its reason, and the run goes on.
+int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
+             const TClosingLines& closing = {});
 
 }  // namespace parvex::cli

@@ -3,8 +3,6 @@
 #include "batch/clear_tags.h"
 #include "cli/batch_run.h"
 #include "cli/field_names.h"
-#include "cli/preview.h"
-#include "ogg/ogg_vorbis.h"
 
 namespace parvex::cli {
 
@@ -18,10 +16,11 @@ const char kClearHelp[] =
     "  -h, --help            show this help\n\n"
     "FIELD is one of artist, title, album, track, date, genre, comment, license, organization,\n"
     "location, contact, version, copyright, isrc, or its comment name (TRACKNUMBER). Clearing\n"
-    "comment also removes a DESCRIPTION read in its place.\n\n"
-    "Each file gets the log line \"Clear Tags: PATH\" on standard output and is rewritten, also\n"
-    "when it has none of the tags. Each file that cannot be read or written is named on standard\n"
-    "error and the others are still done.\n"
+    "comment removes the file's comment whether it is kept as COMMENT or as DESCRIPTION.\n\n"
+    "Each file gets the log line \"Clear Tags: PATH\" on standard output, followed by one line per\n"
+    "comment removed (or \"no change\" for a file with none of the tags, which is not rewritten);\n"
+    "the run ends with a summary line. Each file that cannot be read or written is named on\n"
+    "standard error with the reason, and the others are still done.\n"
     "Exit status: 0 when every file was written, 1 when some file could not be read or written,\n"
     "2 for bad usage.\n\n"
     "Example: parvex-cli clear ~/Music --recurse --field comment,genre --dry-run\n";
@@ -62,16 +61,11 @@ int RunClear(const std::vector<std::string>& argv, TStreams& io) {
     TClearArgs args;
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "clear", error);
-    TOggVorbis file;
-    tagrecord record;
     const TClearTagsOptions& options = args.Options;
-    const auto apply = [&options](tagrecord& r) { ApplyClearTags(options, r); };
     return RunBatch(
         "clear", args.Batch,
-        [&](const std::string& dir, const std::string& name, TLogSink& log) {
-            if (args.Batch.DryRun)
-                return PreviewTagChange(file, record, log, "Clear Tags: ", dir, name, {}, apply);
-            return ClearTagsFile(options, file, record, log, dir, name);
+        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+            return PlanClearTags(options, file, record, dir, name);
         },
         io);
 }

@@ -11,25 +11,24 @@ namespace {
 
 struct TFieldName {
     std::string_view Word;
-    std::string_view CommentName;
     TTagField Field;
 };
 
 constexpr std::array<TFieldName, kAllTagFields.size()> kFieldNames = {{
-    {"artist", "ARTIST", TTagField::Artist},
-    {"title", "TITLE", TTagField::Title},
-    {"album", "ALBUM", TTagField::Album},
-    {"track", "TRACKNUMBER", TTagField::Track},
-    {"date", "DATE", TTagField::Date},
-    {"genre", "GENRE", TTagField::Genre},
-    {"comment", "COMMENT", TTagField::Comment},
-    {"license", "LICENSE", TTagField::License},
-    {"organization", "ORGANIZATION", TTagField::Organization},
-    {"location", "LOCATION", TTagField::Location},
-    {"contact", "CONTACT", TTagField::Contact},
-    {"version", "VERSION", TTagField::Version},
-    {"copyright", "COPYRIGHT", TTagField::Copyright},
-    {"isrc", "ISRC", TTagField::ISRC},
+    {"artist", TTagField::Artist},
+    {"title", TTagField::Title},
+    {"album", TTagField::Album},
+    {"track", TTagField::Track},
+    {"date", TTagField::Date},
+    {"genre", TTagField::Genre},
+    {"comment", TTagField::Comment},
+    {"license", TTagField::License},
+    {"organization", TTagField::Organization},
+    {"location", TTagField::Location},
+    {"contact", TTagField::Contact},
+    {"version", TTagField::Version},
+    {"copyright", TTagField::Copyright},
+    {"isrc", TTagField::ISRC},
 }};
 
 }  // namespace
@@ -37,14 +36,8 @@ constexpr std::array<TFieldName, kAllTagFields.size()> kFieldNames = {{
 std::optional<TTagField> ParseTagField(std::string_view word) {
     const std::string lower = LowerCase(word);
     for (const TFieldName& name : kFieldNames)
-        if (lower == name.Word || lower == LowerCase(name.CommentName)) return name.Field;
+        if (lower == name.Word || lower == LowerCase(CommentNameOf(name.Field))) return name.Field;
     return std::nullopt;
-}
-
-std::string_view CommentNameOf(TTagField field) {
-    for (const TFieldName& name : kFieldNames)
-        if (name.Field == field) return name.CommentName;
-    return {};
 }
 
 std::optional<std::string> ParseFormatEntry(std::string_view word, TFormatKind kind) {

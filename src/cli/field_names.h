@@ -13,9 +13,6 @@ namespace parvex::cli {
 // ("TRACKNUMBER"), letter case ignored.
 std::optional<TTagField> ParseTagField(std::string_view word);
 
-// The comment name the field is written under: "ARTIST", "TRACKNUMBER", ...
-std::string_view CommentNameOf(TTagField field);
-
 // Which entries beside the seven fields a name format may hold: the rename format has none, the
 // file-name format "TRASH", the list format also "Target file".
 enum class TFormatKind { Rename, FileName, List };

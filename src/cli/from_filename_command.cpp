@@ -1,9 +1,7 @@
 #include "cli/batch_run.h"
 #include "cli/format_args.h"
-#include "cli/preview.h"
 #include "cli/tagging_args.h"
 #include "naming/tag_from_name.h"
-#include "ogg/ogg_vorbis.h"
 
 namespace parvex::cli {
 
@@ -15,9 +13,11 @@ const char kFromFilenameHelp[] =
     "  --replace TEXT        replace TEXT by a space in the name before cutting "
     "it\n" PARVEX_CLI_LOWER_OPTION_HELP PARVEX_CLI_OVERWRITE_OPTIONS_HELP PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
-    "A name with fewer pieces than the format empties the missing tags; pieces past the format\n"
-    "are dropped. Each file gets the log line \"Tag from filename: PATH\" on standard output. Each\n"
-    "file that cannot be read or written is named on standard error and the others are still done.\n"
+    "A name with fewer pieces than the format has fields is left unchanged; pieces past the\n"
+    "format are dropped. Each file gets the log line \"Tag from filename: PATH\" on standard\n"
+    "output, followed by one line per comment that changes, or by why it is left as it is; the run\n"
+    "ends with a summary line. Each file that cannot be read or written is named on standard error\n"
+    "with the reason, and the others are still done.\n"
     "Exit status: 0 when every file was done, 1 when some file could not be read or written,\n"
     "2 for bad usage.\n\n"
     "Examples:\n"
@@ -61,22 +61,11 @@ int RunFromFilename(const std::vector<std::string>& argv, TStreams& io) {
     TFromFilenameArgs args;
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "from-filename", error);
-    TOggVorbis file;
-    tagrecord record;
     const TTagFromFileNameOptions& options = args.Options;
-    const auto skip = [&options](TLoadOutcome loaded, const tagrecord& r) {
-        return loaded == TLoadOutcome::Missing ? std::string()
-                                               : IgnoredByChoice(options.Overwrite, r.HasTags);
-    };
     return RunBatch(
         "from-filename", args.Batch,
-        [&](const std::string& dir, const std::string& name, TLogSink& log) {
-            if (!args.Batch.DryRun) return TagFromFileName(options, file, record, log, dir, name);
-            return PreviewTagChange(
-                file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
-                    SetFieldsFromText(options.Format, options.Separator, NameToCut(options, name),
-                                      options.Overwrite == TOverwriteChoice::KeepExisting, r);
-                });
+        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+            return PlanTagFromFileName(options, file, record, dir, name);
         },
         io);
 }

@@ -2,11 +2,9 @@
 
 #include "cli/batch_run.h"
 #include "cli/format_args.h"
-#include "cli/preview.h"
 #include "cli/tagging_args.h"
 #include "naming/name_format.h"
 #include "naming/tag_from_list.h"
-#include "ogg/ogg_vorbis.h"
 #include "text/string_hash.h"
 #include "text/text_utils.h"
 
@@ -18,20 +16,25 @@ const char kFromListHelp[] =
     "The fields of each line are cut at the separator; field I goes to the tag of placeholder I\n"
     "of the format, and the field under <Target file> holds the file's name (without folder,\n"
     "letter case included).\n\n"
-    "  -l, --list FILE       the list: lines ending in CR or CR LF (a lone LF does not end a\n"
-    "                        line), no header, no quoting\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "  -l, --list FILE       the list (\"-\" reads it from standard input): lines ending in\n"
+    "                        LF, CR LF or CR, no header, no quoting\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
     "                        (--fields also takes 'target', the file name "
     "column)\n" PARVEX_CLI_LOWER_OPTION_HELP PARVEX_CLI_OVERWRITE_OPTIONS_HELP PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
-    "Files without a line are passed over without a log line; when two lines name one file the\n"
-    "later one is used. Each file tagged gets the log line \"Tag from filename: PATH\" on standard\n"
-    "output. Each file that cannot be read or written is named on standard error and the others\n"
+    "When two lines name one file the later one is used. Each file gets the log line \"Tag from\n"
+    "filename: PATH\" on standard output, followed by one line per comment that changes, or by why\n"
+    "it is left as it is (the list has no line for it, ...); the lines of the list that named no\n"
+    "file found are listed after the last file, and the run ends with a summary line. Each file\n"
+    "that cannot be read or written is named on standard error with the reason, and the others\n"
     "are still done.\n"
     "Exit status: 0 when every file was done, 1 when the list or some file could not be read or\n"
     "written, 2 for bad usage.\n\n"
     "Example: parvex-cli from-list ~/Music -r --list tags.csv --fields target,artist,title -s ';'\n";
 
 namespace {
+
+// The list name that stands for standard input.
+constexpr const char* kStandardInput = "-";
 
 struct TFromListArgs {
     TBatchArgs Batch;
@@ -64,7 +67,7 @@ std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     std::string error = parser.Parse(argv, args.Batch.Folders);
     if (error.empty()) error = CheckOverwriteChoice(args.OverwriteGiven);
     if (error.empty() && !args.ListGiven) error = "no list: give --list FILE";
-    if (error.empty()) error = CheckInputList(args.ListPath);
+    if (error.empty() && args.ListPath != kStandardInput) error = CheckInputList(args.ListPath);
     if (!error.empty()) return error;
     TTagFromListOptions& options = args.Options;
     options.CaseFixChecked = !options.CaseFixWords.empty();
@@ -85,34 +88,19 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
     if (!error.empty()) return UsageError(io, "from-list", error);
     const TTagFromListOptions& options = args.Options;
     TStringHash table(kTagListBuckets);
+    std::vector<TListedKey> keys;
     try {
-        LoadTagList(args.ListPath, options, table);
+        keys = LoadTagList(args.ListPath == kStandardInput ? "/dev/stdin" : args.ListPath, options, table);
     } catch (const std::exception& failure) {
         io.Err << "parvex-cli: " << failure.what() << '\n';
         return kExitFileFailed;
     }
-    TOggVorbis file;
-    tagrecord record;
     return RunBatch(
         "from-list", args.Batch,
-        [&](const std::string& dir, const std::string& name, TLogSink& log) {
-            if (!args.Batch.DryRun) return TagFromList(options, table, file, record, log, dir, name);
-            const auto skip = [&](TLoadOutcome loaded, const tagrecord& r) {
-                std::string reason = loaded == TLoadOutcome::Missing
-                                         ? std::string()
-                                         : IgnoredByChoice(options.Overwrite, r.HasTags);
-                if (reason.empty() && table.GetString(name).empty()) reason = "the list has no line for it";
-                return reason;
-            };
-            return PreviewTagChange(
-                file, record, log, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
-                    std::string line = table.GetString(name);
-                    if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
-                    SetFieldsFromText(options.Format, options.Separator, line,
-                                      options.Overwrite == TOverwriteChoice::KeepExisting, r);
-                });
+        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+            return PlanTagFromList(options, table, file, record, dir, name);
         },
-        io);
+        io, [&keys](const TFoundFileList& found) { return UnmatchedListLines(keys, found.Names()); });
 }
 
 }  // namespace parvex::cli

@@ -3,8 +3,6 @@
 #include "batch/mass_tag.h"
 #include "cli/batch_run.h"
 #include "cli/field_names.h"
-#include "cli/preview.h"
-#include "ogg/ogg_vorbis.h"
 
 namespace parvex::cli {
 
@@ -25,9 +23,10 @@ const char kMassHelp[] =
     "location, contact, version, copyright, isrc, or its comment name (TRACKNUMBER). Other tags\n"
     "are the comments without a field of their own; NAME is written in capitals. Options may be\n"
     "given more than once and are applied in order.\n\n"
-    "Each file gets the log line \"Mass Tag: PATH\" on standard output and is rewritten, also when\n"
-    "no value changes. Each file that cannot be read or written is named on standard error and the\n"
-    "others are still done.\n"
+    "Each file gets the log line \"Mass Tag: PATH\" on standard output, followed by one line per\n"
+    "comment that changes (or \"no change\": such a file is not rewritten); the run ends with a\n"
+    "summary line. Each file that cannot be read or written is named on standard error with the\n"
+    "reason, and the others are still done.\n"
     "Exit status: 0 when every file was written, 1 when some file could not be read or written,\n"
     "2 for bad usage.\n\n"
     "Example: parvex-cli mass ~/Music/Album --recurse --set ARTIST=Band --append 'TITLE= (Live)'\n";
@@ -101,16 +100,11 @@ int RunMass(const std::vector<std::string>& argv, TStreams& io) {
     TMassArgs args;
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "mass", error);
-    TOggVorbis file;
-    tagrecord record;
     const TMassTagOptions& options = args.Options;
-    const auto apply = [&options](tagrecord& r) { ApplyMassTag(options, r); };
     return RunBatch(
         "mass", args.Batch,
-        [&](const std::string& dir, const std::string& name, TLogSink& log) {
-            if (args.Batch.DryRun)
-                return PreviewTagChange(file, record, log, "Mass Tag: ", dir, name, {}, apply);
-            return MassTagFile(options, file, record, log, dir, name);
+        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+            return PlanMassTag(options, file, record, dir, name);
         },
         io);
 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "ogg/comment_name.h"
+#include "text/text_utils.h"
+
 namespace parvex::cli {
 
 void TOptionParser::Flag(std::string longName, char shortName, std::function<void()> onSet) {
@@ -77,11 +80,8 @@ std::string TOptionParser::Parse(const std::vector<std::string>& args,
 }
 
 bool NormalizeCommentName(std::string& name) {
-    if (name.empty()) return false;
-    for (char& c : name) {
-        if (c < 0x20 || c > 0x7D || c == '=') return false;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    if (!IsValidCommentName(name)) return false;
+    name = UpperCase(name);
     return true;
 }
 

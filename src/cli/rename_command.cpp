@@ -1,15 +1,8 @@
-#include <exception>
-#include <filesystem>
-#include <set>
-
-#include "batch/log_sink.h"
 #include "cli/batch_run.h"
 #include "cli/format_args.h"
 #include "cli/tagging_args.h"
 #include "naming/name_format.h"
 #include "naming/rename_from_tag.h"
-#include "ogg/ogg_vorbis.h"
-#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -21,19 +14,19 @@ const char kRenameHelp[] =
     "                        (the separator only joins the --fields entries; trash is not "
     "one)\n" PARVEX_CLI_LOWER_OPTION_HELP
     "  --replace-spaces TEXT replace every space of the new name by TEXT (may be empty)\n"
-    "  --rename-untagged     also rename files that have no comment header\n" PARVEX_CLI_BATCH_OPTIONS_HELP
+    "  --rename-untagged     also rename files that have no tags\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
-    "The characters \\ / : * ? \" < > | are removed from the new name. Each file gets the log line\n"
-    "\"Renaming: PATH\" on standard output and, when it has tags, \"     to: NEW PATH\". Each file\n"
-    "that cannot be read or renamed (the new name is taken, the tags give no name) is named on\n"
-    "standard error and the others are still done.\n"
+    "The characters \\ / : * ? \" < > | are removed from the new name, a line break in a tag\n"
+    "becomes a blank, and a track \"3/12\" is numbered 3. Each file gets the log line \"Renaming:\n"
+    "PATH\" on standard output and, when it has tags, \"     to: NEW PATH\", or why it is left as it\n"
+    "is; the run ends with a summary line. Each file that cannot be read or renamed (the new name is\n"
+    "taken, the tags give no name) is named on standard error with the reason, and the others are\n"
+    "still done.\n"
     "Exit status: 0 when every file was done, 1 when some file could not be read or renamed,\n"
     "2 for bad usage.\n\n"
     "Example: parvex-cli rename ~/Music/Album --format '<Track> - <Title>' --dry-run\n";
 
 namespace {
-
-constexpr char kNotRenamed[] = "     not renamed: ";
 
 struct TRenameArgs {
     TBatchArgs Batch;
@@ -69,76 +62,21 @@ std::string Parse(const std::vector<std::string>& argv, TRenameArgs& args) {
     return {};
 }
 
-// The names a dry run has already handed out or freed, on top of what the folder holds.
-class TPlannedNames {
-public:
-    bool Taken(const std::string& path) const {
-        if (taken_.contains(path)) return true;
-        if (freed_.contains(path)) return false;
-        std::error_code error;
-        return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
-    }
-    void Move(const std::string& from, const std::string& to) {
-        taken_.erase(from);
-        freed_.insert(from);
-        freed_.erase(to);
-        taken_.insert(to);
-    }
-
-private:
-    std::set<std::string> taken_, freed_;
-};
-
-// What RenameFromTag would log and do, with the renames of the files before it planned in `planned`.
-TFileOutcome PreviewRename(const TRenameFromTagOptions& options, TPlannedNames& planned, TOggVorbis& file,
-                           tagrecord& record, TLogSink& log, const std::string& dir,
-                           const std::string& name) {
-    const std::string cleanDir = ReplaceAll(dir, "//", "/");
-    const std::string oldPath = cleanDir + name;
-    log.AddLine("Renaming: " + oldPath);
-    TLoadOutcome loaded;
-    try {
-        loaded = LoadWorkingRecord(file, record, oldPath);
-    } catch (const std::exception& error) {
-        log.AddLine(kNotRenamed + std::string(error.what()));
-        return TFileOutcome::WriteFailed;
-    }
-    if (loaded == TLoadOutcome::Missing) return TFileOutcome::Skipped;
-    if (options.DontRenameUntagged && !record.HasTags) {
-        log.AddLine("     skipped: the file has no tags");
-        return TFileOutcome::Skipped;
-    }
-    const TRenamePlan plan = PlanRename(options, record, cleanDir);
-    const std::string& newPath = plan.NewPath;
-    log.AddLine("     to: " + newPath);
-    if (!plan.Refusal.empty()) {
-        log.AddLine(kNotRenamed + plan.Refusal);
-        return TFileOutcome::WriteFailed;
-    }
-    if (newPath == oldPath) return TFileOutcome::Skipped;
-    if (planned.Taken(newPath)) {
-        log.AddLine(kNotRenamed + std::string("a file of that name already exists"));
-        return TFileOutcome::WriteFailed;
-    }
-    planned.Move(oldPath, newPath);
-    return TFileOutcome::Written;
-}
-
 }  // namespace
 
 int RunRename(const std::vector<std::string>& argv, TStreams& io) {
     TRenameArgs args;
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "rename", error);
-    TOggVorbis file;
-    tagrecord record;
-    TPlannedNames planned;
     const TRenameFromTagOptions& options = args.Options;
+    TPlannedNames planned;
     return RunBatch(
         "rename", args.Batch,
-        [&](const std::string& dir, const std::string& name, TLogSink& log) {
-            if (args.Batch.DryRun) return PreviewRename(options, planned, file, record, log, dir, name);
-            return RenameFromTag(options, file, record, log, dir, name);
+        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+            // A real run renames each file before the next is planned, so the folder itself tells
+            // which names are taken; a dry run renames nothing and keeps count of its own.
+            TPlannedNames fresh;
+            return PlanRenameFromTag(options, args.Batch.DryRun ? planned : fresh, file, record, dir, name);
         },
         io);
 }

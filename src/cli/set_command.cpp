@@ -100,8 +100,8 @@ std::string SaveFile(const std::string& path, const TEdits& edits) {
         if (!ReadFileInfo(path, info)) return "not an Ogg Vorbis file";
         TOggVorbis file;
         FillFileObject(Edited(info.Tag, edits), file);
-        if (!file.SaveToFile(path))
-            return "could not be written (damaged, not rewritable, or a write error); left unchanged";
+        if (std::string reason; !file.SaveToFile(path, &reason))
+            return "could not be written: " + reason + "; the file is unchanged";
         return {};
     } catch (const EFOpenError& e) {
         return e.what();

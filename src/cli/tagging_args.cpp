@@ -26,8 +26,4 @@ std::string CheckOverwriteChoice(int given) {
     return given == 3 ? "give at most one of --keep-existing and --skip-tagged" : std::string();
 }
 
-std::string IgnoredByChoice(TOverwriteChoice choice, bool hasTags) {
-    return choice == TOverwriteChoice::IgnoreTagged && hasTags ? "the file has tags" : std::string();
-}
-
 }  // namespace parvex::cli

@@ -24,9 +24,6 @@ std::string CheckOverwriteChoice(int given);
 
 #define PARVEX_CLI_OVERWRITE_OPTIONS_HELP                                    \
     "  --keep-existing       leave a tag that already holds text as it is\n" \
-    "  --skip-tagged         leave alone every file that has a comment header at all\n"
-
-// What a dry run says of a file the overwrite choice passes over, or an empty text.
-std::string IgnoredByChoice(TOverwriteChoice choice, bool hasTags);
+    "  --skip-tagged         leave alone every file that has any tag at all\n"
 
 }  // namespace parvex::cli

@@ -23,6 +23,10 @@ std::optional<TTagField> PlaceholderField(std::string_view placeholder) {
     return std::nullopt;
 }
 
+std::string IgnoredByChoice(TOverwriteChoice choice, const tagrecord& record) {
+    return choice == TOverwriteChoice::IgnoreTagged && record.HasTags ? "the file has tags" : std::string();
+}
+
 void SetFieldsFromText(std::string_view format, std::string_view separator, std::string_view text,
                        bool keepExisting, tagrecord& record) {
     const int count = CountFields(format, separator);

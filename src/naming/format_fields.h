@@ -15,8 +15,12 @@ namespace parvex {
 enum class TOverwriteChoice {
     TagAll,        // every field named by the format is written
     KeepExisting,  // a field that already holds text keeps it
-    IgnoreTagged,  // a file that has a comment header at all is left alone
+    IgnoreTagged,  // a file that has any tag at all is left alone
 };
+
+// Why `choice` passes over a loaded file: "the file has tags" under IgnoreTagged for a file that has
+// tags; empty otherwise.
+std::string IgnoredByChoice(TOverwriteChoice choice, const tagrecord& record);
 
 // The field a placeholder names: "<Artist>", "<Title>", "<Album>", "<Track>", "<Date>", "<Genre>",
 // "<Comment>", matched exactly (letter case included). Nothing for "<TRASH>", "<Target file>" and

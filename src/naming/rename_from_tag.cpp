@@ -1,12 +1,10 @@
 #include "naming/rename_from_tag.h"
 
 #include <cerrno>
-#include <exception>
-#include <system_error>
+#include <filesystem>
 
-#include "batch/log_sink.h"
 #include "naming/name_format.h"
-#include "naming/no_replace_rename.h"
+#include "ogg/open_error.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -16,37 +14,52 @@ namespace {
 // Characters a file name cannot hold on the systems the names may travel to.
 constexpr std::string_view kRemovedCharacters = "\\/:*?\"<>|";
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// A value as it may stand in a file name: a line break (or any run of control characters) becomes
+// one blank, so a multi-line comment never breaks the name into lines.
+std::string NameValue(std::string_view value) {
+    std::string kept;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (!IsControl(value[i])) {
+            kept += value[i];
+            continue;
+        }
+        kept += ' ';
+        while (i + 1 < value.size() && IsControl(value[i + 1])) ++i;
+    }
+    return kept;
+}
+
+// "3/12" (track 3 of 12) is numbered 3 in a name.
+std::string TrackNumber(const std::string& track) {
+    const std::size_t slash = track.find('/');
+    if (slash == std::string::npos) return track;
+    std::string_view number = std::string_view(track).substr(0, slash);
+    while (!number.empty() && number.back() == ' ') number.remove_suffix(1);
+    return std::string(number);
+}
+
 std::string PutValuesIn(std::string format, const tagrecord& record) {
-    const std::pair<const char*, const std::string*> values[] = {
-        {"Title", &record.Title}, {"Artist", &record.Artist}, {"Album", &record.Album},
-        {"Track", &record.Track}, {"Date", &record.Date},     {"Genre", &record.Genre},
-        {"Comment", &record.Comment},
+    const std::pair<const char*, std::string> values[] = {
+        {"Title", record.Title},           {"Artist", record.Artist}, {"Album", record.Album},
+        {"Track", TrackNumber(record.Track)}, {"Date", record.Date},     {"Genre", record.Genre},
+        {"Comment", record.Comment},
     };
-    for (const auto& [entry, value] : values) format = ReplaceAll(format, Placeholder(entry), *value);
+    for (const auto& [entry, value] : values) format = ReplaceAll(format, Placeholder(entry), NameValue(value));
     return format;
 }
 
-void LogNotRenamed(TLogSink& log, const std::string& reason) { log.AddLine("     not renamed: " + reason); }
-
-std::string RenameFailureReason(int error) {
-    if (error == EEXIST) return "a file of that name already exists";
-    return std::generic_category().message(error);
-}
-
-TFileOutcome RenameLoadedFile(const TRenameFromTagOptions& options, const tagrecord& record,
-                              TLogSink& log, const std::string& dir, const std::string& name) {
-    const TRenamePlan plan = PlanRename(options, record, dir);
-    const std::string oldPath = dir + name;
-    log.AddLine("     to: " + plan.NewPath);
-    if (!plan.Refusal.empty()) {
-        LogNotRenamed(log, plan.Refusal);
-        return TFileOutcome::WriteFailed;
-    }
-    if (plan.NewPath == oldPath) return TFileOutcome::Skipped;
-    const int error = RenameNoReplace(oldPath, plan.NewPath);
-    if (error == 0) return TFileOutcome::Written;
-    LogNotRenamed(log, RenameFailureReason(error));
-    return TFileOutcome::WriteFailed;
+void PlanLoadedFile(const TRenameFromTagOptions& options, TPlannedNames& planned, const tagrecord& record,
+                    const std::string& dir, TFilePlan& plan) {
+    const TNewPath target = NewPathFromTags(options, record, dir);
+    plan.Lines.push_back(kLogIndent + std::string("to: ") + target.Path);
+    if (!target.Refusal.empty()) return plan.Fail("not renamed: " + target.Refusal);
+    if (target.Path == plan.Path) return plan.Skip("the name is already right");
+    if (planned.Taken(target.Path)) return plan.Fail("not renamed: a file of that name already exists");
+    plan.Action = TPlanAction::Rename;
+    plan.NewPath = target.Path;
+    planned.Move(plan.Path, target.Path);
 }
 
 }  // namespace
@@ -60,27 +73,43 @@ std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecor
     return name;
 }
 
-TRenamePlan PlanRename(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir) {
+TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir) {
     const std::string newName = NewNameFromTags(options, record);
     // Only ".ogg" would be left: a hidden file the next run would collide with.
     return {dir + newName + ".ogg", newName.empty() ? "the tags give no name" : ""};
 }
 
-TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
-                           TLogSink& log, const std::string& dir, const std::string& name) {
+bool TPlannedNames::Taken(const std::string& path) const {
+    if (taken_.contains(path)) return true;
+    if (freed_.contains(path)) return false;
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
+}
+
+void TPlannedNames::Move(const std::string& from, const std::string& to) {
+    taken_.erase(from);
+    freed_.insert(from);
+    freed_.erase(to);
+    taken_.insert(to);
+}
+
+TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames& planned, TOggVorbis& file,
+                            tagrecord& record, const std::string& dir, const std::string& name) {
     // The scan may hand over a directory written with a doubled separator.
     const std::string cleanDir = ReplaceAll(dir, "//", "/");
-    log.AddLine("Renaming: " + cleanDir + name);
-    try {
-        if (LoadWorkingRecord(file, record, cleanDir + name) == TLoadOutcome::Missing)
-            return TFileOutcome::Skipped;
-        if (options.DontRenameUntagged && !record.HasTags) return TFileOutcome::Skipped;
-        return RenameLoadedFile(options, record, log, cleanDir, name);
-    } catch (const std::exception& error) {
-        // One unreadable file must not end a rename run: say why and go on with the next.
-        LogNotRenamed(log, error.what());
-        return TFileOutcome::WriteFailed;
-    }
+    return PlanFile("Renaming: ", cleanDir + name, [&](TFilePlan& plan) {
+        if (LoadWorkingRecord(file, record, plan.Path) == TLoadOutcome::Missing)
+            return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
+        if (options.DontRenameUntagged && !record.HasTags) return plan.Skip("the file has no tags");
+        PlanLoadedFile(options, planned, record, cleanDir, plan);
+    });
+}
+
+TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
+                           TLogSink& log, const std::string& dir, const std::string& name) {
+    // Carried out at once: the folder itself tells which names are taken.
+    TPlannedNames planned;
+    return CarryOutPlan(PlanRenameFromTag(options, planned, file, record, dir, name), file, log);
 }
 
 }  // namespace parvex

@@ -1,9 +1,11 @@
 #pragma once
 // Rename from tag: rename each file within its folder after its own tags, by the page's name format.
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_record.h"
 
 namespace parvex {
@@ -24,23 +26,40 @@ struct TRenameFromTagOptions {
 // The new name without its ".ogg": the record's values put in place of the placeholders ("<Title>",
 // "<Artist>", "<Album>", "<Track>", "<Date>", "<Genre>", "<Comment>", in this order, each on the
 // result of the one before), the case fix, the space replacement, and the characters
-// \ / : * ? " < > | removed. May be empty.
+// \ / : * ? " < > | removed. A value goes in with each run of line breaks and other control
+// characters made one blank, and the track with only its part before a "/" ("3/12" gives "3").
+// May be empty.
 std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecord& record);
 
 // Where a loaded file goes: its new path, and why it must keep its name (empty when it may be
 // renamed): a name of nothing would leave only ".ogg", a hidden file.
-struct TRenamePlan {
-    std::string NewPath;
+struct TNewPath {
+    std::string Path;
     std::string Refusal;
 };
-TRenamePlan PlanRename(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir);
+TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir);
 
-// The per-file routine. Logs "Renaming: " + path; a file gone since the scan, or without tags while
-// untagged files are kept, stops there (Skipped). Otherwise logs "     to: " + new path and renames
-// the file, never over an existing file. When the file keeps its name a further line
-// "     not renamed: " + reason follows (the plan's refusal, name taken, the system's reason) and
-// the result is WriteFailed. A file already named so is left as it is (Skipped). Never raises: an
-// error reading the file is logged the same way.
+// The names that the renames planned so far in a run have taken or freed, on top of what the folders
+// hold: a dry run plans every file without renaming any, and must still see the name an earlier
+// file will take.
+class TPlannedNames {
+public:
+    bool Taken(const std::string& path) const;
+    void Move(const std::string& from, const std::string& to);
+
+private:
+    std::set<std::string> taken_, freed_;
+};
+
+// What the run does to one file. Logs "Renaming: " + path first. A file without tags while untagged
+// files are kept is skipped ("the file has no tags"); any other loaded file gets "     to: " + new
+// path, then is skipped when it already has that name, fails ("not renamed: " + why) when the tags
+// give no name or the name is taken (in the folder or by `planned`), and is otherwise renamed; the
+// move is noted in `planned`.
+TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames& planned, TOggVorbis& file,
+                            tagrecord& record, const std::string& dir, const std::string& name);
+
+// The per-file routine: the plan logged and carried out, never over an existing file. Never raises.
 TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
                            TLogSink& log, const std::string& dir, const std::string& name);
 

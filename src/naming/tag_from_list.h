@@ -1,15 +1,16 @@
 #pragma once
 // Tag from list: set each file's tags from the line of a CSV list that names the file.
 //
-// The list is a text file of lines ending at a carriage return, optionally followed by a line feed;
-// a line feed alone does not end a line, and a byte 26 ends the file. The fields of a line are cut at
-// the page's separator and matched by position to the placeholders of the page's format; the column
-// under "<Target file>" holds the file name (without folder, letter case included).
+// The list is a text file read by the rules of TTextFileReader (a line ends at CR LF, CR or LF). The
+// fields of a line are cut at the page's separator and matched by position to the placeholders of
+// the page's format; the column under "<Target file>" holds the file name (without folder, letter
+// case included).
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_record.h"
 #include "naming/format_fields.h"
 
@@ -36,20 +37,35 @@ struct TTagFromListOptions {
 // path, "I can't find the input list csv file." when no file (a folder does not count) is there.
 std::string CheckInputList(const std::string& listPath);
 
+// A line of the list as it was stored: its number (1-based, empty lines counted) and its key.
+struct TListedKey {
+    int Line = 0;
+    std::string Key;
+};
+
 // Empties `table` and fills it from the list file: each non-empty line is stored whole under the
-// text of its target column (a later line with the same key replaces an earlier one).
+// text of its target column (a later line with the same key replaces an earlier one). Returns the
+// stored lines, in list order, each key once with the number of the line that holds it.
 // `beforeEachLine`, when given, runs before each line is read, empty lines included (the window lets
 // pending events run there). Raises EFOpenError when the file cannot be opened and std::system_error
 // when it cannot be read; the table may then be partly filled.
-void LoadTagList(const std::string& listPath, const TTagFromListOptions& options, TStringHash& table,
-                 const std::function<void()>& beforeEachLine = {});
+std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromListOptions& options,
+                                    TStringHash& table, const std::function<void()>& beforeEachLine = {});
 
-// The per-file routine. Loads the file; a file to be ignored, or one without a line in `table`, is
-// passed over without a log line (Skipped). Otherwise logs "Tag from filename: " + path, sets the
-// format's fields from the line and stores the file. Raises EFOpenError for a listed file that cannot
-// be opened or is gone.
+// What the run does to one file (see PlanTagChange), with the heading "Tag from filename: ": a file
+// the list has no line for, or that the overwrite choice ignores, is skipped; otherwise the format's
+// fields are set from its line.
+TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash& table, TOggVorbis& file,
+                          tagrecord& record, const std::string& dir, const std::string& name);
+
+// The per-file routine: the plan logged and carried out. Never raises.
 TFileOutcome TagFromList(const TTagFromListOptions& options, const TStringHash& table,
                          TOggVorbis& file, tagrecord& record, TLogSink& log, const std::string& dir,
                          const std::string& name);
+
+// The closing lines of a run: one for each listed key that names none of `foundNames` (the names of
+// the files the scan found), "List line 3 matched no file: \"x.ogg\"".
+std::vector<std::string> UnmatchedListLines(const std::vector<TListedKey>& keys,
+                                            const std::vector<std::string>& foundNames);
 
 }  // namespace parvex

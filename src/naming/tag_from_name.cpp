@@ -1,7 +1,5 @@
 #include "naming/tag_from_name.h"
 
-#include "batch/log_sink.h"
-#include "batch/tag_record.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -15,19 +13,30 @@ std::string NameToCut(const TTagFromFileNameOptions& options, const std::string&
     return CopyRange(cleaned, 1, static_cast<int>(cleaned.size()) - 4);
 }
 
-TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file,
-                             tagrecord& record, TLogSink& log, const std::string& dir,
-                             const std::string& name) {
-    const std::string path = dir + name;
-    const TLoadOutcome loaded = LoadWorkingRecord(file, record, path);
-    log.AddLine("Tag from filename: " + path);
-    if (loaded != TLoadOutcome::Missing && options.Overwrite == TOverwriteChoice::IgnoreTagged &&
-        record.HasTags)
-        return TFileOutcome::Skipped;
-    return StoreChangedRecord(loaded, file, record, log, path, [&](tagrecord& r) {
+std::string TooFewPieces(const TTagFromFileNameOptions& options, const std::string& name) {
+    const int pieces = CountFields(NameToCut(options, name), options.Separator);
+    const int fields = CountFields(options.Format, options.Separator);
+    if (pieces >= fields) return {};
+    return "the name has " + std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") + " where the format has " +
+           std::to_string(fields);
+}
+
+TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
+                              const std::string& dir, const std::string& name) {
+    const auto skip = [&](const tagrecord& loaded) {
+        const std::string ignored = IgnoredByChoice(options.Overwrite, loaded);
+        return ignored.empty() ? TooFewPieces(options, name) : ignored;
+    };
+    return PlanTagChange(file, record, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
         SetFieldsFromText(options.Format, options.Separator, NameToCut(options, name),
                           options.Overwrite == TOverwriteChoice::KeepExisting, r);
     });
+}
+
+TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file,
+                             tagrecord& record, TLogSink& log, const std::string& dir,
+                             const std::string& name) {
+    return CarryOutPlan(PlanTagFromFileName(options, file, record, dir, name), file, log);
 }
 
 }  // namespace parvex

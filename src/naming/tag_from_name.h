@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/tag_record.h"
 #include "naming/format_fields.h"
 
@@ -27,9 +28,18 @@ struct TTagFromFileNameOptions {
 // whole name, then its last four characters (the extension) dropped, whatever they are.
 std::string NameToCut(const TTagFromFileNameOptions& options, const std::string& name);
 
-// The per-file routine: loads the file, logs "Tag from filename: " + path, and unless the file is
-// to be ignored sets the format's fields from its name and stores it (also when nothing changed).
-// Skipped for an ignored file. Raises EFOpenError for a file that cannot be opened or is gone.
+// Why the name cannot be cut by the format: it has fewer pieces than the format has fields, so the
+// pieces would land in the wrong tags ("Song.ogg" by "<Artist> - <Title>" would give the artist
+// "Song"). Empty when the name has enough pieces.
+std::string TooFewPieces(const TTagFromFileNameOptions& options, const std::string& name);
+
+// What the run does to one file (see PlanTagChange), with the heading "Tag from filename: ": a file
+// the overwrite choice ignores, or whose name has too few pieces, is skipped; otherwise the format's
+// fields are set from its name.
+TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
+                              const std::string& dir, const std::string& name);
+
+// The per-file routine: the plan logged and carried out. Never raises.
 TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file,
                              tagrecord& record, TLogSink& log, const std::string& dir,
                              const std::string& name);

@@ -134,13 +134,22 @@ std::string ReasonOf(const std::exception& error) {
     return text;
 }
 
+// The name is taken exactly as it stands: it was read so from the file (blanks included), and a
+// name changed on the way back would leave the old comment and add a second one.
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
     const std::size_t eq = line.find('=');
     const std::string_view text(line);
     if (eq == std::string::npos)
         PutTagEntry("", std::string(TrimControls(text)), tag);
     else
-        PutTagEntry(std::string(TrimControls(text.substr(0, eq))), std::string(TrimControls(text.substr(eq + 1))), tag);
+        PutTagEntry(line.substr(0, eq), std::string(TrimControls(text.substr(eq + 1))), tag);
+}
+
+// Comment goes back under the name it was read from, DESCRIPTION or COMMENT, so that other programs
+// still find it where they looked before.
+std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags) {
+    if (field.Field == &TOggVorbis::Comment && !tags.CommentName.empty()) return tags.CommentName;
+    return field.Name;
 }
 
 }  // namespace
@@ -257,8 +266,8 @@ bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* 
     if (!ReadFileInfo(fileName, info)) return Refuse(reason, "not an Ogg Vorbis file");
     if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) return Refuse(reason, refusal);
     ClearTagValues(info.Tag);
-    for (const auto& [name, field] : TOggVorbis::SavedFields())
-        PutTagEntry(name, std::string(TrimControls(tags.*field)), info.Tag);
+    for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
+        PutTagEntry(SavedName(field, tags), std::string(TrimControls(tags.*field.Field)), info.Tag);
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
     const std::string commentData = BuildCommentData(info);
     info.SecondPage.Crc = 0;

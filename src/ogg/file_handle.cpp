@@ -12,10 +12,11 @@ namespace parvex {
 TFileHandle::TFileHandle(const std::string& path) {
     // O_NONBLOCK keeps a FIFO that happens to carry an .ogg name from hanging the program.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) throw EFOpenError(path);
+    if (fd_ < 0) throw EFOpenError(path, errno);
     if (::fstat(fd_, &stat_) != 0) {
+        const int error = errno;
         ::close(fd_);
-        throw EFOpenError(path);
+        throw EFOpenError(path, error);
     }
 }
 

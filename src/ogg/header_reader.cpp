@@ -175,11 +175,11 @@ std::string_view TrimControls(std::string_view text) {
     return text;
 }
 
+// The name keeps every byte, blanks included: a save writes it back exactly as it was read.
 void ParseComment(std::string_view text, FileInfo& info) {
-    text = TrimControls(text);
     const std::size_t eq = text.find('=');
     std::string name;
-    std::string_view value = text;
+    std::string_view value = TrimControls(text);
     if (eq != std::string_view::npos) {
         name.assign(text.substr(0, eq));
         for (char& c : name)

@@ -19,7 +19,7 @@ class TFileHandle;
 
 // The comment header as a table. Entry 0 is the vendor string (empty name, the vendor's bytes
 // exactly as stored); entries 1 to Count() - 1 are the comments in file order, names upper-cased in
-// ASCII, values trimmed and converted to well-formed UTF-8.
+// ASCII and otherwise as stored, values trimmed and converted to well-formed UTF-8.
 struct VorbisTag {
     std::array<uint8_t, 7> PacketID{};  // packet type 3 and "vorbis" when a comment header is present
     uint32_t CommentCount = 0;          // the comment count as stored in the file
@@ -89,9 +89,9 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info);
 std::size_t ReadComments(std::string_view body, FileInfo& info);
 
 // Splits one comment string at its first "=" and appends it to the Tag of `info`: the name is the
-// part before, upper-cased in ASCII and otherwise kept; the value the part after, trimmed of
-// characters of code 32 or less and made well-formed UTF-8. A comment without "=" gives an empty
-// name and the whole (trimmed) string as value.
+// part before, upper-cased in ASCII and otherwise kept byte for byte (blanks included); the value
+// the part after, trimmed of characters of code 32 or less and made well-formed UTF-8. A comment
+// without "=" gives an empty name and the whole (trimmed) string as value.
 void ParseComment(std::string_view text, FileInfo& info);
 
 // `text` without its leading and trailing characters of code 32 or less.

@@ -50,6 +50,7 @@ void SortComment(const std::string& name, const std::string& value, TOggVorbis& 
     for (const auto& [fieldName, field] : ReadFields()) {
         if (name == fieldName && (file.*field).empty()) {
             file.*field = value;
+            if (field == &TOggVorbis::Comment) file.CommentName = name;
             return;
         }
     }
@@ -58,7 +59,7 @@ void SortComment(const std::string& name, const std::string& value, TOggVorbis& 
 
 }  // namespace
 
-// The writer sets the same names but DESCRIPTION: Comment is written back as COMMENT.
+// The writer sets the same names but DESCRIPTION: Comment is written back under CommentName.
 const std::vector<TOggVorbis::FieldName>& TOggVorbis::SavedFields() {
     static const std::vector<FieldName> fields = [] {
         std::vector<FieldName> saved;

@@ -15,8 +15,9 @@ public:
 
     // Clears the object, then fills it from the file's headers. False (object left cleared) when
     // the file is not an Ogg Vorbis stream. Raises EFOpenError when the file cannot be opened.
-    // The first comment of a standard name with a non-empty value fills its field (COMMENT and,
-    // failing it, DESCRIPTION fill Comment); every further one becomes an OtherTags line.
+    // The first comment of a standard name with a non-empty value fills its field (the first
+    // COMMENT or DESCRIPTION fills Comment, and CommentName says which); every further one becomes
+    // an OtherTags line. Names are kept as read, blanks included.
     bool LoadFromFile(const std::string& fileName);
 
     // Rewrites the file's comment header from the fields and OtherTags, leaving every audio byte
@@ -26,8 +27,8 @@ public:
     // failed; `reason`, when given, then receives the cause in words. Raises EFOpenError when the
     // file cannot be opened.
     // OtherTags lines are taken from the last to the first: each sets the first comment of its name
-    // that no field or line taken before it has set, or else is appended, so lines new to the file
-    // reach it in the reverse of their order here.
+    // (the name as it stands in the line, byte for byte) that no field or line taken before it has
+    // set, or else is appended, so lines new to the file reach it in the reverse of their order here.
     bool SaveToFile(const std::string& fileName, std::string* reason = nullptr) const;
 
     void SetTrack(const std::string& track);
@@ -54,6 +55,9 @@ public:
     std::string Date;
     std::string Genre;
     std::string Comment;
+    // The name Comment is read from and written back under: "COMMENT", or "DESCRIPTION" for a file
+    // that keeps its comment so.
+    std::string CommentName = "COMMENT";
     std::string Vendor;  // for display; the file's vendor string is never rewritten
     std::string Version;
     std::string Copyright;

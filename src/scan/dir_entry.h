@@ -30,6 +30,9 @@ struct DirEntry {
     TFileTime Created;      // birth time where the file system records it, else the status change time
     TFileTime Accessed;
     TFileTime Modified;
+    // The file's identity: one file reached by two paths (a link, a second name) has the same pair.
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
 };
 
 }  // namespace parvex

@@ -1,5 +1,6 @@
 #include "scan/find_file.h"
 
+#include "ogg/open_error.h"
 #include "scan/search_thread.h"
 #include "scan/search_walk.h"
 
@@ -56,6 +57,7 @@ void TFindFile::Search() {
     events.NewFolder = [this](const std::string& folder) { return DoNewFolder(folder); };
     events.Found = [this](const std::string& folder, const DirEntry& entry) { DoFound(folder, entry); };
     events.Stopped = [this] { return aborted_; };
+    events.FolderError = [this](const std::string& folder, int error) { DoFolderError(folder, error); };
     try {
         walk.Run(events);
     } catch (...) {
@@ -72,6 +74,10 @@ bool TFindFile::DoNewFolder(const std::string& folder) {
     bool ignoreFolder = false;
     if (OnNewFolder && !destroying_) OnNewFolder(*this, StripTrailingBackslash(folder), ignoreFolder);
     return !ignoreFolder;
+}
+
+void TFindFile::DoFolderError(const std::string& folder, int error) {
+    if (OnFolderError && !destroying_) OnFolderError(*this, StripTrailingBackslash(folder), ErrorText(error));
 }
 
 void TFindFile::DoComplete() {

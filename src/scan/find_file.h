@@ -45,6 +45,9 @@ public:
     // `ignoreFolder` comes in false; setting it skips the folder with its whole tree.
     using TNewFolderEvent = std::function<void(TFindFile& sender, const std::string& folder, bool& ignoreFolder)>;
     using TNotifyEvent = std::function<void(TFindFile& sender)>;
+    // `reason` says why in words: "permission denied", "file name too long".
+    using TFolderErrorEvent =
+        std::function<void(TFindFile& sender, const std::string& folder, const std::string& reason)>;
 
     TFindFile();
     // Stops a running worker and waits for it; no event is raised from then on.
@@ -78,6 +81,10 @@ public:
 
     TFoundEvent OnFound;
     TNewFolderEvent OnNewFolder;
+    // Raised for a folder of the walk that cannot be listed (a location or subfolder without read
+    // permission, a path too long to open, a read error) or whose entries cannot be examined: its
+    // files are not reported, and the walk goes on with the next folder.
+    TFolderErrorEvent OnFolderError;
     // Raised once when a walk has ended, for any reason. Busy is already false, so the handler may
     // start the next search.
     TNotifyEvent OnComplete;
@@ -111,6 +118,7 @@ private:
 
     void DoFound(const std::string& folder, const DirEntry& entry);
     bool DoNewFolder(const std::string& folder);
+    void DoFolderError(const std::string& folder, int error);
     void DoComplete();
     void WorkerEnded(bool aborted);
 

@@ -4,10 +4,16 @@
 // an entry splits after its last "/": the folder is what comes before, the name what follows the "*".
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "scan/dir_entry.h"
 
 namespace parvex {
 
@@ -21,7 +27,16 @@ public:
     // is already listed. Entries compare byte for byte: "a.ogg" and "A.ogg" are two files on a
     // case-sensitive file system. Returns whether the entry was added.
     bool Add(std::string_view folder, std::string_view name);
+    // The same for a file of a batch run, which must be worked on once however many paths lead to
+    // it: an entry whose file (device and inode) is already listed under another path, through a
+    // link or a second name, is not added either.
+    bool AddFile(std::string_view folder, const DirEntry& file);
     void Clear();
+
+    // An entry split into its folder (with its trailing "/") and its file name.
+    static std::pair<std::string, std::string> Split(const std::string& entry);
+    // The file names of every entry, in order.
+    std::vector<std::string> Names() const;
 
     std::size_t Count() const { return entries_.size(); }
     // The entry at `index` (0-based), in order of insertion.
@@ -30,8 +45,11 @@ public:
     auto end() const { return entries_.end(); }
 
 private:
+    using TFileId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
+
     std::deque<std::string> entries_;         // a deque never moves its elements...
     std::unordered_set<std::string_view> index_;  // ...so the index can view them
+    std::set<TFileId> files_;                 // the files added by AddFile
 };
 
 }  // namespace parvex

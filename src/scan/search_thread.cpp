@@ -107,6 +107,12 @@ void TSearchThread::Run() {
         });
     };
     events.Stopped = [this] { return StopRequested(); };
+    events.FolderError = [this](const std::string& folder, int error) {
+        CallOwner([folder, error](TFindFile& owner) {
+            owner.DoFolderError(folder, error);
+            return true;
+        });
+    };
 
     bool aborted = false;
     try {

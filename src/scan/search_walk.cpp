@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,12 +39,14 @@ TFileTime ToFileTime(const statx_timestamp& stamp) {
     return TFileTime(duration_cast<TFileTime::duration>(seconds(stamp.tv_sec) + nanoseconds(stamp.tv_nsec)));
 }
 
-// The entry `name` of the open folder `folderFd`, links followed; nothing when it cannot be read
-// (vanished, or a link that leads nowhere).
-std::optional<DirEntry> StatEntry(int folderFd, const std::string& name) {
+// The entry `name` of the open folder `folderFd`, links followed; nothing when it cannot be read,
+// with the errno value in `error` (ENOENT: vanished, or a link that leads nowhere).
+std::optional<DirEntry> StatEntry(int folderFd, const std::string& name, int& error) {
     struct statx info {};
-    if (statx(folderFd, name.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+    if (statx(folderFd, name.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        error = errno;
         return std::nullopt;
+    }
     DirEntry entry;
     entry.Name = name;
     if (S_ISREG(info.stx_mode)) entry.Attributes |= ffArchive;
@@ -54,6 +57,8 @@ std::optional<DirEntry> StatEntry(int folderFd, const std::string& name) {
     entry.Created = ToFileTime((info.stx_mask & STATX_BTIME) != 0 ? info.stx_btime : info.stx_ctime);
     entry.Accessed = ToFileTime(info.stx_atime);
     entry.Modified = ToFileTime(info.stx_mtime);
+    entry.Device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    entry.Inode = info.stx_ino;
     return entry;
 }
 
@@ -82,19 +87,25 @@ struct TListedName {
     unsigned char Type;  // DT_* of the listing; DT_UNKNOWN where the file system does not say
 };
 
-// An open folder with its identity; Dir is null when the folder cannot be opened.
+// An open folder with its identity; Dir is null when the folder cannot be opened, with the errno
+// value in Error.
 struct TOpenFolder {
     TDirHandle Dir;
     std::uint64_t Device = 0, Inode = 0;
+    int Error = 0;
 };
 
 TOpenFolder OpenFolder(const std::string& folder) {
     TOpenFolder result;
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return result;
+    if (fd < 0) {
+        result.Error = errno;
+        return result;
+    }
     struct stat info {};
     DIR* dir = fstat(fd, &info) == 0 ? fdopendir(fd) : nullptr;
     if (dir == nullptr) {
+        result.Error = errno;
         close(fd);
         return result;
     }
@@ -106,14 +117,18 @@ TOpenFolder OpenFolder(const std::string& folder) {
 
 // Every name of the folder but "." and "..", sorted byte by byte: the file system's own order is
 // that of its hash tables, and a run's log should not depend on it. A read error ends the listing
-// with what was read so far.
-std::vector<TListedName> ReadNames(DIR* dir) {
+// with what was read so far and leaves its errno value in `error`.
+std::vector<TListedName> ReadNames(DIR* dir, int& error) {
     std::vector<TListedName> names;
-    while (const dirent* item = readdir(dir)) {
+    for (;;) {
+        errno = 0;
+        const dirent* item = readdir(dir);
+        if (item == nullptr) break;
         const std::string_view name = item->d_name;
         if (name == "." || name == "..") continue;
         names.push_back({std::string(name), item->d_type});
     }
+    error = errno;
     std::sort(names.begin(), names.end(),
               [](const TListedName& a, const TListedName& b) { return a.Name < b.Name; });
     return names;
@@ -246,11 +261,14 @@ void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask)
     // otherwise be walked again and again.
     if (opened.Dir && !walked_.insert({opened.Device, opened.Inode}).second) return;
     if (!events_->NewFolder(folder)) return;
-    if (!opened.Dir || events_->Stopped()) return;
+    if (!opened.Dir) return ReportFolderError(folder, opened.Error);
+    if (events_->Stopped()) return;
 
     const int folderFd = dirfd(opened.Dir.get());
+    int error = 0;
+    const std::vector<TListedName> names = ReadNames(opened.Dir.get(), error);
     std::vector<std::string> subfolders;
-    for (const TListedName& listed : ReadNames(opened.Dir.get())) {
+    for (const TListedName& listed : names) {
         const bool wanted = MatchesFileName(listed.Name, mask);
         const bool mayBeFolder =
             criteria_.Subfolders && (listed.Type == DT_DIR || listed.Type == DT_LNK || listed.Type == DT_UNKNOWN);
@@ -258,18 +276,27 @@ void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask)
 
         // A listed folder needs no look-up of its own unless it is to be reported.
         std::optional<DirEntry> entry;
-        if (wanted || listed.Type != DT_DIR) entry = StatEntry(folderFd, listed.Name);
+        int statError = 0;
+        if (wanted || listed.Type != DT_DIR) entry = StatEntry(folderFd, listed.Name, statError);
+        // A name that vanished, or a link that leads nowhere, is no file; any other failure (a
+        // folder that may be listed but not entered) hides the folder's files.
+        if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0) error = statError;
         if (wanted && entry && FileMatches(criteria_, folder, *entry)) events_->Found(folder, *entry);
         if (events_->Stopped()) return;
         const bool isFolder = listed.Type == DT_DIR || (entry && (entry->Attributes & ffDirectory) != 0);
         if (mayBeFolder && isFolder) subfolders.push_back(listed.Name);
     }
     opened.Dir.reset();  // deep trees must not hold one open folder per level
+    if (error != 0) ReportFolderError(folder, error);
 
     for (const std::string& name : subfolders) {
         SearchFolder(folder + name + '/', mask);
         if (events_->Stopped()) return;
     }
+}
+
+void TSearchWalk::ReportFolderError(const std::string& folder, int error) {
+    if (events_->FolderError) events_->FolderError(folder, error);
 }
 
 }  // namespace parvex

@@ -35,6 +35,9 @@ struct TSearchEvents {
     std::function<bool(const std::string& folder)> NewFolder;  // false: skip the folder and its tree
     std::function<void(const std::string& folder, const DirEntry& entry)> Found;
     std::function<bool()> Stopped;  // tested before each listing and after each entry
+    // A folder that cannot be listed, or whose entries cannot be examined: its files are never
+    // reached. `error` is the errno value.
+    std::function<void(const std::string& folder, int error)> FolderError;
 };
 
 // Folder-plus-mask targets from ";"-separated folders and masks: every part but the last trimmed,
@@ -67,14 +70,16 @@ public:
     // Walks every target in order: the target's folder part (made absolute) with its name part as
     // the mask. Within a folder every match is reported before anything of its subfolders, entries
     // in byte order of their names. A folder reached a second time within one target (through a
-    // link) is skipped; one that cannot be listed yields nothing. Exceptions of the hooks pass to
-    // the caller and end the walk.
+    // link) is skipped; one that cannot be listed (or only in part, or whose entries cannot be
+    // examined) is reported to FolderError once, with what could be read of it still walked.
+    // Exceptions of the hooks pass to the caller and end the walk.
     void Run(const TSearchEvents& events);
 
 private:
     using TFolderId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
 
     void SearchFolder(const std::string& folder, std::string_view mask);
+    void ReportFolderError(const std::string& folder, int error);
 
     TSearchCriteria criteria_;
     std::vector<std::string> targets_;

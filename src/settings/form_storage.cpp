@@ -47,18 +47,20 @@ constexpr std::array<std::string_view, 143> kMainWindowStoredProps{
 
 }  // namespace
 
-TFormStorage::TFormStorage(QWidget& form, const std::vector<std::string>& storedProps) : TFormPlacement(form) {
+TFormStorage::TFormStorage(QWidget& form, const std::vector<std::string>& storedProps,
+                           std::vector<std::string> wholeTexts)
+    : TFormPlacement(form), wholeTexts_(std::move(wholeTexts)) {
     for (const auto& entry : storedProps)
         if (auto name = ParsePropName(entry)) storedProps_.push_back(std::move(*name));
 }
 
 void TFormStorage::WriteExtra(TIniDocument& doc, const std::string& section) {
-    const TPropsStorage storage(Form(), section);
+    const TPropsStorage storage(Form(), section, wholeTexts_);
     for (const auto& name : storedProps_) storage.StoreProperty(name, doc);
 }
 
 void TFormStorage::ReadExtra(const TIniDocument& doc, const std::string& section) {
-    const TPropsStorage storage(Form(), section);
+    const TPropsStorage storage(Form(), section, wholeTexts_);
     for (const auto& name : storedProps_) {
         // A handler that fails on one restored value must not keep the others from being restored.
         try {
@@ -66,6 +68,13 @@ void TFormStorage::ReadExtra(const TIniDocument& doc, const std::string& section
         } catch (const std::exception&) {
         }
     }
+}
+
+const std::vector<std::string>& MainWindowWholeTexts() {
+    static const std::vector<std::string> texts = {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14",
+                                                   "edit15", "Edit16", "Edit24", "Edit25", "Edit26",
+                                                   "Edit27", "Edit28", "Edit29", "Edit30"};
+    return texts;
 }
 
 const std::vector<std::string>& MainWindowStoredProps() {

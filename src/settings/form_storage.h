@@ -29,7 +29,10 @@ class TFormStorage : public TFormPlacement {
 public:
     // Entries without a "." with a name on both sides are dropped; entries naming a control the form
     // does not have, or a property that control lacks, are skipped at each read and write.
-    TFormStorage(QWidget& form, const std::vector<std::string>& storedProps);
+    // The texts of the components named in `wholeTexts` keep blanks at their ends (see
+    // EncodeWholeText).
+    TFormStorage(QWidget& form, const std::vector<std::string>& storedProps,
+                 std::vector<std::string> wholeTexts = {});
 
     const std::vector<TPropName>& StoredProps() const { return storedProps_; }
 
@@ -39,10 +42,14 @@ protected:
 
 private:
     std::vector<TPropName> storedProps_;
+    std::vector<std::string> wholeTexts_;
 };
 
 // The 143 entries the main window keeps, in the order they are written and read.
 const std::vector<std::string>& MainWindowStoredProps();
+// The main window's texts that keep blanks at their ends: the value boxes of the Mass page, where
+// "The " put in front of "Band" must stay "The ".
+const std::vector<std::string>& MainWindowWholeTexts();
 
 // The text enclosed in double quotes.
 std::string QuoteSeparator(std::string_view text);

@@ -83,7 +83,25 @@ std::string TrimControls(std::string_view text) {
     return std::string(text);
 }
 
-TPropsStorage::TPropsStorage(QWidget& form, std::string section) : form_(form), section_(std::move(section)) {}
+std::string EncodeWholeText(std::string_view text) {
+    const bool blankAtAnEnd = !text.empty() && (IsControl(text.front()) || IsControl(text.back()));
+    const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+    return blankAtAnEnd || quoted ? "\"" + std::string(text) + "\"" : std::string(text);
+}
+
+std::string DecodeWholeText(std::string_view stored) {
+    if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"') return std::string(stored);
+    const std::string_view inner = stored.substr(1, stored.size() - 2);
+    // Only what EncodeWholeText quoted is unquoted: a value written by hand as ""x"" stays "x".
+    return EncodeWholeText(inner) == stored ? std::string(inner) : std::string(stored);
+}
+
+TPropsStorage::TPropsStorage(QWidget& form, std::string section, const std::vector<std::string>& wholeTexts)
+    : form_(form), section_(std::move(section)), wholeTexts_(wholeTexts) {}
+
+bool TPropsStorage::KeptWhole(const TPropName& name) const {
+    return std::find(wholeTexts_.begin(), wholeTexts_.end(), name.component) != wholeTexts_.end();
+}
 
 QWidget* TPropsStorage::Control(const TPropName& name) const {
     return form_.findChild<QWidget*>(QString::fromStdString(name.component));
@@ -97,7 +115,7 @@ bool TPropsStorage::StoreProperty(const TPropName& name, TIniDocument& doc) cons
     QWidget* control = Control(name);
     if (name.property == "Text") {
         const auto text = TextOf(control);
-        if (text) doc.WriteString(section_, Key(name), TrimControls(*text));
+        if (text) doc.WriteString(section_, Key(name), KeptWhole(name) ? EncodeWholeText(*text) : TrimControls(*text));
         return text.has_value();
     }
     if (name.property == "Checked") {
@@ -117,7 +135,8 @@ bool TPropsStorage::LoadProperty(const TPropName& name, const TIniDocument& doc)
     QWidget* control = Control(name);
     if (name.property == "Text") {
         if (!TextOf(control)) return false;
-        if (const auto value = doc.Read(section_, Key(name))) SetText(control, TrimControls(*value));
+        if (const auto value = doc.Read(section_, Key(name)))
+            SetText(control, KeptWhole(name) ? DecodeWholeText(*value) : TrimControls(*value));
         return true;
     }
     if (name.property == "Checked") {

@@ -6,7 +6,8 @@
 //   Text     QLineEdit::text, or QComboBox::currentText
 //            key "<Component>_Text" in the form's section; written with blanks and control characters
 //            cut from both ends; read the same way and set with setText / setCurrentText, which emit
-//            QLineEdit::textChanged / QComboBox::currentTextChanged (and editTextChanged).
+//            QLineEdit::textChanged / QComboBox::currentTextChanged (and editTextChanged). The texts
+//            of the components named as kept whole keep their blanks instead (EncodeWholeText).
 //   Checked  QAbstractButton::isChecked (check boxes, radio buttons)
 //            key "<Component>_Checked": "True" or "False"; read without regard to letter case, any
 //            other text leaves the button alone; set with setChecked, which emits toggled(bool) when
@@ -20,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/ini_document.h"
 
@@ -42,10 +44,19 @@ std::optional<TPropName> ParsePropName(std::string_view entry);
 // Text with blanks and control characters (every byte up to the blank) cut from both ends.
 std::string TrimControls(std::string_view text);
 
+// A text kept whole as the settings file stores it: enclosed in double quotes when it has blanks or
+// control characters at an end, or when it is itself enclosed in double quotes; otherwise as it is,
+// so a plain value reads back the same with or without this encoding (and files written before it
+// read as they always did).
+std::string EncodeWholeText(std::string_view text);
+// The reverse, applied to the value as the settings file reads it.
+std::string DecodeWholeText(std::string_view stored);
+
 class TPropsStorage {
 public:
-    // Works on the controls of `form` inside `section` of a document passed to each call.
-    TPropsStorage(QWidget& form, std::string section);
+    // Works on the controls of `form` inside `section` of a document passed to each call; the texts
+    // of the components named in `wholeTexts` keep blanks at their ends.
+    TPropsStorage(QWidget& form, std::string section, const std::vector<std::string>& wholeTexts = {});
 
     // Write or read one property. Return false when the component is not on the form or does not
     // have the property (the entry is skipped).
@@ -57,8 +68,11 @@ private:
     static std::string Key(const TPropName& name);
     std::string ListSection(const TPropName& name) const;
 
+    bool KeptWhole(const TPropName& name) const;
+
     QWidget& form_;
     std::string section_;
+    const std::vector<std::string>& wholeTexts_;
 };
 
 }  // namespace parvex

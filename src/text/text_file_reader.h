@@ -1,8 +1,9 @@
 #pragma once
 // Reads a plain 8-bit text file line by line, with the line rules of the program's own list files
-// (genre.txt, the CSV tag list):
-//   - a line ends at a carriage return (byte 13); one line feed (byte 10) right after it is skipped;
-//   - a line feed without a carriage return before it does not end a line and stays in its text;
+// (genre.txt, the CSV tag list), so that lists written on Linux, Windows or old Macs read alike:
+//   - a line ends at a carriage return and line feed (bytes 13, 10), a carriage return alone or a
+//     line feed alone;
+//   - a UTF-8 byte-order mark (bytes EF BB BF) at the very start is skipped;
 //   - byte 26 ends the file; nothing after it is read;
 //   - lines are taken exactly as read: no trimming, an empty line is a line of its own, and a line
 //     break after the last line adds no empty line.
@@ -15,8 +16,10 @@ namespace parvex {
 
 class TTextFileReader {
 public:
-    // Opens `path` for reading; raises EFOpenError when it cannot be opened. A FIFO is opened without
-    // waiting for a writer, so a list that happens to be one cannot hang the program.
+    // Opens `path` for reading; raises EFOpenError when it cannot be opened. A FIFO or pipe is opened
+    // without waiting for a writer, so one without a writer reads as empty instead of hanging the
+    // program; once open, reads wait for the data, so a pipe ("-l <(command)", standard input) is
+    // read whole.
     explicit TTextFileReader(const std::string& path);
 
     // True when no further line can be read.
@@ -26,6 +29,9 @@ public:
     bool ReadLine(std::string& line);
 
 private:
+    // The next byte of the file (or of the bytes taken back), or EOF. Raises std::system_error when
+    // reading fails.
+    int ReadByte();
     // The next byte, or -1 at the end of the file (byte 26 included).
     int Next();
     // The next byte without taking it, or -1 at the end of the file.
@@ -35,8 +41,12 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
+    // Skips a byte-order mark at the start of the file.
+    void SkipByteOrderMark();
+
     std::string path_;
     std::unique_ptr<std::FILE, FileCloser> file_;
+    std::string pending_;  // bytes read ahead and taken back, next first
     bool ended_ = false;
 };
 

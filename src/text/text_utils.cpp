@@ -1,6 +1,7 @@
 #include "text/text_utils.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace parvex {
 
@@ -111,6 +112,28 @@ std::string LowerCaseListedWords(std::string_view text, const std::vector<std::s
     std::string result(text);
     for (const std::string& word : words) result = LowerCaseWord(result, " " + word + " ");
     return result;
+}
+
+std::string QuotedText(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace parvex

@@ -20,7 +20,7 @@ void Type(QWidget* target, const char* keys) {
 
 class AddTagTest : public WindowTest {
 protected:
-    AddTagTest() : dialog_(&Window(), *Window().BitBtn18) {}
+    AddTagTest() : dialog_(&Window(), *Window().BitBtn18, platform_) {}
 
     std::string Add(const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [this] { return dialog_.OpenForAdd(); });

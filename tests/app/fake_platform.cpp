@@ -8,6 +8,14 @@ void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) {
     messages.push_back({kind, text});
 }
 
+bool TFakePlatform::Confirm(const std::string& question) {
+    questions.push_back(question);
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+}
+
 std::optional<std::string> TFakePlatform::ChooseDirectory(const std::string& start) {
     directoryChooserStarts.push_back(start);
     return NextAnswer();

@@ -1,6 +1,7 @@
 #pragma once
-// A platform that shows nothing: it records every message box, answers the choosers from a script
-// and counts the wait-cursor and pending-message calls, so a test never waits on a modal window.
+// A platform that shows nothing: it records every message box and question, answers the choosers
+// and the questions from a script and counts the wait-cursor and pending-message calls, so a test
+// never waits on a modal window.
 
 #include <deque>
 #include <optional>
@@ -20,6 +21,7 @@ struct TShownMessage {
 class TFakePlatform final : public TPlatform {
 public:
     void ShowMessage(TMessageKind kind, const std::string& text) override;
+    bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
     std::optional<std::string> ChooseOpenFile(const std::string& filter,
                                               const std::string& fileName) override;
@@ -32,7 +34,11 @@ public:
     // When set, the choosers raise std::runtime_error with this message instead of answering.
     std::optional<std::string> chooserRaises;
 
+    // Answers of the next questions, first to last; a question with no answer left is answered No.
+    std::deque<bool> confirmAnswers;
+
     std::vector<TShownMessage> messages;
+    std::vector<std::string> questions;
     std::vector<std::string> directoryChooserStarts;
     std::vector<std::pair<std::string, std::string>> openFileRequests;  // filter, file name
     int waitCursorDepth = 0;

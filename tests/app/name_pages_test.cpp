@@ -34,7 +34,7 @@ QStringList LogLines(const TForm1& window) {
 
 class NamePagesTest : public WindowTest {
 protected:
-    NamePagesTest() : form2_(&Window(), *Window().BitBtn18), form3_(&Window()) {
+    NamePagesTest() : form2_(&Window(), *Window().BitBtn18, platform_), form3_(&Window()) {
         Window().SetDialogs(form2_, form3_);
         std::filesystem::create_directory(Music());
     }

@@ -25,7 +25,7 @@ protected:
     PageTest() {
         TForm1& window = Window();
         // The window owns its dialogs, as the program's do live as long as it.
-        form2_ = new TForm2(&window, *window.BitBtn18);
+        form2_ = new TForm2(&window, *window.BitBtn18, platform_);
         window.SetDialogs(*form2_, *new TForm3(&window));
         ShowActive();
     }

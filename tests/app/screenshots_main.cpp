@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     parvex::TQtPlatform platform;
     parvex::TForm1 form(platform);
-    parvex::TForm2 addTag(&form, *form.BitBtn18);
+    parvex::TForm2 addTag(&form, *form.BitBtn18, platform);
     parvex::TForm3 addWord(&form);
     // Pictures of the window as designed; the user's settings are neither shown nor overwritten.
     form.FormStorage1.SetActive(false);

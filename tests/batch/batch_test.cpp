@@ -56,7 +56,7 @@ TEST_P(MassModeTest, JoinsTextWithoutSeparator) {
     const auto name = Make("a.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}});
     TMassTagOptions options;
     options.Rows.push_back({TTagField::Artist, GetParam().Text, GetParam().Mode});
-    EXPECT_EQ(Mass(options, name), TFileOutcome::Written);
+    EXPECT_EQ(Mass(options, name), GetParam().Expected == "Band" ? TFileOutcome::Skipped : TFileOutcome::Written);
     const TOggVorbis after = Reload(name);
     EXPECT_EQ(after.Artist, GetParam().Expected);
     EXPECT_EQ(after.Title, "Song");
@@ -70,13 +70,14 @@ INSTANTIATE_TEST_SUITE_P(Modes, MassModeTest,
                                            ModeCase{TMassMode::Overwrite, "", ""},
                                            ModeCase{TMassMode::None, "x", "Band"}));
 
-TEST_F(BatchTest, MassTagLogsOneLinePerFileAndKeepsAudio) {
+TEST_F(BatchTest, MassTagLogsTheFileAndItsChangeAndKeepsAudio) {
     const auto name = Make("a.ogg", {{"ARTIST", "Band"}});
     const std::string before = test::ReadAll(dir.Path() / name);
     TMassTagOptions options;
     options.Rows.push_back({TTagField::Copyright, "2026 Band", TMassMode::Overwrite});
     Mass(options, name);
-    EXPECT_EQ(log.Lines, std::vector<std::string>{"Mass Tag: " + dir.Dir() + name});
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Mass Tag: " + dir.Dir() + name,
+                                                   "     COPYRIGHT: (none) -> \"2026 Band\""}));
     const TOggVorbis after = Reload(name);
     EXPECT_EQ(after.Copyright, "2026 Band");
     EXPECT_EQ(after.Artist, "Band");
@@ -120,17 +121,20 @@ TEST_F(BatchTest, NonVorbisFileIsLeftUntouchedAndLogged) {
     dir.Write("fake.ogg", junk);
     TMassTagOptions options;
     options.Rows.push_back({TTagField::Artist, "X", TMassMode::Overwrite});
-    EXPECT_EQ(Mass(options, "fake.ogg"), TFileOutcome::NotVorbis);
+    EXPECT_EQ(Mass(options, "fake.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(test::ReadAll(dir.Path() / "fake.ogg"), junk);
     ASSERT_EQ(log.Lines.size(), 2u);
     EXPECT_EQ(log.Lines[0], "Mass Tag: " + dir.Dir() + "fake.ogg");
     EXPECT_NE(log.Lines[1].find("not an Ogg Vorbis file"), std::string::npos);
 }
 
-TEST_F(BatchTest, VanishedFileRaisesTheOpenError) {
+// The run goes on after a file gone since the scan: it is logged as failed, with the reason.
+TEST_F(BatchTest, VanishedFileFailsWithItsReason) {
     TClearTagsOptions options;
     options.RemoveAll = true;
-    EXPECT_THROW(Clear(options, "gone.ogg"), EFOpenError);
+    EXPECT_EQ(Clear(options, "gone.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Clear Tags: " + dir.Dir() + "gone.ogg",
+                                                   "     cannot be opened: no such file or directory"}));
 }
 
 TEST_F(BatchTest, RemoveAllKeepsPerformerAndVendor) {
@@ -146,7 +150,9 @@ TEST_F(BatchTest, RemoveAllKeepsPerformerAndVendor) {
     EXPECT_EQ(after.Performer, "Singer");
     EXPECT_EQ(after.Vendor, "Parvex test encoder");
     EXPECT_EQ(after.EntryCount, 2);  // the vendor string and PERFORMER
-    EXPECT_EQ(log.Lines, std::vector<std::string>{"Clear Tags: " + dir.Dir() + name});
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Clear Tags: " + dir.Dir() + name,
+                                                   "     ARTIST: \"Band\" -> (none)", "     TITLE: \"Song\" -> (none)",
+                                                   "     ISRC: \"X1\" -> (none)", "     MOOD: \"calm\" -> (none)"}));
 }
 
 TEST_F(BatchTest, ClearRemovesOnlyChosenTags) {
@@ -165,12 +171,15 @@ TEST_F(BatchTest, ClearRemovesOnlyChosenTags) {
     EXPECT_EQ(after.OtherTags, std::vector<std::string>{"MOOD=calm"});
 }
 
-TEST_F(BatchTest, FileWithoutChosenTagsIsStillRewrittenValid) {
+// Nothing to remove: the file is not rewritten at all, and the log says so.
+TEST_F(BatchTest, FileWithoutChosenTagsIsLeftUntouched) {
     const auto name = Make("a.ogg", {{"TITLE", "Song"}});
+    const std::string before = test::ReadAll(dir.Path() / name);
     TClearTagsOptions options;
     options.OtherTags = true;
-    EXPECT_EQ(Clear(options, name), TFileOutcome::Written);
-    EXPECT_EQ(Reload(name).Title, "Song");
+    EXPECT_EQ(Clear(options, name), TFileOutcome::Skipped);
+    EXPECT_EQ(test::ReadAll(dir.Path() / name), before);
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Clear Tags: " + dir.Dir() + name, "     no change"}));
 }
 
 TEST_F(BatchTest, WorkingRecordKeepsOtherTagOrderAndEqualsInValues) {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "naming/no_replace_rename.h"
+#include "batch/no_replace_rename.h"
 #include "naming_fixture.h"
 
 namespace parvex {
@@ -84,7 +84,7 @@ TEST_F(RenameTest, CollidingNamesKeepBothFiles) {
     const std::string first = Bytes("a.ogg");
     const std::string second = Bytes("b.ogg");
     EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Written);
-    EXPECT_EQ(Rename("b.ogg"), TFileOutcome::WriteFailed);
+    EXPECT_EQ(Rename("b.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(Names(), (Lines{"Band - Song.ogg", "b.ogg"}));
     EXPECT_EQ(Bytes("Band - Song.ogg"), first);
     EXPECT_EQ(Bytes("b.ogg"), second);
@@ -102,7 +102,7 @@ TEST_F(RenameTest, FileAlreadyNamedSoIsLeftAsItIs) {
 TEST_F(RenameTest, EmptyNameIsRefusedInsteadOfMakingDotOgg) {
     AddFile("a.ogg", {{"MOOD", "calm"}});
     options_.Format = "<Artist><Title>";
-    EXPECT_EQ(Rename("a.ogg"), TFileOutcome::WriteFailed);
+    EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("a.ogg"), "     to: " + PathOf(".ogg"),
                                  "     not renamed: the tags give no name"}));
     EXPECT_EQ(Names(), Lines{"a.ogg"});
@@ -111,7 +111,7 @@ TEST_F(RenameTest, EmptyNameIsRefusedInsteadOfMakingDotOgg) {
 TEST_F(RenameTest, OtherFailuresAreLoggedWithTheReason) {
     AddFile("a.ogg", {{"TITLE", std::string(300, 'x')}});
     options_.Format = "<Title>";
-    EXPECT_EQ(Rename("a.ogg"), TFileOutcome::WriteFailed);
+    EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines.back(), "     not renamed: File name too long");
     EXPECT_EQ(Names(), Lines{"a.ogg"});
 }
@@ -177,9 +177,9 @@ TEST_F(RenameTest, UnwritableFolderAndUnreadableFileAreReportedAndTheRunGoesOn) 
     chmod((dir_.Path() / "ro").c_str(), 0555);
     chmod((dir_.Path() / "locked.ogg").c_str(), 0600);
     ExpectAsNobody([&] {
-        const bool keptInFolder = Rename("a.ogg", dir_.Dir() + "ro/") == TFileOutcome::WriteFailed &&
+        const bool keptInFolder = Rename("a.ogg", dir_.Dir() + "ro/") == TFileOutcome::Failed &&
                                   log_.Lines.back() == "     not renamed: Permission denied";
-        const bool keptUnreadable = Rename("locked.ogg") == TFileOutcome::WriteFailed &&
+        const bool keptUnreadable = Rename("locked.ogg") == TFileOutcome::Failed &&
                                     log_.Lines.back() == "     not renamed: Cannot open file " +
                                                              PathOf("locked.ogg");
         return keptInFolder && keptUnreadable;

@@ -115,7 +115,7 @@ TEST_F(NamingTest, NonVorbisFileIsLoggedAndLeftAlone) {
     dir_.Write("fake.ogg", "not an ogg stream");
     TTagFromFileNameOptions options;
     options.Format = "<Title>";
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "fake.ogg"), TFileOutcome::NotVorbis);
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "fake.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("fake.ogg"));
     EXPECT_EQ(Bytes("fake.ogg"), "not an ogg stream");
 }

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "ogg/open_error.h"
@@ -41,8 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineCase{"Empty", "", {}}, LineCase{"NoBreakAtEnd", "a\r\nb", {"a", "b"}},
                     LineCase{"BreakAfterLastLineAddsNothing", "a\r\nb\r\n", {"a", "b"}},
                     LineCase{"CarriageReturnAlone", "a\rb\r", {"a", "b"}},
-                    LineCase{"LineFeedAloneStaysInTheLine", "a\nb\r\nc\n", {"a\nb", "c\n"}},
-                    LineCase{"OnlyOneLineFeedIsSkipped", "a\r\n\nb", {"a", "\nb"}},
+                    LineCase{"LineFeedAlone", "a\nb\r\nc\n", {"a", "b", "c"}},
+                    LineCase{"CrLfIsOneBreakAndTheNextLineFeedAnother", "a\r\n\nb", {"a", "", "b"}},
+                    LineCase{"LineFeedThenCarriageReturnAreTwoBreaks", "a\n\rb", {"a", "", "b"}},
+                    LineCase{"EveryKindOfBreakInOneFile", "a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+                    LineCase{"ByteOrderMarkSkipped", "\xEF\xBB\xBF" "a\nb", {"a", "b"}},
+                    LineCase{"ByteOrderMarkAlone", "\xEF\xBB\xBF", {}},
+                    LineCase{"ByteOrderMarkOnlyAtTheStart", "a\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}},
+                    LineCase{"PartOfAByteOrderMarkIsText", "\xEF\xBBx\n", {"\xEF\xBBx"}},
                     LineCase{"EmptyLinesCount", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
                     LineCase{"Byte26EndsTheFile",
                              std::string("a\r\nb\x1a"
@@ -60,7 +69,7 @@ TEST(TextFileReader, AFileThatCannotBeOpenedRaisesTheOpenError) {
         TTextFileReader reader(missing);
         FAIL() << "no error raised";
     } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing + ": no such file or directory");
     }
 }
 
@@ -74,6 +83,24 @@ TEST(TextFileReader, AFifoWithoutAWriterReadsAsEmptyInsteadOfWaiting) {
     const std::filesystem::path fifo = temp.Path() / "list.csv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_TRUE(ReadLines(fifo).empty());
+}
+
+// A pipe ("-l <(command)", standard input) is read to its end, also when its writer is slow.
+TEST(TextFileReader, APipeIsReadWholeWhileItsWriterIsStillWriting) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread writer([in = ends[1]] {
+        const std::string first = "a.ogg;A\n";
+        const std::string second = "b.ogg;B\n";
+        EXPECT_EQ(write(in, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(write(in, second.data(), second.size()), static_cast<ssize_t>(second.size()));
+        close(in);
+    });
+    const std::vector<std::string> lines = ReadLines("/dev/fd/" + std::to_string(ends[0]));
+    writer.join();
+    close(ends[0]);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a.ogg;A", "b.ogg;B"}));
 }
 
 TEST(TextFileReader, AtEndBeforeEachLineAndAfterTheLast) {

@@ -1,6 +1,6 @@
 #pragma once
-// The window's view of the desktop: modal message boxes, the two file choosers, the wait cursor and
-// letting pending window messages run. The window never calls the toolkit for these itself, so tests
+// The window's view of the desktop: modal message boxes and questions, the two file choosers, the
+// wait cursor and letting pending window messages run. The window never calls the toolkit for these itself, so tests
 // substitute a recording fake and no test ever waits on a modal window.
 
 #include <optional>
@@ -16,6 +16,9 @@ public:
 
     // A modal message box with one OK button, titled with the application title.
     virtual void ShowMessage(TMessageKind kind, const std::string& text) = 0;
+
+    // A modal question with the buttons Yes and No, No the default. True when the user chose Yes.
+    virtual bool Confirm(const std::string& question) = 0;
 
     // The modal directory chooser started at `start` (no "new folder" and no help button). Returns the
     // chosen directory as the chooser gives it (usually without a trailing "/"), or nothing on cancel.

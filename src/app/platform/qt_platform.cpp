@@ -40,6 +40,13 @@ void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
     box.exec();
 }
 
+bool TQtPlatform::Confirm(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> TQtPlatform::ChooseDirectory(const std::string& start) {
     return Chosen(QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(),
                                                     QString::fromStdString(start),

@@ -11,6 +11,7 @@ namespace parvex {
 class TQtPlatform final : public TPlatform {
 public:
     void ShowMessage(TMessageKind kind, const std::string& text) override;
+    bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
     std::optional<std::string> ChooseOpenFile(const std::string& filter,
                                               const std::string& fileName) override;

@@ -1,4 +1,4 @@
-#include "naming/no_replace_rename.h"
+#include "batch/no_replace_rename.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,0 +1,195 @@
+#include "batch/file_plan.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <exception>
+#include <map>
+
+#include "batch/log_sink.h"
+#include "batch/tag_fields.h"
+#include "batch/no_replace_rename.h"
+#include "ogg/open_error.h"
+#include "text/text_utils.h"
+
+namespace parvex {
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// A value as the writer stores it: blanks and control characters at both ends dropped.
+std::string Trimmed(std::string_view value) {
+    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    return std::string(value);
+}
+
+void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::string_view value) {
+    std::string kept = Trimmed(value);
+    if (!kept.empty()) comments.push_back({std::move(name), std::move(kept)});
+}
+
+std::string Shown(const std::string* value) { return value ? QuotedText(*value) : "(none)"; }
+
+// The values of each name, in order, and the names in the order they first appear.
+struct TNamedValues {
+    std::vector<std::string> Names;
+    std::map<std::string, std::vector<std::string>> Values;
+
+    void Add(const std::vector<TWrittenComment>& comments) {
+        for (const TWrittenComment& comment : comments) {
+            auto [entry, isNew] = Values.try_emplace(comment.Name);
+            if (isNew) Names.push_back(comment.Name);
+            entry->second.push_back(comment.Value);
+        }
+    }
+    const std::string* Nth(const std::string& name, std::size_t n) const {
+        const auto found = Values.find(name);
+        return found != Values.end() && n < found->second.size() ? &found->second[n] : nullptr;
+    }
+    std::size_t Count(const std::string& name) const {
+        const auto found = Values.find(name);
+        return found == Values.end() ? 0 : found->second.size();
+    }
+};
+
+std::string WriteFailure(const std::string& reason) {
+    return kLogIndent + std::string("could not be written: ") + reason + "; the file is unchanged";
+}
+
+std::string RenameFailure(int error) {
+    if (error == EEXIST) return "a file of that name already exists";
+    return ErrorText(error);
+}
+
+TFileOutcome Store(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
+    std::string reason;
+    try {
+        if (StoreWorkingRecord(file, plan.Record, plan.Path, &reason)) return TFileOutcome::Written;
+    } catch (const EFOpenError& error) {
+        reason = ErrorText(error.Error());
+    } catch (const std::exception& error) {
+        reason = error.what();
+    }
+    log.AddLine(WriteFailure(reason));
+    return TFileOutcome::Failed;
+}
+
+TFileOutcome Rename(const TFilePlan& plan, TLogSink& log) {
+    const int error = RenameNoReplace(plan.Path, plan.NewPath);
+    if (error == 0) return TFileOutcome::Written;
+    log.AddLine(kLogIndent + std::string("not renamed: ") + RenameFailure(error));
+    return TFileOutcome::Failed;
+}
+
+}  // namespace
+
+void TFilePlan::Skip(const std::string& reason) {
+    Action = TPlanAction::Leave;
+    Lines.push_back(kLogIndent + std::string("skipped: ") + reason);
+}
+
+void TFilePlan::Fail(const std::string& text) {
+    Action = TPlanAction::Fail;
+    Lines.push_back(kLogIndent + text);
+}
+
+TFilePlan PlanFile(const std::string& heading, const std::string& path,
+                   const std::function<void(TFilePlan&)>& decide) {
+    TFilePlan plan;
+    plan.Path = path;
+    plan.Lines.push_back(heading + path);
+    const std::size_t headingLines = plan.Lines.size();
+    try {
+        decide(plan);
+    } catch (const EFOpenError& error) {
+        plan.Lines.resize(headingLines);
+        plan.Fail(error.Reason());
+    } catch (const std::exception& error) {
+        plan.Lines.resize(headingLines);
+        plan.Fail(std::string("could not be read: ") + error.what());
+    }
+    return plan;
+}
+
+TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading, const std::string& dir,
+                        const std::string& name, const TSkipRule& skip,
+                        const std::function<void(tagrecord&)>& change) {
+    return PlanFile(heading, dir + name, [&](TFilePlan& plan) {
+        const TLoadOutcome loaded = LoadWorkingRecord(file, record, plan.Path);
+        // A file gone since the scan.
+        if (loaded == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
+        if (const std::string reason = skip ? skip(record) : std::string(); !reason.empty())
+            return plan.Skip(reason);
+        if (loaded == TLoadOutcome::NotVorbis) return plan.Fail("not an Ogg Vorbis file: left unchanged");
+        plan.Record = record;
+        change(plan.Record);
+        const std::vector<std::string> changes = ChangeLines(record, plan.Record);
+        if (changes.empty()) {
+            plan.Lines.push_back(kLogIndent + std::string("no change"));
+            return;
+        }
+        plan.Action = TPlanAction::Store;
+        plan.Lines.insert(plan.Lines.end(), changes.begin(), changes.end());
+    });
+}
+
+TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
+    for (const std::string& line : plan.Lines) log.AddLine(line);
+    switch (plan.Action) {
+        case TPlanAction::Leave: return TFileOutcome::Skipped;
+        case TPlanAction::Fail: return TFileOutcome::Failed;
+        case TPlanAction::Store:
+        case TPlanAction::Rename: break;
+    }
+    return TFileOutcome::Written;
+}
+
+TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
+    const TFileOutcome promised = ShowPlan(plan, log);
+    switch (plan.Action) {
+        case TPlanAction::Store: return Store(plan, file, log);
+        case TPlanAction::Rename: return Rename(plan, log);
+        case TPlanAction::Leave:
+        case TPlanAction::Fail: break;
+    }
+    return promised;
+}
+
+std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
+    std::vector<TWrittenComment> comments;
+    for (TTagField field : kAllTagFields) {
+        const std::string name = field == TTagField::Comment ? record.CommentName : std::string(CommentNameOf(field));
+        AddWritten(comments, name, FieldOf(record, field));
+    }
+    AddWritten(comments, "PERFORMER", record.Performer);
+    for (const std::string& line : record.OtherTags) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            AddWritten(comments, "", line);
+        else
+            AddWritten(comments, line.substr(0, eq), std::string_view(line).substr(eq + 1));
+    }
+    return comments;
+}
+
+std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after) {
+    TNamedValues old, now;
+    old.Add(WrittenComments(before));
+    now.Add(WrittenComments(after));
+    std::vector<std::string> names = old.Names;
+    for (const std::string& name : now.Names)
+        if (old.Count(name) == 0) names.push_back(name);
+    std::vector<std::string> lines;
+    for (const std::string& name : names) {
+        for (std::size_t k = 0; k < std::max(old.Count(name), now.Count(name)); ++k) {
+            const std::string* from = old.Nth(name, k);
+            const std::string* to = now.Nth(name, k);
+            if (from && to && *from == *to) continue;
+            lines.push_back(kLogIndent + name + ": " + Shown(from) + " -> " + Shown(to));
+        }
+    }
+    return lines;
+}
+
+}  // namespace parvex

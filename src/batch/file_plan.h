@@ -1,0 +1,83 @@
+#pragma once
+// What a batch run does to one file, decided before anything is written: the log lines that say it,
+// and the new tags or the new name. Planning only reads. The real run logs the plan's lines and
+// carries the plan out; a dry run logs the same lines and stops there, so both say the same thing.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "batch/tag_record.h"
+
+namespace parvex {
+
+class TLogSink;
+class TOggVorbis;
+
+// Indentation of every line after a file's heading.
+inline constexpr const char* kLogIndent = "     ";
+
+enum class TPlanAction {
+    Leave,   // nothing to write: left alone on purpose, or no tag would change
+    Store,   // write Record into the file
+    Rename,  // rename the file to NewPath
+    Fail,    // cannot be done (not Ogg Vorbis, cannot be opened, the name is taken, ...)
+};
+
+struct TFilePlan {
+    std::string Path;  // the file: folder and name
+    TPlanAction Action = TPlanAction::Leave;
+    std::vector<std::string> Lines;  // the heading and the path first, then what happens or why not
+    tagrecord Record;                // Store: the tags the file gets
+    std::string NewPath;             // Rename: where the file goes
+
+    // Leaves the file with the line "     skipped: " + reason.
+    void Skip(const std::string& reason);
+    // Marks the plan failed with the line kLogIndent + text.
+    void Fail(const std::string& text);
+};
+
+// A plan whose first line is `heading` + `path`, completed by `decide`. An error `decide` raises
+// (a file that cannot be opened, a read error) fails the plan with a line giving its reason; nothing
+// is raised.
+TFilePlan PlanFile(const std::string& heading, const std::string& path,
+                   const std::function<void(TFilePlan&)>& decide);
+
+// Why an operation passes over a loaded file (an empty text: it does not).
+using TSkipRule = std::function<std::string(const tagrecord& loaded)>;
+
+// The plan of an operation that changes tags. Loads the file into `record`. A file gone since the
+// scan fails ("cannot be opened: no such file or directory"); one `skip` passes over is skipped with
+// its reason; a file that is not Ogg Vorbis fails ("not an Ogg Vorbis file: left unchanged").
+// Otherwise `change` makes the new record from a copy of the loaded one: the plan stores it with one
+// line per comment that changes (ChangeLines), or, when none would, leaves the file with the line
+// "     no change".
+TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading, const std::string& dir,
+                        const std::string& name, const TSkipRule& skip,
+                        const std::function<void(tagrecord&)>& change);
+
+// Logs the plan's lines and carries it out: stores the record or renames the file, never over
+// another file. A write or rename that fails adds a line with its reason, and the file stays as it
+// was. Never raises.
+TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log);
+
+// Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
+TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);
+
+// One comment of a file as the writer will store it: its name exactly, its value trimmed.
+struct TWrittenComment {
+    std::string Name;
+    std::string Value;
+    bool operator==(const TWrittenComment&) const = default;
+};
+
+// The comments a file holds once `record` is stored: the fields under their comment names, then
+// the other tags in order; empty values are not written.
+std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
+
+// One line per comment that differs between the two records as written, the k-th comment of a name
+// compared with the k-th of the same name: "     ARTIST: "Old" -> "New"", "     MOOD: (none) ->
+// "calm"", "     TITLE: "Song" -> (none)". None when storing `after` would change no comment.
+std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
+
+}  // namespace parvex

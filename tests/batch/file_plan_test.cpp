@@ -1,0 +1,216 @@
+// The plan of a file's change and what carrying it out leaves in the file: which comments count as
+// changed, names and DESCRIPTION written back as they were read, which files count as tagged, and
+// the run's summary line.
+
+#include <gtest/gtest.h>
+
+#include "batch/clear_tags.h"
+#include "batch/file_plan.h"
+#include "batch/log_sink.h"
+#include "batch/mass_tag.h"
+#include "batch/run_tally.h"
+#include "ogg/ogg_vorbis.h"
+#include "support/ogg_builder.h"
+#include "support/page_walker.h"
+#include "support/temp_dir.h"
+
+namespace parvex {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// ---- Which comments a change touches ----
+
+struct ChangeCase {
+    const char* What;
+    std::function<void(tagrecord&)> Before;
+    std::function<void(tagrecord&)> After;  // applied to a copy of the record made by Before
+    Strings Lines;
+};
+
+class ChangeLinesTest : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(ChangeLinesTest, NameEachCommentThatTheWriterWouldStoreDifferently) {
+    tagrecord before;
+    GetParam().Before(before);
+    tagrecord after = before;
+    GetParam().After(after);
+    EXPECT_EQ(ChangeLines(before, after), GetParam().Lines);
+}
+
+void Nothing(tagrecord&) {}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ChangeLinesTest,
+    ::testing::Values(
+        ChangeCase{"Unchanged", [](tagrecord& r) { r.Artist = "Band"; }, Nothing, {}},
+        ChangeCase{"BlanksTheWriterDrops", [](tagrecord& r) { r.Artist = "Band"; },
+                   [](tagrecord& r) { r.Artist = " Band\t"; }, {}},
+        ChangeCase{"FieldChangedAddedRemoved", [](tagrecord& r) { r.Artist = "Old", r.Title = "Song"; },
+                   [](tagrecord& r) { r.Artist = "New", r.Title = "", r.ISRC = "X1"; },
+                   {"     ARTIST: \"Old\" -> \"New\"", "     TITLE: \"Song\" -> (none)", "     ISRC: (none) -> \"X1\""}},
+        ChangeCase{"CommentUnderItsOwnName",
+                   [](tagrecord& r) { r.Comment = "notes", r.CommentName = "DESCRIPTION"; },
+                   [](tagrecord& r) { r.Comment = ""; }, {"     DESCRIPTION: \"notes\" -> (none)"}},
+        ChangeCase{"OtherTagWithAFieldsNameIsItsSecondValue", [](tagrecord& r) { r.Artist = "Band"; },
+                   [](tagrecord& r) { r.OtherTags = {"ARTIST=Listed"}; }, {"     ARTIST: (none) -> \"Listed\""}},
+        ChangeCase{"EqualNamesComparedInTurn", [](tagrecord& r) { r.OtherTags = {"A=1", "A=2"}; },
+                   [](tagrecord& r) { r.OtherTags = {"A=2", "A=1"}; },
+                   {"     A: \"1\" -> \"2\"", "     A: \"2\" -> \"1\""}},
+        ChangeCase{"DistinctNamesInAnotherOrder", [](tagrecord& r) { r.OtherTags = {"A=1", "B=2"}; },
+                   [](tagrecord& r) { r.OtherTags = {"B=2", "A=1"}; }, {}},
+        ChangeCase{"NameWithABlankIsItsOwnName", [](tagrecord& r) { r.OtherTags = {"ARTIST =Band"}; },
+                   [](tagrecord& r) { r.Artist = "Band"; }, {"     ARTIST: (none) -> \"Band\""}},
+        ChangeCase{"ValuesStayOnOneLine", Nothing, [](tagrecord& r) { r.OtherTags = {"NOTE=a\r\nb \"c\""}; },
+                   {"     NOTE: (none) -> \"a\\r\\nb \\\"c\\\"\""}}),
+    [](const auto& info) { return std::string(info.param.What); });
+
+// ---- What a save leaves in the file ----
+
+class FilePlanTest : public ::testing::Test {
+protected:
+    std::string Make(const test::CommentList& comments) {
+        test::WriteVorbisFile(dir_.Path() / "a.ogg", comments);
+        return "a.ogg";
+    }
+    Strings Comments() const { return test::ReadCommentHeader(test::ReadAll(dir_.Path() / "a.ogg")).Comments; }
+    TFileOutcome Mass(const TMassTagOptions& options) {
+        return MassTagFile(options, file_, record_, log_, dir_.Dir(), "a.ogg");
+    }
+    static TMassTagOptions SetRow(TTagField field, const std::string& text, TMassMode mode = TMassMode::Overwrite) {
+        TMassTagOptions options;
+        options.Rows.push_back({field, text, mode});
+        return options;
+    }
+
+    test::TempDir dir_;
+    TOggVorbis file_;
+    tagrecord record_;
+    TLineLog log_;
+};
+
+struct KeptNameCase {
+    const char* What;
+    test::CommentList Comments;
+    TTagField Field;
+    std::string Text;
+    Strings Expected;  // the file's comments afterwards, in file order
+};
+
+class KeptNames : public FilePlanTest, public ::testing::WithParamInterface<KeptNameCase> {};
+
+// A comment keeps the name it was read under: DESCRIPTION stays DESCRIPTION (other programs look for
+// it there), and a name with a blank is not turned into another comment's name.
+TEST_P(KeptNames, ASaveWritesEveryNameBackAsItWasRead) {
+    Make(GetParam().Comments);
+    EXPECT_EQ(Mass(SetRow(GetParam().Field, GetParam().Text)), TFileOutcome::Written);
+    EXPECT_EQ(Comments(), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, KeptNames,
+    ::testing::Values(
+        KeptNameCase{"DescriptionUntouchedByAnotherField", {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
+                     TTagField::Artist, "Band", {"DESCRIPTION=notes", "TITLE=Song", "ARTIST=Band"}},
+        KeptNameCase{"DescriptionTakesTheNewComment", {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
+                     TTagField::Comment, "new", {"DESCRIPTION=new", "TITLE=Song"}},
+        KeptNameCase{"CommentStaysComment", {{"COMMENT", "notes"}}, TTagField::Comment, "new", {"COMMENT=new"}},
+        KeptNameCase{"DescriptionBeforeComment", {{"DESCRIPTION", "d"}, {"COMMENT", "c"}}, TTagField::Artist, "B",
+                     {"DESCRIPTION=d", "COMMENT=c", "ARTIST=B"}},
+        KeptNameCase{"CommentBeforeDescription", {{"COMMENT", "c"}, {"DESCRIPTION", "d"}}, TTagField::Comment, "x",
+                     {"COMMENT=x", "DESCRIPTION=d"}},
+        KeptNameCase{"EmptyDescriptionThenComment", {{"DESCRIPTION", ""}, {"COMMENT", "c"}}, TTagField::Comment,
+                     "x", {"COMMENT=x"}},
+        KeptNameCase{"NameWithATrailingBlank", {{"Artist ", "Band"}, {"TITLE", "Song"}}, TTagField::Title, "New",
+                     {"ARTIST =Band", "TITLE=New"}},
+        KeptNameCase{"NameWithALeadingBlank", {{" MOOD", "calm"}}, TTagField::Title, "Song",
+                     {" MOOD=calm", "TITLE=Song"}}),
+    [](const auto& info) { return std::string(info.param.What); });
+
+TEST_F(FilePlanTest, ClearingTheCommentRemovesADescription) {
+    Make({{"DESCRIPTION", "notes"}, {"TITLE", "Song"}});
+    TClearTagsOptions options;
+    options.Fields = {TTagField::Comment};
+    EXPECT_EQ(ClearTagsFile(options, file_, record_, log_, dir_.Dir(), "a.ogg"), TFileOutcome::Written);
+    EXPECT_EQ(Comments(), Strings{"TITLE=Song"});
+    EXPECT_EQ(log_.Lines.back(), "     DESCRIPTION: \"notes\" -> (none)");
+}
+
+// The other-tags row counts only when its box is ticked: unticked, a run that sets one field must not
+// replace the file's other tags (cover art included) with the page's list.
+TEST_F(FilePlanTest, AnUntickedOtherTagsRowLeavesTheFilesOtherTags) {
+    const std::string art = test::CoverArtValue(2000);
+    Make({{"ARTIST", "Old"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
+    for (const TMassMode mode : {TMassMode::Overwrite, TMassMode::Append}) {
+        TMassTagOptions options = SetRow(TTagField::Artist, mode == TMassMode::Overwrite ? "New" : "Newer");
+        options.OtherTagsChecked = false;
+        options.OtherTagsMode = mode;
+        options.OtherTagLines = {"X=1"};
+        EXPECT_EQ(Mass(options), TFileOutcome::Written);
+    }
+    EXPECT_EQ(Comments(), (Strings{"ARTIST=Newer", "METADATA_BLOCK_PICTURE=" + art, "MOOD=calm"}));
+}
+
+TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
+    // A comment count larger than the comments stored: the header is damaged and must not be rewritten.
+    std::string packet = test::CommentPacket("v", {"TITLE=Song"});
+    packet[7 + 4 + 1] = 5;
+    const auto path = dir_.Write("a.ogg", test::MakeVorbisFileFromPacket(packet));
+    const std::string before = test::ReadAll(path);
+    EXPECT_EQ(Mass(SetRow(TTagField::Artist, "Band")), TFileOutcome::Failed);
+    EXPECT_EQ(log_.Lines.back(), "     could not be written: the comment header is damaged; the file is unchanged");
+    EXPECT_EQ(test::ReadAll(path), before);
+}
+
+// ---- Which files have tags ----
+
+struct TaggedCase {
+    const char* What;
+    std::string Packet;
+    bool HasTags;
+};
+
+class HasTagsTest : public FilePlanTest, public ::testing::WithParamInterface<TaggedCase> {};
+
+// The vendor string is the encoder's name, not a tag of the user's.
+TEST_P(HasTagsTest, OneCommentMakesAFileTagged) {
+    dir_.Write("a.ogg", test::MakeVorbisFileFromPacket(GetParam().Packet));
+    LoadWorkingRecord(file_, record_, dir_.Dir() + "a.ogg");
+    EXPECT_EQ(record_.HasTags, GetParam().HasTags);
+}
+
+std::string WithoutCommentHeader() {
+    std::string packet = test::CommentPacket("v", {"TITLE=A"});
+    packet[0] = '\x04';
+    return packet;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HasTagsTest,
+                         ::testing::Values(TaggedCase{"VendorOnly", test::CommentPacket("enc", {}), false},
+                                           TaggedCase{"NoCommentHeader", WithoutCommentHeader(), false},
+                                           TaggedCase{"OneComment", test::CommentPacket("enc", {"MOOD=calm"}), true},
+                                           TaggedCase{"OneField", test::CommentPacket("enc", {"TITLE=A"}), true}),
+                         [](const auto& info) { return std::string(info.param.What); });
+
+// ---- The run's summary ----
+
+TEST(RunTallyTest, SaysWhatTheRunDidInOneLine) {
+    TRunTally tally;
+    EXPECT_EQ(tally.SummaryLine(), "Done: 0 files changed, 0 left unchanged, 0 failed.");
+    tally.Count(TFileOutcome::Written);
+    tally.Count(TFileOutcome::Skipped);
+    tally.Count(TFileOutcome::Skipped);
+    EXPECT_EQ(tally.SummaryLine(), "Done: 1 file changed, 2 left unchanged, 0 failed.");
+    EXPECT_FALSE(tally.AnyFailed());
+    tally.Count(TFileOutcome::Failed);
+    tally.CountUnreadableFolder();
+    EXPECT_EQ(tally.SummaryLine(), "Done: 1 file changed, 2 left unchanged, 1 failed. 1 folder could not be read.");
+    EXPECT_TRUE(tally.AnyFailed());
+
+    TRunTally folderOnly;
+    folderOnly.CountUnreadableFolder();
+    EXPECT_TRUE(folderOnly.AnyFailed()) << "a folder not read is a failure of the run";
+}
+
+}  // namespace
+}  // namespace parvex
