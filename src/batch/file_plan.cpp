@@ -116,15 +116,18 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change) {
     return PlanFile(heading, dir + name, [&](TFilePlan& plan) {
-        const TLoadOutcome loaded = LoadWorkingRecord(file, record, plan.Path);
+        const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path);
         // A file gone since the scan.
-        if (loaded == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
+        if (outcome == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (const std::string reason = skip ? skip(record) : std::string(); !reason.empty())
             return plan.Skip(reason);
-        if (loaded == TLoadOutcome::NotVorbis) return plan.Fail("not an Ogg Vorbis file: left unchanged");
+        if (outcome == TLoadOutcome::NotVorbis) return plan.Fail("not an Ogg Vorbis file: left unchanged");
+        // The working record ends up holding the file's new values, as the window's record does after
+        // a run.
+        const tagrecord loaded = record;
+        change(record);
         plan.Record = record;
-        change(plan.Record);
-        const std::vector<std::string> changes = ChangeLines(record, plan.Record);
+        const std::vector<std::string> changes = ChangeLines(loaded, record);
         if (changes.empty()) {
             plan.Lines.push_back(kLogIndent + std::string("no change"));
             return;

@@ -1,7 +1,8 @@
 #include "naming/rename_from_tag.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
-#include <filesystem>
 
 #include "naming/name_format.h"
 #include "ogg/open_error.h"
@@ -56,7 +57,8 @@ void PlanLoadedFile(const TRenameFromTagOptions& options, TPlannedNames& planned
     plan.Lines.push_back(kLogIndent + std::string("to: ") + target.Path);
     if (!target.Refusal.empty()) return plan.Fail("not renamed: " + target.Refusal);
     if (target.Path == plan.Path) return plan.Skip("the name is already right");
-    if (planned.Taken(target.Path)) return plan.Fail("not renamed: a file of that name already exists");
+    if (const std::string refusal = planned.Refusal(target.Path); !refusal.empty())
+        return plan.Fail("not renamed: " + refusal);
     plan.Action = TPlanAction::Rename;
     plan.NewPath = target.Path;
     planned.Move(plan.Path, target.Path);
@@ -79,11 +81,13 @@ TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& 
     return {dir + newName + ".ogg", newName.empty() ? "the tags give no name" : ""};
 }
 
-bool TPlannedNames::Taken(const std::string& path) const {
-    if (taken_.contains(path)) return true;
-    if (freed_.contains(path)) return false;
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
+std::string TPlannedNames::Refusal(const std::string& path) const {
+    static const std::string kTaken = "a file of that name already exists";
+    if (taken_.contains(path)) return kTaken;
+    if (freed_.contains(path)) return {};
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return kTaken;
+    return errno == ENOENT ? std::string() : ErrorText(errno);
 }
 
 void TPlannedNames::Move(const std::string& from, const std::string& to) {

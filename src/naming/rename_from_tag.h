@@ -44,7 +44,9 @@ TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& 
 // file will take.
 class TPlannedNames {
 public:
-    bool Taken(const std::string& path) const;
+    // Why a file cannot be renamed to `path`: "a file of that name already exists", or the reason the
+    // name cannot be looked up ("file name too long"); empty when the name is free.
+    std::string Refusal(const std::string& path) const;
     void Move(const std::string& from, const std::string& to);
 
 private:

@@ -63,7 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         RenameCase{"EmptyValueDropsItsPlaceholder", "<Artist><Title>", {{"TITLE", "Song"}}, "Song.ogg"},
         RenameCase{"LaterPlaceholderInAValue", "<Title>", {{"TITLE", "x <Artist>"}, {"ARTIST", "Band"}},
                    "x Band.ogg"},
-        RenameCase{"VendorOnlyFileIsTagged", "<Title>x", {}, "x.ogg"}),
+        RenameCase{"AnyCommentMakesAFileTagged", "<Title>x", {{"MOOD", "calm"}}, "x.ogg"},
+        RenameCase{"TrackOfTotalGivesTheTrack", "<Track> - <Title>", {{"TRACKNUMBER", "3/12"}, {"TITLE", "Song"}},
+                   "3 - Song.ogg"},
+        RenameCase{"LineBreaksBecomeOneBlank", "<Title>", {{"TITLE", "Line 1\r\nLine 2\tEnd"}}, "Line 1 Line 2 End.ogg"},
+        RenameCase{"OtherControlCharactersToo", "<Artist> - <Title>", {{"ARTIST", "A\x1b[31mB"}, {"TITLE", "x\x7fy"}},
+                   "A [31mB - x y.ogg"}),
     [](const auto& info) { return std::string(info.param.What); });
 
 class RenameTest : public NamingTest {
@@ -95,7 +100,8 @@ TEST_F(RenameTest, CollidingNamesKeepBothFiles) {
 TEST_F(RenameTest, FileAlreadyNamedSoIsLeftAsItIs) {
     AddFile("Band - Song.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}});
     EXPECT_EQ(Rename("Band - Song.ogg"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines.size(), 2u);
+    EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("Band - Song.ogg"), "     to: " + PathOf("Band - Song.ogg"),
+                                 "     skipped: the name is already right"}));
     EXPECT_EQ(Names(), Lines{"Band - Song.ogg"});
 }
 
@@ -112,23 +118,28 @@ TEST_F(RenameTest, OtherFailuresAreLoggedWithTheReason) {
     AddFile("a.ogg", {{"TITLE", std::string(300, 'x')}});
     options_.Format = "<Title>";
     EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Failed);
-    EXPECT_EQ(log_.Lines.back(), "     not renamed: File name too long");
+    EXPECT_EQ(log_.Lines.back(), "     not renamed: file name too long");
     EXPECT_EQ(Names(), Lines{"a.ogg"});
 }
 
-TEST_F(RenameTest, UntaggedFileKeepsItsNameUnlessAsked) {
+// A file without a comment header and one with only the encoder's vendor string: neither has tags.
+TEST_F(RenameTest, UntaggedFilesKeepTheirNamesUnlessAsked) {
     AddFileWithoutCommentHeader("a.ogg");
+    AddFile("b.ogg", {});
     options_.Format = "<Title>x";
-    EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, Lines{"Renaming: " + PathOf("a.ogg")});
+    for (const char* name : {"a.ogg", "b.ogg"}) {
+        log_.Lines.clear();
+        EXPECT_EQ(Rename(name), TFileOutcome::Skipped);
+        EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf(name), "     skipped: the file has no tags"}));
+    }
     options_.DontRenameUntagged = false;
     EXPECT_EQ(Rename("a.ogg"), TFileOutcome::Written);
-    EXPECT_EQ(Names(), Lines{"x.ogg"});
+    EXPECT_EQ(Names(), (Lines{"b.ogg", "x.ogg"}));
 }
 
-TEST_F(RenameTest, VanishedFileHasOnlyItsFirstLine) {
-    EXPECT_EQ(Rename("gone.ogg"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, Lines{"Renaming: " + PathOf("gone.ogg")});
+TEST_F(RenameTest, VanishedFileFailsWithTheReason) {
+    EXPECT_EQ(Rename("gone.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("gone.ogg"), "     cannot be opened: no such file or directory"}));
 }
 
 TEST_F(RenameTest, DoubledSeparatorInTheFolderIsCollapsed) {
@@ -178,10 +189,9 @@ TEST_F(RenameTest, UnwritableFolderAndUnreadableFileAreReportedAndTheRunGoesOn) 
     chmod((dir_.Path() / "locked.ogg").c_str(), 0600);
     ExpectAsNobody([&] {
         const bool keptInFolder = Rename("a.ogg", dir_.Dir() + "ro/") == TFileOutcome::Failed &&
-                                  log_.Lines.back() == "     not renamed: Permission denied";
+                                  log_.Lines.back() == "     not renamed: permission denied";
         const bool keptUnreadable = Rename("locked.ogg") == TFileOutcome::Failed &&
-                                    log_.Lines.back() == "     not renamed: Cannot open file " +
-                                                             PathOf("locked.ogg");
+                                    log_.Lines.back() == "     cannot be opened: permission denied";
         return keptInFolder && keptUnreadable;
     });
     EXPECT_TRUE(Exists("ro/a.ogg"));

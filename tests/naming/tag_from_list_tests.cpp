@@ -60,10 +60,16 @@ TEST_F(TagFromListTest, EmptyLinesAreSkippedAndByte26EndsTheList) {
     EXPECT_EQ(table_.GetString("c.ogg"), "c.ogg;C");
 }
 
-TEST_F(TagFromListTest, LineFeedOnlyListIsOneLine) {
-    LoadList("a.ogg;Band;Song\nb.ogg;B;T\n");
-    EXPECT_EQ(table_.Count(), 1);
-    EXPECT_EQ(table_.GetString("a.ogg"), "a.ogg;Band;Song\nb.ogg;B;T\n");
+// The list of a Linux editor or spreadsheet: every line names its own file.
+TEST_F(TagFromListTest, LinesEndingInALineFeedAloneAreLinesOfTheirOwn) {
+    const std::vector<TListedKey> keys = LoadTagList(
+        dir_.Write("list.csv", "\xEF\xBB\xBF" "a.ogg;Band;Song\nb.ogg;B;T\n\nc.ogg;C;U").string(), options_, table_);
+    EXPECT_EQ(table_.Count(), 3);
+    EXPECT_EQ(table_.GetString("a.ogg"), "a.ogg;Band;Song") << "a byte-order mark is not part of the first name";
+    EXPECT_EQ(table_.GetString("b.ogg"), "b.ogg;B;T");
+    EXPECT_EQ(table_.GetString("c.ogg"), "c.ogg;C;U");
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(keys[2].Line, 4) << "empty lines are counted";
 }
 
 TEST_F(TagFromListTest, EmptySeparatorStoresNothingForASeveralEntryFormat) {
@@ -93,9 +99,9 @@ TEST_F(TagFromListTest, TagsTheNamedFileByExactName) {
     EXPECT_EQ(record_.Title, "Song");
     EXPECT_EQ(record_.OtherTags, Lines{"MOOD=calm"});
     EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("a.ogg"));
-    const std::size_t linesBefore = log_.Lines.size();
+    log_.Lines.clear();
     EXPECT_EQ(Tag("A.OGG"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines.size(), linesBefore);
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("A.OGG"), "     skipped: the list has no line for it"}));
 }
 
 TEST_F(TagFromListTest, MissingColumnEmptiesItsFieldUnlessKept) {
@@ -131,21 +137,37 @@ TEST_F(TagFromListTest, SeparatorOfSeveralCharactersAndCaseFix) {
     EXPECT_EQ(record_.Title, "Best of Both");
 }
 
-TEST_F(TagFromListTest, IgnoreTaggedPassesOverAVendorOnlyFileSilently) {
+// The vendor string is no tag: a file that holds nothing else is tagged; one with a comment is
+// passed over, and the log says why.
+TEST_F(TagFromListTest, IgnoreTaggedPassesOverTaggedFilesOnly) {
     options_.Overwrite = TOverwriteChoice::IgnoreTagged;
-    AddFile("a.ogg", {});
+    AddFile("a.ogg", {{"MOOD", "calm"}});
+    AddFile("b.ogg", {});
     const std::string before = Bytes("a.ogg");
-    LoadList("a.ogg;Band;Song\r\n");
+    LoadList("a.ogg;Band;Song\r\nb.ogg;Band;Song\r\n");
     EXPECT_EQ(Tag("a.ogg"), TFileOutcome::Skipped);
-    EXPECT_TRUE(log_.Lines.empty());
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("a.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("a.ogg"), before);
+    EXPECT_EQ(Tag("b.ogg"), TFileOutcome::Written);
+    EXPECT_EQ(Reload("b.ogg").Artist, "Band");
 }
 
-TEST_F(TagFromListTest, ListedFileThatVanishedRaisesTheOpenError) {
+TEST_F(TagFromListTest, ListedFileThatVanishedFailsWithTheReason) {
     LoadList("gone.ogg;Band;Song\r\n");
-    EXPECT_EQ(Tag("unlisted.ogg"), TFileOutcome::Skipped);
-    EXPECT_THROW(Tag("gone.ogg"), EFOpenError);
-    EXPECT_EQ(log_.Lines, Lines{"Tag from filename: " + PathOf("gone.ogg")});
+    EXPECT_EQ(Tag("gone.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("gone.ogg"),
+                                 "     cannot be opened: no such file or directory"}));
+}
+
+// After the run, the lines whose file was never found are named, each key once, by its last line.
+TEST_F(TagFromListTest, LinesThatMatchedNoFileAreNamedAtTheEnd) {
+    const std::vector<TListedKey> keys = LoadTagList(
+        dir_.Write("list.csv", "Target;Artist;Title\r\na.ogg;A;1\r\nx.ogg;X;1\r\n\r\nx.ogg;X;2\r\n;no;target\r\n").string(),
+        options_, table_);
+    EXPECT_EQ(UnmatchedListLines(keys, {"a.ogg", "b.ogg"}),
+              (Lines{"List line 1 matched no file: \"Target\"", "List line 5 matched no file: \"x.ogg\"",
+                     "List line 6 matched no file: \"\""}));
+    EXPECT_TRUE(UnmatchedListLines(keys, {"Target", "a.ogg", "x.ogg", ""}).empty());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ struct NameCase {
     std::string Title;
     std::string Track = "old";
     std::string ReplaceText = "";  // "Replace" checked when not empty
+    TFileOutcome Outcome = TFileOutcome::Written;
 };
 
 class CutsTheName : public NamingTest, public ::testing::WithParamInterface<NameCase> {};
@@ -32,7 +33,7 @@ TEST_P(CutsTheName, IntoTheFormatsFields) {
     options.Separator = c.Separator;
     options.ReplaceChecked = !c.ReplaceText.empty();
     options.ReplaceText = c.ReplaceText;
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName), TFileOutcome::Written);
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName), c.Outcome);
     const TOggVorbis stored = Reload(c.FileName);
     EXPECT_EQ(stored.Artist, c.Artist);
     EXPECT_EQ(stored.Title, c.Title);
@@ -44,9 +45,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NameCase{"Plain", "<Artist> - <Title>", " - ", "Band - Song.ogg", "Band", "Song"},
         NameCase{"SurplusFieldIsLost", "<Artist> - <Title>", " - ", "Band - Song - Live.ogg", "Band", "Song"},
-        NameCase{"MissingFieldEmptied", "<Artist> - <Title>", " - ", "Song.ogg", "Song", ""},
+        // A name with fewer pieces than the format has fields would put them in the wrong tags.
+        NameCase{"TooFewPiecesLeaveTheFile", "<Artist> - <Title>", " - ", "Song.ogg", "old", "old", "old", "",
+                 TFileOutcome::Skipped},
+        NameCase{"NoPiecesLeaveTheFile", "<Title>", " - ", ".ogg", "old", "old", "old", "", TFileOutcome::Skipped},
+        NameCase{"TrashCountsAsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Song.ogg", "old", "old", "old", "",
+                 TFileOutcome::Skipped},
         NameCase{"EmptySeparatorWholeName", "<Title>", "", "Whole Name.ogg", "old", "Whole Name"},
-        NameCase{"EmptySeparatorTwoFieldsMatchNothing", "<Artist><Title>", "", "Band Song.ogg", "old", "old"},
+        NameCase{"EmptySeparatorTwoFieldsMatchNothing", "<Artist><Title>", "", "Band Song.ogg", "old", "old", "old",
+                 "", TFileOutcome::Skipped},
         NameCase{"TrashSkipsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Band - Song.ogg", "old",
                  "Song", "01"},
         NameCase{"TrackIsKeptAsText", "<Track>.<Title>", ".", "007.Song.ogg", "old", "Song", "007"},
@@ -54,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"PlaceholdersMatchCase", "<artist> - <Title>", " - ", "Band - Song.ogg", "old", "Song"},
         NameCase{"ReplaceBeforeCutting", "<Artist>-<Title>", "-", "The_Band-Some_Song.ogg", "The Band",
                  "Some Song", "old", "_"},
-        NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg",
-                 "The Band-Some Song", "", "old", "_"},
+        NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg", "old", "old",
+                 "old", "_", TFileOutcome::Skipped},
         NameCase{"ExtensionCutAfterReplace", "<Title>", "", "Song.ogg", "old", "Son", "old", "gg"}),
     [](const auto& info) { return std::string(info.param.What); });
 
@@ -87,8 +94,9 @@ TEST_F(NamingTest, KeepExistingFillsOnlyEmptyFields) {
     EXPECT_EQ(stored.OtherTags, Lines{"MOOD=calm"});
 }
 
-TEST_F(NamingTest, IgnoreTaggedLeavesEvenAVendorOnlyFileUntouched) {
-    AddFile("Band - Song.ogg", {});  // the vendor string alone counts as tags
+TEST_F(NamingTest, IgnoreTaggedLeavesATaggedFileAndTagsAVendorOnlyFile) {
+    AddFile("Band - Song.ogg", {{"MOOD", "calm"}});
+    AddFile("Other - Tune.ogg", {});  // the vendor string alone is no tag
     const std::string before = Bytes("Band - Song.ogg");
     TTagFromFileNameOptions options;
     options.Format = "<Artist> - <Title>";
@@ -96,8 +104,23 @@ TEST_F(NamingTest, IgnoreTaggedLeavesEvenAVendorOnlyFileUntouched) {
     options.Overwrite = TOverwriteChoice::IgnoreTagged;
     EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
               TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, Lines{"Tag from filename: " + PathOf("Band - Song.ogg")});
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("Band - Song.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("Band - Song.ogg"), before);
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Other - Tune.ogg"),
+              TFileOutcome::Written);
+    EXPECT_EQ(Reload("Other - Tune.ogg").Title, "Tune");
+}
+
+TEST_F(NamingTest, ANameWithTooFewPiecesIsLoggedAndLeftAlone) {
+    AddFile("Song.ogg", {{"TITLE", "Kept"}});
+    const std::string before = Bytes("Song.ogg");
+    TTagFromFileNameOptions options;
+    options.Format = "<Artist> - <TRASH> - <Title>";
+    options.Separator = " - ";
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Song.ogg"), TFileOutcome::Skipped);
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("Song.ogg"),
+                                 "     skipped: the name has 1 piece where the format has 3"}));
+    EXPECT_EQ(Bytes("Song.ogg"), before);
 }
 
 TEST_F(NamingTest, IgnoreTaggedStillTagsAFileWithoutCommentHeader) {
@@ -120,11 +143,12 @@ TEST_F(NamingTest, NonVorbisFileIsLoggedAndLeftAlone) {
     EXPECT_EQ(Bytes("fake.ogg"), "not an ogg stream");
 }
 
-TEST_F(NamingTest, VanishedFileEndsTheRunWithTheOpenError) {
+TEST_F(NamingTest, VanishedFileFailsWithTheReason) {
     TTagFromFileNameOptions options;
     options.Format = "<Title>";
-    EXPECT_THROW(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "gone.ogg"), EFOpenError);
-    EXPECT_EQ(log_.Lines, Lines{"Tag from filename: " + PathOf("gone.ogg")});
+    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "gone.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("gone.ogg"),
+                                 "     cannot be opened: no such file or directory"}));
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <cmath>
 #include <stdexcept>
 
+#include <climits>
+
 #include "scan_test_tree.h"
+#include "support/long_path.h"
 
 namespace parvex::test {
 namespace {
@@ -320,11 +323,12 @@ TEST_F(FindFileTest, NamesThatAreNotUtf8AreReportedByTheirBytes) {
     EXPECT_THAT(record_.Found, ElementsAre(name));
 }
 
-TEST_F(FindFileTest, AMissingLocationYieldsNothingButCompletes) {
+TEST_F(FindFileTest, AMissingLocationIsReportedAndCompletes) {
     finder_.SetLocation(Root() + "missing");
     finder_.Search();
     EXPECT_THAT(record_.Found, IsEmpty());
     EXPECT_THAT(record_.Folders, ElementsAre("missing"));
+    EXPECT_THAT(record_.FolderErrors, ElementsAre("missing: no such file or directory"));
     EXPECT_EQ(record_.Completes, 1);
     EXPECT_FALSE(finder_.Aborted());
 }
@@ -375,13 +379,15 @@ TEST_F(FindFileTest, ThreadedWithoutAHandOverRunsInTheCallersThread) {
     EXPECT_EQ(record_.Completes, 1);
 }
 
-// Root reads every folder; the unreadable case runs in a child that has dropped to "nobody".
-TEST_F(FindFileTest, AFolderThatCannotBeListedYieldsNothingAndTheWalkGoesOn) {
+// Root reads every folder; the unreadable case runs in a child that has dropped to "nobody". A folder
+// that can be listed but not entered hides its files just the same.
+TEST_F(FindFileTest, AFolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     const passwd* nobody = getpwnam("nobody");
     if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root and a 'nobody' user";
     Make("a.ogg");
     Make("closed/b.ogg");
     Make("open/c.ogg");
+    Make("listonly/d.ogg");
     std::filesystem::permissions(tree_.Path(), std::filesystem::perms::owner_all |
                                                    std::filesystem::perms::group_read |
                                                    std::filesystem::perms::group_exec |
@@ -389,21 +395,38 @@ TEST_F(FindFileTest, AFolderThatCannotBeListedYieldsNothingAndTheWalkGoesOn) {
                                                    std::filesystem::perms::others_exec);
     std::filesystem::permissions(tree_.Path() / "open", std::filesystem::perms::all);
     std::filesystem::permissions(tree_.Path() / "closed", std::filesystem::perms::none);
+    std::filesystem::permissions(tree_.Path() / "listonly", std::filesystem::perms::others_read);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(10);
         SearchTree("*.ogg", true);
-        const bool asExpected = record_.Found == std::vector<std::string>{"a.ogg", "open/c.ogg"} &&
-                                record_.Folders == std::vector<std::string>{".", "closed", "open"} &&
-                                record_.Completes == 1 && !finder_.Aborted();
+        const bool asExpected =
+            record_.Found == std::vector<std::string>{"a.ogg", "open/c.ogg"} &&
+            record_.Folders == std::vector<std::string>{".", "closed", "listonly", "open"} &&
+            record_.FolderErrors ==
+                std::vector<std::string>{"closed: permission denied", "listonly: permission denied"} &&
+            record_.Completes == 1 && !finder_.Aborted();
         _exit(asExpected ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A folder deeper than the longest path the system opens is reported; the folders above it are still
+// walked.
+TEST_F(FindFileTest, APathTooLongToOpenIsReported) {
+    Make("a.ogg");
+    const TLongPath deep(tree_.Path(), PATH_MAX + 10);
+    deep.Write("lost.ogg", "x");
+    SearchTree("*.ogg", true);
+    EXPECT_THAT(record_.Found, ElementsAre("a.ogg"));
+    ASSERT_EQ(record_.FolderErrors.size(), 1u);
+    EXPECT_THAT(record_.FolderErrors[0], testing::EndsWith(": file name too long"));
+    EXPECT_EQ(record_.Completes, 1);
 }
 
 TEST(StripTrailingBackslashTest, DropsOneSeparatorButKeepsTheRoot) {

@@ -60,5 +60,33 @@ TEST_F(FoundFilesFromScanTest, AFileFoundByTwoMasksIsListedOnce) {
     EXPECT_THAT(Entries(list), ElementsAre(Root() + "*Song.ogg", Root() + "*song.ogg", Root() + "*track.ogg"));
 }
 
+// A batch run works on each file once: a link to a file of another folder of the walk (a playlist
+// folder), a second name of the file, or a second operand naming the same folder lead to it again.
+TEST_F(FoundFilesFromScanTest, AddFileListsEachFileOnceHoweverItIsReached) {
+    Make("album/a.ogg");
+    Make("album/b.ogg");
+    MakeFolder("playlist");
+    std::filesystem::create_symlink(tree_.Path() / "album" / "a.ogg", tree_.Path() / "playlist" / "a.ogg");
+    std::filesystem::create_hard_link(tree_.Path() / "album" / "b.ogg", tree_.Path() / "playlist" / "also b.ogg");
+    Make("playlist/c.ogg");
+    TFindFile finder;
+    TFoundFileList files, names;
+    finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
+        files.AddFile(folder, entry);
+        names.Add(folder, entry.Name);
+    };
+    finder.Filename = "*.ogg";
+    finder.SetLocation(Root() + ";" + Root() + "album/..");
+    finder.Search();
+    const std::string album = Root() + "album/*";
+    const std::string playlist = Root() + "playlist/*";
+    EXPECT_THAT(Entries(files), ElementsAre(album + "a.ogg", album + "b.ogg", playlist + "c.ogg"));
+    EXPECT_THAT(Entries(names), ElementsAre(album + "a.ogg", album + "b.ogg", playlist + "a.ogg",
+                                            playlist + "also b.ogg", playlist + "c.ogg"))
+        << "the file list of the Browse page shows every name";
+    EXPECT_THAT(names.Names(), ElementsAre("a.ogg", "b.ogg", "a.ogg", "also b.ogg", "c.ogg"));
+    EXPECT_EQ(TFoundFileList::Split(files[2]), std::make_pair(Root() + "playlist/", std::string("c.ogg")));
+}
+
 }  // namespace
 }  // namespace parvex::test

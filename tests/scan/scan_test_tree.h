@@ -32,10 +32,11 @@ protected:
 struct TScanRecord {
     std::vector<std::string> Found;
     std::vector<std::string> Folders;
+    std::vector<std::string> FolderErrors;  // "folder: reason"
     int Completes = 0;
 };
 
-// Binds OnFound, OnNewFolder and OnComplete of `finder` to `record`.
+// Binds OnFound, OnNewFolder, OnFolderError and OnComplete of `finder` to `record`.
 void Record(TFindFile& finder, TScanRecord& record, const ScanTreeTest& tree);
 
 // Sets the last-access and last-write times of `path`.
