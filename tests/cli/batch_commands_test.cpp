@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <map>
 
+#include <climits>
+
 #include "cli_runner.h"
+#include "support/long_path.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
 #include "support/temp_dir.h"
@@ -29,6 +32,24 @@ protected:
     }
     static Strings Comments(const std::string& path) {
         return test::ReadCommentHeader(ReadAll(path)).Comments;
+    }
+
+    // The lines of a run's log that name a file, without the lines that say what happened to it.
+    static Strings Headings(const std::string& out) {
+        Strings headings;
+        std::size_t start = 0;
+        while (start < out.size()) {
+            const std::size_t end = out.find('\n', start);
+            const std::string line = out.substr(start, end - start);
+            if (!line.empty() && line[0] != ' ' && line.rfind("Done: ", 0) != 0) headings.push_back(line);
+            start = end == std::string::npos ? out.size() : end + 1;
+        }
+        return headings;
+    }
+    // The last line of a run's log.
+    static std::string Summary(const std::string& out) {
+        const std::size_t start = out.rfind('\n', out.size() - 2);
+        return out.substr(start == std::string::npos ? 0 : start + 1);
     }
 
     // The bytes of every file under the folder, by path.
@@ -55,7 +76,13 @@ TEST_F(BatchCli, MassSetsPrependsAndAppendsInTheFolderAndWithRecurseInSubfolders
     auto r = RunCli(args);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "");
-    EXPECT_EQ(r.Out, "Mass Tag: " + Dir() + "a.ogg\nMass Tag: " + Dir() + "b.ogg\n");
+    EXPECT_EQ(r.Out, "Mass Tag: " + Dir() + "a.ogg\n" +
+                         "     ARTIST: \"Band\" -> \"Group\"\n     TITLE: \"Song\" -> \"The Song\"\n"
+                         "     ALBUM: \"Best\" -> \"Best (Live)\"\n     MOOD: (none) -> \"happy\"\n" +
+                         "Mass Tag: " + Dir() + "b.ogg\n" +
+                         "     TITLE: \"Other\" -> \"The Other\"\n     ARTIST: (none) -> \"Group\"\n"
+                         "     ALBUM: (none) -> \"(Live)\"\n     MOOD: (none) -> \"happy\"\n"
+                         "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
     EXPECT_EQ(Comments(a),
               (Strings{"ARTIST=Group", "TITLE=The Song", "ALBUM=Best (Live)", "MOOD=calm", "MOOD=happy"}));
     // Values are written without blanks at their ends.
@@ -74,7 +101,7 @@ TEST_F(BatchCli, SubfoldersWhoseNamesHoldAStarAreWorkedOnLikeAnyOther) {
 
     auto r = RunCli({"mass", Dir(), "--recurse", "--set", "genre=Jazz"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Mass Tag: " + deep + "\n");
+    EXPECT_EQ(Headings(r.Out), Strings{"Mass Tag: " + deep});
     EXPECT_EQ(Comments(deep), (Strings{"TITLE=Deep", "GENRE=Jazz"}));
 }
 
@@ -84,7 +111,7 @@ TEST_F(BatchCli, AFileDatedInTheFutureIsWorkedOnLikeAnyOther) {
 
     auto r = RunCli({"mass", Dir(), "--set", "genre=Jazz"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Mass Tag: " + later + "\n");
+    EXPECT_EQ(Headings(r.Out), Strings{"Mass Tag: " + later});
     EXPECT_EQ(Comments(later), (Strings{"TITLE=Later", "GENRE=Jazz"}));
 }
 
@@ -106,7 +133,7 @@ TEST_F(BatchCli, ClearRemovesChosenFieldsOrEverythingButPerformer) {
         {{"TITLE", "Song"}, {"ARTIST", "Band"}, {"TRACKNUMBER", "3"}, {"MOOD", "calm"}, {"PERFORMER", "P"}});
     auto r = RunCli({"clear", Dir(), "--field", "title,TRACKNUMBER", "--other-tags"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Clear Tags: " + Dir() + "a.ogg\n");
+    EXPECT_EQ(Headings(r.Out), Strings{"Clear Tags: " + Dir() + "a.ogg"});
     EXPECT_EQ(Comments(a), (Strings{"ARTIST=Band", "PERFORMER=P"}));
 
     r = RunCli({"clear", Dir(), "--all"});
@@ -120,7 +147,9 @@ TEST_F(BatchCli, FromFilenameCutsNamesByATypedOrABuiltFormat) {
     auto r =
         RunCli({"from-filename", Dir(), "--format", "<Track> - <TRASH> - <Title>", "--separator", " - "});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "01 - Band - Song.ogg\n");
+    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "01 - Band - Song.ogg\n" +
+                         "     TITLE: (none) -> \"Song\"\n     TRACKNUMBER: (none) -> \"01\"\n"
+                         "Done: 1 file changed, 0 left unchanged, 0 failed.\n");
     EXPECT_EQ(Comments(a), (Strings{"ARTIST=Kept", "TITLE=Song", "TRACKNUMBER=01"}));
 
     fs::remove(a);
@@ -131,13 +160,23 @@ TEST_F(BatchCli, FromFilenameCutsNamesByATypedOrABuiltFormat) {
     EXPECT_EQ(Comments(b), (Strings{"TITLE=Kept", "ARTIST=The Band"}));
 }
 
-TEST_F(BatchCli, FromFilenameSkipTaggedLogsTheFileButLeavesItAlone) {
-    const std::string a = Make("Band - Song.ogg", {});
-    const std::string before = ReadAll(a);
+// --skip-tagged passes over a file with a comment and says so; the vendor string is no tag, and a
+// name with too few pieces for the format is left alone rather than cut into the wrong tags.
+TEST_F(BatchCli, FromFilenameSaysWhyItLeavesAFileAlone) {
+    const std::string tagged = Make("Band - Song.ogg", {{"MOOD", "calm"}});
+    const std::string vendorOnly = Make("Other - Tune.ogg", {});
+    const std::string short_ = Make("Song.ogg", {});
+    const std::string taggedBytes = ReadAll(tagged);
+    const std::string shortBytes = ReadAll(short_);
     const auto r = RunCli({"from-filename", Dir(), "-f", "<Artist> - <Title>", "-s", " - ", "--skip-tagged"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "Band - Song.ogg\n");
-    EXPECT_TRUE(ReadAll(a) == before) << "the vendor string alone counts as tags";
+    EXPECT_EQ(r.Out, "Tag from filename: " + tagged + "\n     skipped: the file has tags\n" +
+                         "Tag from filename: " + vendorOnly +
+                         "\n     ARTIST: (none) -> \"Other\"\n     TITLE: (none) -> \"Tune\"\n" +
+                         "Tag from filename: " + short_ + "\n     skipped: the name has 1 piece where the format has 2\n" +
+                         "Done: 1 file changed, 2 left unchanged, 0 failed.\n");
+    EXPECT_TRUE(ReadAll(tagged) == taggedBytes);
+    EXPECT_TRUE(ReadAll(short_) == shortBytes);
 }
 
 TEST_F(BatchCli, RenameNamesFilesAfterTheirTagsAndNeverReplacesOne) {
@@ -151,7 +190,8 @@ TEST_F(BatchCli, RenameNamesFilesAfterTheirTagsAndNeverReplacesOne) {
     EXPECT_EQ(r.Out, "Renaming: " + Dir() + "a.ogg\n     to: " + Dir() + "3_-_Song.ogg\n" +
                          "Renaming: " + Dir() + "b.ogg\n     to: " + Dir() + "3_-_Song.ogg\n" +
                          "     not renamed: a file of that name already exists\n" + "Renaming: " + Dir() +
-                         "c.ogg\n     to: " + Dir() + "_-_ACDC_Live.ogg\n");
+                         "c.ogg\n     to: " + Dir() + "_-_ACDC_Live.ogg\n" +
+                         "Done: 2 files changed, 0 left unchanged, 1 failed.\n");
     EXPECT_EQ(r.Err, "parvex-cli: " + b + ": not renamed: a file of that name already exists\n");
     EXPECT_TRUE(ReadAll(b) == bBytes);
     EXPECT_TRUE(fs::exists(Dir() + "3_-_Song.ogg"));
@@ -172,11 +212,11 @@ TEST_F(BatchCli, RenameDryRunPrintsWhatTheRunWillLogAndPredictsCollisions) {
     EXPECT_EQ(dry.Status, 1);
     EXPECT_EQ(real.Status, 1);
     EXPECT_EQ(dry.Err, real.Err);
-    // The dry run says why it passes over a file; the run's log has only its first line.
-    std::string expected = real.Out;
-    const std::string junk = "Renaming: " + Dir() + "junk.ogg\n";
-    expected.insert(expected.find(junk) + junk.size(), "     skipped: the file has no tags\n");
-    EXPECT_EQ(dry.Out, expected);
+    EXPECT_EQ(dry.Out, real.Out);
+    EXPECT_NE(real.Out.find("junk.ogg\n     skipped: the file has no tags\n"), std::string::npos) << real.Out;
+    EXPECT_NE(real.Out.find("d.ogg\n     to: " + Dir() + "d.ogg\n     skipped: the name is already right\n"),
+              std::string::npos)
+        << real.Out;
     EXPECT_NE(real.Out.find("b.ogg\n     to: " + Dir() +
                             "Song.ogg\n     not renamed: a file of that name already exists\n"),
               std::string::npos)
@@ -193,7 +233,12 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
         dir_.Write("list/tags.csv", "a.ogg;Band;Song\r\nb.ogg;Other\r\nA.OGG;No;Match\r\n").string();
     auto r = RunCli({"from-list", Dir(), "--list", list, "--fields", "target,artist,title", "-s", ";"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "a.ogg\nTag from filename: " + Dir() + "b.ogg\n");
+    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "a.ogg\n     ARTIST: (none) -> \"Band\"\n" +
+                         "     TITLE: (none) -> \"Song\"\n" + "Tag from filename: " + Dir() +
+                         "b.ogg\n     TITLE: \"Old\" -> (none)\n     ARTIST: (none) -> \"Other\"\n" +
+                         "Tag from filename: " + Dir() + "d.ogg\n     skipped: the list has no line for it\n" +
+                         "List line 3 matched no file: \"A.OGG\"\n" +
+                         "Done: 2 files changed, 1 left unchanged, 0 failed.\n");
     EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "ARTIST=Band"}));
     EXPECT_EQ(Comments(b), (Strings{"ARTIST=Other"}));
     EXPECT_TRUE(ReadAll(d) == dBytes);
@@ -203,6 +248,29 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
                 "--keep-existing"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(b), (Strings{"TITLE=Old", "ARTIST=Other"}));
+}
+
+// Lists as Linux editors and spreadsheets write them (LF line ends, a byte-order mark), and lists
+// that come from another program through a pipe: standard input ("-l -") or "-l <(command)".
+TEST_F(BatchCli, FromListReadsLinuxListsAndPipes) {
+    const std::string a = Make("a.ogg", {});
+    const std::string b = Make("b.ogg", {});
+    const std::string lines = "\xEF\xBB\xBF" "a.ogg;Band;Song\nb.ogg;Other;Tune\n";
+    const Strings format = {"--fields", "target,artist,title", "-s", ";"};
+    const auto run = [&](const std::string& list, const std::string* input) {
+        Strings args = {"from-list", Dir(), "--list", list};
+        args.insert(args.end(), format.begin(), format.end());
+        return input ? test::RunCliWithInput(args, *input) : RunCli(args);
+    };
+    for (const auto& [list, input] : std::vector<std::pair<std::string, const std::string*>>{
+             {dir_.Write("list/tags.csv", lines).string(), nullptr}, {"-", &lines}, {"/dev/stdin", &lines}}) {
+        Make("a.ogg", {});
+        Make("b.ogg", {});
+        const auto r = run(list, input);
+        EXPECT_EQ(r.Status, 0) << list << ": " << r.Err;
+        EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "ARTIST=Band"})) << list;
+        EXPECT_EQ(Comments(b), (Strings{"TITLE=Tune", "ARTIST=Other"})) << list;
+    }
 }
 
 TEST_F(BatchCli, FromListReportsAMissingListAsBadUsage) {
@@ -227,7 +295,8 @@ struct DryRunCase {
 
 class DryRun : public BatchCli, public ::testing::WithParamInterface<DryRunCase> {};
 
-TEST_P(DryRun, ShowsTheChangeAndLeavesEveryFileAsItWas) {
+// A dry run touches nothing and prints, line for line, what the real run then prints and does.
+TEST_P(DryRun, ShowsWhatTheRealRunDoesAndLeavesEveryFileAsItWas) {
     const std::string file =
         Make("Band - Song.ogg", {{"ARTIST", "Old"}, {"TITLE", "Song"}, {"MOOD", "calm"}});
     const std::string list = dir_.Write("list.csv", "Band - Song.ogg;New\r\n").string();
@@ -235,15 +304,21 @@ TEST_P(DryRun, ShowsTheChangeAndLeavesEveryFileAsItWas) {
     args.insert(args.begin() + 1, Dir());
     for (std::string& arg : args)
         if (arg == "LIST") arg = list;
-    args.push_back("--dry-run");
     const auto before = Snapshot();
-    const auto r = RunCli(args);
+    Strings dryArgs = args;
+    dryArgs.push_back("--dry-run");
+    const auto dry = RunCli(dryArgs);
     EXPECT_TRUE(Snapshot() == before);
-    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(dry.Status, 0) << dry.Err;
     std::string expected = GetParam().Expected;
     for (std::size_t at = expected.find("DIR/"); at != std::string::npos; at = expected.find("DIR/", at + 1))
         expected.replace(at, 4, Dir());
-    EXPECT_EQ(r.Out, expected);
+    EXPECT_EQ(dry.Out, expected);
+
+    const auto real = RunCli(args);
+    EXPECT_EQ(real.Out, dry.Out);
+    EXPECT_EQ(real.Err, dry.Err);
+    EXPECT_EQ(real.Status, dry.Status);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -251,24 +326,53 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DryRunCase{{"mass", "--prepend", "artist=The ", "--other", "x=1"},
                    "Mass Tag: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"The Old\"\n"
-                   "     other tag added: \"X=1\"\n"},
-        DryRunCase{{"mass", "--set", "title=Song"}, "Mass Tag: DIR/Band - Song.ogg\n     no change\n"},
+                   "     X: (none) -> \"1\"\nDone: 1 file changed, 0 left unchanged, 0 failed.\n"},
+        DryRunCase{{"mass", "--set", "title=Song"},
+                   "Mass Tag: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"},
         // The writer drops blanks at the ends of values: appending one changes nothing.
         DryRunCase{{"mass", "--append", "title= ", "--other", "mood= calm"},
-                   "Mass Tag: DIR/Band - Song.ogg\n     other tag added: \"MOOD=calm\"\n"},
+                   "Mass Tag: DIR/Band - Song.ogg\n     MOOD: (none) -> \"calm\"\n"
+                   "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"clear", "--field", "title", "--other-tags"},
                    "Clear Tags: DIR/Band - Song.ogg\n     TITLE: \"Song\" -> (none)\n"
-                   "     other tag removed: \"MOOD=calm\"\n"},
+                   "     MOOD: \"calm\" -> (none)\nDone: 1 file changed, 0 left unchanged, 0 failed.\n"},
+        DryRunCase{{"clear", "--field", "comment,genre"},
+                   "Clear Tags: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"},
+        DryRunCase{{"from-filename", "--fields", "artist,title", "-s", " - "},
+                   "Tag from filename: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"Band\"\n"
+                   "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-filename", "--fields", "artist,title,album", "-s", " - "},
-                   "Tag from filename: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"Band\"\n"},
+                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the name has 2 pieces where the format has 3\n"
+                   "Done: 0 files changed, 1 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-filename", "--fields", "artist,title", "-s", " - ", "--skip-tagged"},
-                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the file has tags\n"},
+                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the file has tags\n"
+                   "Done: 0 files changed, 1 left unchanged, 0 failed.\n"},
         DryRunCase{{"rename", "--format", "<Title> by <Artist>"},
-                   "Renaming: DIR/Band - Song.ogg\n     to: DIR/Song by Old.ogg\n"},
+                   "Renaming: DIR/Band - Song.ogg\n     to: DIR/Song by Old.ogg\n"
+                   "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-list", "--list", "LIST", "--fields", "target,album", "-s", ";"},
-                   "Tag from filename: DIR/Band - Song.ogg\n     ALBUM: (none) -> \"New\"\n"},
+                   "Tag from filename: DIR/Band - Song.ogg\n     ALBUM: (none) -> \"New\"\n"
+                   "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-list", "--list", "LIST", "--fields", "artist,target", "-s", ";"},
-                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"}));
+                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"
+                   "List line 1 matched no file: \"New\"\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"}));
+
+// A file that keeps its comment as DESCRIPTION keeps it so through any run: a clear of another
+// field leaves the file as it is, and a change of the comment goes into the DESCRIPTION.
+TEST_F(BatchCli, ADescriptionStaysADescription) {
+    const std::string a = Make("a.ogg", {{"TITLE", "Song"}, {"DESCRIPTION", "notes"}});
+    const std::string bytes = ReadAll(a);
+    auto dry = RunCli({"clear", Dir(), "--field", "artist", "--dry-run"});
+    auto real = RunCli({"clear", Dir(), "--field", "artist"});
+    EXPECT_EQ(real.Out, "Clear Tags: " + a + "\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n");
+    EXPECT_EQ(dry.Out, real.Out);
+    EXPECT_TRUE(ReadAll(a) == bytes);
+
+    real = RunCli({"mass", Dir(), "--append", "comment= and more", "--set", "artist=Band"});
+    EXPECT_EQ(real.Status, 0) << real.Err;
+    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "DESCRIPTION=notes and more", "ARTIST=Band"}));
+    EXPECT_NE(real.Out.find("     DESCRIPTION: \"notes\" -> \"notes and more\"\n"), std::string::npos) << real.Out;
+}
 
 TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
     const std::string file = Make("a.ogg", {{"TITLE", "Song"}});
@@ -283,6 +387,8 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
              {"mass", Dir(), "--set"},
              {"mass", Dir(), "--mode", "sideways", "--set", "artist=x"},
              {"mass", Dir(), "--other", "=x"},
+             {"mass", Dir(), "--other", "MOODX \xC3\xA9=x"},
+             {"mass", Dir(), "--other", "TAB\tNAME=x"},
              {"mass", Dir(), "--bogus", "--set", "artist=x"},
              {"mass", Dir(), "-x", "--set", "artist=x"},
              {"mass", missing, "--set", "artist=x"},
@@ -314,6 +420,41 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
     EXPECT_TRUE(Snapshot() == before);
 }
 
+// A playlist folder of links to the album's files, a second name of a file, the same folder given
+// twice: each file is still worked on once, so a prepend is not applied twice.
+TEST_F(BatchCli, AFileReachedByTwoPathsIsDoneOnce) {
+    const std::string a = Make("album/a.ogg", {{"ARTIST", "Band"}});
+    const std::string b = Make("album/b.ogg", {{"ARTIST", "Band"}});
+    fs::create_directory(Dir() + "playlist");
+    fs::create_symlink(a, Dir() + "playlist/a.ogg");
+    fs::create_hard_link(b, Dir() + "playlist/b.ogg");
+    auto r = RunCli({"mass", Dir(), "-r", "--prepend", "artist=The "});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a, "Mass Tag: " + b}));
+    EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band"});
+    EXPECT_EQ(Comments(b), Strings{"ARTIST=The Band"});
+
+    r = RunCli({"mass", Dir() + "album", Dir() + "album/", Dir() + "playlist/../album", "--append", "artist=!"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band!"});
+    EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
+}
+
+// A folder deeper than the longest path the system opens cannot be walked: the run names it, does
+// the other files and ends with status 1.
+TEST_F(BatchCli, AFolderThatCannotBeOpenedIsNamedAndTheRunFails) {
+    const std::string a = Make("a.ogg", {});
+    const test::TLongPath deep(dir_.Path(), PATH_MAX + 10);
+    deep.Write("lost.ogg", test::MakeVorbisFile({}));
+    const auto r = RunCli({"mass", Dir(), "-r", "--set", "genre=Jazz"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err.rfind("parvex-cli: Cannot read folder " + Dir(), 0), 0u) << r.Err;
+    EXPECT_NE(r.Err.find(": file name too long\n"), std::string::npos) << r.Err;
+    EXPECT_EQ(Headings(r.Out).back(), "Mass Tag: " + a);
+    EXPECT_EQ(Summary(r.Out), "Done: 1 file changed, 0 left unchanged, 0 failed. 1 folder could not be read.\n");
+    EXPECT_EQ(Comments(a), Strings{"GENRE=Jazz"});
+}
+
 TEST_F(BatchCli, AMissingFolderIsNamed) {
     const auto r = RunCli({"clear", Dir() + "gone", "--all"});
     EXPECT_EQ(r.Status, 2);
@@ -328,6 +469,7 @@ TEST_F(BatchCli, AFileThatIsNotOggVorbisIsNamedAndTheOthersAreDone) {
     const auto r = RunCli({"mass", Dir(), "--set", "genre=Test"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "parvex-cli: " + junk + ": not an Ogg Vorbis file: left unchanged\n");
+    EXPECT_EQ(Summary(r.Out), "Done: 1 file changed, 0 left unchanged, 1 failed.\n");
     EXPECT_EQ(ReadAll(junk), "not an ogg file");
     EXPECT_EQ(Comments(good), (Strings{"GENRE=Test"}));
 }
@@ -363,17 +505,37 @@ protected:
 TEST_F(Unreadable, MassNamesTheFileItCannotOpenAndDoesTheOthers) {
     const auto r = Run({"mass", Dir(), "--set", "artist=X"});
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "parvex-cli: Cannot open file " + locked_ + "\n");
-    EXPECT_EQ(r.Out, "Mass Tag: " + a_ + "\nMass Tag: " + c_ + "\n");
+    EXPECT_EQ(r.Err, "parvex-cli: " + locked_ + ": cannot be opened: permission denied\n");
+    EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a_, "Mass Tag: " + locked_, "Mass Tag: " + c_}));
+    EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 1 failed.\n");
     EXPECT_EQ(Comments(a_), (Strings{"TITLE=a", "ARTIST=X"}));
     EXPECT_EQ(Comments(c_), (Strings{"TITLE=c", "ARTIST=X"}));
     EXPECT_TRUE(ReadAll(locked_) == lockedBytes_);
 }
 
+// A folder the user may not read, named on the command line or met below one: it is named with the
+// reason, the other files are done and the run ends with status 1.
+TEST_F(Unreadable, AFolderThatCannotBeReadIsNamedAndTheRunFails) {
+    const std::string closed = Dir() + "closed";
+    fs::create_directory(closed);
+    test::WriteVorbisFile(closed + "/d.ogg", {});
+    fs::permissions(closed, fs::perms::none);
+    for (const Strings& args : {Strings{"mass", closed, "--set", "artist=X"},
+                                Strings{"mass", Dir(), "-r", "--set", "artist=Y"},
+                                Strings{"clear", closed, Dir(), "--all", "--dry-run"}}) {
+        const auto r = Run(args);
+        EXPECT_EQ(r.Status, 1) << ::testing::PrintToString(args);
+        EXPECT_NE(r.Err.find("parvex-cli: Cannot read folder " + closed + ": permission denied\n"), std::string::npos)
+            << r.Err;
+        EXPECT_NE(Summary(r.Out).find(" 1 folder could not be read."), std::string::npos) << r.Out;
+    }
+    EXPECT_EQ(Comments(a_), (Strings{"TITLE=a", "ARTIST=Y"}));
+}
+
 TEST_F(Unreadable, RenameNamesTheFileItCannotOpenAndDoesTheOthers) {
     const auto r = Run({"rename", Dir(), "--format", "<Title>-x"});
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "parvex-cli: " + locked_ + ": not renamed: Cannot open file " + locked_ + "\n");
+    EXPECT_EQ(r.Err, "parvex-cli: " + locked_ + ": cannot be opened: permission denied\n");
     EXPECT_TRUE(fs::exists(Dir() + "a-x.ogg"));
     EXPECT_TRUE(fs::exists(Dir() + "c-x.ogg"));
     EXPECT_TRUE(fs::exists(locked_));

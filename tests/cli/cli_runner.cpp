@@ -6,7 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 
 #include "support/temp_dir.h"
 
@@ -21,15 +24,16 @@ bool BecomeUser(uid_t user) {
     return setgroups(0, nullptr) == 0 && setgid(group) == 0 && setuid(user) == 0;
 }
 
-}  // namespace
-
-CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user) {
+CliResult Run(const std::vector<std::string>& args, std::optional<uid_t> user, const std::string* input) {
     TempDir capture;
     const std::string out = (capture.Path() / "out").string();
     const std::string err = (capture.Path() / "err").string();
+    int pipeEnds[2] = {-1, -1};
+    if (input && pipe(pipeEnds) != 0) return {};
     const pid_t pid = fork();
     if (pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
+        if (input) close(pipeEnds[1]);
+        const int in = input ? pipeEnds[0] : open("/dev/null", O_RDONLY);
         const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
@@ -40,9 +44,30 @@ CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user
         execv(PARVEX_CLI, argv.data());
         _exit(127);
     }
+    if (input) {
+        std::signal(SIGPIPE, SIG_IGN);  // a program that stops reading must not end the test
+        close(pipeEnds[0]);
+        const std::size_t half = input->size() / 2;
+        bool written = write(pipeEnds[1], input->data(), half) == static_cast<ssize_t>(half);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const std::size_t rest = input->size() - half;
+        written = written && write(pipeEnds[1], input->data() + half, rest) == static_cast<ssize_t>(rest);
+        close(pipeEnds[1]);
+        if (!written) return {};
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user) {
+    return Run(args, user, nullptr);
+}
+
+CliResult RunCliWithInput(const std::vector<std::string>& args, const std::string& input) {
+    return Run(args, std::nullopt, &input);
 }
 
 std::optional<uid_t> NobodyUser() {

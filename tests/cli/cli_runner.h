@@ -19,6 +19,10 @@ struct CliResult {
 // runs under that user id (and its primary group), which needs root.
 CliResult RunCli(const std::vector<std::string>& args, std::optional<uid_t> user = std::nullopt);
 
+// The same with `input` on standard input through a pipe, written in two parts with a pause between
+// them, so that a reader that does not wait for a pipe's data would miss the second part.
+CliResult RunCliWithInput(const std::vector<std::string>& args, const std::string& input);
+
 // The user id of "nobody", for running the program without root's rights; nothing when the
 // system has no such user.
 std::optional<uid_t> NobodyUser();
