@@ -256,7 +256,7 @@ TEST_F(BrowsePageTest, AFileDeletedAfterListingKeepsTheViewAndCannotBeSaved) {
     QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + b.string());
+    EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + b.string() + ": no such file or directory");
     EXPECT_TRUE(W().BitBtn18->isEnabled());
     EXPECT_EQ(W().Edit2->text(), "Edited");
     EXPECT_FALSE(std::filesystem::exists(b));
@@ -274,8 +274,8 @@ TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
     QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    EXPECT_NE(platform_.messages[0].text.find(file.string()), std::string::npos)
-        << platform_.messages[0].text;
+    EXPECT_EQ(platform_.messages[0].text,
+              "The tags could not be written to " + file.string() + ": read-only file system. The file is unchanged.");
     EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the user may try again";
     EXPECT_EQ(W().Edit2->text(), "New");
     EXPECT_EQ(ReadAll(file), before);

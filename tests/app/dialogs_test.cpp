@@ -110,12 +110,58 @@ TEST_F(AddTagTest, EditingShowsTheTagAndOkWithoutChangesReturnsItUnchanged) {
 
 TEST_F(AddTagTest, PastedTextIsCleanedAtOkAndOnlyAsciiLettersChangeCase) {
     EXPECT_EQ(Add([this] {
-                  dialog_.Edit1->setText("caf\u00e9=menu");
+                  dialog_.Edit1->setText("cafe=menu");
                   dialog_.Memo1->setPlainText("Mixed Case = kept");
                   ClickOk();
               }),
-              "CAF\u00e9MENU=Mixed Case = kept");
-    EXPECT_EQ(Add([this] { ClickOk(); }), "=") << "both fields empty";
+              "CAFEMENU=Mixed Case = kept");
+    EXPECT_TRUE(platform_.messages.empty());
+}
+
+// Other programs drop or misread a name that is empty or holds anything but printable ASCII: OK
+// refuses it with a message and the dialog stays open for the user to mend it.
+TEST_F(AddTagTest, OkRefusesANameOtherProgramsCannotRead) {
+    struct Case {
+        QString typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "The tag needs a name. "},
+        {"moodx \u00e9", "\"MOODX \u00e9\" cannot be used as a tag name. "},
+        {"tab\there", "\"TAB\tHERE\" cannot be used as a tag name. "},
+        {"=", "The tag needs a name. "},  // "=" is dropped, nothing is left
+    };
+    for (const Case& c : cases) {
+        platform_.messages.clear();
+        const std::string result = Add([&] {
+            dialog_.Edit1->setText(c.typed);
+            dialog_.Memo1->setPlainText("value");
+            ClickOk();
+            EXPECT_TRUE(dialog_.isVisible()) << "refused: " << c.typed.toStdString();
+            ASSERT_EQ(platform_.messages.size(), 1u);
+            EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
+            EXPECT_EQ(platform_.messages[0].text.rfind(c.message, 0), 0u) << platform_.messages[0].text;
+            dialog_.Edit1->setText("mood");
+            ClickOk();
+        });
+        EXPECT_EQ(result, "MOOD=value") << c.typed.toStdString();
+    }
+}
+
+// A name a file already holds is kept as it is, whatever it holds; changing it needs a valid one.
+TEST_F(AddTagTest, EditingKeepsAFilesOwnNameButRefusesAnotherInvalidOne) {
+    EXPECT_EQ(Edit("MOOD \xC3\xA9", "calm", [this] { ClickOk(); }), "MOOD \xC3\xA9=calm");
+    EXPECT_EQ(Edit("", "no name", [this] { ClickOk(); }), "=no name");
+    EXPECT_TRUE(platform_.messages.empty());
+    EXPECT_EQ(Edit("MOOD \xC3\xA9", "calm",
+                   [this] {
+                       dialog_.Edit1->setText("MOOD \u00e8");
+                       ClickOk();
+                       EXPECT_EQ(platform_.messages.size(), 1u);
+                       dialog_.Edit1->setText("MOOD");
+                       ClickOk();
+                   }),
+              "MOOD=calm");
 }
 
 TEST_F(AddTagTest, EachOpeningStartsFromWhatItIsGiven) {
@@ -127,9 +173,10 @@ TEST_F(AddTagTest, EachOpeningStartsFromWhatItIsGiven) {
                   EXPECT_EQ(dialog_.Edit1->text(), "");
                   EXPECT_EQ(dialog_.Memo1->toPlainText(), "");
                   EXPECT_TRUE(dialog_.Edit1->hasFocus());
+                  Type(dialog_.Edit1, "x");
                   ClickOk();
               }),
-              "=");
+              "X=");
 }
 
 class AddWordTest : public WindowTest {

@@ -258,10 +258,12 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     Type(w.Edit20, " - ");
     Click(w.btnTagFromFilename);
     EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheet6);
-    EXPECT_EQ(
-        LogLines(w),
-        (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
-                     QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg")}));
+    EXPECT_EQ(LogLines(w),
+              (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
+                           "     ARTIST: \"Parvex\" -> \"Band\"", "     TITLE: \"Low tone\" -> \"Song\"",
+                           QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg"),
+                           "     ARTIST: \"Parvex\" -> \"Other Band\"", "     TITLE: \"Low tone\" -> \"Tune\"",
+                           "Done: 2 files changed, 0 left unchanged, 0 failed."}));
     EXPECT_EQ(Tags("Band - Song.ogg").Artist, "Band");
     EXPECT_EQ(Tags("Band - Song.ogg").Title, "Song");
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Artist, "Other Band");
@@ -273,8 +275,9 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     Type(w.edtFieldSep, " by ");
     Click(w.btnRenameFromTag);
     EXPECT_EQ(Files(), (Names{"Song by Band.ogg", "Tune by Other Band.ogg"}));
-    EXPECT_EQ(LogLines(w).size(), 4);
+    EXPECT_EQ(LogLines(w).size(), 5);
     EXPECT_EQ(LogLines(w)[1], QString::fromStdString("     to: " + MusicDir() + "Song by Band.ogg"));
+    EXPECT_EQ(LogLines(w)[4], "Done: 2 files changed, 0 left unchanged, 0 failed.");
 
     ClickEntry(w.ListBox6, 1);
     Click(w.BitBtn8);
@@ -305,7 +308,9 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     EXPECT_EQ(Tags("Band - Song.ogg").Artist, "New Band");
     EXPECT_EQ(Tags("Band - Song.ogg").Title, "New Song");
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Title, "Word") << "the later of two lines wins";
-    EXPECT_EQ(LogLines(w).size(), 2);
+    EXPECT_EQ(LogLines(w).size(), 8);
+    EXPECT_EQ(LogLines(w)[6], "List line 1 matched no file: \"File\"") << "the title row named no file";
+    EXPECT_EQ(LogLines(w)[7], "Done: 2 files changed, 0 left unchanged, 0 failed.");
     for (const std::string& name : Files()) ExpectIntactAudio(name);
     EXPECT_TRUE(platform_.messages.empty());
 }
@@ -322,9 +327,10 @@ TEST_F(NamePagesTest, RenameKeepsBothFilesWhenTheirTagsGiveOneName) {
     Click(w.btnRenameFromTag);
     EXPECT_EQ(Files(), (Names{"Low_tone.ogg", "b.ogg"})) << "the scan hands the files over sorted";
     const QStringList log = LogLines(w);
-    ASSERT_EQ(log.size(), 5);
+    ASSERT_EQ(log.size(), 6);
     EXPECT_EQ(log[3], QString::fromStdString("     to: " + MusicDir() + "Low_tone.ogg"));
-    EXPECT_TRUE(log[4].startsWith("     not renamed: ")) << log[4].toStdString();
+    EXPECT_EQ(log[4], "     not renamed: a file of that name already exists");
+    EXPECT_EQ(log[5], "Done: 1 file changed, 0 left unchanged, 1 failed.");
 }
 
 // Each page's options reach its operation: a control read into the wrong option shows here.
@@ -346,13 +352,15 @@ TEST_F(NamePagesTest, PageOptionsReachTheirOperations) {
     EXPECT_EQ(Tags(song).Genre, "Best of All");
     EXPECT_EQ(Tags(song).Artist, "Parvex") << "an artist already there is kept";
 
-    Click(w.RadioButton3);  // the file has tags: passed over without a log line
+    Click(w.RadioButton3);  // the file has tags: passed over, and the log says why
     const std::filesystem::path list = temp_.Write("list.csv", song + ";X\r\n");
     w.Edit23->setText(QString::fromStdString(list.string()));
     Click(w.CheckBox38);
     Type(w.Edit22, ";");
     Click(w.BitBtn29);
-    EXPECT_TRUE(LogLines(w).isEmpty());
+    EXPECT_EQ(LogLines(w), (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + song),
+                                        "     skipped: the file has tags",
+                                        "Done: 0 files changed, 1 left unchanged, 0 failed."}));
     EXPECT_EQ(Tags(song).Artist, "Parvex");
 
     Click(w.RadioButton1);
