@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include <climits>
+
 #include "page_fixture.h"
+#include "support/long_path.h"
 
 namespace parvex::test {
 namespace {
@@ -301,6 +304,113 @@ TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
     EXPECT_EQ(tags.ISRC, "");
     EXPECT_TRUE(tags.OtherTags.empty());
     EXPECT_EQ(tags.EntryCount, 2) << "the vendor string and PERFORMER";
+}
+
+// An empty folder text would be taken as the current folder; "/" or the home folder itself, walked
+// with "Recurse subdirs", reach far more than the user's music. The first never runs, the others
+// only once the user confirms.
+TEST_F(BatchPagesTest, NoRunWithoutAFolderAndNoWholeTreeRunUnconfirmed) {
+    Click(W().CheckBox9);
+    W().Edit10->setText("X");
+    Click(W().BitBtn3);
+    EXPECT_EQ(platform_.messages,
+              (std::vector<TShownMessage>{{TMessageKind::Error, "Choose a folder with the \"Directory\" button first."}}));
+    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_EQ(W().BatchMode, "");
+
+    W().Edit4->setText("/");
+    Click(W().CheckBox39);
+    Click(W().BitBtn3);  // answered No
+    ASSERT_EQ(platform_.questions.size(), 1u);
+    EXPECT_NE(platform_.questions[0].find("the root of the file system"), std::string::npos) << platform_.questions[0];
+    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_EQ(W().BatchMode, "");
+
+    const auto song = WriteVorbisFile(Music("sub/a.ogg"), {{"ARTIST", "Band"}});
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", Music().string().c_str());
+    ChooseFolder(Music());
+    platform_.confirmAnswers = {true};
+    Click(W().BitBtn3);
+    ASSERT_EQ(platform_.questions.size(), 2u);
+    EXPECT_NE(platform_.questions[1].find("your home folder " + Music().string()), std::string::npos);
+    EXPECT_EQ(ReadTags(song).Artist, "X") << "confirmed";
+    Click(W().CheckBox39);
+    Click(W().BitBtn3);
+    EXPECT_EQ(platform_.questions.size(), 2u) << "a run on the folder alone asks nothing";
+    qputenv("HOME", home);
+}
+
+// A file that cannot be opened (here its path is longer than the system opens) is logged with the
+// reason and the run goes on with the next file; no error box stops it.
+TEST_F(BatchPagesTest, AFileThatCannotBeOpenedIsLoggedAndTheRunGoesOn) {
+    const auto b = WriteVorbisFile(Music("b.ogg"), {{"ARTIST", "Band"}});
+    const TLongPath deep(Music(), PATH_MAX - 230);
+    const std::string longName = std::string(240, 'x') + ".ogg";
+    deep.Write(longName, MakeVorbisFile({}));
+    ChooseFolder(Music());
+    Click(W().CheckBox9);
+    W().Edit10->setText("X");
+    Click(W().CheckBox39);
+    Click(W().BitBtn3);
+    EXPECT_TRUE(platform_.messages.empty());
+    const QStringList lines = LogLines();
+    const auto at = lines.indexOf(QString::fromStdString("Mass Tag: " + deep.Deepest() + longName));
+    ASSERT_GE(at, 0) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[at + 1], "     cannot be opened: file name too long");
+    EXPECT_EQ(ReadTags(b).Artist, "X");
+    EXPECT_EQ(Summary(), "Done: 1 file changed, 0 left unchanged, 1 failed.");
+}
+
+// A folder the scan cannot read is named in the log with the reason, and counted in the summary.
+TEST_F(BatchPagesTest, AFolderThatCannotBeReadIsLogged) {
+    const auto b = WriteVorbisFile(Music("b.ogg"), {{"ARTIST", "Band"}});
+    const TLongPath deep(Music(), PATH_MAX + 10);
+    ChooseFolder(Music());
+    Click(W().CheckBox1);
+    Click(W().CheckBox40);
+    Click(W().BitBtn2);
+    EXPECT_TRUE(platform_.messages.empty());
+    const QStringList lines = LogLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines[0].startsWith(QString::fromStdString("Cannot read folder " + Music().string() + "/")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(": file name too long")) << lines[0].toStdString();
+    EXPECT_EQ(Summary(), "Done: 1 file changed, 0 left unchanged, 0 failed. 1 folder could not be read.");
+    EXPECT_EQ(ReadTags(b).Artist, "");
+}
+
+// A playlist folder of links to the album's files: a recursive run works on each file once, so a
+// prepend is not applied twice.
+TEST_F(BatchPagesTest, AFileReachedByTwoPathsIsDoneOnce) {
+    const auto song = WriteVorbisFile(Music("album/a.ogg"), {{"ARTIST", "Band"}});
+    std::filesystem::create_directories(Music("playlist"));
+    std::filesystem::create_symlink(song, Music("playlist/a.ogg"));
+    ChooseFolder(Music());
+    Click(W().CheckBox9);
+    W().Edit10->setText("The ");
+    Click(W().artist_a);
+    Click(W().CheckBox39);
+    Click(W().BitBtn3);
+    EXPECT_EQ(ReadTags(song).Artist, "The Band");
+    EXPECT_EQ(SortedHeadings(), QStringList({Line("Mass Tag: ", "album/a.ogg")}));
+}
+
+// The other-tags row counts only while its box is ticked: a run that sets the artist must not
+// replace every file's other tags (cover art included) with the page's list.
+TEST_F(BatchPagesTest, AnUntickedOtherTagsRowLeavesEveryFilesOtherTags) {
+    const std::string art = CoverArtValue(3000);
+    const auto song = WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
+    ChooseFolder(Music());
+    W().ListBox2->addItem("X=1");
+    ASSERT_TRUE(W().other_o->isChecked());
+    ASSERT_FALSE(W().CheckBox16->isChecked());
+    Click(W().CheckBox9);
+    W().Edit10->setText("New");
+    Click(W().BitBtn3);
+    const TOggVorbis tags = ReadTags(song);
+    EXPECT_EQ(tags.Artist, "New");
+    EXPECT_EQ(tags.OtherTags, (std::vector<std::string>{"METADATA_BLOCK_PICTURE=" + art, "MOOD=calm"}));
 }
 
 }  // namespace

@@ -232,6 +232,36 @@ TEST_F(SettingsTest, SeparatorsKeepTheirBlanks) {
     EXPECT_EQ(Text(window->Edit17), "<Target file> ; <Title>");
 }
 
+// The value boxes of the Mass page keep blanks at their ends: "The " put in front after a restart
+// still gives "The Band", not "TheBand". Values without such blanks are written as before, so files
+// of earlier versions and files written by hand read as they always did.
+TEST_F(SettingsTest, MassValuesKeepTheirBlanks) {
+    auto window = Start();
+    const std::pair<QLineEdit* TForm1::*, QString> values[] = {
+        {&TForm1::Edit10, "The "}, {&TForm1::Edit11, " (Live)"}, {&TForm1::Edit16, "  two  "},
+        {&TForm1::Edit30, "\"quoted\""}, {&TForm1::Edit29, "\" spaced\" "}, {&TForm1::Edit28, "plain"},
+        {&TForm1::Edit13, "\""},
+    };
+    for (const auto& [edit, text] : values) ((*window).*edit)->setText(text);
+    window->edit15->setCurrentText(" Jazz ");
+    Quit(window);
+
+    EXPECT_EQ(SavedFile().Read("TForm1", "Edit28_Text"), "plain");
+    window = Start();
+    for (const auto& [edit, text] : values)
+        EXPECT_EQ(((*window).*edit)->text(), text) << ((*window).*edit)->objectName().toStdString();
+    EXPECT_EQ(window->edit15->currentText(), " Jazz ");
+    EXPECT_EQ(Text(window->edtFieldSep), "") << "the separators keep their own quoting";
+
+    WriteVorbisFile(temp_.Path() / "music" / "a.ogg", {{"ARTIST", "Band"}});
+    platform_.chooserAnswers.push_back((temp_.Path() / "music").string());
+    Click(window->BitBtn1);
+    Click(window->CheckBox9);
+    Click(window->artist_a);
+    Click(window->BitBtn3);
+    EXPECT_EQ(ReadTags(temp_.Path() / "music" / "a.ogg").Artist, "The Band");
+}
+
 // Values typed into the file by hand: quotes around a value are the file's, not the value's; a
 // separator without the program's quotes keeps its characters; letter case of True and False does
 // not matter and other texts leave a box alone. Restored boxes run their click handlers: "Remove
