@@ -91,6 +91,18 @@ TEST_F(Cli, SetKeepsEverythingItWasNotAskedToChange) {
     EXPECT_TRUE(ReadAll(path) == before);
 }
 
+// A name is written back exactly as it was read: "Artist " (with its blank) does not turn into a
+// second ARTIST that --tag ARTIST=X would leave behind; DESCRIPTION and COMMENT each keep theirs.
+TEST_F(Cli, SetWritesOtherNamesBackAsTheyWereRead) {
+    const std::string path =
+        test::WriteVorbisFile(dir_.Path() / "r.ogg",
+                              {{"Artist ", "Band"}, {"DESCRIPTION", "d"}, {"COMMENT", "c"}, {"TITLE", "t"}})
+            .string();
+    const auto r = RunCli({"set", path, "--tag", "ARTIST=X"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Comments(path), (Strings{"ARTIST =Band", "DESCRIPTION=d", "COMMENT=c", "TITLE=t", "ARTIST=X"}));
+}
+
 TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
     const std::string good = Real("mono-8khz.ogg");
     const std::string junk = dir_.Write("junk.ogg", "not ogg").string();
