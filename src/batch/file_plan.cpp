@@ -1,13 +1,14 @@
 #include "batch/file_plan.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <map>
 
 #include "batch/log_sink.h"
-#include "batch/tag_fields.h"
 #include "batch/no_replace_rename.h"
+#include "batch/tag_fields.h"
+#include "ogg/header_reader.h"
 #include "ogg/open_error.h"
 #include "text/text_utils.h"
 
@@ -15,17 +16,9 @@ namespace parvex {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
 // A value as the writer stores it: blanks and control characters at both ends dropped.
-std::string Trimmed(std::string_view value) {
-    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
-    return std::string(value);
-}
-
 void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::string_view value) {
-    std::string kept = Trimmed(value);
+    std::string kept(TrimControls(value));
     if (!kept.empty()) comments.push_back({std::move(name), std::move(kept)});
 }
 
@@ -112,8 +105,8 @@ TFilePlan PlanFile(const std::string& heading, const std::string& path,
     return plan;
 }
 
-TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading, const std::string& dir,
-                        const std::string& name, const TSkipRule& skip,
+TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading,
+                        const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change) {
     return PlanFile(heading, dir + name, [&](TFilePlan& plan) {
         const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path);
@@ -140,10 +133,13 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
     for (const std::string& line : plan.Lines) log.AddLine(line);
     switch (plan.Action) {
-        case TPlanAction::Leave: return TFileOutcome::Skipped;
-        case TPlanAction::Fail: return TFileOutcome::Failed;
+        case TPlanAction::Leave:
+            return TFileOutcome::Skipped;
+        case TPlanAction::Fail:
+            return TFileOutcome::Failed;
         case TPlanAction::Store:
-        case TPlanAction::Rename: break;
+        case TPlanAction::Rename:
+            break;
     }
     return TFileOutcome::Written;
 }
@@ -151,10 +147,13 @@ TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
 TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
     const TFileOutcome promised = ShowPlan(plan, log);
     switch (plan.Action) {
-        case TPlanAction::Store: return Store(plan, file, log);
-        case TPlanAction::Rename: return Rename(plan, log);
+        case TPlanAction::Store:
+            return Store(plan, file, log);
+        case TPlanAction::Rename:
+            return Rename(plan, log);
         case TPlanAction::Leave:
-        case TPlanAction::Fail: break;
+        case TPlanAction::Fail:
+            break;
     }
     return promised;
 }
@@ -162,7 +161,8 @@ TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
     std::vector<TWrittenComment> comments;
     for (TTagField field : kAllTagFields) {
-        const std::string name = field == TTagField::Comment ? record.CommentName : std::string(CommentNameOf(field));
+        const std::string name =
+            field == TTagField::Comment ? record.CommentName : std::string(CommentNameOf(field));
         AddWritten(comments, name, FieldOf(record, field));
     }
     AddWritten(comments, "PERFORMER", record.Performer);

@@ -52,8 +52,8 @@ using TSkipRule = std::function<std::string(const tagrecord& loaded)>;
 // Otherwise `change` turns the loaded record into the new one (left in `record`): the plan stores it
 // with one line per comment that changes (ChangeLines), or, when none would, leaves the file with
 // the line "     no change".
-TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading, const std::string& dir,
-                        const std::string& name, const TSkipRule& skip,
+TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading,
+                        const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change);
 
 // Logs the plan's lines and carries it out: stores the record or renames the file, never over

@@ -2,10 +2,11 @@
 // changed, names and DESCRIPTION written back as they were read, which files count as tagged, and
 // the run's summary line.
 
+#include "batch/file_plan.h"
+
 #include <gtest/gtest.h>
 
 #include "batch/clear_tags.h"
-#include "batch/file_plan.h"
 #include "batch/log_sink.h"
 #include "batch/mass_tag.h"
 #include "batch/run_tally.h"
@@ -42,27 +43,48 @@ void Nothing(tagrecord&) {}
 
 INSTANTIATE_TEST_SUITE_P(
     Records, ChangeLinesTest,
-    ::testing::Values(
-        ChangeCase{"Unchanged", [](tagrecord& r) { r.Artist = "Band"; }, Nothing, {}},
-        ChangeCase{"BlanksTheWriterDrops", [](tagrecord& r) { r.Artist = "Band"; },
-                   [](tagrecord& r) { r.Artist = " Band\t"; }, {}},
-        ChangeCase{"FieldChangedAddedRemoved", [](tagrecord& r) { r.Artist = "Old", r.Title = "Song"; },
-                   [](tagrecord& r) { r.Artist = "New", r.Title = "", r.ISRC = "X1"; },
-                   {"     ARTIST: \"Old\" -> \"New\"", "     TITLE: \"Song\" -> (none)", "     ISRC: (none) -> \"X1\""}},
-        ChangeCase{"CommentUnderItsOwnName",
-                   [](tagrecord& r) { r.Comment = "notes", r.CommentName = "DESCRIPTION"; },
-                   [](tagrecord& r) { r.Comment = ""; }, {"     DESCRIPTION: \"notes\" -> (none)"}},
-        ChangeCase{"OtherTagWithAFieldsNameIsItsSecondValue", [](tagrecord& r) { r.Artist = "Band"; },
-                   [](tagrecord& r) { r.OtherTags = {"ARTIST=Listed"}; }, {"     ARTIST: (none) -> \"Listed\""}},
-        ChangeCase{"EqualNamesComparedInTurn", [](tagrecord& r) { r.OtherTags = {"A=1", "A=2"}; },
-                   [](tagrecord& r) { r.OtherTags = {"A=2", "A=1"}; },
-                   {"     A: \"1\" -> \"2\"", "     A: \"2\" -> \"1\""}},
-        ChangeCase{"DistinctNamesInAnotherOrder", [](tagrecord& r) { r.OtherTags = {"A=1", "B=2"}; },
-                   [](tagrecord& r) { r.OtherTags = {"B=2", "A=1"}; }, {}},
-        ChangeCase{"NameWithABlankIsItsOwnName", [](tagrecord& r) { r.OtherTags = {"ARTIST =Band"}; },
-                   [](tagrecord& r) { r.Artist = "Band"; }, {"     ARTIST: (none) -> \"Band\""}},
-        ChangeCase{"ValuesStayOnOneLine", Nothing, [](tagrecord& r) { r.OtherTags = {"NOTE=a\r\nb \"c\""}; },
-                   {"     NOTE: (none) -> \"a\\r\\nb \\\"c\\\"\""}}),
+    ::testing::Values(ChangeCase{"Unchanged", [](tagrecord& r) { r.Artist = "Band"; }, Nothing, {}},
+                      ChangeCase{"BlanksTheWriterDrops",
+                                 [](tagrecord& r) { r.Artist = "Band"; },
+                                 [](tagrecord& r) { r.Artist = " Band\t"; },
+                                 {}},
+                      ChangeCase{"FieldChangedAddedRemoved",
+                                 [](tagrecord& r) { r.Artist = "Old", r.Title = "Song"; },
+                                 [](tagrecord& r) { r.Artist = "New", r.Title = "", r.ISRC = "X1"; },
+                                 {"     ARTIST: \"Old\" -> \"New\"", "     TITLE: \"Song\" -> (none)",
+                                  "     ISRC: (none) -> \"X1\""}},
+                      ChangeCase{"CommentUnderItsOwnName",
+                                 [](tagrecord& r) { r.Comment = "notes", r.CommentName = "DESCRIPTION"; },
+                                 [](tagrecord& r) { r.Comment = ""; },
+                                 {"     DESCRIPTION: \"notes\" -> (none)"}},
+                      ChangeCase{"OtherTagWithAFieldsNameIsItsSecondValue",
+                                 [](tagrecord& r) { r.Artist = "Band"; },
+                                 [](tagrecord& r) { r.OtherTags = {"ARTIST=Listed"}; },
+                                 {"     ARTIST: (none) -> \"Listed\""}},
+                      ChangeCase{"EqualNamesComparedInTurn",
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"A=1", "A=2"};
+                                 },
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"A=2", "A=1"};
+                                 },
+                                 {"     A: \"1\" -> \"2\"", "     A: \"2\" -> \"1\""}},
+                      ChangeCase{"DistinctNamesInAnotherOrder",
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"A=1", "B=2"};
+                                 },
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"B=2", "A=1"};
+                                 },
+                                 {}},
+                      ChangeCase{"NameWithABlankIsItsOwnName",
+                                 [](tagrecord& r) { r.OtherTags = {"ARTIST =Band"}; },
+                                 [](tagrecord& r) { r.Artist = "Band"; },
+                                 {"     ARTIST: (none) -> \"Band\""}},
+                      ChangeCase{"ValuesStayOnOneLine",
+                                 Nothing,
+                                 [](tagrecord& r) { r.OtherTags = {"NOTE=a\r\nb \"c\""}; },
+                                 {"     NOTE: (none) -> \"a\\r\\nb \\\"c\\\"\""}}),
     [](const auto& info) { return std::string(info.param.What); });
 
 // ---- What a save leaves in the file ----
@@ -73,11 +95,14 @@ protected:
         test::WriteVorbisFile(dir_.Path() / "a.ogg", comments);
         return "a.ogg";
     }
-    Strings Comments() const { return test::ReadCommentHeader(test::ReadAll(dir_.Path() / "a.ogg")).Comments; }
+    Strings Comments() const {
+        return test::ReadCommentHeader(test::ReadAll(dir_.Path() / "a.ogg")).Comments;
+    }
     TFileOutcome Mass(const TMassTagOptions& options) {
         return MassTagFile(options, file_, record_, log_, dir_.Dir(), "a.ogg");
     }
-    static TMassTagOptions SetRow(TTagField field, const std::string& text, TMassMode mode = TMassMode::Overwrite) {
+    static TMassTagOptions SetRow(TTagField field, const std::string& text,
+                                  TMassMode mode = TMassMode::Overwrite) {
         TMassTagOptions options;
         options.Rows.push_back({field, text, mode});
         return options;
@@ -107,25 +132,48 @@ TEST_P(KeptNames, ASaveWritesEveryNameBackAsItWasRead) {
     EXPECT_EQ(Comments(), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, KeptNames,
-    ::testing::Values(
-        KeptNameCase{"DescriptionUntouchedByAnotherField", {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
-                     TTagField::Artist, "Band", {"DESCRIPTION=notes", "TITLE=Song", "ARTIST=Band"}},
-        KeptNameCase{"DescriptionTakesTheNewComment", {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
-                     TTagField::Comment, "new", {"DESCRIPTION=new", "TITLE=Song"}},
-        KeptNameCase{"CommentStaysComment", {{"COMMENT", "notes"}}, TTagField::Comment, "new", {"COMMENT=new"}},
-        KeptNameCase{"DescriptionBeforeComment", {{"DESCRIPTION", "d"}, {"COMMENT", "c"}}, TTagField::Artist, "B",
-                     {"DESCRIPTION=d", "COMMENT=c", "ARTIST=B"}},
-        KeptNameCase{"CommentBeforeDescription", {{"COMMENT", "c"}, {"DESCRIPTION", "d"}}, TTagField::Comment, "x",
-                     {"COMMENT=x", "DESCRIPTION=d"}},
-        KeptNameCase{"EmptyDescriptionThenComment", {{"DESCRIPTION", ""}, {"COMMENT", "c"}}, TTagField::Comment,
-                     "x", {"COMMENT=x"}},
-        KeptNameCase{"NameWithATrailingBlank", {{"Artist ", "Band"}, {"TITLE", "Song"}}, TTagField::Title, "New",
-                     {"ARTIST =Band", "TITLE=New"}},
-        KeptNameCase{"NameWithALeadingBlank", {{" MOOD", "calm"}}, TTagField::Title, "Song",
-                     {" MOOD=calm", "TITLE=Song"}}),
-    [](const auto& info) { return std::string(info.param.What); });
+INSTANTIATE_TEST_SUITE_P(Saves, KeptNames,
+                         ::testing::Values(KeptNameCase{"DescriptionUntouchedByAnotherField",
+                                                        {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
+                                                        TTagField::Artist,
+                                                        "Band",
+                                                        {"DESCRIPTION=notes", "TITLE=Song", "ARTIST=Band"}},
+                                           KeptNameCase{"DescriptionTakesTheNewComment",
+                                                        {{"DESCRIPTION", "notes"}, {"TITLE", "Song"}},
+                                                        TTagField::Comment,
+                                                        "new",
+                                                        {"DESCRIPTION=new", "TITLE=Song"}},
+                                           KeptNameCase{"CommentStaysComment",
+                                                        {{"COMMENT", "notes"}},
+                                                        TTagField::Comment,
+                                                        "new",
+                                                        {"COMMENT=new"}},
+                                           KeptNameCase{"DescriptionBeforeComment",
+                                                        {{"DESCRIPTION", "d"}, {"COMMENT", "c"}},
+                                                        TTagField::Artist,
+                                                        "B",
+                                                        {"DESCRIPTION=d", "COMMENT=c", "ARTIST=B"}},
+                                           KeptNameCase{"CommentBeforeDescription",
+                                                        {{"COMMENT", "c"}, {"DESCRIPTION", "d"}},
+                                                        TTagField::Comment,
+                                                        "x",
+                                                        {"COMMENT=x", "DESCRIPTION=d"}},
+                                           KeptNameCase{"EmptyDescriptionThenComment",
+                                                        {{"DESCRIPTION", ""}, {"COMMENT", "c"}},
+                                                        TTagField::Comment,
+                                                        "x",
+                                                        {"COMMENT=x"}},
+                                           KeptNameCase{"NameWithATrailingBlank",
+                                                        {{"Artist ", "Band"}, {"TITLE", "Song"}},
+                                                        TTagField::Title,
+                                                        "New",
+                                                        {"ARTIST =Band", "TITLE=New"}},
+                                           KeptNameCase{"NameWithALeadingBlank",
+                                                        {{" MOOD", "calm"}},
+                                                        TTagField::Title,
+                                                        "Song",
+                                                        {" MOOD=calm", "TITLE=Song"}}),
+                         [](const auto& info) { return std::string(info.param.What); });
 
 TEST_F(FilePlanTest, ClearingTheCommentRemovesADescription) {
     Make({{"DESCRIPTION", "notes"}, {"TITLE", "Song"}});
@@ -158,7 +206,8 @@ TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
     const auto path = dir_.Write("a.ogg", test::MakeVorbisFileFromPacket(packet));
     const std::string before = test::ReadAll(path);
     EXPECT_EQ(Mass(SetRow(TTagField::Artist, "Band")), TFileOutcome::Failed);
-    EXPECT_EQ(log_.Lines.back(), "     could not be written: the comment header is damaged; the file is unchanged");
+    EXPECT_EQ(log_.Lines.back(),
+              "     could not be written: the comment header is damaged; the file is unchanged");
     EXPECT_EQ(test::ReadAll(path), before);
 }
 
@@ -185,12 +234,13 @@ std::string WithoutCommentHeader() {
     return packet;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, HasTagsTest,
-                         ::testing::Values(TaggedCase{"VendorOnly", test::CommentPacket("enc", {}), false},
-                                           TaggedCase{"NoCommentHeader", WithoutCommentHeader(), false},
-                                           TaggedCase{"OneComment", test::CommentPacket("enc", {"MOOD=calm"}), true},
-                                           TaggedCase{"OneField", test::CommentPacket("enc", {"TITLE=A"}), true}),
-                         [](const auto& info) { return std::string(info.param.What); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, HasTagsTest,
+    ::testing::Values(TaggedCase{"VendorOnly", test::CommentPacket("enc", {}), false},
+                      TaggedCase{"NoCommentHeader", WithoutCommentHeader(), false},
+                      TaggedCase{"OneComment", test::CommentPacket("enc", {"MOOD=calm"}), true},
+                      TaggedCase{"OneField", test::CommentPacket("enc", {"TITLE=A"}), true}),
+    [](const auto& info) { return std::string(info.param.What); });
 
 // ---- The run's summary ----
 
@@ -204,7 +254,8 @@ TEST(RunTallyTest, SaysWhatTheRunDidInOneLine) {
     EXPECT_FALSE(tally.AnyFailed());
     tally.Count(TFileOutcome::Failed);
     tally.CountUnreadableFolder();
-    EXPECT_EQ(tally.SummaryLine(), "Done: 1 file changed, 2 left unchanged, 1 failed. 1 folder could not be read.");
+    EXPECT_EQ(tally.SummaryLine(),
+              "Done: 1 file changed, 2 left unchanged, 1 failed. 1 folder could not be read.");
     EXPECT_TRUE(tally.AnyFailed());
 
     TRunTally folderOnly;

@@ -60,7 +60,8 @@ TLongPath::TLongPath(const std::filesystem::path& base, std::size_t length) : ba
     for (char letter = 'a'; path.size() < length; ++letter) {
         const std::string name(200, letter);
         const TFolderFd parent(fd);
-        if (::mkdirat(parent.Get(), name.c_str(), 0755) != 0) throw std::runtime_error("cannot make a long path");
+        if (::mkdirat(parent.Get(), name.c_str(), 0755) != 0)
+            throw std::runtime_error("cannot make a long path");
         fd = OpenIn(parent.Get(), name);
         names_.push_back(name);
         path += name + "/";
