@@ -44,7 +44,8 @@ void TForm1::CreateFindFile() {
     FindFile1.OnFound = [this](TFindFile& sender, const std::string& folder, const DirEntry& fileInfo) {
         FindFile1Found(sender, folder, fileInfo);
     };
-    FindFile1.OnFolderError = [this](TFindFile& sender, const std::string& folder, const std::string& reason) {
+    FindFile1.OnFolderError = [this](TFindFile& sender, const std::string& folder,
+                                     const std::string& reason) {
         FindFile1FolderError(sender, folder, reason);
     };
     FindFile1.OnComplete = [this](TFindFile& sender) { FindFile1Complete(sender); };

@@ -87,8 +87,9 @@ void TForm1::CreateClearPage() {
     for (const TClearBox& entry : kClearBoxes)
         connect(this->*entry.box, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn2Click(); }); });
-    RegisterBatchRoutine(
-        "clear", [this](const std::string& dir, const std::string& name) { return ClearTagsFile(dir, name); });
+    RegisterBatchRoutine("clear", [this](const std::string& dir, const std::string& name) {
+        return ClearTagsFile(dir, name);
+    });
 }
 
 void TForm1::CheckBox1Click() {

@@ -72,8 +72,9 @@ void TForm1::ConnectFileNamePage() {
     ConnectClick(BitBtn13, &TForm1::BitBtn13Click);
     ConnectClick(BitBtn14, &TForm1::BitBtn14Click);
     ConnectClick(btnTagFromFilename, &TForm1::btnTagFromFilenameClick);
-    RegisterBatchRoutine(
-        kBatchMode, [this](const std::string& dir, const std::string& name) { return TagFromFileName(dir, name); });
+    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
+        return TagFromFileName(dir, name);
+    });
 }
 
 void TForm1::BuildTagFormat() { BuildFormatText(*ListBox5, *Edit20, *Edit21); }
@@ -109,8 +110,8 @@ void TForm1::ListBox3DblClick(QListWidget& sender) { EditSelectedWord(sender); }
 void TForm1::btnTagFromFilenameClick() { StartBatch(kBatchMode, *CheckBox28); }
 
 TFileOutcome TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
-    return parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
-                            name);
+    return parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(),
+                                   dir, name);
 }
 
 }  // namespace parvex

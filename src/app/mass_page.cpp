@@ -174,8 +174,8 @@ void TForm1::CreateMassPage() {
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ListBox2DblClick(); });
-    RegisterBatchRoutine("mass",
-                         [this](const std::string& dir, const std::string& name) { return MassTagFile(dir, name); });
+    RegisterBatchRoutine(
+        "mass", [this](const std::string& dir, const std::string& name) { return MassTagFile(dir, name); });
 }
 
 void TForm1::CheckBox9Click() {

@@ -67,8 +67,9 @@ void TForm1::ConnectRenamePage() {
     ConnectClick(BitBtn10, &TForm1::BitBtn10Click);
     ConnectClick(BitBtn11, &TForm1::BitBtn11Click);
     ConnectClick(btnRenameFromTag, &TForm1::btnRenameFromTagClick);
-    RegisterBatchRoutine(
-        kBatchMode, [this](const std::string& dir, const std::string& name) { return RenameFromTag(dir, name); });
+    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
+        return RenameFromTag(dir, name);
+    });
 }
 
 void TForm1::BuildRenameFormat() { BuildFormatText(*ListBox6, *edtFieldSep, *Edit18); }
@@ -97,7 +98,8 @@ void TForm1::ListBox4DblClick() { EditSelectedWord(*ListBox4); }
 void TForm1::btnRenameFromTagClick() { StartBatch(kBatchMode, *CheckBox18); }
 
 TFileOutcome TForm1::RenameFromTag(const std::string& dir, const std::string& name) {
-    return parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+    return parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
+                                 name);
 }
 
 }  // namespace parvex

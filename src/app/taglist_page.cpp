@@ -76,7 +76,8 @@ void TForm1::ConnectTagListPage() {
     ConnectClick(BitBtn29, &TForm1::BitBtn29Click);
     ConnectClick(BitBtn30, &TForm1::BitBtn30Click);
     RegisterBatchRoutine(
-        kBatchMode, [this](const std::string& dir, const std::string& name) { return TagFromList(dir, name); },
+        kBatchMode,
+        [this](const std::string& dir, const std::string& name) { return TagFromList(dir, name); },
         [this] { return UnmatchedListLines(ListKeys, FoundFiles.Names()); });
 }
 
@@ -126,8 +127,8 @@ void TForm1::BitBtn30Click() {
 }
 
 TFileOutcome TForm1::TagFromList(const std::string& dir, const std::string& name) {
-    return parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(), dir,
-                        name);
+    return parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(),
+                               dir, name);
 }
 
 }  // namespace parvex

@@ -23,8 +23,8 @@ void ApplyMassTag(const TMassTagOptions& options, tagrecord& record) {
                             options.OtherTagLines.end());
 }
 
-TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, const std::string& dir,
-                      const std::string& name) {
+TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
+                      const std::string& dir, const std::string& name) {
     return PlanTagChange(file, record, "Mass Tag: ", dir, name, {},
                          [&](tagrecord& r) { ApplyMassTag(options, r); });
 }

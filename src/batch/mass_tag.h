@@ -35,8 +35,8 @@ void ApplyMassTag(const TMassTagOptions& options, tagrecord& record);
 
 // What the run does to one file: the page's rows applied to its tags (see PlanTagChange), with the
 // heading "Mass Tag: ".
-TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, const std::string& dir,
-                      const std::string& name);
+TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
+                      const std::string& dir, const std::string& name);
 
 // The per-file routine: the plan logged and carried out. Never raises.
 TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,

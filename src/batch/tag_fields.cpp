@@ -28,20 +28,34 @@ const std::string& FieldOf(const tagrecord& record, TTagField field) {
 
 std::string_view CommentNameOf(TTagField field) {
     switch (field) {
-        case TTagField::Artist: return "ARTIST";
-        case TTagField::Title: return "TITLE";
-        case TTagField::Album: return "ALBUM";
-        case TTagField::Track: return "TRACKNUMBER";
-        case TTagField::Date: return "DATE";
-        case TTagField::Genre: return "GENRE";
-        case TTagField::Comment: return "COMMENT";
-        case TTagField::License: return "LICENSE";
-        case TTagField::Organization: return "ORGANIZATION";
-        case TTagField::Location: return "LOCATION";
-        case TTagField::Contact: return "CONTACT";
-        case TTagField::Version: return "VERSION";
-        case TTagField::Copyright: return "COPYRIGHT";
-        case TTagField::ISRC: return "ISRC";
+        case TTagField::Artist:
+            return "ARTIST";
+        case TTagField::Title:
+            return "TITLE";
+        case TTagField::Album:
+            return "ALBUM";
+        case TTagField::Track:
+            return "TRACKNUMBER";
+        case TTagField::Date:
+            return "DATE";
+        case TTagField::Genre:
+            return "GENRE";
+        case TTagField::Comment:
+            return "COMMENT";
+        case TTagField::License:
+            return "LICENSE";
+        case TTagField::Organization:
+            return "ORGANIZATION";
+        case TTagField::Location:
+            return "LOCATION";
+        case TTagField::Contact:
+            return "CONTACT";
+        case TTagField::Version:
+            return "VERSION";
+        case TTagField::Copyright:
+            return "COPYRIGHT";
+        case TTagField::ISRC:
+            return "ISRC";
     }
     return {};
 }

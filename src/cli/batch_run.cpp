@@ -67,8 +67,8 @@ void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& mess
 
 // The files of the scan of every folder, each file once, in the order found. A folder that cannot
 // be read gets a log line, is named on standard error and counts in `tally`.
-void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally, TStreams& io,
-                 TProgressBar& progress) {
+void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally,
+                 TStreams& io, TProgressBar& progress) {
     TFindFile finder;
     finder.Filename = "*.ogg";
     finder.Subfolders = args.Recurse;

@@ -43,11 +43,13 @@ std::string TrackNumber(const std::string& track) {
 
 std::string PutValuesIn(std::string format, const tagrecord& record) {
     const std::pair<const char*, std::string> values[] = {
-        {"Title", record.Title},           {"Artist", record.Artist}, {"Album", record.Album},
-        {"Track", TrackNumber(record.Track)}, {"Date", record.Date},     {"Genre", record.Genre},
+        {"Title", record.Title},     {"Artist", record.Artist},
+        {"Album", record.Album},     {"Track", TrackNumber(record.Track)},
+        {"Date", record.Date},       {"Genre", record.Genre},
         {"Comment", record.Comment},
     };
-    for (const auto& [entry, value] : values) format = ReplaceAll(format, Placeholder(entry), NameValue(value));
+    for (const auto& [entry, value] : values)
+        format = ReplaceAll(format, Placeholder(entry), NameValue(value));
     return format;
 }
 
@@ -75,7 +77,8 @@ std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecor
     return name;
 }
 
-TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir) {
+TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record,
+                         const std::string& dir) {
     const std::string newName = NewNameFromTags(options, record);
     // Only ".ogg" would be left: a hidden file the next run would collide with.
     return {dir + newName + ".ogg", newName.empty() ? "the tags give no name" : ""};

@@ -37,7 +37,8 @@ struct TNewPath {
     std::string Path;
     std::string Refusal;
 };
-TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record, const std::string& dir);
+TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record,
+                         const std::string& dir);
 
 // The names that the renames planned so far in a run have taken or freed, on top of what the folders
 // hold: a dry run plans every file without renaming any, and must still see the name an earlier

@@ -52,7 +52,8 @@ std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromL
     }
     std::vector<TListedKey> listed;
     for (const auto& [key, number] : keys) listed.push_back({number, key});
-    std::sort(listed.begin(), listed.end(), [](const TListedKey& a, const TListedKey& b) { return a.Line < b.Line; });
+    std::sort(listed.begin(), listed.end(),
+              [](const TListedKey& a, const TListedKey& b) { return a.Line < b.Line; });
     return listed;
 }
 
@@ -69,9 +70,8 @@ TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash&
     });
 }
 
-TFileOutcome TagFromList(const TTagFromListOptions& options, const TStringHash& table,
-                         TOggVorbis& file, tagrecord& record, TLogSink& log, const std::string& dir,
-                         const std::string& name) {
+TFileOutcome TagFromList(const TTagFromListOptions& options, const TStringHash& table, TOggVorbis& file,
+                         tagrecord& record, TLogSink& log, const std::string& dir, const std::string& name) {
     return CarryOutPlan(PlanTagFromList(options, table, file, record, dir, name), file, log);
 }
 
@@ -81,7 +81,8 @@ std::vector<std::string> UnmatchedListLines(const std::vector<TListedKey>& keys,
     std::vector<std::string> lines;
     for (const TListedKey& listed : keys)
         if (!found.contains(listed.Key))
-            lines.push_back("List line " + std::to_string(listed.Line) + " matched no file: " + QuotedText(listed.Key));
+            lines.push_back("List line " + std::to_string(listed.Line) +
+                            " matched no file: " + QuotedText(listed.Key));
     return lines;
 }
 

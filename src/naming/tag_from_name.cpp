@@ -17,8 +17,8 @@ std::string TooFewPieces(const TTagFromFileNameOptions& options, const std::stri
     const int pieces = CountFields(NameToCut(options, name), options.Separator);
     const int fields = CountFields(options.Format, options.Separator);
     if (pieces >= fields) return {};
-    return "the name has " + std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") + " where the format has " +
-           std::to_string(fields);
+    return "the name has " + std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") +
+           " where the format has " + std::to_string(fields);
 }
 
 TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
@@ -33,9 +33,8 @@ TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis
     });
 }
 
-TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file,
-                             tagrecord& record, TLogSink& log, const std::string& dir,
-                             const std::string& name) {
+TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
+                             TLogSink& log, const std::string& dir, const std::string& name) {
     return CarryOutPlan(PlanTagFromFileName(options, file, record, dir, name), file, log);
 }
 

@@ -24,7 +24,9 @@ public:
           error_(error) {}
 
     // Why the file could not be opened, in words: "cannot be opened: permission denied".
-    std::string Reason() const { return error_ != 0 ? "cannot be opened: " + ErrorText(error_) : "cannot be opened"; }
+    std::string Reason() const {
+        return error_ != 0 ? "cannot be opened: " + ErrorText(error_) : "cannot be opened";
+    }
     int Error() const { return error_; }
 
 private:

@@ -49,7 +49,7 @@ private:
 
     std::deque<std::string> entries_;         // a deque never moves its elements...
     std::unordered_set<std::string_view> index_;  // ...so the index can view them
-    std::set<TFileId> files_;                 // the files added by AddFile
+    std::set<TFileId> files_;                     // the files added by AddFile
 };
 
 }  // namespace parvex

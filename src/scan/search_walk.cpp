@@ -280,7 +280,8 @@ void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask)
         if (wanted || listed.Type != DT_DIR) entry = StatEntry(folderFd, listed.Name, statError);
         // A name that vanished, or a link that leads nowhere, is no file; any other failure (a
         // folder that may be listed but not entered) hides the folder's files.
-        if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0) error = statError;
+        if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0)
+            error = statError;
         if (wanted && entry && FileMatches(criteria_, folder, *entry)) events_->Found(folder, *entry);
         if (events_->Stopped()) return;
         const bool isFolder = listed.Type == DT_DIR || (entry && (entry->Attributes & ffDirectory) != 0);

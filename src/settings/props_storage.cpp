@@ -115,7 +115,9 @@ bool TPropsStorage::StoreProperty(const TPropName& name, TIniDocument& doc) cons
     QWidget* control = Control(name);
     if (name.property == "Text") {
         const auto text = TextOf(control);
-        if (text) doc.WriteString(section_, Key(name), KeptWhole(name) ? EncodeWholeText(*text) : TrimControls(*text));
+        if (text)
+            doc.WriteString(section_, Key(name),
+                            KeptWhole(name) ? EncodeWholeText(*text) : TrimControls(*text));
         return text.has_value();
     }
     if (name.property == "Checked") {

@@ -24,7 +24,8 @@ std::FILE* OpenForReading(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw EFOpenError(path, errno);
     const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* file = flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? ::fdopen(fd, "rb") : nullptr;
+    std::FILE* file =
+        flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!file) {
         const int error = errno;
         ::close(fd);

@@ -2,7 +2,6 @@
 // then check the files on disk and the log.
 
 #include <algorithm>
-
 #include <climits>
 
 #include "page_fixture.h"
@@ -203,9 +202,10 @@ TEST_F(BatchPagesTest, AFileThatCannotBeWrittenGetsALogLine) {
     Click(W().CheckBox9);
     W().Edit10->setText("X");
     Click(W().BitBtn3);
-    EXPECT_EQ(LogLines(), QStringList({Line("Mass Tag: ", "a.ogg"), "     ARTIST: \"Band\" -> \"X\"",
-                                       "     could not be written: read-only file system; the file is unchanged",
-                                       "Done: 0 files changed, 0 left unchanged, 1 failed."}));
+    EXPECT_EQ(LogLines(),
+              QStringList({Line("Mass Tag: ", "a.ogg"), "     ARTIST: \"Band\" -> \"X\"",
+                           "     could not be written: read-only file system; the file is unchanged",
+                           "Done: 0 files changed, 0 left unchanged, 1 failed."}));
     EXPECT_EQ(ReadAll(file), before);
 }
 
@@ -272,7 +272,8 @@ TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
 
     EXPECT_EQ(SortedHeadings(),
               QStringList({Line("Clear Tags: ", "b.ogg"), Line("Clear Tags: ", "tones.ogg")}));
-    EXPECT_TRUE(LogLines().contains("     DESCRIPTION: \"Made by a script\" -> (none)")) << "the comment under its own name";
+    EXPECT_TRUE(LogLines().contains("     DESCRIPTION: \"Made by a script\" -> (none)"))
+        << "the comment under its own name";
     const TOggVorbis tones = ReadTags(Music("tones.ogg"));
     EXPECT_EQ(tones.Comment, "");
     EXPECT_EQ(tones.Title, "Two tones");
@@ -314,7 +315,8 @@ TEST_F(BatchPagesTest, NoRunWithoutAFolderAndNoWholeTreeRunUnconfirmed) {
     W().Edit10->setText("X");
     Click(W().BitBtn3);
     EXPECT_EQ(platform_.messages,
-              (std::vector<TShownMessage>{{TMessageKind::Error, "Choose a folder with the \"Directory\" button first."}}));
+              (std::vector<TShownMessage>{
+                  {TMessageKind::Error, "Choose a folder with the \"Directory\" button first."}}));
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_EQ(W().BatchMode, "");
 
@@ -322,7 +324,8 @@ TEST_F(BatchPagesTest, NoRunWithoutAFolderAndNoWholeTreeRunUnconfirmed) {
     Click(W().CheckBox39);
     Click(W().BitBtn3);  // answered No
     ASSERT_EQ(platform_.questions.size(), 1u);
-    EXPECT_NE(platform_.questions[0].find("the root of the file system"), std::string::npos) << platform_.questions[0];
+    EXPECT_NE(platform_.questions[0].find("the root of the file system"), std::string::npos)
+        << platform_.questions[0];
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_EQ(W().BatchMode, "");
 
@@ -400,7 +403,8 @@ TEST_F(BatchPagesTest, AFileReachedByTwoPathsIsDoneOnce) {
 // replace every file's other tags (cover art included) with the page's list.
 TEST_F(BatchPagesTest, AnUntickedOtherTagsRowLeavesEveryFilesOtherTags) {
     const std::string art = CoverArtValue(3000);
-    const auto song = WriteVorbisFile(Music("a.ogg"), {{"ARTIST", "Band"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
+    const auto song = WriteVorbisFile(
+        Music("a.ogg"), {{"ARTIST", "Band"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
     ChooseFolder(Music());
     W().ListBox2->addItem("X=1");
     ASSERT_TRUE(W().other_o->isChecked());

@@ -274,8 +274,8 @@ TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
     QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    EXPECT_EQ(platform_.messages[0].text,
-              "The tags could not be written to " + file.string() + ": read-only file system. The file is unchanged.");
+    EXPECT_EQ(platform_.messages[0].text, "The tags could not be written to " + file.string() +
+                                              ": read-only file system. The file is unchanged.");
     EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the user may try again";
     EXPECT_EQ(W().Edit2->text(), "New");
     EXPECT_EQ(ReadAll(file), before);

@@ -258,12 +258,13 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     Type(w.Edit20, " - ");
     Click(w.btnTagFromFilename);
     EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheet6);
-    EXPECT_EQ(LogLines(w),
-              (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
-                           "     ARTIST: \"Parvex\" -> \"Band\"", "     TITLE: \"Low tone\" -> \"Song\"",
-                           QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg"),
-                           "     ARTIST: \"Parvex\" -> \"Other Band\"", "     TITLE: \"Low tone\" -> \"Tune\"",
-                           "Done: 2 files changed, 0 left unchanged, 0 failed."}));
+    EXPECT_EQ(
+        LogLines(w),
+        (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
+                     "     ARTIST: \"Parvex\" -> \"Band\"", "     TITLE: \"Low tone\" -> \"Song\"",
+                     QString::fromStdString("Tag from filename: " + MusicDir() + "Other Band - Tune.ogg"),
+                     "     ARTIST: \"Parvex\" -> \"Other Band\"", "     TITLE: \"Low tone\" -> \"Tune\"",
+                     "Done: 2 files changed, 0 left unchanged, 0 failed."}));
     EXPECT_EQ(Tags("Band - Song.ogg").Artist, "Band");
     EXPECT_EQ(Tags("Band - Song.ogg").Title, "Song");
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Artist, "Other Band");

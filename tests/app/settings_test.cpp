@@ -237,8 +237,8 @@ TEST_F(SettingsTest, SeparatorsKeepTheirBlanks) {
 // of earlier versions and files written by hand read as they always did.
 TEST_F(SettingsTest, MassValuesKeepTheirBlanks) {
     auto window = Start();
-    const std::pair<QLineEdit* TForm1::*, QString> values[] = {
-        {&TForm1::Edit10, "The "}, {&TForm1::Edit11, " (Live)"}, {&TForm1::Edit16, "  two  "},
+    const std::pair<QLineEdit * TForm1::*, QString> values[] = {
+        {&TForm1::Edit10, "The "},       {&TForm1::Edit11, " (Live)"},      {&TForm1::Edit16, "  two  "},
         {&TForm1::Edit30, "\"quoted\""}, {&TForm1::Edit29, "\" spaced\" "}, {&TForm1::Edit28, "plain"},
         {&TForm1::Edit13, "\""},
     };

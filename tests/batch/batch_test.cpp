@@ -56,7 +56,8 @@ TEST_P(MassModeTest, JoinsTextWithoutSeparator) {
     const auto name = Make("a.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}});
     TMassTagOptions options;
     options.Rows.push_back({TTagField::Artist, GetParam().Text, GetParam().Mode});
-    EXPECT_EQ(Mass(options, name), GetParam().Expected == "Band" ? TFileOutcome::Skipped : TFileOutcome::Written);
+    EXPECT_EQ(Mass(options, name),
+              GetParam().Expected == "Band" ? TFileOutcome::Skipped : TFileOutcome::Written);
     const TOggVorbis after = Reload(name);
     EXPECT_EQ(after.Artist, GetParam().Expected);
     EXPECT_EQ(after.Title, "Song");
@@ -150,9 +151,10 @@ TEST_F(BatchTest, RemoveAllKeepsPerformerAndVendor) {
     EXPECT_EQ(after.Performer, "Singer");
     EXPECT_EQ(after.Vendor, "Parvex test encoder");
     EXPECT_EQ(after.EntryCount, 2);  // the vendor string and PERFORMER
-    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Clear Tags: " + dir.Dir() + name,
-                                                   "     ARTIST: \"Band\" -> (none)", "     TITLE: \"Song\" -> (none)",
-                                                   "     ISRC: \"X1\" -> (none)", "     MOOD: \"calm\" -> (none)"}));
+    EXPECT_EQ(log.Lines,
+              (std::vector<std::string>{"Clear Tags: " + dir.Dir() + name, "     ARTIST: \"Band\" -> (none)",
+                                        "     TITLE: \"Song\" -> (none)", "     ISRC: \"X1\" -> (none)",
+                                        "     MOOD: \"calm\" -> (none)"}));
 }
 
 TEST_F(BatchTest, ClearRemovesOnlyChosenTags) {

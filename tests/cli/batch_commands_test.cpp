@@ -4,10 +4,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <map>
-
-#include <climits>
 
 #include "cli_runner.h"
 #include "support/long_path.h"
@@ -173,7 +172,8 @@ TEST_F(BatchCli, FromFilenameSaysWhyItLeavesAFileAlone) {
     EXPECT_EQ(r.Out, "Tag from filename: " + tagged + "\n     skipped: the file has tags\n" +
                          "Tag from filename: " + vendorOnly +
                          "\n     ARTIST: (none) -> \"Other\"\n     TITLE: (none) -> \"Tune\"\n" +
-                         "Tag from filename: " + short_ + "\n     skipped: the name has 1 piece where the format has 2\n" +
+                         "Tag from filename: " + short_ +
+                         "\n     skipped: the name has 1 piece where the format has 2\n" +
                          "Done: 1 file changed, 2 left unchanged, 0 failed.\n");
     EXPECT_TRUE(ReadAll(tagged) == taggedBytes);
     EXPECT_TRUE(ReadAll(short_) == shortBytes);
@@ -236,7 +236,8 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
     EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "a.ogg\n     ARTIST: (none) -> \"Band\"\n" +
                          "     TITLE: (none) -> \"Song\"\n" + "Tag from filename: " + Dir() +
                          "b.ogg\n     TITLE: \"Old\" -> (none)\n     ARTIST: (none) -> \"Other\"\n" +
-                         "Tag from filename: " + Dir() + "d.ogg\n     skipped: the list has no line for it\n" +
+                         "Tag from filename: " + Dir() +
+                         "d.ogg\n     skipped: the list has no line for it\n" +
                          "List line 3 matched no file: \"A.OGG\"\n" +
                          "Done: 2 files changed, 1 left unchanged, 0 failed.\n");
     EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "ARTIST=Band"}));
@@ -255,7 +256,9 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
 TEST_F(BatchCli, FromListReadsLinuxListsAndPipes) {
     const std::string a = Make("a.ogg", {});
     const std::string b = Make("b.ogg", {});
-    const std::string lines = "\xEF\xBB\xBF" "a.ogg;Band;Song\nb.ogg;Other;Tune\n";
+    const std::string lines =
+        "\xEF\xBB\xBF"
+        "a.ogg;Band;Song\nb.ogg;Other;Tune\n";
     const Strings format = {"--fields", "target,artist,title", "-s", ";"};
     const auto run = [&](const std::string& list, const std::string* input) {
         Strings args = {"from-list", Dir(), "--list", list};
@@ -328,7 +331,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Mass Tag: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"The Old\"\n"
                    "     X: (none) -> \"1\"\nDone: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"mass", "--set", "title=Song"},
-                   "Mass Tag: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"},
+                   "Mass Tag: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left unchanged, "
+                   "0 failed.\n"},
         // The writer drops blanks at the ends of values: appending one changes nothing.
         DryRunCase{{"mass", "--append", "title= ", "--other", "mood= calm"},
                    "Mass Tag: DIR/Band - Song.ogg\n     MOOD: (none) -> \"calm\"\n"
@@ -337,12 +341,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "Clear Tags: DIR/Band - Song.ogg\n     TITLE: \"Song\" -> (none)\n"
                    "     MOOD: \"calm\" -> (none)\nDone: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"clear", "--field", "comment,genre"},
-                   "Clear Tags: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"},
+                   "Clear Tags: DIR/Band - Song.ogg\n     no change\nDone: 0 files changed, 1 left "
+                   "unchanged, 0 failed.\n"},
         DryRunCase{{"from-filename", "--fields", "artist,title", "-s", " - "},
                    "Tag from filename: DIR/Band - Song.ogg\n     ARTIST: \"Old\" -> \"Band\"\n"
                    "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-filename", "--fields", "artist,title,album", "-s", " - "},
-                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the name has 2 pieces where the format has 3\n"
+                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the name has 2 pieces where the "
+                   "format has 3\n"
                    "Done: 0 files changed, 1 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-filename", "--fields", "artist,title", "-s", " - ", "--skip-tagged"},
                    "Tag from filename: DIR/Band - Song.ogg\n     skipped: the file has tags\n"
@@ -353,9 +359,10 @@ INSTANTIATE_TEST_SUITE_P(
         DryRunCase{{"from-list", "--list", "LIST", "--fields", "target,album", "-s", ";"},
                    "Tag from filename: DIR/Band - Song.ogg\n     ALBUM: (none) -> \"New\"\n"
                    "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
-        DryRunCase{{"from-list", "--list", "LIST", "--fields", "artist,target", "-s", ";"},
-                   "Tag from filename: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"
-                   "List line 1 matched no file: \"New\"\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"}));
+        DryRunCase{
+            {"from-list", "--list", "LIST", "--fields", "artist,target", "-s", ";"},
+            "Tag from filename: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"
+            "List line 1 matched no file: \"New\"\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"}));
 
 // A file that keeps its comment as DESCRIPTION keeps it so through any run: a clear of another
 // field leaves the file as it is, and a change of the comment goes into the DESCRIPTION.
@@ -364,14 +371,16 @@ TEST_F(BatchCli, ADescriptionStaysADescription) {
     const std::string bytes = ReadAll(a);
     auto dry = RunCli({"clear", Dir(), "--field", "artist", "--dry-run"});
     auto real = RunCli({"clear", Dir(), "--field", "artist"});
-    EXPECT_EQ(real.Out, "Clear Tags: " + a + "\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n");
+    EXPECT_EQ(real.Out,
+              "Clear Tags: " + a + "\n     no change\nDone: 0 files changed, 1 left unchanged, 0 failed.\n");
     EXPECT_EQ(dry.Out, real.Out);
     EXPECT_TRUE(ReadAll(a) == bytes);
 
     real = RunCli({"mass", Dir(), "--append", "comment= and more", "--set", "artist=Band"});
     EXPECT_EQ(real.Status, 0) << real.Err;
     EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "DESCRIPTION=notes and more", "ARTIST=Band"}));
-    EXPECT_NE(real.Out.find("     DESCRIPTION: \"notes\" -> \"notes and more\"\n"), std::string::npos) << real.Out;
+    EXPECT_NE(real.Out.find("     DESCRIPTION: \"notes\" -> \"notes and more\"\n"), std::string::npos)
+        << real.Out;
 }
 
 TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
@@ -434,7 +443,8 @@ TEST_F(BatchCli, AFileReachedByTwoPathsIsDoneOnce) {
     EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band"});
     EXPECT_EQ(Comments(b), Strings{"ARTIST=The Band"});
 
-    r = RunCli({"mass", Dir() + "album", Dir() + "album/", Dir() + "playlist/../album", "--append", "artist=!"});
+    r = RunCli(
+        {"mass", Dir() + "album", Dir() + "album/", Dir() + "playlist/../album", "--append", "artist=!"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band!"});
     EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
@@ -451,7 +461,8 @@ TEST_F(BatchCli, AFolderThatCannotBeOpenedIsNamedAndTheRunFails) {
     EXPECT_EQ(r.Err.rfind("parvex-cli: Cannot read folder " + Dir(), 0), 0u) << r.Err;
     EXPECT_NE(r.Err.find(": file name too long\n"), std::string::npos) << r.Err;
     EXPECT_EQ(Headings(r.Out).back(), "Mass Tag: " + a);
-    EXPECT_EQ(Summary(r.Out), "Done: 1 file changed, 0 left unchanged, 0 failed. 1 folder could not be read.\n");
+    EXPECT_EQ(Summary(r.Out),
+              "Done: 1 file changed, 0 left unchanged, 0 failed. 1 folder could not be read.\n");
     EXPECT_EQ(Comments(a), Strings{"GENRE=Jazz"});
 }
 
@@ -520,12 +531,13 @@ TEST_F(Unreadable, AFolderThatCannotBeReadIsNamedAndTheRunFails) {
     fs::create_directory(closed);
     test::WriteVorbisFile(closed + "/d.ogg", {});
     fs::permissions(closed, fs::perms::none);
-    for (const Strings& args : {Strings{"mass", closed, "--set", "artist=X"},
-                                Strings{"mass", Dir(), "-r", "--set", "artist=Y"},
-                                Strings{"clear", closed, Dir(), "--all", "--dry-run"}}) {
+    for (const Strings& args :
+         {Strings{"mass", closed, "--set", "artist=X"}, Strings{"mass", Dir(), "-r", "--set", "artist=Y"},
+          Strings{"clear", closed, Dir(), "--all", "--dry-run"}}) {
         const auto r = Run(args);
         EXPECT_EQ(r.Status, 1) << ::testing::PrintToString(args);
-        EXPECT_NE(r.Err.find("parvex-cli: Cannot read folder " + closed + ": permission denied\n"), std::string::npos)
+        EXPECT_NE(r.Err.find("parvex-cli: Cannot read folder " + closed + ": permission denied\n"),
+                  std::string::npos)
             << r.Err;
         EXPECT_NE(Summary(r.Out).find(" 1 folder could not be read."), std::string::npos) << r.Out;
     }

@@ -1,17 +1,15 @@
-#include "naming/rename_from_tag.h"
-
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <functional>
 
 #include "batch/no_replace_rename.h"
+#include "naming/rename_from_tag.h"
 #include "naming_fixture.h"
 
 namespace parvex {
@@ -51,23 +49,46 @@ TEST_P(RenamesByTags, ToTheFormattedName) {
 INSTANTIATE_TEST_SUITE_P(
     RenameFromTag, RenamesByTags,
     ::testing::Values(
-        RenameCase{"NoZeroPadding", "<Track> - <Title>", {{"TRACKNUMBER", "3"}, {"TITLE", "Song"}}, "3 - Song.ogg"},
+        RenameCase{
+            "NoZeroPadding", "<Track> - <Title>", {{"TRACKNUMBER", "3"}, {"TITLE", "Song"}}, "3 - Song.ogg"},
         RenameCase{"NineCharactersRemoved", "<Title>", {{"TITLE", "AC/DC: Live?"}}, "ACDC Live.ogg"},
-        RenameCase{"EveryRemovedCharacter", "<Title>", {{"TITLE", "a\\b/c:d*e?f\"g<h>i|j"}}, "abcdefghij.ogg"},
-        RenameCase{"SpacesReplaced", "<Artist> - <Title>", {{"ARTIST", "Band"}, {"TITLE", "Song"}},
-                   "Band_-_Song.ogg", {}, "_"},
-        RenameCase{"SpacesRemoved", "<Artist> - <Title>", {{"ARTIST", "Band"}, {"TITLE", "Song"}},
-                   "Band-Song.ogg", {}, ""},
-        RenameCase{"CaseFixBeforeSpaces", "<Title>", {{"TITLE", "The Beat The Band"}}, "The_Beat_the_Band.ogg",
-                   {"the"}, "_"},
+        RenameCase{
+            "EveryRemovedCharacter", "<Title>", {{"TITLE", "a\\b/c:d*e?f\"g<h>i|j"}}, "abcdefghij.ogg"},
+        RenameCase{"SpacesReplaced",
+                   "<Artist> - <Title>",
+                   {{"ARTIST", "Band"}, {"TITLE", "Song"}},
+                   "Band_-_Song.ogg",
+                   {},
+                   "_"},
+        RenameCase{"SpacesRemoved",
+                   "<Artist> - <Title>",
+                   {{"ARTIST", "Band"}, {"TITLE", "Song"}},
+                   "Band-Song.ogg",
+                   {},
+                   ""},
+        RenameCase{"CaseFixBeforeSpaces",
+                   "<Title>",
+                   {{"TITLE", "The Beat The Band"}},
+                   "The_Beat_the_Band.ogg",
+                   {"the"},
+                   "_"},
         RenameCase{"EmptyValueDropsItsPlaceholder", "<Artist><Title>", {{"TITLE", "Song"}}, "Song.ogg"},
-        RenameCase{"LaterPlaceholderInAValue", "<Title>", {{"TITLE", "x <Artist>"}, {"ARTIST", "Band"}},
+        RenameCase{"LaterPlaceholderInAValue",
+                   "<Title>",
+                   {{"TITLE", "x <Artist>"}, {"ARTIST", "Band"}},
                    "x Band.ogg"},
         RenameCase{"AnyCommentMakesAFileTagged", "<Title>x", {{"MOOD", "calm"}}, "x.ogg"},
-        RenameCase{"TrackOfTotalGivesTheTrack", "<Track> - <Title>", {{"TRACKNUMBER", "3/12"}, {"TITLE", "Song"}},
+        RenameCase{"TrackOfTotalGivesTheTrack",
+                   "<Track> - <Title>",
+                   {{"TRACKNUMBER", "3/12"}, {"TITLE", "Song"}},
                    "3 - Song.ogg"},
-        RenameCase{"LineBreaksBecomeOneBlank", "<Title>", {{"TITLE", "Line 1\r\nLine 2\tEnd"}}, "Line 1 Line 2 End.ogg"},
-        RenameCase{"OtherControlCharactersToo", "<Artist> - <Title>", {{"ARTIST", "A\x1b[31mB"}, {"TITLE", "x\x7fy"}},
+        RenameCase{"LineBreaksBecomeOneBlank",
+                   "<Title>",
+                   {{"TITLE", "Line 1\r\nLine 2\tEnd"}},
+                   "Line 1 Line 2 End.ogg"},
+        RenameCase{"OtherControlCharactersToo",
+                   "<Artist> - <Title>",
+                   {{"ARTIST", "A\x1b[31mB"}, {"TITLE", "x\x7fy"}},
                    "A [31mB - x y.ogg"}),
     [](const auto& info) { return std::string(info.param.What); });
 
@@ -100,8 +121,9 @@ TEST_F(RenameTest, CollidingNamesKeepBothFiles) {
 TEST_F(RenameTest, FileAlreadyNamedSoIsLeftAsItIs) {
     AddFile("Band - Song.ogg", {{"ARTIST", "Band"}, {"TITLE", "Song"}});
     EXPECT_EQ(Rename("Band - Song.ogg"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("Band - Song.ogg"), "     to: " + PathOf("Band - Song.ogg"),
-                                 "     skipped: the name is already right"}));
+    EXPECT_EQ(log_.Lines,
+              (Lines{"Renaming: " + PathOf("Band - Song.ogg"), "     to: " + PathOf("Band - Song.ogg"),
+                     "     skipped: the name is already right"}));
     EXPECT_EQ(Names(), Lines{"Band - Song.ogg"});
 }
 
@@ -139,7 +161,8 @@ TEST_F(RenameTest, UntaggedFilesKeepTheirNamesUnlessAsked) {
 
 TEST_F(RenameTest, VanishedFileFailsWithTheReason) {
     EXPECT_EQ(Rename("gone.ogg"), TFileOutcome::Failed);
-    EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("gone.ogg"), "     cannot be opened: no such file or directory"}));
+    EXPECT_EQ(log_.Lines,
+              (Lines{"Renaming: " + PathOf("gone.ogg"), "     cannot be opened: no such file or directory"}));
 }
 
 TEST_F(RenameTest, DoubledSeparatorInTheFolderIsCollapsed) {

@@ -62,10 +62,14 @@ TEST_F(TagFromListTest, EmptyLinesAreSkippedAndByte26EndsTheList) {
 
 // The list of a Linux editor or spreadsheet: every line names its own file.
 TEST_F(TagFromListTest, LinesEndingInALineFeedAloneAreLinesOfTheirOwn) {
-    const std::vector<TListedKey> keys = LoadTagList(
-        dir_.Write("list.csv", "\xEF\xBB\xBF" "a.ogg;Band;Song\nb.ogg;B;T\n\nc.ogg;C;U").string(), options_, table_);
+    const std::vector<TListedKey> keys = LoadTagList(dir_.Write("list.csv",
+                                                                "\xEF\xBB\xBF"
+                                                                "a.ogg;Band;Song\nb.ogg;B;T\n\nc.ogg;C;U")
+                                                         .string(),
+                                                     options_, table_);
     EXPECT_EQ(table_.Count(), 3);
-    EXPECT_EQ(table_.GetString("a.ogg"), "a.ogg;Band;Song") << "a byte-order mark is not part of the first name";
+    EXPECT_EQ(table_.GetString("a.ogg"), "a.ogg;Band;Song")
+        << "a byte-order mark is not part of the first name";
     EXPECT_EQ(table_.GetString("b.ogg"), "b.ogg;B;T");
     EXPECT_EQ(table_.GetString("c.ogg"), "c.ogg;C;U");
     ASSERT_EQ(keys.size(), 3u);
@@ -101,7 +105,8 @@ TEST_F(TagFromListTest, TagsTheNamedFileByExactName) {
     EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("a.ogg"));
     log_.Lines.clear();
     EXPECT_EQ(Tag("A.OGG"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("A.OGG"), "     skipped: the list has no line for it"}));
+    EXPECT_EQ(log_.Lines,
+              (Lines{"Tag from filename: " + PathOf("A.OGG"), "     skipped: the list has no line for it"}));
 }
 
 TEST_F(TagFromListTest, MissingColumnEmptiesItsFieldUnlessKept) {
@@ -146,7 +151,8 @@ TEST_F(TagFromListTest, IgnoreTaggedPassesOverTaggedFilesOnly) {
     const std::string before = Bytes("a.ogg");
     LoadList("a.ogg;Band;Song\r\nb.ogg;Band;Song\r\n");
     EXPECT_EQ(Tag("a.ogg"), TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("a.ogg"), "     skipped: the file has tags"}));
+    EXPECT_EQ(log_.Lines,
+              (Lines{"Tag from filename: " + PathOf("a.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("a.ogg"), before);
     EXPECT_EQ(Tag("b.ogg"), TFileOutcome::Written);
     EXPECT_EQ(Reload("b.ogg").Artist, "Band");
@@ -162,7 +168,9 @@ TEST_F(TagFromListTest, ListedFileThatVanishedFailsWithTheReason) {
 // After the run, the lines whose file was never found are named, each key once, by its last line.
 TEST_F(TagFromListTest, LinesThatMatchedNoFileAreNamedAtTheEnd) {
     const std::vector<TListedKey> keys = LoadTagList(
-        dir_.Write("list.csv", "Target;Artist;Title\r\na.ogg;A;1\r\nx.ogg;X;1\r\n\r\nx.ogg;X;2\r\n;no;target\r\n").string(),
+        dir_.Write("list.csv",
+                   "Target;Artist;Title\r\na.ogg;A;1\r\nx.ogg;X;1\r\n\r\nx.ogg;X;2\r\n;no;target\r\n")
+            .string(),
         options_, table_);
     EXPECT_EQ(UnmatchedListLines(keys, {"a.ogg", "b.ogg"}),
               (Lines{"List line 1 matched no file: \"Target\"", "List line 5 matched no file: \"x.ogg\"",

@@ -48,12 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
         // A name with fewer pieces than the format has fields would put them in the wrong tags.
         NameCase{"TooFewPiecesLeaveTheFile", "<Artist> - <Title>", " - ", "Song.ogg", "old", "old", "old", "",
                  TFileOutcome::Skipped},
-        NameCase{"NoPiecesLeaveTheFile", "<Title>", " - ", ".ogg", "old", "old", "old", "", TFileOutcome::Skipped},
-        NameCase{"TrashCountsAsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Song.ogg", "old", "old", "old", "",
+        NameCase{"NoPiecesLeaveTheFile", "<Title>", " - ", ".ogg", "old", "old", "old", "",
                  TFileOutcome::Skipped},
+        NameCase{"TrashCountsAsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Song.ogg", "old", "old",
+                 "old", "", TFileOutcome::Skipped},
         NameCase{"EmptySeparatorWholeName", "<Title>", "", "Whole Name.ogg", "old", "Whole Name"},
-        NameCase{"EmptySeparatorTwoFieldsMatchNothing", "<Artist><Title>", "", "Band Song.ogg", "old", "old", "old",
-                 "", TFileOutcome::Skipped},
+        NameCase{"EmptySeparatorTwoFieldsMatchNothing", "<Artist><Title>", "", "Band Song.ogg", "old", "old",
+                 "old", "", TFileOutcome::Skipped},
         NameCase{"TrashSkipsAField", "<Track> - <TRASH> - <Title>", " - ", "01 - Band - Song.ogg", "old",
                  "Song", "01"},
         NameCase{"TrackIsKeptAsText", "<Track>.<Title>", ".", "007.Song.ogg", "old", "Song", "007"},
@@ -61,8 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"PlaceholdersMatchCase", "<artist> - <Title>", " - ", "Band - Song.ogg", "old", "Song"},
         NameCase{"ReplaceBeforeCutting", "<Artist>-<Title>", "-", "The_Band-Some_Song.ogg", "The Band",
                  "Some Song", "old", "_"},
-        NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg", "old", "old",
-                 "old", "_", TFileOutcome::Skipped},
+        NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg", "old",
+                 "old", "old", "_", TFileOutcome::Skipped},
         NameCase{"ExtensionCutAfterReplace", "<Title>", "", "Song.ogg", "old", "Son", "old", "gg"}),
     [](const auto& info) { return std::string(info.param.What); });
 
@@ -104,7 +105,8 @@ TEST_F(NamingTest, IgnoreTaggedLeavesATaggedFileAndTagsAVendorOnlyFile) {
     options.Overwrite = TOverwriteChoice::IgnoreTagged;
     EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
               TFileOutcome::Skipped);
-    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("Band - Song.ogg"), "     skipped: the file has tags"}));
+    EXPECT_EQ(log_.Lines,
+              (Lines{"Tag from filename: " + PathOf("Band - Song.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("Band - Song.ogg"), before);
     EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Other - Tune.ogg"),
               TFileOutcome::Written);

@@ -70,13 +70,13 @@ TEST_F(HeaderReader, SplitsNamesAndValues) {
     ASSERT_TRUE(ReadComments({"artist=Foo", "Artist = Foo ", "TITLE=", "no equals sign", "=x",
                               "a=b=c", "\t TITLE=\x01padded\x1F ", "Caf=Caf\xC3\xA9"}));
     EXPECT_EQ(Comments(), (Entries{{"ARTIST", "Foo"},
-                                  {"ARTIST ", "Foo"},
-                                  {"TITLE", ""},
-                                  {"", "no equals sign"},
-                                  {"", "x"},
-                                  {"A", "b=c"},
-                                  {"\t TITLE", "padded"},  // a name keeps every byte
-                                  {"CAF", "Caf\xC3\xA9"}}));
+                                   {"ARTIST ", "Foo"},
+                                   {"TITLE", ""},
+                                   {"", "no equals sign"},
+                                   {"", "x"},
+                                   {"A", "b=c"},
+                                   {"\t TITLE", "padded"},  // a name keeps every byte
+                                   {"CAF", "Caf\xC3\xA9"}}));
 }
 
 TEST_F(HeaderReader, LatinOneValuesBecomeUtf8) {

@@ -1,5 +1,3 @@
-#include "scan/find_file.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -7,11 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cmath>
 #include <stdexcept>
 
-#include <climits>
-
+#include "scan/find_file.h"
 #include "scan_test_tree.h"
 #include "support/long_path.h"
 

@@ -67,7 +67,8 @@ TEST_F(FoundFilesFromScanTest, AddFileListsEachFileOnceHoweverItIsReached) {
     Make("album/b.ogg");
     MakeFolder("playlist");
     std::filesystem::create_symlink(tree_.Path() / "album" / "a.ogg", tree_.Path() / "playlist" / "a.ogg");
-    std::filesystem::create_hard_link(tree_.Path() / "album" / "b.ogg", tree_.Path() / "playlist" / "also b.ogg");
+    std::filesystem::create_hard_link(tree_.Path() / "album" / "b.ogg",
+                                      tree_.Path() / "playlist" / "also b.ogg");
     Make("playlist/c.ogg");
     TFindFile finder;
     TFoundFileList files, names;

@@ -30,7 +30,8 @@ void Record(TFindFile& finder, TScanRecord& record, const ScanTreeTest& tree) {
     finder.OnNewFolder = [&record, &tree](TFindFile&, const std::string& folder, bool&) {
         record.Folders.push_back(tree.Relative(folder));
     };
-    finder.OnFolderError = [&record, &tree](TFindFile&, const std::string& folder, const std::string& reason) {
+    finder.OnFolderError = [&record, &tree](TFindFile&, const std::string& folder,
+                                            const std::string& reason) {
         record.FolderErrors.push_back(tree.Relative(folder) + ": " + reason);
     };
     finder.OnComplete = [&record](TFindFile&) { ++record.Completes; };

@@ -48,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"CrLfIsOneBreakAndTheNextLineFeedAnother", "a\r\n\nb", {"a", "", "b"}},
                     LineCase{"LineFeedThenCarriageReturnAreTwoBreaks", "a\n\rb", {"a", "", "b"}},
                     LineCase{"EveryKindOfBreakInOneFile", "a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-                    LineCase{"ByteOrderMarkSkipped", "\xEF\xBB\xBF" "a\nb", {"a", "b"}},
+                    LineCase{"ByteOrderMarkSkipped",
+                             "\xEF\xBB\xBF"
+                             "a\nb",
+                             {"a", "b"}},
                     LineCase{"ByteOrderMarkAlone", "\xEF\xBB\xBF", {}},
                     LineCase{"ByteOrderMarkOnlyAtTheStart", "a\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}},
                     LineCase{"PartOfAByteOrderMarkIsText", "\xEF\xBBx\n", {"\xEF\xBBx"}},

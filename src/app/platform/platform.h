@@ -1,7 +1,7 @@
 #pragma once
 // The window's view of the desktop: modal message boxes and questions, the two file choosers, the
-// wait cursor and letting pending window messages run. The window never calls the toolkit for these itself, so tests
-// substitute a recording fake and no test ever waits on a modal window.
+// wait cursor and letting pending window messages run. The window never calls the toolkit for these
+// itself, so tests substitute a recording fake and no test ever waits on a modal window.
 
 #include <optional>
 #include <string>

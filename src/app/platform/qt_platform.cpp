@@ -41,8 +41,9 @@ void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
 }
 
 bool TQtPlatform::Confirm(const std::string& question) {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString::fromStdString(question),
-                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
