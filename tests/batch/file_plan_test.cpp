@@ -184,21 +184,6 @@ TEST_F(FilePlanTest, ClearingTheCommentRemovesADescription) {
     EXPECT_EQ(log_.Lines.back(), "     DESCRIPTION: \"notes\" -> (none)");
 }
 
-// The other-tags row counts only when its box is ticked: unticked, a run that sets one field must not
-// replace the file's other tags (cover art included) with the page's list.
-TEST_F(FilePlanTest, AnUntickedOtherTagsRowLeavesTheFilesOtherTags) {
-    const std::string art = test::CoverArtValue(2000);
-    Make({{"ARTIST", "Old"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
-    for (const TMassMode mode : {TMassMode::Overwrite, TMassMode::Append}) {
-        TMassTagOptions options = SetRow(TTagField::Artist, mode == TMassMode::Overwrite ? "New" : "Newer");
-        options.OtherTagsChecked = false;
-        options.OtherTagsMode = mode;
-        options.OtherTagLines = {"X=1"};
-        EXPECT_EQ(Mass(options), TFileOutcome::Written);
-    }
-    EXPECT_EQ(Comments(), (Strings{"ARTIST=Newer", "METADATA_BLOCK_PICTURE=" + art, "MOOD=calm"}));
-}
-
 TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
     // A comment count larger than the comments stored: the header is damaged and must not be rewritten.
     std::string packet = test::CommentPacket("v", {"TITLE=Song"});
