@@ -197,7 +197,8 @@ void TForm1::CreateBrowsePage() {
             MakeLabel(page, row.captionName, row.text, {kFieldLabelLeft, row.top}, TFontWeight::Bold);
         QLabel* value = this->*row.value = MakeControl<QLabel>(page, row.valueName, {});
         const int width = row.value == &TForm1::Vendertxt ? kVendorWidth : kValueWidth;
-        value->setGeometry(kEditorLeft, row.top, width, value->fontMetrics().height());
+        const QRect place = Scaled(QRect(kEditorLeft, row.top, width, 14));
+        value->setGeometry(place.x(), place.y(), place.width(), value->fontMetrics().height());
     }
 
     BitBtn18 = MakeGlyphButton(page, "BitBtn18", "Save", TGlyph::Save, {480, 432, 75, 25}, TTabStop::No);

@@ -9,7 +9,7 @@ void SetUpDialogFrame(QDialog& dialog, const char* name, const QString& caption,
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     dialog.setWindowTitle(caption);
     dialog.setFont(FormFont());
-    dialog.setFixedSize(clientSize);
+    dialog.setFixedSize(Scaled(clientSize));
     dialog.setModal(true);
 }
 

@@ -13,6 +13,7 @@ namespace parvex {
 inline constexpr const char* kCancelled = "False";
 
 // Makes `dialog` a fixed-size window without window buttons (no close box), in the windows' font.
+// `clientSize` is in layout pixels.
 void SetUpDialogFrame(QDialog& dialog, const char* name, const QString& caption, QSize clientSize);
 
 // The dialog's "OK" and "Cancel" buttons. Neither is a tab stop and neither is the default button, so

@@ -1,19 +1,31 @@
 #include "app/form_builder.h"
 
 #include <QApplication>
-#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
 
 namespace parvex {
 
 namespace {
 
-// The window layout was drawn for a font 11 pixels high with narrow letters; the desktop's sans-serif
-// at that height, narrowed a little, keeps every caption inside the place the layout gives it.
-constexpr int kFontPixelSize = 11;
+// The window layout was drawn for a font 11 pixels high with narrow letters; the desktop's font at
+// that height, narrowed a little, keeps every caption inside the place the layout gives it.
+constexpr double kLayoutFontPixels = 11;
 constexpr int kFontStretch = 75;
+// The desktop font the drawn layout stands for: 10 points at 96 dots per inch, the usual default of
+// Linux desktops. A smaller desktop font keeps the drawn layout.
+constexpr double kDefaultDesktopFontPixels = 10.0 * 96 / 72;
+// The window manager's title bar and borders, as far as they can be known before it draws them.
+constexpr QMargins kFrameGuess(6, 38, 6, 6);
+// Below this the letters grow too small to read, and the boxes and buttons of the style, which do not
+// shrink, leave their captions no room.
+constexpr double kSmallestScale = 0.875;
 
 void SetWeight(QWidget& control, TFontWeight weight) {
     if (weight == TFontWeight::Normal) return;
@@ -61,12 +73,72 @@ QIcon GlyphIcon(TGlyph glyph) {
     return style->standardIcon(QStyle::SP_DirOpenIcon);
 }
 
+// Scales go in steps of a sixteenth, so that a font a hair off its nominal size gives the same layout.
+constexpr double kScaleSteps = 16;
+
+double LayoutScaleFor(double desktopFontPixels, QSize availableScreen) {
+    const double forFont =
+        std::max(1.0, std::round(desktopFontPixels / kDefaultDesktopFontPixels * kScaleSteps) / kScaleSteps);
+    const QSize room = availableScreen - QSize(kFrameGuess.left() + kFrameGuess.right(),
+                                               kFrameGuess.top() + kFrameGuess.bottom());
+    const double fits = std::min(static_cast<double>(room.width()) / kMainWindowLayoutSize.width(),
+                                 static_cast<double>(room.height()) / kMainWindowLayoutSize.height());
+    const double forScreen = std::floor(fits * kScaleSteps) / kScaleSteps;
+    return std::max(kSmallestScale, std::min(forFont, forScreen));
+}
+
+double LayoutScale() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // Without a screen nothing is shown: the drawn layout is as good as any.
+    if (screen == nullptr) return 1.0;
+    const double fontPixels = QFontInfo(QApplication::font()).pixelSize();
+    return LayoutScaleFor(fontPixels, screen->availableGeometry().size());
+}
+
+int Scaled(int length) { return static_cast<int>(std::lround(length * LayoutScale())); }
+
+QPoint Scaled(QPoint point) { return {Scaled(point.x()), Scaled(point.y())}; }
+
+QSize Scaled(QSize size) { return {Scaled(size.width()), Scaled(size.height())}; }
+
+QRect Scaled(const QRect& place) {
+    const QPoint topLeft = Scaled(place.topLeft());
+    const QPoint end = Scaled(place.topLeft() + QPoint(place.width(), place.height()));
+    return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
+}
+
 QFont FormFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(kFontPixelSize);
+    QFont font = QApplication::font();
+    // Rounded down: letters grow a little faster than their size, so a rounded-up font would not fit.
+    font.setPixelSize(static_cast<int>(kLayoutFontPixels * LayoutScale()));
     font.setStretch(kFontStretch);
     return font;
+}
+
+QPixmap FitPixmap(const QImage& image, QSize box, qreal devicePixelRatio) {
+    if (image.isNull()) return {};
+    QSize size = image.size();
+    const QSize room = box * devicePixelRatio;
+    if (size.width() > room.width() || size.height() > room.height()) size.scale(room, Qt::KeepAspectRatio);
+    QPixmap pixmap = QPixmap::fromImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+void KeepOnScreen(QWidget& window) {
+    const QScreen* screen = QGuiApplication::screenAt(window.geometry().center());
+    if (screen == nullptr) screen = window.screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    // Once the window manager has framed the window its margins are known; before, allow for them.
+    QMargins frame = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) frame = kFrameGuess;
+    const QRect outer = window.geometry().marginsAdded(frame);
+    // Right and bottom first, so that a window larger than the screen keeps its title bar on it.
+    const int dx = std::max(area.left() - outer.left(), std::min(0, area.right() - outer.right()));
+    const int dy = std::max(area.top() - outer.top(), std::min(0, area.bottom() - outer.bottom()));
+    // move() places the frame's corner, also while Qt does not know the frame yet.
+    if (dx != 0 || dy != 0) window.move(outer.topLeft() + QPoint(dx, dy));
 }
 
 void RemoveTabStop(QWidget& control) { control.setFocusPolicy(Qt::ClickFocus); }
@@ -75,7 +147,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPo
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     SetWeight(*label, weight);
-    label->move(at);
+    label->move(Scaled(at));
     label->adjustSize();
     return label;
 }
@@ -107,6 +179,7 @@ QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& c
                              const QRect& place, TTabStop tabStop) {
     QPushButton* button = MakeButton(parent, name, caption, place, tabStop);
     button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(Scaled(QSize(16, 16)));
     return button;
 }
 

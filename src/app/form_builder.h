@@ -1,17 +1,25 @@
 #pragma once
 // Helpers that place the controls of the windows: every control is created as a child of its page at
-// its pixel position, with its Qt object name set to the control's name, which the settings and the
-// tests find it by.
+// its place, with its Qt object name set to the control's name, which the settings and the tests find
+// it by.
+//
+// Places are given in layout pixels: the pixels of the layout as drawn, which is the layout at the
+// desktop's default font. The helpers turn them into the window's logical pixels by LayoutScale(), so
+// with a larger desktop font every control, font and window grows alike and no caption is cut off;
+// the desktop's scale factor (device pixels per logical pixel) is applied by Qt on top of that.
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPoint>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 namespace parvex {
@@ -23,23 +31,49 @@ enum class TTabStop { Yes, No };
 enum class TGlyph { Add, Delete, MoveUp, MoveDown, Save, Ok, Cancel, Folder };
 QIcon GlyphIcon(TGlyph glyph);
 
-// The font of every window: the desktop's sans-serif, sized so that the captions fit the window's
-// fixed pixel layout.
+// The client area of the main window in layout pixels: the largest window, which must fit the screen.
+inline constexpr QSize kMainWindowLayoutSize(592, 583);
+
+// Logical pixels per layout pixel for a desktop font `desktopFontPixels` high on a screen whose
+// available area is `availableScreen` (logical pixels): 1 up to the desktop's default font size, in
+// proportion above it, but never so large that the main window with its frame leaves the screen; on a
+// screen too small even for the drawn layout, less than 1 (down to a floor that keeps text legible).
+double LayoutScaleFor(double desktopFontPixels, QSize availableScreen);
+// LayoutScaleFor the application's font (the desktop's) and the primary screen.
+double LayoutScale();
+
+// Layout pixels to logical pixels. A rectangle's edges are scaled, not its size, so controls that
+// touch in the layout still touch and never overlap.
+int Scaled(int length);
+QPoint Scaled(QPoint point);
+QSize Scaled(QSize size);
+QRect Scaled(const QRect& place);
+
+// The font of every window: the desktop's font family, narrowed and sized so that the captions fit
+// the layout at LayoutScale().
 QFont FormFont();
 
-// Creates a `Control` named `name` as a child of `parent` at `place`.
+// `image` reduced (never enlarged) to fit `box` (logical pixels) with its proportions kept, drawn
+// sharp on a screen of `devicePixelRatio`.
+QPixmap FitPixmap(const QImage& image, QSize box, qreal devicePixelRatio);
+
+// Moves the top-level `window` so that it lies on the available area of its screen, its frame
+// (title bar included, guessed before the window manager has given it one) too.
+void KeepOnScreen(QWidget& window);
+
+// Creates a `Control` named `name` as a child of `parent` at `place` (layout pixels).
 template <typename Control>
 Control* MakeControl(QWidget* parent, const char* name, const QRect& place) {
     auto* control = new Control(parent);
     control->setObjectName(name);
-    control->setGeometry(place);
+    control->setGeometry(Scaled(place));
     return control;
 }
 
 // The control is reached by a mouse click only, never by the Tab key.
 void RemoveTabStop(QWidget& control);
 
-// A label sized to its caption, its top-left corner at `at`.
+// A label sized to its caption, its top-left corner at `at` (layout pixels).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPoint at,
                   TFontWeight weight = TFontWeight::Normal);
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& place,

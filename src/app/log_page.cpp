@@ -20,6 +20,7 @@ void TForm1::CreateLogPage() {
     // The labels are created after the picture, so they are drawn over it.
     Image1 = MakeControl<QLabel>(page, "Image1", {8, 378, 553, 81});
     Image1->setPixmap(QPixmap::fromImage(LogoPicture()));
+    Image1->setScaledContents(true);                      // the picture fills its place at every layout scale
     Version = MakeLabel(page, "Version", "", {16, 422});  // its caption is set at creation
     Label10 = MakeLabel(page, "Label10", "https://parvex.example.org/", {358, 402});
     Label11 = MakeLabel(page, "Label11", "Problems and ideas: parvex@example.org", {358, 420});

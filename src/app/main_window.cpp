@@ -28,7 +28,7 @@ bool IsFile(const char* name) {
 class TCompactTabStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        if (metric == PM_TabBarTabHSpace) return 12;
+        if (metric == PM_TabBarTabHSpace) return Scaled(12);
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
@@ -43,7 +43,7 @@ TForm1::TForm1(TPlatform& platform)
     // The title equals the application's name, so Qt adds no " — Parvex" of its own to it.
     setWindowTitle("Parvex");
     setFont(FormFont());
-    setFixedSize(592, 583);
+    setFixedSize(Scaled(kMainWindowLayoutSize));
     move(268, 107);
     CreateFrame();
     CreateBrowsePage();
@@ -160,6 +160,8 @@ void TForm1::showEvent(QShowEvent* event) {
         const QScopedValueRollback restoring(restoringSettings_, true);
         FormStorage1.FormShowing();
     }
+    // The designed or saved place may lie partly off a smaller or more scaled screen.
+    KeepOnScreen(*this);
     Handle([this] { FormShow(); });
 }
 

@@ -11,10 +11,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <cmath>
+#include <fstream>
 #include <optional>
 #include <vector>
 
+#include "app/form_builder.h"
 #include "window_fixture.h"
 
 // The tables below are laid out as rows of the window description.
@@ -280,10 +284,83 @@ QString CaptionOf(const QWidget& widget) {
     return {};
 }
 
+// A place of the drawn layout at a layout scale: its edges scaled, so touching controls still touch.
+QRect AtScale(const QRect& place, double scale) {
+    const auto scaled = [scale](int length) { return static_cast<int>(std::lround(length * scale)); };
+    const int left = scaled(place.left());
+    const int top = scaled(place.top());
+    return {left, top, scaled(place.left() + place.width()) - left,
+            scaled(place.top() + place.height()) - top};
+}
+
+// The caption of a button as drawn: without the "&" that marks its access key.
+QString DrawnText(const QAbstractButton& button) {
+    QString text = button.text();
+    return text.replace("&&", "\x01").remove('&').replace('\x01', '&');
+}
+
+// With the window's font, every caption fits inside its control, and a field label ends before its
+// editor begins. (The mode buttons of the Mass page are narrower than their captions by design; their
+// hints name them.)
+void ExpectCaptionsFit(const TForm1& window) {
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        const QString parent = button->parentWidget()->objectName();
+        if (parent.startsWith("Panel") || button->parentWidget() == window.PageControl1->tabBar()) continue;
+        int needed = button->sizeHint().width();
+        if (qobject_cast<QPushButton*>(button)) {  // whose size hint never goes below a minimum width
+            const QString text = DrawnText(*button);
+            const bool glyphOnly = text.isEmpty();
+            needed = button->fontMetrics().horizontalAdvance(text) + (glyphOnly ? 2 : 6);
+            if (!button->icon().isNull()) needed += button->iconSize().width() + (glyphOnly ? 0 : 4);
+        }
+        EXPECT_LE(needed, button->width()) << button->objectName().toStdString();
+    }
+    for (QLabel* label :
+         {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12, window.Label15})
+        EXPECT_LE(label->geometry().right(), window.Edit32->x() - 1) << label->objectName().toStdString();
+    EXPECT_LE(window.Label28->geometry().right(), window.BitBtn27->x() - 1);
+    const int tabsWidth = window.PageControl1->tabBar()->sizeHint().width();
+    EXPECT_LE(tabsWidth, window.PageControl1->width()) << "all seven tabs show in one row";
+}
+
+// Nothing is cut off by the edge of its page or of the window: every control of the layout lies
+// inside its parent. The window must have been shown, so that the pages have their sizes.
+void ExpectControlsInsideTheirParents(const TForm1& window) {
+    for (const TPlaced& expected : WholeLayout()) {
+        const auto* control = window.findChild<QWidget*>(QString::fromStdString(expected.name));
+        ASSERT_NE(control, nullptr) << expected.name;
+        const QWidget* parent = control->parentWidget();
+        // Pages not shown yet have no size of their own; every page takes the size of the shown one.
+        const bool onPage =
+            parent->parentWidget() && parent->parentWidget()->parentWidget() == window.PageControl1;
+        const QRect room = onPage ? window.PageControl1->currentWidget()->rect() : parent->rect();
+        EXPECT_TRUE(room.contains(control->geometry()))
+            << expected.name << " at " << control->geometry().bottom() << "/" << control->geometry().right()
+            << " in " << parent->objectName().toStdString() << " of " << parent->height() << "/"
+            << parent->width();
+    }
+}
+
 using LayoutTest = WindowTest;
 
-TEST_F(LayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
+// A desktop font and the layout scale it gives on the tests' large screen.
+struct TFontCase {
+    double points;
+    double scale;
+};
+
+class ScaledLayoutTest : public WindowTest, public testing::WithParamInterface<TFontCase> {
+protected:
+    TDesktopFont font_{GetParam().points};
+};
+
+// The drawn layout at the default font, and the same layout grown with a larger desktop font.
+TEST_P(ScaledLayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
+    const double scale = GetParam().scale;
+    ASSERT_EQ(LayoutScale(), scale);
     TForm1& window = Window();
+    EXPECT_EQ(window.size(), AtScale({0, 0, 592, 583}, scale).size());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
     for (const TPlaced& expected : WholeLayout()) {
         SCOPED_TRACE(expected.name);
         const auto matches = window.findChildren<QWidget*>(QString::fromStdString(expected.name));
@@ -293,15 +370,29 @@ TEST_F(LayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
         const QWidget* parent = control.parentWidget();
         ASSERT_NE(parent, nullptr);
         EXPECT_EQ(parent->objectName().toStdString(), expected.parent);
-        EXPECT_EQ(control.pos(), expected.place.topLeft());
+        const QRect place = AtScale(expected.place, scale);
+        EXPECT_EQ(control.pos(), place.topLeft());
         if (expected.place.width() > 0) {
-            EXPECT_EQ(control.size(), expected.place.size());
+            EXPECT_EQ(control.size(), place.size());
         }
         if (expected.caption) {
-            EXPECT_EQ(CaptionOf(control), *expected.caption);
+            const auto* button = qobject_cast<const QAbstractButton*>(&control);
+            EXPECT_EQ(button ? DrawnText(*button) : CaptionOf(control), *expected.caption);
         }
     }
 }
+
+TEST_P(ScaledLayoutTest, CaptionsFitAndNothingIsCutOff) {
+    TForm1& window = Window();
+    window.show();
+    ExpectCaptionsFit(window);
+    ExpectControlsInsideTheirParents(window);
+}
+
+// 9 points is Qt's own default, 10 the usual desktop default; both keep the drawn layout.
+INSTANTIATE_TEST_SUITE_P(DesktopFonts, ScaledLayoutTest,
+                         testing::Values(TFontCase{9, 1.0}, TFontCase{10, 1.0}, TFontCase{15, 1.5},
+                                         TFontCase{18, 1.8125}));
 
 TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
     TForm1& window = Window();
@@ -327,6 +418,60 @@ TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
     }
     EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet1);
 }
+
+TEST(LayoutScale, FollowsTheFontAndKeepsTheMainWindowOnTheScreen) {
+    struct Case {
+        double fontPixels;
+        QSize screen;  // available, in logical pixels
+        double scale;
+    };
+    const Case cases[] = {
+        {12, {1920, 1200}, 1.0},     // Qt's default font: the drawn layout
+        {13, {1920, 1200}, 1.0},     // 10 points: the drawn layout
+        {20, {1920, 1200}, 1.5},     // 15 points
+        {15, {1920, 1200}, 1.125},   // 11 points
+        {40, {1920, 1200}, 1.9375},  // as large as the screen allows
+        {12, {853, 683}, 1.0},       // a 1280 x 1024 screen at scale 1.5
+        {20, {853, 683}, 1.0625},    // the same with a large font: the screen decides
+        {12, {1024, 560}, 0.875},    // a small screen: smaller than drawn, on the screen
+        {12, {640, 512}, 0.875},     // never below legible, even off the screen
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LayoutScaleFor(c.fontPixels, c.screen), c.scale)
+            << c.fontPixels << " px on " << c.screen.width() << "x" << c.screen.height();
+}
+
+// The window on the screen the test runs on: ctest runs these on small and scaled screens too
+// (OnScreen.*), with the default font and a large one.
+class OnAnyScreen : public WindowTest, public testing::WithParamInterface<double> {
+protected:
+    TDesktopFont font_{GetParam()};
+};
+
+TEST_P(OnAnyScreen, TheWindowFitsTheScreenAndNothingIsCutOff) {
+    ShowActive();
+    TForm1& window = Window();
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()))
+        << "frame " << window.frameGeometry().right() << "," << window.frameGeometry().bottom() << " on "
+        << screen.width() << "x" << screen.height();
+    ExpectCaptionsFit(window);
+    ExpectControlsInsideTheirParents(window);
+}
+
+// A place saved on a larger screen, or at a smaller scale, is moved back onto this one.
+TEST_P(OnAnyScreen, ASavedPlacePartlyOffTheScreenIsBroughtBack) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint corner = screen.bottomRight() - QPoint(100, 80);
+    std::filesystem::create_directories(config_.IniPath().parent_path());
+    std::ofstream(config_.IniPath()) << "[TForm1]\nPixelsPerInch=96\nNormPos=" << corner.x() << ","
+                                     << corner.y() << "," << corner.x() + 592 << "," << corner.y() + 583
+                                     << "\n";
+    ShowActive();
+    EXPECT_TRUE(screen.contains(Window().frameGeometry()));
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopFonts, OnAnyScreen, testing::Values(9.0, 18.0));
 
 TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
     TForm1& window = Window();
@@ -375,30 +520,6 @@ TEST_F(LayoutTest, TabStopsAreWhereDescribed) {
          {static_cast<QWidget*>(window.Edit1), static_cast<QWidget*>(window.edit7),
           static_cast<QWidget*>(window.Edit37), static_cast<QWidget*>(window.Edit10)})
         EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
-}
-
-// The layout was drawn for a narrow font: with the window's font, every caption must fit inside its
-// control, and a field label must end before its editor begins. (The mode buttons of the Mass page are
-// narrower than their captions by design; their hints name them.)
-TEST_F(LayoutTest, CaptionsFitTheirPlaces) {
-    TForm1& window = Window();
-    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        const QString parent = button->parentWidget()->objectName();
-        if (parent.startsWith("Panel") || button->parentWidget() == window.PageControl1->tabBar()) continue;
-        int needed = button->sizeHint().width();
-        if (qobject_cast<QPushButton*>(button)) {  // whose size hint never goes below a minimum width
-            const bool glyphOnly = button->text().isEmpty();
-            needed = button->fontMetrics().horizontalAdvance(button->text()) + (glyphOnly ? 2 : 6);
-            if (!button->icon().isNull()) needed += button->iconSize().width() + (glyphOnly ? 0 : 4);
-        }
-        EXPECT_LE(needed, button->width()) << button->objectName().toStdString();
-    }
-    for (QLabel* label :
-         {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12, window.Label15})
-        EXPECT_LE(label->geometry().right(), window.Edit32->x() - 1) << label->objectName().toStdString();
-    EXPECT_LE(window.Label28->geometry().right(), window.BitBtn27->x() - 1);
-    const int tabsWidth = window.PageControl1->tabBar()->sizeHint().width();
-    EXPECT_LE(tabsWidth, window.PageControl1->width()) << "all seven tabs show in one row";
 }
 
 TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {

@@ -1,5 +1,6 @@
-// The window tests need one application object for the whole run. They draw offscreen unless told
-// otherwise, also when the test runner lists the tests without the test environment.
+// The window tests need one application object for the whole run. They draw offscreen on a large
+// desktop screen unless another screen is named, also when the test runner lists the tests without
+// the test environment.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,9 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" PARVEX_TEST_SCREEN);
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName("Parvex");
     return RUN_ALL_TESTS();

@@ -14,6 +14,14 @@ TCurrentDirectory::~TCurrentDirectory() {
     std::filesystem::current_path(previous_, ignored);
 }
 
+TDesktopFont::TDesktopFont(double points) : previous_(QApplication::font()) {
+    QFont font = previous_;
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+}
+
+TDesktopFont::~TDesktopFont() { QApplication::setFont(previous_); }
+
 TForm1& WindowTest::Window() {
     if (!window_) window_ = std::make_unique<TForm1>(platform_);
     return *window_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFont>
 #include <QString>
 #include <QTest>
 #include <filesystem>
@@ -32,6 +33,18 @@ public:
 
 private:
     std::filesystem::path previous_;
+};
+
+// Sets the application's font, as a desktop sets its font for every program, for its lifetime.
+class TDesktopFont {
+public:
+    explicit TDesktopFont(double points);
+    ~TDesktopFont();
+    TDesktopFont(const TDesktopFont&) = delete;
+    TDesktopFont& operator=(const TDesktopFont&) = delete;
+
+private:
+    QFont previous_;
 };
 
 class WindowTest : public testing::Test {
