@@ -1,11 +1,15 @@
-// Saves a picture of every page of the main window and of the two dialogs, for looking at the layout:
-//   parvex_screenshots DIR [FOLDER]
-// FOLDER, when given, becomes the working directory shown on the window. Run under a real display
-// server (scripts/screenshots.sh starts one with xvfb-run).
+// Saves a picture of every page of the main window and of the two dialogs, and one of the whole
+// screen with the window on it, for looking at the layout:
+//   parvex_screenshots DIR [FOLDER] [--font-points N]
+// FOLDER, when given, becomes the working directory shown on the window; --font-points stands for a
+// desktop whose font has that size. Run under a real display server (scripts/screenshots.sh starts
+// one with xvfb-run).
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/add_tag_dialog.h"
 #include "app/add_word_dialog.h"
@@ -14,11 +18,15 @@
 
 namespace {
 
-bool Save(QWidget& widget, const QString& file) {
-    QApplication::processEvents();
-    if (widget.grab().save(file)) return true;
+bool Save(const QPixmap& picture, const QString& file) {
+    if (picture.save(file)) return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     return false;
+}
+
+bool Save(QWidget& widget, const QString& file) {
+    QApplication::processEvents();
+    return Save(widget.grab(), file);
 }
 
 }  // namespace
@@ -26,19 +34,27 @@ bool Save(QWidget& widget, const QString& file) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName("Parvex");
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [FOLDER]\n", argv[0]);
+    QStringList args = QApplication::arguments().mid(1);
+    if (const qsizetype at = args.indexOf("--font-points"); at >= 0 && at + 1 < args.size()) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(args[at + 1].toDouble());
+        QApplication::setFont(font);
+        args.remove(at, 2);
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: %s DIR [FOLDER] [--font-points N]\n", argv[0]);
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir out(args[0]);
     parvex::TQtPlatform platform;
     parvex::TForm1 form(platform);
     parvex::TForm2 addTag(&form, *form.BitBtn18, platform);
     parvex::TForm3 addWord(&form);
+    form.SetDialogs(addTag, addWord);
     // Pictures of the window as designed; the user's settings are neither shown nor overwritten.
     form.FormStorage1.SetActive(false);
     form.show();
-    if (argc > 2) form.Edit4->setText(QString::fromLocal8Bit(argv[2]));
+    if (args.size() > 1) form.Edit4->setText(args[1].endsWith('/') ? args[1] : args[1] + '/');
     if (form.Listview1->count() > 0) form.Listview1->setCurrentRow(0);  // show a file's tags
 
     bool saved = true;
@@ -47,6 +63,9 @@ int main(int argc, char* argv[]) {
         form.SetActivePage(page);
         saved &= Save(form, out.filePath(QString("page%1-%2.png").arg(i + 1).arg(page->objectName())));
     }
+    form.SetActivePage(form.TabSheet1);
+    QApplication::processEvents();
+    saved &= Save(form.screen()->grabWindow(0), out.filePath("screen.png"));
     addTag.show();
     addTag.Edit1->setText("URL");
     addTag.Memo1->setPlainText("https://example.org/?a=b");
