@@ -87,6 +87,8 @@ bool TForm1::MayRunOnWorkingFolder(bool recurse) {
 
 void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     if (!MayRunOnWorkingFolder(recurse.isChecked())) return;
+    // The run may rewrite the file the Browse page shows.
+    if (!ResolveUnsavedEdits()) return;
     memoLog->clear();
     // A run works on the files of its own scan only, never on files or old names of an earlier one.
     FoundFiles.Clear();

@@ -1,7 +1,10 @@
 // The "Browse / Edit tags" page: the file list, the fourteen field editors with their "->" buttons,
 // the other-tags list, the stream information and "Save".
 
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/add_tag_dialog.h"
 #include "app/dialog_frame.h"
@@ -10,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/sorted_list.h"
 #include "batch/tag_fields.h"
+#include "ogg/open_error.h"
 
 namespace parvex {
 
@@ -86,6 +90,7 @@ constexpr int kCopyButtonSize = 16;
 // The vendor string may be long; the other values are short and end left of the "Save" button.
 constexpr int kVendorWidth = 225;
 constexpr int kValueWidth = 140;
+constexpr int kCannotEditWidth = 287;
 
 constexpr const char* kNoFileSelected = "You have not selected an ogg file to change.";
 
@@ -153,8 +158,18 @@ QListWidgetItem* SelectedLine(const QListWidget& list) {
 }
 
 QString SaveFailedMessage(const std::string& path, const std::string& reason) {
-    return Text("The tags could not be written to " + path + ": " + reason + ". The file is unchanged.");
+    const std::string why = reason.empty() ? "" : ": " + reason;
+    return Text("The tags could not be written to " + path + why + ". The file is unchanged.");
 }
+
+std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The line that says why the selected file cannot be edited.
+QString NotVorbisLine() { return "Not an Ogg Vorbis file: Parvex cannot edit it."; }
+QString DamagedLine(const std::string& damage) {
+    return Text("Damaged headers (" + damage + "): Parvex leaves the file as it is.");
+}
+QString UnreadableLine(const std::string& reason) { return Text("Cannot read this file: " + reason + "."); }
 
 }  // namespace
 
@@ -203,6 +218,10 @@ void TForm1::CreateBrowsePage() {
 
     BitBtn18 = MakeGlyphButton(page, "BitBtn18", "Save", TGlyph::Save, {480, 432, 75, 25}, TTabStop::No);
     BitBtn18->setEnabled(false);
+    // Shown instead of the picture's line when the selected file cannot be edited, saying why.
+    lblCannotEdit = MakeLabel(page, "lblCannotEdit", "", {kFieldLabelLeft, 464}, TFontWeight::Bold);
+    lblCannotEdit->resize(Scaled(kCannotEditWidth), lblCannotEdit->fontMetrics().height());
+    lblCannotEdit->hide();
 
     connect(Edit4, &QLineEdit::textChanged, this, [this] { Handle([this] { Edit4Change(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this,
@@ -214,6 +233,15 @@ void TForm1::CreateBrowsePage() {
     connect(BitBtn7, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
     connect(BitBtn27, &QPushButton::clicked, this, [this] { BitBtn27Click(); });
+    ConnectBrowseShortcuts();
+}
+
+void TForm1::ConnectBrowseShortcuts() {
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, [this] {
+        if (BitBtn18->isEnabled()) Handle([this] { BitBtn18Click(); });
+    });
+    connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, this,
+            [this] { Handle([this] { RereadFolder(); }); });
 }
 
 void TForm1::Edit4Change() {
@@ -231,6 +259,9 @@ void TForm1::Edit4Change() {
 
 void TForm1::PageControl1Change() {
     if (PageControl1->currentWidget() != TabSheet1) return;
+    // Unsaved edits outlive a visit to another page: nothing has changed the files since, as a batch
+    // run asks about them first.
+    if (HasUnsavedEdits()) return;
     SetScanTimeLimits();
     Listview1->clear();
     Edit4Change();
@@ -244,6 +275,8 @@ std::string TForm1::SelectedFilePath() const {
 }
 
 void TForm1::ClearFileView() {
+    shownFile_.clear();
+    ShowCannotEdit({});
     for (QLabel* value :
          {FileSizeText, ChannelModeText, SampleRateText, DurationText, BitRateText, Vendertxt})
         value->clear();
@@ -251,21 +284,90 @@ void TForm1::ClearFileView() {
     for (const TBrowseField& row : kBrowseFields) SetEditorText(*this, row, {});
 }
 
+QList<QWidget*> TForm1::BrowseEditingControls() const {
+    QList<QWidget*> controls = {ListBox1, BitBtn6, BitBtn7, BitBtn27};
+    for (const TBrowseField& row : kBrowseFields) {
+        controls << (row.editor ? static_cast<QWidget*>(this->*row.editor) : edit7) << this->*row.copyButton;
+    }
+    return controls;
+}
+
+void TForm1::ShowCannotEdit(const QString& why) {
+    editable_ = why.isEmpty();
+    for (QWidget* control : BrowseEditingControls()) control->setEnabled(editable_);
+    if (!editable_) BitBtn18->setEnabled(false);
+    lblCannotEdit->setText(
+        lblCannotEdit->fontMetrics().elidedText(why, Qt::ElideRight, lblCannotEdit->width()));
+    lblCannotEdit->setToolTip(why);
+    lblCannotEdit->setVisible(!editable_);
+}
+
+bool TForm1::HasUnsavedEdits() const { return !shownFile_.empty() && BitBtn18->isEnabled(); }
+
+bool TForm1::ResolveUnsavedEdits() {
+    if (!HasUnsavedEdits()) return true;
+    switch (platform_.AskSaveChanges("Save changes to " + FileNameOf(shownFile_) + "?")) {
+        case TSaveChoice::Save:
+            return SaveShownFile();
+        case TSaveChoice::Discard:
+            BitBtn18->setEnabled(false);
+            return true;
+        case TSaveChoice::Cancel:
+            break;
+    }
+    return false;
+}
+
+void TForm1::SelectListedFile(const std::string& path) {
+    const QList<QListWidgetItem*> found = Listview1->findItems(Text(FileNameOf(path)), Qt::MatchExactly);
+    if (!found.isEmpty()) Listview1->setCurrentItem(found.first());
+}
+
 void TForm1::Listview1Click() {
     const std::string path = SelectedFilePath();
     if (path.empty()) return;
-    const TLoadOutcome loaded = LoadWorkingRecord(FileObject, WorkingRecord, path);
-    if (loaded == TLoadOutcome::Missing) return;
-    if (loaded == TLoadOutcome::NotVorbis) {
-        // Nothing to show: no stream information, no tags.
+    if (path != shownFile_ && !ResolveUnsavedEdits()) {
+        // The edits stay, and so does the file they belong to.
+        const QSignalBlocker quiet(Listview1);
+        SelectListedFile(shownFile_);
+        return;
+    }
+    ShowFile(path);
+}
+
+void TForm1::ShowFile(const std::string& path) {
+    TLoadOutcome loaded = TLoadOutcome::Missing;
+    std::string unreadable = "it no longer exists";
+    try {
+        loaded = LoadWorkingRecord(FileObject, WorkingRecord, path);
+    } catch (const EFOpenError& error) {
+        unreadable = error.Error() != 0 ? ErrorText(error.Error()) : "it cannot be opened";
+    }
+    if (loaded != TLoadOutcome::Loaded) {
+        // Nothing to show: no stream information, no tags, nothing to edit.
         ClearFileView();
         ListBox1->clear();
-    } else {
-        // The file object knows the exact play time from the sample count.
-        WorkingRecord.Duration = FileObject.Duration();
-        ShowWorkingRecord();
+        ShowCannotEdit(loaded == TLoadOutcome::NotVorbis ? NotVorbisLine() : UnreadableLine(unreadable));
+        return;
     }
+    // The file object knows the exact play time from the sample count.
+    WorkingRecord.Duration = FileObject.Duration();
+    ShowCannotEdit({});
+    ShowWorkingRecord();
+    if (!FileObject.HeaderDamage.empty()) {
+        ShowCannotEdit(DamagedLine(FileObject.HeaderDamage));
+        return;
+    }
+    shownFile_ = path;
     BitBtn18->setEnabled(false);
+}
+
+void TForm1::RereadFolder() {
+    if (!ResolveUnsavedEdits()) return;
+    const std::string selected = SelectedFilePath();
+    Edit4Change();
+    // The file shown before is shown again, as it is now.
+    if (!selected.empty()) SelectListedFile(selected);
 }
 
 void TForm1::ShowWorkingRecord() {
@@ -289,6 +391,12 @@ void TForm1::BitBtn18Click() {
         BitBtn18->setEnabled(false);
         return;
     }
+    if (SaveFile(path)) ShowFile(path);
+}
+
+bool TForm1::SaveShownFile() { return SaveFile(shownFile_); }
+
+bool TForm1::SaveFile(const std::string& path) {
     for (const TBrowseField& row : kBrowseFields)
         FieldOf(WorkingRecord, row.field) = EditorText(*this, row).toStdString();
     WorkingRecord.OtherTags.clear();
@@ -303,13 +411,16 @@ void TForm1::BitBtn18Click() {
     if (!written) {
         // The user's edits stay, and so does Save, for another try.
         platform_.ShowMessage(TMessageKind::Error, SaveFailedMessage(path, reason).toStdString());
-        return;
+        return false;
     }
     BitBtn18->setEnabled(false);
-    Listview1Click();
+    return true;
 }
 
-void TForm1::Edit1Change() { BitBtn18->setEnabled(true); }
+// A file Parvex cannot edit has its editors disabled, but the program may still set their text.
+void TForm1::Edit1Change() {
+    if (editable_) BitBtn18->setEnabled(true);
+}
 
 void TForm1::BitBtn6Click() {
     if (AddOtherTagLine(*ListBox1)) BitBtn18->setEnabled(true);

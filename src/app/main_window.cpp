@@ -124,8 +124,10 @@ void TForm1::LoadGenres() {
 
 void TForm1::FormShow() { SetActivePage(TabSheet1); }
 
-void TForm1::FormCloseQuery() {
+bool TForm1::FormCloseQuery() {
+    if (!ResolveUnsavedEdits()) return false;
     for (QLineEdit* separator : {edtFieldSep, Edit20, Edit9, Edit19, Edit22}) QuoteSeparatorText(*separator);
+    return true;
 }
 
 void TForm1::FormStorage1RestorePlacement() {
@@ -140,7 +142,8 @@ void TForm1::BitBtn1Click() {
     if (!chosen) return;
     QString folder = QString::fromStdString(*chosen);
     if (!folder.endsWith('/')) folder += '/';
-    // The same folder again lists it afresh, as a changed one does.
+    // Listing a folder, the same one afresh too, takes the Browse page's edits away.
+    if (!ResolveUnsavedEdits()) return;
     if (Edit4->text() == folder)
         Edit4Change();
     else
@@ -166,9 +169,14 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    Handle([this] { FormCloseQuery(); });
-    FormStorage1.FormClosing(true);
-    event->accept();
+    bool canClose = false;
+    Handle([this, &canClose] { canClose = FormCloseQuery(); });
+    FormStorage1.FormClosing(canClose);
+    if (canClose) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -62,9 +62,10 @@ public:
     void FormCreate();
     // First show: the first page becomes the active page. The settings are read just before it.
     void FormShow();
-    // Closing: the five separator texts are wrapped in double quotes, so that blanks at their ends
-    // survive the settings file. Closing is always allowed; the settings are written after it.
-    void FormCloseQuery();
+    // Closing: unsaved edits of the Browse page are saved or dropped as the user answers, or the
+    // closing is refused (false); then the five separator texts are wrapped in double quotes, so
+    // that blanks at their ends survive the settings file, which is written after it.
+    bool FormCloseQuery();
     // After the settings were read: takes the quotes of FormCloseQuery off the five separator texts.
     void FormStorage1RestorePlacement();
     // The "Directory" button: the directory chooser; a chosen folder becomes the working directory,
@@ -84,16 +85,28 @@ public:
     // The browse scan of the working directory: empties the file list, the other tags, the found-file
     // list, the labels and the editors, then lists the directory's .ogg files.
     void Edit4Change();
-    // Entering the Browse page lists the directory again and drops unsaved edits; other pages do nothing.
+    // Entering the Browse page lists the directory again, unless it shows unsaved edits, which stay;
+    // other pages do nothing.
     void PageControl1Change();
-    // Loads the selected file and shows its stream information, fields and other tags. Does nothing
-    // without a selection or when the file has vanished.
+    // Loads the selected file and shows its stream information, fields and other tags; a file that
+    // cannot be read, is not Ogg Vorbis or has damaged headers gets its editors and Save disabled and
+    // a line saying why. Before another file takes the place of unsaved edits, asks about them; on
+    // Cancel the shown file stays selected. Does nothing without a selection.
     void Listview1Click();
     // "Save": writes the editors and the other tags into the selected file, then shows the file again.
     // A failed write shows an error box and keeps the edits, with Save still enabled.
     void BitBtn18Click();
-    // Shared change handler of the fourteen editors: enables Save.
+    // Shared change handler of the fourteen editors: enables Save, unless the file cannot be edited.
     void Edit1Change();
+    // F5: lists the folder again and shows the selected file as it is now, after asking about
+    // unsaved edits.
+    void RereadFolder();
+    // Before unsaved edits of the Browse page would be lost, asks "Save changes to NAME?": Save writes
+    // them, Discard drops them, Cancel keeps them. Returns whether the caller may go on: true without
+    // unsaved edits, after Discard, or after Save wrote the file.
+    bool ResolveUnsavedEdits();
+    // The Browse page shows edits of a file that Save has not written.
+    bool HasUnsavedEdits() const;
     void BitBtn6Click();      // adds an other tag through the Add a Tag dialog
     void BitBtn7Click();      // deletes the selected other tag
     void ListBox1DblClick();  // edits the selected other tag through the Add a Tag dialog
@@ -109,10 +122,10 @@ public:
     void FindFile1Complete(TFindFile& sender);
     // The start every batch button runs. Without a working directory it says so and stops; a
     // recursive run over the root folder or the home folder itself runs only when the user confirms
-    // it. Then it empties the log and the found-file list, sets the batch mode, shows the Log page,
-    // scans the working directory (into subfolders when `recurse` is checked) and returns after the
-    // last file was processed. A file that cannot be read or written is logged with the reason and
-    // the run goes on.
+    // it, and unsaved edits of the Browse page are asked about (Cancel: no run). Then it empties the
+    // log and the found-file list, sets the batch mode, shows the Log page, scans the working
+    // directory (into subfolders when `recurse` is checked) and returns after the last file was
+    // processed. A file that cannot be read or written is logged with the reason and the run goes on.
     void StartBatch(const std::string& mode, const QCheckBox& recurse);
     // Makes `routine` the per-file routine of batch mode `mode`, and `closing` what it logs after its
     // last file; each page registers its own.
@@ -238,6 +251,7 @@ public:
     QLabel *Label9, *Vendertxt, *Label12, *FileSizeText, *Label13, *ChannelModeText;
     QLabel *Label14, *SampleRateText, *Label15, *DurationText, *Label16, *BitRateText;
     QPushButton* BitBtn18;
+    QLabel* lblCannotEdit;
 
     // "Mass set tags"
     QCheckBox *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12, *CheckBox13, *CheckBox14, *CheckBox15;
@@ -348,8 +362,23 @@ private:
     bool MayRunOnWorkingFolder(bool recurse);
     // The selected file's path, or empty when no file is selected.
     std::string SelectedFilePath() const;
-    // Empties the six information labels and the fourteen editors.
+    // Selects the entry of Listview1 named like the file of `path`, if there is one.
+    void SelectListedFile(const std::string& path);
+    // Empties the six information labels and the fourteen editors; no file is shown.
     void ClearFileView();
+    // Loads the file of `path` and shows it (see Listview1Click).
+    void ShowFile(const std::string& path);
+    // Shows why the selected file cannot be edited and disables its editors and Save; an empty `why`
+    // enables them again and hides the line.
+    void ShowCannotEdit(const QString& why);
+    // The controls of the Browse page that change the shown file's tags.
+    QList<QWidget*> BrowseEditingControls() const;
+    // Writes the editors and the other tags into `path` and disables Save. On failure shows why and
+    // returns false, the edits and Save left as they were.
+    bool SaveFile(const std::string& path);
+    bool SaveShownFile();
+    // Ctrl+S saves, F5 rereads the folder.
+    void ConnectBrowseShortcuts();
     // Shows the working tag record: labels, editors and other tags.
     void ShowWorkingRecord();
     // The Add a Tag dialog on a list of other tags: adds a line, or replaces the selected one. Return
@@ -392,6 +421,8 @@ private:
     TMemoLog memoLogSink_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
     bool restoringSettings_ = false;        // while the first show reads the settings
+    std::string shownFile_;                 // the file whose tags the Browse page may edit; empty: none
+    bool editable_ = true;                  // false while the selected file cannot be edited
 };
 
 template <typename Handler>

@@ -26,7 +26,8 @@ std::string TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
     std::string bytes(count, '\0');
     std::size_t done = 0;
     while (offset >= 0 && done < count) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, count - done, offset + static_cast<int64_t>(done));
+        const ssize_t got =
+            ::pread(fd_, bytes.data() + done, count - done, offset + static_cast<int64_t>(done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         done += static_cast<std::size_t>(got);

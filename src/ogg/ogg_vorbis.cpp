@@ -77,6 +77,7 @@ bool TOggVorbis::LoadFromFile(const std::string& fileName) {
     FileInfo info;
     if (!ReadFileInfo(fileName, info)) return false;
     CopyStreamInfo(info, *this);
+    HeaderDamage = RewriteRefusal(info);
     const VorbisTag& tag = info.Tag;
     if (tag.Count() > 0) Vendor = ToValidUtf8(TrimControls(tag.Values[0]));
     EntryCount = static_cast<int>(tag.Count());

@@ -67,6 +67,9 @@ public:
     std::string Contact;
     std::string ISRC;
     int EntryCount = 0;  // strings in the comment header, the vendor string included
+    // Why a save would refuse this file (damaged or incomplete headers), in words; empty when the
+    // loaded file can be rewritten.
+    std::string HeaderDamage;
     std::vector<std::string> OtherTags;  // NAME=value lines
 
     // The comment names that have a field, in the order the writer sets them, with the field.

@@ -4,6 +4,9 @@
 #include <fcntl.h>
 
 #include <QApplication>
+#include <fstream>
+#include <functional>
+#include <optional>
 
 #include "batch/tag_record.h"
 #include "page_fixture.h"
@@ -148,7 +151,7 @@ TEST_F(BrowsePageTest, ALongVendorStringIsShortenedAndShownWholeInItsHint) {
     EXPECT_EQ(W().Vendertxt->toolTip().toStdString(), options.Vendor);
 }
 
-TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileDropsTheEdit) {
+TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileAsksAboutTheEdit) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
     WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
     ChooseFolder(Music());
@@ -156,11 +159,14 @@ TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileDropsTheEdit) {
     W().Edit2->setFocus();
     QTest::keyClicks(W().Edit2, "x");
     EXPECT_TRUE(W().BitBtn18->isEnabled());
+    platform_.saveAnswers = {TSaveChoice::Discard};
     SelectFile("b.ogg");
+    EXPECT_EQ(platform_.questions, std::vector<std::string>{"Save changes to a.ogg?"});
     EXPECT_EQ(W().Edit2->text(), "Two");
     EXPECT_FALSE(W().BitBtn18->isEnabled());
     SelectFile("a.ogg");
-    EXPECT_EQ(W().Edit2->text(), "One") << "the edit was never written";
+    EXPECT_EQ(W().Edit2->text(), "One") << "the dropped edit was never written";
+    EXPECT_EQ(platform_.questions.size(), 1u) << "showing a file is no edit to ask about";
 
     W().edit7->setFocus();
     QTest::keyClicks(W().edit7, "Jazz");
@@ -242,24 +248,19 @@ TEST_F(BrowsePageTest, DeleteWithoutASelectionDoesNothing) {
     EXPECT_FALSE(W().BitBtn18->isEnabled());
 }
 
-TEST_F(BrowsePageTest, AFileDeletedAfterListingKeepsTheViewAndCannotBeSaved) {
-    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "Kept"}});
-    const auto b = WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Gone"}});
+TEST_F(BrowsePageTest, AFileDeletedAfterItWasShownCannotBeSavedAndTheEditsStay) {
+    const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "Kept"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    std::filesystem::remove(b);
-    SelectFile("b.ogg");
-    EXPECT_EQ(W().Edit2->text(), "Kept") << "a vanished file changes nothing";
-    EXPECT_TRUE(platform_.messages.empty());
-
     W().Edit2->setText("Edited");
+    std::filesystem::remove(a);
     QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + b.string() + ": no such file or directory");
+    EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + a.string() + ": no such file or directory");
     EXPECT_TRUE(W().BitBtn18->isEnabled());
     EXPECT_EQ(W().Edit2->text(), "Edited");
-    EXPECT_FALSE(std::filesystem::exists(b));
+    EXPECT_FALSE(std::filesystem::exists(a));
 }
 
 TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
@@ -300,7 +301,7 @@ TEST_F(BrowsePageTest, AFileSavedInThisSessionIsListedByEveryLaterScan) {
     EXPECT_EQ(ListedFiles(), QStringList({"a.ogg"}));
 }
 
-TEST_F(BrowsePageTest, EnteringThePageListsAgainAndDropsTheEdits) {
+TEST_F(BrowsePageTest, EnteringThePageListsAgainButKeepsUnsavedEdits) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
@@ -309,7 +310,14 @@ TEST_F(BrowsePageTest, EnteringThePageListsAgainAndDropsTheEdits) {
     EXPECT_EQ(W().Edit2->text(), "Edited") << "leaving the page keeps the edits";
     WriteVorbisFile(Music("b.ogg"), {});
     W().PageControl1->setCurrentWidget(W().TabSheet1);
-    EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(W().Edit2->text(), "Edited") << "and so does coming back";
+    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    EXPECT_TRUE(platform_.questions.empty());
+
+    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    W().PageControl1->setCurrentWidget(W().TabSheet3);
+    W().PageControl1->setCurrentWidget(W().TabSheet1);
+    EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"})) << "without edits the folder is listed again";
     EXPECT_EQ(W().Edit2->text(), "");
     EXPECT_FALSE(W().BitBtn18->isEnabled());
 }
@@ -343,6 +351,198 @@ TEST_F(BrowsePageTest, CopyButtonsFillTheMassPageOnly) {
     QTest::mouseClick(W().BitBtn27, Qt::LeftButton);
     EXPECT_EQ(Items(*W().ListBox2), QStringList({"A=1", "B=x=y"}));
 }
+
+// The roads by which the Browse page's edits of a.ogg could be lost.
+enum class TRoad { AnotherFile, AnotherFolder, BatchRun, Closing, Reread };
+
+struct TLossCase {
+    TRoad road;
+    TSaveChoice answer;
+};
+
+class UnsavedEditsTest : public PageTest, public testing::WithParamInterface<TLossCase> {
+protected:
+    TForm1& W() { return Window(); }
+
+    // Takes the road; returns whether it was gone all the way.
+    bool TakeRoad(TRoad road) {
+        switch (road) {
+            case TRoad::AnotherFile:
+                SelectFile("b.ogg");
+                return W().Edit2->text() == "Two";
+            case TRoad::AnotherFolder:
+                ChooseFolder(Music("other"));
+                return W().Edit4->text().toStdString() == Music("other").string() + "/";
+            case TRoad::BatchRun:
+                W().CheckBox7->setChecked(true);  // clear the comments
+                QTest::mouseClick(W().BitBtn2, Qt::LeftButton);
+                return !W().memoLog->toPlainText().isEmpty();
+            case TRoad::Closing:
+                return W().close();
+            case TRoad::Reread:
+                QTest::keyClick(&W(), Qt::Key_F5);
+                return !W().BitBtn18->isEnabled();
+        }
+        return false;
+    }
+};
+
+TEST_P(UnsavedEditsTest, AreAskedAboutBeforeTheyWouldBeLost) {
+    const auto [road, answer] = GetParam();
+    const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}, {"COMMENT", "c"}});
+    WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
+    WriteVorbisFile(Music("other/c.ogg"), {});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    W().Edit2->setText("Edited");
+    platform_.saveAnswers = {answer};
+
+    const bool wentOn = TakeRoad(road);
+
+    EXPECT_EQ(platform_.questions, std::vector<std::string>{"Save changes to a.ogg?"});
+    EXPECT_EQ(ReadTags(a).Title, answer == TSaveChoice::Save ? "Edited" : "One");
+    EXPECT_EQ(wentOn, answer != TSaveChoice::Cancel);
+    if (answer == TSaveChoice::Cancel) {
+        EXPECT_EQ(W().Edit2->text(), "Edited");
+        EXPECT_TRUE(W().BitBtn18->isEnabled());
+        EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
+        EXPECT_TRUE(platform_.messages.empty());
+    }
+}
+
+std::vector<TLossCase> EveryRoadAndAnswer() {
+    std::vector<TLossCase> cases;
+    for (TRoad road :
+         {TRoad::AnotherFile, TRoad::AnotherFolder, TRoad::BatchRun, TRoad::Closing, TRoad::Reread})
+        for (TSaveChoice answer : {TSaveChoice::Save, TSaveChoice::Discard, TSaveChoice::Cancel})
+            cases.push_back({road, answer});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRoad, UnsavedEditsTest, testing::ValuesIn(EveryRoadAndAnswer()));
+
+TEST_F(BrowsePageTest, WithoutEditsNothingIsAsked) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    SelectFile("b.ogg");
+    QTest::keyClick(&W(), Qt::Key_F5);
+    ChooseFolder(Music("other"));
+    W().Edit1->setText("typed with no file shown");
+    EXPECT_TRUE(W().close());
+    EXPECT_TRUE(platform_.questions.empty());
+}
+
+TEST_F(BrowsePageTest, ASaveThatFailsWhenAskedKeepsTheEditsAndTheFile) {
+    const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    const TReadOnlyFolder readOnly(Music());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
+    W().Edit2->setText("Edited");
+    platform_.saveAnswers = {TSaveChoice::Save};
+    SelectFile("b.ogg");
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_NE(platform_.messages[0].text.find("a.ogg"), std::string::npos) << platform_.messages[0].text;
+    EXPECT_EQ(W().Edit2->text(), "Edited");
+    EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
+    EXPECT_EQ(ReadTags(a).Title, "One");
+}
+
+TEST_F(BrowsePageTest, F5ListsTheFolderAgainAndShowsTheSelectedFileAsItIsNow) {
+    const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    WriteVorbisFile(Music("b.ogg"), {});
+    WriteVorbisFile(a, {{"TITLE", "Changed elsewhere"}});
+    QTest::keyClick(&W(), Qt::Key_F5);
+    EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
+    EXPECT_EQ(W().Edit2->text(), "Changed elsewhere");
+}
+
+TEST_F(BrowsePageTest, CtrlSSavesTheEditsFromAnyPage) {
+    const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
+    ChooseFolder(Music());
+    SelectFile("a.ogg");
+    QTest::keyClick(&W(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(platform_.waitCursorShown, 0) << "nothing to save";
+    W().Edit2->setText("Saved by key");
+    W().SetActivePage(W().TabSheet2);
+    QTest::keyClick(&W(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadTags(a).Title, "Saved by key");
+    EXPECT_FALSE(W().BitBtn18->isEnabled());
+}
+
+// A file Parvex cannot edit shows why in one line; its editors and Save stay disabled.
+struct TCannotEditCase {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+    std::string line;
+    bool showsStream;  // the stream information of the file is shown
+    bool needsNobody;  // the case needs the tests to drop root's rights
+};
+
+class CannotEditTest : public PageTest, public testing::WithParamInterface<TCannotEditCase> {};
+
+TEST_P(CannotEditTest, TheEditorsAndSaveAreDisabledWithALineSayingWhy) {
+    const TCannotEditCase& c = GetParam();
+    WriteVorbisFile(Music("good.ogg"), {{"TITLE", "Good"}, {"MOOD", "calm"}});
+    WriteVorbisFile(Music("x.ogg"), {});
+    ChooseFolder(Music());
+    c.make(Music("x.ogg"));  // after the listing, so that a file removed by the case is listed
+    TForm1& w = Window();
+    SelectFile("good.ogg");
+    {
+        std::optional<TAsNobody> nobody;
+        if (c.needsNobody) nobody.emplace();
+        SelectFile("x.ogg");
+    }
+    if (c.needsNobody && w.lblCannotEdit->isHidden()) GTEST_SKIP() << "the file stayed readable";
+    EXPECT_TRUE(w.lblCannotEdit->isVisible());
+    EXPECT_EQ(w.lblCannotEdit->toolTip().toStdString(), c.line);
+    for (QWidget* editor :
+         std::initializer_list<QWidget*>{w.Edit1, w.edit7, w.Edit37, w.ListBox1, w.BitBtn6, w.BitBtn7})
+        EXPECT_FALSE(editor->isEnabled()) << editor->objectName().toStdString();
+    EXPECT_EQ(w.FileSizeText->text().isEmpty(), !c.showsStream);
+    w.Edit1->setText("set by the program");
+    EXPECT_FALSE(w.BitBtn18->isEnabled());
+    EXPECT_TRUE(platform_.messages.empty()) << "the line says it, no box";
+
+    SelectFile("good.ogg");
+    EXPECT_FALSE(w.lblCannotEdit->isVisible());
+    EXPECT_TRUE(w.Edit1->isEnabled());
+    EXPECT_TRUE(w.ListBox1->isEnabled());
+    EXPECT_EQ(w.Edit2->text(), "Good");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CannotEditTest,
+    testing::Values(
+        TCannotEditCase{"NotOggVorbis",
+                        [](const std::filesystem::path& p) { std::ofstream(p) << std::string(5000, 'x'); },
+                        "Not an Ogg Vorbis file: Parvex cannot edit it.", false, false},
+        TCannotEditCase{"DamagedHeaders",
+                        [](const std::filesystem::path& p) {
+                            std::ofstream(p, std::ios::binary)
+                                << MakeVorbisFileFromPacket(CommentPacket("v", {"TITLE=T"}, false));
+                        },
+                        "Damaged headers (the comment header has no framing bit): Parvex leaves the file as "
+                        "it is.",
+                        true, false},
+        TCannotEditCase{"Unreadable",
+                        [](const std::filesystem::path& p) {
+                            // nobody may pass through the folders, but not read the file
+                            std::filesystem::permissions(p.parent_path().parent_path(),
+                                                         std::filesystem::perms::all);
+                            std::filesystem::permissions(p, std::filesystem::perms::none);
+                        },
+                        "Cannot read this file: permission denied.", false, true},
+        TCannotEditCase{"Vanished", [](const std::filesystem::path& p) { std::filesystem::remove(p); },
+                        "Cannot read this file: it no longer exists.", false, false}),
+    [](const testing::TestParamInfo<TCannotEditCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace parvex::test

@@ -27,6 +27,20 @@ std::optional<std::string> TFakePlatform::ChooseOpenFile(const std::string& filt
     return NextAnswer();
 }
 
+std::optional<std::string> TFakePlatform::ChooseSaveFile(const std::string& filter,
+                                                         const std::string& fileName) {
+    saveFileRequests.emplace_back(filter, fileName);
+    return NextAnswer();
+}
+
+TSaveChoice TFakePlatform::AskSaveChanges(const std::string& question) {
+    questions.push_back(question);
+    if (saveAnswers.empty()) return TSaveChoice::Cancel;
+    const TSaveChoice answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
 void TFakePlatform::BeginWaitCursor() {
     ++waitCursorDepth;
     ++waitCursorShown;

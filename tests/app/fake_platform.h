@@ -25,6 +25,9 @@ public:
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
     std::optional<std::string> ChooseOpenFile(const std::string& filter,
                                               const std::string& fileName) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                              const std::string& fileName) override;
+    TSaveChoice AskSaveChanges(const std::string& question) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void ProcessPendingMessages() override;
@@ -36,11 +39,14 @@ public:
 
     // Answers of the next questions, first to last; a question with no answer left is answered No.
     std::deque<bool> confirmAnswers;
+    // Answers of the next "Save changes" questions, first to last; with none left the answer is Cancel.
+    std::deque<TSaveChoice> saveAnswers;
 
     std::vector<TShownMessage> messages;
     std::vector<std::string> questions;
     std::vector<std::string> directoryChooserStarts;
     std::vector<std::pair<std::string, std::string>> openFileRequests;  // filter, file name
+    std::vector<std::pair<std::string, std::string>> saveFileRequests;  // filter, file name
     int waitCursorDepth = 0;
     int waitCursorShown = 0;
     int pendingMessageRuns = 0;

@@ -73,19 +73,6 @@ TEST_F(FrameTest, AFolderNamedLikeTheGenreFileIsNoGenreFile) {
     EXPECT_EQ(Window().edit7->count(), 115);
 }
 
-// Switches the effective user to nobody for its lifetime when the tests run as root, so a file
-// without read permission really cannot be read.
-class TAsNobody {
-public:
-    TAsNobody() : switched_(geteuid() == 0 && seteuid(65534) == 0) {}
-    ~TAsNobody() {
-        if (switched_ && seteuid(0) != 0) std::abort();
-    }
-
-private:
-    bool switched_;
-};
-
 TEST_F(FrameTest, AnUnreadableGenreFileIsReportedAndTheWindowStillOpens) {
     const auto file = temp_.Write("genre.txt", "Rock\r\n");
     std::filesystem::permissions(temp_.Path(), std::filesystem::perms::all);

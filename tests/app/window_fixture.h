@@ -4,10 +4,12 @@
 // one saved), and with the recording platform in place of the desktop.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFont>
 #include <QString>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -33,6 +35,21 @@ public:
 
 private:
     std::filesystem::path previous_;
+};
+
+// Switches the effective user to nobody for its lifetime when the tests run as root, so a file
+// without read permission really cannot be read.
+class TAsNobody {
+public:
+    TAsNobody() : switched_(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~TAsNobody() {
+        if (switched_ && seteuid(0) != 0) std::abort();
+    }
+    TAsNobody(const TAsNobody&) = delete;
+    TAsNobody& operator=(const TAsNobody&) = delete;
+
+private:
+    bool switched_;
 };
 
 // Sets the application's font, as a desktop sets its font for every program, for its lifetime.

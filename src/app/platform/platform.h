@@ -1,6 +1,6 @@
 #pragma once
-// The window's view of the desktop: modal message boxes and questions, the two file choosers, the
-// wait cursor and letting pending window messages run. The window never calls the toolkit for these
+// The window's view of the desktop: modal message boxes and questions, the file choosers, the wait
+// cursor and letting pending window messages run. The window never calls the toolkit for these
 // itself, so tests substitute a recording fake and no test ever waits on a modal window.
 
 #include <optional>
@@ -9,6 +9,9 @@
 namespace parvex {
 
 enum class TMessageKind { Error, Warning, Information };
+
+// The answers to "Save changes to NAME?".
+enum class TSaveChoice { Save, Discard, Cancel };
 
 class TPlatform {
 public:
@@ -29,6 +32,15 @@ public:
     // the chosen file, or nothing on cancel.
     virtual std::optional<std::string> ChooseOpenFile(const std::string& filter,
                                                       const std::string& fileName) = 0;
+
+    // The modal save-file dialog, with `filter` as for ChooseOpenFile, starting at `fileName`. It asks
+    // before an existing file is replaced. Returns the full path of the chosen file, or nothing on cancel.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                                      const std::string& fileName) = 0;
+
+    // A modal question whether to save unsaved changes before they would be lost, with the buttons
+    // Save (the default), Discard and Cancel (also Esc and the window's close box).
+    virtual TSaveChoice AskSaveChanges(const std::string& question) = 0;
 
     // Show the wait cursor until the matching EndWaitCursor. Calls nest.
     virtual void BeginWaitCursor() = 0;

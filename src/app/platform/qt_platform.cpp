@@ -61,6 +61,29 @@ std::optional<std::string> TQtPlatform::ChooseOpenFile(const std::string& filter
                                                QtNameFilters(filter).join(";;")));
 }
 
+std::optional<std::string> TQtPlatform::ChooseSaveFile(const std::string& filter,
+                                                       const std::string& fileName) {
+    return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                               QString::fromStdString(fileName),
+                                               QtNameFilters(filter).join(";;")));
+}
+
+TSaveChoice TQtPlatform::AskSaveChanges(const std::string& question) {
+    QMessageBox box(
+        QMessageBox::Warning, QApplication::applicationDisplayName(), QString::fromStdString(question),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return TSaveChoice::Save;
+        case QMessageBox::Discard:
+            return TSaveChoice::Discard;
+        default:
+            return TSaveChoice::Cancel;
+    }
+}
+
 void TQtPlatform::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void TQtPlatform::EndWaitCursor() { QApplication::restoreOverrideCursor(); }

@@ -15,6 +15,9 @@ public:
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
     std::optional<std::string> ChooseOpenFile(const std::string& filter,
                                               const std::string& fileName) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                              const std::string& fileName) override;
+    TSaveChoice AskSaveChanges(const std::string& question) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void ProcessPendingMessages() override;
