@@ -46,6 +46,7 @@ TForm2::TForm2(QWidget* owner, QPushButton& saveButton, TPlatform& platform)
     Memo1 = MakeControl<QPlainTextEdit>(this, "Memo1", {24, 88, 225, 89});
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
+    Memo1->installEventFilter(this);
     BitBtn1 = MakeOkButton(*this, {176, 208, 75, 25});
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     BitBtn2 = MakeCancelButton(*this, {80, 208, 75, 25});
@@ -99,8 +100,14 @@ void TForm2::BitBtn1Click() {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return Edit1KeyPress(static_cast<QKeyEvent*>(event));
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Ctrl+Enter is OK from both boxes; a plain Enter types a line break into the value.
+    if ((watched == Edit1 || watched == Memo1) && IsCtrlEnterKey(*key)) {
+        BitBtn1->click();
+        return true;
+    }
+    if (watched == Edit1) return Edit1KeyPress(key);
     return QDialog::eventFilter(watched, event);
 }
 

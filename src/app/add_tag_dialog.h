@@ -33,7 +33,7 @@ public:
     std::string OpenForEdit(const std::string& name, const std::string& value);
 
     // Key filter of the name box: "=" is dropped, a to z become A to Z, Enter moves to the value box.
-    // Returns true when the key was taken.
+    // Returns true when the key was taken. (Ctrl+Enter in either box presses OK.)
     bool Edit1KeyPress(QKeyEvent* key);
     // "OK": refuses an invalid name with an error box; otherwise enables the main window's "Save"
     // and closes the dialog.

@@ -15,6 +15,7 @@ TForm3::TForm3(QWidget* owner) : QDialog(owner) {
     BitBtn2 = MakeCancelButton(*this, {80, 80, 75, 25});
     BitBtn1 = MakeOkButton(*this, {176, 80, 75, 25});
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    SetTabChain({Edit1, BitBtn1, BitBtn2});
 }
 
 std::string TForm3::AskNewWord() {
@@ -34,7 +35,10 @@ std::string TForm3::Ask() {
 }
 
 bool TForm3::Edit1KeyPress(QKeyEvent* key) {
-    if (IsEnterKey(*key)) return true;
+    if (IsEnterKey(*key)) {
+        BitBtn1->click();
+        return true;
+    }
     const QChar typed = TypedCharacter(*key);
     if (typed.isNull() || (typed >= 'a' && typed <= 'z')) return false;
     if (typed >= 'A' && typed <= 'Z') Retype(*Edit1, *key, typed.toLower());

@@ -23,7 +23,7 @@ public:
     std::string AskEditWord(const std::string& word);
 
     // Key filter of the word box: only the letters a to z are typed (A to Z become a to z); every
-    // other typed character, Enter included, is dropped. Returns true when the key was taken.
+    // other typed character is dropped; Enter presses OK. Returns true when the key was taken.
     bool Edit1KeyPress(QKeyEvent* key);
 
     QLabel* Label1;

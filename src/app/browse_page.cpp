@@ -176,13 +176,11 @@ QString UnreadableLine(const std::string& reason) { return Text("Cannot read thi
 void TForm1::CreateBrowsePage() {
     QWidget* page = TabSheet1;
     Listview1 = MakeControl<TSortedListBox>(page, "Listview1", {8, 8, 249, 297});
-    RemoveTabStop(*Listview1);
     Label28 = MakeLabel(page, "Label28", "Other Tags", {8, 320}, TFontWeight::Bold);
     BitBtn27 = MakeButton(page, "BitBtn27", "->", {76, 318, 16, 16});
     ListBox1 = MakeControl<QListWidget>(page, "ListBox1", {8, 340, 233, 121});
-    RemoveTabStop(*ListBox1);
-    BitBtn6 = MakeGlyphButton(page, "BitBtn6", "", TGlyph::Add, {246, 340, 20, 20}, TTabStop::No);
-    BitBtn7 = MakeGlyphButton(page, "BitBtn7", "", TGlyph::Delete, {246, 441, 20, 20}, TTabStop::No);
+    BitBtn6 = MakeGlyphButton(page, "BitBtn6", "", TGlyph::Add, {246, 340, 20, 20});
+    BitBtn7 = MakeGlyphButton(page, "BitBtn7", "", TGlyph::Delete, {246, 441, 20, 20});
 
     for (const TBrowseField& field : kBrowseFields) {
         this->*field.label = MakeLabel(page, field.labelName, field.caption,
@@ -195,9 +193,9 @@ void TForm1::CreateBrowsePage() {
             editor = edit7 = MakeGenreBox(page, field.editorName, editorPlace);
         }
         UseEnterMovesFocus(editor);
-        this->*field.copyButton = MakeButton(
-            page, field.copyButtonName, "->",
-            {kCopyButtonLeft, field.editorTop + 2, kCopyButtonSize, kCopyButtonSize}, TTabStop::No);
+        this->*field.copyButton =
+            MakeButton(page, field.copyButtonName, "->",
+                       {kCopyButtonLeft, field.editorTop + 2, kCopyButtonSize, kCopyButtonSize});
         connect(this->*field.copyButton, &QPushButton::clicked, this,
                 [this, &field] { CopyToMassPage(*this, field); });
         if (field.editor) {
@@ -216,7 +214,7 @@ void TForm1::CreateBrowsePage() {
         value->setGeometry(place.x(), place.y(), place.width(), value->fontMetrics().height());
     }
 
-    BitBtn18 = MakeGlyphButton(page, "BitBtn18", "Save", TGlyph::Save, {480, 432, 75, 25}, TTabStop::No);
+    BitBtn18 = MakeGlyphButton(page, "BitBtn18", "&Save", TGlyph::Save, {480, 432, 75, 25});
     BitBtn18->setEnabled(false);
     // Shown instead of the picture's line when the selected file cannot be edited, saying why.
     lblCannotEdit = MakeLabel(page, "lblCannotEdit", "", {kFieldLabelLeft, 464}, TFontWeight::Bold);
@@ -234,6 +232,18 @@ void TForm1::CreateBrowsePage() {
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
     connect(BitBtn27, &QPushButton::clicked, this, [this] { BitBtn27Click(); });
     ConnectBrowseShortcuts();
+    SetBrowseTabOrder();
+}
+
+// The file list, the fields top to bottom (so Enter walks down them), the other tags, Save, and last
+// the buttons that copy to the Mass page.
+void TForm1::SetBrowseTabOrder() {
+    QList<QWidget*> chain = {Listview1};
+    for (const TBrowseField& row : kBrowseFields)
+        chain << (row.editor ? static_cast<QWidget*>(this->*row.editor) : edit7);
+    chain << ListBox1 << BitBtn6 << BitBtn7 << BitBtn18 << BitBtn27;
+    for (const TBrowseField& row : kBrowseFields) chain << this->*row.copyButton;
+    SetTabChain(chain);
 }
 
 void TForm1::ConnectBrowseShortcuts() {

@@ -81,7 +81,7 @@ void TForm1::CreateClearPage() {
     }
 
     CheckBox40 = MakeCheckBox(page, "CheckBox40", "Recurse subdirs", {456, 400, 97, 17});
-    BitBtn2 = MakeButton(page, "BitBtn2", "Clear", {480, 432, 75, 25});
+    BitBtn2 = MakeButton(page, "BitBtn2", "&Clear", {480, 432, 75, 25});
     BitBtn2->setEnabled(false);
 
     for (const TClearBox& entry : kClearBoxes)

@@ -14,11 +14,11 @@ void SetUpDialogFrame(QDialog& dialog, const char* name, const QString& caption,
 }
 
 QPushButton* MakeOkButton(QDialog& dialog, const QRect& place) {
-    return MakeGlyphButton(&dialog, "BitBtn1", "OK", TGlyph::Ok, place, TTabStop::No);
+    return MakeGlyphButton(&dialog, "BitBtn1", "OK", TGlyph::Ok, place);
 }
 
 QPushButton* MakeCancelButton(QDialog& dialog, const QRect& place) {
-    QPushButton* button = MakeGlyphButton(&dialog, "BitBtn2", "Cancel", TGlyph::Cancel, place, TTabStop::No);
+    QPushButton* button = MakeGlyphButton(&dialog, "BitBtn2", "Cancel", TGlyph::Cancel, place);
     QObject::connect(button, &QPushButton::clicked, &dialog, &QDialog::reject);
     return button;
 }

@@ -16,9 +16,9 @@ inline constexpr const char* kCancelled = "False";
 // `clientSize` is in layout pixels.
 void SetUpDialogFrame(QDialog& dialog, const char* name, const QString& caption, QSize clientSize);
 
-// The dialog's "OK" and "Cancel" buttons. Neither is a tab stop and neither is the default button, so
-// Enter never closes the dialog. Cancel, and Esc, close it with the Cancel result; what OK does is the
-// dialog's own.
+// The dialog's "OK" and "Cancel" buttons. Tab reaches both, and Enter presses the one that has the
+// focus; neither is the default button, so Enter in a box does what the dialog's key filter says.
+// Cancel, and Esc, close it with the Cancel result; what OK does is the dialog's own.
 QPushButton* MakeOkButton(QDialog& dialog, const QRect& place);
 QPushButton* MakeCancelButton(QDialog& dialog, const QRect& place);
 

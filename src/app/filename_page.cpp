@@ -36,7 +36,6 @@ void TForm1::CreateFileNamePage() {
     CreateOverwriteChoice(page,
                           {{&TForm1::radTagAll, &TForm1::radDontOverwriteTags, &TForm1::radIgnoreTaggedFiles},
                            {"radTagAll", "radDontOverwriteTags", "radIgnoreTaggedFiles"}});
-    btnTagFromFilename = MakeButton(page, "btnTagFromFilename", "Tag", {480, 432, 75, 25});
 
     // clang-format off
     CreateFormatEditor(page, {{&TForm1::CheckBox30, &TForm1::CheckBox31, &TForm1::CheckBox32, &TForm1::CheckBox33,
@@ -53,6 +52,8 @@ void TForm1::CreateFileNamePage() {
                               &TForm1::Label3, "Label3",
                               &TForm1::Edit21, "Edit21"});
     // clang-format on
+    // Created last, so that Tab reaches it after every option of the page.
+    btnTagFromFilename = MakeButton(page, "btnTagFromFilename", "&Tag", {480, 432, 75, 25});
     ConnectFileNamePage();
 }
 

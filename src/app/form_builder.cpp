@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/key_input.h"
+
 namespace parvex {
 
 namespace {
@@ -141,7 +143,9 @@ void KeepOnScreen(QWidget& window) {
     if (dx != 0 || dy != 0) window.move(outer.topLeft() + QPoint(dx, dy));
 }
 
-void RemoveTabStop(QWidget& control) { control.setFocusPolicy(Qt::ClickFocus); }
+void SetTabChain(const QList<QWidget*>& controls) {
+    for (qsizetype i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPoint at, TFontWeight weight) {
     auto* label = new QLabel(caption, parent);
@@ -166,18 +170,18 @@ QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& 
     return button;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place,
-                        TTabStop tabStop) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place) {
     auto* button = MakeControl<QPushButton>(parent, name, place);
     button->setText(caption);
+    // Not a default button of a dialog: Enter in a text box never presses it.
     button->setAutoDefault(false);
-    if (tabStop == TTabStop::No) RemoveTabStop(*button);
+    PressOnEnter(*button);
     return button;
 }
 
 QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption, TGlyph glyph,
-                             const QRect& place, TTabStop tabStop) {
-    QPushButton* button = MakeButton(parent, name, caption, place, tabStop);
+                             const QRect& place) {
+    QPushButton* button = MakeButton(parent, name, caption, place);
     button->setIcon(GlyphIcon(glyph));
     button->setIconSize(Scaled(QSize(16, 16)));
     return button;

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QPixmap>
 #include <QPoint>
 #include <QPushButton>
@@ -25,7 +26,6 @@
 namespace parvex {
 
 enum class TFontWeight { Normal, Bold };
-enum class TTabStop { Yes, No };
 
 // The pictures of the picture buttons.
 enum class TGlyph { Add, Delete, MoveUp, MoveDown, Save, Ok, Cancel, Folder };
@@ -70,8 +70,8 @@ Control* MakeControl(QWidget* parent, const char* name, const QRect& place) {
     return control;
 }
 
-// The control is reached by a mouse click only, never by the Tab key.
-void RemoveTabStop(QWidget& control);
+// The Tab key visits `controls` in this order, each after the one before it.
+void SetTabChain(const QList<QWidget*>& controls);
 
 // A label sized to its caption, its top-left corner at `at` (layout pixels).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPoint at,
@@ -79,11 +79,12 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPo
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& place,
                         TFontWeight weight = TFontWeight::Normal);
 QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& caption, const QRect& place);
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place,
-                        TTabStop tabStop = TTabStop::Yes);
+// A push button; an "&" in `caption` marks its access key (Alt and the letter press it). Enter
+// presses it when it has the focus, as Space does, but Enter elsewhere never does.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place);
 // A button that shows `glyph` (beside its caption, when it has one).
 QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption, TGlyph glyph,
-                             const QRect& place, TTabStop tabStop = TTabStop::Yes);
+                             const QRect& place);
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& place);
 // A genre box: any text may be typed, typed text never joins the list, 16 rows show when dropped down.
 QComboBox* MakeGenreBox(QWidget* parent, const char* name, const QRect& place);

@@ -4,7 +4,40 @@
 
 namespace parvex {
 
+namespace {
+
+// The modifier keys held with `key`; the keypad's Enter is the same key as Return.
+Qt::KeyboardModifiers ModifiersBesideKeypad(const QKeyEvent& key) {
+    Qt::KeyboardModifiers modifiers = key.modifiers();
+    modifiers.setFlag(Qt::KeypadModifier, false);
+    return modifiers;
+}
+
+// Presses the button it watches on Enter; owned by that button.
+class TEnterPresses : public QObject {
+public:
+    explicit TEnterPresses(QAbstractButton& button) : QObject(&button), button_(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (!IsEnterKey(key) || ModifiersBesideKeypad(key) != Qt::NoModifier) return false;
+        button_.click();
+        return true;
+    }
+
+private:
+    QAbstractButton& button_;
+};
+
+}  // namespace
+
 bool IsEnterKey(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
+
+bool IsCtrlEnterKey(const QKeyEvent& key) {
+    return IsEnterKey(key) && ModifiersBesideKeypad(key) == Qt::ControlModifier;
+}
 
 QChar TypedCharacter(const QKeyEvent& key) {
     if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
@@ -23,5 +56,7 @@ void MoveFocusToNextControl(QWidget& from) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(&from, &tab);
 }
+
+void PressOnEnter(QAbstractButton& button) { button.installEventFilter(new TEnterPresses(button)); }
 
 }  // namespace parvex

@@ -3,6 +3,7 @@
 // box; keys that type no character (arrows, Delete, Escape, Tab) and shortcuts (Ctrl+V pastes) pass
 // it untouched, so text pasted into a box never goes through the filter.
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QString>
 #include <QWidget>
@@ -19,5 +20,11 @@ void Retype(QWidget& target, const QKeyEvent& key, QChar replacement);
 
 // Moves the focus from `from` to the next control in tab order, as the Tab key would.
 void MoveFocusToNextControl(QWidget& from);
+
+// Enter (either key) on `button` while it has the focus presses it.
+void PressOnEnter(QAbstractButton& button);
+
+// Ctrl+Enter (either key).
+bool IsCtrlEnterKey(const QKeyEvent& key);
 
 }  // namespace parvex

@@ -69,9 +69,7 @@ void TForm1::CreateFrame() {
     GroupBox1->setTitle("Directory");
     Edit4 = MakeEdit(GroupBox1, "Edit4", {16, 16, 433, 21});
     Edit4->setReadOnly(true);
-    RemoveTabStop(*Edit4);
-    BitBtn1 =
-        MakeGlyphButton(GroupBox1, "BitBtn1", "Directory", TGlyph::Folder, {464, 16, 99, 21}, TTabStop::No);
+    BitBtn1 = MakeGlyphButton(GroupBox1, "BitBtn1", "&Directory", TGlyph::Folder, {464, 16, 99, 21});
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn1Click(); }); });
 
     PageControl1 = MakeControl<QTabWidget>(this, "PageControl1", {8, 64, 577, 513});

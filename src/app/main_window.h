@@ -379,6 +379,9 @@ private:
     bool SaveShownFile();
     // Ctrl+S saves, F5 rereads the folder.
     void ConnectBrowseShortcuts();
+    // The order in which Tab visits the controls of the Browse and Mass pages.
+    void SetBrowseTabOrder();
+    void SetMassTabOrder();
     // Shows the working tag record: labels, editors and other tags.
     void ShowWorkingRecord();
     // The Add a Tag dialog on a list of other tags: adds a line, or replaces the selected one. Return

@@ -135,11 +135,8 @@ void TForm1::CreateMassPage() {
         }
     };
 
-    QWidget* previousEditor = nullptr;
     for (const TMassPageRow& row : kMassRows) {
-        QCheckBox* check = this->*row.check = MakeCheckBox(page, row.checkName, row.caption, row.checkPlace,
-                                                           TFontWeight::Bold);
-        RemoveTabStop(*check);
+        this->*row.check = MakeCheckBox(page, row.checkName, row.caption, row.checkPlace, TFontWeight::Bold);
         QWidget* editor;
         if (row.editor) {
             editor = this->*row.editor = MakeEdit(page, row.editorName, row.editorPlace);
@@ -147,15 +144,11 @@ void TForm1::CreateMassPage() {
             editor = edit15 = MakeGenreBox(page, row.editorName, row.editorPlace);
         }
         UseEnterMovesFocus(editor);
-        // The value boxes come first in tab order, top to bottom, so Enter walks down the rows.
-        if (previousEditor) setTabOrder(previousEditor, editor);
-        previousEditor = editor;
         QFrame* panel = this->*row.panel = MakeModePanel(page, row.panelName, row.panelAt);
         makeModes(panel, row.modes, row.modePrefix);
     }
 
     CheckBox16 = MakeCheckBox(page, "CheckBox16", "Other tags", {10, 320, 97, 17}, TFontWeight::Bold);
-    RemoveTabStop(*CheckBox16);
     Panel8 = MakeModePanel(page, "Panel8", {96, 310});
     makeModes(Panel8, kOtherModes, "other");
     other_a->setEnabled(false);
@@ -164,7 +157,7 @@ void TForm1::CreateMassPage() {
     BitBtn5 = MakeGlyphButton(page, "BitBtn5", "", TGlyph::Delete, {248, 441, 20, 20});
 
     CheckBox39 = MakeCheckBox(page, "CheckBox39", "Recurse subdirs", {456, 400, 97, 17});
-    BitBtn3 = MakeButton(page, "BitBtn3", "Tag", {480, 432, 75, 25}, TTabStop::No);
+    BitBtn3 = MakeButton(page, "BitBtn3", "&Tag", {480, 432, 75, 25});
     BitBtn3->setEnabled(false);
 
     for (const TMassPageRow& row : kMassRows)
@@ -174,8 +167,24 @@ void TForm1::CreateMassPage() {
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ListBox2DblClick(); });
+    SetMassTabOrder();
     RegisterBatchRoutine(
         "mass", [this](const std::string& dir, const std::string& name) { return MassTagFile(dir, name); });
+}
+
+// The value boxes first, top to bottom, so Enter walks down the rows; then the boxes that choose the
+// rows and the mode buttons, row by row; then the other tags, and "Tag" last.
+void TForm1::SetMassTabOrder() {
+    QList<QWidget*> chain;
+    for (const TMassPageRow& row : kMassRows)
+        chain << (row.editor ? static_cast<QWidget*>(this->*row.editor) : edit15);
+    for (const TMassPageRow& row : kMassRows) {
+        chain << this->*row.check;
+        for (QRadioButton* TForm1::*mode : row.modes) chain << this->*mode;
+    }
+    chain << CheckBox16 << other_a << other_o << other_p << ListBox2 << BitBtn4 << BitBtn5 << CheckBox39
+          << BitBtn3;
+    SetTabChain(chain);
 }
 
 void TForm1::CheckBox9Click() {

@@ -34,7 +34,6 @@ void TForm1::CreateRenamePage() {
     chkDontRenameUntaggedFiles = MakeCheckBox(page, "chkDontRenameUntaggedFiles",
                                               "Don't rename files that have no tags", {24, 312, 313, 25});
     chkDontRenameUntaggedFiles->setChecked(true);
-    btnRenameFromTag = MakeButton(page, "btnRenameFromTag", "Rename", {480, 432, 75, 25});
 
     // clang-format off
     CreateFormatEditor(page, {{&TForm1::CheckBox20, &TForm1::CheckBox21, &TForm1::CheckBox22, &TForm1::CheckBox23,
@@ -51,6 +50,8 @@ void TForm1::CreateRenamePage() {
                               &TForm1::Label5, "Label5",
                               &TForm1::Edit18, "Edit18"});
     // clang-format on
+    // Created last, so that Tab reaches it after every option of the page.
+    btnRenameFromTag = MakeButton(page, "btnRenameFromTag", "&Rename", {480, 432, 75, 25});
     ConnectRenamePage();
 }
 

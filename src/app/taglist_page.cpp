@@ -30,13 +30,12 @@ void TForm1::CreateTagListPage() {
     Label6 = MakeLabel(page, "Label6", "Input list csv:", {24, 48});
     Edit23 = MakeEdit(page, "Edit23", {24, 64, 121, 21});
     Edit23->setReadOnly(true);
-    BitBtn30 = MakeButton(page, "BitBtn30", "Browse", {152, 64, 65, 21});
+    BitBtn30 = MakeButton(page, "BitBtn30", "&Browse", {152, 64, 65, 21});
     CheckBox47 = MakeCheckBox(page, "CheckBox47", "Recurse subdirs", {24, 136, 97, 17});
     CreateWordList(page, {&TForm1::CheckBox48, "CheckBox48", &TForm1::ListBox8, "ListBox8", &TForm1::BitBtn31,
                           "BitBtn31", &TForm1::BitBtn32, "BitBtn32"});
     CreateOverwriteChoice(page, {{&TForm1::RadioButton1, &TForm1::RadioButton2, &TForm1::RadioButton3},
                                  {"RadioButton1", "RadioButton2", "RadioButton3"}});
-    BitBtn29 = MakeButton(page, "BitBtn29", "Tag", {480, 432, 75, 25});
 
     // clang-format off
     CreateFormatEditor(page, {{&TForm1::CheckBox38, &TForm1::CheckBox41, &TForm1::CheckBox42, &TForm1::CheckBox43,
@@ -53,6 +52,8 @@ void TForm1::CreateTagListPage() {
                               &TForm1::Label8, "Label8",
                               &TForm1::Edit17, "Edit17"});
     // clang-format on
+    // Created last, so that Tab reaches it after every option of the page.
+    BitBtn29 = MakeButton(page, "BitBtn29", "&Tag", {480, 432, 75, 25});
     ShowOrderList(*ListBox7, NewListFormatOrder());
     BuildListFormat();
     ConnectTagListPage();

@@ -41,8 +41,8 @@ TEST_F(AddTagTest, IsAFixedDialogWithoutWindowButtons) {
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
     for (QPushButton* button : {dialog_.BitBtn1, dialog_.BitBtn2}) {
-        EXPECT_FALSE(button->autoDefault() || button->isDefault()) << "Enter never closes the dialog";
-        EXPECT_FALSE(button->focusPolicy() & Qt::TabFocus);
+        EXPECT_FALSE(button->autoDefault() || button->isDefault()) << "Enter in a box never presses it";
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << "Tab reaches it";
     }
 }
 
@@ -69,6 +69,46 @@ TEST_F(AddTagTest, EnterInTheNameMovesToTheValueAndTheValueKeepsItsLines) {
         ClickOk();
     });
     EXPECT_EQ(result, "NOTE=a\r\nb");
+}
+
+// Confirmed from the keyboard: Ctrl+Enter from either box, or Tab to a button and Enter on it.
+TEST_F(AddTagTest, IsConfirmedAndCancelledFromTheKeyboard) {
+    struct Case {
+        const char* name;
+        std::function<void(TForm2&)> keys;
+        std::string result;
+    };
+    const Case cases[] = {
+        {"Ctrl+Enter in the value",
+         [](TForm2& d) { QTest::keyClick(d.Memo1, Qt::Key_Return, Qt::ControlModifier); }, "MOOD=calm"},
+        {"Ctrl+Enter (keypad) in the name",
+         [](TForm2& d) { QTest::keyClick(d.Edit1, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier); },
+         "MOOD=calm"},
+        {"Tab to OK, Enter",
+         [](TForm2& d) {
+             QTest::keyClick(d.Memo1, Qt::Key_Tab);
+             EXPECT_TRUE(d.BitBtn1->hasFocus());
+             QTest::keyClick(d.BitBtn1, Qt::Key_Return);
+         },
+         "MOOD=calm"},
+        {"Tab to Cancel, Enter",
+         [](TForm2& d) {
+             QTest::keyClick(d.Memo1, Qt::Key_Tab);
+             QTest::keyClick(d.BitBtn1, Qt::Key_Tab);
+             EXPECT_TRUE(d.BitBtn2->hasFocus());
+             QTest::keyClick(d.BitBtn2, Qt::Key_Return);
+         },
+         "False"},
+    };
+    for (const Case& c : cases) {
+        const std::string result = Add([&] {
+            Type(dialog_.Edit1, "mood");
+            QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
+            QTest::keyClicks(dialog_.Memo1, "calm");
+            c.keys(dialog_);
+        });
+        EXPECT_EQ(result, c.result) << c.name;
+    }
 }
 
 TEST_F(AddTagTest, CancelAndEscapeReturnFalseAndLeaveSaveAsItWas) {
@@ -206,12 +246,28 @@ TEST_F(AddWordTest, OnlyLettersAreTypedAndInLowerCase) {
                   Type(dialog_.Edit1, "Of 3-x!");
                   EXPECT_EQ(dialog_.Edit1->text(), "ofx");
                   QTest::keyClick(dialog_.Edit1, Qt::Key_Backspace);
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
-                  EXPECT_TRUE(dialog_.isVisible()) << "Enter does nothing";
                   EXPECT_EQ(dialog_.Edit1->text(), "of");
-                  ClickOk();
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Return);  // types nothing: it is OK
               }),
               "of");
+}
+
+TEST_F(AddWordTest, TabReachesOkAndCancelAndEnterPressesThem) {
+    EXPECT_EQ(AskNew([this] {
+                  Type(dialog_.Edit1, "and");
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Tab);
+                  EXPECT_TRUE(dialog_.BitBtn1->hasFocus());
+                  QTest::keyClick(dialog_.BitBtn1, Qt::Key_Tab);
+                  EXPECT_TRUE(dialog_.BitBtn2->hasFocus());
+                  QTest::keyClick(dialog_.BitBtn2, Qt::Key_Return);
+              }),
+              "False");
+    EXPECT_EQ(AskNew([this] {
+                  Type(dialog_.Edit1, "and");
+                  QTest::keyClick(dialog_.Edit1, Qt::Key_Tab);
+                  QTest::keyClick(dialog_.BitBtn1, Qt::Key_Enter, Qt::KeypadModifier);
+              }),
+              "and");
 }
 
 TEST_F(AddWordTest, OkOnAnEmptyBoxGivesAnEmptyWordAndCancelGivesFalse) {

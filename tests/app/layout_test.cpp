@@ -1,6 +1,7 @@
 // The window as the user sees it: every control in its place with its name, kind and caption, the
 // pages in order, and the states the window starts in.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,10 +13,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <cmath>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/form_builder.h"
@@ -509,17 +512,132 @@ TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
     EXPECT_EQ(window.BitBtn12->text(), "Add Trash");
 }
 
-TEST_F(LayoutTest, TabStopsAreWhereDescribed) {
+// The name of the focused control: its own, or that of the named control it belongs to (the line edit
+// of an editable combo box, the tab bar of the page control).
+std::string FocusedName() {
+    for (const QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (!w->objectName().isEmpty()) return w->objectName().toStdString();
+    return {};
+}
+
+// The names of the controls Tab visits from `start` until it comes back to it.
+std::vector<std::string> TabCycle(QWidget* start) {
+    start->setFocus();
+    std::vector<std::string> visited = {FocusedName()};
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == start || FocusedName() == visited.front()) break;
+        visited.push_back(FocusedName());
+    }
+    return visited;
+}
+
+// What Tab must reach: a control, or, for a radio button, its group (named after the parent they
+// share), which Tab enters once and the arrow keys move within.
+std::string TabStopOf(const QWidget& control) {
+    const QWidget& named = qobject_cast<const QRadioButton*>(&control) ? *control.parentWidget() : control;
+    return named.objectName().toStdString();
+}
+
+// The tab stops of `page`: every enabled control that takes the focus.
+std::set<std::string> Reachable(const QWidget& page) {
+    std::set<std::string> stops;
+    for (const QWidget* control : page.findChildren<QWidget*>())
+        if (!control->objectName().isEmpty() && control->isEnabled() &&
+            (control->focusPolicy() & Qt::TabFocus))
+            stops.insert(TabStopOf(*control));
+    return stops;
+}
+
+TEST_F(LayoutTest, TabReachesEveryControlOfEveryPage) {
+    ShowActive();
     TForm1& window = Window();
-    const QWidget* withoutTabStop[] = {window.Edit4,    window.BitBtn1,   window.Listview1,  window.ListBox1,
-                                       window.BitBtn6,  window.BitBtn7,   window.BitBtn18,   window.BitBtn20,
-                                       window.BitBtn39, window.CheckBox9, window.CheckBox16, window.BitBtn3};
-    for (const QWidget* control : withoutTabStop)
-        EXPECT_FALSE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
-    for (const QWidget* control :
-         {static_cast<QWidget*>(window.Edit1), static_cast<QWidget*>(window.edit7),
-          static_cast<QWidget*>(window.Edit37), static_cast<QWidget*>(window.Edit10)})
-        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
+    window.Edit2->setText("an edit, so that Save takes part");
+    for (QCheckBox* box : {window.CheckBox9, window.CheckBox1}) box->setChecked(true);  // and Tag, Clear
+    for (int i = 0; i < window.PageControl1->count(); ++i) {
+        QWidget* page = window.PageControl1->widget(i);
+        window.SetActivePage(page);
+        const std::vector<std::string> cycle = TabCycle(window.Edit4);
+        std::set<std::string> visited;
+        for (const std::string& name : cycle)
+            visited.insert(TabStopOf(*window.findChild<QWidget*>(QString::fromStdString(name))));
+        for (const std::string& stop : Reachable(*page))
+            EXPECT_TRUE(visited.count(stop)) << stop << " on " << page->objectName().toStdString();
+        EXPECT_EQ(std::vector<std::string>(cycle.begin(), cycle.begin() + 3),
+                  (std::vector<std::string>{"Edit4", "BitBtn1", "qt_tabwidget_tabbar"}))
+            << "the folder, then the tabs, then the page";
+    }
+}
+
+TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
+    ShowActive();
+    TForm1& window = Window();
+    window.Edit2->setText("edited");
+    window.CheckBox9->setChecked(true);
+    // The order of the first controls of each page after the tabs, and the last one before the folder.
+    struct Case {
+        QWidget* page;
+        std::vector<std::string> first;
+        std::string last;
+    };
+    const Case cases[] = {
+        {window.TabSheet1,
+         {"Listview1", "Edit1", "Edit2", "Edit3", "Edit5", "Edit6", "edit7", "Edit8", "Edit31", "Edit32",
+          "Edit33", "Edit34", "Edit35", "Edit36", "Edit37", "ListBox1", "BitBtn6", "BitBtn7"},
+         "BitBtn39"},
+        {window.TabSheet2,
+         {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "edit15", "Edit16", "Edit24", "Edit25", "Edit26",
+          "Edit27", "Edit29", "Edit28", "Edit30", "CheckBox9", "artist_a", "CheckBox10", "title_a"},
+         "BitBtn3"},
+        {window.TabSheet4, {"CheckBox27", "Edit9"}, "btnTagFromFilename"},
+        {window.TabSheet5, {"CheckBox17", "Edit19"}, "btnRenameFromTag"},
+        {window.TabSheet7, {"Edit23", "BitBtn30"}, "BitBtn29"},
+    };
+    for (const Case& c : cases) {
+        window.SetActivePage(c.page);
+        const std::vector<std::string> cycle = TabCycle(window.Edit4);
+        ASSERT_GT(cycle.size(), 3 + c.first.size());
+        EXPECT_EQ(std::vector<std::string>(cycle.begin() + 3, cycle.begin() + 3 + c.first.size()), c.first)
+            << c.page->objectName().toStdString();
+        EXPECT_EQ(cycle.back(), c.last) << c.page->objectName().toStdString();
+    }
+    window.SetActivePage(window.TabSheet1);
+    const std::vector<std::string> browse = TabCycle(window.Edit4);
+    const auto save = std::find(browse.begin(), browse.end(), "BitBtn18");
+    ASSERT_NE(save, browse.end());
+    EXPECT_EQ(*(save + 1), "BitBtn27") << "Save comes before the buttons that copy to the Mass page";
+}
+
+// Alt and the underlined letter press the buttons of the shown page.
+TEST_F(LayoutTest, PageButtonsHaveAccessKeys) {
+    ShowActive();
+    TForm1& window = Window();
+    // An empty folder, so that the runs the keys start find nothing to change.
+    std::filesystem::create_directories(temp_.Path() / "empty");
+    window.Edit4->setText(QString::fromStdString((temp_.Path() / "empty").string() + "/"));
+    window.Edit2->setText("an edit, so that Save is enabled");
+    for (QCheckBox* box : {window.CheckBox9, window.CheckBox1}) box->setChecked(true);
+    struct Case {
+        QWidget* page;
+        Qt::Key key;
+        QAbstractButton* button;
+    };
+    const Case cases[] = {
+        {window.TabSheet1, Qt::Key_D, window.BitBtn1},
+        {window.TabSheet1, Qt::Key_S, window.BitBtn18},
+        {window.TabSheet2, Qt::Key_T, window.BitBtn3},
+        {window.TabSheet3, Qt::Key_C, window.BitBtn2},
+        {window.TabSheet4, Qt::Key_T, window.btnTagFromFilename},
+        {window.TabSheet5, Qt::Key_R, window.btnRenameFromTag},
+        {window.TabSheet7, Qt::Key_T, window.BitBtn29},
+        {window.TabSheet7, Qt::Key_B, window.BitBtn30},
+    };
+    for (const Case& c : cases) {
+        window.SetActivePage(c.page);
+        QSignalSpy clicks(c.button, &QAbstractButton::clicked);
+        QTest::keyClick(&window, c.key, Qt::AltModifier);
+        EXPECT_TRUE(clicks.count() == 1 || clicks.wait(1000)) << c.button->objectName().toStdString();
+    }
 }
 
 TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
