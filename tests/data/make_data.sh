@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the small real Ogg Vorbis files the tests read. Needs python3 and oggenc / vorbiscomment
-# (Debian package vorbis-tools). The files are committed; run this only to make them again.
+# Makes the small real Ogg Vorbis files and pictures the tests read. Needs python3, oggenc /
+# vorbiscomment (Debian package vorbis-tools) and cjpeg (libjpeg-turbo-progs). The files are
+# committed; run this only to make them again.
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -55,4 +56,30 @@ with open(sys.argv[1], "w") as f:
     f.write("METADATA_BLOCK_PICTURE=" + base64.b64encode(block).decode() + "\n")
 PY
 vorbiscomment -a -R -c "$work/comments.txt" cover-art.ogg
-ls -l ./*.ogg
+
+# Pictures for the cover-art tests: a JPEG of 48 x 40, an RGB PNG of 32 x 24 and an indexed PNG of
+# 16 x 16 with four colours; cjpeg is in the Debian package libjpeg-turbo-progs.
+python3 - "$work/cover.ppm" <<'PY'
+import sys
+w, h = 48, 40
+with open(sys.argv[1], "wb") as f:
+    f.write(b"P6 %d %d 255\n" % (w, h))
+    f.write(bytes(v for y in range(h) for x in range(w) for v in (x * 5, y * 6, 128)))
+PY
+cjpeg -quality 80 -outfile cover-48x40.jpg "$work/cover.ppm"
+python3 - <<'PY'
+import struct, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def png(path, w, h, depth, colour, rows, palette=None):
+    body = chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, colour, 0, 0, 0))
+    if palette:
+        body += chunk(b"PLTE", palette)
+    body += chunk(b"IDAT", zlib.compress(b"".join(b"\0" + r for r in rows)))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + body + chunk(b"IEND", b""))
+png("cover-32x24.png", 32, 24, 8, 2, [bytes(v for x in range(32) for v in (200, x * 8, y * 10)) for y in range(24)])
+png("cover-16x16-indexed.png", 16, 16, 2, 3, [bytes((x // 4 << 6 | x // 4 << 4 | x // 4 << 2 | x // 4) for x in range(0, 16, 4)) for y in range(16)],
+    palette=bytes([255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255]))
+PY
+ls -l ./*.ogg ./*.jpg ./*.png
