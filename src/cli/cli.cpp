@@ -11,7 +11,8 @@ void PrintOverview(std::ostream& out) {
            "Shows and edits the comments (tags) of Ogg Vorbis files.\n\nCommands:\n";
     for (const TCommand& c : Commands())
         out << "  " << c.Name << std::string(15 - std::string(c.Name).size(), ' ') << c.Summary << "\n";
-    out << "\nRun 'parvex-cli COMMAND --help' for the options of a command.\n"
+    out << "\nRun 'parvex-cli COMMAND --help' for the options of a command, 'parvex-cli --version' for\n"
+           "the version.\n"
            "Exit status: 0 when every file was handled, 1 when some file failed, 2 for bad usage.\n";
 }
 
@@ -45,6 +46,10 @@ int RunCli(const std::vector<std::string>& args, TStreams& io) {
     }
     if (IsHelpOption(args[0])) {
         PrintOverview(io.Out);
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        io.Out << "parvex-cli " PARVEX_VERSION "\n";
         return kExitOk;
     }
     for (const TCommand& command : Commands()) {

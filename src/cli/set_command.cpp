@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -7,18 +8,25 @@
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
+#include "ogg/picture.h"
 
 namespace parvex::cli {
 
 const char kSetHelp[] =
-    "Usage: parvex-cli set FILE... [--tag NAME=VALUE]... [--remove NAME]...\n"
+    "Usage: parvex-cli set FILE... [--tag NAME=VALUE]... [--remove NAME]... [--picture IMAGE]\n"
+    "                  [--remove-picture]\n"
     "Sets or removes comments in each file and saves it; the audio is not touched.\n\n"
     "  --tag NAME=VALUE  replace every comment NAME with VALUE (given more than once for the\n"
     "                    same NAME, each value becomes a comment of its own)\n"
     "  --remove NAME     remove every comment NAME\n"
+    "  --picture IMAGE   make the JPEG or PNG file IMAGE the front cover, in place of the\n"
+    "                    file's front cover; its other pictures stay\n"
+    "  --remove-picture  remove every picture (before --picture sets its own)\n"
     "  -h, --help        show this help\n\n"
-    "Names are not case-sensitive and are written in capitals. Each file that cannot be read or\n"
-    "written is named on standard error.\n"
+    "Names are not case-sensitive and are written in capitals. Pictures are written as\n"
+    "METADATA_BLOCK_PICTURE comments, which other taggers read; a malformed picture comment is\n"
+    "kept as it is and named on standard error. Each file that cannot be read or written is\n"
+    "named on standard error.\n"
     "Exit status: 0 when every file was saved, 1 when some file failed, 2 for bad usage.\n";
 
 namespace {
@@ -29,6 +37,8 @@ struct TEdits {
     std::vector<std::string> Files;
     std::vector<TComment> Tags;  // in the order given
     std::vector<std::string> Removed;
+    bool RemovePictures = false;
+    std::optional<TPicture> FrontCover;
 };
 
 // Parses the arguments; an empty result means success, anything else is the usage error.
@@ -47,11 +57,34 @@ std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
         edits.Removed.push_back(name);
         return {};
     });
+    parser.Value("picture", 0, [&edits](const std::string& value) -> std::string {
+        std::string problem;
+        edits.FrontCover = LoadFrontCover(value, &problem);
+        return problem;
+    });
+    parser.Flag("remove-picture", 0, [&edits] { edits.RemovePictures = true; });
     const std::string error = parser.Parse(args, edits.Files);
     if (!error.empty()) return error;
     if (edits.Files.empty()) return "no file given";
-    if (edits.Tags.empty() && edits.Removed.empty()) return "nothing to change: give --tag or --remove";
+    if (edits.Tags.empty() && edits.Removed.empty() && !edits.RemovePictures && !edits.FrontCover)
+        return "nothing to change: give --tag, --remove, --picture or --remove-picture";
     return {};
+}
+
+// The picture edits on the comments; returns how many malformed picture comments were kept.
+std::size_t EditPictures(std::vector<TComment>& comments, const TEdits& edits) {
+    if (!edits.RemovePictures && !edits.FrontCover) return 0;
+    std::vector<std::string> lines;
+    for (const auto& [name, value] : comments) lines.push_back(name + "=" + value);
+    if (edits.RemovePictures) RemovePictures(lines);
+    if (edits.FrontCover) SetFrontCover(lines, *edits.FrontCover);
+    const std::size_t kept = MalformedPictures(lines);
+    comments.clear();
+    for (const std::string& line : lines) {
+        const std::size_t eq = line.find('=');
+        comments.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    }
+    return kept;
 }
 
 // The file's comments in file order after the edits: the first value of a --tag name takes the
@@ -93,13 +126,18 @@ void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
     std::reverse(file.OtherTags.begin(), file.OtherTags.end());
 }
 
-// Saves one file; an empty result means success, anything else is the reason it failed.
-std::string SaveFile(const std::string& path, const TEdits& edits) {
+// Saves one file; an empty result means success, anything else is the reason it failed. Malformed
+// picture comments that were kept are named on `err`.
+std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream& err) {
     try {
         FileInfo info;
         if (!ReadFileInfo(path, info)) return "not an Ogg Vorbis file";
         TOggVorbis file;
-        FillFileObject(Edited(info.Tag, edits), file);
+        std::vector<TComment> comments = Edited(info.Tag, edits);
+        if (const std::size_t kept = EditPictures(comments, edits))
+            err << "parvex-cli: " << path << ": kept " << kept << " malformed picture comment"
+                << (kept == 1 ? "" : "s") << " as it is\n";
+        FillFileObject(comments, file);
         if (std::string reason; !file.SaveToFile(path, &reason))
             return "could not be written: " + reason + "; the file is unchanged";
         return {};
@@ -116,7 +154,7 @@ int RunSet(const std::vector<std::string>& args, TStreams& io) {
     if (!usage.empty()) return UsageError(io, "set", usage);
     int status = kExitOk;
     for (const std::string& path : edits.Files) {
-        const std::string error = SaveFile(path, edits);
+        const std::string error = SaveFile(path, edits, io.Err);
         if (error.empty()) continue;
         io.Err << "parvex-cli: " << path << ": " << error << "\n";
         status = kExitFileFailed;

@@ -1,5 +1,8 @@
 #include <cstdio>
+#include <optional>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 #include "cli/cli.h"
 #include "cli/json.h"
@@ -7,16 +10,20 @@
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
+#include "ogg/picture.h"
 
 namespace parvex::cli {
 
 const char kShowHelp[] =
     "Usage: parvex-cli show [--json] FILE...\n"
     "Shows each file's stream information (size, channels, sample rate, duration, nominal and\n"
-    "average bit rate, encoder) and its comments in file order.\n\n"
+    "average bit rate, encoder), its comments in file order and its pictures: type, MIME type,\n"
+    "size and pixel size of each METADATA_BLOCK_PICTURE comment, never its data.\n\n"
     "  --json     one JSON object per file and line, with the keys file, size, channels,\n"
-    "             sample_rate, samples, duration, nominal_bitrate, bitrate, vendor and comments\n"
-    "             (a list of [name, value] pairs); a file that cannot be read gives\n"
+    "             sample_rate, samples, duration, nominal_bitrate, bitrate, vendor, comments\n"
+    "             (a list of [name, value] pairs, pictures left out) and pictures (a list of\n"
+    "             objects with type, type_name, mime_type, description, size, width and height,\n"
+    "             or error for a malformed one); a file that cannot be read gives\n"
     "             {\"file\": ..., \"error\": ...}\n"
     "  -h, --help show this help\n\n"
     "Exit status: 0 when every file was read, 1 when some file could not be, 2 for bad usage.\n";
@@ -38,6 +45,9 @@ std::string Read(const std::string& path, TShown& shown) {
     }
 }
 
+// Comment k of `tag` is a picture, shown described, never as its base64 value.
+bool IsPicture(const VorbisTag& tag, std::size_t k) { return tag.Names[k] == kPictureCommentName; }
+
 std::string Fixed(double value, int decimals) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
@@ -56,8 +66,30 @@ void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
         << "  Vendor:           " << f.Vendor << "\n"
         << "  Comments:\n";
     const VorbisTag& tag = s.Info.Tag;
-    for (std::size_t k = 1; k < tag.Count(); ++k)
-        out << "    " << tag.Names[k] << "=" << tag.Values[k] << "\n";
+    std::vector<std::string> pictures;
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (IsPicture(tag, k))
+            pictures.push_back(DescribePictureComment(tag.Values[k]));
+        else
+            out << "    " << tag.Names[k] << "=" << tag.Values[k] << "\n";
+    }
+    if (pictures.empty()) return;
+    out << "  Pictures:\n";
+    for (const std::string& picture : pictures) out << "    " << picture << "\n";
+}
+
+void PrintJsonPicture(std::string_view value, std::ostream& out) {
+    std::string problem;
+    const std::optional<TPicture> picture = ParsePictureComment(value, &problem);
+    if (!picture) {
+        out << "{\"error\": " << JsonString("malformed picture block (" + problem + ")") << "}";
+        return;
+    }
+    const auto [width, height] = PixelSize(*picture);
+    out << "{\"type\": " << picture->Type << ", \"type_name\": " << JsonString(PictureTypeName(picture->Type))
+        << ", \"mime_type\": " << JsonString(picture->MimeType)
+        << ", \"description\": " << JsonString(picture->Description) << ", \"size\": " << picture->Data.size()
+        << ", \"width\": " << width << ", \"height\": " << height << "}";
 }
 
 void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
@@ -68,9 +100,20 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
         << ", \"nominal_bitrate\": " << f.NominalBitRate << ", \"bitrate\": " << f.BitRate()
         << ", \"vendor\": " << JsonString(f.Vendor) << ", \"comments\": [";
     const VorbisTag& tag = s.Info.Tag;
-    for (std::size_t k = 1; k < tag.Count(); ++k)
-        out << (k > 1 ? ", " : "") << "[" << JsonString(tag.Names[k]) << ", " << JsonString(tag.Values[k])
-            << "]";
+    const char* separator = "";
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (IsPicture(tag, k)) continue;
+        out << separator << "[" << JsonString(tag.Names[k]) << ", " << JsonString(tag.Values[k]) << "]";
+        separator = ", ";
+    }
+    out << "], \"pictures\": [";
+    separator = "";
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (!IsPicture(tag, k)) continue;
+        out << separator;
+        PrintJsonPicture(tag.Values[k], out);
+        separator = ", ";
+    }
     out << "]}\n";
 }
 

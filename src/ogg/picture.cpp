@@ -1,6 +1,10 @@
 #include "ogg/picture.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
 
 #include "text/base64.h"
 
@@ -194,20 +198,19 @@ std::string PictureTypeName(uint32_t type) {
     return "Picture type " + std::to_string(type);
 }
 
+std::pair<uint32_t, uint32_t> PixelSize(const TPicture& picture) {
+    if (picture.Width > 0 && picture.Height > 0) return {picture.Width, picture.Height};
+    if (picture.MimeType != kLinkMimeType)
+        if (const auto image = ReadImageInfo(picture.Data)) return {image->Width, image->Height};
+    return {0, 0};
+}
+
 std::string DescribePicture(const TPicture& picture) {
     std::string text = PictureTypeName(picture.Type);
     if (picture.MimeType == kLinkMimeType) return text + ", link to " + picture.Data;
     text += ", " + (picture.MimeType.empty() ? std::string("no MIME type") : picture.MimeType);
     text += ", " + std::to_string(picture.Data.size()) + " bytes";
-    uint32_t width = picture.Width;
-    uint32_t height = picture.Height;
-    if (width == 0 || height == 0) {
-        // The block may leave the size out; the image's own header knows it.
-        if (const auto image = ReadImageInfo(picture.Data)) {
-            width = image->Width;
-            height = image->Height;
-        }
-    }
+    const auto [width, height] = PixelSize(picture);
     if (width > 0 && height > 0) text += ", " + std::to_string(width) + " x " + std::to_string(height);
     return text;
 }
@@ -215,7 +218,7 @@ std::string DescribePicture(const TPicture& picture) {
 std::string DescribePictureComment(std::string_view value) {
     std::string problem;
     if (const auto picture = ParsePictureComment(value, &problem)) return DescribePicture(*picture);
-    return "malformed picture block (" + problem + "), kept as it is";
+    return "malformed picture block (" + problem + ")";
 }
 
 std::optional<TImageInfo> ReadImageInfo(std::string_view data) {
@@ -233,6 +236,27 @@ std::optional<TPicture> FrontCoverFromImage(std::string data) {
     picture.ColorDepth = info->ColorDepth;
     picture.IndexedColors = info->IndexedColors;
     picture.Data = std::move(data);
+    return picture;
+}
+
+std::optional<TPicture> LoadFrontCover(const std::string& path, std::string* problem) {
+    const auto refuse = [problem](std::string text) -> std::optional<TPicture> {
+        if (problem) *problem = std::move(text);
+        return std::nullopt;
+    };
+    std::ifstream file(path, std::ios::binary);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!file || error) {
+        std::string reason = error ? error.message() : std::string("cannot be opened");
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+        return refuse("cannot read " + path + ": " + reason);
+    }
+    if (size > kLargestPictureFile) return refuse(path + " is too large for a picture comment (over 16 MB)");
+    std::string data(static_cast<std::size_t>(size), '\0');
+    if (!file.read(data.data(), static_cast<std::streamsize>(size))) return refuse("cannot read " + path);
+    std::optional<TPicture> picture = FrontCoverFromImage(std::move(data));
+    if (!picture) return refuse(path + " is not a JPEG or PNG picture");
     return picture;
 }
 
@@ -272,15 +296,16 @@ void SetFrontCover(std::vector<std::string>& lines, const TPicture& picture) {
     if (!placed) lines.push_back(line);
 }
 
-std::size_t RemovePictures(std::vector<std::string>& lines) {
-    std::size_t malformed = 0;
-    std::erase_if(lines, [&malformed](const std::string& line) {
-        if (!IsPictureLine(line)) return false;
-        if (ParsePictureComment(ValueOfLine(line))) return true;
-        ++malformed;
-        return false;
+void RemovePictures(std::vector<std::string>& lines) {
+    std::erase_if(lines, [](const std::string& line) {
+        return IsPictureLine(line) && ParsePictureComment(ValueOfLine(line)).has_value();
     });
-    return malformed;
+}
+
+std::size_t MalformedPictures(const std::vector<std::string>& lines) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return IsPictureLine(line) && !ParsePictureComment(ValueOfLine(line));
+    }));
 }
 
 }  // namespace parvex

@@ -41,10 +41,12 @@ std::optional<TPicture> ParsePictureComment(std::string_view value, std::string*
 
 // "Front cover", "Back cover", ...; "Picture type N" for a number the format does not name.
 std::string PictureTypeName(uint32_t type);
+// Width and height in pixels: the block's, or, where it leaves them out, the image header's; 0 x 0
+// when neither says.
+std::pair<uint32_t, uint32_t> PixelSize(const TPicture& picture);
 // One line for people, never the data: "Front cover, image/jpeg, 34567 bytes, 300 x 300".
 std::string DescribePicture(const TPicture& picture);
-// The same for a picture comment's value; for a malformed one, "malformed picture block (WHY), kept
-// as it is".
+// The same for a picture comment's value; for a malformed one, "malformed picture block (WHY)".
 std::string DescribePictureComment(std::string_view value);
 
 // What an image file's header says about it.
@@ -60,6 +62,12 @@ std::optional<TImageInfo> ReadImageInfo(std::string_view data);
 // A front-cover picture of a JPEG or PNG file's bytes, with its MIME type and pixel size; nothing
 // when the bytes are neither.
 std::optional<TPicture> FrontCoverFromImage(std::string data);
+// The largest picture file taken: its block, in base64, makes a comment header of about 22 MB.
+inline constexpr std::size_t kLargestPictureFile = 16 << 20;
+// Reads a JPEG or PNG file into a front-cover picture. Nothing when it cannot be read, is not a JPEG
+// or PNG, or is larger than kLargestPictureFile; `problem` then says so ("cannot read PATH: no such
+// file or directory").
+std::optional<TPicture> LoadFrontCover(const std::string& path, std::string* problem = nullptr);
 
 // Picture comments among NAME=value lines (the other tags of a file).
 // Whether `line` is a picture comment.
@@ -70,8 +78,9 @@ std::optional<std::pair<std::size_t, TPicture>> ShownPicture(const std::vector<s
 // Puts `picture` (a front cover) in the place of the first front-cover line and removes the other
 // front covers; without one, appends it. Other pictures and malformed picture lines stay.
 void SetFrontCover(std::vector<std::string>& lines, const TPicture& picture);
-// Removes every well-formed picture line. Malformed picture lines are kept as they are: their
-// number is returned, so the caller can say so.
-std::size_t RemovePictures(std::vector<std::string>& lines);
+// Removes every well-formed picture line. Malformed picture lines are kept as they are.
+void RemovePictures(std::vector<std::string>& lines);
+// The number of picture lines that are malformed, which the caller names when it changes pictures.
+std::size_t MalformedPictures(const std::vector<std::string>& lines);
 
 }  // namespace parvex

@@ -4,6 +4,7 @@
 
 #include "cli_runner.h"
 #include "ogg/ogg_vorbis.h"
+#include "support/mutagen.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
 #include "support/temp_dir.h"
@@ -45,7 +46,7 @@ TEST_F(Cli, ShowJsonGivesOneObjectPerLineAndErrorsInline) {
         "\"nominal_bitrate\": 24, \"bitrate\": 67, \"vendor\": \"Xiph.Org libVorbis I 20200704 (Reducing "
         "Environment)\", \"comments\": [[\"TITLE\", \"Музыка для тестов\"], [\"ARTIST\", \"音楽家\"], "
         "[\"ALBUM\", "
-        "\"Ελληνικά 🎵 emoji 🎸\"], [\"COMMENT\", \"Café crème\"]]}\n"
+        "\"Ελληνικά 🎵 emoji 🎸\"], [\"COMMENT\", \"Café crème\"]], \"pictures\": []}\n"
         "{\"file\": \"" +
         junk + "\", \"error\": \"not an Ogg Vorbis file\"}\n";
     EXPECT_EQ(r.Out, expected);
@@ -127,13 +128,22 @@ TEST_F(Cli, BadUsageExitsWithTwo) {
                                                     {"set", path, "--tag", "NOEQUALS"},
                                                     {"set", path, "--tag", "=value"},
                                                     {"set", path, "--tag"},
-                                                    {"set", path, "--remove", "A=B"}}) {
+                                                    {"set", path, "--remove", "A=B"},
+                                                    {"set", path, "--picture", path},
+                                                    {"set", path, "--picture", path + ".absent"},
+                                                    {"set", path, "--remove-picture=x"}}) {
         const auto r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << ::testing::PrintToString(args);
         EXPECT_FALSE(r.Err.empty());
         EXPECT_EQ(r.Out, "");
     }
     EXPECT_TRUE(ReadAll(path) == before);
+}
+
+TEST_F(Cli, VersionIsPrinted) {
+    const auto r = RunCli({"--version"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "parvex-cli " PARVEX_VERSION "\n");
 }
 
 TEST_F(Cli, HelpForTheProgramAndEachCommand) {
@@ -152,6 +162,78 @@ TEST_F(Cli, FileNamesAfterDoubleDash) {
     std::filesystem::current_path(cwd);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(path), (Strings{"TITLE=u"}));
+}
+
+// Pictures: written as the picture comment other taggers read, shown as a line, never as base64.
+class CliPictures : public Cli {
+protected:
+    static std::string Image(const char* name) { return std::string(PARVEX_TEST_DATA) + "/" + name; }
+};
+
+TEST_F(CliPictures, SetShowReplaceAndRemoveTheFrontCover) {
+    const std::string path = Real("stereo-44khz.ogg");
+    const std::string original = ReadAll(path);
+    ASSERT_EQ(RunCli({"set", path, "--picture", Image("cover-48x40.jpg")}).Status, 0);
+
+    const auto shown = RunCli({"show", path});
+    EXPECT_NE(shown.Out.find("  Pictures:\n    Front cover, image/jpeg, 837 bytes, 48 x 40\n"),
+              std::string::npos)
+        << shown.Out;
+    EXPECT_EQ(shown.Out.find("METADATA_BLOCK_PICTURE"), std::string::npos) << "never the base64 value";
+    const auto json = RunCli({"show", "--json", path});
+    EXPECT_NE(json.Out.find(R"(["MOOD", "calm"]], "pictures": [{"type": 3, "type_name": "Front cover", )"
+                            R"("mime_type": "image/jpeg", "description": "", "size": 837, "width": 48, )"
+                            R"("height": 40}]})"),
+              std::string::npos)
+        << json.Out;
+    if (const auto pictures = test::MutagenPictures(path, Image("cover-48x40.jpg"))) {
+        EXPECT_EQ(*pictures, Strings{"3 image/jpeg 48x40 24 837 same"});
+    }
+
+    // A second picture takes the front cover's place; the other comments and the audio stay.
+    ASSERT_EQ(RunCli({"set", path, "--picture", Image("cover-32x24.png")}).Status, 0);
+    if (const auto pictures = test::MutagenPictures(path, Image("cover-32x24.png"))) {
+        EXPECT_EQ(*pictures, Strings{"3 image/png 32x24 24 1475 same"});
+    }
+    ASSERT_EQ(RunCli({"set", path, "--remove-picture"}).Status, 0);
+    EXPECT_TRUE(ReadAll(path) == original) << "back to the file as it was";
+    EXPECT_TRUE(test::OgginfoAccepts(path));
+}
+
+TEST_F(CliPictures, APictureMutagenWroteIsShownAndKeptByOtherEdits) {
+    const std::string path = Real("mono-8khz.ogg");
+    if (!test::MutagenAddPicture(path, Image("cover-32x24.png"), "image/png", 4, 32, 24))
+        GTEST_SKIP() << "python3-mutagen is not installed";
+    const auto shown = RunCli({"show", path});
+    EXPECT_NE(shown.Out.find("  Pictures:\n    Back cover, image/png, 1475 bytes, 32 x 24\n"),
+              std::string::npos)
+        << shown.Out;
+    ASSERT_EQ(RunCli({"set", path, "--tag", "TITLE=New", "--picture", Image("cover-48x40.jpg")}).Status, 0);
+    const auto pictures = test::MutagenPictures(path);
+    ASSERT_TRUE(pictures);
+    EXPECT_EQ(*pictures, (Strings{"4 image/png 32x24 24 1475", "3 image/jpeg 48x40 24 837"}))
+        << "the back cover stays, the front cover is added";
+}
+
+TEST_F(CliPictures, AMalformedPictureIsReportedAndKeptAsItIs) {
+    const std::string block =
+        "METADATA_BLOCK_PICTURE=AAAAAwAAAAppbWFnZS9qcGVn";  // cut off after the MIME type
+    const std::string path =
+        test::WriteVorbisFile(dir_.Path() / "m.ogg",
+                              {{"TITLE", "t"}, {"METADATA_BLOCK_PICTURE", block.substr(23)}})
+            .string();
+    const auto shown = RunCli({"show", "--json", path});
+    const std::string error =
+        R"j("pictures": [{"error": "malformed picture block (its description runs past its end)"}])j";
+    EXPECT_NE(shown.Out.find(error), std::string::npos) << shown.Out;
+    const std::string line = "    malformed picture block (its description runs past its end)\n";
+    EXPECT_NE(RunCli({"show", path}).Out.find(line), std::string::npos);
+    const auto r = RunCli({"set", path, "--remove-picture", "--picture", Image("cover-48x40.jpg")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "parvex-cli: " + path + ": kept 1 malformed picture comment as it is\n");
+    const Strings comments = Comments(path);
+    ASSERT_EQ(comments.size(), 3u);
+    EXPECT_EQ(comments[1], block) << "byte for byte";
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(PictureBlockTest, AMalformedBlockIsRefusedAndSaysWhy) {
     EXPECT_EQ(ParsePictureComment("not*base64", &problem), std::nullopt);
     EXPECT_EQ(problem, "not base64");
     EXPECT_EQ(DescribePictureComment(EncodeBase64(block.substr(0, 30))),
-              "malformed picture block (cut off before its picture data), kept as it is");
+              "malformed picture block (cut off before its picture data)");
 }
 
 TEST(PictureDescriptionTest, NamesTypeMimeTypeSizeAndPixelSizeButNeverTheData) {
@@ -182,13 +182,15 @@ TEST(PictureLinesTest, SettingTheFrontCoverReplacesOnlyFrontCovers) {
     }
 }
 
-TEST(PictureLinesTest, RemovingKeepsMalformedBlocksAndCountsThem) {
+TEST(PictureLinesTest, RemovingKeepsMalformedBlocksWhichAreCounted) {
     const std::string malformed = "METADATA_BLOCK_PICTURE=not a block";
     std::vector<std::string> lines = {Line(Picture(kFrontCover, "image/png", "a")), "MOOD=calm", malformed,
-                                      Line(Picture(4, "image/png", "b"))};
-    EXPECT_EQ(RemovePictures(lines), 1u);
-    EXPECT_EQ(lines, (std::vector<std::string>{"MOOD=calm", malformed}));
-    EXPECT_EQ(RemovePictures(lines), 1u);
+                                      Line(Picture(4, "image/png", "b")), "METADATA_BLOCK_PICTURE="};
+    EXPECT_EQ(MalformedPictures(lines), 2u);
+    RemovePictures(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"MOOD=calm", malformed, "METADATA_BLOCK_PICTURE="}));
+    EXPECT_EQ(MalformedPictures(lines), 2u);
+    EXPECT_EQ(MalformedPictures({"MOOD=calm"}), 0u);
 }
 
 TEST(PictureLinesTest, TheShownPictureIsTheFrontCoverElseTheFirstWellFormedOne) {

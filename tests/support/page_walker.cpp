@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <map>
-#include <memory>
+
+#include "support/shell.h"
 
 namespace parvex::test {
 
@@ -33,7 +34,8 @@ uint32_t CrcWithZeroField(std::string page) {
 std::size_t Id3Size(std::string_view bytes) {
     if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") return 0;
     std::size_t size = 10;
-    for (int i = 6; i < 10; ++i) size += static_cast<std::size_t>(static_cast<uint8_t>(bytes[i])) << (7 * (9 - i));
+    for (int i = 6; i < 10; ++i)
+        size += static_cast<std::size_t>(static_cast<uint8_t>(bytes[i])) << (7 * (9 - i));
     if (static_cast<uint8_t>(bytes[5]) & 0x10) size += 10;
     return size;
 }
@@ -93,7 +95,8 @@ void TakePage(const WalkedPage& page, std::map<uint32_t, StreamState>& streams, 
             packetEnded = true;
         }
     }
-    if (!packetEnded && page.Granule != -1 && s.Packets >= 3) problem("granule set on a page where no packet ends");
+    if (!packetEnded && page.Granule != -1 && s.Packets >= 3)
+        problem("granule set on a page where no packet ends");
     if (page.Flags & 0x04) {
         s.Ended = true;
         if (s.Open) problem("stream ends inside a packet");
@@ -104,32 +107,6 @@ const WalkedPacket* FindPacket(const OggWalk& walk, uint32_t serial, int index) 
     for (const WalkedPacket& p : walk.Packets)
         if (p.Serial == serial && p.Index == index) return &p;
     return nullptr;
-}
-
-std::string RunCommand(const std::string& command, int& status) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    if (!pipe) {
-        status = -1;
-        return out;
-    }
-    char buffer[4096];
-    std::size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, got);
-    status = pclose(pipe.release());
-    return out;
-}
-
-bool ToolInstalled(const std::string& tool) {
-    int status = 0;
-    RunCommand("command -v " + tool + " >/dev/null 2>&1", status);
-    return status == 0;
-}
-
-std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
 }
 
 }  // namespace
@@ -182,7 +159,8 @@ OggWalk WalkOgg(std::string_view bytes) {
     if (a.Pages.empty() || b.Pages.empty()) return ::testing::AssertionFailure() << "no pages";
     const uint32_t vorbis = a.Pages.front().Serial;
     if (a.Packets.size() != b.Packets.size())
-        return ::testing::AssertionFailure() << "packet count " << a.Packets.size() << " became " << b.Packets.size();
+        return ::testing::AssertionFailure()
+               << "packet count " << a.Packets.size() << " became " << b.Packets.size();
     for (std::size_t i = 0; i < a.Packets.size(); ++i) {
         const WalkedPacket& p = a.Packets[i];
         const WalkedPacket& q = b.Packets[i];
@@ -190,7 +168,8 @@ OggWalk WalkOgg(std::string_view bytes) {
             return ::testing::AssertionFailure() << "packet " << i << " moved to another stream or place";
         const bool commentHeader = p.Serial == vorbis && p.Index == 1;
         if (!commentHeader && p.Bytes != q.Bytes)
-            return ::testing::AssertionFailure() << "packet " << p.Index << " of stream " << p.Serial << " differs";
+            return ::testing::AssertionFailure()
+                   << "packet " << p.Index << " of stream " << p.Serial << " differs";
         if (p.Granule != q.Granule && p.Index >= 3)
             return ::testing::AssertionFailure() << "granule of packet " << p.Index << " differs";
     }
