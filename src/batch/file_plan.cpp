@@ -10,6 +10,7 @@
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/open_error.h"
+#include "ogg/picture.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -22,7 +23,12 @@ void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::s
     if (!kept.empty()) comments.push_back({std::move(name), std::move(kept)});
 }
 
-std::string Shown(const std::string* value) { return value ? QuotedText(*value) : "(none)"; }
+// A comment's value as the log shows it; a picture by its description, never by its base64 value.
+std::string Shown(const std::string& name, const std::string* value) {
+    if (!value) return "(none)";
+    if (name == kPictureCommentName) return "[" + DescribePictureComment(*value) + "]";
+    return QuotedText(*value);
+}
 
 // The values of each name, in order, and the names in the order they first appear.
 struct TNamedValues {
@@ -189,7 +195,7 @@ std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& a
             const std::string* from = old.Nth(name, k);
             const std::string* to = now.Nth(name, k);
             if (from && to && *from == *to) continue;
-            lines.push_back(kLogIndent + name + ": " + Shown(from) + " -> " + Shown(to));
+            lines.push_back(kLogIndent + name + ": " + Shown(name, from) + " -> " + Shown(name, to));
         }
     }
     return lines;

@@ -77,7 +77,8 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 
 // One line per comment that differs between the two records as written, the k-th comment of a name
 // compared with the k-th of the same name: "     ARTIST: "Old" -> "New"", "     MOOD: (none) ->
-// "calm"", "     TITLE: "Song" -> (none)". None when storing `after` would change no comment.
+// "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its description in brackets. None when
+// storing `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
 
 }  // namespace parvex

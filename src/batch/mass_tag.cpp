@@ -6,10 +6,17 @@ namespace {
 
 void ApplyRow(const TMassRow& row, std::string& value) {
     switch (row.Mode) {
-        case TMassMode::Overwrite: value = row.Text; break;
-        case TMassMode::Prepend: value = row.Text + value; break;
-        case TMassMode::Append: value += row.Text; break;
-        case TMassMode::None: break;
+        case TMassMode::Overwrite:
+            value = row.Text;
+            break;
+        case TMassMode::Prepend:
+            value = row.Text + value;
+            break;
+        case TMassMode::Append:
+            value += row.Text;
+            break;
+        case TMassMode::None:
+            break;
     }
 }
 
@@ -17,20 +24,35 @@ void ApplyRow(const TMassRow& row, std::string& value) {
 
 void ApplyMassTag(const TMassTagOptions& options, tagrecord& record) {
     for (const TMassRow& row : options.Rows) ApplyRow(row, FieldOf(record, row.Field));
-    if (!options.OtherTagsChecked) return;
-    if (options.OtherTagsMode == TMassMode::Overwrite) record.OtherTags.clear();
-    record.OtherTags.insert(record.OtherTags.end(), options.OtherTagLines.begin(),
-                            options.OtherTagLines.end());
+    if (options.OtherTagsChecked) {
+        if (options.OtherTagsMode == TMassMode::Overwrite) record.OtherTags.clear();
+        record.OtherTags.insert(record.OtherTags.end(), options.OtherTagLines.begin(),
+                                options.OtherTagLines.end());
+    }
+    switch (options.PictureAction) {
+        case TPictureAction::SetFrontCover:
+            SetFrontCover(record.OtherTags, options.Picture);
+            break;
+        case TPictureAction::RemoveAll:
+            RemovePictures(record.OtherTags);
+            break;
+        case TPictureAction::Keep:
+            break;
+    }
 }
 
 TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                       const std::string& dir, const std::string& name) {
-    return PlanTagChange(file, record, "Mass Tag: ", dir, name, {},
-                         [&](tagrecord& r) { ApplyMassTag(options, r); });
+    TFilePlan plan = PlanTagChange(file, record, "Mass Tag: ", dir, name, {},
+                                   [&](tagrecord& r) { ApplyMassTag(options, r); });
+    if (options.PictureAction == TPictureAction::Keep || plan.Action == TPlanAction::Fail) return plan;
+    if (const std::size_t kept = MalformedPictures(plan.Record.OtherTags))
+        plan.Lines.push_back(kLogIndent + KeptMalformedPicturesNote(kept));
+    return plan;
 }
 
-TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
-                         TLogSink& log, const std::string& dir, const std::string& name) {
+TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, TLogSink& log,
+                         const std::string& dir, const std::string& name) {
     return CarryOutPlan(PlanMassTag(options, file, record, dir, name), file, log);
 }
 

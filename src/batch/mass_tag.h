@@ -8,6 +8,7 @@
 #include "batch/file_plan.h"
 #include "batch/tag_fields.h"
 #include "batch/tag_record.h"
+#include "ogg/picture.h"
 
 namespace parvex {
 
@@ -22,24 +23,30 @@ struct TMassRow {
     TMassMode Mode = TMassMode::Overwrite;
 };
 
-// What the "Mass set tags" page says: the checked rows only, and the other-tags row.
+enum class TPictureAction { Keep, SetFrontCover, RemoveAll };
+
+// What the "Mass set tags" page says: the checked rows only, the other-tags row and the picture row.
 struct TMassTagOptions {
     std::vector<TMassRow> Rows;
     bool OtherTagsChecked = false;
     TMassMode OtherTagsMode = TMassMode::Overwrite;  // Overwrite replaces the file's lines; else appends
     std::vector<std::string> OtherTagLines;
+    // SetFrontCover puts Picture in the place of the file's front cover; RemoveAll removes every
+    // picture. Either keeps malformed picture comments, which the run's log names.
+    TPictureAction PictureAction = TPictureAction::Keep;
+    TPicture Picture;
 };
 
 // Applies the page's rows to a loaded record: text and old value joined with no separator.
 void ApplyMassTag(const TMassTagOptions& options, tagrecord& record);
 
 // What the run does to one file: the page's rows applied to its tags (see PlanTagChange), with the
-// heading "Mass Tag: ".
+// heading "Mass Tag: ", and a line for the malformed picture comments kept when the pictures change.
 TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                       const std::string& dir, const std::string& name);
 
 // The per-file routine: the plan logged and carried out. Never raises.
-TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
-                         TLogSink& log, const std::string& dir, const std::string& name);
+TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, TLogSink& log,
+                         const std::string& dir, const std::string& name);
 
 }  // namespace parvex

@@ -4,20 +4,34 @@ namespace parvex {
 
 std::string& FieldOf(tagrecord& record, TTagField field) {
     switch (field) {
-        case TTagField::Artist: return record.Artist;
-        case TTagField::Title: return record.Title;
-        case TTagField::Album: return record.Album;
-        case TTagField::Track: return record.Track;
-        case TTagField::Date: return record.Date;
-        case TTagField::Genre: return record.Genre;
-        case TTagField::Comment: return record.Comment;
-        case TTagField::License: return record.License;
-        case TTagField::Organization: return record.Organization;
-        case TTagField::Location: return record.Location;
-        case TTagField::Contact: return record.Contact;
-        case TTagField::Version: return record.Version;
-        case TTagField::Copyright: return record.Copyright;
-        case TTagField::ISRC: return record.ISRC;
+        case TTagField::Artist:
+            return record.Artist;
+        case TTagField::Title:
+            return record.Title;
+        case TTagField::Album:
+            return record.Album;
+        case TTagField::Track:
+            return record.Track;
+        case TTagField::Date:
+            return record.Date;
+        case TTagField::Genre:
+            return record.Genre;
+        case TTagField::Comment:
+            return record.Comment;
+        case TTagField::License:
+            return record.License;
+        case TTagField::Organization:
+            return record.Organization;
+        case TTagField::Location:
+            return record.Location;
+        case TTagField::Contact:
+            return record.Contact;
+        case TTagField::Version:
+            return record.Version;
+        case TTagField::Copyright:
+            return record.Copyright;
+        case TTagField::ISRC:
+            return record.ISRC;
     }
     return record.Title;  // unreachable: every enumerator is handled above
 }

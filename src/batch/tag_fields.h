@@ -11,15 +11,27 @@
 namespace parvex {
 
 enum class TTagField {
-    Artist, Title, Album, Track, Date, Genre, Comment,
-    License, Organization, Location, Contact, Version, Copyright, ISRC,
+    Artist,
+    Title,
+    Album,
+    Track,
+    Date,
+    Genre,
+    Comment,
+    License,
+    Organization,
+    Location,
+    Contact,
+    Version,
+    Copyright,
+    ISRC,
 };
 
 inline constexpr std::array<TTagField, 14> kAllTagFields = {
-    TTagField::Artist,   TTagField::Title,        TTagField::Album,    TTagField::Track,
-    TTagField::Date,     TTagField::Genre,        TTagField::Comment,  TTagField::License,
-    TTagField::Organization, TTagField::Location, TTagField::Contact,  TTagField::Version,
-    TTagField::Copyright, TTagField::ISRC,
+    TTagField::Artist,       TTagField::Title,    TTagField::Album,   TTagField::Track,
+    TTagField::Date,         TTagField::Genre,    TTagField::Comment, TTagField::License,
+    TTagField::Organization, TTagField::Location, TTagField::Contact, TTagField::Version,
+    TTagField::Copyright,    TTagField::ISRC,
 };
 
 std::string& FieldOf(tagrecord& record, TTagField field);

@@ -28,8 +28,8 @@ struct tagrecord {
     std::string Genre;
     std::string Comment;
     std::string CommentName = "COMMENT";  // or "DESCRIPTION": the name Comment is kept under
-    std::string Vendor;     // read only, never written back
-    std::string Performer;  // no control edits it: carried through unchanged
+    std::string Vendor;                   // read only, never written back
+    std::string Performer;                // no control edits it: carried through unchanged
     std::string Copyright;
     std::string License;
     std::string Organization;

@@ -17,7 +17,9 @@ const char kMassHelp[] =
     "  --append FIELD=TEXT   put TEXT after the value of FIELD\n"
     "  --other NAME=VALUE    add the comment NAME=VALUE after the file's other tags\n"
     "  --replace-other       remove the file's other tags first; given alone, remove them "
-    "all\n" PARVEX_CLI_BATCH_OPTIONS_HELP
+    "all\n"
+    "  --picture IMAGE       make the JPEG or PNG file IMAGE every file's front cover\n"
+    "  --remove-picture      remove every picture of every file\n" PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"
     "FIELD is one of artist, title, album, track, date, genre, comment, license, organization,\n"
     "location, contact, version, copyright, isrc, or its comment name (TRACKNUMBER). Other tags\n"
@@ -45,6 +47,8 @@ struct TMassArgs {
     TMassTagOptions Options;
     std::vector<std::size_t> SetRows;  // the rows given by --set, which take the mode of --mode
     TMassMode SetMode = TMassMode::Overwrite;
+    std::optional<TPicture> FrontCover;  // --picture
+    bool RemovePictures = false;         // --remove-picture
 };
 
 // A handler that adds a row for "FIELD=TEXT" in `mode`.
@@ -86,10 +90,25 @@ std::string Parse(const std::vector<std::string>& argv, TMassArgs& args) {
         args.Options.OtherTagsChecked = true;
         args.Options.OtherTagsMode = TMassMode::Overwrite;
     });
+    parser.Value("picture", 0, [&args](const std::string& value) -> std::string {
+        std::string problem;
+        args.FrontCover = LoadFrontCover(value, &problem);
+        return problem;
+    });
+    parser.Flag("remove-picture", 0, [&args] { args.RemovePictures = true; });
     std::string error = parser.Parse(argv, args.Batch.Folders);
     if (!error.empty()) return error;
-    if (args.Options.Rows.empty() && !args.Options.OtherTagsChecked)
-        return "nothing to set: give --set, --prepend, --append, --other or --replace-other";
+    if (args.FrontCover && args.RemovePictures) return "give --picture or --remove-picture, not both";
+    if (args.FrontCover) {
+        args.Options.PictureAction = TPictureAction::SetFrontCover;
+        args.Options.Picture = std::move(*args.FrontCover);
+    } else if (args.RemovePictures) {
+        args.Options.PictureAction = TPictureAction::RemoveAll;
+    }
+    if (args.Options.Rows.empty() && !args.Options.OtherTagsChecked &&
+        args.Options.PictureAction == TPictureAction::Keep)
+        return "nothing to set: give --set, --prepend, --append, --other, --replace-other, --picture or "
+               "--remove-picture";
     for (std::size_t row : args.SetRows) args.Options.Rows[row].Mode = args.SetMode;
     return {};
 }

@@ -135,8 +135,7 @@ std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream&
         TOggVorbis file;
         std::vector<TComment> comments = Edited(info.Tag, edits);
         if (const std::size_t kept = EditPictures(comments, edits))
-            err << "parvex-cli: " << path << ": kept " << kept << " malformed picture comment"
-                << (kept == 1 ? "" : "s") << " as it is\n";
+            err << "parvex-cli: " << path << ": " << KeptMalformedPicturesNote(kept) << "\n";
         FillFileObject(comments, file);
         if (std::string reason; !file.SaveToFile(path, &reason))
             return "could not be written: " + reason + "; the file is unchanged";

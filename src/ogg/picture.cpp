@@ -266,6 +266,11 @@ bool IsPictureLine(std::string_view line) {
            line[kPictureCommentName.size()] == '=';
 }
 
+std::string OtherTagDisplayLine(const std::string& line) {
+    if (!IsPictureLine(line)) return line;
+    return std::string(kPictureCommentName) + ": " + DescribePictureComment(ValueOfLine(line));
+}
+
 std::optional<std::pair<std::size_t, TPicture>> ShownPicture(const std::vector<std::string>& lines) {
     std::optional<std::pair<std::size_t, TPicture>> first;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -300,6 +305,11 @@ void RemovePictures(std::vector<std::string>& lines) {
     std::erase_if(lines, [](const std::string& line) {
         return IsPictureLine(line) && ParsePictureComment(ValueOfLine(line)).has_value();
     });
+}
+
+std::string KeptMalformedPicturesNote(std::size_t count) {
+    if (count == 1) return "kept 1 malformed picture comment as it is";
+    return "kept " + std::to_string(count) + " malformed picture comments as they are";
 }
 
 std::size_t MalformedPictures(const std::vector<std::string>& lines) {

@@ -72,6 +72,9 @@ std::optional<TPicture> LoadFrontCover(const std::string& path, std::string* pro
 // Picture comments among NAME=value lines (the other tags of a file).
 // Whether `line` is a picture comment.
 bool IsPictureLine(std::string_view line);
+// A NAME=value line as people read it: a picture comment as its name, ": " and its description
+// (DescribePictureComment), any other line as it is.
+std::string OtherTagDisplayLine(const std::string& line);
 // The picture a window shows for the lines: the first front cover, else the first well-formed
 // picture; with the index of its line. Nothing when no line holds a well-formed picture.
 std::optional<std::pair<std::size_t, TPicture>> ShownPicture(const std::vector<std::string>& lines);
@@ -82,5 +85,7 @@ void SetFrontCover(std::vector<std::string>& lines, const TPicture& picture);
 void RemovePictures(std::vector<std::string>& lines);
 // The number of picture lines that are malformed, which the caller names when it changes pictures.
 std::size_t MalformedPictures(const std::vector<std::string>& lines);
+// How the caller names them: "kept 1 malformed picture comment as it is".
+std::string KeptMalformedPicturesNote(std::size_t count);
 
 }  // namespace parvex

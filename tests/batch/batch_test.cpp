@@ -117,6 +117,62 @@ TEST_F(BatchTest, MassOtherTagsOverwriteAndAppend) {
     EXPECT_EQ(after.Title, "Song");
 }
 
+// The picture row: the front cover set or every picture removed in each file; a malformed picture
+// comment stays and the log says so. The log shows pictures by their descriptions only.
+TEST_F(BatchTest, MassSetsOrRemovesPicturesAndKeepsMalformedOnes) {
+    TPicture back;
+    back.Type = 4;
+    back.MimeType = "image/png";
+    back.Data = "back";
+    TPicture front = back;
+    front.Type = kFrontCover;
+    front.Data = "old front";
+    TPicture cover = front;
+    cover.Data = "the new front";
+    const std::string malformed = "AAAA";
+    const auto picture = [](const TPicture& p) { return "METADATA_BLOCK_PICTURE=" + PictureCommentValue(p); };
+    struct Case {
+        TPictureAction action;
+        std::vector<std::string> after;
+        std::vector<std::string> changes;  // the log's lines after the heading
+    };
+    const std::string note = "     kept 1 malformed picture comment as it is";
+    const Case cases[] = {
+        {TPictureAction::Keep,
+         {"MOOD=calm", picture(front), "METADATA_BLOCK_PICTURE=" + malformed, picture(back)},
+         {"     no change"}},
+        {TPictureAction::SetFrontCover,
+         {"MOOD=calm", picture(cover), "METADATA_BLOCK_PICTURE=" + malformed, picture(back)},
+         {"     METADATA_BLOCK_PICTURE: [Front cover, image/png, 9 bytes] -> [Front cover, image/png, 13 "
+          "bytes]",
+          note}},
+        {TPictureAction::RemoveAll,
+         {"MOOD=calm", "METADATA_BLOCK_PICTURE=" + malformed},
+         {"     METADATA_BLOCK_PICTURE: [Front cover, image/png, 9 bytes] -> [malformed picture block (cut "
+          "off "
+          "before its MIME type)]",
+          "     METADATA_BLOCK_PICTURE: [malformed picture block (cut off before its MIME type)] -> (none)",
+          "     METADATA_BLOCK_PICTURE: [Back cover, image/png, 4 bytes] -> (none)", note}},
+    };
+    for (const Case& c : cases) {
+        log.Lines.clear();
+        const auto name = Make("a.ogg", {{"TITLE", "t"},
+                                         {"MOOD", "calm"},
+                                         {"METADATA_BLOCK_PICTURE", PictureCommentValue(front)},
+                                         {"METADATA_BLOCK_PICTURE", malformed},
+                                         {"METADATA_BLOCK_PICTURE", PictureCommentValue(back)}});
+        TMassTagOptions options;
+        options.PictureAction = c.action;
+        options.Picture = cover;
+        EXPECT_EQ(Mass(options, name),
+                  c.action == TPictureAction::Keep ? TFileOutcome::Skipped : TFileOutcome::Written);
+        EXPECT_EQ(Reload(name).OtherTags, c.after);
+        std::vector<std::string> logged = {"Mass Tag: " + dir.Dir() + name};
+        logged.insert(logged.end(), c.changes.begin(), c.changes.end());
+        EXPECT_EQ(log.Lines, logged);
+    }
+}
+
 TEST_F(BatchTest, NonVorbisFileIsLeftUntouchedAndLogged) {
     const std::string junk = "this is not an ogg file at all";
     dir.Write("fake.ogg", junk);
@@ -139,11 +195,9 @@ TEST_F(BatchTest, VanishedFileFailsWithItsReason) {
 }
 
 TEST_F(BatchTest, RemoveAllKeepsPerformerAndVendor) {
-    const auto name = Make("a.ogg", {{"TITLE", "Song"},
-                                     {"PERFORMER", "Singer"},
-                                     {"ARTIST", "Band"},
-                                     {"ISRC", "X1"},
-                                     {"MOOD", "calm"}});
+    const auto name = Make(
+        "a.ogg",
+        {{"TITLE", "Song"}, {"PERFORMER", "Singer"}, {"ARTIST", "Band"}, {"ISRC", "X1"}, {"MOOD", "calm"}});
     TClearTagsOptions options;
     options.RemoveAll = true;
     EXPECT_EQ(Clear(options, name), TFileOutcome::Written);
@@ -158,10 +212,8 @@ TEST_F(BatchTest, RemoveAllKeepsPerformerAndVendor) {
 }
 
 TEST_F(BatchTest, ClearRemovesOnlyChosenTags) {
-    const auto name = Make("a.ogg", {{"DESCRIPTION", "notes"},
-                                     {"TRACKNUMBER", "3"},
-                                     {"TITLE", "Song"},
-                                     {"MOOD", "calm"}});
+    const auto name =
+        Make("a.ogg", {{"DESCRIPTION", "notes"}, {"TRACKNUMBER", "3"}, {"TITLE", "Song"}, {"MOOD", "calm"}});
     TClearTagsOptions options;
     options.Fields = {TTagField::Comment, TTagField::Track};
     Clear(options, name);

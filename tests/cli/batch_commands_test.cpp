@@ -126,6 +126,26 @@ TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
     EXPECT_EQ(Comments(a), (Strings{"TITLE=Song"}));
 }
 
+TEST_F(BatchCli, MassSetsAndRemovesTheFrontCoverAndItsDryRunShowsNoBase64) {
+    const std::string a = Make("a.ogg", {{"TITLE", "Song"}});
+    const std::string image = std::string(PARVEX_TEST_DATA) + "/cover-48x40.jpg";
+    auto r = RunCli({"mass", Dir(), "--picture", image, "--dry-run"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(
+        r.Out.find("     METADATA_BLOCK_PICTURE: (none) -> [Front cover, image/jpeg, 837 bytes, 48 x 40]\n"),
+        std::string::npos)
+        << r.Out;
+    r = RunCli({"mass", Dir(), "--picture", image});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    ASSERT_EQ(Comments(a).size(), 2u);
+    const std::string shown = RunCli({"show", a}).Out;
+    EXPECT_NE(shown.find("    Front cover, image/jpeg, 837 bytes, 48 x 40\n"), std::string::npos) << shown;
+    r = RunCli({"mass", Dir(), "--remove-picture"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song"}));
+    EXPECT_EQ(RunCli({"mass", Dir(), "--picture", image, "--remove-picture"}).Status, 2);
+}
+
 TEST_F(BatchCli, ClearRemovesChosenFieldsOrEverythingButPerformer) {
     const std::string a = Make(
         "a.ogg",

@@ -191,6 +191,17 @@ TEST(PictureLinesTest, RemovingKeepsMalformedBlocksWhichAreCounted) {
     EXPECT_EQ(lines, (std::vector<std::string>{"MOOD=calm", malformed, "METADATA_BLOCK_PICTURE="}));
     EXPECT_EQ(MalformedPictures(lines), 2u);
     EXPECT_EQ(MalformedPictures({"MOOD=calm"}), 0u);
+    EXPECT_EQ(KeptMalformedPicturesNote(1), "kept 1 malformed picture comment as it is");
+    EXPECT_EQ(KeptMalformedPicturesNote(2), "kept 2 malformed picture comments as they are");
+}
+
+TEST(PictureLinesTest, APictureLineIsShownByItsDescription) {
+    EXPECT_EQ(OtherTagDisplayLine(Line(Picture(4, "image/png", "abc"))),
+              "METADATA_BLOCK_PICTURE: Back cover, image/png, 3 bytes");
+    EXPECT_EQ(OtherTagDisplayLine("METADATA_BLOCK_PICTURE=%"),
+              "METADATA_BLOCK_PICTURE: malformed picture block (not base64)");
+    EXPECT_EQ(OtherTagDisplayLine("MOOD=calm"), "MOOD=calm");
+    EXPECT_EQ(OtherTagDisplayLine("no equals sign"), "no equals sign");
 }
 
 TEST(PictureLinesTest, TheShownPictureIsTheFrontCoverElseTheFirstWellFormedOne) {
