@@ -14,6 +14,7 @@
 #include "app/sorted_list.h"
 #include "batch/tag_fields.h"
 #include "ogg/open_error.h"
+#include "ogg/picture.h"
 
 namespace parvex {
 
@@ -87,8 +88,9 @@ constexpr int kEditorWidth = 209;
 constexpr int kEditorHeight = 21;
 constexpr int kCopyButtonLeft = 548;
 constexpr int kCopyButtonSize = 16;
-// The vendor string may be long; the other values are short and end left of the "Save" button.
-constexpr int kVendorWidth = 225;
+// The vendor string may be long but ends left of the picture; the other values are short and end left
+// of the "Save" button.
+constexpr int kVendorWidth = 150;
 constexpr int kValueWidth = 140;
 constexpr int kCannotEditWidth = 287;
 
@@ -151,6 +153,15 @@ void ShowVendor(QLabel& label, const QString& vendor) {
 }
 
 QString BitRateCaption(int kbps) { return QString::number(kbps) + " Kbps"; }
+
+// The role under which an entry of an other-tags list keeps its whole NAME=value line, where its
+// text shows less of it.
+constexpr int kLineRole = Qt::UserRole;
+
+std::string OtherTagLine(const QListWidgetItem& item) {
+    const QVariant line = item.data(kLineRole);
+    return (line.isValid() ? line.toString() : item.text()).toStdString();
+}
 
 QListWidgetItem* SelectedLine(const QListWidget& list) {
     QListWidgetItem* current = list.currentItem();
@@ -216,6 +227,7 @@ void TForm1::CreateBrowsePage() {
 
     BitBtn18 = MakeGlyphButton(page, "BitBtn18", "&Save", TGlyph::Save, {480, 432, 75, 25});
     BitBtn18->setEnabled(false);
+    CreateBrowsePicture(page);
     // Shown instead of the picture's line when the selected file cannot be edited, saying why.
     lblCannotEdit = MakeLabel(page, "lblCannotEdit", "", {kFieldLabelLeft, 464}, TFontWeight::Bold);
     lblCannotEdit->resize(Scaled(kCannotEditWidth), lblCannotEdit->fontMetrics().height());
@@ -241,7 +253,7 @@ void TForm1::SetBrowseTabOrder() {
     QList<QWidget*> chain = {Listview1};
     for (const TBrowseField& row : kBrowseFields)
         chain << (row.editor ? static_cast<QWidget*>(this->*row.editor) : edit7);
-    chain << ListBox1 << BitBtn6 << BitBtn7 << BitBtn18 << BitBtn27;
+    chain << ListBox1 << BitBtn6 << BitBtn7 << btnPicture << BitBtn18 << BitBtn27;
     for (const TBrowseField& row : kBrowseFields) chain << this->*row.copyButton;
     SetTabChain(chain);
 }
@@ -256,7 +268,7 @@ void TForm1::ConnectBrowseShortcuts() {
 
 void TForm1::Edit4Change() {
     BatchMode.clear();
-    ListBox1->clear();
+    ShowOtherTags({});
     Listview1->clear();
     FoundFiles.Clear();
     FindFile1.Subfolders = false;
@@ -295,7 +307,7 @@ void TForm1::ClearFileView() {
 }
 
 QList<QWidget*> TForm1::BrowseEditingControls() const {
-    QList<QWidget*> controls = {ListBox1, BitBtn6, BitBtn7, BitBtn27};
+    QList<QWidget*> controls = {ListBox1, BitBtn6, BitBtn7, BitBtn27, btnPicture};
     for (const TBrowseField& row : kBrowseFields) {
         controls << (row.editor ? static_cast<QWidget*>(this->*row.editor) : edit7) << this->*row.copyButton;
     }
@@ -310,6 +322,9 @@ void TForm1::ShowCannotEdit(const QString& why) {
         lblCannotEdit->fontMetrics().elidedText(why, Qt::ElideRight, lblCannotEdit->width()));
     lblCannotEdit->setToolTip(why);
     lblCannotEdit->setVisible(!editable_);
+    // The line takes the place of the picture's.
+    lblPicture->setVisible(editable_);
+    PictureText->setVisible(editable_);
 }
 
 bool TForm1::HasUnsavedEdits() const { return !shownFile_.empty() && BitBtn18->isEnabled(); }
@@ -356,7 +371,7 @@ void TForm1::ShowFile(const std::string& path) {
     if (loaded != TLoadOutcome::Loaded) {
         // Nothing to show: no stream information, no tags, nothing to edit.
         ClearFileView();
-        ListBox1->clear();
+        ShowOtherTags({});
         ShowCannotEdit(loaded == TLoadOutcome::NotVorbis ? NotVorbisLine() : UnreadableLine(unreadable));
         return;
     }
@@ -380,6 +395,26 @@ void TForm1::RereadFolder() {
     if (!selected.empty()) SelectListedFile(selected);
 }
 
+std::vector<std::string> TForm1::OtherTagLines() const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < ListBox1->count(); ++i) lines.push_back(OtherTagLine(*ListBox1->item(i)));
+    return lines;
+}
+
+void TForm1::ShowOtherTags(const std::vector<std::string>& lines) {
+    ListBox1->clear();
+    for (const std::string& line : lines) SetOtherTag(*new QListWidgetItem(ListBox1), line);
+    ShowPicture();
+}
+
+// The Browse page's list shows a picture by its description and keeps the line as the entry's data;
+// the Mass page's list shows its lines as they are, which is also how its settings keep them.
+void TForm1::SetOtherTag(QListWidgetItem& item, const std::string& line) const {
+    const bool browseList = item.listWidget() == ListBox1;
+    item.setData(kLineRole, browseList ? QVariant(Text(line)) : QVariant());
+    item.setText(Text(browseList ? OtherTagDisplayLine(line) : line));
+}
+
 void TForm1::ShowWorkingRecord() {
     const tagrecord& record = WorkingRecord;
     FileSizeText->setText(FileSizeCaption(record.FileSize));
@@ -390,8 +425,7 @@ void TForm1::ShowWorkingRecord() {
     ShowVendor(*Vendertxt, Text(record.Vendor));
     for (const TBrowseField& row : kBrowseFields)
         SetEditorText(*this, row, Text(FieldOf(WorkingRecord, row.field)));
-    ListBox1->clear();
-    for (const std::string& line : record.OtherTags) ListBox1->addItem(Text(line));
+    ShowOtherTags(record.OtherTags);
 }
 
 void TForm1::BitBtn18Click() {
@@ -409,9 +443,7 @@ bool TForm1::SaveShownFile() { return SaveFile(shownFile_); }
 bool TForm1::SaveFile(const std::string& path) {
     for (const TBrowseField& row : kBrowseFields)
         FieldOf(WorkingRecord, row.field) = EditorText(*this, row).toStdString();
-    WorkingRecord.OtherTags.clear();
-    for (int i = 0; i < ListBox1->count(); ++i)
-        WorkingRecord.OtherTags.push_back(ListBox1->item(i)->text().toStdString());
+    WorkingRecord.OtherTags = OtherTagLines();
     bool written;
     std::string reason;
     {
@@ -433,18 +465,27 @@ void TForm1::Edit1Change() {
 }
 
 void TForm1::BitBtn6Click() {
-    if (AddOtherTagLine(*ListBox1)) BitBtn18->setEnabled(true);
+    if (!AddOtherTagLine(*ListBox1)) return;
+    ShowPicture();
+    BitBtn18->setEnabled(true);
 }
 
 void TForm1::BitBtn7Click() {
-    if (DeleteOtherTagLine(*ListBox1)) BitBtn18->setEnabled(true);
+    if (!DeleteOtherTagLine(*ListBox1)) return;
+    ShowPicture();
+    BitBtn18->setEnabled(true);
 }
 
-void TForm1::ListBox1DblClick() { EditOtherTagLine(*ListBox1); }
+void TForm1::ListBox1DblClick() {
+    if (EditOtherTagLine(*ListBox1)) ShowPicture();
+}
 
 void TForm1::BitBtn27Click() {
     ListBox2->clear();
-    for (int i = 0; i < ListBox1->count(); ++i) ListBox2->addItem(ListBox1->item(i)->text());
+    // Pictures go to the Mass page's picture row instead: kept in the settings, a picture's line would
+    // be cut at their length limit and written broken into every file.
+    for (const std::string& line : OtherTagLines())
+        if (!IsPictureLine(line)) ListBox2->addItem(Text(line));
 }
 
 bool TForm1::DeleteOtherTagLine(QListWidget& list) {
@@ -456,21 +497,21 @@ bool TForm1::DeleteOtherTagLine(QListWidget& list) {
 bool TForm1::AddOtherTagLine(QListWidget& list) {
     const std::string line = Form2->OpenForAdd();
     if (line == kCancelled) return false;
-    list.addItem(Text(line));
+    SetOtherTag(*new QListWidgetItem(&list), line);
     return true;
 }
 
 bool TForm1::EditOtherTagLine(QListWidget& list) {
     QListWidgetItem* selected = SelectedLine(list);
     if (!selected) return false;
-    const std::string line = selected->text().toStdString();
+    const std::string line = OtherTagLine(*selected);
     // The name ends at the first "="; the value keeps every "=" after it.
     const std::size_t eq = line.find('=');
     const std::string name = eq == std::string::npos ? std::string() : line.substr(0, eq);
     const std::string value = eq == std::string::npos ? line : line.substr(eq + 1);
     const std::string edited = Form2->OpenForEdit(name, value);
     if (edited == kCancelled) return false;
-    selected->setText(Text(edited));
+    SetOtherTag(*selected, edited);
     return true;
 }
 

@@ -16,7 +16,7 @@ namespace parvex {
 
 namespace {
 
-constexpr const char* kVersionCaption = "Version 0.0.20";
+constexpr const char* kVersionCaption = "Version " PARVEX_VERSION;
 
 bool IsFile(const char* name) {
     std::error_code error;

@@ -18,9 +18,11 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "app/memo_log.h"
@@ -30,6 +32,7 @@
 #include "batch/tag_record.h"
 #include "naming/tag_from_list.h"
 #include "ogg/ogg_vorbis.h"
+#include "ogg/picture.h"
 #include "scan/find_file.h"
 #include "scan/found_files.h"
 #include "settings/form_storage.h"
@@ -42,6 +45,9 @@ struct TWordListLayout;
 struct TOverwriteChoiceLayout;
 class TForm2;
 class TForm3;
+
+// What the picture choosers offer; the data decide what a file is, not its name.
+inline constexpr const char* kPictureFilter = "Pictures (*.jpg;*.jpeg;*.png)|*.jpg;*.jpeg;*.png|";
 
 // A batch operation's per-file routine: the folder (ending in "/") and the file name in, what became
 // of the file out.
@@ -110,7 +116,14 @@ public:
     void BitBtn6Click();      // adds an other tag through the Add a Tag dialog
     void BitBtn7Click();      // deletes the selected other tag
     void ListBox1DblClick();  // edits the selected other tag through the Add a Tag dialog
-    void BitBtn27Click();     // copies the other tags to the Mass page
+    void BitBtn27Click();     // copies the other tags but the pictures to the Mass page
+    // The picture menu. "Set picture...": a chosen JPEG or PNG file becomes the front cover, in the
+    // place of the old one (a file that is neither is refused with a message box). "Remove picture":
+    // the shown picture leaves the other tags. "Save picture as...": the shown picture's image is
+    // written to a chosen file. The first two are edits, saved with Save.
+    void SetPictureClick();
+    void RemovePictureClick();
+    void SavePictureClick();
 
     // Batch driver.
     // Lists one found file, once per scan run.
@@ -138,9 +151,13 @@ public:
     // Mass set tags page.
     // Click handler of the fifteen row boxes: "Tag" is enabled while at least one row is checked.
     void CheckBox9Click();
-    void BitBtn3Click();  // "Tag": the mass tag run
+    // "Tag": the mass tag run; with the picture row set to "Set", reads the chosen picture first, and
+    // without a usable one says why and does not run.
+    void BitBtn3Click();
     // The per-file routine of batch mode "mass": the page's rows applied to one file.
     TFileOutcome MassTagFile(const std::string& dir, const std::string& name);
+    // "..." of the picture row: chooses the picture to set.
+    void btnPictureFileClick();
     void BitBtn4Click();      // adds an other-tag line through the Add a Tag dialog
     void BitBtn5Click();      // deletes the selected line
     void ListBox2DblClick();  // edits the selected line through the Add a Tag dialog
@@ -252,6 +269,9 @@ public:
     QLabel *Label14, *SampleRateText, *Label15, *DurationText, *Label16, *BitRateText;
     QPushButton* BitBtn18;
     QLabel* lblCannotEdit;
+    QToolButton* btnPicture;  // the thumbnail, with the picture menu
+    QAction *actSetPicture, *actRemovePicture, *actSavePicture;
+    QLabel *lblPicture, *PictureText;
 
     // "Mass set tags"
     QCheckBox *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12, *CheckBox13, *CheckBox14, *CheckBox15;
@@ -273,6 +293,11 @@ public:
     QRadioButton *other_a, *other_o, *other_p;
     QPushButton* BitBtn4;
     QPushButton* BitBtn5;
+    QCheckBox* chkPicture;  // the picture row: set the front cover or remove every picture
+    QWidget* pnlPicture;
+    QRadioButton *radSetPicture, *radRemovePicture;
+    QLineEdit* edtPictureFile;
+    QPushButton* btnPictureFile;
     QCheckBox* CheckBox39;
     QPushButton* BitBtn3;
 
@@ -379,6 +404,16 @@ private:
     bool SaveShownFile();
     // Ctrl+S saves, F5 rereads the folder.
     void ConnectBrowseShortcuts();
+    // The picture controls of the Browse and Mass pages.
+    void CreateBrowsePicture(QWidget* page);
+    void CreateMassPicture(QWidget* page);
+    // Shows the picture the other tags hold (ShownPicture): its thumbnail and its description.
+    void ShowPicture();
+    // The whole lines of ListBox1, and ListBox1 filled with `lines`.
+    std::vector<std::string> OtherTagLines() const;
+    void ShowOtherTags(const std::vector<std::string>& lines);
+    // Gives an entry of an other-tags list its line.
+    void SetOtherTag(QListWidgetItem& item, const std::string& line) const;
     // The order in which Tab visits the controls of the Browse and Mass pages.
     void SetBrowseTabOrder();
     void SetMassTabOrder();
@@ -425,7 +460,9 @@ private:
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
     bool restoringSettings_ = false;        // while the first show reads the settings
     std::string shownFile_;                 // the file whose tags the Browse page may edit; empty: none
-    bool editable_ = true;                  // false while the selected file cannot be edited
+    std::optional<std::pair<std::size_t, TPicture>> shownPicture_;  // its line in ListBox1
+    std::optional<TPicture> massPicture_;  // the picture a mass tag run sets, read at its start
+    bool editable_ = true;                 // false while the selected file cannot be edited
 };
 
 template <typename Handler>

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "app/file_name_controls.h"
 #include "app/form_builder.h"
 #include "app/main_window.h"
 #include "batch/mass_tag.h"
@@ -107,7 +108,7 @@ QString RowText(const TForm1& form, const TMassPageRow& row) {
     return row.editor ? (form.*row.editor)->text() : form.edit15->currentText();
 }
 
-TMassTagOptions MassTagOptions(const TForm1& form) {
+TMassTagOptions MassTagOptions(const TForm1& form, const std::optional<TPicture>& picture) {
     TMassTagOptions options;
     for (const TMassPageRow& row : kMassRows) {
         if (!(form.*row.check)->isChecked()) continue;
@@ -117,6 +118,10 @@ TMassTagOptions MassTagOptions(const TForm1& form) {
     options.OtherTagsMode = CheckedMode(form, kOtherModes);
     for (int i = 0; i < form.ListBox2->count(); ++i)
         options.OtherTagLines.push_back(form.ListBox2->item(i)->text().toStdString());
+    if (form.chkPicture->isChecked()) {
+        options.PictureAction = picture ? TPictureAction::SetFrontCover : TPictureAction::RemoveAll;
+        if (picture) options.Picture = *picture;
+    }
     return options;
 }
 
@@ -156,6 +161,7 @@ void TForm1::CreateMassPage() {
     BitBtn4 = MakeGlyphButton(page, "BitBtn4", "", TGlyph::Add, {248, 340, 20, 20});
     BitBtn5 = MakeGlyphButton(page, "BitBtn5", "", TGlyph::Delete, {248, 441, 20, 20});
 
+    CreateMassPicture(page);
     CheckBox39 = MakeCheckBox(page, "CheckBox39", "Recurse subdirs", {456, 400, 97, 17});
     BitBtn3 = MakeButton(page, "BitBtn3", "&Tag", {480, 432, 75, 25});
     BitBtn3->setEnabled(false);
@@ -163,6 +169,7 @@ void TForm1::CreateMassPage() {
     for (const TMassPageRow& row : kMassRows)
         connect(this->*row.check, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
     connect(CheckBox16, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
+    connect(chkPicture, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn3Click(); }); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
@@ -182,21 +189,58 @@ void TForm1::SetMassTabOrder() {
         chain << this->*row.check;
         for (QRadioButton* TForm1::*mode : row.modes) chain << this->*mode;
     }
-    chain << CheckBox16 << other_a << other_o << other_p << ListBox2 << BitBtn4 << BitBtn5 << CheckBox39
-          << BitBtn3;
+    chain << CheckBox16 << other_a << other_o << other_p << ListBox2 << BitBtn4 << BitBtn5 << chkPicture
+          << radSetPicture << radRemovePicture << edtPictureFile << btnPictureFile << CheckBox39 << BitBtn3;
     SetTabChain(chain);
 }
 
 void TForm1::CheckBox9Click() {
-    bool anyChecked = CheckBox16->isChecked();
+    bool anyChecked = CheckBox16->isChecked() || chkPicture->isChecked();
     for (const TMassPageRow& row : kMassRows) anyChecked = anyChecked || (this->*row.check)->isChecked();
     BitBtn3->setEnabled(anyChecked);
 }
 
-void TForm1::BitBtn3Click() { StartBatch("mass", *CheckBox39); }
+void TForm1::BitBtn3Click() {
+    // The picture is read once for the run; without one there is no run.
+    massPicture_.reset();
+    if (chkPicture->isChecked() && radSetPicture->isChecked()) {
+        std::string problem;
+        massPicture_ = LoadFrontCover(Text(*edtPictureFile), &problem);
+        if (!massPicture_) {
+            platform_.ShowMessage(TMessageKind::Error, edtPictureFile->text().isEmpty()
+                                                           ? "Choose the picture to set first."
+                                                           : "This picture cannot be used: " + problem + ".");
+            return;
+        }
+    }
+    StartBatch("mass", *CheckBox39);
+}
+
+void TForm1::btnPictureFileClick() {
+    if (const auto chosen = platform_.ChooseOpenFile(kPictureFilter, Text(*edtPictureFile))) {
+        edtPictureFile->setText(QString::fromStdString(*chosen));
+        radSetPicture->setChecked(true);
+    }
+}
+
+void TForm1::CreateMassPicture(QWidget* page) {
+    chkPicture = MakeCheckBox(page, "chkPicture", "Picture", {280, 378, 70, 17}, TFontWeight::Bold);
+    // A panel of their own makes the two buttons a group: on the page they would share one with the
+    // mode buttons of every row.
+    pnlPicture = MakeControl<QWidget>(page, "pnlPicture", {350, 376, 124, 21});
+    radSetPicture = MakeRadioButton(pnlPicture, "radSetPicture", "Set", {2, 2, 50, 17});
+    radSetPicture->setChecked(true);
+    radRemovePicture = MakeRadioButton(pnlPicture, "radRemovePicture", "Remove", {54, 2, 70, 17});
+    edtPictureFile = MakeEdit(page, "edtPictureFile", {280, 400, 140, 21});
+    edtPictureFile->setReadOnly(true);
+    btnPictureFile = MakeButton(page, "btnPictureFile", "...", {424, 400, 24, 21});
+    btnPictureFile->setToolTip("Choose the picture to set");
+    ConnectClick(btnPictureFile, &TForm1::btnPictureFileClick);
+}
 
 TFileOutcome TForm1::MassTagFile(const std::string& dir, const std::string& name) {
-    return parvex::MassTagFile(MassTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+    return parvex::MassTagFile(MassTagOptions(*this, massPicture_), FileObject, WorkingRecord, MemoLog(), dir,
+                               name);
 }
 
 void TForm1::BitBtn4Click() { AddOtherTagLine(*ListBox2); }

@@ -59,6 +59,10 @@ TLayout BrowseLayout() {
         {"BitBtn6", "QPushButton", "TabSheet1", {246, 340, 20, 20}, {}},
         {"BitBtn7", "QPushButton", "TabSheet1", {246, 441, 20, 20}, {}},
         {"BitBtn18", "QPushButton", "TabSheet1", {480, 432, 75, 25}, "Save"},
+        {"btnPicture", "QToolButton", "TabSheet1", {496, 368, 60, 60}, "Picture"},
+        {"lblPicture", "QLabel", "TabSheet1", {274, 464, 0, 0}, "Picture"},
+        {"PictureText", "QLabel", "TabSheet1", {336, 464, 225, 14}, ""},
+        {"lblCannotEdit", "QLabel", "TabSheet1", {274, 464, 0, 0}, ""},
     };
     struct Field {
         const char* label;
@@ -143,6 +147,12 @@ TLayout MassLayout() {
     }
     layout.push_back({"BitBtn4", "QPushButton", "TabSheet2", {248, 340, 20, 20}, {}});
     layout.push_back({"BitBtn5", "QPushButton", "TabSheet2", {248, 441, 20, 20}, {}});
+    layout.push_back({"chkPicture", "QCheckBox", "TabSheet2", {280, 378, 70, 17}, "Picture"});
+    layout.push_back({"pnlPicture", "QWidget", "TabSheet2", {350, 376, 124, 21}, {}});
+    layout.push_back({"radSetPicture", "QRadioButton", "pnlPicture", {2, 2, 50, 17}, "Set"});
+    layout.push_back({"radRemovePicture", "QRadioButton", "pnlPicture", {54, 2, 70, 17}, "Remove"});
+    layout.push_back({"edtPictureFile", "QLineEdit", "TabSheet2", {280, 400, 140, 21}, {}});
+    layout.push_back({"btnPictureFile", "QPushButton", "TabSheet2", {424, 400, 24, 21}, "..."});
     layout.push_back({"CheckBox39", "QCheckBox", "TabSheet2", {456, 400, 97, 17}, "Recurse subdirs"});
     layout.push_back({"BitBtn3", "QPushButton", "TabSheet2", {480, 432, 75, 25}, "Tag"});
     return layout;
