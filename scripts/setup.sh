@@ -7,8 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 flavour=${1:-default}
+# The build's own needs, then the peers and validators the tests check against: vorbis-tools and
+# python3-mutagen read what Parvex writes, desktop-file-utils, appstream and groff-base check what it
+# installs, xvfb draws the screenshots.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev
-          libgl-dev libjpeg62-turbo-dev vorbis-tools xvfb xauth)
+          libgl-dev libjpeg62-turbo-dev vorbis-tools python3-mutagen desktop-file-utils appstream
+          groff-base man-db xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -148,6 +148,11 @@ void TForm1::BitBtn1Click() {
         Edit4->setText(folder);
 }
 
+void TForm1::OpenFolder(const std::string& folder, const std::string& fileName) {
+    Edit4->setText(QString::fromStdString(folder));
+    if (!fileName.empty()) SelectListedFile(folder + fileName);
+}
+
 void TForm1::SetActivePage(QWidget* page) {
     const QSignalBlocker quiet(PageControl1);
     PageControl1->setCurrentWidget(page);

@@ -77,6 +77,9 @@ public:
     // The "Directory" button: the directory chooser; a chosen folder becomes the working directory,
     // with a trailing "/". Cancelling leaves the working directory as it was.
     void BitBtn1Click();
+    // Lists `folder` (absolute, ending in "/") as the working directory and selects `fileName` in it
+    // when given: the folder or file Parvex was started with.
+    void OpenFolder(const std::string& folder, const std::string& fileName = {});
 
     // Fills edit15 and then edit7 with the names of genre.txt in the current directory, or, when there
     // is no such file, with the built-in names. Raises EFOpenError when the file exists but cannot be
