@@ -446,9 +446,14 @@ bool TForm1::SaveFile(const std::string& path) {
     WorkingRecord.OtherTags = OtherTagLines();
     bool written;
     std::string reason;
+    std::vector<std::string> notes;
     {
         const TWaitCursor wait(platform_);
-        written = StoreWorkingRecord(FileObject, WorkingRecord, path, &reason);
+        written = StoreWorkingRecord(FileObject, WorkingRecord, path, &reason, &notes);
+    }
+    for (const std::string& note : notes) {
+        MemoLog().AddLine(path + ": " + note);
+        std::fprintf(stderr, "parvex: %s: %s\n", path.c_str(), note.c_str());
     }
     if (!written) {
         // The user's edits stay, and so does Save, for another try.

@@ -63,8 +63,12 @@ std::string RenameFailure(int error) {
 
 TFileOutcome Store(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
     std::string reason;
+    std::vector<std::string> notes;
     try {
-        if (StoreWorkingRecord(file, plan.Record, plan.Path, &reason)) return TFileOutcome::Written;
+        if (StoreWorkingRecord(file, plan.Record, plan.Path, &reason, &notes)) {
+            for (const std::string& note : notes) log.AddLine(kLogIndent + note);
+            return TFileOutcome::Written;
+        }
     } catch (const EFOpenError& error) {
         reason = ErrorText(error.Error());
     } catch (const std::exception& error) {

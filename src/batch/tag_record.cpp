@@ -85,9 +85,9 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
 }
 
 bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
-                        std::string* reason) {
+                        std::string* reason, std::vector<std::string>* notes) {
     CopyIntoFileObject(record, file);
-    return file.SaveToFile(fileName, reason);
+    return file.SaveToFile(fileName, reason, notes);
 }
 
 }  // namespace parvex

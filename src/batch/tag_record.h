@@ -52,9 +52,10 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
 
 // Writes the record's tags into the file through `file`. Returns the save's result: false when
 // the file was left as it was (not Ogg Vorbis, damaged, or the write failed), with the cause in
-// `reason` when given. Raises EFOpenError when the file cannot be opened.
+// `reason` when given; after a save, `notes` (when given) receives what the user should still know
+// about it. Raises EFOpenError when the file cannot be opened.
 bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
-                        std::string* reason = nullptr);
+                        std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 
 // What happened to one file of a batch run; its log lines say it in words.
 enum class TFileOutcome {

@@ -137,8 +137,11 @@ std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream&
         if (const std::size_t kept = EditPictures(comments, edits))
             err << "parvex-cli: " << path << ": " << KeptMalformedPicturesNote(kept) << "\n";
         FillFileObject(comments, file);
-        if (std::string reason; !file.SaveToFile(path, &reason))
+        std::string reason;
+        std::vector<std::string> notes;
+        if (!file.SaveToFile(path, &reason, &notes))
             return "could not be written: " + reason + "; the file is unchanged";
+        for (const std::string& note : notes) err << "parvex-cli: " << path << ": " << note << "\n";
         return {};
     } catch (const EFOpenError& e) {
         return e.what();

@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <stdexcept>
 #include <system_error>
 
 #include "ogg/fd_io.h"
+#include "ogg/folder_replace.h"
 #include "ogg/header_pages.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
@@ -28,61 +28,11 @@ void PutLe32(std::string& out, uint32_t value) {
     out.append(bytes, 4);
 }
 
-// The "~" file of a rewrite: created afresh, removed again unless it was renamed into place.
-class TTempFile {
-public:
-    explicit TTempFile(std::string path) : path_(std::move(path)) {
-        // A file or link left under this name is removed first; O_EXCL | O_NOFOLLOW then makes sure
-        // the new file is ours and not reached through a link planted meanwhile.
-        struct stat st {};
-        if (::lstat(path_.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::unlink(path_.c_str()) != 0))
-            throw std::runtime_error("cannot remove " + path_);
-        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0) Fail("create temporary file");
-        created_ = true;
-    }
-    ~TTempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (created_) ::unlink(path_.c_str());
-    }
-    TTempFile(const TTempFile&) = delete;
-    TTempFile& operator=(const TTempFile&) = delete;
-
-    int Fd() const { return fd_; }
-    // Renames the file over `target`; from then on it is no longer ours to remove.
-    void RenameOver(const std::string& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) Fail("rename");
-        created_ = false;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool created_ = false;
-};
-
-FileIdentity IdentityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
-// The old file must still be the one that was read: same file, same size, same modification time.
-void CheckUnchanged(const std::string& path, const FileIdentity& expected) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) Fail("stat");
-    if (!S_ISREG(st.st_mode) || !(IdentityOf(st) == expected))
-        throw std::runtime_error("the file changed while it was being saved");
-}
-
 // The new file takes the old one's owner and group where the process may set them, then its
 // permission bits (after the owner, since a change of owner clears set-id bits).
 void CopyOwnershipAndMode(int fd, const struct stat& old) {
     if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     if (::fchmod(fd, old.st_mode & 07777) != 0) Fail("fchmod");
-}
-
-void SyncDirectoryOf(const std::string& path) {
-    const TUniqueFd dir(::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid()) (void)::fsync(dir.Get());
 }
 
 // Only the second page changes: the bytes before it and after the old comment data are copied.
@@ -239,29 +189,23 @@ void StoreSecondPageCrc(int fd, const FileInfo& info) {
 }
 
 bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
-                            std::string* reason) {
+                            std::string* reason, std::vector<std::string>* notes) {
     try {
-        // A link is followed: the file it names is the one rewritten, and the link stays.
-        const std::string path = std::filesystem::canonical(fileName).string();
-        const TUniqueFd old(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        struct stat st {};
-        if (!old.Valid() || ::fstat(old.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            !(IdentityOf(st) == info.Identity))
-            return false;
-        TTempFile temp(path + "~");
-        WriteNewFile(old.Get(), temp.Fd(), commentData, info);
-        CopyOwnershipAndMode(temp.Fd(), st);
-        if (::fsync(temp.Fd()) != 0) Fail("fsync");
-        CheckUnchanged(path, info.Identity);
-        temp.RenameOver(path);
-        SyncDirectoryOf(path);
+        TFolderReplace replace(fileName, info.Identity);
+        const int temp = replace.CreateTemp();
+        WriteNewFile(replace.Old(), temp, commentData, info);
+        CopyOwnershipAndMode(temp, replace.OldStat());
+        std::vector<std::string> saveNotes;
+        replace.Commit(saveNotes);
+        if (notes) notes->insert(notes->end(), saveNotes.begin(), saveNotes.end());
         return true;
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
     }
 }
 
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason) {
+bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
+              std::vector<std::string>* notes) {
     FileInfo info;
     if (!ReadFileInfo(fileName, info)) return Refuse(reason, "not an Ogg Vorbis file");
     if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) return Refuse(reason, refusal);
@@ -271,7 +215,7 @@ bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* 
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
     const std::string commentData = BuildCommentData(info);
     info.SecondPage.Crc = 0;
-    return ReplaceThroughTempFile(fileName, commentData, info, reason);
+    return ReplaceThroughTempFile(fileName, commentData, info, reason, notes);
 }
 
 }  // namespace parvex

@@ -3,6 +3,7 @@
 // the file through a temporary file that then takes the old file's place in one atomic rename.
 
 #include <string>
+#include <vector>
 
 #include "ogg/header_reader.h"
 
@@ -12,7 +13,8 @@ class TOggVorbis;
 
 // Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
 // TOggVorbis::SaveToFile for the contract.
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason = nullptr);
+bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason = nullptr,
+              std::vector<std::string>* notes = nullptr);
 
 // Why the header of `info` cannot be rewritten without guessing, or an empty text when it can: it
 // needs a whole, undamaged comment header with its framing byte, a setup header found whole, the
@@ -43,13 +45,14 @@ bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize);
 void StoreSecondPageCrc(int fd, const FileInfo& info);
 
 // Writes the file again with the new comment data in place of the old comment packet and replaces
-// it: name + "~" is written, flushed to disk, given the old file's permission bits, owner and group,
-// and renamed over the old name. The headers are re-paged when the new packet does not fit the
-// second page or the old one spanned pages; later pages of the Vorbis stream are then renumbered.
-// True when the file was replaced. False, with the old file untouched and no "~" file left, when
-// anything fails or the file is not the one `info` was read from any more; `reason`, when given,
-// then receives the cause in words ("permission denied", "no space left on device", ...).
+// it (see TFolderReplace): the new file is written, given the old file's permission bits, owner and
+// group, flushed to disk and renamed over the old one. The headers are re-paged when the new packet
+// does not fit the second page or the old one spanned pages; later pages of the Vorbis stream are
+// then renumbered. True when the file was replaced; `notes`, when given, then receives what the
+// user should know about the save (one line each). False, with the old file untouched and no
+// temporary file left, when anything fails or the file is not the one `info` was read from any more;
+// `reason`, when given, then receives the cause in words ("permission denied", ...).
 bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
-                            std::string* reason = nullptr);
+                            std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 
 }  // namespace parvex

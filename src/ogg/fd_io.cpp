@@ -90,8 +90,11 @@ void CopyRange(int from, int64_t offset, int64_t count, int to) {
     if (done < count) BufferCopy(from, offset + done, count - done, to);
 }
 
-TUniqueFd::~TUniqueFd() {
+TUniqueFd::~TUniqueFd() { Reset(); }
+
+void TUniqueFd::Reset(int fd) {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
 }
 
 }  // namespace parvex

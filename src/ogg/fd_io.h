@@ -28,6 +28,8 @@ public:
 
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
+    // Closes the descriptor held, if any, and holds `fd` instead.
+    void Reset(int fd = -1);
 
 private:
     int fd_;

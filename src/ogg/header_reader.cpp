@@ -123,11 +123,6 @@ int64_t FileOffsetOf(const JoinedPacket& packet, std::size_t offset) {
     return last.Pos + static_cast<int64_t>(last.Size);
 }
 
-FileIdentity IdentityOf(const TFileHandle& file) {
-    const struct stat& st = file.Stat();
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
 // A little-endian length or count read from `body` at `pos`; false when fewer than 4 bytes remain.
 bool ReadLength(std::string_view body, std::size_t& pos, uint32_t& value) {
     if (body.size() - pos < 4) return false;
@@ -167,6 +162,10 @@ void RecordLayout(const THeaderCollector& collector, FileInfo& info) {
 }
 
 }  // namespace
+
+FileIdentity IdentityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
 
 std::string_view TrimControls(std::string_view text) {
     const auto isControl = [](char c) { return static_cast<uint8_t>(c) <= 32; };
@@ -227,7 +226,7 @@ bool ReadFileInfo(const std::string& fileName, FileInfo& info) {
 
 bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
     if (!file.IsRegular()) return false;
-    info.Identity = IdentityOf(file);
+    info.Identity = IdentityOf(file.Stat());
     info.FileSize = file.Size();
     info.OggDataStart = LeadingTagSize(file);
     if (!ParsePageHeader(file.ReadAt(info.OggDataStart, OggPageHeader::kMaxSize), info.FirstPage)) return false;

@@ -3,6 +3,7 @@
 // checks the identification header, joins the comment and setup header packets from the pages of
 // the Vorbis stream, splits the comment header into name/value entries and finds the sample count.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <array>
@@ -48,6 +49,8 @@ struct FileIdentity {
 
     bool operator==(const FileIdentity&) const = default;
 };
+
+FileIdentity IdentityOf(const struct stat& st);
 
 // Everything the reader learns about one file. Offsets and sizes are in bytes from the start of
 // the file.

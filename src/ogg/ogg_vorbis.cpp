@@ -85,8 +85,9 @@ bool TOggVorbis::LoadFromFile(const std::string& fileName) {
     return true;
 }
 
-bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason) const {
-    return SaveTags(*this, fileName, reason);
+bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason,
+                            std::vector<std::string>* notes) const {
+    return SaveTags(*this, fileName, reason, notes);
 }
 
 void TOggVorbis::SetTrack(const std::string& track) { Track = track; }

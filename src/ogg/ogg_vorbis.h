@@ -24,12 +24,15 @@ public:
     // as it was; the object is not changed. True when the file was replaced by the rewritten one;
     // false, with the file untouched, when it is not Ogg Vorbis, cannot be rewritten safely
     // (damaged, cut off, no comment header, headers interleaved with another stream) or the write
-    // failed; `reason`, when given, then receives the cause in words. Raises EFOpenError when the
+    // failed; `reason`, when given, then receives the cause in words. After a save `notes`, when
+    // given, receives what the user should still know about it, one line each (other names of the
+    // file that keep the old tags, a folder that could not be flushed). Raises EFOpenError when the
     // file cannot be opened.
     // OtherTags lines are taken from the last to the first: each sets the first comment of its name
     // (the name as it stands in the line, byte for byte) that no field or line taken before it has
     // set, or else is appended, so lines new to the file reach it in the reverse of their order here.
-    bool SaveToFile(const std::string& fileName, std::string* reason = nullptr) const;
+    bool SaveToFile(const std::string& fileName, std::string* reason = nullptr,
+                    std::vector<std::string>* notes = nullptr) const;
 
     void SetTrack(const std::string& track);
     // Appends the line name + "=" + value to OtherTags.

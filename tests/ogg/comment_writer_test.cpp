@@ -8,6 +8,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
+#include "support/save_leftovers.h"
 #include "support/temp_dir.h"
 
 namespace parvex {
@@ -35,7 +36,7 @@ protected:
         saved_ = ReadAll(path_);
         EXPECT_TRUE(test::IsValidOgg(saved_));
         EXPECT_TRUE(test::SameAudio(original_, saved_));
-        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+        EXPECT_TRUE(test::TempFilesBeside(path_).empty());
     }
     Strings CommentsOnDisk() const { return test::ReadCommentHeader(ReadAll(path_)).Comments; }
     std::size_t VorbisPages(const std::string& bytes) const {
@@ -45,7 +46,7 @@ protected:
     }
     void ExpectUntouched() const {
         EXPECT_TRUE(ReadAll(path_) == original_);
-        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+        EXPECT_TRUE(test::TempFilesBeside(path_).empty());
     }
 
     TempDir dir_;

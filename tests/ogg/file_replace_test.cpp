@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,9 +17,11 @@
 #include <thread>
 
 #include "ogg/comment_writer.h"
+#include "ogg/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
+#include "support/save_leftovers.h"
 #include "support/temp_dir.h"
 
 namespace parvex {
@@ -26,6 +29,7 @@ namespace {
 
 using test::ReadAll;
 using test::TempDir;
+using test::TempFilesBeside;
 
 constexpr uid_t kNobody = 65534;
 
@@ -54,9 +58,10 @@ protected:
         original_ = test::MakeVorbisFile({{"TITLE", "Old"}, {"ARTIST", "Band"}}, options);
         path_ = dir_.Write("music/a.ogg", original_).string();
     }
+    void TearDown() override { ReplaceTesting() = {}; }
     void ExpectUntouched() const {
         EXPECT_TRUE(ReadAll(path_) == original_);
-        EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
+        EXPECT_TRUE(TempFilesBeside(path_).empty());
     }
     static mode_t ModeOf(const std::string& path) {
         struct stat st {};
@@ -91,25 +96,35 @@ TEST_F(Replace, PermissionBitsOwnerAndGroupAreKept) {
     }
 }
 
-TEST_F(Replace, PlantedLinkUnderTheTemporaryNameIsNotFollowed) {
+TEST_F(Replace, FilesBesideItAreNeverTouched) {
+    // Editors keep backups under NAME~; links and folders of any name are the user's too.
     const std::string victim = dir_.Write("victim.txt", "keep me").string();
-    ASSERT_EQ(symlink(victim.c_str(), (path_ + "~").c_str()), 0);
+    const std::string backup = dir_.Write("music/a.ogg~", "an editor's backup").string();
+    const auto link = dir_.Path() / "music/a.ogg.bak";
+    const auto folder = dir_.Path() / "music/.a.ogg.parvex";
+    ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+    std::filesystem::create_directory(folder);
     EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_EQ(ReadAll(backup), "an editor's backup");
+    EXPECT_EQ(std::filesystem::read_symlink(link), victim);
     EXPECT_EQ(ReadAll(victim), "keep me");
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path_ + "~")));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(TempFilesBeside(path_).empty());
 }
 
-TEST_F(Replace, LeftoverTemporaryFileIsReplaced) {
-    dir_.Write("music/a.ogg~", "half a file from an earlier crash");
+TEST_F(Replace, LeftoversOfKilledSavesOfThisFileAreRemoved) {
+    const std::string leftover = dir_.Write("music/.a.ogg.parvex-Ab3dE9", "half a file").string();
+    const std::string otherFiles = dir_.Write("music/.b.ogg.parvex-Ab3dE9", "half of b").string();
+    const std::string notOurs = dir_.Write("music/.a.ogg.parvex-Ab3dE9x", "user's").string();
+    // A save still running holds a lock on its file; it is not a leftover.
+    const std::string running = dir_.Write("music/.a.ogg.parvex-Runnin", "in progress").string();
+    const TUniqueFd lock(open(running.c_str(), O_RDONLY));
+    ASSERT_EQ(flock(lock.Get(), LOCK_EX), 0);
     EXPECT_EQ(SaveTitle(path_, "New"), 0);
-    EXPECT_FALSE(std::filesystem::exists(path_ + "~"));
-}
-
-TEST_F(Replace, DirectoryUnderTheTemporaryNameRefusesTheSave) {
-    std::filesystem::create_directory(path_ + "~");
-    EXPECT_EQ(SaveTitle(path_, "New"), 1);
-    EXPECT_TRUE(ReadAll(path_) == original_);
-    EXPECT_TRUE(std::filesystem::is_directory(path_ + "~"));
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_TRUE(std::filesystem::exists(otherFiles));
+    EXPECT_TRUE(std::filesystem::exists(notOurs));
+    EXPECT_TRUE(std::filesystem::exists(running));
 }
 
 TEST_F(Replace, SavingThroughALinkRewritesItsTarget) {
@@ -204,7 +219,75 @@ TEST_F(Replace, FullFileSystem) {
     EXPECT_FALSE(std::filesystem::exists(path + "~"));
 }
 
-TEST_F(Replace, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
+// Another process meddling at one moment of a save, made deterministic by the test hook; with
+// unnamed temporary files and without.
+class Meddling : public Replace, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        Replace::SetUp();
+        ReplaceTesting().NoUnnamedFiles = GetParam();
+    }
+    static void At(TReplaceStep step, const std::function<void()>& meddle) {
+        ReplaceTesting().Hook = [step, meddle](TReplaceStep now) {
+            if (now == step) meddle();
+        };
+    }
+};
+
+TEST_P(Meddling, TemporaryFileSwappedForALinkIsNotRenamed) {
+    const std::string victim = dir_.Write("victim.txt", "keep me").string();
+    At(TReplaceStep::TempNamed, [&] {
+        const auto temps = TempFilesBeside(path_);
+        ASSERT_EQ(temps.size(), 1u);
+        const std::string swap = temps[0] + ".swap";
+        ASSERT_EQ(symlink(victim.c_str(), swap.c_str()), 0);
+        ASSERT_EQ(rename(swap.c_str(), temps[0].c_str()), 0);
+    });
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Title = "New";
+    std::string reason;
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_EQ(reason, "the temporary file was replaced by another file");
+    EXPECT_FALSE(std::filesystem::is_symlink(path_));
+    EXPECT_TRUE(ReadAll(path_) == original_);
+    EXPECT_EQ(ReadAll(victim), "keep me");
+    ReplaceTesting().Hook = nullptr;
+    EXPECT_EQ(SaveTitle(path_, "Later"), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(ReadAll(victim), "keep me");
+}
+
+TEST_P(Meddling, FolderSwappedForALinkDoesNotRedirectTheSave) {
+    const std::string theirs = test::MakeVorbisFile({{"TITLE", "Elsewhere"}});
+    const std::string elsewhere = dir_.Write("elsewhere/a.ogg", theirs).string();
+    const auto music = dir_.Path() / "music";
+    const auto moved = dir_.Path() / "moved";
+    At(TReplaceStep::TempNamed, [&] {
+        std::filesystem::rename(music, moved);
+        std::filesystem::create_directory_symlink(dir_.Path() / "elsewhere", music);
+    });
+    EXPECT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_TRUE(ReadAll(elsewhere) == theirs);
+    EXPECT_TRUE(TempFilesBeside(elsewhere).empty());
+    const std::string saved = ReadAll(moved / "a.ogg");
+    EXPECT_EQ(test::ReadCommentHeader(saved).Comments[0], "TITLE=New");
+    EXPECT_TRUE(test::SameAudio(original_, saved));
+    EXPECT_TRUE(TempFilesBeside(moved / "a.ogg").empty());
+}
+
+TEST_P(Meddling, FileReplacedAfterTheTemporaryFileIsWritten) {
+    const std::string theirs = test::MakeVorbisFile({{"TITLE", "Theirs"}});
+    At(TReplaceStep::TempNamed, [&] {
+        dir_.Write("music/b.ogg", theirs);
+        std::filesystem::rename(dir_.Path() / "music/b.ogg", path_);
+    });
+    EXPECT_EQ(SaveTitle(path_, "New"), 1);
+    EXPECT_TRUE(ReadAll(path_) == theirs);
+    EXPECT_TRUE(TempFilesBeside(path_).empty());
+}
+
+TEST_P(Meddling, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
     // Two states the file alternates between; one grows the headers over several pages.
     const std::string art(120000, 'a');
     ASSERT_EQ(SaveTitle(path_, art), 0);
@@ -223,7 +306,11 @@ TEST_F(Replace, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
         const std::string now = ReadAll(path_);
         ASSERT_TRUE(now == withArt || now == withoutArt) << "round " << round;
     }
+    EXPECT_EQ(SaveTitle(path_, "Short"), 0);
+    EXPECT_TRUE(TempFilesBeside(path_).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, Meddling, ::testing::Bool());
 
 }  // namespace
 }  // namespace parvex

@@ -1,0 +1,218 @@
+#include "ogg/folder_replace.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "ogg/open_error.h"
+
+namespace parvex {
+
+namespace {
+
+constexpr std::string_view kTempMark = ".parvex-";
+constexpr std::size_t kRandomChars = 6;
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Room for the dot, the mark and the random characters within the longest name a folder holds.
+constexpr std::size_t kMaxNamePart = NAME_MAX - 1 - kTempMark.size() - kRandomChars;
+constexpr int kNameAttempts = 100;
+
+[[noreturn]] void Fail(const char* what, int error = errno) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+void At(TReplaceStep step) {
+    if (ReplaceTesting().Hook) ReplaceTesting().Hook(step);
+}
+
+// The temporary file of the save in progress while it has a name, for RemoveCurrentTempFile. The
+// folder is published after the name and withdrawn first, so a signal handler never sees a name
+// being written.
+std::atomic<int> namedTempFolder{-1};
+char namedTempName[NAME_MAX + 1];
+
+void PublishTempName(int folder, const std::string& name) {
+    std::memcpy(namedTempName, name.c_str(), name.size() + 1);
+    namedTempFolder.store(folder);
+}
+
+void WithdrawTempName() { namedTempFolder.store(-1); }
+
+std::string TempNamePrefix(std::string_view name) {
+    return "." + std::string(name.substr(0, kMaxNamePart)) + std::string(kTempMark);
+}
+
+std::string RandomTempName(std::string_view name) {
+    unsigned char random[kRandomChars];
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) Fail("getrandom");
+    std::string temp = TempNamePrefix(name);
+    for (const unsigned char r : random) temp += kAlphabet[r % (sizeof kAlphabet - 1)];
+    return temp;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Errors of an O_TMPFILE open that mean the kernel or the file system has no unnamed files.
+bool UnnamedUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == ENOENT || error == EINVAL;
+}
+
+// A folder without read permission can still be saved in; only its listing and flush need it.
+int OpenFolder(const std::filesystem::path& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) Fail("open folder");
+    return fd;
+}
+
+// A save in progress holds a lock on its temporary file: one that nobody holds was left behind by a
+// save that was killed. Only a regular file still under the name it was opened by is removed.
+void RemoveIfAbandoned(int folder, const std::string& name) {
+    const TUniqueFd file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    struct stat named {};
+    if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) return;
+    if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(opened, named))
+        (void)::unlinkat(folder, name.c_str(), 0);
+}
+
+}  // namespace
+
+TReplaceTesting& ReplaceTesting() {
+    static TReplaceTesting testing;
+    return testing;
+}
+
+bool IsTempNameOf(std::string_view entry, std::string_view name) {
+    const std::string prefix = TempNamePrefix(name);
+    return entry.size() == prefix.size() + kRandomChars && entry.starts_with(prefix) &&
+           entry.substr(prefix.size()).find_first_not_of(kAlphabet) == std::string_view::npos;
+}
+
+void RemoveCurrentTempFile() {
+    const int folder = namedTempFolder.exchange(-1);
+    if (folder >= 0) (void)::unlinkat(folder, namedTempName, 0);
+}
+
+TFolderReplace::TFolderReplace(const std::string& path, const FileIdentity& expected) : expected_(expected) {
+    const std::filesystem::path full = std::filesystem::canonical(path);
+    name_ = full.filename().string();
+    folder_.Reset(OpenFolder(full.parent_path()));
+    old_.Reset(::openat(Folder(), name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!old_.Valid()) Fail("open");
+    if (::fstat(Old(), &oldStat_) != 0) Fail("stat");
+    if (!S_ISREG(oldStat_.st_mode) || !(IdentityOf(oldStat_) == expected_))
+        throw std::runtime_error("the file changed while it was being saved");
+    RemoveLeftovers();
+    At(TReplaceStep::FolderOpened);
+}
+
+TFolderReplace::~TFolderReplace() {
+    if (committed_ || tempName_.empty()) return;
+    WithdrawTempName();
+    if (TempNameIsOurs()) (void)::unlinkat(Folder(), tempName_.c_str(), 0);
+}
+
+void TFolderReplace::RemoveLeftovers() const {
+    // The listing gets a descriptor of its own: reading a folder moves the descriptor's position.
+    const int listing = ::openat(Folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir))
+        if (IsTempNameOf(entry->d_name, name_)) leftovers.emplace_back(entry->d_name);
+    ::closedir(dir);
+    for (const std::string& leftover : leftovers) RemoveIfAbandoned(Folder(), leftover);
+}
+
+int TFolderReplace::CreateTemp() {
+    const bool unnamed = !ReplaceTesting().NoUnnamedFiles;
+    if (unnamed) temp_.Reset(::openat(Folder(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!temp_.Valid() && (!unnamed || UnnamedUnsupported(errno))) {
+        for (int attempt = 0; attempt < kNameAttempts && !temp_.Valid(); ++attempt) {
+            std::string name = RandomTempName(name_);
+            temp_.Reset(
+                ::openat(Folder(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (temp_.Valid()) {
+                tempName_ = std::move(name);
+                PublishTempName(Folder(), tempName_);
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
+    }
+    if (!temp_.Valid()) Fail("create temporary file");
+    // The lock tells a later save that this file is not a leftover. File systems without locks
+    // leave it out; such a file is then only at risk from a save of the same file meanwhile.
+    (void)::flock(temp_.Get(), LOCK_EX | LOCK_NB);
+    return temp_.Get();
+}
+
+// An unnamed file is linked into the folder through its /proc entry; where /proc is missing,
+// AT_EMPTY_PATH does the same for a process allowed to use it.
+void TFolderReplace::GiveTempAName() {
+    if (!tempName_.empty()) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(temp_.Get());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string name = RandomTempName(name_);
+        int linked = ::linkat(AT_FDCWD, self.c_str(), Folder(), name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno == ENOENT)
+            linked = ::linkat(temp_.Get(), "", Folder(), name.c_str(), AT_EMPTY_PATH);
+        if (linked == 0) {
+            tempName_ = std::move(name);
+            PublishTempName(Folder(), tempName_);
+            return;
+        }
+        if (errno != EEXIST) Fail("name temporary file");
+    }
+    Fail("name temporary file", EEXIST);
+}
+
+bool TFolderReplace::TempNameIsOurs() const {
+    struct stat named {};
+    struct stat ours {};
+    return ::fstatat(Folder(), tempName_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(temp_.Get(), &ours) == 0 && SameFile(named, ours);
+}
+
+void TFolderReplace::Commit(std::vector<std::string>& notes) {
+    if (::fsync(temp_.Get()) != 0) Fail("fsync");
+    GiveTempAName();
+    At(TReplaceStep::TempNamed);
+    if (!TempNameIsOurs()) throw std::runtime_error("the temporary file was replaced by another file");
+    struct stat now {};
+    if (::fstatat(Folder(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) Fail("stat");
+    if (!S_ISREG(now.st_mode) || !(IdentityOf(now) == expected_))
+        throw std::runtime_error("the file changed while it was being saved");
+    if (::renameat(Folder(), tempName_.c_str(), Folder(), name_.c_str()) != 0) Fail("rename");
+    committed_ = true;
+    WithdrawTempName();
+    FlushFolder(notes);
+}
+
+// The rename lasts only once the folder is on disk. A folder opened without read permission cannot
+// be flushed by itself; flushing its whole file system does it too.
+void TFolderReplace::FlushFolder(std::vector<std::string>& notes) const {
+    if (::fsync(Folder()) == 0 || ::syncfs(temp_.Get()) == 0) return;
+    notes.push_back("the folder could not be flushed to disk (" + ErrorText(errno) +
+                    "), so the save may not survive a power failure");
+}
+
+}  // namespace parvex
