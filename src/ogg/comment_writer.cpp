@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "ogg/fd_io.h"
+#include "ogg/file_metadata.h"
 #include "ogg/folder_replace.h"
 #include "ogg/header_pages.h"
 #include "ogg/ogg_vorbis.h"
@@ -26,13 +27,6 @@ void PutLe32(std::string& out, uint32_t value) {
     char bytes[4];
     WriteLe32(value, bytes);
     out.append(bytes, 4);
-}
-
-// The new file takes the old one's owner and group where the process may set them, then its
-// permission bits (after the owner, since a change of owner clears set-id bits).
-void CopyOwnershipAndMode(int fd, const struct stat& old) {
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-    if (::fchmod(fd, old.st_mode & 07777) != 0) Fail("fchmod");
 }
 
 // Only the second page changes: the bytes before it and after the old comment data are copied.
@@ -192,11 +186,14 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
                             std::string* reason, std::vector<std::string>* notes) {
     try {
         TFolderReplace replace(fileName, info.Identity);
+        CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
         const int temp = replace.CreateTemp();
         WriteNewFile(replace.Old(), temp, commentData, info);
-        CopyOwnershipAndMode(temp, replace.OldStat());
         std::vector<std::string> saveNotes;
+        CopyMetadata(replace.Old(), replace.OldStat(), temp, saveNotes);
         replace.Commit(saveNotes);
+        if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty())
+            saveNotes.push_back(note);
         if (notes) notes->insert(notes->end(), saveNotes.begin(), saveNotes.end());
         return true;
     } catch (const std::exception& error) {

@@ -45,8 +45,9 @@ bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize);
 void StoreSecondPageCrc(int fd, const FileInfo& info);
 
 // Writes the file again with the new comment data in place of the old comment packet and replaces
-// it (see TFolderReplace): the new file is written, given the old file's permission bits, owner and
-// group, flushed to disk and renamed over the old one. The headers are re-paged when the new packet
+// it (see TFolderReplace): the new file is written, given the old file's owner, group, permission
+// bits and extended attributes (see CopyMetadata), flushed to disk and renamed over the old one. A
+// file the process neither owns nor may write is refused. The headers are re-paged when the new packet
 // does not fit the second page or the old one spanned pages; later pages of the Vorbis stream are
 // then renumbered. True when the file was replaced; `notes`, when given, then receives what the
 // user should know about the save (one line each). False, with the old file untouched and no
