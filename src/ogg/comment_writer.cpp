@@ -99,6 +99,7 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
 }  // namespace
 
 std::string RewriteRefusal(const FileInfo& info) {
+    if (!info.PageFault.empty()) return info.PageFault;
     if (info.Interleaved) return "the headers are interleaved with another stream";
     if (info.CommentDamaged) return "the comment header is damaged";
     if (!info.HeadersComplete || info.Tag.Count() == 0 || info.CommentsEnd == 0)

@@ -104,15 +104,18 @@ std::vector<std::string> LayHeaderPages(std::string_view comment, std::string_vi
         header.Version = model.Version;
         header.Flags = continued ? kPageContinued : 0;
         if (endOfStream && start + count == segments.size()) header.Flags |= kPageLast;
-        header.GranulePos = 0;
         header.Serial = model.Serial;
         header.Sequence = model.Sequence + static_cast<uint32_t>(pages.size());
         header.SegmentCount = static_cast<uint8_t>(count);
         std::string body;
+        bool packetEnds = false;
         for (std::size_t i = 0; i < count; ++i) {
             header.SegmentTable[i] = segments[start + i].Lacing;
             body += segments[start + i].Bytes;
+            packetEnds = packetEnds || segments[start + i].Lacing < 255;
         }
+        // Header packets have granule position 0; a page on which no packet ends has none (-1).
+        header.GranulePos = packetEnds ? 0 : -1;
         std::string page = header.Serialize() + body;
         SealPage(page);
         pages.push_back(std::move(page));

@@ -13,9 +13,9 @@ namespace parvex {
 
 // Lays the comment packet and the setup packet on as many pages as they need, at most 255 lacing
 // values to a page, sealed with their checksums. The pages take version and serial from `model`
-// and are numbered from its sequence number on; every one has granule position 0, the continued
-// flag where a packet goes on from the page before, and the setup header ends the last page, which
-// carries the end-of-stream flag when `endOfStream`.
+// and are numbered from its sequence number on; each has granule position 0 where a packet ends on
+// it and -1 where none does, the continued flag where a packet goes on from the page before, and the setup
+// header ends the last page, which carries the end-of-stream flag when `endOfStream`.
 std::vector<std::string> LayHeaderPages(std::string_view comment, std::string_view setup,
                                         const OggPageHeader& model, bool endOfStream);
 

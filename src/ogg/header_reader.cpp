@@ -77,9 +77,10 @@ private:
         if (body.size() < bodySize) return false;
         const std::size_t pageIndex = pages_.size();
         pages_.push_back({pos, header});
+        const bool continued = !packets_.empty() && !packets_.back().Complete;
         std::size_t offset = 0;
-        for (std::size_t s = 0; s < header.SegmentCount && (packets_.size() < 3 || !packets_.back().Complete);
-             ++s) {
+        std::size_t s = 0;
+        for (; s < header.SegmentCount && (packets_.size() < 3 || !packets_.back().Complete); ++s) {
             if (packets_.empty() || packets_.back().Complete) {
                 packets_.emplace_back();
                 packets_.back().FirstPage = pageIndex;
@@ -95,7 +96,29 @@ private:
                 packet.EndsPage = s + 1 == header.SegmentCount;
             }
         }
+        const bool headersOnly = s == header.SegmentCount;
+        if (info_.PageFault.empty())
+            info_.PageFault = HeaderPageFault(header, body, pageIndex, continued, headersOnly);
         return true;
+    }
+
+    // What is impossible about header page `index` of the stream (0 for the first), in words; empty
+    // when nothing is. `continued`: a packet goes on from the page before. `headersOnly`: no audio
+    // packet begins on the page, so its granule position must be 0 or -1 (no packet ends on it).
+    std::string HeaderPageFault(const OggPageHeader& header, std::string_view body, std::size_t index,
+                                bool continued, bool headersOnly) const {
+        const std::string which = "header page " + std::to_string(index + 1);
+        if (PageCrc(header.Serialize() + std::string(body)) != header.Crc)
+            return "the checksum of " + which + " is wrong";
+        const bool first = index == 0;
+        const bool last = packets_.size() == 3 && packets_.back().Complete;
+        if ((header.Flags & ~(kPageContinued | kPageFirst | kPageLast)) != 0 ||
+            ((header.Flags & kPageFirst) != 0) != first ||
+            ((header.Flags & kPageContinued) != 0) != continued || ((header.Flags & kPageLast) != 0 && !last))
+            return which + " has impossible flags";
+        if (headersOnly && header.GranulePos != 0 && header.GranulePos != -1)
+            return which + " has an impossible granule position";
+        return {};
     }
 
     static void AddFragment(JoinedPacket& packet, int64_t pos, std::size_t size) {

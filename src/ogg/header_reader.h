@@ -76,6 +76,9 @@ struct FileInfo {
     bool HeadersComplete = false;     // comment and setup packets were found whole
     bool CommentDamaged = false;      // a length in the comment packet runs past its end
     bool Interleaved = false;         // another stream's page stands among the header pages
+    // The first fault found on the header pages of the stream (a wrong checksum, impossible flags or
+    // granule position), in words; empty when they are sound.
+    std::string PageFault;
     FileIdentity Identity;
 };
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "ogg/ogg_page.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
@@ -254,6 +255,113 @@ TEST_F(Save, DamagedAudioPageStaysDamagedAfterRenumbering) {
     EXPECT_NE(walk.Problems[0].find("checksum"), std::string::npos);
     EXPECT_TRUE(test::SameAudio(original_, ReadAll(path_)));
 }
+
+TEST_F(Save, PacketOfAMultipleOf255BytesKeepsItsClosingLacingValueOnNewPages) {
+    // The comment packet ends with a lacing value of 0; without it the comment and setup packets
+    // would run together. 256 segments put that 0 alone at the start of a page.
+    for (const std::size_t segments : {300u, 256u, 255u}) {
+        Make({{"TITLE", "x"}});
+        const std::size_t fixed = 7 + 4 + 19 + 4 + 4 + 6 + 1;  // "TITLE=", framing byte
+        const std::string title(segments * 255 - fixed, 't');
+        SaveWith([&](TOggVorbis& f) { f.Title = title; });
+        EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=" + title})) << segments;
+    }
+}
+
+TEST_F(Save, SetupSharingItsPageWithAudioIsRewrittenInPlaceUpTo255LacingValues) {
+    test::OggStreamBuilder stream(9);
+    stream.AddPacket(test::IdentPacket(2, 44100, 128000), 0);
+    stream.Flush();
+    stream.AddPacket(test::CommentPacket("v", {"TITLE=A"}), 0);
+    stream.AddPacket(test::SetupPacket(7), 0);          // one lacing value
+    stream.AddPacket(test::FillerBytes(200, 1), 1024);  // audio on the header page: one more
+    stream.Flush(true);
+    Make(test::Concat(stream.TakePages()));
+    // The comment packet may take 253 lacing values; its fixed part is 27 bytes with the framing byte.
+    const std::string fits(252 * 255 + 100 - 27, 'f');
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Title = fits;
+    std::string reason;
+    ASSERT_TRUE(file.SaveToFile(path_, &reason)) << reason;
+    EXPECT_EQ(test::WalkOgg(ReadAll(path_)).Pages[1].Lacing.size(), 255u);
+    EXPECT_TRUE(test::SameAudio(original_, ReadAll(path_)));
+    file.Title = fits + std::string(255, 'f');
+    EXPECT_FALSE(file.SaveToFile(path_));
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"TITLE=" + fits}));
+}
+
+TEST_F(Save, LastPageCutShortIsKeptWhenLaterPagesAreRenumbered) {
+    test::VorbisFileOptions options;
+    options.AudioPages = 4;
+    const std::string whole = test::MakeVorbisFile({{"TITLE", "A"}}, options);
+    Make(whole.substr(0, whole.size() - 100));
+    SaveWith([](TOggVorbis& f) { f.Title = std::string(70000, 'x'); });
+    EXPECT_GT(VorbisPages(saved_), VorbisPages(original_));
+    EXPECT_EQ(test::WalkOgg(saved_).Trailing, test::WalkOgg(original_).Trailing);
+}
+
+// A file whose header pages were damaged after it was written: one page of the headers changed.
+struct DamageCase {
+    const char* Name;
+    std::size_t Page;  // index of the page among the file's pages
+    std::function<void(std::string&)> Change;
+    bool Resealed;  // the checksum fits the damaged page
+    const char* Reason;
+};
+
+class DamagedHeaderPage : public Save, public ::testing::WithParamInterface<DamageCase> {};
+
+TEST_P(DamagedHeaderPage, IsNotRewrittenAndTheReasonSaysWhy) {
+    const DamageCase& c = GetParam();
+    test::VorbisFileOptions options;
+    // Six lacing values a page: the comment takes pages 2 and 3, the setup pages 3 to 5.
+    options.HeaderSegmentsPerPage = 6;
+    auto pages =
+        test::VorbisStreamPages(test::CommentPacket("v", {"ALBUM=" + std::string(2000, 'a')}), options);
+    c.Change(pages[c.Page]);
+    if (c.Resealed) SealPage(pages[c.Page]);
+    Make(test::Concat(pages));
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    EXPECT_EQ(file.HeaderDamage, c.Reason);
+    file.Title = "New";
+    std::string reason;
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_EQ(reason, c.Reason);
+    ExpectUntouched();
+}
+
+void FlipLastByte(std::string& page) { page.back() ^= 0x10; }
+auto OrFlags(uint8_t flags) {
+    return [flags](std::string& page) { page[5] = static_cast<char>(page[5] | flags); };
+}
+auto ClearFlags(uint8_t flags) {
+    return [flags](std::string& page) { page[5] = static_cast<char>(page[5] & ~flags); };
+}
+void BogusGranule(std::string& page) { page[6] = 0x39; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedHeaderPage,
+    ::testing::Values(
+        DamageCase{"IdentificationPageChecksum", 0, FlipLastByte, false,
+                   "the checksum of header page 1 is wrong"},
+        DamageCase{"CommentPageChecksum", 1, FlipLastByte, false, "the checksum of header page 2 is wrong"},
+        DamageCase{"SetupPageChecksum", 4, FlipLastByte, false, "the checksum of header page 5 is wrong"},
+        DamageCase{"GarbageFlags", 1, OrFlags(0x80), true, "header page 2 has impossible flags"},
+        DamageCase{"FirstPageFlagAgain", 2, OrFlags(kPageFirst), true, "header page 3 has impossible flags"},
+        DamageCase{"NoFirstPageFlag", 0, ClearFlags(kPageFirst), true, "header page 1 has impossible flags"},
+        DamageCase{"ContinuedFlagMissing", 2, ClearFlags(kPageContinued), true,
+                   "header page 3 has impossible flags"},
+        DamageCase{"ContinuedFlagWithNothingToContinue", 1, OrFlags(kPageContinued), true,
+                   "header page 2 has impossible flags"},
+        DamageCase{"EndOfStreamInsideTheHeaders", 3, OrFlags(kPageLast), true,
+                   "header page 4 has impossible flags"},
+        DamageCase{"GranuleOnACommentPage", 1, BogusGranule, true,
+                   "header page 2 has an impossible granule position"},
+        DamageCase{"GranuleOnASetupPage", 3, BogusGranule, true,
+                   "header page 4 has an impossible granule position"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 class Refused : public Save, public ::testing::WithParamInterface<std::function<std::string()>> {};
 

@@ -95,8 +95,7 @@ void TakePage(const WalkedPage& page, std::map<uint32_t, StreamState>& streams, 
             packetEnded = true;
         }
     }
-    if (!packetEnded && page.Granule != -1 && s.Packets >= 3)
-        problem("granule set on a page where no packet ends");
+    if (!packetEnded && page.Granule != -1) problem("granule set on a page where no packet ends");
     if (page.Flags & 0x04) {
         s.Ended = true;
         if (s.Open) problem("stream ends inside a packet");
@@ -136,8 +135,10 @@ OggWalk WalkOgg(std::string_view bytes) {
     int ended = 0;
     for (const WalkedPage& page : walk.Pages) {
         if (page.Serial != walk.Pages.front().Serial) continue;
+        const int before = ended;
         for (uint8_t lacing : page.Lacing) ended += lacing < 255;
-        if (page.Granule != 0) walk.Problems.push_back(Where(page) + "header page with granule not 0");
+        if (ended > before && page.Granule != 0)
+            walk.Problems.push_back(Where(page) + "header page with granule not 0");
         if (ended >= 3) {
             if (ended > 3 || page.Lacing.back() == 255)
                 walk.Problems.push_back(Where(page) + "setup header does not end its page");

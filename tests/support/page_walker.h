@@ -42,7 +42,7 @@ struct OggWalk {
 OggWalk WalkOgg(std::string_view bytes);
 
 // Success when the file walks with no problem and its Vorbis header pages are well framed
-// (granule 0, the setup header ending its page).
+// (granule 0 where a header packet ends, -1 where none does, the setup header ending its page).
 ::testing::AssertionResult IsValidOgg(std::string_view bytes);
 
 // Success when `rewritten` carries the same bytes in front of its first page, the same packets and
