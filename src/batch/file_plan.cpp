@@ -1,5 +1,7 @@
 #include "batch/file_plan.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <exception>
@@ -7,6 +9,7 @@
 
 #include "batch/log_sink.h"
 #include "batch/no_replace_rename.h"
+#include "batch/run_journal.h"
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/open_error.h"
@@ -78,6 +81,21 @@ TFileOutcome Store(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
     return TFileOutcome::Failed;
 }
 
+// Why the file may not be changed now, or an empty text: it must be the file that was planned, and
+// its old state must be in the journal first.
+std::string ChangeRefusal(const TFilePlan& plan, TRunJournal* journal) {
+    if (!(CurrentStamp(plan.Path) == plan.Planned))
+        return kLogIndent + std::string("left alone: the file changed since it was planned");
+    if (!journal) return {};
+    try {
+        journal->BeforeChange(plan);
+    } catch (const std::exception& error) {
+        return kLogIndent + std::string("could not be recorded for undo: ") + error.what() +
+               "; the file is unchanged";
+    }
+    return {};
+}
+
 TFileOutcome Rename(const TFilePlan& plan, TLogSink& log) {
     const int error = RenameNoReplace(plan.Path, plan.NewPath);
     if (error == 0) return TFileOutcome::Written;
@@ -97,10 +115,17 @@ void TFilePlan::Fail(const std::string& text) {
     Lines.push_back(kLogIndent + text);
 }
 
+TFileStamp CurrentStamp(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide) {
     TFilePlan plan;
     plan.Path = path;
+    plan.Planned = CurrentStamp(path);
     plan.Lines.push_back(heading + path);
     const std::size_t headingLines = plan.Lines.size();
     try {
@@ -154,18 +179,17 @@ TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
     return TFileOutcome::Written;
 }
 
-TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
+TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log, TRunJournal* journal) {
     const TFileOutcome promised = ShowPlan(plan, log);
-    switch (plan.Action) {
-        case TPlanAction::Store:
-            return Store(plan, file, log);
-        case TPlanAction::Rename:
-            return Rename(plan, log);
-        case TPlanAction::Leave:
-        case TPlanAction::Fail:
-            break;
+    if (plan.Action != TPlanAction::Store && plan.Action != TPlanAction::Rename) return promised;
+    if (const std::string refusal = ChangeRefusal(plan, journal); !refusal.empty()) {
+        log.AddLine(refusal);
+        return TFileOutcome::Failed;
     }
-    return promised;
+    const TFileOutcome outcome =
+        plan.Action == TPlanAction::Store ? Store(plan, file, log) : Rename(plan, log);
+    if (journal && outcome == TFileOutcome::Written) journal->AfterChange(plan);
+    return outcome;
 }
 
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
@@ -187,9 +211,14 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
 }
 
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after) {
+    return ChangeLines(WrittenComments(before), WrittenComments(after));
+}
+
+std::vector<std::string> ChangeLines(const std::vector<TWrittenComment>& before,
+                                     const std::vector<TWrittenComment>& after) {
     TNamedValues old, now;
-    old.Add(WrittenComments(before));
-    now.Add(WrittenComments(after));
+    old.Add(before);
+    now.Add(after);
     std::vector<std::string> names = old.Names;
     for (const std::string& name : now.Names)
         if (old.Count(name) == 0) names.push_back(name);

@@ -3,6 +3,9 @@
 // and the new tags or the new name. Planning only reads. The real run logs the plan's lines and
 // carries the plan out; a dry run logs the same lines and stops there, so both say the same thing.
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,9 +16,22 @@ namespace parvex {
 
 class TLogSink;
 class TOggVorbis;
+class TRunJournal;
 
 // Indentation of every line after a file's heading.
 inline constexpr const char* kLogIndent = "     ";
+
+// What tells whether a file is still the one that was planned: the same file (device and inode),
+// size and modification time.
+struct TFileStamp {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    int64_t Size = 0;
+    int64_t ModifiedSec = 0;
+    int64_t ModifiedNsec = 0;
+
+    bool operator==(const TFileStamp&) const = default;
+};
 
 enum class TPlanAction {
     Leave,   // nothing to write: left alone on purpose, or no tag would change
@@ -30,6 +46,8 @@ struct TFilePlan {
     std::vector<std::string> Lines;  // the heading and the path first, then what happens or why not
     tagrecord Record;                // Store: the tags the file gets
     std::string NewPath;             // Rename: where the file goes
+    // The file as it stood when it was planned: it is changed only while it still stands so.
+    TFileStamp Planned;
 
     // Leaves the file with the line "     skipped: " + reason.
     void Skip(const std::string& reason);
@@ -37,7 +55,12 @@ struct TFilePlan {
     void Fail(const std::string& text);
 };
 
-// A plan whose first line is `heading` + `path`, completed by `decide`. An error `decide` raises
+// The device, inode, size and modification time of the file at `path` (links followed); all zero
+// when it cannot be looked up.
+TFileStamp CurrentStamp(const std::string& path);
+
+// A plan whose first line is `heading` + `path`, completed by `decide`; the file's identity is
+// taken before `decide` reads it. An error `decide` raises
 // (a file that cannot be opened, a read error) fails the plan with a line giving its reason; nothing
 // is raised.
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
@@ -57,9 +80,13 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::function<void(tagrecord&)>& change);
 
 // Logs the plan's lines and carries it out: stores the record or renames the file, never over
-// another file. A write or rename that fails adds a line with its reason, and the file stays as it
-// was. Never raises.
-TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log);
+// another file. A file that is no longer as it was planned (another file under its name, another
+// size or modification time) is left alone with the line "     left alone: the file changed since
+// it was planned" and fails. With `journal`, the file's old state is recorded there before it
+// changes, and a file whose old state cannot be recorded is left alone. A write or rename that
+// fails adds a line with its reason, and the file stays as it was. Never raises.
+TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log,
+                          TRunJournal* journal = nullptr);
 
 // Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);
@@ -80,5 +107,8 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 // "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its description in brackets. None when
 // storing `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
+// The same for two lists of comments as written.
+std::vector<std::string> ChangeLines(const std::vector<TWrittenComment>& before,
+                                     const std::vector<TWrittenComment>& after);
 
 }  // namespace parvex

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 
+#include "batch/batch_run.h"
 #include "batch/log_sink.h"
+#include "batch/run_journal.h"
 #include "batch/run_tally.h"
 #include "cli/progress.h"
 #include "ogg/ogg_vorbis.h"
@@ -59,6 +62,16 @@ std::string FolderProblem(const std::string& folder) {
     return {};
 }
 
+std::string FoldersText(const std::vector<std::string>& folders) {
+    std::string text;
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+        text += (text.empty() ? "" : " ") + (error ? folder : absolute.lexically_normal().string());
+    }
+    return text;
+}
+
 void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
     progress.Hide();
     io.Out.flush();  // keeps the log and the errors in order where both go to one file
@@ -105,18 +118,16 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     TFoundFileList found;
     ScanFolders(args, found, log, tally, io, progress);
 
-    TOggVorbis file;
-    tagrecord record;
-    std::size_t done = 0;
-    for (const std::string& entry : found) {
-        progress.Working(done++, found.Count());
-        const auto [dir, name] = TFoundFileList::Split(entry);
-        log.StartFile();
-        const TFilePlan plan = job(dir, name, file, record);
-        const TFileOutcome outcome = args.DryRun ? ShowPlan(plan, log) : CarryOutPlan(plan, file, log);
-        tally.Count(outcome);
+    TRunControl control;
+    control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
+    bool stopped = false;
+    const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped);
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
         if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, plan.Path + ": " + log.LastLine());
-    }
+        log.StartFile();
+    };
+    TRunJournal journal(JournalFolder(), command, FoldersText(args.Folders));
+    ApplyRun(plans, args.DryRun, log, tally, &journal, control);
     if (closing)
         for (const std::string& line : closing(found)) log.AddLine(line);
     log.AddLine(tally.SummaryLine());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_run.h"
 #include "batch/file_plan.h"
 #include "batch/tag_record.h"
 #include "cli/cli.h"
@@ -29,11 +30,9 @@ void AddBatchOptions(TOptionParser& parser, TBatchArgs& args);
     "  -r, --recurse         also work on the files of every subfolder\n" \
     "  -n, --dry-run         show what would change in each file and touch nothing\n"
 
-// Plans the work on one found file: `dir` is its folder ending in "/", `name` the file name; `file`
-// and `record` are the run's file object and working record. The plan is carried out, or in a dry
-// run only shown; either way its lines are the log.
-using TPlanJob = std::function<TFilePlan(const std::string& dir, const std::string& name, TOggVorbis& file,
-                                         tagrecord& record)>;
+// Plans the work on one found file (see TPlanner). The plans of every file are made first, then
+// carried out, or in a dry run only shown; either way their lines are the log.
+using TPlanJob = TPlanner;
 
 // The lines a run logs after its last file (before the summary), from the files it found.
 using TClosingLines = std::function<std::vector<std::string>(const TFoundFileList& found)>;
@@ -42,7 +41,8 @@ using TClosingLines = std::function<std::vector<std::string>(const TFoundFileLis
 // in the order found, each file once however many paths lead to it. The log goes to io.Out and ends
 // with the run's summary line. Returns kExitUsage for a folder that is missing or cannot be scanned,
 // kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
-// kExitOk. Each failure is also named on io.Err with its reason, and the run goes on.
+// kExitOk. Each failure is also named on io.Err with its reason, and the run goes on. A real run
+// records the old state of each file it changes in a journal (JournalFolder), for undo.
 int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
              const TClosingLines& closing = {});
 

@@ -27,6 +27,7 @@ const std::vector<TCommand>& Commands() {
         {"from-filename", "set tags from each file's name", kFromFilenameHelp, RunFromFilename},
         {"rename", "rename each file after its tags", kRenameHelp, RunRename},
         {"from-list", "set tags from the lines of a CSV list", kFromListHelp, RunFromList},
+        {"undo", "put back the files a batch run changed", kUndoHelp, RunUndo},
     };
     return commands;
 }

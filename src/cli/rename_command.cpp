@@ -73,10 +73,9 @@ int RunRename(const std::vector<std::string>& argv, TStreams& io) {
     return RunBatch(
         "rename", args.Batch,
         [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
-            // A real run renames each file before the next is planned, so the folder itself tells
-            // which names are taken; a dry run renames nothing and keeps count of its own.
-            TPlannedNames fresh;
-            return PlanRenameFromTag(options, args.Batch.DryRun ? planned : fresh, file, record, dir, name);
+            // Every file is planned before the first is renamed: the names taken and freed by the
+            // renames planned so far count on top of the folder's.
+            return PlanRenameFromTag(options, planned, file, record, dir, name);
         },
         io);
 }

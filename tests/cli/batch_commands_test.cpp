@@ -9,6 +9,7 @@
 #include <map>
 
 #include "cli_runner.h"
+#include "settings/settings_env.h"
 #include "support/long_path.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
@@ -515,6 +516,9 @@ protected:
             if (!user_) GTEST_SKIP() << "no user 'nobody' to run the program without root's rights";
             fs::permissions(dir_.Path(), fs::perms::all);
         }
+        // The runs journal the files they change, where the user running them may write.
+        fs::permissions(state_.Path(), fs::perms::all);
+        stateEnv_.emplace("XDG_STATE_HOME", state_.Path().c_str());
         a_ = Make("a.ogg", {{"TITLE", "a"}});
         locked_ = Make("b.ogg", {{"TITLE", "b"}});
         c_ = Make("c.ogg", {{"TITLE", "c"}});
@@ -529,6 +533,8 @@ protected:
             GTEST_SKIP() << "'nobody' cannot run the program on the test folder";
     }
     test::CliResult Run(const Strings& args) { return RunCli(args, user_); }
+    test::TempDir state_;
+    std::optional<test::TScopedEnv> stateEnv_;
     std::optional<uid_t> user_;
     std::string a_, locked_, c_, lockedBytes_;
 };

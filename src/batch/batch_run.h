@@ -1,0 +1,63 @@
+#pragma once
+// A batch run carried out: every found file is planned first, which only reads, then the plans are
+// applied file by file (CarryOutPlan: each file checked to be as planned, its old state journaled
+// before it changes). The window and parvex-cli only start runs and show them: the window from a
+// worker thread, so progress is reported through a callback and a stop is asked through a flag,
+// which is looked at between files and never cuts a save short.
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "batch/file_plan.h"
+#include "batch/run_tally.h"
+
+namespace parvex {
+
+class TFoundFileList;
+class TRunJournal;
+
+// Where a run stands: `Done` of `Total` files, `Current` the file worked on next.
+struct TRunProgress {
+    std::size_t Done = 0;
+    std::size_t Total = 0;
+    std::string Current;
+};
+
+// How the starter of a run follows and steers it. Every member may be left empty.
+struct TRunControl {
+    const std::atomic<bool>* Stop = nullptr;                        // set (from any thread) to end the run
+    std::function<void(const TRunProgress&)> Progress;              // before each file, on the running thread
+    std::function<void(const TFilePlan&, TFileOutcome)> AfterFile;  // once a file is done
+
+    bool StopAsked() const { return Stop && Stop->load(); }
+};
+
+// Plans the work on one found file: `dir` is its folder ending in "/", `name` the file name; `file`
+// and `record` are the run's file object and working record.
+using TPlanner = std::function<TFilePlan(const std::string& dir, const std::string& name, TOggVorbis& file,
+                                         tagrecord& record)>;
+
+// The plans of the found files, in order. A stop asked while planning ends it early: the plans
+// made so far are returned and `stopped` is set.
+std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
+                               const TRunControl& control, bool& stopped);
+
+// How far ApplyRun got.
+struct TApplyOutcome {
+    std::size_t Done = 0;  // files whose plan was logged and carried out
+    bool Stopped = false;  // a stop was asked before the last file
+};
+
+// Logs the plans and carries them out in order (a dry run only logs them: ShowPlan), each outcome
+// counted in `tally`; `journal` (may be null) records each file's old state. A stop asked before a
+// file ends the run there with StoppedLine. Never raises.
+TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
+                       TRunJournal* journal, const TRunControl& control = {});
+
+// "Stopped by the user after 12 of 40 files; the other files are unchanged."
+std::string StoppedLine(std::size_t done, std::size_t total);
+
+}  // namespace parvex

@@ -1,0 +1,97 @@
+#include <algorithm>
+#include <ostream>
+
+#include "batch/log_sink.h"
+#include "batch/undo_run.h"
+#include "cli/cli.h"
+#include "cli/options.h"
+
+namespace parvex::cli {
+
+const char kUndoHelp[] =
+    "Usage: parvex-cli undo [OPTION]... [RUN]\n"
+    "Puts back every file a batch run changed: its old comments and its old name. Without RUN, the\n"
+    "last run that was not undone yet. The journals of the last 20 runs are kept in\n"
+    "$XDG_STATE_HOME/parvex/ (by default ~/.local/state/parvex/).\n\n"
+    "  --list                list the kept runs, the last one last\n"
+    "  -n, --dry-run         show what undo would do and touch nothing\n"
+    "  -h, --help            show this help\n\n"
+    "Each file gets the log line \"Undo: PATH\" on standard output, followed by its old name or the\n"
+    "comments that change back; the undo ends with a summary line. A file that was changed again\n"
+    "since the run is left as it is and named on standard error.\n"
+    "Exit status: 0 when every file was put back, 1 when some file was left as it is or could not\n"
+    "be written, 2 for bad usage or a run that is not kept.\n\n"
+    "Example: parvex-cli undo --list; parvex-cli undo 12 --dry-run\n";
+
+namespace {
+
+struct TUndoArgs {
+    bool List = false;
+    bool DryRun = false;
+    std::vector<std::string> Operands;
+};
+
+// Prints each line, and names on standard error every file left alone or failed.
+class TUndoLog : public TLogSink {
+public:
+    explicit TUndoLog(TStreams& io) : io_(io) {}
+    void AddLine(const std::string& line) override {
+        io_.Out << line << '\n';
+        if (line.rfind("Undo: ", 0) == 0)
+            path_ = line.substr(6);
+        else if (line.find("left alone:") != std::string::npos ||
+                 line.find("not renamed:") != std::string::npos ||
+                 line.find("could not be written:") != std::string::npos) {
+            io_.Out.flush();
+            io_.Err << "parvex-cli: " << path_ << ": " << line.substr(line.find_first_not_of(' ')) << '\n';
+        }
+    }
+
+private:
+    TStreams& io_;
+    std::string path_;
+};
+
+const TJournalRun* ChosenRun(const std::vector<TJournalRun>& runs, const std::vector<std::string>& operands,
+                             std::string& error) {
+    if (operands.empty()) {
+        const auto last =
+            std::find_if(runs.rbegin(), runs.rend(), [](const TJournalRun& r) { return !r.Undone; });
+        if (last == runs.rend()) error = "no run to undo";
+        return last == runs.rend() ? nullptr : &*last;
+    }
+    const std::string& wanted = operands[0];
+    for (const TJournalRun& run : runs)
+        if (std::to_string(run.Number) == wanted) return &run;
+    error = "no run " + wanted + " is kept; 'parvex-cli undo --list' lists them";
+    return nullptr;
+}
+
+}  // namespace
+
+int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
+    TUndoArgs args;
+    TOptionParser parser;
+    parser.Flag("list", 0, [&args] { args.List = true; });
+    parser.Flag("dry-run", 'n', [&args] { args.DryRun = true; });
+    if (const std::string error = parser.Parse(argv, args.Operands); !error.empty())
+        return UsageError(io, "undo", error);
+    if (args.Operands.size() > 1) return UsageError(io, "undo", "give one run number");
+    const std::vector<TJournalRun> runs = ListRuns(JournalFolder());
+    if (args.List) {
+        for (const TJournalRun& run : runs) io.Out << RunDescription(run) << '\n';
+        return kExitOk;
+    }
+    std::string error;
+    const TJournalRun* run = ChosenRun(runs, args.Operands, error);
+    if (!run) return UsageError(io, "undo", error);
+    TUndoLog log(io);
+    log.AddLine("Undoing " + RunDescription(*run));
+    TRunTally tally;
+    UndoRun(*run, args.DryRun, log, tally);
+    log.AddLine(tally.SummaryLine());
+    io.Out.flush();
+    return tally.AnyFailed() ? kExitFileFailed : kExitOk;
+}
+
+}  // namespace parvex::cli

@@ -1,0 +1,360 @@
+// A run on real files: what applying the plans does is what the plans said; a stop leaves every file
+// untouched or complete; a file changed after planning is left alone; the journal lets undo put
+// every file back byte for byte, and undo refuses files changed since the run.
+
+#include "batch/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+
+#include "batch/clear_tags.h"
+#include "batch/log_sink.h"
+#include "batch/mass_tag.h"
+#include "batch/run_journal.h"
+#include "batch/undo_run.h"
+#include "naming/rename_from_tag.h"
+#include "naming/tag_from_list.h"
+#include "naming/tag_from_name.h"
+#include "ogg/ogg_vorbis.h"
+#include "scan/found_files.h"
+#include "support/ogg_builder.h"
+#include "support/temp_dir.h"
+#include "text/string_hash.h"
+
+namespace parvex {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CommentList;
+using Snapshot = std::map<std::string, std::string>;  // file name -> bytes
+
+struct RunCase {
+    const char* What;
+    std::vector<std::pair<std::string, CommentList>> Files;  // in the order of the scan
+    std::vector<TPlanAction> Actions;                        // what the plans say, file by file
+    // Makes the planner; may write helper files (a list) into the folder.
+    std::function<TPlanner(const test::TempDir& dir)> Planner;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.What; }
+
+const CommentList kTagged = {{"ARTIST", "Band"}, {"TITLE", "Song"}, {"GENRE", "Jazz"}};
+// A value with the characters the journal escapes: it must come back as it was.
+const CommentList kAwkward = {{"ARTIST", "Tab\there"}, {"COMMENT", "two\nlines \\ and\r\nmore"}};
+const CommentList kNotVorbis = {};  // MakeFolder writes plain bytes: no Ogg Vorbis file
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    void MakeFolder(const std::vector<std::pair<std::string, CommentList>>& files) {
+        for (const auto& [name, comments] : files) {
+            if (comments.empty())
+                dir.Write(name, "not an ogg file");
+            else
+                test::WriteVorbisFile(dir.Path() / name, comments);
+            found.Add(dir.Dir(), name);
+        }
+    }
+    Snapshot Folder() const {
+        Snapshot files;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().extension() == ".ogg")
+                files[entry.path().filename()] = test::ReadAll(entry.path());
+        return files;
+    }
+    std::vector<TFilePlan> Plan(const TPlanner& planner) {
+        bool stopped = false;
+        auto plans = PlanRun(found, planner, {}, stopped);
+        EXPECT_FALSE(stopped);
+        return plans;
+    }
+    static std::vector<TWrittenComment> CommentsIn(const std::string& path) {
+        TOggVorbis file;
+        tagrecord record;
+        EXPECT_EQ(LoadWorkingRecord(file, record, path), TLoadOutcome::Loaded) << path;
+        return WrittenComments(record);
+    }
+    // The journal folder's only run.
+    TJournalRun OnlyRun() const {
+        const auto runs = ListRuns(state.Dir());
+        EXPECT_EQ(runs.size(), 1u);
+        return runs.empty() ? TJournalRun{} : runs.front();
+    }
+
+    test::TempDir dir, state;
+    TFoundFileList found;
+    TLineLog log;
+    TRunTally tally;
+};
+
+TPlanner MassPlanner() {
+    TMassTagOptions options;
+    options.Rows.push_back({TTagField::Artist, "Band", TMassMode::Overwrite});
+    options.OtherTagsChecked = true;
+    options.OtherTagsMode = TMassMode::Append;
+    options.OtherTagLines = {"MOOD=calm"};
+    return [options](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
+        return PlanMassTag(options, f, r, d, n);
+    };
+}
+
+TPlanner ClearPlanner() {
+    return [](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
+        return PlanClearTags({{TTagField::Genre}, false, false}, f, r, d, n);
+    };
+}
+
+TPlanner FileNamePlanner() {
+    TTagFromFileNameOptions options;
+    options.Separator = " - ";
+    options.Format = "<Artist> - <Title>";
+    return [options](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
+        return PlanTagFromFileName(options, f, r, d, n);
+    };
+}
+
+TPlanner RenamePlanner() {
+    TRenameFromTagOptions options;
+    options.Format = "<Title>";
+    auto planned = std::make_shared<TPlannedNames>();
+    return [options, planned](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
+        return PlanRenameFromTag(options, *planned, f, r, d, n);
+    };
+}
+
+TPlanner ListPlanner(const test::TempDir& dir) {
+    TTagFromListOptions options;
+    options.Separator = ";";
+    options.Format = "<Target file>;<Artist>;<Title>";
+    dir.Write("list.csv", "one.ogg;Listed;First\nthree.ogg;Other;Third\n");
+    auto table = std::make_shared<TStringHash>(kTagListBuckets);
+    LoadTagList(dir.Dir() + "list.csv", options, *table);
+    return [options, table](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
+        return PlanTagFromList(options, *table, f, r, d, n);
+    };
+}
+
+const RunCase kRunCases[] = {
+    {"Mass",
+     {{"a.ogg", {{"ARTIST", "Old"}}},
+      {"b.ogg", kAwkward},
+      {"c.ogg", kNotVorbis},
+      {"d.ogg", {{"ARTIST", "Band"}, {"MOOD", "calm"}}}},
+     {TPlanAction::Store, TPlanAction::Store, TPlanAction::Fail, TPlanAction::Store},
+     [](const test::TempDir&) { return MassPlanner(); }},
+    {"Clear",
+     {{"a.ogg", kTagged}, {"b.ogg", {{"TITLE", "No genre"}}}, {"c.ogg", kAwkward}},
+     {TPlanAction::Store, TPlanAction::Leave, TPlanAction::Leave},
+     [](const test::TempDir&) { return ClearPlanner(); }},
+    {"FileName",
+     {{"Band - Song.ogg", {{"GENRE", "Pop"}}}, {"Single.ogg", {{"TITLE", "x"}}}, {"A - B.ogg", kAwkward}},
+     {TPlanAction::Store, TPlanAction::Leave, TPlanAction::Store},
+     [](const test::TempDir&) { return FileNamePlanner(); }},
+    // b.ogg takes the name c.ogg frees before it; d.ogg wants the name a.ogg takes.
+    {"Rename",
+     {{"c.ogg", {{"TITLE", "X"}}},
+      {"b.ogg", {{"TITLE", "c"}}},
+      {"a.ogg", {{"TITLE", "Q"}}},
+      {"d.ogg", {{"TITLE", "Q"}}},
+      {"R.ogg", {{"TITLE", "R"}}}},
+     {TPlanAction::Rename, TPlanAction::Rename, TPlanAction::Rename, TPlanAction::Fail, TPlanAction::Leave},
+     [](const test::TempDir&) { return RenamePlanner(); }},
+    {"List",
+     {{"one.ogg", kTagged}, {"two.ogg", kTagged}, {"three.ogg", {{"ARTIST", "Other"}, {"TITLE", "Third"}}}},
+     {TPlanAction::Store, TPlanAction::Leave, TPlanAction::Leave},
+     [](const test::TempDir& dir) { return ListPlanner(dir); }},
+};
+
+class RunCaseTest : public BatchRunTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(RunCaseTest, ApplyingDoesWhatThePlanSays) {
+    MakeFolder(GetParam().Files);
+    const std::vector<TFilePlan> plans = Plan(GetParam().Planner(dir));
+    std::vector<TPlanAction> actions;
+    for (const TFilePlan& plan : plans) actions.push_back(plan.Action);
+    ASSERT_EQ(actions, GetParam().Actions);
+    const Snapshot before = Folder();
+
+    ApplyRun(plans, false, log, tally, nullptr);
+
+    std::vector<std::string> planned;
+    for (const TFilePlan& plan : plans) {
+        planned.insert(planned.end(), plan.Lines.begin(), plan.Lines.end());
+        const std::string name = fs::path(plan.Path).filename();
+        switch (plan.Action) {
+            case TPlanAction::Store:
+                EXPECT_EQ(CommentsIn(plan.Path), WrittenComments(plan.Record)) << name;
+                break;
+            case TPlanAction::Rename:
+                EXPECT_EQ(test::ReadAll(plan.NewPath), before.at(name)) << name;
+                break;
+            default:
+                if (before.contains(name)) {
+                    EXPECT_EQ(test::ReadAll(plan.Path), before.at(name)) << name;
+                }
+        }
+    }
+    EXPECT_EQ(log.Lines, planned);
+}
+
+TEST_P(RunCaseTest, UndoPutsEveryFileBackByteForByte) {
+    MakeFolder(GetParam().Files);
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "test", dir.Dir());
+    ApplyRun(Plan(GetParam().Planner(dir)), false, log, tally, &journal);
+    ASSERT_NE(Folder(), before);
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(undone.Failed(), 0);
+    EXPECT_TRUE(OnlyRun().Undone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, RunCaseTest, ::testing::ValuesIn(kRunCases),
+                         [](const auto& info) { return std::string(info.param.What); });
+
+// ---- Checks at the moment of writing, and stopping ----
+
+TEST_F(BatchRunTest, AFileChangedAfterPlanningIsLeftAlone) {
+    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
+    const auto plans = Plan(MassPlanner());
+    test::WriteVorbisFile(dir.Path() / "a.ogg", {{"ARTIST", "Edited meanwhile"}});
+    const std::string edited = test::ReadAll(dir.Path() / "a.ogg");
+
+    ApplyRun(plans, false, log, tally, nullptr);
+
+    EXPECT_EQ(test::ReadAll(dir.Path() / "a.ogg"), edited);
+    EXPECT_NE(std::find(log.Lines.begin(), log.Lines.end(),
+                        "     left alone: the file changed since it was planned"),
+              log.Lines.end());
+    EXPECT_EQ(tally.Failed(), 1);
+    EXPECT_EQ(tally.Changed(), 1);
+}
+
+class StopTest : public BatchRunTest, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
+    const std::size_t stopAfter = GetParam();
+    for (int i = 0; i < 6; ++i) MakeFolder({{"f" + std::to_string(i) + ".ogg", {{"ARTIST", "Old"}}}});
+    const Snapshot before = Folder();
+    const auto plans = Plan(MassPlanner());
+    std::atomic<bool> stop = stopAfter == 0;
+    TRunControl control;
+    control.Stop = &stop;
+    std::size_t done = 0;
+    control.AfterFile = [&](const TFilePlan&, TFileOutcome) { stop = ++done == stopAfter; };
+
+    const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, nullptr, control);
+
+    EXPECT_EQ(outcome.Done, std::min<std::size_t>(stopAfter, 6));
+    EXPECT_EQ(outcome.Stopped, stopAfter < 6);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (i < outcome.Done)
+            EXPECT_EQ(CommentsIn(plans[i].Path), WrittenComments(plans[i].Record)) << i;
+        else
+            EXPECT_EQ(test::ReadAll(plans[i].Path), before.at(fs::path(plans[i].Path).filename())) << i;
+    }
+    if (outcome.Stopped) {
+        EXPECT_EQ(log.Lines.back(), StoppedLine(outcome.Done, 6));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(After, StopTest, ::testing::Values(0, 3, 6));
+
+TEST_F(BatchRunTest, AStopWhilePlanningKeepsThePlansMadeSoFar) {
+    MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}, {"c.ogg", kTagged}});
+    std::atomic<bool> stop = false;
+    TRunControl control;
+    control.Stop = &stop;
+    control.Progress = [&](const TRunProgress& at) { stop = at.Done == 1; };
+    bool stopped = false;
+    EXPECT_EQ(PlanRun(found, MassPlanner(), control, stopped).size(), 2u);
+    EXPECT_TRUE(stopped);
+}
+
+// ---- Undo ----
+
+TEST_F(BatchRunTest, UndoLeavesAFileChangedSinceTheRunAsItIs) {
+    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
+    test::WriteVorbisFile(dir.Path() / "a.ogg", {{"ARTIST", "Edited later"}});
+    const std::string edited = test::ReadAll(dir.Path() / "a.ogg");
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(test::ReadAll(dir.Path() / "a.ogg"), edited);
+    EXPECT_EQ(test::ReadAll(dir.Path() / "b.ogg"), before.at("b.ogg"));
+    EXPECT_EQ(undone.Failed(), 1);
+    EXPECT_EQ(undone.Changed(), 1);
+    EXPECT_NE(std::find(log.Lines.begin(), log.Lines.end(), "     left alone: changed since the run"),
+              log.Lines.end());
+}
+
+// A run killed during a change leaves entries without their "done" line: a file that holds the
+// run's comments is put back; a file the run never reached is not touched.
+TEST_F(BatchRunTest, UndoWorksFromTheJournalOfAKilledRun) {
+    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    const auto plans = Plan(MassPlanner());
+    ApplyRun({plans[0]}, false, log, tally, &journal);
+    journal.BeforeChange(plans[1]);  // killed before b.ogg was written
+    std::string text = test::ReadAll(OnlyRun().File);
+    text.erase(text.find("done\t"), text.find('\n', text.find("done\t")) + 1 - text.find("done\t"));
+    std::ofstream(OnlyRun().File, std::ios::binary | std::ios::trunc) << text;
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(undone.Changed(), 1);
+    EXPECT_EQ(undone.Unchanged(), 1);
+}
+
+TEST_F(BatchRunTest, UndoDryRunChangesNothing) {
+    MakeFolder({{"a.ogg", {{"TITLE", "Q"}}}, {"b.ogg", {{"TITLE", "b"}}}});
+    TRunJournal journal(state.Dir(), "rename", dir.Dir());
+    ApplyRun(Plan(RenamePlanner()), false, log, tally, &journal);
+    const Snapshot after = Folder();
+
+    TLineLog shown;
+    TRunTally undone;
+    UndoRun(OnlyRun(), true, shown, undone);
+
+    EXPECT_EQ(Folder(), after);
+    EXPECT_FALSE(OnlyRun().Undone);
+    EXPECT_EQ(shown.Lines,
+              (std::vector<std::string>{"Undo: " + dir.Dir() + "Q.ogg", "     to: " + dir.Dir() + "a.ogg"}));
+}
+
+TEST_F(BatchRunTest, JournalKeepsTheLastRunsOnly) {
+    MakeFolder({{"a.ogg", kTagged}});
+    TFilePlan plan;
+    plan.Path = dir.Dir() + "a.ogg";
+    plan.NewPath = dir.Dir() + "b.ogg";
+    plan.Action = TPlanAction::Rename;
+    for (int run = 0; run < kKeptRuns + 2; ++run)
+        TRunJournal(state.Dir(), "rename", dir.Dir()).BeforeChange(plan);
+    const auto runs = ListRuns(state.Dir());
+    ASSERT_EQ(runs.size(), static_cast<std::size_t>(kKeptRuns));
+    EXPECT_EQ(runs.front().Number, 3);
+    EXPECT_EQ(runs.back().Number, kKeptRuns + 2);
+}
+
+TEST_F(BatchRunTest, ARunThatChangesNothingLeavesNoJournal) {
+    MakeFolder({{"a.ogg", {{"TITLE", "No genre"}}}});
+    TRunJournal journal(state.Dir(), "clear", dir.Dir());
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
+    EXPECT_TRUE(ListRuns(state.Dir()).empty());
+    EXPECT_EQ(journal.Number(), 0);
+}
+
+}  // namespace
+}  // namespace parvex
