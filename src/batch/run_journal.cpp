@@ -22,25 +22,20 @@ constexpr const char* kMagic = "parvex-journal 1";
 constexpr const char* kPrefix = "run-";
 constexpr const char* kSuffix = ".journal";
 
+// The characters a field may not hold as they are, and the letter that stands for each after a "\".
+constexpr std::pair<char, char> kEscapes[] = {{'\\', '\\'}, {'\t', 't'}, {'\n', 'n'}, {'\r', 'r'}};
+
 std::string Escaped(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
+        const auto* escape =
+            std::find_if(std::begin(kEscapes), std::end(kEscapes), [c](auto e) { return e.first == c; });
+        if (escape == std::end(kEscapes)) {
+            out += c;
+        } else {
+            out += '\\';
+            out += escape->second;
         }
     }
     return out;
@@ -54,7 +49,9 @@ std::string Unescaped(const std::string& text) {
             continue;
         }
         const char code = text[++i];
-        out += code == 't' ? '\t' : code == 'n' ? '\n' : code == 'r' ? '\r' : code;
+        const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                          [code](auto e) { return e.second == code; });
+        out += escape == std::end(kEscapes) ? code : escape->first;
     }
     return out;
 }
