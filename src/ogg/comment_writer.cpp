@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "ogg/fd_io.h"
+#include "ogg/file_handle.h"
 #include "ogg/file_metadata.h"
 #include "ogg/folder_replace.h"
 #include "ogg/header_pages.h"
@@ -53,6 +54,24 @@ void WriteRepaged(int from, int to, const std::string& commentData, const FileIn
         CopyShiftingSequence(from, last.End(), info.FileSize, info.FirstPage.Serial, shift, to);
 }
 
+// The count of comments in comment data: after packet type and "vorbis" (7), the vendor length (4)
+// and the vendor.
+uint32_t CommentCountOf(const std::string& commentData) {
+    const uint32_t vendor = ReadLe32(commentData.data() + 7);
+    return ReadLe32(commentData.data() + 11 + vendor);
+}
+
+// The new file must read back whole and rewritable, with every comment that was written: a file the
+// reader refuses (too large to hold, for one) could never be saved again.
+void CheckReadsBack(int fd, const std::string& commentData) {
+    FileInfo written;
+    if (!ReadFileInfo(TFileHandle(fd), written)) throw std::runtime_error("the new file would not read back");
+    if (const std::string refusal = RewriteRefusal(written); !refusal.empty())
+        throw std::runtime_error("the new file would not read back: " + refusal);
+    if (written.Tag.Count() != std::size_t{CommentCountOf(commentData)} + 1)
+        throw std::runtime_error("the new file would not read back whole");
+}
+
 void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
     if (info.CommentOnSecondPage && RebuildSegmentTable(info, commentData.size())) {
         WriteInPlaceOfSecondPage(from, to, commentData, info);
@@ -72,6 +91,7 @@ bool Refuse(std::string* reason, std::string text) {
 // A failure in words: the system's text for an error code ("No space left on device" becomes "no
 // space left on device"), or the message of any other error.
 std::string ReasonOf(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return "not enough memory";
     const auto* system = dynamic_cast<const std::system_error*>(&error);
     std::string text = system ? system->code().message() : error.what();
     if (system && !text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
@@ -99,6 +119,7 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
 }  // namespace
 
 std::string RewriteRefusal(const FileInfo& info) {
+    if (info.TooLarge) return "the headers are too large to hold in memory";
     if (!info.PageFault.empty()) return info.PageFault;
     if (info.Interleaved) return "the headers are interleaved with another stream";
     if (info.CommentDamaged) return "the comment header is damaged";
@@ -190,6 +211,7 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
         CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
         const int temp = replace.CreateTemp();
         WriteNewFile(replace.Old(), temp, commentData, info);
+        CheckReadsBack(temp, commentData);
         std::vector<std::string> saveNotes;
         CopyMetadata(replace.Old(), replace.OldStat(), temp, saveNotes);
         replace.Commit(saveNotes);
@@ -212,6 +234,8 @@ bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* 
         PutTagEntry(SavedName(field, tags), std::string(TrimControls(tags.*field.Field)), info.Tag);
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
     const std::string commentData = BuildCommentData(info);
+    if (commentData.size() > kMaxHeaderBytes)
+        return Refuse(reason, "the comments are too large to be read back");
     info.SecondPage.Crc = 0;
     return ReplaceThroughTempFile(fileName, commentData, info, reason, notes);
 }

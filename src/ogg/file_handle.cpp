@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 
 #include "ogg/open_error.h"
 
@@ -17,6 +18,15 @@ TFileHandle::TFileHandle(const std::string& path) {
         const int error = errno;
         ::close(fd_);
         throw EFOpenError(path, error);
+    }
+}
+
+TFileHandle::TFileHandle(int fd) {
+    fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0 || ::fstat(fd_, &stat_) != 0) {
+        const int error = errno;
+        if (fd_ >= 0) ::close(fd_);
+        throw std::system_error(error, std::generic_category(), "duplicate file descriptor");
     }
 }
 

@@ -13,6 +13,9 @@ public:
     // Opens `path` for reading. Raises EFOpenError when it cannot be opened. A FIFO or device is
     // opened without blocking; IsRegular() tells the caller whether it is an ordinary file.
     explicit TFileHandle(const std::string& path);
+    // Reads the file open as `fd` through a descriptor of its own. Raises std::system_error when
+    // it cannot be had.
+    explicit TFileHandle(int fd);
     ~TFileHandle();
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;

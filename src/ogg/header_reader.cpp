@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "ogg/file_handle.h"
 #include "ogg/utf8.h"
@@ -10,12 +11,16 @@ namespace parvex {
 
 namespace {
 
+// Holding one comment costs its name and value strings and its flag, besides its bytes. The table
+// may cost at most kMemoryFactor times the packet's size (plus kMemorySlack, so that no real header
+// comes near it); a packet of many tiny comments beyond that is refused rather than held.
+constexpr std::size_t kEntryCost = 2 * sizeof(std::string) + 1;
+constexpr std::size_t kMemoryFactor = 4;
+constexpr std::size_t kMemorySlack = std::size_t{1} << 20;
+
 constexpr char kIdentId[] = "\x01vorbis";
 constexpr char kCommentId[] = "\x03vorbis";
 constexpr std::size_t kIdentSize = 30;
-// Cover art makes comment headers of megabytes; beyond this the header is taken as damaged rather
-// than read into memory.
-constexpr std::size_t kMaxHeaderBytes = std::size_t{128} << 20;
 // How much of other streams' pages the reader steps over while looking for the Vorbis headers.
 constexpr int64_t kMaxForeignBytes = int64_t{16} << 20;
 
@@ -230,9 +235,23 @@ std::size_t ReadComments(std::string_view body, FileInfo& info) {
         intact = ReadLength(body, pos, tag.CommentCount);
         commentsEnd = pos;
     }
+    // The stored count is reserved only as far as the bytes left and the memory allowed bear it.
+    const std::size_t budget = kMemoryFactor * body.size() + kMemorySlack;
+    const std::size_t room =
+        std::min({std::size_t{tag.CommentCount}, (body.size() - pos) / 4, budget / kEntryCost});
+    tag.Names.reserve(room + 1);
+    tag.Values.reserve(room + 1);
+    std::size_t held = kEntryCost + (tag.Values.empty() ? 0 : tag.Values[0].size());
     for (uint32_t i = 0; intact && i < tag.CommentCount; ++i) {
         intact = ReadLength(body, pos, length) && body.size() - pos >= length;
         if (!intact) break;
+        held += kEntryCost + length;
+        if (held > budget) {
+            info.TooLarge = true;
+            tag.Names.resize(1);
+            tag.Values.resize(1);
+            return commentsEnd;
+        }
         ParseComment(body.substr(pos, length), info);
         pos += length;
         commentsEnd = pos;
@@ -242,12 +261,9 @@ std::size_t ReadComments(std::string_view body, FileInfo& info) {
     return commentsEnd;
 }
 
-bool ReadFileInfo(const std::string& fileName, FileInfo& info) {
-    const TFileHandle file(fileName);
-    return ReadFileInfo(file, info);
-}
+namespace {
 
-bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
+bool ReadHeaders(const TFileHandle& file, FileInfo& info) {
     if (!file.IsRegular()) return false;
     info.Identity = IdentityOf(file.Stat());
     info.FileSize = file.Size();
@@ -265,6 +281,27 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
     RecordLayout(collector, info);
     info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
     return true;
+}
+
+}  // namespace
+
+bool ReadFileInfo(const std::string& fileName, FileInfo& info) {
+    const TFileHandle file(fileName);
+    return ReadFileInfo(file, info);
+}
+
+// A header too large for the memory left is refused like one too large to hold: what was read of it
+// is dropped.
+bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
+    try {
+        return ReadHeaders(file, info);
+    } catch (const std::bad_alloc&) {
+        info = FileInfo{};
+        info.Identity = IdentityOf(file.Stat());
+        info.FileSize = file.Size();
+        info.TooLarge = true;
+        return true;
+    }
 }
 
 }  // namespace parvex

@@ -18,6 +18,10 @@ namespace parvex {
 
 class TFileHandle;
 
+// Cover art makes comment headers of megabytes; header packets larger than this in all are taken
+// as damaged rather than read into memory.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{128} << 20;
+
 // The comment header as a table. Entry 0 is the vendor string (empty name, the vendor's bytes
 // exactly as stored); entries 1 to Count() - 1 are the comments in file order, names upper-cased in
 // ASCII and otherwise as stored, values trimmed and converted to well-formed UTF-8.
@@ -75,6 +79,10 @@ struct FileInfo {
     bool SetupEndsPage = false;       // the setup header ends its page, as Vorbis requires
     bool HeadersComplete = false;     // comment and setup packets were found whole
     bool CommentDamaged = false;      // a length in the comment packet runs past its end
+    // The headers are too large to hold: the comment packet holds more comments than the memory
+    // allowed for its size, or the memory ran out. The comments are not kept, nor is anything read
+    // after them when the memory ran out.
+    bool TooLarge = false;
     bool Interleaved = false;         // another stream's page stands among the header pages
     // The first fault found on the header pages of the stream (a wrong checksum, impossible flags or
     // granule position), in words; empty when they are sound.

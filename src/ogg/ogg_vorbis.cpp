@@ -1,6 +1,8 @@
 #include "ogg/ogg_vorbis.h"
 
 #include <cmath>
+#include <limits>
+#include <new>
 #include <string_view>
 
 #include "ogg/comment_writer.h"
@@ -72,17 +74,29 @@ const std::vector<TOggVorbis::FieldName>& TOggVorbis::SavedFields() {
 
 void TOggVorbis::Clear() { *this = TOggVorbis(); }
 
+// Memory that runs out while the comments are sorted is reported like a header too large to hold.
 bool TOggVorbis::LoadFromFile(const std::string& fileName) {
     Clear();
     FileInfo info;
     if (!ReadFileInfo(fileName, info)) return false;
+    try {
+        Fill(info);
+    } catch (const std::bad_alloc&) {
+        Clear();
+        FileInfo tooLarge;
+        tooLarge.TooLarge = true;
+        HeaderDamage = RewriteRefusal(tooLarge);
+    }
+    return true;
+}
+
+void TOggVorbis::Fill(const FileInfo& info) {
     CopyStreamInfo(info, *this);
     HeaderDamage = RewriteRefusal(info);
     const VorbisTag& tag = info.Tag;
     if (tag.Count() > 0) Vendor = ToValidUtf8(TrimControls(tag.Values[0]));
     EntryCount = static_cast<int>(tag.Count());
     for (std::size_t k = 1; k < tag.Count(); ++k) SortComment(tag.Names[k], tag.Values[k], *this);
-    return true;
 }
 
 bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason,
@@ -103,10 +117,14 @@ double TOggVorbis::Duration() const {
     return 0.0;
 }
 
+// A duration of a few samples over a large file gives a rate beyond any int: it is capped.
 int TOggVorbis::BitRate() const {
     const double duration = Duration();
-    if (duration <= 0) return 0;
-    return static_cast<int>(std::nearbyint(static_cast<double>(FileSize - OggDataStart) / duration / 125));
+    if (!(duration > 0)) return 0;
+    const double rate = std::nearbyint(static_cast<double>(FileSize - OggDataStart) / duration / 125);
+    if (!(rate > 0)) return 0;
+    return rate >= static_cast<double>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
+                                                                        : static_cast<int>(rate);
 }
 
 }  // namespace parvex

@@ -8,6 +8,8 @@
 
 namespace parvex {
 
+struct FileInfo;
+
 class TOggVorbis {
 public:
     // Every number to 0, every text to empty, OtherTags emptied.
@@ -41,7 +43,8 @@ public:
     // Play time in seconds: from the sample count when known, otherwise estimated from the nominal
     // bit rate; 0 when neither is available.
     double Duration() const;
-    // Average bit rate in kbit/s over the whole Ogg data; 0 when the duration is 0.
+    // Average bit rate in kbit/s over the whole Ogg data, at most the largest int; 0 when the
+    // duration is 0.
     int BitRate() const;
 
     int64_t FileSize = 0;
@@ -81,6 +84,9 @@ public:
         std::string TOggVorbis::*Field;
     };
     static const std::vector<FieldName>& SavedFields();
+
+private:
+    void Fill(const FileInfo& info);
 };
 
 }  // namespace parvex

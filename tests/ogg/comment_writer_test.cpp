@@ -363,6 +363,41 @@ INSTANTIATE_TEST_SUITE_P(
                    "header page 4 has an impossible granule position"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST_F(Save, CommentTooLargeToReadBackIsNotWritten) {
+    if (kSanitized) GTEST_SKIP() << "a 129 MiB comment is too slow under the sanitizers";
+    Make({{"TITLE", "A"}});
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Comment.assign((std::size_t{129} << 20), 'c');
+    std::string reason;
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_EQ(reason, "the comments are too large to be read back");
+    ExpectUntouched();
+}
+
+TEST_F(Save, CommentsTheReaderWouldRefuseAreNotWritten) {
+    Make({{"TITLE", "A"}});
+    FileInfo info;
+    ASSERT_TRUE(ReadFileInfo(path_, info));
+    // 40,000 comments of 3 bytes: 7 bytes each on disk, many times that in memory.
+    std::string data("\x03vorbis\x01\x00\x00\x00v\x40\x9C\x00\x00", 16);
+    for (int i = 0; i < 40000; ++i)
+        data += std::string(
+            "\x03\x00\x00\x00"
+            "A=b",
+            7);
+    std::string reason;
+    EXPECT_FALSE(ReplaceThroughTempFile(path_, data, info, &reason));
+    EXPECT_EQ(reason, "the new file would not read back: the headers are too large to hold in memory");
+    ExpectUntouched();
+}
+
 class Refused : public Save, public ::testing::WithParamInterface<std::function<std::string()>> {};
 
 TEST_P(Refused, SaveReturnsFalseWithAReasonAndTouchesNothing) {

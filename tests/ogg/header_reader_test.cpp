@@ -1,7 +1,13 @@
 #include "ogg/header_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
+
+#include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
@@ -129,6 +135,64 @@ TEST_F(HeaderReader, HugeCommentCountIsDamageNotAnEndlessLoop) {
     EXPECT_TRUE(info_.CommentDamaged);
     EXPECT_EQ(info_.Tag.Count(), 2u);
 }
+
+// A comment packet of `count` empty comments: 4 bytes each on disk, far more in memory.
+std::string EmptyComments(uint32_t count) {
+    std::string packet("\x03vorbis\x01\x00\x00\x00v", 12);
+    for (int i = 0; i < 4; ++i) packet += static_cast<char>((count >> (8 * i)) & 0xFF);
+    packet.append(std::size_t{count} * 4, '\0');
+    return packet + '\x01';
+}
+
+TEST_F(HeaderReader, ManyEmptyCommentsAreRefusedAsTooLargeRatherThanHeld) {
+    ASSERT_TRUE(Read(test::MakeVorbisFileFromPacket(EmptyComments(200000))));
+    EXPECT_TRUE(info_.TooLarge);
+    EXPECT_EQ(info_.Tag.Count(), 1u);  // the vendor alone
+    ASSERT_TRUE(Read(test::MakeVorbisFileFromPacket(EmptyComments(20000))));
+    EXPECT_FALSE(info_.TooLarge);
+    EXPECT_EQ(info_.Tag.Count(), 20001u);
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;  // the sanitizers reserve more address space than any limit allows
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Address space of this process now, in bytes.
+std::size_t AddressSpace() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A 32 MB header read under a limit on the address space: `extra` bytes beyond what the process
+// holds before. The reader must stay within it and say the header is too large, never abort.
+class MemoryLimit : public HeaderReader, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(MemoryLimit, LargeHeaderIsReadWithinAFewTimesItsSizeOrRefused) {
+    if (kSanitized) GTEST_SKIP() << "address space limits do not work under the sanitizers";
+    const std::string path =
+        dir_.Write("big.ogg", test::MakeVorbisFileFromPacket(EmptyComments(8 << 20))).string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::size_t limit = AddressSpace() + GetParam();
+        const rlimit space{limit, limit};
+        if (setrlimit(RLIMIT_AS, &space) != 0) _exit(3);
+        TOggVorbis file;
+        const bool loaded = file.LoadFromFile(path);
+        _exit(loaded && file.HeaderDamage == "the headers are too large to hold in memory" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the reader was killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Six times the header: enough for the reader's own bound. 16 MB: not even the packet fits.
+INSTANTIATE_TEST_SUITE_P(Limits, MemoryLimit,
+                         ::testing::Values(std::size_t{6} * (32 << 20), std::size_t{16} << 20));
 
 TEST_F(HeaderReader, SecondPacketThatIsNoCommentHeaderLeavesTheTableEmpty) {
     std::string packet = test::CommentPacket("v", {"TITLE=A"});

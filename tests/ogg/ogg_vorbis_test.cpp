@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "ogg/open_error.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
@@ -138,6 +140,25 @@ TEST(FileObjectTiming, DurationAndBitRateFromTheSampleCount) {
     f.SampleRate = 0;
     EXPECT_EQ(f.Duration(), 0.0);
     EXPECT_EQ(f.BitRate(), 0);
+}
+
+TEST(FileObjectTiming, BitRateIsDefinedForEveryInput) {
+    struct Case {
+        int64_t FileSize;
+        int64_t Samples;
+        uint32_t SampleRate;
+        int Expected;
+    };
+    constexpr int kMax = std::numeric_limits<int>::max();
+    for (const Case& c :
+         {Case{160000, 441000, 44100, 128}, Case{int64_t{1} << 50, 1, 48000, kMax},
+          Case{int64_t{1} << 62, 1, 1, kMax}, Case{0, 441000, 44100, 0}, Case{1000, 1, 0, 0}}) {
+        TOggVorbis f;
+        f.FileSize = c.FileSize;
+        f.Samples = c.Samples;
+        f.SampleRate = c.SampleRate;
+        EXPECT_EQ(f.BitRate(), c.Expected) << c.FileSize << " bytes, " << c.Samples << " samples";
+    }
 }
 
 TEST(FileObjectTiming, LongRecordingsKeepTheirLength) {
