@@ -15,6 +15,7 @@
 #include "cli/progress.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
+#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -33,7 +34,7 @@ public:
 
     void AddLine(const std::string& line) override {
         if (io_.OutIsTerminal) progress_.Hide();
-        io_.Out << line << '\n';
+        io_.Out << EscapedControls(line) << '\n';
         if (io_.OutIsTerminal) io_.Out.flush();
         lastLine_ = line;
     }
@@ -75,7 +76,7 @@ std::string FoldersText(const std::vector<std::string>& folders) {
 void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
     progress.Hide();
     io.Out.flush();  // keeps the log and the errors in order where both go to one file
-    io.Err << "parvex-cli: " << message << '\n';
+    io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
 }
 
 // The files of the scan of every folder, each file once, in the order found. A folder that cannot

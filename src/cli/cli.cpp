@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "text/text_utils.h"
+
 namespace parvex::cli {
 
 namespace {
@@ -35,8 +37,8 @@ const std::vector<TCommand>& Commands() {
 bool IsHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 int UsageError(TStreams& io, const std::string& command, const std::string& message) {
-    io.Err << "parvex-cli: " << message << "\nTry 'parvex-cli " << (command.empty() ? "" : command + " ")
-           << "--help' for more information.\n";
+    io.Err << "parvex-cli: " << EscapedControls(message) << "\nTry 'parvex-cli "
+           << (command.empty() ? "" : command + " ") << "--help' for more information.\n";
     return kExitUsage;
 }
 

@@ -92,7 +92,7 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
     try {
         keys = LoadTagList(args.ListPath == kStandardInput ? "/dev/stdin" : args.ListPath, options, table);
     } catch (const std::exception& failure) {
-        io.Err << "parvex-cli: " << failure.what() << '\n';
+        io.Err << "parvex-cli: " << EscapedControls(failure.what()) << '\n';
         return kExitFileFailed;
     }
     return RunBatch(

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/save_signals.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ int TerminalColumns() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    parvex::cli::RemoveTempFileOnSignals();
     parvex::cli::TStreams io{std::cout, std::cerr};
     io.OutIsTerminal = isatty(STDOUT_FILENO) == 1;
     io.ErrIsTerminal = isatty(STDERR_FILENO) == 1;

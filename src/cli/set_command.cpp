@@ -5,10 +5,12 @@
 
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "ogg/comment_writer.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "ogg/picture.h"
+#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -135,13 +137,15 @@ std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream&
         TOggVorbis file;
         std::vector<TComment> comments = Edited(info.Tag, edits);
         if (const std::size_t kept = EditPictures(comments, edits))
-            err << "parvex-cli: " << path << ": " << KeptMalformedPicturesNote(kept) << "\n";
+            err << "parvex-cli: " << EscapedControls(path) << ": " << KeptMalformedPicturesNote(kept) << "\n";
         FillFileObject(comments, file);
         std::string reason;
         std::vector<std::string> notes;
-        if (!file.SaveToFile(path, &reason, &notes))
+        // The file read above is the one saved: one changed meanwhile is refused, not overwritten.
+        if (!SaveTags(file, info, path, &reason, &notes))
             return "could not be written: " + reason + "; the file is unchanged";
-        for (const std::string& note : notes) err << "parvex-cli: " << path << ": " << note << "\n";
+        for (const std::string& note : notes)
+            err << "parvex-cli: " << EscapedControls(path) << ": " << note << "\n";
         return {};
     } catch (const EFOpenError& e) {
         return e.what();
@@ -158,7 +162,7 @@ int RunSet(const std::vector<std::string>& args, TStreams& io) {
     for (const std::string& path : edits.Files) {
         const std::string error = SaveFile(path, edits, io.Err);
         if (error.empty()) continue;
-        io.Err << "parvex-cli: " << path << ": " << error << "\n";
+        io.Err << "parvex-cli: " << EscapedControls(path + ": " + error) << "\n";
         status = kExitFileFailed;
     }
     return status;

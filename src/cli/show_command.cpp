@@ -11,6 +11,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "ogg/picture.h"
+#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -136,7 +137,7 @@ int RunShow(const std::vector<std::string>& args, TStreams& io) {
             if (json)
                 io.Out << "{\"file\": " << JsonString(files[i]) << ", \"error\": " << JsonString(error)
                        << "}\n";
-            io.Err << "parvex-cli: " << files[i] << ": " << error << "\n";
+            io.Err << "parvex-cli: " << EscapedControls(files[i] + ": " + error) << "\n";
             continue;
         }
         if (json) {

@@ -5,6 +5,7 @@
 #include "batch/undo_run.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -36,14 +37,15 @@ class TUndoLog : public TLogSink {
 public:
     explicit TUndoLog(TStreams& io) : io_(io) {}
     void AddLine(const std::string& line) override {
-        io_.Out << line << '\n';
+        io_.Out << EscapedControls(line) << '\n';
         if (line.rfind("Undo: ", 0) == 0)
             path_ = line.substr(6);
         else if (line.find("left alone:") != std::string::npos ||
                  line.find("not renamed:") != std::string::npos ||
                  line.find("could not be written:") != std::string::npos) {
             io_.Out.flush();
-            io_.Err << "parvex-cli: " << path_ << ": " << line.substr(line.find_first_not_of(' ')) << '\n';
+            io_.Err << "parvex-cli: "
+                    << EscapedControls(path_ + ": " + line.substr(line.find_first_not_of(' '))) << '\n';
         }
     }
 

@@ -228,6 +228,11 @@ bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* 
               std::vector<std::string>* notes) {
     FileInfo info;
     if (!ReadFileInfo(fileName, info)) return Refuse(reason, "not an Ogg Vorbis file");
+    return SaveTags(tags, info, fileName, reason, notes);
+}
+
+bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName, std::string* reason,
+              std::vector<std::string>* notes) {
     if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) return Refuse(reason, refusal);
     ClearTagValues(info.Tag);
     for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())

@@ -15,6 +15,10 @@ class TOggVorbis;
 // TOggVorbis::SaveToFile for the contract.
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason = nullptr,
               std::vector<std::string>* notes = nullptr);
+// The same over the headers of the file as the caller read them into `info`: a file changed since
+// is not saved. `info` is used up.
+bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName,
+              std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 
 // Why the header of `info` cannot be rewritten without guessing, or an empty text when it can: it
 // needs a whole, undamaged comment header with its framing byte, a setup header found whole, the

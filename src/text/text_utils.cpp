@@ -114,36 +114,47 @@ std::string LowerCaseListedWords(std::string_view text, const std::vector<std::s
     return result;
 }
 
+namespace {
+
+// Appends the escape of a control character (\n, \r, \t, \u001b, \u007f); false for any other byte.
+bool AppendControlEscape(std::string& out, char c) {
+    switch (c) {
+        case '\n':
+            out += "\\n";
+            return true;
+        case '\r':
+            out += "\\r";
+            return true;
+        case '\t':
+            out += "\\t";
+            return true;
+        default:
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) return false;
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            out += escaped;
+            return true;
+    }
+}
+
+}  // namespace
+
 std::string QuotedText(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
+        if (c == '"' || c == '\\')
+            out += {'\\', c};
+        else if (!AppendControlEscape(out, c))
+            out += c;
     }
     return out + "\"";
+}
+
+std::string EscapedControls(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (!AppendControlEscape(out, c)) out += c;
+    return out;
 }
 
 }  // namespace parvex

@@ -55,4 +55,8 @@ std::string LowerCaseListedWords(std::string_view text, const std::vector<std::s
 // told apart from the text around it. The other bytes are kept as they are.
 std::string QuotedText(std::string_view text);
 
+// `text` with its control characters escaped as QuotedText escapes them, and nothing else changed:
+// a file name in a message that can neither break its line nor send commands to the terminal.
+std::string EscapedControls(std::string_view text);
+
 }  // namespace parvex

@@ -116,6 +116,21 @@ TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
     EXPECT_EQ(ReadAll(junk), "not ogg");
 }
 
+TEST_F(Cli, ControlCharactersInFileNamesAreEscapedInMessages) {
+    const std::string junk = dir_.Write("red\x1b[31m\nline.ogg", "not ogg").string();
+    const std::string shown = dir_.Path().string() + "/red\\u001b[31m\\nline.ogg: not an Ogg Vorbis file";
+    for (const char* command : {"set", "show"}) {
+        const auto r = command == std::string("set") ? RunCli({"set", junk, "--tag", "GENRE=Test"})
+                                                     : RunCli({"show", junk});
+        EXPECT_EQ(r.Status, 1) << command;
+        EXPECT_NE(r.Err.find(shown), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Err.find('\x1b'), std::string::npos) << command;
+    }
+    const auto r = RunCli({"mass", dir_.Path().string(), "--set", "ARTIST=X"});
+    EXPECT_EQ(r.Out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.Out.find("red\\u001b[31m\\nline.ogg"), std::string::npos) << r.Out;
+}
+
 TEST_F(Cli, BadUsageExitsWithTwo) {
     const std::string path = Real("mono-8khz.ogg");
     const std::string before = ReadAll(path);

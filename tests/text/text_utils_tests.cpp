@@ -118,5 +118,20 @@ TEST(LowerCaseListedWordsTest, LowersOnlyListedWordsBetweenSpaces) {
     EXPECT_EQ(LowerCaseListedWords("Anything Goes", {}), "Anything Goes");
 }
 
+TEST(EscapingTest, ControlCharactersNeverReachTheTerminalRaw) {
+    struct Case {
+        std::string_view Text, Escaped, Quoted;
+    };
+    for (const Case& c :
+         {Case{"plain/dir\\x.ogg", "plain/dir\\x.ogg", "\"plain/dir\\\\x.ogg\""},
+          Case{"a\x1b[2Jb.ogg", "a\\u001b[2Jb.ogg", "\"a\\u001b[2Jb.ogg\""},
+          Case{"line\nbreak\r\t", "line\\nbreak\\r\\t", "\"line\\nbreak\\r\\t\""},
+          Case{std::string_view("nul\0del\x7f", 8), "nul\\u0000del\\u007f", "\"nul\\u0000del\\u007f\""},
+          Case{"caf\xC3\xA9 \"q\"", "caf\xC3\xA9 \"q\"", "\"caf\xC3\xA9 \\\"q\\\"\""}}) {
+        EXPECT_EQ(EscapedControls(c.Text), c.Escaped);
+        EXPECT_EQ(QuotedText(c.Text), c.Quoted);
+    }
+}
+
 }  // namespace
 }  // namespace parvex
