@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what Parvex needs (when missing), then configures and builds it.
-#   scripts/setup.sh [default|asan|tsan]
+#   scripts/setup.sh [default|asan|tsan|fuzz]
 # default: build/ with the window; asan: build-asan/ with AddressSanitizer and
-# UndefinedBehaviorSanitizer; tsan: build-tsan/ with ThreadSanitizer, core only.
+# UndefinedBehaviorSanitizer; tsan: build-tsan/ with ThreadSanitizer, core only; fuzz: build-fuzz/
+# with clang, the fuzz targets only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 flavour=${1:-default}
+targets=()
 # The build's own needs, then the peers and validators the tests check against: vorbis-tools and
 # python3-mutagen read what Parvex writes, desktop-file-utils, appstream and groff-base check what it
 # installs, xvfb draws the screenshots.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev
           libgl-dev libjpeg62-turbo-dev vorbis-tools python3-mutagen desktop-file-utils appstream
           groff-base man-db xvfb xauth)
+# The fuzz targets need clang and its libFuzzer.
+[ "$flavour" = fuzz ] && packages+=(clang libclang-rt-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,9 +33,12 @@ case "$flavour" in
   default) dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan)    dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DPARVEX_SANITIZE=ON) ;;
   tsan)    dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=Debug -DPARVEX_TSAN=ON -DPARVEX_GUI=OFF) ;;
-  *) echo "usage: $0 [default|asan|tsan]" >&2; exit 2 ;;
+  fuzz)    dir=build-fuzz; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVEX_FUZZ=ON -DPARVEX_GUI=OFF
+                                  -DCMAKE_CXX_COMPILER=clang++)
+           targets=(--target parvex_fuzz_reader parvex_fuzz_save) ;;
+  *) echo "usage: $0 [default|asan|tsan|fuzz]" >&2; exit 2 ;;
 esac
 
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir" -j 2
+cmake --build "$dir" -j 2 "${targets[@]}"
 echo "$dir"
