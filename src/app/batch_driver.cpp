@@ -1,10 +1,11 @@
-// The batch driver of the window: the scan component, the found-file list, the start every batch
-// button runs and the dispatch of each found file to the running operation's per-file routine.
+// The batch driver of the window: the scan component and the found-file list of the browse scan,
+// the checks before a batch run and the scan of a run. The run itself is in run_view.cpp.
 
 #include <QDir>
 #include <filesystem>
 #include <utility>
 
+#include "app/form_builder.h"
 #include "app/main_window.h"
 #include "scan/date_time.h"
 
@@ -44,11 +45,13 @@ void TForm1::CreateFindFile() {
     FindFile1.OnFound = [this](TFindFile& sender, const std::string& folder, const DirEntry& fileInfo) {
         FindFile1Found(sender, folder, fileInfo);
     };
-    FindFile1.OnFolderError = [this](TFindFile& sender, const std::string& folder,
-                                     const std::string& reason) {
-        FindFile1FolderError(sender, folder, reason);
-    };
     FindFile1.OnComplete = [this](TFindFile& sender) { FindFile1Complete(sender); };
+}
+
+QPushButton* TForm1::MakePreviewButton(QWidget* page, const char* name) {
+    QPushButton* button = MakeButton(page, name, "Pre&view", {400, 432, 75, 25});
+    button->setToolTip("Show what the run would change, then apply it or leave everything as it is");
+    return button;
 }
 
 void TForm1::SetDialogs(TForm2& form2, TForm3& form3) {
@@ -56,8 +59,8 @@ void TForm1::SetDialogs(TForm2& form2, TForm3& form3) {
     Form3 = &form3;
 }
 
-void TForm1::RegisterBatchRoutine(const std::string& mode, TBatchRoutine routine, TClosingLines closing) {
-    batchOperations_[mode] = {std::move(routine), std::move(closing)};
+void TForm1::RegisterBatchOperation(const std::string& mode, TBatchOrderMaker order) {
+    batchOperations_[mode] = std::move(order);
 }
 
 void TForm1::SetScanTimeLimits() {
@@ -85,53 +88,33 @@ bool TForm1::MayRunOnWorkingFolder(bool recurse) {
     return question.empty() || platform_.Confirm(question);
 }
 
-void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
-    if (!MayRunOnWorkingFolder(recurse.isChecked())) return;
-    // The run may rewrite the file the Browse page shows.
-    if (!ResolveUnsavedEdits()) return;
-    memoLog->clear();
-    // A run works on the files of its own scan only, never on files or old names of an earlier one.
-    FoundFiles.Clear();
-    BatchMode = mode;
-    batchTally_ = TRunTally();
-    SetActivePage(TabSheet6);
-    FindFile1.Subfolders = recurse.isChecked();
-    SetScanTimeLimits();
-    SetScanLocation();
-    const TWaitCursor wait(platform_);  // the window takes no input until the last file is done
-    FindFile1.Search();
-}
-
 void TForm1::FindFile1Found(TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
-    // A batch run works on each file once, however many paths (links, second names) lead to it; the
-    // file list shows every name.
-    if (BatchMode.empty())
-        FoundFiles.Add(folder, fileInfo.Name);
-    else
-        FoundFiles.AddFile(folder, fileInfo);
-}
-
-void TForm1::FindFile1FolderError(TFindFile&, const std::string& folder, const std::string& reason) {
-    if (BatchMode.empty()) return;
-    MemoLog().AddLine(UnreadableFolderLine(folder, reason));
-    batchTally_.CountUnreadableFolder();
+    // The file list shows every name, links and second names included.
+    FoundFiles.Add(folder, fileInfo.Name);
 }
 
 void TForm1::FindFile1Complete(TFindFile&) {
-    const auto operation = batchOperations_.find(BatchMode);
-    const std::size_t count = FoundFiles.Count();
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto [dir, name] = TFoundFileList::Split(FoundFiles[i]);
-        if (operation != batchOperations_.end()) {
-            batchTally_.Count(operation->second.Routine(dir, name));
-        } else {
-            Listview1->addItem(QString::fromStdString(name));
-        }
-    }
-    if (operation == batchOperations_.end()) return;
-    if (operation->second.Closing)
-        for (const std::string& line : operation->second.Closing()) MemoLog().AddLine(line);
-    MemoLog().AddLine(batchTally_.SummaryLine());
+    for (const std::string& entry : FoundFiles)
+        Listview1->addItem(QString::fromStdString(TFoundFileList::Split(entry).second));
+}
+
+void TForm1::ScanForRun(const TRunSetup& setup, TRunThread& run) {
+    runFiles_.Clear();
+    TFindFile finder;
+    finder.Filename = kScanMask;
+    finder.Subfolders = setup.Subfolders;
+    finder.ModifiedBefore = setup.Before;
+    finder.CreatedBefore = setup.Before;
+    finder.SetLocation(setup.Folder);
+    // A run works on each file once, however many paths (links, second names) lead to it.
+    finder.OnFound = [this](TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
+        runFiles_.AddFile(folder, fileInfo);
+    };
+    finder.OnFolderError = [this, &run](TFindFile&, const std::string& folder, const std::string& reason) {
+        run.AddLine(UnreadableFolderLine(folder, reason));
+        batchTally_.CountUnreadableFolder();
+    };
+    finder.Search();
 }
 
 }  // namespace parvex

@@ -81,21 +81,23 @@ void TForm1::CreateClearPage() {
     }
 
     CheckBox40 = MakeCheckBox(page, "CheckBox40", "Recurse subdirs", {456, 400, 97, 17});
+    btnPreviewClear = MakePreviewButton(page, "btnPreviewClear");
+    btnPreviewClear->setEnabled(false);
     BitBtn2 = MakeButton(page, "BitBtn2", "&Clear", {480, 432, 75, 25});
     BitBtn2->setEnabled(false);
 
     for (const TClearBox& entry : kClearBoxes)
         connect(this->*entry.box, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn2Click(); }); });
-    RegisterBatchRoutine("clear", [this](const std::string& dir, const std::string& name) {
-        return ClearTagsFile(dir, name);
-    });
+    ConnectClick(btnPreviewClear, &TForm1::btnPreviewClearClick);
+    RegisterBatchOperation("clear", [this] { return ClearTagsFile(); });
 }
 
 void TForm1::CheckBox1Click() {
     bool anyChecked = false;
     for (const TClearBox& entry : kClearBoxes) anyChecked = anyChecked || (this->*entry.box)->isChecked();
-    BitBtn2->setEnabled(anyChecked);
+    BitBtn2->setEnabled(anyChecked && !RunGoing());
+    btnPreviewClear->setEnabled(BitBtn2->isEnabled());
     // "Remove all tags" covers the others: they are grayed, their marks kept for later.
     const bool singleBoxesUsable = !CheckBox8->isChecked();
     for (const TClearBox& entry : kClearBoxes)
@@ -104,8 +106,15 @@ void TForm1::CheckBox1Click() {
 
 void TForm1::BitBtn2Click() { StartBatch("clear", *CheckBox40); }
 
-TFileOutcome TForm1::ClearTagsFile(const std::string& dir, const std::string& name) {
-    return parvex::ClearTagsFile(ClearTagsOptions(*this), FileObject, WorkingRecord, MemoLog(), dir, name);
+void TForm1::btnPreviewClearClick() { PreviewBatch("clear", *CheckBox40); }
+
+TBatchOrder TForm1::ClearTagsFile() {
+    TBatchOrder order;
+    order.Planner = [options = ClearTagsOptions(*this)](const std::string& dir, const std::string& name,
+                                                        TOggVorbis& file, tagrecord& record) {
+        return PlanClearTags(options, file, record, dir, name);
+    };
+    return order;
 }
 
 }  // namespace parvex

@@ -53,6 +53,7 @@ void TForm1::CreateFileNamePage() {
                               &TForm1::Edit21, "Edit21"});
     // clang-format on
     // Created last, so that Tab reaches it after every option of the page.
+    btnPreviewFileName = MakePreviewButton(page, "btnPreviewFileName");
     btnTagFromFilename = MakeButton(page, "btnTagFromFilename", "&Tag", {480, 432, 75, 25});
     ConnectFileNamePage();
 }
@@ -73,9 +74,8 @@ void TForm1::ConnectFileNamePage() {
     ConnectClick(BitBtn13, &TForm1::BitBtn13Click);
     ConnectClick(BitBtn14, &TForm1::BitBtn14Click);
     ConnectClick(btnTagFromFilename, &TForm1::btnTagFromFilenameClick);
-    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
-        return TagFromFileName(dir, name);
-    });
+    ConnectClick(btnPreviewFileName, &TForm1::btnPreviewFileNameClick);
+    RegisterBatchOperation(kBatchMode, [this] { return TagFromFileName(); });
 }
 
 void TForm1::BuildTagFormat() { BuildFormatText(*ListBox5, *Edit20, *Edit21); }
@@ -110,9 +110,14 @@ void TForm1::ListBox3DblClick(QListWidget& sender) { EditSelectedWord(sender); }
 
 void TForm1::btnTagFromFilenameClick() { StartBatch(kBatchMode, *CheckBox28); }
 
-TFileOutcome TForm1::TagFromFileName(const std::string& dir, const std::string& name) {
-    return parvex::TagFromFileName(ReadTagFromFileNameOptions(*this), FileObject, WorkingRecord, MemoLog(),
-                                   dir, name);
+void TForm1::btnPreviewFileNameClick() { PreviewBatch(kBatchMode, *CheckBox28); }
+
+TBatchOrder TForm1::TagFromFileName() {
+    TBatchOrder order;
+    order.Planner = [options = ReadTagFromFileNameOptions(*this)](
+                        const std::string& dir, const std::string& name, TOggVorbis& file,
+                        tagrecord& record) { return PlanTagFromFileName(options, file, record, dir, name); };
+    return order;
 }
 
 }  // namespace parvex

@@ -172,6 +172,10 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!MayCloseDuringRun()) {
+        event->ignore();
+        return;
+    }
     bool canClose = false;
     Handle([this, &canClose] { canClose = FormCloseQuery(); });
     FormStorage1.FormClosing(canClose);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
@@ -28,7 +29,9 @@
 #include "app/memo_log.h"
 #include "app/platform/error_handler.h"
 #include "app/platform/platform.h"
+#include "batch/batch_run.h"
 #include "batch/run_tally.h"
+#include "batch/run_thread.h"
 #include "batch/tag_record.h"
 #include "naming/tag_from_list.h"
 #include "ogg/ogg_vorbis.h"
@@ -49,11 +52,16 @@ class TForm3;
 // What the picture choosers offer; the data decide what a file is, not its name.
 inline constexpr const char* kPictureFilter = "Pictures (*.jpg;*.jpeg;*.png)|*.jpg;*.jpeg;*.png|";
 
-// A batch operation's per-file routine: the folder (ending in "/") and the file name in, what became
-// of the file out.
-using TBatchRoutine = std::function<TFileOutcome(const std::string& dir, const std::string& name)>;
-// The lines a batch operation logs after its last file (before the run's summary line).
-using TClosingLines = std::function<std::vector<std::string>()>;
+// What a batch operation needs for one run, read from its page's controls when the run starts.
+struct TBatchOrder {
+    TPlanner Planner;  // plans each found file
+    // The lines logged after the last file (before the run's summary line), from the files found;
+    // may be empty.
+    std::function<std::vector<std::string>(const TFoundFileList& found)> Closing;
+    // Runs off the window's thread before the scan (loading the list of the list page); may be empty.
+    std::function<void(TRunThread& run)> Prepare;
+};
+using TBatchOrderMaker = std::function<TBatchOrder()>;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -131,21 +139,34 @@ public:
     // Batch driver.
     // Lists one found file, once per scan run.
     void FindFile1Found(TFindFile& sender, const std::string& folder, const DirEntry& fileInfo);
-    // A folder the scan cannot read: a batch run logs it with the reason.
-    void FindFile1FolderError(TFindFile& sender, const std::string& folder, const std::string& reason);
-    // Hands every found file to the running operation's routine, then logs the operation's closing
-    // lines and the run's summary; while browsing, lists each file's name in Listview1.
+    // Lists the name of each file the browse scan found in Listview1.
     void FindFile1Complete(TFindFile& sender);
     // The start every batch button runs. Without a working directory it says so and stops; a
     // recursive run over the root folder or the home folder itself runs only when the user confirms
-    // it, and unsaved edits of the Browse page are asked about (Cancel: no run). Then it empties the
-    // log and the found-file list, sets the batch mode, shows the Log page, scans the working
-    // directory (into subfolders when `recurse` is checked) and returns after the last file was
-    // processed. A file that cannot be read or written is logged with the reason and the run goes on.
+    // it, and unsaved edits of the Browse page are asked about (Cancel: no run); nothing starts while
+    // a run is going on. Then it empties the log, sets the batch mode, shows the Log page and runs
+    // off the window's thread: the scan of the working directory (into subfolders when `recurse` is
+    // checked), the plan of every file found, then the plan carried out file by file, each file's old
+    // state journaled for undo. Meanwhile the window answers, the log grows, the progress row shows
+    // "N of M" and the current file, and Stop ends the run after the file being written. Returns
+    // when the run has ended. A file that cannot be read or written is logged with the reason and
+    // the run goes on.
     void StartBatch(const std::string& mode, const QCheckBox& recurse);
-    // Makes `routine` the per-file routine of batch mode `mode`, and `closing` what it logs after its
-    // last file; each page registers its own.
-    void RegisterBatchRoutine(const std::string& mode, TBatchRoutine routine, TClosingLines closing = {});
+    // The same up to the plan, which is shown by the platform's preview; Apply carries out exactly
+    // that plan, Cancel changes nothing.
+    void PreviewBatch(const std::string& mode, const QCheckBox& recurse);
+    // Makes `order` what batch mode `mode` runs; each page registers its own.
+    void RegisterBatchOperation(const std::string& mode, TBatchOrderMaker order);
+    // Whether a batch run, its preview or an undo is going on.
+    bool RunGoing() const { return run_.Running(); }
+    // "Stop": the run ends after the file being written; the log says how many files were done.
+    void btnStopRunClick();
+    // "Undo last run": asks, then puts back the files of the last run not undone yet (their old
+    // comments and names), off the window's thread like a run; without such a run it says so.
+    void btnUndoRunClick();
+    // Enables the batch buttons, the preview buttons, "Directory" and "Undo last run" while no run is
+    // going on (the Mass and Clear buttons also need a checked row), disables them during a run.
+    void UpdateBatchButtons();
     // Where per-file routines write their log lines: each line is appended to memoLog.
     TLogSink& MemoLog() { return memoLogSink_; }
     // The dialogs, created after the window; both must outlive it.
@@ -155,10 +176,14 @@ public:
     // Click handler of the fifteen row boxes: "Tag" is enabled while at least one row is checked.
     void CheckBox9Click();
     // "Tag": the mass tag run; with the picture row set to "Set", reads the chosen picture first, and
-    // without a usable one says why and does not run.
+    // without a usable one says why and does not run. "Preview" shows the run's plan first.
     void BitBtn3Click();
-    // The per-file routine of batch mode "mass": the page's rows applied to one file.
-    TFileOutcome MassTagFile(const std::string& dir, const std::string& name);
+    void btnPreviewMassClick();
+    // What a run of batch mode "mass" does to each file: the page's rows applied (see PlanMassTag).
+    TBatchOrder MassTagFile();
+    // Reads the picture a mass run sets (massPicture_); false, after a message box, when the picture
+    // row is set to "Set" without a usable picture.
+    bool ReadMassPicture();
     // "..." of the picture row: chooses the picture to set.
     void btnPictureFileClick();
     void BitBtn4Click();      // adds an other-tag line through the Add a Tag dialog
@@ -170,8 +195,9 @@ public:
     // grays the fifteen others without changing their marks.
     void CheckBox1Click();
     void BitBtn2Click();  // "Clear": the clear tags run
-    // The per-file routine of batch mode "clear": the checked tags removed from one file.
-    TFileOutcome ClearTagsFile(const std::string& dir, const std::string& name);
+    void btnPreviewClearClick();
+    // What a run of batch mode "clear" does to each file: the checked tags removed.
+    TBatchOrder ClearTagsFile();
 
     // File-name pages.
     // The format builders: each writes its page's format text (Edit21, Edit18, Edit17) from the order
@@ -214,14 +240,22 @@ public:
     void ListBox4DblClick();
     void btnTagFromFilenameClick();  // "Tag": the tag from file name run
     void btnRenameFromTagClick();    // "Rename": the rename from tag run
+    // "Preview" of the file-name pages: the run's plan shown first.
+    void btnPreviewFileNameClick();
+    void btnPreviewRenameClick();
+    void btnPreviewListClick();
     // "Tag" of the list page: checks the list file (a message box and no run when it is not set or
     // not there), loads it into ListHash, then starts the run.
     void BitBtn29Click();
+    // The checks of BitBtn29Click on the list file: false, after a message box, when it is not set
+    // or not there.
+    bool InputListUsable();
     void BitBtn30Click();  // "Browse": chooses the list file
-    // The per-file routines of batch modes "filename", "rename" and "taglist".
-    TFileOutcome TagFromFileName(const std::string& dir, const std::string& name);
-    TFileOutcome RenameFromTag(const std::string& dir, const std::string& name);
-    TFileOutcome TagFromList(const std::string& dir, const std::string& name);
+    // What runs of batch modes "filename", "rename" and "taglist" do to each file, read from their
+    // pages; the list page's loads its list first.
+    TBatchOrder TagFromFileName();
+    TBatchOrder RenameFromTag();
+    TBatchOrder TagFromList();
 
     // The running batch operation's mode word; empty while browsing.
     std::string BatchMode;
@@ -303,6 +337,7 @@ public:
     QPushButton* btnPictureFile;
     QCheckBox* CheckBox39;
     QPushButton* BitBtn3;
+    QPushButton* btnPreviewMass;
 
     // "Clear tags"
     QLabel* Label20;
@@ -311,6 +346,7 @@ public:
     QCheckBox *clrLicense, *clrOrganization, *clrLocation, *clrContact, *clrVersion, *clrCopyright, *clrISRC;
     QCheckBox* CheckBox40;
     QPushButton* BitBtn2;
+    QPushButton* btnPreviewClear;
 
     // "Tag based on filename"
     QCheckBox* CheckBox27;
@@ -322,6 +358,7 @@ public:
     QPushButton *BitBtn13, *BitBtn14;
     QRadioButton *radTagAll, *radDontOverwriteTags, *radIgnoreTaggedFiles;
     QPushButton* btnTagFromFilename;
+    QPushButton* btnPreviewFileName;
     QCheckBox *CheckBox30, *CheckBox31, *CheckBox32, *CheckBox33, *CheckBox34, *CheckBox35, *CheckBox36;
     QListWidget* ListBox5;
     QPushButton *BitBtn16, *BitBtn15, *BitBtn19;
@@ -337,6 +374,7 @@ public:
     QPushButton *BitBtn10, *BitBtn11;
     QCheckBox* chkDontRenameUntaggedFiles;
     QPushButton* btnRenameFromTag;
+    QPushButton* btnPreviewRename;
     QCheckBox *CheckBox20, *CheckBox21, *CheckBox22, *CheckBox23, *CheckBox24, *CheckBox25, *CheckBox26;
     QListWidget* ListBox6;
     QPushButton *BitBtn8, *BitBtn9;
@@ -353,6 +391,7 @@ public:
     QPushButton *BitBtn31, *BitBtn32;
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3;
     QPushButton* BitBtn29;
+    QPushButton* btnPreviewList;
     QCheckBox *CheckBox38, *CheckBox41, *CheckBox42, *CheckBox43, *CheckBox44, *CheckBox45, *CheckBox46;
     QListWidget* ListBox7;
     QPushButton *BitBtn28, *BitBtn17, *BitBtn12;
@@ -361,6 +400,10 @@ public:
 
     // "Log"
     QPlainTextEdit* memoLog;
+    QProgressBar* prgRun;  // while a run goes on: "Writing 12 of 40"
+    QLabel* lblRunFile;    // the file the run works on
+    QPushButton* btnUndoRun;
+    QPushButton* btnStopRun;
     QLabel* Image1;
     QLabel* Version;
     QLabel *Label10, *Label11;
@@ -380,6 +423,32 @@ private:
     void CreateTagListPage();
     void CreateLogPage();
     void CreateFindFile();
+    // A preview button beside a page's action button.
+    QPushButton* MakePreviewButton(QWidget* page, const char* name);
+    // What SetUpRun read for a run: its mode, its operation's order and where the scan goes.
+    struct TRunSetup {
+        std::string Mode;
+        TBatchOrder Order;
+        std::string Folder;
+        bool Subfolders = false;
+        TDateTime Before = 0;  // files created and modified before this moment
+    };
+    // The checks and steps of a batch start before the scan (see StartBatch); nothing when the run
+    // must not start.
+    std::optional<TRunSetup> SetUpRun(const std::string& mode, const QCheckBox& recurse);
+    // The scan and the plans of a run, then their application, each off the window's thread.
+    std::vector<TFilePlan> PlanOffThread(const TRunSetup& setup);
+    void ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans);
+    // Fills runFiles_ with the scan of `setup`, on the run's thread; unreadable folders are logged.
+    void ScanForRun(const TRunSetup& setup, TRunThread& run);
+    // Runs `job` on the run thread and returns when it ended, the window answering meanwhile;
+    // raises again what the job raised.
+    void RunOffThread(TRunThread::TJob job);
+    // Moves the run's new log lines into memoLog and shows its progress.
+    void ShowRunState();
+    // Closing the window during a run asks first; yes stops the run and closes the window after it.
+    bool MayCloseDuringRun();
+    void CloseWhenRunEnds();
     // Limits the next scan to files created and modified before now.
     void SetScanTimeLimits();
     // Points the scan at the working folder. A folder name holding ";" raises EFindFileError: the
@@ -453,12 +522,12 @@ private:
     void Handle(Handler&& handler);
 
     TPlatform& platform_;
-    struct TBatchOperation {
-        TBatchRoutine Routine;
-        TClosingLines Closing;
-    };
-    std::map<std::string, TBatchOperation> batchOperations_;
-    TRunTally batchTally_;  // what the running batch did so far
+    std::map<std::string, TBatchOrderMaker> batchOperations_;
+    TRunTally batchTally_;     // what the running batch did so far
+    TFoundFileList runFiles_;  // the files of the running batch, each once
+    TRunThread run_;
+    bool stopAsked_ = false;      // Stop was pressed (or the window closed) during this run
+    bool closeAfterRun_ = false;  // the window closes when the run has ended
     TMemoLog memoLogSink_;
     QSet<const QObject*> enterMovesFocus_;  // the editors that use Edit10KeyPress
     bool restoringSettings_ = false;        // while the first show reads the settings

@@ -165,18 +165,20 @@ void TForm1::CreateMassPage() {
     CheckBox39 = MakeCheckBox(page, "CheckBox39", "Recurse subdirs", {456, 400, 97, 17});
     BitBtn3 = MakeButton(page, "BitBtn3", "&Tag", {480, 432, 75, 25});
     BitBtn3->setEnabled(false);
+    btnPreviewMass = MakePreviewButton(page, "btnPreviewMass");
+    btnPreviewMass->setEnabled(false);
 
     for (const TMassPageRow& row : kMassRows)
         connect(this->*row.check, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
     connect(CheckBox16, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
     connect(chkPicture, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn3Click(); }); });
+    ConnectClick(btnPreviewMass, &TForm1::btnPreviewMassClick);
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ListBox2DblClick(); });
     SetMassTabOrder();
-    RegisterBatchRoutine(
-        "mass", [this](const std::string& dir, const std::string& name) { return MassTagFile(dir, name); });
+    RegisterBatchOperation("mass", [this] { return MassTagFile(); });
 }
 
 // The value boxes first, top to bottom, so Enter walks down the rows; then the boxes that choose the
@@ -190,17 +192,27 @@ void TForm1::SetMassTabOrder() {
         for (QRadioButton* TForm1::*mode : row.modes) chain << this->*mode;
     }
     chain << CheckBox16 << other_a << other_o << other_p << ListBox2 << BitBtn4 << BitBtn5 << chkPicture
-          << radSetPicture << radRemovePicture << edtPictureFile << btnPictureFile << CheckBox39 << BitBtn3;
+          << radSetPicture << radRemovePicture << edtPictureFile << btnPictureFile << CheckBox39
+          << btnPreviewMass << BitBtn3;
     SetTabChain(chain);
 }
 
 void TForm1::CheckBox9Click() {
     bool anyChecked = CheckBox16->isChecked() || chkPicture->isChecked();
     for (const TMassPageRow& row : kMassRows) anyChecked = anyChecked || (this->*row.check)->isChecked();
-    BitBtn3->setEnabled(anyChecked);
+    BitBtn3->setEnabled(anyChecked && !RunGoing());
+    btnPreviewMass->setEnabled(BitBtn3->isEnabled());
 }
 
 void TForm1::BitBtn3Click() {
+    if (ReadMassPicture()) StartBatch("mass", *CheckBox39);
+}
+
+void TForm1::btnPreviewMassClick() {
+    if (ReadMassPicture()) PreviewBatch("mass", *CheckBox39);
+}
+
+bool TForm1::ReadMassPicture() {
     // The picture is read once for the run; without one there is no run.
     massPicture_.reset();
     if (chkPicture->isChecked() && radSetPicture->isChecked()) {
@@ -210,10 +222,10 @@ void TForm1::BitBtn3Click() {
             platform_.ShowMessage(TMessageKind::Error, edtPictureFile->text().isEmpty()
                                                            ? "Choose the picture to set first."
                                                            : "This picture cannot be used: " + problem + ".");
-            return;
+            return false;
         }
     }
-    StartBatch("mass", *CheckBox39);
+    return true;
 }
 
 void TForm1::btnPictureFileClick() {
@@ -238,9 +250,12 @@ void TForm1::CreateMassPicture(QWidget* page) {
     ConnectClick(btnPictureFile, &TForm1::btnPictureFileClick);
 }
 
-TFileOutcome TForm1::MassTagFile(const std::string& dir, const std::string& name) {
-    return parvex::MassTagFile(MassTagOptions(*this, massPicture_), FileObject, WorkingRecord, MemoLog(), dir,
-                               name);
+TBatchOrder TForm1::MassTagFile() {
+    TBatchOrder order;
+    order.Planner = [options = MassTagOptions(*this, massPicture_)](
+                        const std::string& dir, const std::string& name, TOggVorbis& file,
+                        tagrecord& record) { return PlanMassTag(options, file, record, dir, name); };
+    return order;
 }
 
 void TForm1::BitBtn4Click() { AddOtherTagLine(*ListBox2); }

@@ -51,6 +51,7 @@ void TForm1::CreateRenamePage() {
                               &TForm1::Edit18, "Edit18"});
     // clang-format on
     // Created last, so that Tab reaches it after every option of the page.
+    btnPreviewRename = MakePreviewButton(page, "btnPreviewRename");
     btnRenameFromTag = MakeButton(page, "btnRenameFromTag", "&Rename", {480, 432, 75, 25});
     ConnectRenamePage();
 }
@@ -68,9 +69,8 @@ void TForm1::ConnectRenamePage() {
     ConnectClick(BitBtn10, &TForm1::BitBtn10Click);
     ConnectClick(BitBtn11, &TForm1::BitBtn11Click);
     ConnectClick(btnRenameFromTag, &TForm1::btnRenameFromTagClick);
-    RegisterBatchRoutine(kBatchMode, [this](const std::string& dir, const std::string& name) {
-        return RenameFromTag(dir, name);
-    });
+    ConnectClick(btnPreviewRename, &TForm1::btnPreviewRenameClick);
+    RegisterBatchOperation(kBatchMode, [this] { return RenameFromTag(); });
 }
 
 void TForm1::BuildRenameFormat() { BuildFormatText(*ListBox6, *edtFieldSep, *Edit18); }
@@ -98,9 +98,18 @@ void TForm1::ListBox4DblClick() { EditSelectedWord(*ListBox4); }
 
 void TForm1::btnRenameFromTagClick() { StartBatch(kBatchMode, *CheckBox18); }
 
-TFileOutcome TForm1::RenameFromTag(const std::string& dir, const std::string& name) {
-    return parvex::RenameFromTag(ReadRenameFromTagOptions(*this), FileObject, WorkingRecord, MemoLog(), dir,
-                                 name);
+void TForm1::btnPreviewRenameClick() { PreviewBatch(kBatchMode, *CheckBox18); }
+
+TBatchOrder TForm1::RenameFromTag() {
+    TBatchOrder order;
+    // Every file is planned before the first is renamed: the names the renames planned so far take
+    // and free count on top of the folder's.
+    order.Planner = [options = ReadRenameFromTagOptions(*this), planned = std::make_shared<TPlannedNames>()](
+                        const std::string& dir, const std::string& name, TOggVorbis& file,
+                        tagrecord& record) {
+        return PlanRenameFromTag(options, *planned, file, record, dir, name);
+    };
+    return order;
 }
 
 }  // namespace parvex

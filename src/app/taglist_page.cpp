@@ -10,6 +10,8 @@ namespace parvex {
 namespace {
 
 constexpr const char* kBatchMode = "taglist";
+// How many lines of the list are read between two reports of the loading's progress.
+constexpr std::size_t kListLinesPerReport = 1024;
 // The list chooser's filter: description and masks.
 constexpr const char* kListFileFilter = "csv (*.csv)|*.CSV|";
 
@@ -53,6 +55,7 @@ void TForm1::CreateTagListPage() {
                               &TForm1::Edit17, "Edit17"});
     // clang-format on
     // Created last, so that Tab reaches it after every option of the page.
+    btnPreviewList = MakePreviewButton(page, "btnPreviewList");
     BitBtn29 = MakeButton(page, "BitBtn29", "&Tag", {480, 432, 75, 25});
     ShowOrderList(*ListBox7, NewListFormatOrder());
     BuildListFormat();
@@ -76,10 +79,8 @@ void TForm1::ConnectTagListPage() {
     ConnectClick(BitBtn32, &TForm1::BitBtn32Click);
     ConnectClick(BitBtn29, &TForm1::BitBtn29Click);
     ConnectClick(BitBtn30, &TForm1::BitBtn30Click);
-    RegisterBatchRoutine(
-        kBatchMode,
-        [this](const std::string& dir, const std::string& name) { return TagFromList(dir, name); },
-        [this] { return UnmatchedListLines(ListKeys, FoundFiles.Names()); });
+    ConnectClick(btnPreviewList, &TForm1::btnPreviewListClick);
+    RegisterBatchOperation(kBatchMode, [this] { return TagFromList(); });
 }
 
 void TForm1::BuildListFormat() { BuildFormatText(*ListBox7, *Edit22, *Edit17); }
@@ -111,15 +112,17 @@ void TForm1::BitBtn31Click() { AddWord(*ListBox8); }
 void TForm1::BitBtn32Click() { DeleteSelectedWord(*ListBox8); }
 
 void TForm1::BitBtn29Click() {
-    const std::string listPath = Text(*Edit23);
-    if (const std::string problem = CheckInputList(listPath); !problem.empty()) {
-        platform_.ShowMessage(TMessageKind::Error, problem);
-        return;
-    }
-    // A long list keeps the window answering while it loads.
-    ListKeys = LoadTagList(listPath, ReadTagFromListOptions(*this), ListHash,
-                           [this] { platform_.ProcessPendingMessages(); });
-    StartBatch(kBatchMode, *CheckBox47);
+    if (InputListUsable()) StartBatch(kBatchMode, *CheckBox47);
+}
+
+void TForm1::btnPreviewListClick() {
+    if (InputListUsable()) PreviewBatch(kBatchMode, *CheckBox47);
+}
+
+bool TForm1::InputListUsable() {
+    const std::string problem = CheckInputList(Text(*Edit23));
+    if (!problem.empty()) platform_.ShowMessage(TMessageKind::Error, problem);
+    return problem.empty();
 }
 
 void TForm1::BitBtn30Click() {
@@ -127,9 +130,25 @@ void TForm1::BitBtn30Click() {
         Edit23->setText(QString::fromStdString(*chosen));
 }
 
-TFileOutcome TForm1::TagFromList(const std::string& dir, const std::string& name) {
-    return parvex::TagFromList(ReadTagFromListOptions(*this), ListHash, FileObject, WorkingRecord, MemoLog(),
-                               dir, name);
+TBatchOrder TForm1::TagFromList() {
+    const TTagFromListOptions options = ReadTagFromListOptions(*this);
+    TBatchOrder order;
+    // The list is loaded off the window's thread too, with its own progress: the number of lines read.
+    order.Prepare = [this, options, listPath = Text(*Edit23)](TRunThread& run) {
+        const TRunControl control = run.Control("Loading the list:");
+        std::size_t lines = 0;
+        ListKeys = LoadTagList(listPath, options, ListHash, [&] {
+            if (++lines % kListLinesPerReport == 0) control.Progress({lines, 0, listPath});
+        });
+    };
+    order.Planner = [this, options](const std::string& dir, const std::string& name, TOggVorbis& file,
+                                    tagrecord& record) {
+        return PlanTagFromList(options, ListHash, file, record, dir, name);
+    };
+    order.Closing = [this](const TFoundFileList& found) {
+        return UnmatchedListLines(ListKeys, found.Names());
+    };
+    return order;
 }
 
 }  // namespace parvex

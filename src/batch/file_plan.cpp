@@ -55,6 +55,12 @@ struct TNamedValues {
     }
 };
 
+std::string ChangeLine(const TCommentChange& change) {
+    return kLogIndent + change.Name + ": " + change.Old + " -> " + change.New;
+}
+
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 std::string WriteFailure(const std::string& reason) {
     return kLogIndent + std::string("could not be written: ") + reason + "; the file is unchanged";
 }
@@ -155,13 +161,13 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         const tagrecord loaded = record;
         change(record);
         plan.Record = record;
-        const std::vector<std::string> changes = ChangeLines(loaded, record);
-        if (changes.empty()) {
+        plan.Changes = CommentChanges(WrittenComments(loaded), WrittenComments(record));
+        if (plan.Changes.empty()) {
             plan.Lines.push_back(kLogIndent + std::string("no change"));
             return;
         }
         plan.Action = TPlanAction::Store;
-        plan.Lines.insert(plan.Lines.end(), changes.begin(), changes.end());
+        for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
     });
 }
 
@@ -214,24 +220,50 @@ std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& a
     return ChangeLines(WrittenComments(before), WrittenComments(after));
 }
 
-std::vector<std::string> ChangeLines(const std::vector<TWrittenComment>& before,
-                                     const std::vector<TWrittenComment>& after) {
+std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& before,
+                                           const std::vector<TWrittenComment>& after) {
     TNamedValues old, now;
     old.Add(before);
     now.Add(after);
     std::vector<std::string> names = old.Names;
     for (const std::string& name : now.Names)
         if (old.Count(name) == 0) names.push_back(name);
-    std::vector<std::string> lines;
+    std::vector<TCommentChange> changes;
     for (const std::string& name : names) {
         for (std::size_t k = 0; k < std::max(old.Count(name), now.Count(name)); ++k) {
             const std::string* from = old.Nth(name, k);
             const std::string* to = now.Nth(name, k);
             if (from && to && *from == *to) continue;
-            lines.push_back(kLogIndent + name + ": " + Shown(name, from) + " -> " + Shown(name, to));
+            changes.push_back({name, Shown(name, from), Shown(name, to)});
         }
     }
+    return changes;
+}
+
+std::vector<std::string> ChangeLines(const std::vector<TWrittenComment>& before,
+                                     const std::vector<TWrittenComment>& after) {
+    std::vector<std::string> lines;
+    for (const TCommentChange& change : CommentChanges(before, after)) lines.push_back(ChangeLine(change));
     return lines;
+}
+
+std::vector<TPreviewRow> PreviewRows(const TFilePlan& plan) {
+    std::vector<TPreviewRow> rows;
+    switch (plan.Action) {
+        case TPlanAction::Store:
+            for (const TCommentChange& change : plan.Changes)
+                rows.push_back({plan.Path, change.Name, change.Old, change.New});
+            break;
+        case TPlanAction::Rename:
+            rows.push_back({plan.Path, "(name)", NameOf(plan.Path), NameOf(plan.NewPath)});
+            break;
+        case TPlanAction::Leave:
+        case TPlanAction::Fail:
+            const std::string& why = plan.Lines.back();
+            rows.push_back({plan.Path, "", "", why.substr(std::min(why.find_first_not_of(' '), why.size()))});
+            break;
+    }
+    return rows;
 }
 
 }  // namespace parvex

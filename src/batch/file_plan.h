@@ -40,12 +40,22 @@ enum class TPlanAction {
     Fail,    // cannot be done (not Ogg Vorbis, cannot be opened, the name is taken, ...)
 };
 
+// One comment that a change stores differently, with its values as the log shows them: quoted, a
+// picture by its description, "(none)" where there is no such comment.
+struct TCommentChange {
+    std::string Name;
+    std::string Old;
+    std::string New;
+    bool operator==(const TCommentChange&) const = default;
+};
+
 struct TFilePlan {
     std::string Path;  // the file: folder and name
     TPlanAction Action = TPlanAction::Leave;
     std::vector<std::string> Lines;  // the heading and the path first, then what happens or why not
     tagrecord Record;                // Store: the tags the file gets
     std::string NewPath;             // Rename: where the file goes
+    std::vector<TCommentChange> Changes;  // Store: the comments that change
     // The file as it stood when it was planned: it is changed only while it still stands so.
     TFileStamp Planned;
 
@@ -107,8 +117,27 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 // "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its description in brackets. None when
 // storing `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
+// The changes ChangeLines names, one by one.
+std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& before,
+                                           const std::vector<TWrittenComment>& after);
+
 // The same for two lists of comments as written.
 std::vector<std::string> ChangeLines(const std::vector<TWrittenComment>& before,
                                      const std::vector<TWrittenComment>& after);
+
+// One row of a plan's preview: the file, then what changes in it (a comment's name with its old and
+// new value; "(name)" with the old and the new file name) or, with Tag and Old empty, why it is
+// left alone.
+struct TPreviewRow {
+    std::string File;
+    std::string Tag;
+    std::string Old;
+    std::string New;
+    bool operator==(const TPreviewRow&) const = default;
+};
+
+// The rows of one file's plan: one per changing comment, one for a rename, one for a file left
+// alone or failing (its last log line, without the indentation).
+std::vector<TPreviewRow> PreviewRows(const TFilePlan& plan);
 
 }  // namespace parvex

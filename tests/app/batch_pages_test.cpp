@@ -79,8 +79,7 @@ TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
     EXPECT_EQ(ReadTags(Music("b.ogg")).Artist, "New Artist");
     EXPECT_EQ(ReadTags(Music("sub/c.ogg")).Artist, "Deep") << "not recursive";
     EXPECT_TRUE(platform_.messages.empty());
-    EXPECT_GE(platform_.waitCursorShown, 1);
-    EXPECT_EQ(platform_.waitCursorDepth, 0);
+    EXPECT_EQ(platform_.waitCursorShown, 0) << "the window answers during a run";
 
     Click(W().CheckBox39);
     Type(W().Edit10, "Everyone");

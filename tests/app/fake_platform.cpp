@@ -33,6 +33,14 @@ std::optional<std::string> TFakePlatform::ChooseSaveFile(const std::string& filt
     return NextAnswer();
 }
 
+bool TFakePlatform::ShowPlan(const std::vector<TPreviewRow>& rows) {
+    shownPlans.push_back(rows);
+    if (planAnswers.empty()) return false;
+    const bool answer = planAnswers.front();
+    planAnswers.pop_front();
+    return answer;
+}
+
 TSaveChoice TFakePlatform::AskSaveChanges(const std::string& question) {
     questions.push_back(question);
     if (saveAnswers.empty()) return TSaveChoice::Cancel;

@@ -28,6 +28,7 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& filter,
                                               const std::string& fileName) override;
     TSaveChoice AskSaveChanges(const std::string& question) override;
+    bool ShowPlan(const std::vector<TPreviewRow>& rows) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void ProcessPendingMessages() override;
@@ -41,6 +42,10 @@ public:
     std::deque<bool> confirmAnswers;
     // Answers of the next "Save changes" questions, first to last; with none left the answer is Cancel.
     std::deque<TSaveChoice> saveAnswers;
+
+    // Answers of the next previews (true: Apply), first to last; with none left the answer is Cancel.
+    std::deque<bool> planAnswers;
+    std::vector<std::vector<TPreviewRow>> shownPlans;
 
     std::vector<TShownMessage> messages;
     std::vector<std::string> questions;

@@ -155,6 +155,7 @@ TLayout MassLayout() {
     layout.push_back({"btnPictureFile", "QPushButton", "TabSheet2", {424, 400, 24, 21}, "..."});
     layout.push_back({"CheckBox39", "QCheckBox", "TabSheet2", {456, 400, 97, 17}, "Recurse subdirs"});
     layout.push_back({"BitBtn3", "QPushButton", "TabSheet2", {480, 432, 75, 25}, "Tag"});
+    layout.push_back({"btnPreviewMass", "QPushButton", "TabSheet2", {400, 432, 75, 25}, "Preview"});
     return layout;
 }
 
@@ -179,6 +180,7 @@ TLayout ClearLayout() {
         {"clrISRC", "QCheckBox", "TabSheet3", {304, 200, 97, 17}, "ISRC"},
         {"CheckBox40", "QCheckBox", "TabSheet3", {456, 400, 97, 17}, "Recurse subdirs"},
         {"BitBtn2", "QPushButton", "TabSheet3", {480, 432, 75, 25}, "Clear"},
+        {"btnPreviewClear", "QPushButton", "TabSheet3", {400, 432, 75, 25}, "Preview"},
     };
     return layout;
 }
@@ -229,6 +231,7 @@ TLayout FileNameLayout() {
         {"Edit9", "QLineEdit", "TabSheet4", {88, 64, 65, 21}, {}},
         {"CheckBox28", "QCheckBox", "TabSheet4", {24, 136, 97, 17}, "Recurse subdirs"},
         {"btnTagFromFilename", "QPushButton", "TabSheet4", {480, 432, 75, 25}, "Tag"},
+        {"btnPreviewFileName", "QPushButton", "TabSheet4", {400, 432, 75, 25}, "Preview"},
     };
     AddWordList(layout, "TabSheet4", "CheckBox29", "ListBox3", "BitBtn13", "BitBtn14");
     AddOverwriteChoice(layout, "TabSheet4", {"radTagAll", "radDontOverwriteTags", "radIgnoreTaggedFiles"});
@@ -247,6 +250,7 @@ TLayout RenameLayout() {
         {"chkDontRenameUntaggedFiles", "QCheckBox", "TabSheet5", {24, 312, 313, 25},
          "Don't rename files that have no tags"},
         {"btnRenameFromTag", "QPushButton", "TabSheet5", {480, 432, 75, 25}, "Rename"},
+        {"btnPreviewRename", "QPushButton", "TabSheet5", {400, 432, 75, 25}, "Preview"},
     };
     AddWordList(layout, "TabSheet5", "CheckBox19", "ListBox4", "BitBtn10", "BitBtn11");
     AddFormatEditor(layout, {"TabSheet5",
@@ -262,6 +266,7 @@ TLayout TagListLayout() {
         {"BitBtn30", "QPushButton", "TabSheet7", {152, 64, 65, 21}, "Browse"},
         {"CheckBox47", "QCheckBox", "TabSheet7", {24, 136, 97, 17}, "Recurse subdirs"},
         {"BitBtn29", "QPushButton", "TabSheet7", {480, 432, 75, 25}, "Tag"},
+        {"btnPreviewList", "QPushButton", "TabSheet7", {400, 432, 75, 25}, "Preview"},
     };
     AddWordList(layout, "TabSheet7", "CheckBox48", "ListBox8", "BitBtn31", "BitBtn32");
     AddOverwriteChoice(layout, "TabSheet7", {"RadioButton1", "RadioButton2", "RadioButton3"});
@@ -274,7 +279,11 @@ TLayout TagListLayout() {
 
 TLayout LogLayout() {
     return {
-        {"memoLog", "QPlainTextEdit", "TabSheet6", {8, 8, 553, 361}, {}},
+        {"memoLog", "QPlainTextEdit", "TabSheet6", {8, 8, 553, 329}, {}},
+        {"prgRun", "QProgressBar", "TabSheet6", {8, 345, 180, 17}, {}},
+        {"lblRunFile", "QLabel", "TabSheet6", {194, 345, 196, 17}, {}},
+        {"btnUndoRun", "QPushButton", "TabSheet6", {394, 341, 90, 25}, "Undo last run"},
+        {"btnStopRun", "QPushButton", "TabSheet6", {488, 341, 73, 25}, "Stop"},
         {"Version", "QLabel", "TabSheet6", {16, 422, 0, 0}, "Version 0.0.20"},
     };
 }

@@ -75,6 +75,9 @@ protected:
 
     TempDir temp_;
     TTempConfig config_;
+    // The journals of the window's runs go to a folder of the test's own.
+    TempDir stateHome_;
+    TScopedEnv stateEnv_{"XDG_STATE_HOME", stateHome_.Path().c_str()};
     TFakePlatform platform_;
 
 private:

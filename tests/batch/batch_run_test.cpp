@@ -167,6 +167,27 @@ const RunCase kRunCases[] = {
      [](const test::TempDir& dir) { return ListPlanner(dir); }},
 };
 
+// Each preview row of a plan stands for one of its log lines.
+void ExpectPreviewSaysWhatTheLogSays(const TFilePlan& plan) {
+    const std::vector<TPreviewRow> rows = PreviewRows(plan);
+    ASSERT_FALSE(rows.empty()) << plan.Path;
+    for (const TPreviewRow& row : rows) {
+        EXPECT_EQ(row.File, plan.Path);
+        std::string line = kLogIndent + row.New;
+        if (plan.Action == TPlanAction::Store)
+            line = kLogIndent + row.Tag + ": " + row.Old + " -> " + row.New;
+        if (plan.Action == TPlanAction::Rename) {
+            line =
+                kLogIndent + std::string("to: ") + fs::path(plan.Path).parent_path().string() + "/" + row.New;
+            EXPECT_EQ(row.Old, fs::path(plan.Path).filename());
+        }
+        EXPECT_NE(std::find(plan.Lines.begin(), plan.Lines.end(), line), plan.Lines.end()) << line;
+    }
+    if (plan.Action == TPlanAction::Store) {
+        EXPECT_EQ(rows.size(), plan.Lines.size() - 1) << plan.Path;
+    }
+}
+
 class RunCaseTest : public BatchRunTest, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(RunCaseTest, ApplyingDoesWhatThePlanSays) {
@@ -182,6 +203,7 @@ TEST_P(RunCaseTest, ApplyingDoesWhatThePlanSays) {
     std::vector<std::string> planned;
     for (const TFilePlan& plan : plans) {
         planned.insert(planned.end(), plan.Lines.begin(), plan.Lines.end());
+        ExpectPreviewSaysWhatTheLogSays(plan);
         const std::string name = fs::path(plan.Path).filename();
         switch (plan.Action) {
             case TPlanAction::Store:

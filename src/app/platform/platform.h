@@ -5,6 +5,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "batch/file_plan.h"
 
 namespace parvex {
 
@@ -41,6 +44,11 @@ public:
     // A modal question whether to save unsaved changes before they would be lost, with the buttons
     // Save (the default), Discard and Cancel (also Esc and the window's close box).
     virtual TSaveChoice AskSaveChanges(const std::string& question) = 0;
+
+    // A modal table of what a run will do, one row per change: the file, the tag, its old and its
+    // new value (or the old and the new name, or why the file is left alone), with "Apply" and
+    // "Cancel" (the default, also Esc and the close box). True when the user chose Apply.
+    virtual bool ShowPlan(const std::vector<TPreviewRow>& rows) = 0;
 
     // Show the wait cursor until the matching EndWaitCursor. Calls nest.
     virtual void BeginWaitCursor() = 0;

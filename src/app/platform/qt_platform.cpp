@@ -1,8 +1,15 @@
 #include "app/platform/qt_platform.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace parvex {
@@ -32,12 +39,50 @@ QString DescriptionWithoutMasks(const QString& description) {
     return (open < 0 ? description : description.left(open)).trimmed();
 }
 
+QTableWidget* PlanTable(const std::vector<TPreviewRow>& rows, QWidget* parent) {
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), 4, parent);
+    table->setObjectName("tblPlan");
+    table->setHorizontalHeaderLabels(
+        {"File", "Tag", "Old value / old name", "New value / new name / why not"});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const TPreviewRow& row = rows[r];
+        int column = 0;
+        for (const std::string* text : {&row.File, &row.Tag, &row.Old, &row.New})
+            table->setItem(r, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+    }
+    table->resizeColumnsToContents();
+    return table;
+}
+
 }  // namespace
 
 void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
     QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), QString::fromStdString(text),
                     QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+bool TQtPlatform::ShowPlan(const std::vector<TPreviewRow>& rows) {
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QApplication::applicationDisplayName() + " - Preview");
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(
+        rows.empty() ? "No file was found." : "Nothing is written until you press Apply.", &dialog));
+    layout->addWidget(PlanTable(rows, &dialog));
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* apply = buttons->addButton("&Apply", QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    apply->setAutoDefault(false);
+    cancel->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(760, 420);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool TQtPlatform::Confirm(const std::string& question) {

@@ -18,6 +18,7 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& filter,
                                               const std::string& fileName) override;
     TSaveChoice AskSaveChanges(const std::string& question) override;
+    bool ShowPlan(const std::vector<TPreviewRow>& rows) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void ProcessPendingMessages() override;

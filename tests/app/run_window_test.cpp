@@ -1,0 +1,151 @@
+// A batch run from the window: the window answers while it goes (its event loop never waits long),
+// shows "N of M" and the file, stops between files, previews the plan before anything is written,
+// undoes the last run and asks before closing during a run.
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+
+#include "page_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Enough files that a run lasts a good while on a slow machine, few enough for seconds in CI.
+constexpr int kManyFiles = 400;
+
+class RunWindowTest : public PageTest {
+protected:
+    void MakeFiles(int count) {
+        for (int i = 0; i < count; ++i)
+            WriteVorbisFile(Music("f" + std::to_string(1000 + i) + ".ogg"),
+                            {{"ARTIST", "Old"}, {"TITLE", "T" + std::to_string(i)}});
+        ChooseFolder(Music());
+    }
+    void TickMassArtist(const char* artist) {
+        Window().CheckBox9->setChecked(true);
+        Window().Edit10->setText(artist);
+    }
+    std::map<std::string, std::string> Folder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(Music()))
+            files[entry.path().filename()] = ReadAll(entry.path());
+        return files;
+    }
+    QStringList LogLines() { return Window().memoLog->toPlainText().split('\n'); }
+    // Calls `probe` every few milliseconds while the window's event loop runs.
+    template <typename Probe>
+    void WhileRunning(QAbstractButton* start, Probe probe) {
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, probe);
+        timer.start(5);
+        QTest::mouseClick(start, Qt::LeftButton);
+    }
+};
+
+// The event loop goes round at least every 100 ms during a long run, the progress row shows how far
+// it got, and Stop ends the run between two files: each file is untouched or complete.
+TEST_F(RunWindowTest, TheWindowAnswersDuringARunAndStopsBetweenFiles) {
+    MakeFiles(kManyFiles);
+    const auto before = Folder();
+    TickMassArtist("New");
+    QElapsedTimer sinceLastTick;
+    qint64 longestWait = 0;
+    bool sawProgress = false, buttonsDisabled = false;
+    WhileRunning(Window().BitBtn3, [&] {
+        if (sinceLastTick.isValid()) longestWait = std::max(longestWait, sinceLastTick.elapsed());
+        sinceLastTick.start();
+        TForm1& w = Window();
+        if (!w.prgRun->isVisible()) return;
+        buttonsDisabled = buttonsDisabled || (!w.BitBtn3->isEnabled() && !w.btnPreviewMass->isEnabled() &&
+                                              !w.BitBtn1->isEnabled() && !w.btnUndoRun->isEnabled());
+        if (w.prgRun->format().startsWith("Writing") && w.prgRun->value() >= kManyFiles / 4 &&
+            w.btnStopRun->isEnabled()) {
+            sawProgress = w.prgRun->text().contains(" of " + QString::number(kManyFiles)) &&
+                          !w.lblRunFile->toolTip().isEmpty();
+            QTest::mouseClick(w.btnStopRun, Qt::LeftButton);
+        }
+    });
+
+    EXPECT_LT(longestWait, 100) << "the window waited that long for the run";
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(buttonsDisabled);
+    EXPECT_TRUE(Window().BitBtn3->isEnabled()) << "enabled again after the run";
+    EXPECT_FALSE(Window().prgRun->isVisible());
+    const QStringList log = LogLines();
+    ASSERT_GE(log.size(), 2);
+    EXPECT_TRUE(log[log.size() - 2].startsWith("Stopped by the user after "))
+        << log[log.size() - 2].toStdString();
+    int changed = 0;
+    for (const auto& [name, bytes] : before) {
+        const TOggVorbis tags = ReadTags(Music(name));
+        if (tags.Artist == "New") {
+            ++changed;
+        } else {
+            EXPECT_TRUE(ReadAll(Music(name)) == bytes) << name << " is neither untouched nor complete";
+        }
+    }
+    EXPECT_GT(changed, 0);
+    EXPECT_LT(changed, kManyFiles);
+    EXPECT_EQ(log.back().toStdString(),
+              "Done: " + std::to_string(changed) + " files changed, 0 left unchanged, 0 failed.");
+}
+
+// The preview shows the plan and writes nothing; Apply carries out exactly that plan; "Undo last
+// run" then puts every file back under its old name.
+TEST_F(RunWindowTest, PreviewApplyAndUndoARename) {
+    CopyDataFile("stereo-44khz.ogg", Music(), "a.ogg");
+    CopyDataFile("mono-8khz.ogg", Music(), "b.ogg");
+    ChooseFolder(Music());
+    const auto before = Folder();
+    Window().CheckBox20->setChecked(true);  // <Artist>
+    Window().CheckBox21->setChecked(true);  // <Title>
+
+    QTest::mouseClick(Window().btnPreviewRename, Qt::LeftButton);  // cancelled
+    ASSERT_EQ(platform_.shownPlans.size(), 1u);
+    EXPECT_TRUE(Folder() == before);
+    const std::vector<TPreviewRow>& rows = platform_.shownPlans[0];
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Tag, "(name)");
+    EXPECT_EQ(rows[0].Old, "a.ogg");
+
+    platform_.planAnswers.push_back(true);
+    QTest::mouseClick(Window().btnPreviewRename, Qt::LeftButton);
+    std::set<std::string> renamed;
+    for (const auto& [name, bytes] : Folder()) renamed.insert(name);
+    std::set<std::string> planned;
+    for (const TPreviewRow& row : platform_.shownPlans[1]) planned.insert(row.New);
+    EXPECT_EQ(renamed, planned);
+
+    platform_.confirmAnswers.push_back(true);
+    QTest::mouseClick(Window().btnUndoRun, Qt::LeftButton);
+    EXPECT_TRUE(Folder() == before);
+    EXPECT_EQ(LogLines().back(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
+
+    QTest::mouseClick(Window().btnUndoRun, Qt::LeftButton);
+    EXPECT_EQ(platform_.messages.back().text, "There is no run to undo.");
+}
+
+// Closing during a run asks; Yes stops the run and closes the window when it has ended.
+TEST_F(RunWindowTest, ClosingDuringARunAsksAndStopsIt) {
+    MakeFiles(kManyFiles);
+    TickMassArtist("New");
+    platform_.confirmAnswers = {false, true};
+    int asked = 0;
+    WhileRunning(Window().BitBtn3, [&] {
+        if (!Window().prgRun->isVisible() || asked == 2) return;
+        Window().close();
+        ++asked;
+        if (asked == 1) {
+            EXPECT_TRUE(Window().isVisible()) << "No keeps the window and the run";
+        }
+    });
+    QTest::qWait(50);
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_TRUE(LogLines()[LogLines().size() - 2].startsWith("Stopped by the user after "));
+}
+
+}  // namespace
+}  // namespace parvex::test
