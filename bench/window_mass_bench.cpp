@@ -1,0 +1,83 @@
+// Mass tag over a large folder from the window, next to parvex-cli mass on a copy of the same folder,
+// and the longest time the window's event loop waited during the window's run.
+// Usage: bench_window_mass_bench [FILES]   (default 20000 small files; run with QT_QPA_PLATFORM=offscreen
+// where there is no display)
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/platform/qt_platform.h"
+#include "support/ogg_builder.h"
+#include "support/shell.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, int files) {
+    const std::string bytes = parvex::test::MakeVorbisFile({{"TITLE", "Song"}, {"ARTIST", "Band"}});
+    for (int i = 0; i < files; ++i) root.Write(folder + "/track" + std::to_string(i) + ".ogg", bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 20000;
+    parvex::test::TempDir root;
+    // The runs keep their settings and journals in the benchmark's folder, not the user's.
+    setenv("XDG_CONFIG_HOME", (root.Path() / "config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (root.Path() / "state").c_str(), 1);
+    MakeFolder(root, "window", files);
+    MakeFolder(root, "cli", files);
+
+    QApplication app(argc, argv);
+    parvex::TQtPlatform platform;
+    parvex::TForm1 window(platform);
+    window.show();
+    window.Edit4->setText(QString::fromStdString((root.Path() / "window").string() + "/"));
+    window.CheckBox9->setChecked(true);
+    window.Edit10->setText("Benchmark Band");
+
+    QElapsedTimer sinceTick;
+    qint64 longestWait = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (sinceTick.isValid()) longestWait = std::max(longestWait, sinceTick.elapsed());
+        sinceTick.start();
+    });
+    probe.start(5);
+    const auto windowStart = Clock::now();
+    window.BitBtn3->click();
+    const double windowSeconds = SecondsSince(windowStart);
+    probe.stop();
+
+    int status = 0;
+    const auto cliStart = Clock::now();
+    parvex::test::RunCommand(std::string(PARVEX_CLI) + " mass " +
+                                 parvex::test::ShellQuote((root.Path() / "cli").string()) +
+                                 " --set 'ARTIST=Benchmark Band' > /dev/null",
+                             status);
+    const double cliSeconds = SecondsSince(cliStart);
+
+    const QString log = window.memoLog->toPlainText();
+    std::printf("files: %d\n", files);
+    std::printf("window: %8.3f s   %s\n", windowSeconds, log.split('\n').last().toStdString().c_str());
+    std::printf("cli:    %8.3f s   (exit status %d)\n", cliSeconds, status);
+    std::printf("window / cli: %.2f\n", windowSeconds / cliSeconds);
+    std::printf("longest event-loop wait during the window's run: %lld ms\n",
+                static_cast<long long>(longestWait));
+    return 0;
+}
