@@ -1,6 +1,9 @@
 // parvex-cli show and set, end to end through the real binary.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "cli_runner.h"
 #include "ogg/ogg_vorbis.h"
@@ -129,6 +132,22 @@ TEST_F(Cli, ControlCharactersInFileNamesAreEscapedInMessages) {
     const auto r = RunCli({"mass", dir_.Path().string(), "--set", "ARTIST=X"});
     EXPECT_EQ(r.Out.find('\x1b'), std::string::npos);
     EXPECT_NE(r.Out.find("red\\u001b[31m\\nline.ogg"), std::string::npos) << r.Out;
+}
+
+TEST_F(Cli, OtherNamesOfASavedFileAreNamedOnStandardErrorAndInTheLog) {
+    const std::string song = Real("mono-8khz.ogg");
+    const std::string other = (dir_.Path() / "elsewhere.ogg").string();
+    ASSERT_EQ(link(song.c_str(), other.c_str()), 0);
+    const std::string note = "the file has 1 other name (hard links), which keep the old tags";
+    const auto set = RunCli({"set", song, "--tag", "GENRE=Test"});
+    EXPECT_EQ(set.Status, 0);
+    EXPECT_EQ(set.Err, "parvex-cli: " + song + ": " + note + "\n");
+    const std::string music = (dir_.Path() / "music").string();
+    std::filesystem::create_directory(music);
+    ASSERT_EQ(link(other.c_str(), (music + "/linked.ogg").c_str()), 0);
+    const auto mass = RunCli({"mass", music, "--set", "ARTIST=X"});
+    EXPECT_EQ(mass.Status, 0);
+    EXPECT_NE(mass.Out.find(note), std::string::npos) << mass.Out;
 }
 
 TEST_F(Cli, BadUsageExitsWithTwo) {

@@ -196,6 +196,15 @@ TEST_F(Metadata, OtherNamesOfTheFileKeepTheOldTagsAndTheNoteSaysSo) {
     EXPECT_EQ(SaveTitle(path_), "saved");
 }
 
+TEST_F(Metadata, FolderTheUserCannotListIsSavedInAndFlushed) {
+    RequireRoot();
+    chmod(dir_.Path().c_str(), 0755);
+    ASSERT_EQ(chown(path_.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chmod(folder_.c_str(), 0733), 0);  // write and search, no read
+    EXPECT_EQ(SaveTitleAsNobody(path_), "saved");
+    EXPECT_EQ(test::ReadCommentHeader(ReadAll(path_)).Comments[0], "TITLE=New");
+}
+
 // Who owns the file and may write it, for a save by user nobody in a folder nobody may write.
 struct OwnerCase {
     const char* Name;
