@@ -61,8 +61,8 @@ void MakeFile(const std::string& path, int megabytes) {
     model.Serial = kSerial;
     model.Sequence = 1;
     uint32_t sequence = 1;
-    for (const std::string& page : LayHeaderPages(comment, std::string("\x05vorbis", 7) + std::string(3000, 's'),
-                                                  model, false)) {
+    const std::string setup = std::string("\x05vorbis", 7) + std::string(3000, 's');
+    for (const std::string& page : LayHeaderPages({comment, setup}, model, false)) {
         out << page;
         ++sequence;
     }

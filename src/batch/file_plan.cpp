@@ -155,7 +155,8 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         if (outcome == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (const std::string reason = skip ? skip(record) : std::string(); !reason.empty())
             return plan.Skip(reason);
-        if (outcome == TLoadOutcome::NotVorbis) return plan.Fail("not an Ogg Vorbis file: left unchanged");
+        if (outcome == TLoadOutcome::NotVorbis)
+            return plan.Fail(std::string(kNotOggVorbisOrOpus) + ": left unchanged");
         // The working record ends up holding the file's new values, as the window's record does after
         // a run.
         const tagrecord loaded = record;

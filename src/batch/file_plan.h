@@ -81,7 +81,8 @@ using TSkipRule = std::function<std::string(const tagrecord& loaded)>;
 
 // The plan of an operation that changes tags. Loads the file into `record`. A file gone since the
 // scan fails ("cannot be opened: no such file or directory"); one `skip` passes over is skipped with
-// its reason; a file that is not Ogg Vorbis fails ("not an Ogg Vorbis file: left unchanged").
+// its reason; a file that is neither Ogg Vorbis nor Opus fails ("not an Ogg Vorbis or Opus file: left
+// unchanged").
 // Otherwise `change` turns the loaded record into the new one (left in `record`): the plan stores it
 // with one line per comment that changes (ChangeLines), or, when none would, leaves the file with
 // the line "     no change".

@@ -40,7 +40,7 @@ struct TShown {
 std::string Read(const std::string& path, TShown& shown) {
     try {
         if (shown.File.LoadFromFile(path) && ReadFileInfo(path, shown.Info)) return {};
-        return "not an Ogg Vorbis file";
+        return kNotOggVorbisOrOpus;
     } catch (const EFOpenError& e) {
         return e.what();
     }
@@ -58,6 +58,7 @@ std::string Fixed(double value, int decimals) {
 void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
     const TOggVorbis& f = s.File;
     out << path << "\n"
+        << "  Codec:            " << CodecName(f.Codec) << "\n"
         << "  Size:             " << f.FileSize << " bytes\n"
         << "  Channels:         " << f.Channels << "\n"
         << "  Sample rate:      " << f.SampleRate << " Hz\n"
@@ -95,11 +96,12 @@ void PrintJsonPicture(std::string_view value, std::ostream& out) {
 
 void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
     const TOggVorbis& f = s.File;
-    out << "{\"file\": " << JsonString(path) << ", \"size\": " << f.FileSize
-        << ", \"channels\": " << f.Channels << ", \"sample_rate\": " << f.SampleRate
-        << ", \"samples\": " << f.Samples << ", \"duration\": " << JsonNumber(f.Duration())
-        << ", \"nominal_bitrate\": " << f.NominalBitRate << ", \"bitrate\": " << f.BitRate()
-        << ", \"vendor\": " << JsonString(f.Vendor) << ", \"comments\": [";
+    out << "{\"file\": " << JsonString(path) << ", \"codec\": " << JsonString(CodecName(f.Codec))
+        << ", \"size\": " << f.FileSize << ", \"channels\": " << f.Channels
+        << ", \"sample_rate\": " << f.SampleRate << ", \"samples\": " << f.Samples
+        << ", \"duration\": " << JsonNumber(f.Duration()) << ", \"nominal_bitrate\": " << f.NominalBitRate
+        << ", \"bitrate\": " << f.BitRate() << ", \"vendor\": " << JsonString(f.Vendor)
+        << ", \"comments\": [";
     const VorbisTag& tag = s.Info.Tag;
     const char* separator = "";
     for (std::size_t k = 1; k < tag.Count(); ++k) {

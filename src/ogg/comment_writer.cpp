@@ -43,8 +43,10 @@ void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, 
 // header pages changed.
 void WriteRepaged(int from, int to, const std::string& commentData, const FileInfo& info) {
     const HeaderPage& last = info.HeaderPages.back();
-    const auto pages = LayHeaderPages(commentData + info.CommentTail, info.SetupPacket, info.SecondPage,
-                                      (last.Header.Flags & kPageLast) != 0);
+    const std::string comment = commentData + info.CommentTail;
+    std::vector<std::string_view> packets = {comment};
+    if (info.Codec == OggCodec::Vorbis) packets.emplace_back(info.SetupPacket);
+    const auto pages = LayHeaderPages(packets, info.SecondPage, (last.Header.Flags & kPageLast) != 0);
     CopyRange(from, 0, info.SecondPagePos, to);
     for (const std::string& page : pages) WriteAll(to, page);
     const int64_t shift = static_cast<int64_t>(pages.size()) - static_cast<int64_t>(info.HeaderPages.size());
@@ -75,7 +77,7 @@ void CheckReadsBack(int fd, const std::string& commentData) {
 void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
     if (info.CommentOnSecondPage && RebuildSegmentTable(info, commentData.size())) {
         WriteInPlaceOfSecondPage(from, to, commentData, info);
-    } else if (info.SetupEndsPage) {
+    } else if (info.LastHeaderEndsPage) {
         WriteRepaged(from, to, commentData, info);
     } else {
         throw std::runtime_error("the headers cannot be laid out anew");
@@ -125,8 +127,13 @@ std::string RewriteRefusal(const FileInfo& info) {
     if (info.CommentDamaged) return "the comment header is damaged";
     if (!info.HeadersComplete || info.Tag.Count() == 0 || info.CommentsEnd == 0)
         return "the headers are incomplete or damaged";
-    if (info.CommentTail.empty()) return "the comment header has no framing bit";
+    if (info.Codec == OggCodec::Vorbis && info.CommentTail.empty())
+        return "the comment header has no framing bit";
     if (!info.IdentEndsPage) return "the identification header does not end its page";
+    // Opus audio must begin on a fresh page; a comment header sharing its last page with audio
+    // could only be rewritten by re-paging audio packets, which would change their granules.
+    if (info.Codec == OggCodec::Opus && !info.LastHeaderEndsPage)
+        return "the comment header does not end its page";
     return {};
 }
 
@@ -151,11 +158,12 @@ void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& t
     tag.Set.push_back(true);
 }
 
-// Layout: packet type 3 and "vorbis", vendor length and vendor bytes, comment count, then each
-// comment's length and bytes; all numbers 32-bit little-endian. The framing byte is not included.
+// Layout: the leading bytes as read (packet type 3 and "vorbis", or "OpusTags"), vendor length and vendor
+// bytes, comment count, then each comment's length and bytes; all numbers 32-bit little-endian. The framing
+// byte is not included.
 std::string BuildCommentData(const FileInfo& info) {
     const VorbisTag& tag = info.Tag;
-    std::string data(reinterpret_cast<const char*>(tag.PacketID.data()), tag.PacketID.size());
+    std::string data = tag.PacketID;
     const std::string& vendor = tag.Values[0];
     PutLe32(data, static_cast<uint32_t>(vendor.size()));
     data += vendor;
@@ -227,7 +235,7 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
               std::vector<std::string>* notes) {
     FileInfo info;
-    if (!ReadFileInfo(fileName, info)) return Refuse(reason, "not an Ogg Vorbis file");
+    if (!ReadFileInfo(fileName, info)) return Refuse(reason, kNotOggVorbisOrOpus);
     return SaveTags(tags, info, fileName, reason, notes);
 }
 

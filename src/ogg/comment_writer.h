@@ -21,8 +21,9 @@ bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileNam
               std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 
 // Why the header of `info` cannot be rewritten without guessing, or an empty text when it can: it
-// needs a whole, undamaged comment header with its framing byte, a setup header found whole, the
-// identification packet alone on the first page, and no other stream's page among the header pages.
+// needs a whole, undamaged comment header (for Vorbis with its framing byte), every other header
+// packet found whole, the identification packet alone on the first page, for Opus the comment
+// header ending its page, and no other stream's page among the header pages.
 std::string RewriteRefusal(const FileInfo& info);
 bool CanRewrite(const FileInfo& info);
 
@@ -34,7 +35,7 @@ void ClearTagValues(VorbisTag& tag);
 // since ClearTagValues has set, or else appends a new entry. Either way the entry counts as set.
 void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& tag);
 
-// The comment packet without its framing byte: packet type and "vorbis", the vendor string as read,
+// The comment packet without what followed its last comment: the leading bytes, the vendor string as read,
 // and every entry with a non-empty value as name "=" value (the value as well-formed UTF-8).
 std::string BuildCommentData(const FileInfo& info);
 

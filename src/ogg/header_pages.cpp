@@ -91,11 +91,10 @@ void FlushIfFull(int to, std::string& out, bool force = false) {
 
 }  // namespace
 
-std::vector<std::string> LayHeaderPages(std::string_view comment, std::string_view setup,
+std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& packets,
                                         const OggPageHeader& model, bool endOfStream) {
     std::vector<Segment> segments;
-    AppendSegments(comment, segments);
-    AppendSegments(setup, segments);
+    for (std::string_view packet : packets) AppendSegments(packet, segments);
     std::vector<std::string> pages;
     bool continued = false;
     for (std::size_t start = 0; start < segments.size(); start += 255) {

@@ -1,6 +1,6 @@
 #pragma once
-// Re-paging of the Vorbis header packets, and the renumbering of the pages after them, for a
-// rewrite that changes how many pages the headers take.
+// Re-paging of the header packets after the identification header, and the renumbering of the pages after
+// them, for a rewrite that changes how many pages the headers take.
 
 #include <cstdint>
 #include <string>
@@ -11,12 +11,13 @@
 
 namespace parvex {
 
-// Lays the comment packet and the setup packet on as many pages as they need, at most 255 lacing
-// values to a page, sealed with their checksums. The pages take version and serial from `model`
-// and are numbered from its sequence number on; each has granule position 0 where a packet ends on
-// it and -1 where none does, the continued flag where a packet goes on from the page before, and the setup
-// header ends the last page, which carries the end-of-stream flag when `endOfStream`.
-std::vector<std::string> LayHeaderPages(std::string_view comment, std::string_view setup,
+// Lays the header packets (the comment packet, then Vorbis's setup packet) on as many pages as they
+// need, at most 255 lacing values to a page, sealed with their checksums. The pages take version
+// and serial from `model` and are numbered from its sequence number on; each has granule position 0
+// where a packet ends on it and -1 where none does, the continued flag where a packet goes on from
+// the page before, and the last packet ends the last page, which carries the end-of-stream flag when
+// `endOfStream`.
+std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& packets,
                                         const OggPageHeader& model, bool endOfStream);
 
 // Copies bytes [offset, fileSize) of `from` onto the current position of `to`, adding `shift` to

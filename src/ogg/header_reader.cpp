@@ -18,9 +18,28 @@ constexpr std::size_t kEntryCost = 2 * sizeof(std::string) + 1;
 constexpr std::size_t kMemoryFactor = 4;
 constexpr std::size_t kMemorySlack = std::size_t{1} << 20;
 
-constexpr char kIdentId[] = "\x01vorbis";
-constexpr char kCommentId[] = "\x03vorbis";
-constexpr std::size_t kIdentSize = 30;
+// What tells the codecs apart: the leading bytes of the identification and comment headers, the
+// smallest identification header, and how many header packets come before the audio.
+struct CodecHeaders {
+    OggCodec Codec;
+    std::string_view IdentId;
+    std::string_view CommentId;
+    std::size_t MinIdentSize;
+    std::size_t PacketCount;
+};
+
+constexpr CodecHeaders kCodecs[] = {
+    {OggCodec::Vorbis, {"\x01vorbis", 7}, {"\x03vorbis", 7}, 30, 3},
+    {OggCodec::Opus, "OpusHead", "OpusTags", 19, 2},
+};
+
+// The codec whose identification header starts `bytes`, or none.
+const CodecHeaders* CodecOf(std::string_view bytes) {
+    for (const CodecHeaders& codec : kCodecs)
+        if (bytes.substr(0, codec.IdentId.size()) == codec.IdentId) return &codec;
+    return nullptr;
+}
+
 // How much of other streams' pages the reader steps over while looking for the Vorbis headers.
 constexpr int64_t kMaxForeignBytes = int64_t{16} << 20;
 
@@ -40,17 +59,18 @@ struct JoinedPacket {
     bool EndsPage = false;      // its last lacing value is the last one of its page
 };
 
-// Walks the pages of stream `serial` from the first page on and joins its first three packets
-// (identification, comment, setup), as far as the file holds them whole.
+// Walks the pages of stream `serial` from the first page on and joins its header packets
+// (identification, comment and, for Vorbis, setup), as far as the file holds them whole.
 class THeaderCollector {
 public:
-    THeaderCollector(const TFileHandle& file, FileInfo& info) : file_(file), info_(info) {}
+    THeaderCollector(const TFileHandle& file, FileInfo& info, std::size_t packetCount)
+        : file_(file), info_(info), wanted_(packetCount) {}
 
     void Collect(int64_t firstPos, const OggPageHeader& firstPage) {
         int64_t pos = firstPos;
         OggPageHeader header = firstPage;
         int64_t foreign = 0;
-        while (packets_.size() < 3 || !packets_.back().Complete) {
+        while (Wanting()) {
             const int64_t bodyPos = pos + static_cast<int64_t>(header.HeaderSize());
             const std::size_t bodySize = header.BodySize();
             if (header.Serial != firstPage.Serial) {
@@ -69,6 +89,8 @@ public:
     const std::vector<JoinedPacket>& Packets() const { return packets_; }
 
 private:
+    bool Wanting() const { return packets_.size() < wanted_ || !packets_.back().Complete; }
+
     bool ReadHeaderAt(int64_t pos, OggPageHeader& header) const {
         return ParsePageHeader(file_.ReadAt(pos, OggPageHeader::kMaxSize), header);
     }
@@ -85,7 +107,7 @@ private:
         const bool continued = !packets_.empty() && !packets_.back().Complete;
         std::size_t offset = 0;
         std::size_t s = 0;
-        for (; s < header.SegmentCount && (packets_.size() < 3 || !packets_.back().Complete); ++s) {
+        for (; s < header.SegmentCount && Wanting(); ++s) {
             if (packets_.empty() || packets_.back().Complete) {
                 packets_.emplace_back();
                 packets_.back().FirstPage = pageIndex;
@@ -116,7 +138,7 @@ private:
         if (PageCrc(header.Serialize() + std::string(body)) != header.Crc)
             return "the checksum of " + which + " is wrong";
         const bool first = index == 0;
-        const bool last = packets_.size() == 3 && packets_.back().Complete;
+        const bool last = !Wanting();  // the last header packet ended on this page
         if ((header.Flags & ~(kPageContinued | kPageFirst | kPageLast)) != 0 ||
             ((header.Flags & kPageFirst) != 0) != first ||
             ((header.Flags & kPageContinued) != 0) != continued || ((header.Flags & kPageLast) != 0 && !last))
@@ -138,6 +160,7 @@ private:
     FileInfo& info_;
     std::vector<HeaderPage> pages_;
     std::vector<JoinedPacket> packets_;
+    std::size_t wanted_;
     std::size_t total_ = 0;
 };
 
@@ -159,34 +182,42 @@ bool ReadLength(std::string_view body, std::size_t& pos, uint32_t& value) {
     return true;
 }
 
-void ReadCommentHeader(const JoinedPacket& packet, FileInfo& info) {
-    const std::size_t idSize = std::min<std::size_t>(7, packet.Bytes.size());
-    std::memcpy(info.Tag.PacketID.data(), packet.Bytes.data(), idSize);
-    if (packet.Bytes.compare(0, 7, kCommentId, 7) != 0) return;
-    const std::size_t end = 7 + ReadComments(std::string_view(packet.Bytes).substr(7), info);
+void ReadCommentHeader(const JoinedPacket& packet, const CodecHeaders& codec, FileInfo& info) {
+    const std::string_view bytes(packet.Bytes);
+    const std::size_t idSize = codec.CommentId.size();
+    info.Tag.PacketID = bytes.substr(0, idSize);
+    if (info.Tag.PacketID != codec.CommentId) return;
+    const std::size_t end = idSize + ReadComments(bytes.substr(idSize), info);
     info.CommentsEnd = FileOffsetOf(packet, end);
 }
 
 // Fills the layout fields that tell the writer how the headers lie on the pages.
-void RecordLayout(const THeaderCollector& collector, FileInfo& info) {
+void RecordLayout(const THeaderCollector& collector, const CodecHeaders& codec, FileInfo& info) {
     const auto& pages = collector.Pages();
     const auto& packets = collector.Packets();
     info.IdentEndsPage = packets[0].EndsPage;
     if (pages.size() < 2) return;
     info.SecondPage = pages[1].Header;
     info.SecondPagePos = pages[1].Pos;
-    const std::size_t lastHeaderPage = packets.size() == 3 && packets[2].Complete ? packets[2].LastPage
-                                                                                 : pages.size() - 1;
+    const bool allFound = packets.size() == codec.PacketCount && packets.back().Complete;
+    const std::size_t lastHeaderPage = allFound ? packets.back().LastPage : pages.size() - 1;
     info.HeaderPages.assign(pages.begin() + 1, pages.begin() + static_cast<std::ptrdiff_t>(lastHeaderPage) + 1);
     if (packets.size() < 2) return;
     const JoinedPacket& comment = packets[1];
     info.CommentOnSecondPage = info.IdentEndsPage && comment.Complete && comment.FirstPage == 1 &&
                                comment.LastPage == 1;
-    ReadCommentHeader(comment, info);
-    if (packets.size() < 3 || !comment.Complete || !packets[2].Complete) return;
+    ReadCommentHeader(comment, codec, info);
+    if (!allFound || !comment.Complete) return;
     info.HeadersComplete = true;
-    info.SetupPacket = packets[2].Bytes;
-    info.SetupEndsPage = packets[2].EndsPage;
+    if (codec.Codec == OggCodec::Vorbis) info.SetupPacket = packets[2].Bytes;
+    info.LastHeaderEndsPage = packets.back().EndsPage;
+}
+
+// Keeps the identification header's facts; false when they make no stream of the codec.
+bool TakeIdentHeader(const std::string& packet, FileInfo& info) {
+    if (info.Codec == OggCodec::Opus) return ParseOpusHead(packet, info.Opus);
+    std::memcpy(info.IdentHeader.data(), packet.data(), info.IdentHeader.size());
+    return true;
 }
 
 }  // namespace
@@ -217,8 +248,9 @@ void ParseComment(std::string_view text, FileInfo& info) {
     info.Tag.Values.push_back(ToValidUtf8(value));
 }
 
-// Layout after packet type and "vorbis": vendor length (4) and vendor bytes, comment count (4), and
-// for each comment its length (4) and its bytes; then the framing byte. A length that runs past the
+// Layout after the packet's leading bytes: vendor length (4) and vendor bytes, comment count (4), and
+// for each comment its length (4) and its bytes; then Vorbis's framing byte, or Opus's optional
+// binary data or padding. A length that runs past the
 // end of the packet marks it damaged: what came before is kept.
 std::size_t ReadComments(std::string_view body, FileInfo& info) {
     VorbisTag& tag = info.Tag;
@@ -269,16 +301,20 @@ bool ReadHeaders(const TFileHandle& file, FileInfo& info) {
     info.FileSize = file.Size();
     info.OggDataStart = LeadingTagSize(file);
     if (!ParsePageHeader(file.ReadAt(info.OggDataStart, OggPageHeader::kMaxSize), info.FirstPage)) return false;
-    THeaderCollector collector(file, info);
+    // The first packet starts the first page's body and names the codec.
+    const CodecHeaders* codec =
+        CodecOf(file.ReadAt(info.OggDataStart + static_cast<int64_t>(info.FirstPage.HeaderSize()), 8));
+    if (!codec) return false;
+    info.Codec = codec->Codec;
+    THeaderCollector collector(file, info, codec->PacketCount);
     collector.Collect(info.OggDataStart, info.FirstPage);
     const auto& packets = collector.Packets();
     if (packets.empty() || !packets[0].Complete || packets[0].LastPage != 0 ||
-        packets[0].Bytes.size() < kIdentSize || packets[0].Bytes.compare(0, 7, kIdentId, 7) != 0)
+        packets[0].Bytes.size() < codec->MinIdentSize || !TakeIdentHeader(packets[0].Bytes, info))
         return false;
-    std::memcpy(info.IdentHeader.data(), packets[0].Bytes.data(), kIdentSize);
     info.SecondPagePos = info.OggDataStart + static_cast<int64_t>(info.FirstPage.HeaderSize() +
                                                                   info.FirstPage.BodySize());
-    RecordLayout(collector, info);
+    RecordLayout(collector, *codec, info);
     info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
     return true;
 }

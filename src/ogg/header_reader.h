@@ -1,7 +1,8 @@
 #pragma once
-// The Vorbis header reader: finds the first Ogg page of a file (after an optional ID3v2 tag),
-// checks the identification header, joins the comment and setup header packets from the pages of
-// the Vorbis stream, splits the comment header into name/value entries and finds the sample count.
+// The header reader: finds the first Ogg page of a file (after an optional ID3v2 tag), checks the
+// identification header of a Vorbis or Opus stream, joins the comment header (and for Vorbis the
+// setup header) from the pages of the stream, splits the comment header into name/value entries
+// and finds the last granule position.
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "ogg/ogg_codec.h"
 #include "ogg/ogg_page.h"
+#include "ogg/opus_head.h"
 
 namespace parvex {
 
@@ -26,7 +29,7 @@ constexpr std::size_t kMaxHeaderBytes = std::size_t{128} << 20;
 // exactly as stored); entries 1 to Count() - 1 are the comments in file order, names upper-cased in
 // ASCII and otherwise as stored, values trimmed and converted to well-formed UTF-8.
 struct VorbisTag {
-    std::array<uint8_t, 7> PacketID{};  // packet type 3 and "vorbis" when a comment header is present
+    std::string PacketID;  // the comment header's leading bytes: packet type 3 and "vorbis", or "OpusTags"
     uint32_t CommentCount = 0;          // the comment count as stored in the file
     std::vector<std::string> Names;
     std::vector<std::string> Values;
@@ -35,7 +38,7 @@ struct VorbisTag {
     std::size_t Count() const { return Names.size(); }
 };
 
-// One page of the Vorbis stream and where it stands in the file.
+// One page of the stream and where it stands in the file.
 struct HeaderPage {
     int64_t Pos = 0;
     OggPageHeader Header;
@@ -59,9 +62,11 @@ FileIdentity IdentityOf(const struct stat& st);
 // Everything the reader learns about one file. Offsets and sizes are in bytes from the start of
 // the file.
 struct FileInfo {
+    OggCodec Codec = OggCodec::Vorbis;
     OggPageHeader FirstPage;   // carries the identification header
-    OggPageHeader SecondPage;  // the next page of the Vorbis stream: where the comment header begins
-    std::array<uint8_t, 30> IdentHeader{};
+    OggPageHeader SecondPage;  // the next page of the stream: where the comment header begins
+    std::array<uint8_t, 30> IdentHeader{};  // Vorbis only
+    OpusHead Opus;                          // Opus only
     VorbisTag Tag;
     int64_t FileSize = 0;
     int64_t Samples = 0;       // granule position of the stream's last page; -1 unknown, 0 none found
@@ -69,15 +74,19 @@ struct FileInfo {
     int64_t SecondPagePos = 0;
     int64_t CommentsEnd = 0;   // just past the last comment string read; 0 when no comment header
 
-    // The pages of the Vorbis stream from the second page through the one on which the setup
-    // header ends (or the last one found, when the headers are cut off).
+    // The pages of the stream from the second page through the one on which the last header
+    // packet ends (or the last one found, when the headers are cut off).
     std::vector<HeaderPage> HeaderPages;
-    std::string CommentTail;   // bytes of the comment packet after its last comment (the framing byte)
-    std::string SetupPacket;   // the whole setup header packet, when found
+    // Bytes of the comment packet after its last comment: for Vorbis the framing byte; for Opus
+    // binary data (first byte odd) or padding (first byte even), or nothing.
+    std::string CommentTail;
+    std::string SetupPacket;          // Vorbis: the whole setup header packet, when found
     bool IdentEndsPage = false;       // the first page holds the identification packet alone
     bool CommentOnSecondPage = false; // the comment packet starts and ends on the second page
-    bool SetupEndsPage = false;       // the setup header ends its page, as Vorbis requires
-    bool HeadersComplete = false;     // comment and setup packets were found whole
+    // The last header packet (Vorbis: the setup header, Opus: the comment header) ends its page,
+    // as both codecs require: the audio begins on a fresh page.
+    bool LastHeaderEndsPage = false;
+    bool HeadersComplete = false;     // every header packet after the first was found whole
     bool CommentDamaged = false;      // a length in the comment packet runs past its end
     // The headers are too large to hold: the comment packet holds more comments than the memory
     // allowed for its size, or the memory ran out. The comments are not kept, nor is anything read
@@ -91,13 +100,13 @@ struct FileInfo {
 };
 
 // Reads `fileName` into `info`, which the caller passes default-constructed. True when the file
-// holds an Ogg first page with a Vorbis identification packet (with or without a readable comment
-// header); false for anything else, including files that are not regular files. Raises EFOpenError
+// holds an Ogg first page with a Vorbis or Opus identification packet (with or without a readable
+// comment header); false for anything else, including files that are not regular files. Raises EFOpenError
 // when the file cannot be opened for reading. Never raises for short or damaged contents.
 bool ReadFileInfo(const std::string& fileName, FileInfo& info);
 bool ReadFileInfo(const TFileHandle& file, FileInfo& info);
 
-// Parses a comment packet body (the bytes after packet type 3 and "vorbis"): fills Tag,
+// Parses a comment packet body (the bytes after packet type 3 and "vorbis", or "OpusTags"): fills Tag,
 // CommentTail, CommentDamaged and returns the packet offset just past the last comment read
 // (counted from the start of `body`).
 std::size_t ReadComments(std::string_view body, FileInfo& info);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "ogg/file_handle.h"
 
@@ -27,6 +28,8 @@ static_assert(kCrcTable[255] == 0xB1F740B4u);
 
 constexpr char kCapture[] = "OggS";
 constexpr int64_t kLastPageReach = 12060;
+// The largest page there can be: header, 255 lacing values and 255 full segments.
+constexpr int64_t kLargestPage = OggPageHeader::kMaxSize + 255 * 255;
 
 int64_t ReadLe64(const uint8_t* p) {
     uint64_t v = 0;
@@ -125,10 +128,15 @@ int64_t LeadingTagSize(const TFileHandle& file) {
     return size > file.Size() ? 0 : size;
 }
 
-int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataStart) {
+namespace {
+
+// The granule of the last page of `serial` whose header starts within the final `reach` bytes of
+// the file and not before `dataStart`; nothing when there is none.
+std::optional<int64_t> LastGranuleWithin(const TFileHandle& file, uint32_t serial, int64_t dataStart,
+                                         int64_t reach) {
     const int64_t size = file.Size();
-    const int64_t from = std::max({int64_t{0}, dataStart, size - kLastPageReach});
-    if (size - from < static_cast<int64_t>(OggPageHeader::kFixedSize)) return 0;
+    const int64_t from = std::max({int64_t{0}, dataStart, size - reach});
+    if (size - from < static_cast<int64_t>(OggPageHeader::kFixedSize)) return std::nullopt;
     const std::string tail = file.ReadAt(from, static_cast<std::size_t>(size - from));
     // Every start position whose 27 fixed header bytes lie within the file, from the end backwards.
     for (auto p = static_cast<int64_t>(tail.size()) - static_cast<int64_t>(OggPageHeader::kFixedSize);
@@ -137,6 +145,16 @@ int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataSt
         const auto* h = reinterpret_cast<const uint8_t*>(tail.data() + p);
         if (ReadLe32(h + 14) == serial) return ReadLe64(h + 6);
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The last page nearly always starts within the final 12,060 bytes; a larger one (a second of
+// surround Opus makes pages of tens of kilobytes) is looked for as far back as a page can reach.
+int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataStart) {
+    for (const int64_t reach : {kLastPageReach, kLargestPage})
+        if (const auto granule = LastGranuleWithin(file, serial, dataStart, reach)) return *granule;
     return 0;
 }
 

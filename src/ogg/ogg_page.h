@@ -63,8 +63,9 @@ void SealPage(std::string& page);
 int64_t LeadingTagSize(const TFileHandle& file);
 
 // The granule position of the last page of stream `serial` whose header starts within the final
-// 12,060 bytes of the file and not before `dataStart`; 0 when there is none. A granule of -1
-// (no packet ends on that page) is returned as -1.
+// 12,060 bytes of the file and not before `dataStart`, or when none does, within the final bytes a
+// page of the largest size can span (65,307); 0 when there is none. A granule of -1 (no packet ends
+// on that page) is returned as -1.
 int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataStart);
 
 uint32_t ReadLe32(const void* bytes);

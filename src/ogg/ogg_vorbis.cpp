@@ -1,5 +1,6 @@
 #include "ogg/ogg_vorbis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -36,16 +37,34 @@ const std::vector<TOggVorbis::FieldName>& ReadFields() {
     return fields;
 }
 
+constexpr uint32_t kOpusRate = 48000;
+
 // Identification header bytes 12..15: sample rate; 20..23: nominal bit rate (signed), both
 // little-endian. A nominal rate of 0 or below means the encoder left it unset.
-void CopyStreamInfo(const FileInfo& info, TOggVorbis& file) {
-    file.FileSize = info.FileSize;
+void CopyVorbisInfo(const FileInfo& info, TOggVorbis& file) {
     file.Channels = info.IdentHeader[11];
     file.SampleRate = ReadLe32(&info.IdentHeader[12]);
     const auto nominal = static_cast<int32_t>(ReadLe32(&info.IdentHeader[20]));
     file.NominalBitRate = nominal > 0 ? static_cast<int>(std::nearbyint(nominal / 1000.0)) : 0;
     file.Samples = info.Samples;
+}
+
+// The granule position counts 48 kHz samples from the start of the decoded stream, the pre-skip
+// (encoder delay, not played) included.
+void CopyOpusInfo(const FileInfo& info, TOggVorbis& file) {
+    file.Channels = info.Opus.Channels;
+    file.SampleRate = info.Opus.InputSampleRate != 0 ? info.Opus.InputSampleRate : kOpusRate;
+    file.Samples = info.Samples > 0 ? std::max<int64_t>(0, info.Samples - info.Opus.PreSkip) : info.Samples;
+}
+
+void CopyStreamInfo(const FileInfo& info, TOggVorbis& file) {
+    file.Codec = info.Codec;
+    file.FileSize = info.FileSize;
     file.OggDataStart = info.OggDataStart;
+    if (info.Codec == OggCodec::Opus)
+        CopyOpusInfo(info, file);
+    else
+        CopyVorbisInfo(info, file);
 }
 
 void SortComment(const std::string& name, const std::string& value, TOggVorbis& file) {
@@ -110,8 +129,11 @@ void TOggVorbis::AddOtherTag(const std::string& name, const std::string& value) 
     OtherTags.push_back(name + "=" + value);
 }
 
+uint32_t TOggVorbis::SampleCountRate() const { return Codec == OggCodec::Opus ? kOpusRate : SampleRate; }
+
 double TOggVorbis::Duration() const {
-    if (Samples > 0) return SampleRate > 0 ? static_cast<double>(Samples) / SampleRate : 0.0;
+    const uint32_t rate = SampleCountRate();
+    if (Samples > 0) return rate > 0 ? static_cast<double>(Samples) / rate : 0.0;
     if (NominalBitRate > 0 && Channels > 0)
         return static_cast<double>(FileSize - OggDataStart) / NominalBitRate / Channels / 125 * 2;
     return 0.0;

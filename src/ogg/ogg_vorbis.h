@@ -1,10 +1,12 @@
 #pragma once
-// TOggVorbis: one Ogg Vorbis file's stream information and comments, read from and written back
-// into the file. Text is UTF-8.
+// TOggVorbis: one Ogg Vorbis or Ogg Opus file's stream information and comments, read from and
+// written back into the file. Text is UTF-8.
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "ogg/ogg_codec.h"
 
 namespace parvex {
 
@@ -16,7 +18,7 @@ public:
     void Clear();
 
     // Clears the object, then fills it from the file's headers. False (object left cleared) when
-    // the file is not an Ogg Vorbis stream. Raises EFOpenError when the file cannot be opened.
+    // the file holds neither a Vorbis nor an Opus stream. Raises EFOpenError when the file cannot be opened.
     // The first comment of a standard name with a non-empty value fills its field (the first
     // COMMENT or DESCRIPTION fills Comment, and CommentName says which); every further one becomes
     // an OtherTags line. Names are kept as read, blanks included.
@@ -24,7 +26,7 @@ public:
 
     // Rewrites the file's comment header from the fields and OtherTags, leaving every audio byte
     // as it was; the object is not changed. True when the file was replaced by the rewritten one;
-    // false, with the file untouched, when it is not Ogg Vorbis, cannot be rewritten safely
+    // false, with the file untouched, when it is neither Vorbis nor Opus, cannot be rewritten safely
     // (damaged, cut off, no comment header, headers interleaved with another stream) or the write
     // failed; `reason`, when given, then receives the cause in words. After a save `notes`, when
     // given, receives what the user should still know about it, one line each (other names of the
@@ -43,15 +45,22 @@ public:
     // Play time in seconds: from the sample count when known, otherwise estimated from the nominal
     // bit rate; 0 when neither is available.
     double Duration() const;
+    // The rate Samples counts in: the sample rate for Vorbis, 48 kHz (the decoding rate) for Opus.
+    uint32_t SampleCountRate() const;
     // Average bit rate in kbit/s over the whole Ogg data, at most the largest int; 0 when the
     // duration is 0.
     int BitRate() const;
 
+    OggCodec Codec = OggCodec::Vorbis;
     int64_t FileSize = 0;
     int Channels = 0;
+    // Vorbis: the sample rate. Opus: the rate of the encoder's input (48000 when the file leaves it
+    // unset), shown to the user; the audio always decodes at 48 kHz.
     uint32_t SampleRate = 0;
-    int NominalBitRate = 0;  // kbit/s, rounded; 0 when the header leaves it unset
-    int64_t Samples = 0;     // granule position of the last page: -1 unknown, 0 none found
+    int NominalBitRate = 0;  // kbit/s, rounded; 0 when the header leaves it unset (always for Opus)
+    // The samples the stream plays, at SampleCountRate(): the granule position of the last page
+    // (for Opus less the pre-skip, never below 0); -1 unknown, 0 none found.
+    int64_t Samples = 0;
     int64_t OggDataStart = 0;
     std::string Title;
     std::string Artist;

@@ -182,7 +182,7 @@ TEST_F(BatchTest, NonVorbisFileIsLeftUntouchedAndLogged) {
     EXPECT_EQ(test::ReadAll(dir.Path() / "fake.ogg"), junk);
     ASSERT_EQ(log.Lines.size(), 2u);
     EXPECT_EQ(log.Lines[0], "Mass Tag: " + dir.Dir() + "fake.ogg");
-    EXPECT_NE(log.Lines[1].find("not an Ogg Vorbis file"), std::string::npos);
+    EXPECT_NE(log.Lines[1].find("not an Ogg Vorbis or Opus file"), std::string::npos);
 }
 
 // The run goes on after a file gone since the scan: it is logged as failed, with the reason.

@@ -500,7 +500,7 @@ TEST_F(BatchCli, AFileThatIsNotOggVorbisIsNamedAndTheOthersAreDone) {
     const std::string good = Make("b.ogg", {});
     const auto r = RunCli({"mass", Dir(), "--set", "genre=Test"});
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "parvex-cli: " + junk + ": not an Ogg Vorbis file: left unchanged\n");
+    EXPECT_EQ(r.Err, "parvex-cli: " + junk + ": not an Ogg Vorbis or Opus file: left unchanged\n");
     EXPECT_EQ(Summary(r.Out), "Done: 1 file changed, 0 left unchanged, 1 failed.\n");
     EXPECT_EQ(ReadAll(junk), "not an ogg file");
     EXPECT_EQ(Comments(good), (Strings{"GENRE=Test"}));

@@ -45,13 +45,14 @@ TEST_F(Cli, ShowJsonGivesOneObjectPerLineAndErrorsInline) {
     EXPECT_EQ(r.Status, 1);
     const std::string expected =
         "{\"file\": \"" + good +
-        "\", \"size\": 4157, \"channels\": 1, \"sample_rate\": 22050, \"samples\": 11025, \"duration\": 0.5, "
+        "\", \"codec\": \"Vorbis\", \"size\": 4157, \"channels\": 1, \"sample_rate\": 22050, \"samples\": "
+        "11025, \"duration\": 0.5, "
         "\"nominal_bitrate\": 24, \"bitrate\": 67, \"vendor\": \"Xiph.Org libVorbis I 20200704 (Reducing "
         "Environment)\", \"comments\": [[\"TITLE\", \"Музыка для тестов\"], [\"ARTIST\", \"音楽家\"], "
         "[\"ALBUM\", "
         "\"Ελληνικά 🎵 emoji 🎸\"], [\"COMMENT\", \"Café crème\"]], \"pictures\": []}\n"
         "{\"file\": \"" +
-        junk + "\", \"error\": \"not an Ogg Vorbis file\"}\n";
+        junk + "\", \"error\": \"not an Ogg Vorbis or Opus file\"}\n";
     EXPECT_EQ(r.Out, expected);
     EXPECT_NE(r.Err.find(junk), std::string::npos);
 }
@@ -113,7 +114,7 @@ TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
     const std::string missing = (dir_.Path() / "missing.ogg").string();
     const auto r = RunCli({"set", junk, good, missing, "--tag", "GENRE=Test"});
     EXPECT_EQ(r.Status, 1);
-    EXPECT_NE(r.Err.find(junk + ": not an Ogg Vorbis file"), std::string::npos);
+    EXPECT_NE(r.Err.find(junk + ": not an Ogg Vorbis or Opus file"), std::string::npos);
     EXPECT_NE(r.Err.find("Cannot open file " + missing), std::string::npos);
     EXPECT_EQ(Comments(good).back(), "GENRE=Test");
     EXPECT_EQ(ReadAll(junk), "not ogg");

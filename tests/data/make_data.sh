@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the small real Ogg Vorbis files and pictures the tests read. Needs python3, oggenc /
-# vorbiscomment (Debian package vorbis-tools) and cjpeg (libjpeg-turbo-progs). The files are
+# Makes the small real Ogg Vorbis and Ogg Opus files and pictures the tests read. Needs python3,
+# oggenc / vorbiscomment (Debian package vorbis-tools), opusenc (opus-tools) and cjpeg
+# (libjpeg-turbo-progs). The files are
 # committed; run this only to make them again.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -57,6 +58,20 @@ with open(sys.argv[1], "w") as f:
 PY
 vorbiscomment -a -R -c "$work/comments.txt" cover-art.ogg
 
+# Opus: mono and stereo at the rates opusenc reports as the input rate, 5.1 surround (channel
+# mapping family 1, six channels), and a JPEG front cover; opusenc pads its comment header.
+opus() {  # opus OUT RATE CHANNELS SECONDS [opusenc options...]
+  local out=$1 rate=$2 channels=$3 seconds=$4
+  shift 4
+  pcm "$rate" "$channels" "$seconds" "$work/in.raw"
+  opusenc --quiet --raw --raw-rate "$rate" --raw-chan "$channels" "$@" "$work/in.raw" "$out"
+}
+opus mono-16khz.opus 16000 1 1 --title "Low voice" --artist Parvex --comment TRACKNUMBER=1
+opus stereo-48khz.opus 48000 2 1 --title "Two voices" --artist First --artist Second \
+  --album "Test Album" --date 2024 --genre Ambient --comment "DESCRIPTION=Made by a script" \
+  --comment MOOD=calm --comment R128_TRACK_GAIN=-256 --comment R128_ALBUM_GAIN=128
+opus surround-51.opus 44100 6 0.5 --title "Six channels"
+
 # Pictures for the cover-art tests: a JPEG of 48 x 40, an RGB PNG of 32 x 24 and an indexed PNG of
 # 16 x 16 with four colours; cjpeg is in the Debian package libjpeg-turbo-progs.
 python3 - "$work/cover.ppm" <<'PY'
@@ -67,6 +82,7 @@ with open(sys.argv[1], "wb") as f:
     f.write(bytes(v for y in range(h) for x in range(w) for v in (x * 5, y * 6, 128)))
 PY
 cjpeg -quality 80 -outfile cover-48x40.jpg "$work/cover.ppm"
+opus cover-art.opus 16000 1 0.5 --title "With cover" --picture cover-48x40.jpg
 python3 - <<'PY'
 import struct, zlib
 def chunk(kind, data):
@@ -82,4 +98,4 @@ png("cover-32x24.png", 32, 24, 8, 2, [bytes(v for x in range(32) for v in (200, 
 png("cover-16x16-indexed.png", 16, 16, 2, 3, [bytes((x // 4 << 6 | x // 4 << 4 | x // 4 << 2 | x // 4) for x in range(0, 16, 4)) for y in range(16)],
     palette=bytes([255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255]))
 PY
-ls -l ./*.ogg ./*.jpg ./*.png
+ls -l ./*.ogg ./*.opus ./*.jpg ./*.png

@@ -46,7 +46,7 @@ TEST_F(HeaderReader, ReadsStreamInformationAndLayout) {
     EXPECT_EQ(info_.Samples, 12 * 1024);
     EXPECT_TRUE(info_.IdentEndsPage);
     EXPECT_TRUE(info_.CommentOnSecondPage);
-    EXPECT_TRUE(info_.SetupEndsPage);
+    EXPECT_TRUE(info_.LastHeaderEndsPage);
     EXPECT_TRUE(info_.HeadersComplete);
     EXPECT_FALSE(info_.CommentDamaged);
     EXPECT_FALSE(info_.Interleaved);
@@ -108,7 +108,7 @@ TEST_F(HeaderReader, JoinsACommentPacketSpreadOverPages) {
     EXPECT_EQ(Comments(), (Entries{{"TITLE", "Song"}, {"METADATA_BLOCK_PICTURE", art}, {"ARTIST", "Band"}}));
     EXPECT_FALSE(info_.CommentOnSecondPage);
     EXPECT_TRUE(info_.HeadersComplete);
-    EXPECT_TRUE(info_.SetupEndsPage);
+    EXPECT_TRUE(info_.LastHeaderEndsPage);
     EXPECT_EQ(info_.SetupPacket, test::SetupPacket(3000));
     EXPECT_EQ(info_.CommentTail, "\x01");
     // About 20 segments of comments and 12 of setup header, three to a page.
@@ -202,16 +202,22 @@ TEST_F(HeaderReader, SecondPacketThatIsNoCommentHeaderLeavesTheTableEmpty) {
     EXPECT_EQ(info_.CommentsEnd, 0);
 }
 
-TEST_F(HeaderReader, RejectsWhatIsNotOggVorbis) {
+TEST_F(HeaderReader, RejectsWhatIsNeitherVorbisNorOpus) {
     EXPECT_FALSE(Read(""));
     EXPECT_FALSE(Read("OggS"));
     EXPECT_FALSE(Read(test::FillerBytes(100000, 3)));
+    test::OggStreamBuilder speex(1);
+    speex.AddPacket("Speex   1.2rc1" + std::string(66, '\0'), 0);
+    speex.Flush();
+    speex.AddPacket(test::CommentPacket("v", {}).substr(7), 0);
+    speex.Flush(true);
+    EXPECT_FALSE(Read(test::Concat(speex.TakePages())));
     test::OggStreamBuilder opus(1);
-    opus.AddPacket("OpusHead\x01\x02" + std::string(9, '\0'), 0);
+    opus.AddPacket(test::OpusHeadPacket(2, 312, 48000).substr(0, 18), 0);
     opus.Flush();
-    opus.AddPacket("OpusTags" + std::string(8, '\0'), 0);
+    opus.AddPacket(test::OpusTagsPacket("v", {}), 0);
     opus.Flush(true);
-    EXPECT_FALSE(Read(test::Concat(opus.TakePages())));
+    EXPECT_FALSE(Read(test::Concat(opus.TakePages()))) << "an identification header cut short";
     test::OggStreamBuilder flac(2);
     flac.AddPacket("\x7F" "FLAC\x01\x00" + std::string(40, '\0'), 0);
     flac.Flush(true);

@@ -104,14 +104,28 @@ TEST_F(LastGranule, IgnoresALaterPageOfAnotherStream) {
     EXPECT_EQ(Find(file, 99), 777777);
 }
 
-TEST_F(LastGranule, ReachesBackAbout12KBytes) {
+// Normally the last page starts within the final 12 KB; a larger last page (as a second of surround
+// Opus makes) is still found, as far back as the largest page reaches.
+TEST_F(LastGranule, ReachesBackAsFarAsTheLargestPage) {
     test::VorbisFileOptions options;
     options.AudioPages = 1;
     const std::string file = test::MakeVorbisFile({}, options);
     const std::size_t lastPage = file.rfind("OggS");
     const std::size_t padTo = 12060 - (file.size() - lastPage);
     EXPECT_EQ(Find(file + std::string(padTo, '\0')), 4 * 1024);
-    EXPECT_EQ(Find(file + std::string(padTo + 1, '\0')), 0);
+    EXPECT_EQ(Find(file + std::string(padTo + 1, '\0')), 4 * 1024);
+    const std::size_t largest = 27 + 255 + 255 * 255;
+    EXPECT_EQ(Find(file + std::string(largest - (file.size() - lastPage), '\0')), 4 * 1024);
+    EXPECT_EQ(Find(file + std::string(largest - (file.size() - lastPage) + 1, '\0')), 0);
+
+    test::OggStreamBuilder stream(0x5EED1234);
+    stream.AddPacket(std::string(200, 'h'), 0);
+    stream.Flush();
+    for (int k = 1; k <= 60; ++k) stream.AddPacket(std::string(900, 'a'), 960 * k);
+    stream.Flush(true);
+    const std::string bigPages = test::Concat(stream.TakePages());
+    ASSERT_GT(bigPages.size() - bigPages.rfind("OggS"), 50000u);
+    EXPECT_EQ(Find(bigPages), 60 * 960);
 }
 
 TEST_F(LastGranule, UnknownGranuleIsMinusOne) {

@@ -31,7 +31,25 @@ std::optional<std::string> RunPython(const std::string& script, const std::vecto
     return out;
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 }  // namespace
+
+std::optional<std::vector<std::string>> MutagenComments(const std::string& oggFile) {
+    const std::optional<std::string> out = RunPython(R"(
+import sys, mutagen
+for name, value in mutagen.File(sys.argv[1]).tags:
+    print(name + "=" + value)
+)",
+                                                     {oggFile});
+    if (!out) return std::nullopt;
+    return Lines(*out);
+}
 
 std::optional<std::vector<std::string>> MutagenPictures(const std::string& oggFile,
                                                         const std::string& compareWith) {

@@ -170,6 +170,25 @@ void OggStreamBuilder::Flush(bool last) {
 
 std::vector<std::string> OggStreamBuilder::TakePages() { return std::exchange(pages_, {}); }
 
+namespace {
+
+// The audio pages of a stream after its headers: stand-in packets of pseudo-random bytes derived
+// from `seed`, the last page ending the stream.
+template <typename Options>
+void AddAudioPages(OggStreamBuilder& stream, const Options& o, uint32_t seed) {
+    stream.SetMaxSegmentsPerPage(255);
+    int64_t granule = 0;
+    for (int page = 0; page < o.AudioPages; ++page) {
+        for (int k = 0; k < o.PacketsPerAudioPage; ++k) {
+            granule += o.SamplesPerPacket;
+            stream.AddPacket(FillerBytes(o.AudioPacketSize, seed++), granule);
+        }
+        stream.Flush(page + 1 == o.AudioPages);
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> VorbisStreamPages(const std::string& commentPacket, const VorbisFileOptions& o) {
     OggStreamBuilder stream(o.Serial, o.HeaderSegmentsPerPage);
     stream.AddPacket(IdentPacket(o.Channels, o.SampleRate, o.NominalBitRate), 0);
@@ -178,16 +197,7 @@ std::vector<std::string> VorbisStreamPages(const std::string& commentPacket, con
     if (o.SetupOnOwnPage) stream.Flush();
     stream.AddPacket(SetupPacket(o.SetupSize), 0);
     stream.Flush(o.AudioPages == 0);
-    stream.SetMaxSegmentsPerPage(255);
-    int64_t granule = 0;
-    uint32_t seed = 1;
-    for (int page = 0; page < o.AudioPages; ++page) {
-        for (int k = 0; k < o.PacketsPerAudioPage; ++k) {
-            granule += o.SamplesPerPacket;
-            stream.AddPacket(FillerBytes(o.AudioPacketSize, seed++), granule);
-        }
-        stream.Flush(page + 1 == o.AudioPages);
-    }
+    AddAudioPages(stream, o, 1);
     return stream.TakePages();
 }
 
@@ -209,6 +219,49 @@ std::filesystem::path WriteVorbisFile(const std::filesystem::path& path, const C
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
     return path;
+}
+
+std::string OpusHeadPacket(int channels, uint16_t preSkip, uint32_t inputSampleRate, int mappingFamily) {
+    std::string p = "OpusHead";
+    p += static_cast<char>(1);
+    p += static_cast<char>(channels);
+    p += static_cast<char>(preSkip & 0xFF);
+    p += static_cast<char>(preSkip >> 8);
+    PutLe32(p, inputSampleRate);
+    p.append(2, '\0');  // output gain
+    p += static_cast<char>(mappingFamily);
+    if (mappingFamily != 0) {
+        const int coupled = channels >= 2 ? 1 : 0;
+        p += static_cast<char>(channels - coupled);
+        p += static_cast<char>(coupled);
+        for (int c = 0; c < channels; ++c) p += static_cast<char>(c);
+    }
+    return p;
+}
+
+std::string OpusTagsPacket(std::string_view vendor, const std::vector<std::string>& comments,
+                           std::string_view tail) {
+    std::string p = CommentPacket(vendor, comments, false).replace(0, 7, "OpusTags");
+    return p += tail;
+}
+
+std::vector<std::string> OpusStreamPages(const std::string& tagsPacket, const OpusFileOptions& o) {
+    OggStreamBuilder stream(o.Serial, o.HeaderSegmentsPerPage);
+    stream.AddPacket(OpusHeadPacket(o.Channels, o.PreSkip, o.InputSampleRate, o.MappingFamily), 0);
+    stream.Flush();
+    stream.AddPacket(tagsPacket, 0);
+    stream.Flush(o.AudioPages == 0);
+    AddAudioPages(stream, o, 0x0905);
+    return stream.TakePages();
+}
+
+std::string MakeOpusFileFromPacket(const std::string& tagsPacket, const OpusFileOptions& options) {
+    return Concat(OpusStreamPages(tagsPacket, options));
+}
+
+std::string MakeOpusFile(const CommentList& comments, const OpusFileOptions& options) {
+    return MakeOpusFileFromPacket(OpusTagsPacket(options.Vendor, CommentStrings(comments), options.Tail),
+                                  options);
 }
 
 std::string Concat(const std::vector<std::string>& parts) {

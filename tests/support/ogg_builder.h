@@ -1,5 +1,5 @@
 #pragma once
-// Builds Ogg Vorbis files in memory, page by page, with correct checksums, for tests.
+// Builds Ogg Vorbis and Ogg Opus files in memory, page by page, with correct checksums, for tests.
 //
 // The common case is one call:
 //     std::string bytes = MakeVorbisFile({{"TITLE", "Song"}, {"ARTIST", "Band"}});
@@ -92,6 +92,34 @@ std::string MakeVorbisFileFromPacket(const std::string& commentPacket, const Vor
 // Writes MakeVorbisFile's bytes to `path` (parent folders created) and returns the path.
 std::filesystem::path WriteVorbisFile(const std::filesystem::path& path, const CommentList& comments,
                                       const VorbisFileOptions& options = {});
+
+// Opus identification header: version 1, no output gain. Mapping family 0 is mono or stereo; any
+// other family gets a mapping table of one stream per channel, the first two coupled.
+std::string OpusHeadPacket(int channels, uint16_t preSkip, uint32_t inputSampleRate, int mappingFamily = 0);
+// Opus comment header from whole comment strings, followed by `tail` (binary data or padding).
+std::string OpusTagsPacket(std::string_view vendor, const std::vector<std::string>& comments,
+                           std::string_view tail = {});
+
+struct OpusFileOptions {
+    std::string Vendor = "Parvex test encoder";
+    int Channels = 2;
+    int MappingFamily = 0;
+    uint16_t PreSkip = 312;
+    uint32_t InputSampleRate = 44100;
+    uint32_t Serial = 0x0975C0DE;
+    std::size_t HeaderSegmentsPerPage = 255;  // fewer spreads the comment header over more pages
+    std::string Tail;                         // after the last comment of the comment header
+    int AudioPages = 3;
+    int PacketsPerAudioPage = 5;
+    std::size_t AudioPacketSize = 160;
+    int64_t SamplesPerPacket = 960;  // 20 ms at 48 kHz
+};
+
+// The pages of one complete Opus stream around the given comment header packet: the comment
+// header ends its page, as Opus requires.
+std::vector<std::string> OpusStreamPages(const std::string& tagsPacket, const OpusFileOptions& options);
+std::string MakeOpusFileFromPacket(const std::string& tagsPacket, const OpusFileOptions& options = {});
+std::string MakeOpusFile(const CommentList& comments, const OpusFileOptions& options = {});
 
 std::string Concat(const std::vector<std::string>& parts);
 

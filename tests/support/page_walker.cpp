@@ -69,6 +69,9 @@ struct StreamState {
     std::string Partial;
 };
 
+bool IsOpusHead(std::string_view packet) { return packet.substr(0, 8) == "OpusHead"; }
+int HeaderPacketCount(std::string_view firstPacket) { return IsOpusHead(firstPacket) ? 2 : 3; }
+
 std::string Where(const WalkedPage& page) {
     return "page at " + std::to_string(page.Offset) + " (serial " + std::to_string(page.Serial) + ", seq " +
            std::to_string(page.Sequence) + "): ";
@@ -130,8 +133,9 @@ OggWalk WalkOgg(std::string_view bytes) {
 
 ::testing::AssertionResult IsValidOgg(std::string_view bytes) {
     OggWalk walk = WalkOgg(bytes);
-    // The Vorbis header pages: every page up to the one where the third packet (the setup header)
-    // ends has granule 0, and that packet is the last one on its page.
+    // The header pages: every page up to the one where the last header packet (Vorbis's setup
+    // header, Opus's comment header) ends has granule 0, and that packet is the last one on its page.
+    const int headers = walk.Packets.empty() ? 3 : HeaderPacketCount(walk.Packets.front().Bytes);
     int ended = 0;
     for (const WalkedPage& page : walk.Pages) {
         if (page.Serial != walk.Pages.front().Serial) continue;
@@ -139,9 +143,9 @@ OggWalk WalkOgg(std::string_view bytes) {
         for (uint8_t lacing : page.Lacing) ended += lacing < 255;
         if (ended > before && page.Granule != 0)
             walk.Problems.push_back(Where(page) + "header page with granule not 0");
-        if (ended >= 3) {
-            if (ended > 3 || page.Lacing.back() == 255)
-                walk.Problems.push_back(Where(page) + "setup header does not end its page");
+        if (ended >= headers) {
+            if (ended > headers || page.Lacing.back() == 255)
+                walk.Problems.push_back(Where(page) + "last header packet does not end its page");
             break;
         }
     }
@@ -158,7 +162,7 @@ OggWalk WalkOgg(std::string_view bytes) {
         return ::testing::AssertionFailure() << "bytes in front of the first page differ";
     if (a.Trailing != b.Trailing) return ::testing::AssertionFailure() << "trailing bytes differ";
     if (a.Pages.empty() || b.Pages.empty()) return ::testing::AssertionFailure() << "no pages";
-    const uint32_t vorbis = a.Pages.front().Serial;
+    const uint32_t tagged = a.Pages.front().Serial;
     if (a.Packets.size() != b.Packets.size())
         return ::testing::AssertionFailure()
                << "packet count " << a.Packets.size() << " became " << b.Packets.size();
@@ -167,7 +171,7 @@ OggWalk WalkOgg(std::string_view bytes) {
         const WalkedPacket& q = b.Packets[i];
         if (p.Serial != q.Serial || p.Index != q.Index)
             return ::testing::AssertionFailure() << "packet " << i << " moved to another stream or place";
-        const bool commentHeader = p.Serial == vorbis && p.Index == 1;
+        const bool commentHeader = p.Serial == tagged && p.Index == 1;
         if (!commentHeader && p.Bytes != q.Bytes)
             return ::testing::AssertionFailure()
                    << "packet " << p.Index << " of stream " << p.Serial << " differs";
@@ -181,10 +185,13 @@ CommentHeader ReadCommentHeader(std::string_view bytes) {
     CommentHeader header;
     const OggWalk walk = WalkOgg(bytes);
     if (walk.Pages.empty()) return header;
+    const WalkedPacket* first = FindPacket(walk, walk.Pages.front().Serial, 0);
     const WalkedPacket* packet = FindPacket(walk, walk.Pages.front().Serial, 1);
-    if (!packet || packet->Bytes.size() < 11) return header;
+    if (!first || !packet) return header;
+    const bool opus = IsOpusHead(first->Bytes);
     const std::string& p = packet->Bytes;
-    std::size_t at = 7;
+    std::size_t at = opus ? 8 : 7;
+    if (p.size() < at + 4) return header;
     auto take = [&](std::string& out) {
         if (p.size() < at + 4) return false;
         const uint32_t length = Le32(p, at);
@@ -202,8 +209,28 @@ CommentHeader ReadCommentHeader(std::string_view bytes) {
         if (!take(comment)) return header;
         header.Comments.push_back(std::move(comment));
     }
-    header.Framed = p.size() == at + 1 && (p[at] & 1);
+    header.Framed = !opus && p.size() == at + 1 && (p[at] & 1);
+    if (opus) header.Tail = p.substr(at);
     return header;
+}
+
+::testing::AssertionResult OpusinfoAccepts(const std::string& path) {
+    if (!ToolInstalled("opusinfo")) return ::testing::AssertionSuccess() << "opusinfo not installed";
+    int status = 0;
+    const std::string out = RunCommand("opusinfo " + ShellQuote(path) + " 2>&1", status);
+    if (status == 0 && out.find("WARNING") == std::string::npos && out.find("ERROR") == std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "opusinfo reports:\n" << out;
+}
+
+std::string OpusdecSamples(const std::string& path, bool& available) {
+    available = ToolInstalled("opusdec");
+    if (!available) return {};
+    int status = 0;
+    std::string pcm =
+        RunCommand("opusdec --quiet --no-dither " + ShellQuote(path) + " - 2>/dev/null", status);
+    if (status != 0) pcm = "opusdec failed with status " + std::to_string(status);
+    return pcm;
 }
 
 ::testing::AssertionResult OgginfoAccepts(const std::string& path) {

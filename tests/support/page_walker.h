@@ -41,25 +41,35 @@ struct OggWalk {
 // Problems lists every checksum, sequence, flag or framing fault found.
 OggWalk WalkOgg(std::string_view bytes);
 
-// Success when the file walks with no problem and its Vorbis header pages are well framed
-// (granule 0 where a header packet ends, -1 where none does, the setup header ending its page).
+// Success when the file walks with no problem and the header pages of its first stream are well
+// framed (granule 0 where a header packet ends, -1 where none does, the last header packet ending
+// its page: Vorbis's setup header, Opus's comment header).
 ::testing::AssertionResult IsValidOgg(std::string_view bytes);
 
 // Success when `rewritten` carries the same bytes in front of its first page, the same packets and
-// granules of every stream except the Vorbis comment header, and the same trailing bytes.
+// granules of every stream except the first stream's comment header, and the same trailing bytes.
 ::testing::AssertionResult SameAudio(std::string_view original, std::string_view rewritten);
 
-// The vendor string and the comment strings of the first Vorbis stream's comment header.
+// The vendor string and the comment strings of the first stream's comment header (Vorbis or Opus).
 struct CommentHeader {
     std::string Vendor;
     std::vector<std::string> Comments;
-    bool Framed = false;
+    bool Framed = false;  // Vorbis: the packet ends in its framing byte
+    std::string Tail;     // Opus: the bytes after the last comment
 };
 CommentHeader ReadCommentHeader(std::string_view bytes);
 
 // Runs `ogginfo` (when installed) on `path`; success when it reports no error or warning. Returns
 // success with a note when the tool is missing.
 ::testing::AssertionResult OgginfoAccepts(const std::string& path);
+
+// Runs `opusinfo` (when installed) on `path`; success when it reports no error or warning. Returns
+// success with a note when the tool is missing.
+::testing::AssertionResult OpusinfoAccepts(const std::string& path);
+
+// The 16-bit samples `opusdec` decodes from `path` (undithered, so the same packets give the same
+// bytes), or a text saying it failed; nothing with `available` false when the tool is missing.
+std::string OpusdecSamples(const std::string& path, bool& available);
 
 // The comment strings `vorbiscomment -l -R` lists for `path`, or nothing with `available` false when
 // the tool is missing.
