@@ -7,13 +7,13 @@
 
 #include "app/form_builder.h"
 #include "app/main_window.h"
+#include "ogg/ogg_codec.h"
 #include "scan/date_time.h"
 
 namespace parvex {
 
 namespace {
 
-constexpr const char* kScanMask = "*.ogg";
 constexpr const char* kNoWorkingFolder = "Choose a folder with the \"Directory\" button first.";
 
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -35,13 +35,13 @@ std::string WholeTreeQuestion(const std::string& folder) {
     else
         return {};
     return "\"Recurse subdirs\" is ticked and the folder is " + what +
-           ": the run will go through every .ogg file in it and in all its subfolders. Go on?";
+           ": the run will go through every Ogg file in it and in all its subfolders. Go on?";
 }
 
 }  // namespace
 
 void TForm1::CreateFindFile() {
-    FindFile1.Filename = kScanMask;
+    FindFile1.Filename = kOggFileMask;
     FindFile1.OnFound = [this](TFindFile& sender, const std::string& folder, const DirEntry& fileInfo) {
         FindFile1Found(sender, folder, fileInfo);
     };

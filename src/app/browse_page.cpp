@@ -121,15 +121,22 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QString FileSizeCaption(int64_t size) { return QString::number(size) + " bytes"; }
 
-QString ChannelModeCaption(int channels) {
+QString ChannelCaption(int channels) {
     switch (channels) {
+        case 0:
+            return "Unknown";
         case 1:
             return "Mono";
         case 2:
             return "Stereo";
         default:
-            return "Unknown";
+            return QString("%1 channels").arg(channels);
     }
+}
+
+// The channels and the codec the file holds: "Stereo (Vorbis)", "6 channels (Opus)".
+QString ChannelModeCaption(int channels, OggCodec codec) {
+    return ChannelCaption(channels) + " (" + CodecName(codec) + ")";
 }
 
 // Kilohertz with one decimal cut off, never rounded: 22050 Hz is "22.0 Khz".
@@ -154,6 +161,11 @@ void ShowVendor(QLabel& label, const QString& vendor) {
 
 QString BitRateCaption(int kbps) { return QString::number(kbps) + " Kbps"; }
 
+// Vorbis shows the nominal bit rate its header gives; Opus gives none, so its average is shown.
+int ShownBitRate(const tagrecord& record) {
+    return record.Codec == OggCodec::Opus ? record.BitRate : record.NominalBitRate;
+}
+
 // The role under which an entry of an other-tags list keeps its whole NAME=value line, where its
 // text shows less of it.
 constexpr int kLineRole = Qt::UserRole;
@@ -176,7 +188,7 @@ QString SaveFailedMessage(const std::string& path, const std::string& reason) {
 std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // The line that says why the selected file cannot be edited.
-QString NotVorbisLine() { return "Not an Ogg Vorbis file: Parvex cannot edit it."; }
+QString NotVorbisLine() { return "Not an Ogg Vorbis or Opus file: Parvex cannot edit it."; }
 QString DamagedLine(const std::string& damage) {
     return Text("Damaged headers (" + damage + "): Parvex leaves the file as it is.");
 }
@@ -418,10 +430,10 @@ void TForm1::SetOtherTag(QListWidgetItem& item, const std::string& line) const {
 void TForm1::ShowWorkingRecord() {
     const tagrecord& record = WorkingRecord;
     FileSizeText->setText(FileSizeCaption(record.FileSize));
-    ChannelModeText->setText(ChannelModeCaption(record.Channels));
+    ChannelModeText->setText(ChannelModeCaption(record.Channels, record.Codec));
     SampleRateText->setText(SampleRateCaption(record.SampleRate));
     DurationText->setText(DurationCaption(record.Duration));
-    BitRateText->setText(BitRateCaption(record.NominalBitRate));
+    BitRateText->setText(BitRateCaption(ShownBitRate(record)));
     ShowVendor(*Vendertxt, Text(record.Vendor));
     for (const TBrowseField& row : kBrowseFields)
         SetEditorText(*this, row, Text(FieldOf(WorkingRecord, row.field)));

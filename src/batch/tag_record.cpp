@@ -27,6 +27,7 @@ void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
     record.Comment = file.Comment;
     record.CommentName = file.CommentName;
     record.OtherTags = file.OtherTags;
+    record.Codec = file.Codec;
     record.Channels = file.Channels;
     record.SampleRate = file.SampleRate;
     record.NominalBitRate = file.NominalBitRate;

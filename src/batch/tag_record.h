@@ -7,12 +7,15 @@
 #include <utility>
 #include <vector>
 
+#include "ogg/ogg_codec.h"
+
 namespace parvex {
 
 class TOggVorbis;
 
 struct tagrecord {
     bool HasTags = false;  // the comment header holds at least one comment (the vendor string is none)
+    OggCodec Codec = OggCodec::Vorbis;
     int64_t FileSize = 0;
     int Channels = 0;
     uint32_t SampleRate = 0;
@@ -41,7 +44,7 @@ struct tagrecord {
 
 enum class TLoadOutcome {
     Missing,    // no such file: the record keeps its previous contents
-    NotVorbis,  // the file exists but holds no Ogg Vorbis stream: the record is empty
+    NotVorbis,  // the file exists but holds no Ogg Vorbis or Opus stream: the record is empty
     Loaded,
 };
 

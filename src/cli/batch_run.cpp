@@ -84,7 +84,7 @@ void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& mess
 void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally,
                  TStreams& io, TProgressBar& progress) {
     TFindFile finder;
-    finder.Filename = "*.ogg";
+    finder.Filename = kOggFileMask;
     finder.Subfolders = args.Recurse;
     // No time limits: the whole list is taken before any file is written, and a file dated in the
     // future (a skewed clock, an unpacked archive) is as much the user's as any other.

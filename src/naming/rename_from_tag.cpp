@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "naming/name_format.h"
+#include "ogg/ogg_codec.h"
 #include "ogg/open_error.h"
 #include "text/text_utils.h"
 
@@ -54,8 +55,8 @@ std::string PutValuesIn(std::string format, const tagrecord& record) {
 }
 
 void PlanLoadedFile(const TRenameFromTagOptions& options, TPlannedNames& planned, const tagrecord& record,
-                    const std::string& dir, TFilePlan& plan) {
-    const TNewPath target = NewPathFromTags(options, record, dir);
+                    const std::string& dir, const std::string& name, TFilePlan& plan) {
+    const TNewPath target = NewPathFromTags(options, record, dir, name);
     plan.Lines.push_back(kLogIndent + std::string("to: ") + target.Path);
     if (!target.Refusal.empty()) return plan.Fail("not renamed: " + target.Refusal);
     if (target.Path == plan.Path) return plan.Skip("the name is already right");
@@ -78,10 +79,10 @@ std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecor
 }
 
 TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record,
-                         const std::string& dir) {
+                         const std::string& dir, const std::string& name) {
     const std::string newName = NewNameFromTags(options, record);
-    // Only ".ogg" would be left: a hidden file the next run would collide with.
-    return {dir + newName + ".ogg", newName.empty() ? "the tags give no name" : ""};
+    // Only the extension would be left: a hidden file the next run would collide with.
+    return {dir + newName + std::string(FileExtension(name)), newName.empty() ? "the tags give no name" : ""};
 }
 
 std::string TPlannedNames::Refusal(const std::string& path) const {
@@ -108,7 +109,7 @@ TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames&
         if (LoadWorkingRecord(file, record, plan.Path) == TLoadOutcome::Missing)
             return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (options.DontRenameUntagged && !record.HasTags) return plan.Skip("the file has no tags");
-        PlanLoadedFile(options, planned, record, cleanDir, plan);
+        PlanLoadedFile(options, planned, record, cleanDir, name, plan);
     });
 }
 

@@ -23,7 +23,7 @@ struct TRenameFromTagOptions {
     bool DontRenameUntagged = true;  // "Don't rename files that have no tags"
 };
 
-// The new name without its ".ogg": the record's values put in place of the placeholders ("<Title>",
+// The new name without its extension: the record's values put in place of the placeholders ("<Title>",
 // "<Artist>", "<Album>", "<Track>", "<Date>", "<Genre>", "<Comment>", in this order, each on the
 // result of the one before), the case fix, the space replacement, and the characters
 // \ / : * ? " < > | removed. A value goes in with each run of line breaks and other control
@@ -31,14 +31,15 @@ struct TRenameFromTagOptions {
 // May be empty.
 std::string NewNameFromTags(const TRenameFromTagOptions& options, const tagrecord& record);
 
-// Where a loaded file goes: its new path, and why it must keep its name (empty when it may be
-// renamed): a name of nothing would leave only ".ogg", a hidden file.
+// Where the loaded file `name` goes: its new path in `dir`, with the file's own extension (".ogg",
+// ".oga", ".opus", in its own letter case), and why it must keep its name (empty when it may be
+// renamed): a name of nothing would leave only the extension, a hidden file.
 struct TNewPath {
     std::string Path;
     std::string Refusal;
 };
 TNewPath NewPathFromTags(const TRenameFromTagOptions& options, const tagrecord& record,
-                         const std::string& dir);
+                         const std::string& dir, const std::string& name);
 
 // The names that the renames planned so far in a run have taken or freed, on top of what the folders
 // hold: a dry run plans every file without renaming any, and must still see the name an earlier

@@ -1,5 +1,6 @@
 #include "naming/tag_from_name.h"
 
+#include "ogg/ogg_codec.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -8,9 +9,10 @@ std::string NameToCut(const TTagFromFileNameOptions& options, const std::string&
     std::string cleaned = name;
     if (options.ReplaceChecked) cleaned = ReplaceAll(cleaned, options.ReplaceText, " ");
     if (options.CaseFixChecked) cleaned = LowerCaseListedWords(cleaned, options.CaseFixWords);
-    // The scan only finds "*.ogg" names, so the last four characters are the extension even when
-    // the replacement above has changed them.
-    return CopyRange(cleaned, 1, static_cast<int>(cleaned.size()) - 4);
+    // The extension is measured on the name as found, so that it is cut off even when the
+    // replacement above has changed it.
+    const auto extension = static_cast<int>(FileExtension(name).size());
+    return CopyRange(cleaned, 1, static_cast<int>(cleaned.size()) - extension);
 }
 
 std::string TooFewPieces(const TTagFromFileNameOptions& options, const std::string& name) {

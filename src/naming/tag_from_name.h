@@ -25,7 +25,8 @@ struct TTagFromFileNameOptions {
 };
 
 // The part of `name` that is cut into fields: the replacement and the case fix applied to the
-// whole name, then its last four characters (the extension) dropped, whatever they are.
+// whole name, then as many characters dropped from its end as the name's own extension (".ogg",
+// ".opus", ...) has, whatever they have become.
 std::string NameToCut(const TTagFromFileNameOptions& options, const std::string& name);
 
 // Why the name cannot be cut by the format: it has fewer pieces than the format has fields, so the

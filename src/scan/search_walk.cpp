@@ -243,19 +243,35 @@ bool ContainsText(const std::string& path, std::string_view text, bool ignoreCas
 TSearchWalk::TSearchWalk(TSearchCriteria criteria, std::vector<std::string> targets)
     : criteria_(std::move(criteria)), targets_(std::move(targets)) {}
 
+namespace {
+
+// A target's folder part (up to its last "/") and its name part, the mask.
+std::string_view FolderPart(std::string_view target) {
+    const std::size_t slash = target.rfind('/');
+    return target.substr(0, slash == std::string_view::npos ? 0 : slash + 1);
+}
+std::string_view MaskPart(std::string_view target) { return target.substr(FolderPart(target).size()); }
+
+}  // namespace
+
+// Targets of one folder that follow each other are walked together, so that a tree searched for
+// several masks is listed (and a folder that cannot be read is reported) once.
 void TSearchWalk::Run(const TSearchEvents& events) {
     events_ = &events;
-    for (const std::string& target : targets_) {
-        const std::size_t slash = target.rfind('/');
-        const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    for (std::size_t first = 0; first < targets_.size();) {
+        const std::string_view folder = FolderPart(targets_[first]);
+        std::vector<std::string_view> masks;
+        std::size_t next = first;
+        for (; next < targets_.size() && FolderPart(targets_[next]) == folder; ++next)
+            masks.push_back(MaskPart(targets_[next]));
         walked_.clear();
-        SearchFolder(AbsoluteFolder(std::string_view(target).substr(0, nameStart)),
-                     std::string_view(target).substr(nameStart));
+        SearchFolder(AbsoluteFolder(folder), masks);
         if (events_->Stopped()) break;
+        first = next;
     }
 }
 
-void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask) {
+void TSearchWalk::SearchFolder(const std::string& folder, const std::vector<std::string_view>& masks) {
     TOpenFolder opened = OpenFolder(folder);
     // A link that leads back up the tree (or a second way into a folder already walked) would
     // otherwise be walked again and again.
@@ -267,9 +283,14 @@ void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask)
     const int folderFd = dirfd(opened.Dir.get());
     int error = 0;
     const std::vector<TListedName> names = ReadNames(opened.Dir.get(), error);
+    const auto wantedBy = [&](const std::string& name) {
+        return std::any_of(masks.begin(), masks.end(),
+                           [&](std::string_view mask) { return MatchesFileName(name, mask); });
+    };
+    std::vector<DirEntry> matches;  // entries that pass the filters, in name order
     std::vector<std::string> subfolders;
     for (const TListedName& listed : names) {
-        const bool wanted = MatchesFileName(listed.Name, mask);
+        const bool wanted = wantedBy(listed.Name);
         const bool mayBeFolder =
             criteria_.Subfolders && (listed.Type == DT_DIR || listed.Type == DT_LNK || listed.Type == DT_UNKNOWN);
         if (!wanted && !mayBeFolder) continue;
@@ -282,16 +303,24 @@ void TSearchWalk::SearchFolder(const std::string& folder, std::string_view mask)
         // folder that may be listed but not entered) hides the folder's files.
         if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0)
             error = statError;
-        if (wanted && entry && FileMatches(criteria_, folder, *entry)) events_->Found(folder, *entry);
+        if (wanted && entry && FileMatches(criteria_, folder, *entry)) matches.push_back(*entry);
         if (events_->Stopped()) return;
         const bool isFolder = listed.Type == DT_DIR || (entry && (entry->Attributes & ffDirectory) != 0);
         if (mayBeFolder && isFolder) subfolders.push_back(listed.Name);
     }
     opened.Dir.reset();  // deep trees must not hold one open folder per level
+    // Mask by mask, as separate searches would report them: an entry two masks match, twice.
+    for (std::string_view mask : masks) {
+        for (const DirEntry& entry : matches) {
+            if (!MatchesFileName(entry.Name, mask)) continue;
+            events_->Found(folder, entry);
+            if (events_->Stopped()) return;
+        }
+    }
     if (error != 0) ReportFolderError(folder, error);
 
     for (const std::string& name : subfolders) {
-        SearchFolder(folder + name + '/', mask);
+        SearchFolder(folder + name + '/', masks);
         if (events_->Stopped()) return;
     }
 }

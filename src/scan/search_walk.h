@@ -68,17 +68,19 @@ public:
     TSearchWalk(TSearchCriteria criteria, std::vector<std::string> targets);
 
     // Walks every target in order: the target's folder part (made absolute) with its name part as
-    // the mask. Within a folder every match is reported before anything of its subfolders, entries
-    // in byte order of their names. A folder reached a second time within one target (through a
-    // link) is skipped; one that cannot be listed (or only in part, or whose entries cannot be
-    // examined) is reported to FolderError once, with what could be read of it still walked.
-    // Exceptions of the hooks pass to the caller and end the walk.
+    // the mask. Targets that follow each other with the same folder part are walked together: each
+    // folder is listed once and its matches reported mask by mask (an entry two masks match twice).
+    // Within a folder every match is reported before anything of its subfolders, entries in byte
+    // order of their names. A folder reached a second time within one walk (through a link) is
+    // skipped; one that cannot be listed (or only in part, or whose entries cannot be examined) is
+    // reported to FolderError once, with what could be read of it still walked. Exceptions of the
+    // hooks pass to the caller and end the walk.
     void Run(const TSearchEvents& events);
 
 private:
     using TFolderId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
 
-    void SearchFolder(const std::string& folder, std::string_view mask);
+    void SearchFolder(const std::string& folder, const std::vector<std::string_view>& masks);
     void ReportFolderError(const std::string& folder, int error);
 
     TSearchCriteria criteria_;

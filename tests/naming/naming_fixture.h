@@ -21,6 +21,10 @@ protected:
     void AddFile(const std::string& name, const CommentList& comments) {
         WriteVorbisFile(dir_.Path() / name, comments);
     }
+    // Writes an Ogg Opus file `name` with `comments` into the folder.
+    void AddOpusFile(const std::string& name, const CommentList& comments) {
+        dir_.Write(name, MakeOpusFile(comments));
+    }
     // A file whose stream has no comment header: it has no tags at all.
     void AddFileWithoutCommentHeader(const std::string& name) {
         std::string packet = CommentPacket("v", {});

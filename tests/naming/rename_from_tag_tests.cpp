@@ -136,6 +136,18 @@ TEST_F(RenameTest, EmptyNameIsRefusedInsteadOfMakingDotOgg) {
     EXPECT_EQ(Names(), Lines{"a.ogg"});
 }
 
+// A rename keeps the file's own extension, as it is spelt, whichever codec the file holds.
+TEST_F(RenameTest, KeepsTheFilesOwnExtension) {
+    AddOpusFile("a.opus", {{"TITLE", "Voice"}});
+    AddOpusFile("b.OGA", {{"TITLE", "Podcast"}});
+    AddFile("c.Ogg", {{"TITLE", "Tune"}});
+    options_.Format = "<Title>";
+    for (const char* name : {"a.opus", "b.OGA", "c.Ogg"})
+        EXPECT_EQ(Rename(name), TFileOutcome::Written) << name;
+    EXPECT_EQ(Names(), (Lines{"Podcast.OGA", "Tune.Ogg", "Voice.opus"}));
+    EXPECT_EQ(Reload("Voice.opus").Codec, OggCodec::Opus);
+}
+
 TEST_F(RenameTest, OtherFailuresAreLoggedWithTheReason) {
     AddFile("a.ogg", {{"TITLE", std::string(300, 'x')}});
     options_.Format = "<Title>";

@@ -64,7 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "Some Song", "old", "_"},
         NameCase{"ReplacedSeparatorNoLongerCuts", "<Artist>_<Title>", "_", "The_Band-Some_Song.ogg", "old",
                  "old", "old", "_", TFileOutcome::Skipped},
-        NameCase{"ExtensionCutAfterReplace", "<Title>", "", "Song.ogg", "old", "Son", "old", "gg"}),
+        NameCase{"ExtensionCutAfterReplace", "<Title>", "", "Song.ogg", "old", "Son", "old", "gg"},
+        // The file's own extension is cut, however long and in whatever letter case.
+        NameCase{"OpusExtension", "<Artist> - <Title>", " - ", "Band - Song.opus", "Band", "Song"},
+        NameCase{"UpperCaseOgaExtension", "<Artist> - <Title>", " - ", "Band - Song.OGA", "Band", "Song"}),
     [](const auto& info) { return std::string(info.param.What); });
 
 TEST_F(NamingTest, CaseFixLowersListedWordsBetweenSpacesOnly) {

@@ -75,6 +75,24 @@ TEST_F(FindFileTest, MasksIgnoreLetterCaseAndRepeatedMasksAreMerged) {
     EXPECT_THAT(record_.Found, ElementsAre(".hidden.ogg", "Song.OGG", "track.ogg", "Song.OGG"));
 }
 
+// Several masks over one tree: each folder is listed once and reported once when it is missing, its
+// own matches mask by mask before anything of its subfolders.
+TEST_F(FindFileTest, SeveralMasksWalkTheTreeOnce) {
+    Make("b.opus");
+    Make("a.ogg");
+    Make("sub/c.OGA");
+    Make("sub/d.ogg");
+    Make("sub/notes.txt");
+    SearchTree("*.ogg;*.oga;*.opus", true);
+    EXPECT_THAT(record_.Found, ElementsAre("a.ogg", "b.opus", "sub/d.ogg", "sub/c.OGA"));
+    EXPECT_THAT(record_.Folders, ElementsAre(".", "sub"));
+
+    record_ = {};
+    finder_.SetLocation(Root() + "missing");
+    finder_.Search();
+    EXPECT_THAT(record_.FolderErrors, ElementsAre("missing: no such file or directory"));
+}
+
 TEST_F(FindFileTest, DefaultMaskFindsFilesWithAndWithoutExtension) {
     Make("README");
     Make("a.ogg");
