@@ -95,7 +95,7 @@ std::string CommentLines(const char* word, const std::vector<TWrittenComment>& c
 // The comments of the file as they stand, in file order, without the vendor string.
 std::vector<TWrittenComment> CommentsInFile(const std::string& path) {
     FileInfo info;
-    if (!ReadFileInfo(path, info)) throw std::runtime_error("not an Ogg Vorbis file");
+    if (!ReadFileInfo(path, info)) throw std::runtime_error(kNotOggVorbisOrOpus);
     std::vector<TWrittenComment> comments;
     for (std::size_t i = 1; i < info.Tag.Count(); ++i)
         comments.push_back({info.Tag.Names[i], info.Tag.Values[i]});

@@ -34,7 +34,7 @@ bool RestoreComments(const std::string& path, const std::vector<TWrittenComment>
                      std::string& reason) {
     FileInfo info;
     if (!ReadFileInfo(path, info)) {
-        reason = "not an Ogg Vorbis file";
+        reason = kNotOggVorbisOrOpus;
         return false;
     }
     if (reason = RewriteRefusal(info); !reason.empty()) return false;

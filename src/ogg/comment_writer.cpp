@@ -56,21 +56,21 @@ void WriteRepaged(int from, int to, const std::string& commentData, const FileIn
         CopyShiftingSequence(from, last.End(), info.FileSize, info.FirstPage.Serial, shift, to);
 }
 
-// The count of comments in comment data: after packet type and "vorbis" (7), the vendor length (4)
-// and the vendor.
-uint32_t CommentCountOf(const std::string& commentData) {
-    const uint32_t vendor = ReadLe32(commentData.data() + 7);
-    return ReadLe32(commentData.data() + 11 + vendor);
+// The count of comments in comment data: after the leading bytes (packet type and "vorbis", or
+// "OpusTags"), the vendor length (4) and the vendor.
+uint32_t CommentCountOf(const std::string& commentData, std::size_t idSize) {
+    const uint32_t vendor = ReadLe32(commentData.data() + idSize);
+    return ReadLe32(commentData.data() + idSize + 4 + vendor);
 }
 
 // The new file must read back whole and rewritable, with every comment that was written: a file the
 // reader refuses (too large to hold, for one) could never be saved again.
-void CheckReadsBack(int fd, const std::string& commentData) {
+void CheckReadsBack(int fd, const std::string& commentData, std::size_t idSize) {
     FileInfo written;
     if (!ReadFileInfo(TFileHandle(fd), written)) throw std::runtime_error("the new file would not read back");
     if (const std::string refusal = RewriteRefusal(written); !refusal.empty())
         throw std::runtime_error("the new file would not read back: " + refusal);
-    if (written.Tag.Count() != std::size_t{CommentCountOf(commentData)} + 1)
+    if (written.Tag.Count() != std::size_t{CommentCountOf(commentData, idSize)} + 1)
         throw std::runtime_error("the new file would not read back whole");
 }
 
@@ -219,7 +219,7 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
         CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
         const int temp = replace.CreateTemp();
         WriteNewFile(replace.Old(), temp, commentData, info);
-        CheckReadsBack(temp, commentData);
+        CheckReadsBack(temp, commentData, info.Tag.PacketID.size());
         std::vector<std::string> saveNotes;
         CopyMetadata(replace.Old(), replace.OldStat(), temp, saveNotes);
         replace.Commit(saveNotes);

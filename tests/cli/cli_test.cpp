@@ -122,7 +122,7 @@ TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
 
 TEST_F(Cli, ControlCharactersInFileNamesAreEscapedInMessages) {
     const std::string junk = dir_.Write("red\x1b[31m\nline.ogg", "not ogg").string();
-    const std::string shown = dir_.Path().string() + "/red\\u001b[31m\\nline.ogg: not an Ogg Vorbis file";
+    const std::string shown = dir_.Path().string() + "/red\\u001b[31m\\nline.ogg: not an Ogg Vorbis or Opus file";
     for (const char* command : {"set", "show"}) {
         const auto r = command == std::string("set") ? RunCli({"set", junk, "--tag", "GENRE=Test"})
                                                      : RunCli({"show", junk});
