@@ -101,7 +101,7 @@ void TForm1::FindFile1Complete(TFindFile&) {
 void TForm1::ScanForRun(const TRunSetup& setup, TRunThread& run) {
     runFiles_.Clear();
     TFindFile finder;
-    finder.Filename = kScanMask;
+    finder.Filename = kOggFileMask;
     finder.Subfolders = setup.Subfolders;
     finder.ModifiedBefore = setup.Before;
     finder.CreatedBefore = setup.Before;
