@@ -11,10 +11,11 @@ flavour=${1:-default}
 targets=()
 # The build's own needs, then the peers and validators the tests check against: vorbis-tools,
 # opus-tools and python3-mutagen read what Parvex writes, desktop-file-utils, appstream and
-# groff-base check what it installs, xvfb draws the screenshots.
+# groff-base check what it installs, xvfb draws the screenshots, xfsprogs and btrfs-progs make the
+# file systems that share blocks between files.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev
           libgl-dev libjpeg62-turbo-dev vorbis-tools opus-tools python3-mutagen desktop-file-utils appstream
-          groff-base man-db xvfb xauth)
+          groff-base man-db xvfb xauth xfsprogs btrfs-progs)
 # The fuzz targets need clang and its libFuzzer.
 [ "$flavour" = fuzz ] && packages+=(clang libclang-rt-dev)
 

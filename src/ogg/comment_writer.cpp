@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <system_error>
 
+#include "ogg/block_sharing.h"
 #include "ogg/fd_io.h"
 #include "ogg/file_handle.h"
 #include "ogg/file_metadata.h"
@@ -30,30 +34,116 @@ void PutLe32(std::string& out, uint32_t value) {
     out.append(bytes, 4);
 }
 
-// Only the second page changes: the bytes before it and after the old comment data are copied.
-void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const FileInfo& info) {
-    CopyRange(from, 0, info.SecondPagePos, to);
+// Where the old comment packet ends: after its last comment and the bytes that followed it.
+int64_t OldPacketEnd(const FileInfo& info) {
+    return info.CommentsEnd + static_cast<int64_t>(info.CommentTail.size());
+}
+
+// Only the second page changes: the bytes before it and after the old comment packet are copied.
+void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const std::string& tail,
+                              const FileInfo& info, std::size_t shareBlock) {
+    CopyRange(from, 0, info.SecondPagePos, to, shareBlock);
     WriteAll(to, info.SecondPage.Serialize());
     WriteAll(to, commentData);
-    CopyRange(from, info.CommentsEnd, info.FileSize - info.CommentsEnd, to);
+    WriteAll(to, tail);
+    CopyRange(from, OldPacketEnd(info), info.FileSize - OldPacketEnd(info), to, shareBlock);
     StoreSecondPageCrc(to, info);
+}
+
+// The header packets after the identification header: the comment packet, then Vorbis's setup packet.
+std::vector<std::string_view> HeaderPackets(std::string_view comment, const FileInfo& info) {
+    std::vector<std::string_view> packets = {comment};
+    if (info.Codec == OggCodec::Vorbis) packets.emplace_back(info.SetupPacket);
+    return packets;
 }
 
 // The header pages are laid out anew; the pages after them follow, renumbered when the count of
 // header pages changed.
-void WriteRepaged(int from, int to, const std::string& commentData, const FileInfo& info) {
+void WriteRepaged(int from, int to, const std::string& comment, const FileInfo& info, std::size_t shareBlock) {
     const HeaderPage& last = info.HeaderPages.back();
-    const std::string comment = commentData + info.CommentTail;
-    std::vector<std::string_view> packets = {comment};
-    if (info.Codec == OggCodec::Vorbis) packets.emplace_back(info.SetupPacket);
-    const auto pages = LayHeaderPages(packets, info.SecondPage, (last.Header.Flags & kPageLast) != 0);
-    CopyRange(from, 0, info.SecondPagePos, to);
+    const auto pages =
+        LayHeaderPages(HeaderPackets(comment, info), info.SecondPage, (last.Header.Flags & kPageLast) != 0);
+    CopyRange(from, 0, info.SecondPagePos, to, shareBlock);
     for (const std::string& page : pages) WriteAll(to, page);
     const int64_t shift = static_cast<int64_t>(pages.size()) - static_cast<int64_t>(info.HeaderPages.size());
     if (shift == 0)
-        CopyRange(from, last.End(), info.FileSize - last.End(), to);
+        CopyRange(from, last.End(), info.FileSize - last.End(), to, shareBlock);
     else
         CopyShiftingSequence(from, last.End(), info.FileSize, info.FirstPage.Serial, shift, to);
+}
+
+// The lacing values the second page needs with a comment packet of `packetSize` bytes: the packet's,
+// then the page's values after the old packet's (k, its first value below 255). Nothing when the old
+// packet does not end on the page or the count passes 255.
+std::optional<std::size_t> SecondPageSegments(const FileInfo& info, std::size_t packetSize) {
+    const OggPageHeader& page = info.SecondPage;
+    std::size_t k = 0;
+    while (k < page.SegmentCount && page.SegmentTable[k] == 255) ++k;
+    if (k == page.SegmentCount) return std::nullopt;
+    const std::size_t count = packetSize / 255 + 1 + page.SegmentCount - (k + 1);
+    if (count > 255) return std::nullopt;
+    return count;
+}
+
+// How many bytes at the start of the comment tail are kept when the save pads: Vorbis's framing byte
+// (or nothing for Opus) when zero bytes alone follow it. Those zero bytes are padding, left by an
+// earlier save or another tagger, and may grow or shrink; any other bytes there are data kept as
+// they are (nothing returned).
+std::optional<std::size_t> KeptTailSize(const FileInfo& info) {
+    const std::string& tail = info.CommentTail;
+    const std::size_t kept = info.Codec == OggCodec::Vorbis ? 1 : 0;
+    if (tail.size() < kept || (kept == 1 && tail[0] != '\x01')) return std::nullopt;
+    if (tail.find_first_not_of('\0', kept) != std::string::npos) return std::nullopt;
+    return kept;
+}
+
+// Where the copied rest of the file begins in the new file for a comment packet of a given size;
+// nothing when the packet cannot be laid out that way.
+using HeadersEnd = std::function<std::optional<int64_t>(std::size_t packetSize)>;
+
+// The bytes the new comment packet ends in after `dataSize` bytes of comment data. Where the file
+// system shares blocks (`shareBlock` non-zero) and the old tail is padding: its kept bytes and the
+// fewest zero bytes that put the rest of the file at the offset it had (`oldRestPos`) modulo the
+// block size, so that its blocks are shared. Otherwise, or when no padding of up to a block (and the
+// lacing values it brings) does it, the old tail as read, so that a file never grows save after save.
+std::string NewCommentTail(const FileInfo& info, std::size_t dataSize, std::size_t shareBlock,
+                           int64_t oldRestPos, const HeadersEnd& restPos) {
+    const auto kept = KeptTailSize(info);
+    if (shareBlock == 0 || !kept) return info.CommentTail;
+    const auto block = static_cast<int64_t>(shareBlock);
+    for (std::size_t pad = 0; pad <= shareBlock + shareBlock / 255 + 2; ++pad) {
+        const auto pos = restPos(dataSize + *kept + pad);
+        if (pos && (*pos - oldRestPos) % block == 0) return info.CommentTail.substr(0, *kept) + std::string(pad, '\0');
+    }
+    return info.CommentTail;
+}
+
+// The comment packet stays on the second page where it fits there; else the header pages are laid
+// out anew. Where the file system shares blocks, the packet is padded so that the rest of the file
+// keeps its offset modulo the block size, with the same count of header pages.
+void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
+    const std::size_t block = SharedBlockSize(from, to);
+    if (info.CommentOnSecondPage) {
+        const HeadersEnd inPlace = [&info](std::size_t packet) -> std::optional<int64_t> {
+            const auto segments = SecondPageSegments(info, packet);
+            if (!segments) return std::nullopt;
+            return info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kFixedSize + *segments + packet);
+        };
+        const std::string tail = NewCommentTail(info, commentData.size(), block, OldPacketEnd(info), inPlace);
+        if (RebuildSegmentTable(info, commentData.size() + tail.size()))
+            return WriteInPlaceOfSecondPage(from, to, commentData, tail, info, block);
+    }
+    if (!info.LastHeaderEndsPage) throw std::runtime_error("the headers cannot be laid out anew");
+    const HeadersEnd repaged = [&info](std::size_t packet) -> std::optional<int64_t> {
+        const std::size_t sizes[] = {packet, info.SetupPacket.size()};
+        const HeaderLayout layout =
+            HeaderLayoutOf(std::span(sizes, info.Codec == OggCodec::Vorbis ? 2 : 1));
+        if (layout.Pages != info.HeaderPages.size()) return std::nullopt;
+        return info.SecondPagePos + static_cast<int64_t>(layout.Bytes);
+    };
+    const std::string tail =
+        NewCommentTail(info, commentData.size(), block, info.HeaderPages.back().End(), repaged);
+    WriteRepaged(from, to, commentData + tail, info, block);
 }
 
 // The count of comments in comment data: after the leading bytes (packet type and "vorbis", or
@@ -72,16 +162,6 @@ void CheckReadsBack(int fd, const std::string& commentData, std::size_t idSize) 
         throw std::runtime_error("the new file would not read back: " + refusal);
     if (written.Tag.Count() != std::size_t{CommentCountOf(commentData, idSize)} + 1)
         throw std::runtime_error("the new file would not read back whole");
-}
-
-void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
-    if (info.CommentOnSecondPage && RebuildSegmentTable(info, commentData.size())) {
-        WriteInPlaceOfSecondPage(from, to, commentData, info);
-    } else if (info.LastHeaderEndsPage) {
-        WriteRepaged(from, to, commentData, info);
-    } else {
-        throw std::runtime_error("the headers cannot be laid out anew");
-    }
 }
 
 // Gives `reason` (when asked for) the cause of a refused save; always false.
@@ -180,22 +260,19 @@ std::string BuildCommentData(const FileInfo& info) {
 
 // The comment packet opens the page and ends at its first lacing value below 255 (k); the page's
 // later values (the setup header's) stay as they are after the new packet's values.
-bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize) {
+bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize) {
+    const auto count = SecondPageSegments(info, packetSize);
+    if (!count) return false;
     OggPageHeader& page = info.SecondPage;
-    std::size_t k = 0;
-    while (k < page.SegmentCount && page.SegmentTable[k] == 255) ++k;
-    if (k == page.SegmentCount) return false;
-    const std::size_t packet = commentDataSize + info.CommentTail.size();
-    const std::size_t rest = page.SegmentCount - (k + 1);
-    const std::size_t count = packet / 255 + 1 + rest;
-    if (count > 255) return false;
+    const std::size_t own = packetSize / 255 + 1;
+    const std::size_t later = *count - own;
     std::array<uint8_t, 255> table{};
-    std::fill_n(table.begin(), packet / 255, 255);
-    table[packet / 255] = static_cast<uint8_t>(packet % 255);
-    std::copy_n(page.SegmentTable.begin() + static_cast<std::ptrdiff_t>(k + 1), rest,
-                table.begin() + static_cast<std::ptrdiff_t>(packet / 255 + 1));
+    std::fill_n(table.begin(), own - 1, 255);
+    table[own - 1] = static_cast<uint8_t>(packetSize % 255);
+    std::copy_n(page.SegmentTable.begin() + static_cast<std::ptrdiff_t>(page.SegmentCount - later), later,
+                table.begin() + static_cast<std::ptrdiff_t>(own));
     page.SegmentTable = table;
-    page.SegmentCount = static_cast<uint8_t>(count);
+    page.SegmentCount = static_cast<uint8_t>(*count);
     return true;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The comment header rewrite: a new comment packet built from a file object's fields, written into
-// the file through a temporary file that then takes the old file's place in one atomic rename.
+// the file through a temporary file that then takes the old file's place in one atomic rename. Where
+// the file system can share blocks between the old and the new file (see SharedBlockSize), the
+// comment packet is padded with zero bytes so that the audio keeps its offset modulo the block size
+// and its blocks are shared rather than copied.
 
 #include <string>
 #include <vector>
@@ -39,10 +42,10 @@ void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& t
 // and every entry with a non-empty value as name "=" value (the value as well-formed UTF-8).
 std::string BuildCommentData(const FileInfo& info);
 
-// Gives SecondPage the segment table for a comment packet of `commentDataSize` bytes (plus the bytes
-// that followed the old packet's last comment) followed by the page's other lacing values, unchanged.
-// False, with SecondPage unchanged, when that needs more than 255 segments.
-bool RebuildSegmentTable(FileInfo& info, std::size_t commentDataSize);
+// Gives SecondPage the segment table for a comment packet of `packetSize` bytes (the comment data and
+// the bytes after its last comment) followed by the page's other lacing values, unchanged. False,
+// with SecondPage unchanged, when that needs more than 255 segments.
+bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize);
 
 // Computes the checksum of the second page of the file open as `fd` from the header in
 // info.SecondPage (its checksum field zero) and the body read back from the file, and stores it at

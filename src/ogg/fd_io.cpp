@@ -1,8 +1,11 @@
 #include "ogg/fd_io.h"
 
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -59,6 +62,22 @@ void BufferCopy(int from, int64_t offset, int64_t count, int to) {
     }
 }
 
+void CopyBytes(int from, int64_t offset, int64_t count, int to) {
+    int64_t done = KernelCopy(from, offset, count, to);
+    if (done < count) done += SendfileCopy(from, offset + done, count - done, to);
+    if (done < count) BufferCopy(from, offset + done, count - done, to);
+}
+
+// Shares `count` bytes (a multiple of the block size, both offsets on block boundaries) of `from`
+// into `to` at `at`, and moves the position of `to` past them. False when the kernel declines.
+bool ShareBlocks(int from, int64_t offset, int64_t count, int to, int64_t at) {
+    const file_clone_range range{from, static_cast<uint64_t>(offset), static_cast<uint64_t>(count),
+                                 static_cast<uint64_t>(at)};
+    if (::ioctl(to, FICLONERANGE, &range) != 0) return false;
+    if (::lseek(to, at + count, SEEK_SET) < 0) Fail("seek");
+    return true;
+}
+
 }  // namespace
 
 void WriteAll(int fd, std::string_view bytes) {
@@ -84,10 +103,18 @@ std::string ReadExactly(int fd, int64_t offset, std::size_t count) {
     return bytes;
 }
 
-void CopyRange(int from, int64_t offset, int64_t count, int to) {
-    int64_t done = KernelCopy(from, offset, count, to);
-    if (done < count) done += SendfileCopy(from, offset + done, count - done, to);
-    if (done < count) BufferCopy(from, offset + done, count - done, to);
+// The bytes before the first block boundary and after the last are copied; the blocks between
+// are shared when the kernel agrees.
+void CopyRange(int from, int64_t offset, int64_t count, int to, std::size_t shareBlock) {
+    const auto block = static_cast<int64_t>(shareBlock);
+    const int64_t at = block > 0 ? ::lseek(to, 0, SEEK_CUR) : -1;
+    if (at < 0 || (at - offset) % block != 0) return CopyBytes(from, offset, count, to);
+    const int64_t head = std::min(count, (block - offset % block) % block);
+    const int64_t middle = (count - head) / block * block;
+    CopyBytes(from, offset, head, to);
+    if (middle == 0 || !ShareBlocks(from, offset + head, middle, to, at + head))
+        return CopyBytes(from, offset + head, count - head, to);
+    CopyBytes(from, offset + head + middle, count - head - middle, to);
 }
 
 TUniqueFd::~TUniqueFd() { Reset(); }

@@ -15,8 +15,11 @@ void WriteAll(int fd, std::string_view bytes);
 std::string ReadExactly(int fd, int64_t offset, std::size_t count);
 
 // Copies `count` bytes from offset `offset` of `from` to the current position of `to`, inside the
-// kernel where it can (copy_file_range, then sendfile), else through a buffer.
-void CopyRange(int from, int64_t offset, int64_t count, int to);
+// kernel where it can (copy_file_range, then sendfile), else through a buffer. With `shareBlock`, the
+// block size at which the two files can share blocks (see SharedBlockSize), and the source and
+// target offsets congruent modulo it, the whole blocks of the range are shared instead of copied
+// (copied after all where the kernel declines).
+void CopyRange(int from, int64_t offset, int64_t count, int to, std::size_t shareBlock = 0);
 
 // An owned descriptor, closed when it goes out of scope.
 class TUniqueFd {

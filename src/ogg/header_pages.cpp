@@ -123,6 +123,18 @@ std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& pac
     return pages;
 }
 
+// A packet takes one lacing value per whole 255 bytes and one for the rest (0 to 254 bytes).
+HeaderLayout HeaderLayoutOf(std::span<const std::size_t> packetSizes) {
+    std::size_t segments = 0;
+    std::size_t body = 0;
+    for (const std::size_t size : packetSizes) {
+        segments += size / 255 + 1;
+        body += size;
+    }
+    const std::size_t pages = (segments + 254) / 255;
+    return {pages, pages * OggPageHeader::kFixedSize + segments + body};
+}
+
 void CopyShiftingSequence(int from, int64_t offset, int64_t fileSize, uint32_t serial, int64_t shift, int to) {
     TPageReader reader(from, offset, fileSize);
     std::string out;

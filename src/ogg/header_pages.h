@@ -3,6 +3,7 @@
 // them, for a rewrite that changes how many pages the headers take.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,13 @@ namespace parvex {
 // `endOfStream`.
 std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& packets,
                                         const OggPageHeader& model, bool endOfStream);
+
+// How many pages and bytes LayHeaderPages lays packets of these sizes on.
+struct HeaderLayout {
+    std::size_t Pages = 0;
+    std::size_t Bytes = 0;
+};
+HeaderLayout HeaderLayoutOf(std::span<const std::size_t> packetSizes);
 
 // Copies bytes [offset, fileSize) of `from` onto the current position of `to`, adding `shift` to
 // the sequence number of every page of stream `serial` up to and including its end-of-stream page.

@@ -139,7 +139,7 @@ TEST_F(Save, SegmentTableForPacketsAroundMultiplesOf255) {
     const auto setup = std::vector<uint8_t>(info.SecondPage.SegmentTable.begin() + 1,
                                             info.SecondPage.SegmentTable.begin() + info.SecondPage.SegmentCount);
     for (const auto& [size, head] : std::vector<std::pair<std::size_t, std::vector<uint8_t>>>{
-             {509, {255, 255, 0}}, {508, {255, 254}}, {0, {1}}}) {
+             {510, {255, 255, 0}}, {509, {255, 254}}, {1, {1}}}) {
         FileInfo copy = info;
         ASSERT_TRUE(RebuildSegmentTable(copy, size));
         std::vector<uint8_t> expected = head;

@@ -210,7 +210,7 @@ CommentHeader ReadCommentHeader(std::string_view bytes) {
         header.Comments.push_back(std::move(comment));
     }
     header.Framed = !opus && p.size() == at + 1 && (p[at] & 1);
-    if (opus) header.Tail = p.substr(at);
+    header.Tail = p.substr(at);
     return header;
 }
 

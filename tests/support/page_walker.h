@@ -55,7 +55,7 @@ struct CommentHeader {
     std::string Vendor;
     std::vector<std::string> Comments;
     bool Framed = false;  // Vorbis: the packet ends in its framing byte
-    std::string Tail;     // Opus: the bytes after the last comment
+    std::string Tail;     // the bytes after the last comment (Vorbis: from its framing byte on)
 };
 CommentHeader ReadCommentHeader(std::string_view bytes);
 
