@@ -110,6 +110,8 @@ struct PaddedSaveCase {
     bool SamePages;  // the headers keep their count of pages, so the audio can keep its offset
 };
 
+void PrintTo(const PaddedSaveCase& c, std::ostream* out) { *out << c.Name; }
+
 class PaddedSave : public ::testing::TestWithParam<PaddedSaveCase> {};
 
 TEST_P(PaddedSave, KeepsTheAudioOffsetModuloTheBlockSize) {
@@ -157,6 +159,8 @@ struct TailCase {
     bool Shared;
     bool Padded;  // the tail becomes the kept bytes and fresh padding; else it stays byte for byte
 };
+
+void PrintTo(const TailCase& c, std::ostream* out) { *out << c.Name; }
 
 class CommentTail : public ::testing::TestWithParam<TailCase> {};
 
@@ -312,6 +316,8 @@ struct FileSystemCase {
     const char* Mkfs;
     bool Shares;
 };
+
+void PrintTo(const FileSystemCase& c, std::ostream* out) { *out << c.Name; }
 
 class OnFileSystem : public ::testing::TestWithParam<FileSystemCase> {
 protected:

@@ -25,6 +25,11 @@ LoopMount::LoopMount(const std::string& mkfs, int megabytes) {
     const std::string image = ShellQuote((dir_.Path() / "image").string());
     const std::string mountPoint = ShellQuote(Path().string());
     int status = 0;
+    // A test that crashes never reaches the destructor: a watcher unmounts the image and removes its
+    // folder once this process is gone.
+    RunCommand("(while kill -0 " + std::to_string(::getpid()) + "; do sleep 1; done; umount -l " + mountPoint +
+                   "; rm -rf " + ShellQuote(dir_.Path().string()) + ") > /dev/null 2>&1 &",
+               status);
     const std::string out = RunCommand("truncate -s " + std::to_string(megabytes) + "M " + image + " && " + mkfs +
                                            " " + image + " 2>&1 && mkdir " + mountPoint + " && mount -o loop " +
                                            image + " " + mountPoint + " 2>&1",
