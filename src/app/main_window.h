@@ -266,7 +266,7 @@ public:
     TFoundFileList FoundFiles;
     TFindFile FindFile1;
     // The lookup table of the tag-list operation, and the keys of the lines it holds.
-    TStringHash ListHash{4000};
+    TStringHash ListHash{kTagListStartSize};
     std::vector<TListedKey> ListKeys;
     // Keeps the working directory, the batch pages' controls and the window's place in the settings
     // file: read at the first show, written at close.

@@ -87,7 +87,7 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "from-list", error);
     const TTagFromListOptions& options = args.Options;
-    TStringHash table(kTagListBuckets);
+    TStringHash table(kTagListStartSize);
     std::vector<TListedKey> keys;
     try {
         keys = LoadTagList(args.ListPath == kStandardInput ? "/dev/stdin" : args.ListPath, options, table);

@@ -20,8 +20,8 @@ class TLogSink;
 class TOggVorbis;
 class TStringHash;
 
-// The bucket count of the window's list table.
-inline constexpr unsigned kTagListBuckets = 4000;
+// The entries the list table has room for before it first grows.
+inline constexpr unsigned kTagListStartSize = 4000;
 
 // What the "Tag from List" page says.
 struct TTagFromListOptions {

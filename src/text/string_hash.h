@@ -1,29 +1,26 @@
 #pragma once
-// A string-keyed chained hash table with a fixed number of buckets, holding one text per key.
+// A string-keyed table holding one text per key, used to look up the line of a tag list by file
+// name. Keys compare byte for byte. "No value" stands for a missing entry: looking up a missing key
+// gives it, and storing it removes the entry.
 //
-// Keys compare byte for byte. The table never grows or rehashes: with more entries than buckets the
-// chains get longer. A new entry goes to the head of its bucket's chain. "No value" stands for a
-// missing entry: looking up a missing key gives it, and storing it removes the entry.
+// Lists of hundreds of thousands of lines must load in seconds, so the table grows with its entries
+// and spreads keys by a hash of every byte (names that differ only in their first characters, such
+// as "000123 - Album.ogg", must not crowd into a few chains).
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 namespace parvex {
 
 class TStringHash {
 public:
-    // `bucketCount` must be at least 1 (0 is taken as 1).
-    explicit TStringHash(std::uint32_t bucketCount);
-    ~TStringHash();
-    TStringHash(const TStringHash&) = delete;
-    TStringHash& operator=(const TStringHash&) = delete;
-
-    // H := H * H + byte for every byte of the key, first to last, in wrapping 32-bit arithmetic.
-    static std::uint32_t HashKey(std::string_view key);
+    // Room for `expectedCount` entries before the table first grows (0 is taken as 1).
+    explicit TStringHash(std::uint32_t expectedCount);
 
     // The text stored under `key`, or nullptr when there is no entry. The pointer stays valid until
     // the entry is changed or removed.
@@ -42,21 +39,16 @@ public:
     // empties the table like Clear.
     void FreeStrings();
 
-    int Count() const { return count_; }
-    std::uint32_t BucketCount() const { return static_cast<std::uint32_t>(buckets_.size()); }
+    int Count() const { return static_cast<int>(entries_.size()); }
 
 private:
-    struct TStringHashNode {
-        std::string Key;
-        std::string Value;
-        std::unique_ptr<TStringHashNode> Next;
+    // Lets a std::string_view look up a std::string key without copying it.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
     };
 
-    std::unique_ptr<TStringHashNode>& Bucket(std::string_view key);
-    const TStringHashNode* Lookup(std::string_view key) const;
-
-    std::vector<std::unique_ptr<TStringHashNode>> buckets_;
-    int count_ = 0;
+    std::unordered_map<std::string, std::string, KeyHash, std::equal_to<>> entries_;
 };
 
 }  // namespace parvex

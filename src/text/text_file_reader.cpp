@@ -13,9 +13,10 @@ namespace parvex {
 
 namespace {
 
-constexpr int kCarriageReturn = 13;
-constexpr int kLineFeed = 10;
-constexpr int kEndOfFile = 26;
+constexpr char kCarriageReturn = 13;
+constexpr char kLineFeed = 10;
+constexpr char kEndOfFile = 26;
+constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Opening does not wait for a FIFO's writer; reading then waits for the data, so a pipe is read to
@@ -40,56 +41,44 @@ TTextFileReader::TTextFileReader(const std::string& path) : path_(path), file_(O
     SkipByteOrderMark();
 }
 
-int TTextFileReader::ReadByte() {
-    if (!pending_.empty()) {
-        const int c = static_cast<unsigned char>(pending_.front());
-        pending_.erase(0, 1);
-        return c;
-    }
+bool TTextFileReader::Fill() {
+    if (next_ < buffer_.size()) return true;
+    if (ended_) return false;
+    buffer_.resize(kBlockSize);
+    next_ = 0;
     errno = 0;
-    const int c = std::fgetc(file_.get());
-    if (c == EOF && std::ferror(file_.get()))
+    buffer_.resize(std::fread(buffer_.data(), 1, kBlockSize, file_.get()));
+    if (std::ferror(file_.get()))
         throw std::system_error(errno, std::generic_category(), "Cannot read file " + path_);
-    return c;
+    if (const std::size_t end = buffer_.find(kEndOfFile); end != std::string::npos) {
+        buffer_.resize(end);
+        ended_ = true;
+    }
+    if (buffer_.empty()) ended_ = true;
+    return !buffer_.empty();
 }
 
 void TTextFileReader::SkipByteOrderMark() {
-    std::string start;
-    for (const char expected : kByteOrderMark) {
-        const int c = ReadByte();
-        if (c == EOF) break;
-        start.push_back(static_cast<char>(c));
-        if (static_cast<char>(c) != expected) break;
-    }
-    // Anything but the whole mark is the start of the text.
-    if (start != kByteOrderMark) pending_ = start;
+    // fread waits for a whole block or the end, so the mark is never split between two reads.
+    if (Fill() && std::string_view(buffer_).starts_with(kByteOrderMark)) next_ = kByteOrderMark.size();
 }
 
-int TTextFileReader::Next() {
-    if (ended_) return -1;
-    const int c = ReadByte();
-    if (c == EOF || c == kEndOfFile) {
-        ended_ = true;
-        return -1;
-    }
-    return c;
-}
-
-int TTextFileReader::Peek() {
-    const int c = Next();
-    if (c >= 0) pending_.insert(pending_.begin(), static_cast<char>(c));
-    return c;
-}
-
-bool TTextFileReader::AtEnd() { return Peek() < 0; }
+bool TTextFileReader::AtEnd() { return !Fill(); }
 
 bool TTextFileReader::ReadLine(std::string& line) {
     line.clear();
-    if (AtEnd()) return false;
-    int c = Next();
-    for (; c >= 0 && c != kCarriageReturn && c != kLineFeed; c = Next()) line.push_back(static_cast<char>(c));
-    if (c == kCarriageReturn && Peek() == kLineFeed) Next();
-    return true;
+    while (Fill()) {
+        const std::size_t stop = buffer_.find_first_of("\r\n", next_);
+        line.append(buffer_, next_, stop == std::string::npos ? std::string::npos : stop - next_);
+        if (stop == std::string::npos) {
+            next_ = buffer_.size();
+            continue;
+        }
+        next_ = stop + 1;
+        if (buffer_[stop] == kCarriageReturn && Fill() && buffer_[next_] == kLineFeed) ++next_;
+        return true;
+    }
+    return !line.empty();
 }
 
 }  // namespace parvex

@@ -8,6 +8,7 @@
 //   - lines are taken exactly as read: no trimming, an empty line is a line of its own, and a line
 //     break after the last line adds no empty line.
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -29,25 +30,21 @@ public:
     bool ReadLine(std::string& line);
 
 private:
-    // The next byte of the file (or of the bytes taken back), or EOF. Raises std::system_error when
-    // reading fails.
-    int ReadByte();
-    // The next byte, or -1 at the end of the file (byte 26 included).
-    int Next();
-    // The next byte without taking it, or -1 at the end of the file.
-    int Peek();
+    // Makes at least one unread byte available unless the file has ended; false at the end (byte
+    // 26 included). Raises std::system_error when reading fails.
+    bool Fill();
+    // Skips a byte-order mark at the start of the file.
+    void SkipByteOrderMark();
 
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    // Skips a byte-order mark at the start of the file.
-    void SkipByteOrderMark();
-
     std::string path_;
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::string pending_;  // bytes read ahead and taken back, next first
-    bool ended_ = false;
+    std::string buffer_;    // bytes read from the file, the unread ones from `next_` on
+    std::size_t next_ = 0;
+    bool ended_ = false;    // the file ended, or byte 26 was met: nothing after it is read
 };
 
 }  // namespace parvex

@@ -129,7 +129,7 @@ TPlanner ListPlanner(const test::TempDir& dir) {
     options.Separator = ";";
     options.Format = "<Target file>;<Artist>;<Title>";
     dir.Write("list.csv", "one.ogg;Listed;First\nthree.ogg;Other;Third\n");
-    auto table = std::make_shared<TStringHash>(kTagListBuckets);
+    auto table = std::make_shared<TStringHash>(kTagListStartSize);
     LoadTagList(dir.Dir() + "list.csv", options, *table);
     return [options, table](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
         return PlanTagFromList(options, *table, f, r, d, n);

@@ -51,7 +51,7 @@ TEST_F(FolderRoundTrip, TagFromNamesRenameBackAndTagFromASpreadsheetList) {
     TTagFromListOptions fromList;
     fromList.Format = "<Target file>;<Artist>;<Title>";
     fromList.Separator = ";";
-    TStringHash table(kTagListBuckets);
+    TStringHash table(kTagListStartSize);
     LoadTagList(dir_.Write("list/tags.csv", "File;Artist;Title\r\nBand - Song.ogg;The Band;A Song\r\n").string(),
                 fromList, table);
     for (const char* name : {"Band - Song.ogg", "Other - Tune.ogg"})

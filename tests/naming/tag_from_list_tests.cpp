@@ -36,7 +36,7 @@ protected:
     }
 
     TTagFromListOptions options_;
-    TStringHash table_{kTagListBuckets};
+    TStringHash table_{kTagListStartSize};
 };
 
 TEST_F(TagFromListTest, LaterLineForOneFileWinsAndOthersStay) {
