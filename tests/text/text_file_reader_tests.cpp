@@ -62,7 +62,15 @@ INSTANTIATE_TEST_SUITE_P(
                              {"a", "b"}},
                     LineCase{"Byte26AtALineStart", std::string("a\r\n\x1a\r\nb"), {"a"}},
                     LineCase{"NothingTrimmed", " a \t\r\n", {" a \t"}},
-                    LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}}),
+                    LineCase{"EightBitBytesKept", "caf\xc3\xa9\rna\xefve", {"caf\xc3\xa9", "na\xefve"}},
+                    // The file is read in blocks of 64 KiB: a break, a line or byte 26 across a
+                    // block's end reads as anywhere else.
+                    LineCase{"CrLfAcrossABlockEnd", std::string(65535, 'a') + "\r\nb",
+                             {std::string(65535, 'a'), "b"}},
+                    LineCase{"LineAcrossABlockEnd", "x\n" + std::string(70000, 'a') + "\nb",
+                             {"x", std::string(70000, 'a'), "b"}},
+                    LineCase{"Byte26InALaterBlock", std::string(65536, 'a') + "b\x1a" + "c",
+                             {std::string(65536, 'a') + "b"}}),
     [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 TEST(TextFileReader, AFileThatCannotBeOpenedRaisesTheOpenError) {
