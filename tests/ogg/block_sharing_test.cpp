@@ -152,6 +152,22 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PaddedSave,
                                            PaddedSaveCase{"OpusGrowsOnSeveralPages", true, 70000, 71000, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+// The comment packet and the setup header fill the second page almost to its 255 lacing values: the
+// padding is written where the page holds it (the smaller titles) and left out where it would not.
+TEST(PaddedSave, PadsAnAlmostFullPageOnlyAsFarAsItHolds) {
+    const PadAsIfShared sharing;
+    const std::string original = MakeFile(false, 56000);
+    for (const std::size_t title : {55000, 57000, 59000, 60500, 61000, 61640}) {
+        const test::TempDir dir;
+        const std::string path = dir.Write("a.ogg", original).string();
+        const std::string saved = SaveTitle(path, title);
+        ExpectPaddedSave(original, saved, false, title);
+        EXPECT_EQ(AudioPlaceOf(saved).PagesBefore, AudioPlaceOf(original).PagesBefore) << title;
+        const bool aligned = AudioPlaceOf(saved).Offset % kBlock == AudioPlaceOf(original).Offset % kBlock;
+        EXPECT_TRUE(aligned || test::ReadCommentHeader(saved).Tail == KeptTail(false)) << title;
+    }
+}
+
 struct TailCase {
     const char* Name;
     bool Opus;
