@@ -9,7 +9,7 @@
 #
 # Defaults: a 100 MB file, the best of 5 rounds of each run. Each change of the title changes the
 # size of the comment header. The last line reads
-# FIGURE<TAB>ours_seconds<TAB>baseline_seconds<TAB>ratio<TAB>goal.
+# FIGURE<TAB>ours_seconds<TAB>baseline_seconds<TAB>ratio<TAB>goal, FIGURE naming what was timed.
 set -euo pipefail
 
 cli=${1:?usage: $0 PARVEX_CLI [MEGABYTES] [ROUNDS]}
@@ -22,12 +22,12 @@ if [[ ! -x $cli ]]; then
 fi
 cli=$(realpath "$cli")
 if [[ $(id -u) -ne 0 ]]; then
-  echo "skipped: mounting a file system image needs root"
+  echo "skipped: mounting a file system image needs root" >&2
   exit 0
 fi
 for tool in mkfs.xfs oggenc; do
   if ! command -v "$tool" > /dev/null; then
-    echo "skipped: $tool is not installed (apt-get install xfsprogs vorbis-tools)"
+    echo "skipped: $tool is not installed (apt-get install xfsprogs vorbis-tools)" >&2
     exit 0
   fi
 done
@@ -44,7 +44,7 @@ truncate -s $((megabytes * 3 + 300))M "$work/image"
 mkfs.xfs -q -m reflink=1 "$work/image"
 mkdir "$work/mnt"
 if ! mount -o loop "$work/image" "$work/mnt"; then
-  echo "skipped: the XFS image cannot be mounted on a loop device"
+  echo "skipped: the XFS image cannot be mounted on a loop device" >&2
   exit 0
 fi
 mounted=1
@@ -94,4 +94,5 @@ echo "file: $size_before bytes before, $size_after bytes after $rounds changes o
 printf '%-48s %9s s\n' "parvex-cli set --tag TITLE=... (XFS, reflink=1)" "$ours"
 printf '%-48s %9s s\n' "cp --reflink=never FILE COPY && sync" "$baseline"
 printf '%-48s %9s s\n' "parvex-cli --version (starting the process)" "$start"
-printf 'FIGURE\t%s\t%s\t%s\t%s\n' "$ours" "$baseline" "$ratio" "<= 0.1"
+printf 'tag change in a %d MB file on XFS with reflink\t%s\t%s\t%s\t%s\n' "$megabytes" "$ours" "$baseline" "$ratio" \
+  "<= 0.1"
