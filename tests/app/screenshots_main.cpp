@@ -1,13 +1,15 @@
-// Saves a picture of every page of the main window and of the two dialogs, and one of the whole
-// screen with the window on it, for looking at the layout:
+// Saves a picture of every page of the main window, of the two dialogs and of a run's preview, and
+// one of the whole screen with the window on it, for looking at the layout:
 //   parvex_screenshots DIR [FOLDER] [--font-points N]
 // FOLDER, when given, becomes the working directory shown on the window; --font-points stands for a
 // desktop whose font has that size. Run under a real display server (scripts/screenshots.sh starts
 // one with xvfb-run).
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,6 +29,26 @@ bool Save(const QPixmap& picture, const QString& file) {
 bool Save(QWidget& widget, const QString& file) {
     QApplication::processEvents();
     return Save(widget.grab(), file);
+}
+
+// Shows the preview of a mass tag run over the folder (the artist set in every file) and saves the
+// dialog as it opens; the dialog is then cancelled, so no file changes.
+bool SavePreview(parvex::TForm1& form, const QString& file) {
+    form.CheckBox9->setChecked(true);
+    form.Edit10->setText("New artist");
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll.stop();
+        saved = Save(*dialog, file);
+        dialog->reject();
+    });
+    poll.start(50);
+    form.btnPreviewMass->click();
+    form.CheckBox9->setChecked(false);
+    return saved;
 }
 
 }  // namespace
@@ -73,5 +95,7 @@ int main(int argc, char* argv[]) {
     addWord.show();
     addWord.Edit1->setText("of");
     saved &= Save(addWord, out.filePath("dialog-add-a-word.png"));
+    addWord.hide();
+    if (args.size() > 1) saved &= SavePreview(form, out.filePath("dialog-preview.png"));
     return saved ? 0 : 1;
 }
