@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Saves PNGs of every page of Parvex's main window, of its two dialogs, of a run's preview and of the whole screen,
-# by a real X server (Xvfb), for checking the layout by eye: nothing cut off, nothing overlapping, the
-# window on the screen. One folder of pictures for each desktop:
+# Saves PNGs of every page of Parvex's main window, of its two dialogs, of a run's preview and of the
+# whole screen, drawn by a real X server (Xvfb), for checking the layout by eye: nothing cut off,
+# nothing overlapping, the window on the screen. One folder of pictures for each desktop:
 #   scale-1       a 1024x768 screen at scale 1 (the layout as drawn)
 #   scale-1.5     a 1280x1024 screen at scale 1.5
 #   scale-2       a 2560x1600 screen at scale 2
