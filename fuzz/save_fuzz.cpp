@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "ogg/block_sharing.h"
 #include "ogg/ogg_vorbis.h"
 
 namespace {
@@ -38,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!file.LoadFromFile(path)) return 0;
     // The input's last bytes decide how much the comments grow, so that saves cross page limits.
     const std::size_t grow = size > 0 ? static_cast<std::size_t>(data[size - 1]) * 300 : 0;
+    // The byte before decides whether saves pad as on a file system that shares 4 KB blocks.
+    parvex::BlockSharingTesting().ForcedBlockSize = size > 1 && (data[size - 2] & 1) ? 4096 : 0;
     file.Title = "Fuzzed title";
     file.AddOtherTag("PADDING", std::string(grow, 'p'));
     if (!file.SaveToFile(path)) {
