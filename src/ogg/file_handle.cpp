@@ -3,12 +3,21 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
 #include "ogg/open_error.h"
 
 namespace parvex {
+
+namespace {
+
+// A reader going on where the buffer ended reads at most this much ahead in one step: the headers
+// with cover art of many megabytes take a handful of reads, none of them huge.
+constexpr std::size_t kMaxReadAhead = std::size_t{16} << 20;
+
+}  // namespace
 
 TFileHandle::TFileHandle(const std::string& path) {
     // O_NONBLOCK keeps a FIFO that happens to carry an .ogg name from hanging the program.
@@ -33,17 +42,48 @@ TFileHandle::TFileHandle(int fd) {
 TFileHandle::~TFileHandle() { ::close(fd_); }
 
 std::string TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
-    std::string bytes(count, '\0');
+    if (offset < 0) return {};
+    if (!IsRegular()) {
+        std::string bytes(count, '\0');
+        bytes.resize(ReadInto(bytes.data(), offset, count));
+        return bytes;
+    }
+    if (!Buffered(offset, count)) FillBuffer(offset, count);
+    if (!Buffered(offset, count)) return {};
+    const auto skip = static_cast<std::size_t>(offset - bufferPos_);
+    return std::string(buffer_.get() + skip, std::min(count, held_ - skip));
+}
+
+bool TFileHandle::Buffered(int64_t offset, std::size_t count) const {
+    if (offset < bufferPos_) return false;
+    const auto skip = static_cast<uint64_t>(offset - bufferPos_);
+    return skip <= held_ && (heldToEnd_ || count <= held_ - skip);
+}
+
+void TFileHandle::FillBuffer(int64_t offset, std::size_t count) const {
+    const bool goingOn = held_ > 0 && offset >= bufferPos_ &&
+                         offset <= bufferPos_ + static_cast<int64_t>(held_);
+    nextAhead_ = goingOn ? std::min(2 * nextAhead_, kMaxReadAhead) : kReadAhead;
+    const int64_t left = std::max<int64_t>(0, Size() - offset);
+    const std::size_t wanted = std::min(std::max(count, nextAhead_), static_cast<std::size_t>(left));
+    if (wanted > capacity_) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(wanted);
+        capacity_ = wanted;
+    }
+    bufferPos_ = offset;
+    held_ = ReadInto(buffer_.get(), offset, wanted);
+    heldToEnd_ = held_ < wanted || held_ == static_cast<std::size_t>(left);
+}
+
+std::size_t TFileHandle::ReadInto(char* into, int64_t offset, std::size_t count) const {
     std::size_t done = 0;
-    while (offset >= 0 && done < count) {
-        const ssize_t got =
-            ::pread(fd_, bytes.data() + done, count - done, offset + static_cast<int64_t>(done));
+    while (done < count) {
+        const ssize_t got = ::pread(fd_, into + done, count - done, offset + static_cast<int64_t>(done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         done += static_cast<std::size_t>(got);
     }
-    bytes.resize(done);
-    return bytes;
+    return done;
 }
 
 }  // namespace parvex

@@ -1,15 +1,22 @@
 #pragma once
 // A read-only file descriptor owned by RAII, with positioned reads that never move a shared offset.
+// Reads of an ordinary file go through a read-ahead buffer, so that a reader walking the pages at
+// the start of a file makes one system call where it asks for many small pieces.
 
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace parvex {
 
 class TFileHandle {
 public:
+    // The first read of an ordinary file takes this much (or what the file holds after the offset):
+    // the headers of a file without cover art lie well within it.
+    static constexpr std::size_t kReadAhead = std::size_t{64} << 10;
+
     // Opens `path` for reading. Raises EFOpenError when it cannot be opened. A FIFO or device is
     // opened without blocking; IsRegular() tells the caller whether it is an ordinary file.
     explicit TFileHandle(const std::string& path);
@@ -26,11 +33,26 @@ public:
     int64_t Size() const { return stat_.st_size; }
 
     // Up to `count` bytes at `offset`; fewer at the end of the file, none past it or on a read error.
+    // An ordinary file ends at the size it had when it was opened. Its bytes are served from the
+    // read-ahead buffer when it holds them; otherwise one read fills the buffer from `offset` on
+    // with at least kReadAhead bytes, twice as many as the time before when the reader goes on
+    // where the buffer ended. One handle is not for use by two threads at once.
     std::string ReadAt(int64_t offset, std::size_t count) const;
 
 private:
+    bool Buffered(int64_t offset, std::size_t count) const;
+    void FillBuffer(int64_t offset, std::size_t count) const;
+    // Reads up to `count` bytes at `offset` into `into`; the number read.
+    std::size_t ReadInto(char* into, int64_t offset, std::size_t count) const;
+
     int fd_ = -1;
     struct stat stat_ {};
+    mutable std::unique_ptr<char[]> buffer_;
+    mutable std::size_t capacity_ = 0;
+    mutable int64_t bufferPos_ = 0;   // the file offset of the buffer's first byte
+    mutable std::size_t held_ = 0;    // bytes of the file the buffer holds
+    mutable bool heldToEnd_ = false;  // the buffer reaches the end of the file
+    mutable std::size_t nextAhead_ = kReadAhead;
 };
 
 }  // namespace parvex

@@ -95,8 +95,12 @@ void TOggVorbis::Clear() { *this = TOggVorbis(); }
 
 // Memory that runs out while the comments are sorted is reported like a header too large to hold.
 bool TOggVorbis::LoadFromFile(const std::string& fileName) {
-    Clear();
     FileInfo info;
+    return LoadFromFile(fileName, info);
+}
+
+bool TOggVorbis::LoadFromFile(const std::string& fileName, FileInfo& info) {
+    Clear();
     if (!ReadFileInfo(fileName, info)) return false;
     try {
         Fill(info);

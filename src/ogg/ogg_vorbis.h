@@ -23,6 +23,9 @@ public:
     // COMMENT or DESCRIPTION fills Comment, and CommentName says which); every further one becomes
     // an OtherTags line. Names are kept as read, blanks included.
     bool LoadFromFile(const std::string& fileName);
+    // The same, leaving what the reader learnt in `info` (passed default-constructed) for a caller
+    // that shows more of the file than the object keeps: the file is read once.
+    bool LoadFromFile(const std::string& fileName, FileInfo& info);
 
     // Rewrites the file's comment header from the fields and OtherTags, leaving every audio byte
     // as it was; the object is not changed. True when the file was replaced by the rewritten one;

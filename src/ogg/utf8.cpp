@@ -106,6 +106,25 @@ std::string WideToUtf8(std::u16string_view text) {
     return out;
 }
 
-std::string ToValidUtf8(std::string_view bytes) { return WideToUtf8(Utf8ToWide(bytes)); }
+namespace {
+
+bool IsWellFormed(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        std::size_t length = 1;
+        if (static_cast<uint8_t>(bytes[i]) >= 0x80 && !DecodeSequence(bytes, i, cp, length)) return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Well-formed UTF-8 comes back from the two conversions byte for byte, so it is kept as it is:
+// nearly every comment is, and reading a folder converts thousands of them.
+std::string ToValidUtf8(std::string_view bytes) {
+    if (IsWellFormed(bytes)) return std::string(bytes);
+    return WideToUtf8(Utf8ToWide(bytes));
+}
 
 }  // namespace parvex

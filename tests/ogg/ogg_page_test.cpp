@@ -25,6 +25,40 @@ TEST(PageCrc, SealStoresLittleEndianAtOffset22) {
     EXPECT_EQ(page, original);
 }
 
+// The register stepped one bit at a time, straight from the polynomial.
+uint32_t BitwiseCrc(uint32_t crc, std::string_view bytes) {
+    for (const char c : bytes) {
+        crc ^= static_cast<uint32_t>(static_cast<uint8_t>(c)) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+TEST(PageCrc, KnownValueOfTheCheckString) {
+    uint32_t crc = 0;
+    UpdatePageCrc(crc, "123456789", 9);
+    EXPECT_EQ(crc, 0x89A1897Fu);
+}
+
+// Every length from 0 to 40 at every alignment, in one call and split in two: the eight-byte steps
+// and the byte-by-byte rest must agree with the bitwise register wherever they meet.
+TEST(PageCrc, AgreesWithTheBitwiseRegisterAtEveryLengthAndAlignment) {
+    std::string bytes(64, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 151 + 7);
+    for (std::size_t start = 0; start < 8; ++start) {
+        for (std::size_t length = 0; length <= 40; ++length) {
+            const std::string_view piece = std::string_view(bytes).substr(start, length);
+            uint32_t whole = 0xDEADBEEF;
+            UpdatePageCrc(whole, piece.data(), piece.size());
+            EXPECT_EQ(whole, BitwiseCrc(0xDEADBEEF, piece)) << start << " " << length;
+            uint32_t split = 0xDEADBEEF;
+            UpdatePageCrc(split, piece.data(), length / 3);
+            UpdatePageCrc(split, piece.data() + length / 3, length - length / 3);
+            EXPECT_EQ(split, whole) << start << " " << length;
+        }
+    }
+}
+
 TEST(PageCrc, ZeroRunEqualsFeedingZeroBytes) {
     const std::string zeros(1000, '\0');
     uint32_t a = 0x12345678, b = 0x12345678;

@@ -14,6 +14,12 @@ class Utf8Decode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf8Decode, GivesTheText) { EXPECT_EQ(Utf8ToWide(GetParam().Bytes), GetParam().Text); }
 
+// Kept as it is when well-formed, converted otherwise: either way what the two conversions give.
+TEST_P(Utf8Decode, IsMadeValidAsTheTwoConversionsMakeIt) {
+    for (const std::string& bytes : {GetParam().Bytes, "x" + GetParam().Bytes, GetParam().Bytes + "\xC3\xA9"})
+        EXPECT_EQ(ToValidUtf8(bytes), WideToUtf8(Utf8ToWide(bytes)));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8Decode,
     ::testing::Values(DecodeCase{"plain ASCII", u"plain ASCII"},

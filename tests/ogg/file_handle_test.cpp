@@ -1,0 +1,60 @@
+// Reads through the read-ahead buffer give exactly the bytes a direct read gives, wherever they
+// fall against the buffer's edges and the end of the file.
+
+#include "ogg/file_handle.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace parvex {
+namespace {
+
+constexpr int64_t kAhead = static_cast<int64_t>(TFileHandle::kReadAhead);
+
+struct ReadsCase {
+    const char* What;
+    std::size_t FileSize;
+    std::vector<std::pair<int64_t, std::size_t>> Reads;  // offset, count, in this order
+};
+
+void PrintTo(const ReadsCase& c, std::ostream* os) { *os << c.What; }
+
+class ReadAhead : public ::testing::TestWithParam<ReadsCase> {};
+
+TEST_P(ReadAhead, GivesTheFileBytesOfEveryRead) {
+    const ReadsCase& c = GetParam();
+    std::string bytes(c.FileSize, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
+    test::TempDir dir;
+    const TFileHandle file(dir.Write("a.ogg", bytes).string());
+    for (const auto& [offset, count] : c.Reads) {
+        const std::string expected =
+            offset < 0 || offset >= static_cast<int64_t>(bytes.size()) ? "" : bytes.substr(offset, count);
+        EXPECT_EQ(file.ReadAt(offset, count), expected) << offset << " " << count;
+    }
+}
+
+const int64_t kBig = 5 * kAhead + 123;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadAhead,
+    ::testing::Values(
+        ReadsCase{"small pieces of a file shorter than the buffer", 1000,
+                  {{0, 10}, {10, 282}, {500, 600}, {999, 1}, {1000, 5}, {2000, 5}, {0, 1000}}},
+        ReadsCase{"an empty file", 0, {{0, 10}, {0, 0}, {5, 1}}},
+        ReadsCase{"a read straddling the buffer's end, then going on", std::size_t(kBig),
+                  {{0, 10}, {kAhead - 5, 10}, {kAhead + 5, 100}, {3 * kAhead, 2 * kAhead}}},
+        ReadsCase{"back to the start after the tail", std::size_t(kBig),
+                  {{kBig - 12060, 12060}, {0, 27}, {kBig - 1, 1}, {kBig - 65307, 65307}, {27, 8}}},
+        ReadsCase{"a read larger than the buffer, and one past the end", std::size_t(kBig),
+                  {{100, std::size_t(3 * kAhead)}, {kBig - 10, 100}, {kBig + 10, 100}}},
+        ReadsCase{"a negative offset and an empty read", 5000, {{-1, 10}, {4000, 0}, {0, 5000}}},
+        ReadsCase{"many reads walking the file page by page", std::size_t(kBig),
+                  {{0, 4000}, {4000, 60000}, {64000, 1600}, {65600, 70000}, {135600, 190000}}}));
+
+}  // namespace
+}  // namespace parvex
