@@ -55,6 +55,7 @@ inline constexpr const char* kPictureFilter = "Pictures (*.jpg;*.jpeg;*.png)|*.j
 // What a batch operation needs for one run, read from its page's controls when the run starts.
 struct TBatchOrder {
     TPlanner Planner;  // plans each found file
+    TPlanning Planning = TPlanning::Concurrent;
     // The lines logged after the last file (before the run's summary line), from the files found;
     // may be empty.
     std::function<std::vector<std::string>(const TFoundFileList& found)> Closing;

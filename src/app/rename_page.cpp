@@ -109,6 +109,7 @@ TBatchOrder TForm1::RenameFromTag() {
                         tagrecord& record) {
         return PlanRenameFromTag(options, *planned, file, record, dir, name);
     };
+    order.Planning = TPlanning::InOrder;
     return order;
 }
 

@@ -125,7 +125,7 @@ std::vector<TFilePlan> TForm1::PlanOffThread(const TRunSetup& setup) {
         if (setup.Order.Prepare) setup.Order.Prepare(run);
         ScanForRun(setup, run);
         bool stopped = false;
-        plans = PlanRun(runFiles_, setup.Order.Planner, run.Control("Reading"), stopped);
+        plans = PlanRun(runFiles_, setup.Order.Planner, run.Control("Reading"), stopped, setup.Order.Planning);
     });
     return plans;
 }

@@ -1,6 +1,7 @@
 #include "batch/batch_run.h"
 
 #include "batch/log_sink.h"
+#include "batch/ordered_work.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 
@@ -14,22 +15,35 @@ void Report(const TRunControl& control, std::size_t done, std::size_t total, con
 
 }  // namespace
 
+// Each worker reads with its own file object and record; the plans are taken in the order found.
 std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
-                               const TRunControl& control, bool& stopped) {
-    TOggVorbis file;
-    tagrecord record;
-    std::vector<TFilePlan> plans;
-    plans.reserve(found.Count());
-    stopped = false;
-    for (const std::string& entry : found) {
-        if (control.StopAsked()) {
-            stopped = true;
-            break;
+                               const TRunControl& control, bool& stopped, TPlanning planning) {
+    struct TWorkerState {
+        TOggVorbis File;
+        tagrecord Record;
+    };
+    const std::size_t count = found.Count();
+    const std::size_t workers = planning == TPlanning::Concurrent ? WorkerCount(count) : 1;
+    std::vector<TWorkerState> states(workers);
+    std::vector<TFilePlan> plans(count);
+    std::size_t taken = 0;
+    {
+        TOrderedWork work(count, workers, [&](std::size_t index, std::size_t worker) {
+            const auto [dir, name] = TFoundFileList::Split(found[index]);
+            plans[index] = planner(dir, name, states[worker].File, states[worker].Record);
+        });
+        stopped = false;
+        for (; taken < count; ++taken) {
+            if (control.StopAsked()) {
+                stopped = true;
+                break;
+            }
+            const auto [dir, name] = TFoundFileList::Split(found[taken]);
+            Report(control, taken, count, dir + name);
+            work.Await(taken);
         }
-        const auto [dir, name] = TFoundFileList::Split(entry);
-        Report(control, plans.size(), found.Count(), dir + name);
-        plans.push_back(planner(dir, name, file, record));
     }
+    plans.resize(taken);
     return plans;
 }
 

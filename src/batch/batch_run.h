@@ -36,14 +36,26 @@ struct TRunControl {
 };
 
 // Plans the work on one found file: `dir` is its folder ending in "/", `name` the file name; `file`
-// and `record` are the run's file object and working record.
+// and `record` are a file object and working record of the thread that calls it.
 using TPlanner = std::function<TFilePlan(const std::string& dir, const std::string& name, TOggVorbis& file,
                                          tagrecord& record)>;
 
-// The plans of the found files, in order. A stop asked while planning ends it early: the plans
-// made so far are returned and `stopped` is set.
+// How the files of a run may be planned.
+enum class TPlanning {
+    // Each plan depends on its file alone: the planner is called from a few threads at once and
+    // may only read what it shares with other calls (options, a loaded list).
+    Concurrent,
+    // A plan depends on the plans made before it (the names a rename takes): one call at a time,
+    // in order.
+    InOrder,
+};
+
+// The plans of the found files, in order. Progress is reported from the calling thread before
+// each file's plan is taken. A stop asked while planning ends it early: the plans made so far are
+// returned and `stopped` is set.
 std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
-                               const TRunControl& control, bool& stopped);
+                               const TRunControl& control, bool& stopped,
+                               TPlanning planning = TPlanning::InOrder);
 
 // How far ApplyRun got.
 struct TApplyOutcome {

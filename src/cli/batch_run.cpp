@@ -86,6 +86,7 @@ void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log,
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = args.Recurse;
+    finder.Details = false;  // a run takes each file's name and identity, nothing more
     // No time limits: the whole list is taken before any file is written, and a file dated in the
     // future (a skewed clock, an unpacked archive) is as much the user's as any other.
     finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
@@ -107,7 +108,7 @@ void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log,
 }  // namespace
 
 int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
-             const TClosingLines& closing) {
+             const TClosingLines& closing, TPlanning planning) {
     if (args.Folders.empty()) return UsageError(io, command, "no folder given");
     for (const std::string& folder : args.Folders)
         if (const std::string problem = FolderProblem(folder); !problem.empty())
@@ -122,7 +123,7 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     TRunControl control;
     control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
     bool stopped = false;
-    const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped);
+    const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped, planning);
     control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
         if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, plan.Path + ": " + log.LastLine());
         log.StartFile();

@@ -42,8 +42,9 @@ using TClosingLines = std::function<std::vector<std::string>(const TFoundFileLis
 // with the run's summary line. Returns kExitUsage for a folder that is missing or cannot be scanned,
 // kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
 // kExitOk. Each failure is also named on io.Err with its reason, and the run goes on. A real run
-// records the old state of each file it changes in a journal (JournalFolder), for undo.
+// records the old state of each file it changes in a journal (JournalFolder), for undo. The files
+// are planned as `planning` allows (see TPlanning).
 int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
-             const TClosingLines& closing = {});
+             const TClosingLines& closing = {}, TPlanning planning = TPlanning::Concurrent);
 
 }  // namespace parvex::cli

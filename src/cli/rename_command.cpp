@@ -77,7 +77,7 @@ int RunRename(const std::vector<std::string>& argv, TStreams& io) {
             // renames planned so far count on top of the folder's.
             return PlanRenameFromTag(options, planned, file, record, dir, name);
         },
-        io);
+        io, {}, TPlanning::InOrder);
 }
 
 }  // namespace parvex::cli

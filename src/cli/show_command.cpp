@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
+#include "batch/ordered_work.h"
 #include "cli/cli.h"
 #include "cli/json.h"
 #include "cli/options.h"
@@ -39,7 +41,7 @@ struct TShown {
 // Reads one file; an empty result means success, anything else is the reason it failed.
 std::string Read(const std::string& path, TShown& shown) {
     try {
-        if (shown.File.LoadFromFile(path) && ReadFileInfo(path, shown.Info)) return {};
+        if (shown.File.LoadFromFile(path, shown.Info)) return {};
         return kNotOggVorbisOrOpus;
     } catch (const EFOpenError& e) {
         return e.what();
@@ -120,6 +122,31 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
     out << "]}\n";
 }
 
+// What show writes for one file: its description, or for a file that cannot be read the JSON
+// error line (with --json) and the message for standard error.
+struct TShownText {
+    std::string Out;
+    std::string Error;
+};
+
+TShownText Describe(const std::string& path, bool json, bool first) {
+    TShown shown;
+    TShownText text;
+    const std::string error = Read(path, shown);
+    std::ostringstream out;
+    if (!error.empty()) {
+        if (json) out << "{\"file\": " << JsonString(path) << ", \"error\": " << JsonString(error) << "}\n";
+        text.Error = "parvex-cli: " + EscapedControls(path + ": " + error) + "\n";
+    } else if (json) {
+        PrintJson(path, shown, out);
+    } else {
+        if (!first) out << "\n";
+        PrintText(path, shown, out);
+    }
+    text.Out = std::move(out).str();
+    return text;
+}
+
 }  // namespace
 
 int RunShow(const std::vector<std::string>& args, TStreams& io) {
@@ -130,24 +157,18 @@ int RunShow(const std::vector<std::string>& args, TStreams& io) {
     const std::string error = parser.Parse(args, files);
     if (!error.empty()) return UsageError(io, "show", error);
     if (files.empty()) return UsageError(io, "show", "no file given");
+    // The files are read and described by a few threads; their text is written in the order given.
+    std::vector<TShownText> texts(files.size());
+    TOrderedWork work(files.size(), WorkerCount(files.size()),
+                      [&](std::size_t i, std::size_t) { texts[i] = Describe(files[i], json, i == 0); });
     int status = kExitOk;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        TShown shown;
-        const std::string error = Read(files[i], shown);
-        if (!error.empty()) {
-            status = kExitFileFailed;
-            if (json)
-                io.Out << "{\"file\": " << JsonString(files[i]) << ", \"error\": " << JsonString(error)
-                       << "}\n";
-            io.Err << "parvex-cli: " << EscapedControls(files[i] + ": " + error) << "\n";
-            continue;
-        }
-        if (json) {
-            PrintJson(files[i], shown, io.Out);
-        } else {
-            if (i > 0) io.Out << "\n";
-            PrintText(files[i], shown, io.Out);
-        }
+        work.Await(i);
+        const TShownText text = std::move(texts[i]);
+        io.Out << text.Out;
+        if (text.Error.empty()) continue;
+        status = kExitFileFailed;
+        io.Err << text.Error;
     }
     return status;
 }

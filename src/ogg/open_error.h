@@ -1,16 +1,16 @@
 #pragma once
 // The one input/output error the file layer lets pass to its callers: a file that cannot be opened.
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace parvex {
 
 // The system's text for an errno value with its first letter in lower case, to stand inside a
-// sentence: "permission denied", "no space left on device".
+// sentence: "permission denied", "no space left on device". Safe to call from several threads.
 inline std::string ErrorText(int error) {
-    std::string text = std::strerror(error);
+    std::string text = std::generic_category().message(error);
     if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
     return text;
 }

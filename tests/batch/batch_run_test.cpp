@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "batch/clear_tags.h"
 #include "batch/log_sink.h"
@@ -37,6 +38,7 @@ struct RunCase {
     std::vector<TPlanAction> Actions;                        // what the plans say, file by file
     // Makes the planner; may write helper files (a list) into the folder.
     std::function<TPlanner(const test::TempDir& dir)> Planner;
+    TPlanning Planning = TPlanning::Concurrent;  // how the operation's runs plan
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.What; }
@@ -160,7 +162,8 @@ const RunCase kRunCases[] = {
       {"d.ogg", {{"TITLE", "Q"}}},
       {"R.ogg", {{"TITLE", "R"}}}},
      {TPlanAction::Rename, TPlanAction::Rename, TPlanAction::Rename, TPlanAction::Fail, TPlanAction::Leave},
-     [](const test::TempDir&) { return RenamePlanner(); }},
+     [](const test::TempDir&) { return RenamePlanner(); },
+     TPlanning::InOrder},
     {"List",
      {{"one.ogg", kTagged}, {"two.ogg", kTagged}, {"three.ogg", {{"ARTIST", "Other"}, {"TITLE", "Third"}}}},
      {TPlanAction::Store, TPlanAction::Leave, TPlanAction::Leave},
@@ -236,6 +239,41 @@ TEST_P(RunCaseTest, UndoPutsEveryFileBackByteForByte) {
     EXPECT_TRUE(OnlyRun().Undone);
 }
 
+// The plans made by a few threads at once are those made one after another, in the order found,
+// with progress reported from the calling thread before each file. Every file is found under
+// several spellings of its folder, so that the threads have work enough to overlap.
+TEST_P(RunCaseTest, PlansMadeAsTheOperationAllowsMatchThePlansMadeInOrder) {
+    MakeFolder(GetParam().Files);
+    for (std::string dots = "./"; dots.size() < 20; dots += "./")
+        for (const auto& [name, comments] : GetParam().Files) found.Add(dir.Dir() + dots, name);
+    const TPlanner planner = GetParam().Planner(dir);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<std::string> reported;
+    TRunControl control;
+    control.Progress = [&](const TRunProgress& at) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        EXPECT_EQ(at.Done, reported.size());
+        EXPECT_EQ(at.Total, found.Count());
+        reported.push_back(at.Current);
+    };
+    bool stopped = true;
+    const std::vector<TFilePlan> pooled = PlanRun(found, planner, control, stopped, GetParam().Planning);
+    EXPECT_FALSE(stopped);
+    const std::vector<TFilePlan> inOrder = Plan(GetParam().Planner(dir));
+    ASSERT_EQ(pooled.size(), inOrder.size());
+    for (std::size_t i = 0; i < pooled.size(); ++i) {
+        const auto [folder, name] = TFoundFileList::Split(found[i]);
+        EXPECT_EQ(reported[i], folder + name);
+        EXPECT_EQ(pooled[i].Path, folder + name);
+        EXPECT_EQ(pooled[i].Path, inOrder[i].Path);
+        EXPECT_EQ(pooled[i].Action, inOrder[i].Action) << pooled[i].Path;
+        EXPECT_EQ(pooled[i].Lines, inOrder[i].Lines);
+        EXPECT_EQ(pooled[i].NewPath, inOrder[i].NewPath);
+        EXPECT_EQ(pooled[i].Changes, inOrder[i].Changes);
+        EXPECT_EQ(pooled[i].Planned, inOrder[i].Planned);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Operations, RunCaseTest, ::testing::ValuesIn(kRunCases),
                          [](const auto& info) { return std::string(info.param.What); });
 
@@ -286,6 +324,22 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
 }
 
 INSTANTIATE_TEST_SUITE_P(After, StopTest, ::testing::Values(0, 3, 6));
+
+TEST_F(BatchRunTest, AStopWhilePlanningConcurrentlyKeepsThePlansBeforeItInOrder) {
+    for (int i = 0; i < 30; ++i) MakeFolder({{"f" + std::to_string(100 + i) + ".ogg", kTagged}});
+    std::atomic<bool> stop = false;
+    TRunControl control;
+    control.Stop = &stop;
+    control.Progress = [&](const TRunProgress& at) { stop = at.Done == 10; };
+    bool stopped = false;
+    const auto plans = PlanRun(found, MassPlanner(), control, stopped, TPlanning::Concurrent);
+    EXPECT_TRUE(stopped);
+    ASSERT_EQ(plans.size(), 11u);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        EXPECT_EQ(plans[i].Path, dir.Dir() + "f" + std::to_string(100 + i) + ".ogg");
+        EXPECT_EQ(plans[i].Action, TPlanAction::Store);
+    }
+}
 
 TEST_F(BatchRunTest, AStopWhilePlanningKeepsThePlansMadeSoFar) {
     MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}, {"c.ogg", kTagged}});
