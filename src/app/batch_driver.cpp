@@ -103,6 +103,7 @@ void TForm1::ScanForRun(const TRunSetup& setup, TRunThread& run) {
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = setup.Subfolders;
+    finder.Details = false;  // a run takes each file's name and identity, nothing more
     finder.ModifiedBefore = setup.Before;
     finder.CreatedBefore = setup.Before;
     finder.SetLocation(setup.Folder);

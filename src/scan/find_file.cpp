@@ -45,6 +45,7 @@ void TFindFile::Search() {
     criteria.SizeMax = SizeMax;
     criteria.Containing = Containing;
     criteria.IgnoreCase = IgnoreCase;
+    criteria.Details = Details;
     aborted_ = false;
 
     TSearchWalk walk(std::move(criteria), std::move(targets));

@@ -76,6 +76,10 @@ public:
     // When not empty, only files holding this text are reported.
     std::string Containing;
     bool IgnoreCase = true;
+    // False for a caller that takes only a found file's name, kind and identity: a file then is
+    // not looked up unless a filter needs its size, times or mode, and OnFound gets its Size and
+    // times as 0 and no ffReadonly (see TSearchCriteria::Details).
+    bool Details = true;
     // Run the walk in a worker thread (needs an event hand-over, see SetEventHandOver).
     bool Threaded = false;
 

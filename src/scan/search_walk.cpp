@@ -85,7 +85,19 @@ using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
 struct TListedName {
     std::string Name;
     unsigned char Type;  // DT_* of the listing; DT_UNKNOWN where the file system does not say
+    ino_t Inode;
 };
+
+// A regular file as the listing gives it, without a look-up.
+DirEntry ListedFile(const TListedName& listed, std::uint64_t device) {
+    DirEntry entry;
+    entry.Name = listed.Name;
+    entry.Attributes = ffArchive;
+    if (listed.Name.front() == '.') entry.Attributes |= ffHidden;
+    entry.Device = device;
+    entry.Inode = listed.Inode;
+    return entry;
+}
 
 // An open folder with its identity; Dir is null when the folder cannot be opened, with the errno
 // value in Error.
@@ -126,7 +138,7 @@ std::vector<TListedName> ReadNames(DIR* dir, int& error) {
         if (item == nullptr) break;
         const std::string_view name = item->d_name;
         if (name == "." || name == "..") continue;
-        names.push_back({std::string(name), item->d_type});
+        names.push_back({std::string(name), item->d_type, item->d_ino});
     }
     error = errno;
     std::sort(names.begin(), names.end(),
@@ -196,6 +208,15 @@ std::vector<std::string> BuildTargets(std::string_view location, std::string_vie
     return targets;
 }
 
+// A regular file passes the default attribute test by ffArchive alone; the exact test, or a set
+// without ffArchive, needs to know whether it is read-only.
+bool TSearchCriteria::NeedsLookUp() const {
+    const bool datesLimited = CreatedBefore != 0 || CreatedAfter != 0 || ModifiedBefore != 0 ||
+                              ModifiedAfter != 0 || AccessedBefore != 0 || AccessedAfter != 0;
+    const bool modeTested = ExactAttribute || (Attributes & ffArchive) == 0;
+    return Details || datesLimited || SizeMin != 0 || SizeMax != 0 || modeTested;
+}
+
 bool FileMatches(const TSearchCriteria& criteria, const std::string& folder, const DirEntry& entry) {
     // Only files and folders: reading a fifo or a device named like a song would block or worse.
     if ((entry.Attributes & (ffArchive | ffDirectory)) == 0) return false;
@@ -241,7 +262,7 @@ bool ContainsText(const std::string& path, std::string_view text, bool ignoreCas
 }
 
 TSearchWalk::TSearchWalk(TSearchCriteria criteria, std::vector<std::string> targets)
-    : criteria_(std::move(criteria)), targets_(std::move(targets)) {}
+    : criteria_(std::move(criteria)), lookUpEveryFile_(criteria_.NeedsLookUp()), targets_(std::move(targets)) {}
 
 namespace {
 
@@ -289,6 +310,9 @@ void TSearchWalk::SearchFolder(const std::string& folder, const std::vector<std:
     };
     std::vector<DirEntry> matches;  // entries that pass the filters, in name order
     std::vector<std::string> subfolders;
+    // One file looked up shows that the folder lets its names be looked up (a folder that may be
+    // listed but not entered does not); the other listed files may then be taken as listed.
+    bool lookUpsWork = false;
     for (const TListedName& listed : names) {
         const bool wanted = wantedBy(listed.Name);
         const bool mayBeFolder =
@@ -298,7 +322,12 @@ void TSearchWalk::SearchFolder(const std::string& folder, const std::vector<std:
         // A listed folder needs no look-up of its own unless it is to be reported.
         std::optional<DirEntry> entry;
         int statError = 0;
-        if (wanted || listed.Type != DT_DIR) entry = StatEntry(folderFd, listed.Name, statError);
+        if (wanted && listed.Type == DT_REG && lookUpsWork && !lookUpEveryFile_) {
+            entry = ListedFile(listed, opened.Device);
+        } else if (wanted || listed.Type != DT_DIR) {
+            entry = StatEntry(folderFd, listed.Name, statError);
+            lookUpsWork = lookUpsWork || entry.has_value();
+        }
         // A name that vanished, or a link that leads nowhere, is no file; any other failure (a
         // folder that may be listed but not entered) hides the folder's files.
         if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0)

@@ -28,6 +28,13 @@ struct TSearchCriteria {
     std::vector<std::string> ExcludeFiles;  // masks for MatchesMask, tried against folder + name
     std::string Containing;                 // empty: no content test
     bool IgnoreCase = true;                 // for Containing, ASCII letters only
+    // False: a regular file whose size, times and mode no filter needs is taken from the folder
+    // listing without a look-up of its own. Its entry then has the name, ffArchive (and ffHidden),
+    // the folder's device and the listed inode; Size, the times and ffReadonly are left unset.
+    bool Details = true;
+
+    // Whether an entry must be looked up for the filters (or the caller) to judge it.
+    bool NeedsLookUp() const;
 };
 
 // The hooks through which the walk reports. Folders are passed with their trailing "/".
@@ -84,6 +91,7 @@ private:
     void ReportFolderError(const std::string& folder, int error);
 
     TSearchCriteria criteria_;
+    bool lookUpEveryFile_;
     std::vector<std::string> targets_;
     const TSearchEvents* events_ = nullptr;
     std::set<TFolderId> walked_;

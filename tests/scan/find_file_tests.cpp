@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <stdexcept>
 
@@ -451,6 +453,85 @@ TEST(StripTrailingBackslashTest, DropsOneSeparatorButKeepsTheRoot) {
     EXPECT_EQ(StripTrailingBackslash("/"), "/");
     EXPECT_EQ(StripTrailingBackslash(""), "");
 }
+
+// A caller that takes no details gets the same files, with the same identity, whichever filters
+// are set: files are taken from the listing only where no filter needs to look them up.
+struct DetailsCase {
+    const char* What;
+    std::function<void(TFindFile&)> Set;
+    bool LooksUp;  // the filters need every file looked up: its entry is complete
+};
+
+class FindFileDetails : public FindFileTest, public testing::WithParamInterface<DetailsCase> {};
+
+TEST_P(FindFileDetails, LeavingThemOutFindsTheSameFilesWithTheSameIdentity) {
+    Make("a.ogg", "12345");
+    Make("x.ogg", "xx");
+    Make(".hidden.ogg", "h");
+    std::filesystem::permissions(Make("locked.ogg", "locked"), std::filesystem::perms::owner_read);
+    Make("sub/b.ogg", "b");
+    Make("sub/deep/c.ogg", "ccc");
+    MakeFolder("folder.ogg");
+    MakeFolder(".hidden-folder.ogg");
+    std::filesystem::create_symlink("a.ogg", tree_.Path() / "link.ogg");
+    std::filesystem::create_symlink("missing.ogg", tree_.Path() / "dangling.ogg");
+    std::filesystem::create_symlink("sub", tree_.Path() / "sublink");
+    std::filesystem::create_hard_link(tree_.Path() / "a.ogg", tree_.Path() / "sub/hard.ogg");
+    ASSERT_EQ(mkfifo((tree_.Path() / "pipe.ogg").c_str(), 0644), 0);
+
+    const auto search = [&](bool details) {
+        std::vector<std::pair<std::string, DirEntry>> found;
+        TFindFile finder;
+        GetParam().Set(finder);
+        finder.Details = details;
+        finder.Filename = "*.ogg";
+        finder.SetLocation(Root());
+        finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
+            found.emplace_back(Relative(folder + "/" + entry.Name), entry);
+        };
+        finder.Search();
+        return found;
+    };
+    const auto full = search(true);
+    const auto lean = search(false);
+    ASSERT_EQ(lean.size(), full.size());
+    ASSERT_FALSE(full.empty());
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        const auto& [path, entry] = full[i];
+        EXPECT_EQ(lean[i].first, path);
+        EXPECT_EQ(lean[i].second.Device, entry.Device) << path;
+        EXPECT_EQ(lean[i].second.Inode, entry.Inode) << path;
+        EXPECT_EQ(lean[i].second.Attributes & ~ffReadonly, entry.Attributes & ~ffReadonly) << path;
+        if (GetParam().LooksUp) {
+            EXPECT_EQ(lean[i].second.Attributes, entry.Attributes) << path;
+            EXPECT_EQ(lean[i].second.Size, entry.Size) << path;
+            EXPECT_EQ(lean[i].second.Modified, entry.Modified) << path;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, FindFileDetails,
+    testing::Values(DetailsCase{"none", [](TFindFile&) {}, false},
+                    DetailsCase{"exclusions and content", [](TFindFile& f) {
+                                    f.ExcludeFiles = {"*/b.ogg"};
+                                    f.Containing = "X";
+                                }, false},
+                    DetailsCase{"read-only only", [](TFindFile& f) { f.Attributes = ffReadonly; }, true},
+                    DetailsCase{"exact attributes", [](TFindFile& f) {
+                                    f.Attributes = ffArchive;
+                                    f.ExactAttribute = true;
+                                }, true},
+                    DetailsCase{"size", [](TFindFile& f) { f.SizeMin = 2; }, true},
+                    DetailsCase{"modified before", [](TFindFile& f) { f.ModifiedBefore = Now() + 1.0; }, true},
+                    DetailsCase{"created before", [](TFindFile& f) { f.CreatedBefore = Now() + 1.0; }, true},
+                    DetailsCase{"accessed after", [](TFindFile& f) { f.AccessedAfter = Now() - 1.0; }, true}),
+    [](const auto& info) {
+        std::string name = info.param.What;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name;
+    });
 
 }  // namespace
 }  // namespace parvex::test
