@@ -12,50 +12,24 @@
 # python3-mutagen.
 set -euo pipefail
 
-cli=${1:-build-cli-rel/src/cli/parvex-cli}
+source "$(dirname "$0")/bench_lib.sh"
 files=${2:-1000}
 megabytes=${3:-1}
 rounds=${4:-3}
 
-if [[ ! -x $cli ]]; then
-  echo "no parvex-cli at '$cli': build it first (cmake --preset or -DCMAKE_BUILD_TYPE=Release)" >&2
-  exit 2
-fi
-cli=$(realpath "$cli")
-if ! command -v oggenc > /dev/null; then
-  echo "oggenc is needed to make the sample file (apt-get install vorbis-tools)" >&2
-  exit 2
-fi
+bench_need_cli "${1:-build-cli-rel/src/cli/parvex-cli}"
+bench_need_tool oggenc vorbis-tools
+bench_work_dir parvex-cli-bench
+bench_sample "$work/sample.ogg" $(( megabytes * 1024 ))
+bench_copies "$work/sample.ogg" "$work/music" "$files"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/parvex-cli-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-# One sample file: noise at a fixed 256 kbit/s, as many seconds as the size asks for.
-seconds=$(( megabytes * 1024 * 1024 * 8 / 256000 ))
-python3 -c "import os, sys; sys.stdout.buffer.write(os.urandom(44100 * 4 * $seconds))" > "$work/noise.raw"
-oggenc -Q -r -R 44100 -C 2 --managed -b 256 -m 256 -M 256 -c "TITLE=Sample" -c "ARTIST=Band" \
-  -o "$work/sample.ogg" "$work/noise.raw"
-rm "$work/noise.raw"
-mkdir "$work/music"
-for ((i = 0; i < files; i++)); do cp "$work/sample.ogg" "$(printf '%s/music/track%04d.ogg' "$work" "$i")"; done
-sync
-
-now() { echo "$EPOCHREALTIME"; }
-# seconds COMMAND...: runs the command $rounds times, its output discarded, and prints the best
-# time (the machine may be busy with other work). Each round starts with nothing left to write
-# back, so no run pays for the writes of the one before.
-seconds() {
-  local start end best= round
-  for ((round = 0; round < rounds; round++)); do
-    sync
-    start=$(now)
-    "$@" > /dev/null
-    end=$(now)
-    best=$(awk -v s="$start" -v e="$end" -v b="$best" 'BEGIN { t = e - s; if (b != "" && b < t) t = b; printf "%.3f", t }')
-    rm -rf "$work/copy"
-  done
-  echo "$best"
+# Each round starts with nothing left to write back, so no run pays for the writes of the one
+# before; the copies a round made are removed.
+bench_between_rounds() {
+  rm -rf "$work/copy"
+  sync
 }
+seconds() { sync; bench_best "$rounds" "$@"; }
 
 vorbiscomment_each() {  # vorbiscomment_each -l | -a: one process per file
   local f
@@ -78,10 +52,7 @@ for path in sorted(glob.glob(sys.argv[2] + "/*.ogg")):
 PY
 }
 
-mutagen_python=
-for python in /usr/bin/python3 python3; do
-  if "$python" -c "import mutagen" 2> /dev/null; then mutagen_python=$python; break; fi
-done
+mutagen_python=$(bench_mutagen_python)
 
 printf 'files: %d of %s bytes each; best of %d rounds\n\n' "$files" "$(stat -c %s "$work/sample.ogg")" "$rounds"
 copy=$(seconds cp -r "$work/music" "$work/copy")
@@ -92,7 +63,7 @@ show=$(seconds "$cli" show "$work"/music/*.ogg)
 mass=$(seconds "$cli" mass "$work/music" --set ARTIST=Bench)
 "$cli" show --json "$work/music/track0000.ogg" | grep -q '"ARTIST", "Bench"' || { echo "mass did not write" >&2; exit 1; }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
+ratio() { bench_ratio "$@"; }
 row() { printf '%-38s %9s s %10s\n' "$1" "$2" "$(ratio "$2" "$copy")"; }
 
 printf '%-38s %11s %10s\n' "run" "time" "/ cp -r"

@@ -1,0 +1,79 @@
+# Shell pieces shared by the benchmark scripts; source it, then call the functions.
+#   bench_need_cli PATH           sets $cli to the absolute path of a built parvex-cli, or exits
+#   bench_need_tool NAME PACKAGE  exits with a hint when NAME is not installed
+#   bench_work_dir NAME           sets $work to a new temporary folder, removed on exit
+#   bench_sample FILE KILOBYTES   encodes about that many kilobytes of noise at 256 kbit/s (oggenc)
+#   bench_copies FILE FOLDER N    N copies of FILE in FOLDER: track0000.ogg, track0001.ogg, ...
+#   bench_best ROUNDS COMMAND...  runs the command ROUNDS times, output discarded; prints the best
+#                                 seconds (the machine may be busy with other work). A function
+#                                 bench_between_rounds, when defined, runs untimed after each round
+#   bench_ratio A B               A / B with two decimals, "-" when B is 0
+#   bench_mutagen_python          prints a python3 that imports mutagen, nothing when none does
+#   bench_figure NAME OURS BASELINE GOAL
+#                                 the closing line every benchmark script prints:
+#                                 NAME, our seconds, the baseline's, their ratio and the goal, tab-separated
+
+bench_need_cli() {
+  if [[ ! -x $1 ]]; then
+    echo "no parvex-cli at '$1': build it first (cmake -DCMAKE_BUILD_TYPE=Release)" >&2
+    exit 2
+  fi
+  cli=$(realpath "$1")
+}
+
+bench_need_tool() {
+  if ! command -v "$1" > /dev/null; then
+    echo "$1 is needed (apt-get install $2)" >&2
+    exit 2
+  fi
+}
+
+bench_work_dir() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/$1-XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+}
+
+bench_sample() {
+  local file=$1 kilobytes=$2 raw
+  raw=$(mktemp "${TMPDIR:-/tmp}/parvex-noise-XXXXXX")
+  # 256 kbit/s is 32 KB a second; at least one second of 44.1 kHz stereo.
+  local samples=$(( kilobytes * 44100 / 32 ))
+  (( samples < 44100 )) && samples=44100
+  python3 -c "import os, sys; sys.stdout.buffer.write(os.urandom(4 * $samples))" > "$raw"
+  oggenc -Q -r -R 44100 -C 2 --managed -b 256 -m 256 -M 256 -c "TITLE=Sample" -c "ARTIST=Band" \
+    -o "$file" "$raw"
+  rm "$raw"
+}
+
+bench_copies() {
+  local file=$1 folder=$2 count=$3 i
+  mkdir -p "$folder"
+  for ((i = 0; i < count; i++)); do cp "$file" "$(printf '%s/track%04d.ogg' "$folder" "$i")"; done
+  sync
+}
+
+bench_best() {
+  local rounds=$1 start end best= round
+  shift
+  for ((round = 0; round < rounds; round++)); do
+    start=$EPOCHREALTIME
+    "$@" > /dev/null
+    end=$EPOCHREALTIME
+    best=$(awk -v s="$start" -v e="$end" -v b="$best" 'BEGIN { t = e - s; if (b != "" && b < t) t = b; printf "%.3f", t }')
+    if declare -F bench_between_rounds > /dev/null; then bench_between_rounds; fi
+  done
+  echo "$best"
+}
+
+bench_ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
+
+bench_mutagen_python() {
+  local python
+  for python in /usr/bin/python3 python3; do
+    if "$python" -c "import mutagen" 2> /dev/null; then echo "$python"; return; fi
+  done
+}
+
+bench_figure() {
+  printf '%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$(bench_ratio "$2" "$3")" "$4"
+}
