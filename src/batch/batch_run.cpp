@@ -2,12 +2,23 @@
 
 #include "batch/log_sink.h"
 #include "batch/ordered_work.h"
+#include "batch/run_journal.h"
+#include "batch/save_group.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 
 namespace parvex {
 
 namespace {
+
+// The journal's last "done" lines; undo does without them, so a failure is passed over.
+void FlushLastNotes(TRunJournal* journal) {
+    if (!journal) return;
+    try {
+        journal->Flush();
+    } catch (const std::exception&) {
+    }
+}
 
 void Report(const TRunControl& control, std::size_t done, std::size_t total, const std::string& current) {
     if (control.Progress) control.Progress({done, total, current});
@@ -50,19 +61,35 @@ std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& plan
 TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
                        TRunJournal* journal, const TRunControl& control) {
     TOggVorbis file;
+    TLeftoverIndex leftovers;
+    TSaveGroup group(file, journal, &leftovers);
     TApplyOutcome outcome;
-    for (const TFilePlan& plan : plans) {
-        if (control.StopAsked()) {
-            outcome.Stopped = true;
-            log.AddLine(StoppedLine(outcome.Done, plans.size()));
-            break;
-        }
-        Report(control, outcome.Done, plans.size(), plan.Path);
-        const TFileOutcome result = dryRun ? ShowPlan(plan, log) : CarryOutPlan(plan, file, log, journal);
+    const auto done = [&](const TFilePlan& plan, TFileOutcome result) {
         tally.Count(result);
         ++outcome.Done;
         if (control.AfterFile) control.AfterFile(plan, result);
+    };
+    const auto stopAsked = [&control] { return control.StopAsked(); };
+    for (const TFilePlan& plan : plans) {
+        if (control.StopAsked()) {
+            outcome.Stopped = true;
+            break;
+        }
+        Report(control, outcome.Done, plans.size(), plan.Path);
+        if (dryRun) {
+            done(plan, ShowPlan(plan, log));
+            continue;
+        }
+        group.Add(plan);
+        if (group.Ready() && !group.Commit(log, stopAsked, done)) {
+            outcome.Stopped = true;
+            break;
+        }
     }
+    // After a stop, this abandons what the group holds.
+    if (!group.Commit(log, stopAsked, done)) outcome.Stopped = true;
+    if (outcome.Stopped) log.AddLine(StoppedLine(outcome.Done, plans.size()));
+    FlushLastNotes(journal);
     Report(control, outcome.Done, plans.size(), {});
     return outcome;
 }

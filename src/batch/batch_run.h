@@ -1,9 +1,10 @@
 #pragma once
 // A batch run carried out: every found file is planned first, which only reads, then the plans are
-// applied file by file (CarryOutPlan: each file checked to be as planned, its old state journaled
-// before it changes). The window and parvex-cli only start runs and show them: the window from a
-// worker thread, so progress is reported through a callback and a stop is asked through a flag,
-// which is looked at between files and never cuts a save short.
+// applied in groups of files (TSaveGroup: each file checked to be as planned, its old state
+// journaled before it changes, the group's new files flushed to disk together before any takes its
+// place). The window and parvex-cli only start runs and show them: the window from a worker thread,
+// so progress is reported through a callback and a stop is asked through a flag, which is looked at
+// between files and never cuts a save short.
 
 #include <atomic>
 #include <cstddef>
@@ -30,7 +31,7 @@ struct TRunProgress {
 struct TRunControl {
     const std::atomic<bool>* Stop = nullptr;                        // set (from any thread) to end the run
     std::function<void(const TRunProgress&)> Progress;              // before each file, on the running thread
-    std::function<void(const TFilePlan&, TFileOutcome)> AfterFile;  // once a file is done
+    std::function<void(const TFilePlan&, TFileOutcome)> AfterFile;  // once a file is done and logged
 
     bool StopAsked() const { return Stop && Stop->load(); }
 };
@@ -64,8 +65,12 @@ struct TApplyOutcome {
 };
 
 // Logs the plans and carries them out in order (a dry run only logs them: ShowPlan), each outcome
-// counted in `tally`; `journal` (may be null) records each file's old state. A stop asked before a
-// file ends the run there with StoppedLine. Never raises.
+// counted in `tally`; `journal` (may be null) records each file's old state. The files are written
+// a group at a time (up to kGroupFiles files or kGroupBytes of new files), so a file's lines, its
+// AfterFile and the progress's Done come once its group is committed, in the order of the plans.
+// A stop asked before a file ends the run there with StoppedLine: a file of the group whose new
+// version is written but not yet in place is abandoned (its new file removed, the old one
+// unchanged). Never raises.
 TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
                        TRunJournal* journal, const TRunControl& control = {});
 

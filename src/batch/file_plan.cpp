@@ -8,8 +8,7 @@
 #include <map>
 
 #include "batch/log_sink.h"
-#include "batch/no_replace_rename.h"
-#include "batch/run_journal.h"
+#include "batch/save_group.h"
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/open_error.h"
@@ -60,54 +59,6 @@ std::string ChangeLine(const TCommentChange& change) {
 }
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-std::string WriteFailure(const std::string& reason) {
-    return kLogIndent + std::string("could not be written: ") + reason + "; the file is unchanged";
-}
-
-std::string RenameFailure(int error) {
-    if (error == EEXIST) return "a file of that name already exists";
-    return ErrorText(error);
-}
-
-TFileOutcome Store(const TFilePlan& plan, TOggVorbis& file, TLogSink& log) {
-    std::string reason;
-    std::vector<std::string> notes;
-    try {
-        if (StoreWorkingRecord(file, plan.Record, plan.Path, &reason, &notes)) {
-            for (const std::string& note : notes) log.AddLine(kLogIndent + note);
-            return TFileOutcome::Written;
-        }
-    } catch (const EFOpenError& error) {
-        reason = ErrorText(error.Error());
-    } catch (const std::exception& error) {
-        reason = error.what();
-    }
-    log.AddLine(WriteFailure(reason));
-    return TFileOutcome::Failed;
-}
-
-// Why the file may not be changed now, or an empty text: it must be the file that was planned, and
-// its old state must be in the journal first.
-std::string ChangeRefusal(const TFilePlan& plan, TRunJournal* journal) {
-    if (!(CurrentStamp(plan.Path) == plan.Planned))
-        return kLogIndent + std::string("left alone: the file changed since it was planned");
-    if (!journal) return {};
-    try {
-        journal->BeforeChange(plan);
-    } catch (const std::exception& error) {
-        return kLogIndent + std::string("could not be recorded for undo: ") + error.what() +
-               "; the file is unchanged";
-    }
-    return {};
-}
-
-TFileOutcome Rename(const TFilePlan& plan, TLogSink& log) {
-    const int error = RenameNoReplace(plan.Path, plan.NewPath);
-    if (error == 0) return TFileOutcome::Written;
-    log.AddLine(kLogIndent + std::string("not renamed: ") + RenameFailure(error));
-    return TFileOutcome::Failed;
-}
 
 }  // namespace
 
@@ -187,15 +138,10 @@ TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
 }
 
 TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log, TRunJournal* journal) {
-    const TFileOutcome promised = ShowPlan(plan, log);
-    if (plan.Action != TPlanAction::Store && plan.Action != TPlanAction::Rename) return promised;
-    if (const std::string refusal = ChangeRefusal(plan, journal); !refusal.empty()) {
-        log.AddLine(refusal);
-        return TFileOutcome::Failed;
-    }
-    const TFileOutcome outcome =
-        plan.Action == TPlanAction::Store ? Store(plan, file, log) : Rename(plan, log);
-    if (journal && outcome == TFileOutcome::Written) journal->AfterChange(plan);
+    TSaveGroup group(file, journal, nullptr);
+    group.Add(plan);
+    TFileOutcome outcome = TFileOutcome::Skipped;
+    group.Commit(log, nullptr, [&outcome](const TFilePlan&, TFileOutcome result) { outcome = result; });
     return outcome;
 }
 

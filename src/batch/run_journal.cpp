@@ -156,7 +156,10 @@ void ReadLine(const std::vector<std::string>& f, TJournalRun& run) {
     } else if (word == "new" && f.size() >= 3) {
         run.Files.back().NewComments.push_back({f[1], f[2]});
     } else if (word == "done" && f.size() >= 2) {
-        run.Files.back().After = ParseStamp(f[1]);
+        const auto entry = f.size() < 3 ? run.Files.rbegin()
+                                        : std::find_if(run.Files.rbegin(), run.Files.rend(),
+                                                       [&f](const TJournalEntry& e) { return e.Path == f[2]; });
+        if (entry != run.Files.rend()) entry->After = ParseStamp(f[1]);
     }
 }
 
@@ -198,7 +201,16 @@ void TRunJournal::Open() {
         if (old <= number_ - kKeptRuns) std::filesystem::remove(path);
 }
 
-void TRunJournal::Append(const std::string& lines) { WriteAndSync(fd_->Get(), lines); }
+void TRunJournal::Append(const std::string& lines) {
+    WriteAll(fd_->Get(), lines);
+    unflushed_ = true;
+}
+
+void TRunJournal::Flush() {
+    if (!unflushed_) return;
+    if (::fdatasync(fd_->Get()) != 0) throw std::system_error(errno, std::generic_category(), "fdatasync");
+    unflushed_ = false;
+}
 
 void TRunJournal::BeforeChange(const TFilePlan& plan) {
     std::string lines = Line(
@@ -213,7 +225,7 @@ void TRunJournal::BeforeChange(const TFilePlan& plan) {
 void TRunJournal::AfterChange(const TFilePlan& plan) {
     const std::string& now = plan.Action == TPlanAction::Rename ? plan.NewPath : plan.Path;
     try {
-        Append(Line({"done", StampText(CurrentStamp(now))}));
+        Append(Line({"done", StampText(CurrentStamp(now)), plan.Path}));
     } catch (const std::exception&) {
         // The entry stays without its "done" line; undo then goes by the file's comments.
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The journal of a batch run, which undo reads. Before a file is changed, its old name and its old
-// comments are written to the run's journal file and flushed to disk; after the change, what the
-// file looks like now. So a run can be undone even when the program was killed in the middle of it.
+// comments are written to the run's journal file and flushed to disk (once for a group of files
+// changed together); after the change, what the file looks like now. So a run can be undone even when the program was killed in the middle of it.
 //
 // One text file per run, "run-000042.journal", in the journal folder; the newest kKeptRuns are
 // kept. Each line is a word and tab-separated fields, with "\", tab, LF and CR escaped as "\\",
@@ -11,9 +11,11 @@
 //   file  PATH  NEW PATH (empty unless renamed)  DEVICE INODE SIZE MTIME-SEC MTIME-NSEC
 //   old   NAME  VALUE          (the file's comments before, in file order)
 //   new   NAME  VALUE          (the comments the run writes)
-//   done  DEVICE INODE SIZE MTIME-SEC MTIME-NSEC   (the file after the change)
+//   done  DEVICE INODE SIZE MTIME-SEC MTIME-NSEC  PATH   (the file after the change)
 //   undone
-// A file's "done" line is missing when the run ended during its change.
+// The "file" lines of a group of files come before their "done" lines; a "done" line without a
+// PATH (journals of earlier versions) belongs to the file just before it. A file's "done" line is
+// missing when the run ended during its change.
 
 #include <cstdint>
 #include <optional>
@@ -58,11 +60,13 @@ public:
     TRunJournal(std::string folder, std::string operation, std::string where);
 
     // Writes the file's old name and, for a change of comments, its comments as they are now and as
-    // the plan writes them, then flushes the journal to disk. Raises std::exception when the
-    // journal cannot be written or the file cannot be read.
+    // the plan writes them; Flush must follow before the file changes. Raises std::exception when
+    // the journal cannot be written or the file cannot be read.
     void BeforeChange(const TFilePlan& plan);
-    // Notes what the changed file looks like now. A failure is passed over: undo then recognises
-    // the file by its comments.
+    // Puts what was written so far on disk. Raises std::system_error when it cannot.
+    void Flush();
+    // Notes what the changed file looks like now (on disk with the next Flush). A failure is passed
+    // over: undo then recognises the file by its comments.
     void AfterChange(const TFilePlan& plan);
 
     // The run's number; 0 while nothing was changed.
@@ -74,6 +78,7 @@ private:
 
     std::string folder_, operation_, where_;
     std::optional<TUniqueFd> fd_;  // open from the first change on
+    bool unflushed_ = false;
     int number_ = 0;
 };
 

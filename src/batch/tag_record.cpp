@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "ogg/comment_writer.h"
 #include "ogg/ogg_vorbis.h"
 
 namespace parvex {
@@ -89,6 +90,12 @@ bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::st
                         std::string* reason, std::vector<std::string>* notes) {
     CopyIntoFileObject(record, file);
     return file.SaveToFile(fileName, reason, notes);
+}
+
+bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
+                          TPreparedSave& save, std::string* reason, TLeftoverIndex* leftovers) {
+    CopyIntoFileObject(record, file);
+    return PrepareSaveTags(file, fileName, save, reason, leftovers);
 }
 
 }  // namespace parvex

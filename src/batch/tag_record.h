@@ -11,7 +11,9 @@
 
 namespace parvex {
 
+class TLeftoverIndex;
 class TOggVorbis;
+struct TPreparedSave;
 
 struct tagrecord {
     bool HasTags = false;  // the comment header holds at least one comment (the vendor string is none)
@@ -59,6 +61,10 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
 // about it. Raises EFOpenError when the file cannot be opened.
 bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
                         std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+// The first step of StoreWorkingRecord, for a batch that completes its saves in groups: the file's
+// new version written beside it into `save` (see PrepareSaveTags).
+bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
+                          TPreparedSave& save, std::string* reason, TLeftoverIndex* leftovers);
 
 // What happened to one file of a batch run; its log lines say it in words.
 enum class TFileOutcome {

@@ -170,16 +170,6 @@ bool Refuse(std::string* reason, std::string text) {
     return false;
 }
 
-// A failure in words: the system's text for an error code ("No space left on device" becomes "no
-// space left on device"), or the message of any other error.
-std::string ReasonOf(const std::exception& error) {
-    if (dynamic_cast<const std::bad_alloc*>(&error)) return "not enough memory";
-    const auto* system = dynamic_cast<const std::system_error*>(&error);
-    std::string text = system ? system->code().message() : error.what();
-    if (system && !text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    return text;
-}
-
 // The name is taken exactly as it stands: it was read so from the file (blanks included), and a
 // name changed on the way back would leave the old comment and add a second one.
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
@@ -198,7 +188,30 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
     return field.Name;
 }
 
+// The comment data of `tags` over the headers read into `info` (whose table it takes up), ready for
+// writing. Raises std::runtime_error when the file may not be rewritten or the comments would not
+// read back.
+std::string TaggedCommentData(const TOggVorbis& tags, FileInfo& info) {
+    if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) throw std::runtime_error(refusal);
+    ClearTagValues(info.Tag);
+    for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
+        PutTagEntry(SavedName(field, tags), std::string(TrimControls(tags.*field.Field)), info.Tag);
+    for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
+    std::string commentData = BuildCommentData(info);
+    if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
+    info.SecondPage.Crc = 0;
+    return commentData;
+}
+
 }  // namespace
+
+std::string ReasonOf(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return "not enough memory";
+    const auto* system = dynamic_cast<const std::system_error*>(&error);
+    std::string text = system ? system->code().message() : error.what();
+    if (system && !text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
 
 std::string RewriteRefusal(const FileInfo& info) {
     if (info.TooLarge) return "the headers are too large to hold in memory";
@@ -289,20 +302,49 @@ void StoreSecondPageCrc(int fd, const FileInfo& info) {
         Fail("write checksum");
 }
 
+TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info,
+                                 TLeftoverIndex* leftovers) {
+    TPreparedSave save;
+    save.Replace = std::make_unique<TFolderReplace>(fileName, info.Identity, leftovers);
+    TFolderReplace& replace = *save.Replace;
+    CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
+    const int temp = replace.CreateTemp();
+    WriteNewFile(replace.Old(), temp, commentData, info);
+    CheckReadsBack(temp, commentData, info.Tag.PacketID.size());
+    CopyMetadata(replace.Old(), replace.OldStat(), temp, save.Notes);
+    replace.StartFlush();
+    if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty()) save.Notes.push_back(note);
+    save.Size = ::lseek(temp, 0, SEEK_END);
+    return save;
+}
+
+bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::string>* notes) {
+    try {
+        save.Replace->Commit(save.Notes);
+    } catch (const std::exception& error) {
+        return Refuse(reason, ReasonOf(error));
+    }
+    if (notes) notes->insert(notes->end(), save.Notes.begin(), save.Notes.end());
+    return true;
+}
+
 bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
                             std::string* reason, std::vector<std::string>* notes) {
+    TPreparedSave save;
     try {
-        TFolderReplace replace(fileName, info.Identity);
-        CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
-        const int temp = replace.CreateTemp();
-        WriteNewFile(replace.Old(), temp, commentData, info);
-        CheckReadsBack(temp, commentData, info.Tag.PacketID.size());
-        std::vector<std::string> saveNotes;
-        CopyMetadata(replace.Old(), replace.OldStat(), temp, saveNotes);
-        replace.Commit(saveNotes);
-        if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty())
-            saveNotes.push_back(note);
-        if (notes) notes->insert(notes->end(), saveNotes.begin(), saveNotes.end());
+        save = PrepareReplacement(fileName, commentData, info);
+    } catch (const std::exception& error) {
+        return Refuse(reason, ReasonOf(error));
+    }
+    return CompleteSave(save, reason, notes);
+}
+
+bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPreparedSave& save,
+                     std::string* reason, TLeftoverIndex* leftovers) {
+    FileInfo info;
+    if (!ReadFileInfo(fileName, info)) return Refuse(reason, kNotOggVorbisOrOpus);
+    try {
+        save = PrepareReplacement(fileName, TaggedCommentData(tags, info), info, leftovers);
         return true;
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
@@ -311,22 +353,18 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
 
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
               std::vector<std::string>* notes) {
-    FileInfo info;
-    if (!ReadFileInfo(fileName, info)) return Refuse(reason, kNotOggVorbisOrOpus);
-    return SaveTags(tags, info, fileName, reason, notes);
+    TPreparedSave save;
+    return PrepareSaveTags(tags, fileName, save, reason) && CompleteSave(save, reason, notes);
 }
 
 bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName, std::string* reason,
               std::vector<std::string>* notes) {
-    if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) return Refuse(reason, refusal);
-    ClearTagValues(info.Tag);
-    for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
-        PutTagEntry(SavedName(field, tags), std::string(TrimControls(tags.*field.Field)), info.Tag);
-    for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
-    const std::string commentData = BuildCommentData(info);
-    if (commentData.size() > kMaxHeaderBytes)
-        return Refuse(reason, "the comments are too large to be read back");
-    info.SecondPage.Crc = 0;
+    std::string commentData;
+    try {
+        commentData = TaggedCommentData(tags, info);
+    } catch (const std::exception& error) {
+        return Refuse(reason, ReasonOf(error));
+    }
     return ReplaceThroughTempFile(fileName, commentData, info, reason, notes);
 }
 

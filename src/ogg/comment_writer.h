@@ -5,14 +5,34 @@
 // comment packet is padded with zero bytes so that the audio keeps its offset modulo the block size
 // and its blocks are shared rather than copied.
 
+#include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ogg/folder_replace.h"
 #include "ogg/header_reader.h"
 
 namespace parvex {
 
 class TOggVorbis;
+
+// A save whose new file is written beside the old one and checked, waiting to take the old file's
+// place: Replace then flushes it, renames it over the old file and flushes the folder, one step at a
+// time for a group of saves or all at once (Commit). Dropped before its rename, it removes its new
+// file and the old file stays as it was.
+struct TPreparedSave {
+    std::unique_ptr<TFolderReplace> Replace;
+    std::vector<std::string> Notes;  // what the user should know once the save is done
+    int64_t Size = 0;                // of the new file
+};
+
+// Prepares the save of the fields and OtherTags of `tags` into the comment header of `fileName`,
+// the first step of SaveTags, into `save`; `leftovers` as for TFolderReplace. False, with the cause in
+// `reason` and nothing written, when the file cannot be saved. Raises EFOpenError when it cannot be
+// opened.
+bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPreparedSave& save,
+                     std::string* reason = nullptr, TLeftoverIndex* leftovers = nullptr);
 
 // Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
 // TOggVorbis::SaveToFile for the contract.
@@ -22,6 +42,10 @@ bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* 
 // is not saved. `info` is used up.
 bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName,
               std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+
+// A failure of a save in words: the system's text for an error code ("No space left on device"
+// becomes "no space left on device"), or the message of any other error.
+std::string ReasonOf(const std::exception& error);
 
 // Why the header of `info` cannot be rewritten without guessing, or an empty text when it can: it
 // needs a whole, undamaged comment header (for Vorbis with its framing byte), every other header
@@ -63,5 +87,14 @@ void StoreSecondPageCrc(int fd, const FileInfo& info);
 // `reason`, when given, then receives the cause in words ("permission denied", ...).
 bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
                             std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+// The rest of a prepared save in one go: flushed, renamed over the old file, the folder flushed.
+// True when done, with the save's notes added to `notes` (when given); false, with the cause in
+// `reason` and the old file as it was, when a step fails.
+bool CompleteSave(TPreparedSave& save, std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+// The first steps of ReplaceThroughTempFile: the new file written, read back, given the old file's
+// metadata and on its way to disk (StartFlush). Raises std::exception on failure, with no
+// temporary file left.
+TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info,
+                                 TLeftoverIndex* leftovers = nullptr);
 
 }  // namespace parvex

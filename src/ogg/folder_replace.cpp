@@ -35,18 +35,32 @@ void At(TReplaceStep step) {
     if (ReplaceTesting().Hook) ReplaceTesting().Hook(step);
 }
 
-// The temporary file of the save in progress while it has a name, for RemoveCurrentTempFile. The
-// folder is published after the name and withdrawn first, so a signal handler never sees a name
-// being written.
-std::atomic<int> namedTempFolder{-1};
-char namedTempName[NAME_MAX + 1];
+// The temporary files of the saves in progress that have a name, for RemoveCurrentTempFile (a batch
+// holds a group of saves at once). A slot's folder is published after its name and withdrawn first,
+// so a signal handler never sees a name being written. Where every slot is taken, a temporary file
+// left by a stop is removed by the next save of its file instead.
+constexpr int kFreeSlot = -1;
+constexpr int kClaimedSlot = -2;
+struct TNamedTemp {
+    std::atomic<int> Folder{kFreeSlot};
+    char Name[NAME_MAX + 1];
+};
+TNamedTemp namedTemps[128];
 
-void PublishTempName(int folder, const std::string& name) {
-    std::memcpy(namedTempName, name.c_str(), name.size() + 1);
-    namedTempFolder.store(folder);
+int PublishTempName(int folder, const std::string& name) {
+    for (TNamedTemp& temp : namedTemps) {
+        int expected = kFreeSlot;
+        if (!temp.Folder.compare_exchange_strong(expected, kClaimedSlot)) continue;
+        std::memcpy(temp.Name, name.c_str(), name.size() + 1);
+        temp.Folder.store(folder);
+        return static_cast<int>(&temp - namedTemps);
+    }
+    return -1;
 }
 
-void WithdrawTempName() { namedTempFolder.store(-1); }
+void WithdrawTempName(int slot, int folder) {
+    if (slot >= 0) namedTemps[slot].Folder.compare_exchange_strong(folder, kFreeSlot);
+}
 
 std::string TempNamePrefix(std::string_view name) {
     return "." + std::string(name.substr(0, kMaxNamePart)) + std::string(kTempMark);
@@ -58,6 +72,31 @@ std::string RandomTempName(std::string_view name) {
     std::string temp = TempNamePrefix(name);
     for (const unsigned char r : random) temp += kAlphabet[r % (sizeof kAlphabet - 1)];
     return temp;
+}
+
+// Whether `entry` is named like a temporary file of a save of some file.
+bool LooksLikeTempName(std::string_view entry) {
+    const std::size_t tail = kTempMark.size() + kRandomChars;
+    return entry.size() > tail + 1 && entry[0] == '.' &&
+           entry.substr(entry.size() - tail, kTempMark.size()) == kTempMark &&
+           entry.substr(entry.size() - kRandomChars).find_first_not_of(kAlphabet) == std::string_view::npos;
+}
+
+// The entries of the open folder named like temporary files; none when it cannot be listed.
+std::vector<std::string> TempNamesIn(int folder) {
+    // The listing gets a descriptor of its own: reading a folder moves the descriptor's position.
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return {};
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return {};
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir))
+        if (LooksLikeTempName(entry->d_name)) names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -103,11 +142,23 @@ bool IsTempNameOf(std::string_view entry, std::string_view name) {
 }
 
 void RemoveCurrentTempFile() {
-    const int folder = namedTempFolder.exchange(-1);
-    if (folder >= 0) (void)::unlinkat(folder, namedTempName, 0);
+    for (TNamedTemp& temp : namedTemps) {
+        int folder = temp.Folder.load();
+        if (folder >= 0 && temp.Folder.compare_exchange_strong(folder, kFreeSlot))
+            (void)::unlinkat(folder, temp.Name, 0);
+    }
 }
 
-TFolderReplace::TFolderReplace(const std::string& path, const FileIdentity& expected) : expected_(expected) {
+const std::vector<std::string>& TLeftoverIndex::In(int folder) {
+    struct stat st {};
+    (void)::fstat(folder, &st);
+    const auto [entry, isNew] = folders_.try_emplace({st.st_dev, st.st_ino});
+    if (isNew) entry->second = TempNamesIn(folder);
+    return entry->second;
+}
+
+TFolderReplace::TFolderReplace(const std::string& path, const FileIdentity& expected, TLeftoverIndex* leftovers)
+    : expected_(expected) {
     const std::filesystem::path full = std::filesystem::canonical(path);
     name_ = full.filename().string();
     folder_.Reset(OpenFolder(full.parent_path()));
@@ -116,30 +167,20 @@ TFolderReplace::TFolderReplace(const std::string& path, const FileIdentity& expe
     if (::fstat(Old(), &oldStat_) != 0) Fail("stat");
     if (!S_ISREG(oldStat_.st_mode) || !(IdentityOf(oldStat_) == expected_))
         throw std::runtime_error("the file changed while it was being saved");
-    RemoveLeftovers();
+    RemoveLeftovers(leftovers);
     At(TReplaceStep::FolderOpened);
 }
 
 TFolderReplace::~TFolderReplace() {
     if (committed_ || tempName_.empty()) return;
-    WithdrawTempName();
+    WithdrawTempName(tempSlot_, Folder());
     if (TempNameIsOurs()) (void)::unlinkat(Folder(), tempName_.c_str(), 0);
 }
 
-void TFolderReplace::RemoveLeftovers() const {
-    // The listing gets a descriptor of its own: reading a folder moves the descriptor's position.
-    const int listing = ::openat(Folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing < 0) return;
-    DIR* dir = ::fdopendir(listing);
-    if (!dir) {
-        ::close(listing);
-        return;
-    }
-    std::vector<std::string> leftovers;
-    while (const dirent* entry = ::readdir(dir))
-        if (IsTempNameOf(entry->d_name, name_)) leftovers.emplace_back(entry->d_name);
-    ::closedir(dir);
-    for (const std::string& leftover : leftovers) RemoveIfAbandoned(Folder(), leftover);
+void TFolderReplace::RemoveLeftovers(TLeftoverIndex* leftovers) const {
+    const std::vector<std::string> listed = leftovers ? std::vector<std::string>{} : TempNamesIn(Folder());
+    for (const std::string& entry : leftovers ? leftovers->In(Folder()) : listed)
+        if (IsTempNameOf(entry, name_)) RemoveIfAbandoned(Folder(), entry);
 }
 
 int TFolderReplace::CreateTemp() {
@@ -152,7 +193,7 @@ int TFolderReplace::CreateTemp() {
                 ::openat(Folder(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (temp_.Valid()) {
                 tempName_ = std::move(name);
-                PublishTempName(Folder(), tempName_);
+                tempSlot_ = PublishTempName(Folder(), tempName_);
             } else if (errno != EEXIST) {
                 break;
             }
@@ -177,7 +218,7 @@ void TFolderReplace::GiveTempAName() {
             linked = ::linkat(temp_.Get(), "", Folder(), name.c_str(), AT_EMPTY_PATH);
         if (linked == 0) {
             tempName_ = std::move(name);
-            PublishTempName(Folder(), tempName_);
+            tempSlot_ = PublishTempName(Folder(), tempName_);
             return;
         }
         if (errno != EEXIST) Fail("name temporary file");
@@ -192,8 +233,15 @@ bool TFolderReplace::TempNameIsOurs() const {
            ::fstat(temp_.Get(), &ours) == 0 && SameFile(named, ours);
 }
 
-void TFolderReplace::Commit(std::vector<std::string>& notes) {
+void TFolderReplace::StartFlush() const {
+    (void)::sync_file_range(temp_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+void TFolderReplace::FlushData() const {
     if (::fsync(temp_.Get()) != 0) Fail("fsync");
+}
+
+void TFolderReplace::RenameOver() {
     GiveTempAName();
     At(TReplaceStep::TempNamed);
     if (!TempNameIsOurs()) throw std::runtime_error("the temporary file was replaced by another file");
@@ -203,16 +251,23 @@ void TFolderReplace::Commit(std::vector<std::string>& notes) {
         throw std::runtime_error("the file changed while it was being saved");
     if (::renameat(Folder(), tempName_.c_str(), Folder(), name_.c_str()) != 0) Fail("rename");
     committed_ = true;
-    WithdrawTempName();
-    FlushFolder(notes);
+    WithdrawTempName(tempSlot_, Folder());
+    At(TReplaceStep::Renamed);
 }
 
 // The rename lasts only once the folder is on disk. A folder opened without read permission cannot
 // be flushed by itself; flushing its whole file system does it too.
-void TFolderReplace::FlushFolder(std::vector<std::string>& notes) const {
-    if (::fsync(Folder()) == 0 || ::syncfs(temp_.Get()) == 0) return;
+bool TFolderReplace::FlushFolder(std::vector<std::string>& notes) const {
+    if (::fsync(Folder()) == 0 || ::syncfs(temp_.Get()) == 0) return true;
     notes.push_back("the folder could not be flushed to disk (" + ErrorText(errno) +
                     "), so the save may not survive a power failure");
+    return false;
+}
+
+void TFolderReplace::Commit(std::vector<std::string>& notes) {
+    FlushData();
+    RenameOver();
+    FlushFolder(notes);
 }
 
 }  // namespace parvex

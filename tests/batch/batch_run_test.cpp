@@ -1,6 +1,7 @@
 // A run on real files: what applying the plans does is what the plans said; a stop leaves every file
-// untouched or complete; a file changed after planning is left alone; the journal lets undo put
-// every file back byte for byte, and undo refuses files changed since the run.
+// untouched or complete; a file changed after planning is left alone; files are committed in
+// groups, a failure in a group touching only its own file; the journal lets undo put every file
+// back byte for byte, and undo refuses files changed since the run.
 
 #include "batch/batch_run.h"
 
@@ -19,9 +20,12 @@
 #include "naming/rename_from_tag.h"
 #include "naming/tag_from_list.h"
 #include "naming/tag_from_name.h"
+#include "batch/save_group.h"
+#include "ogg/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 #include "support/ogg_builder.h"
+#include "support/save_leftovers.h"
 #include "support/temp_dir.h"
 #include "text/string_hash.h"
 
@@ -321,6 +325,8 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
     if (outcome.Stopped) {
         EXPECT_EQ(log.Lines.back(), StoppedLine(outcome.Done, 6));
     }
+    // The new files of the group that the stop abandoned are gone.
+    for (const TFilePlan& plan : plans) EXPECT_TRUE(test::TempFilesBeside(plan.Path).empty()) << plan.Path;
 }
 
 INSTANTIATE_TEST_SUITE_P(After, StopTest, ::testing::Values(0, 3, 6));
@@ -350,6 +356,171 @@ TEST_F(BatchRunTest, AStopWhilePlanningKeepsThePlansMadeSoFar) {
     bool stopped = false;
     EXPECT_EQ(PlanRun(found, MassPlanner(), control, stopped).size(), 2u);
     EXPECT_TRUE(stopped);
+}
+
+// ---- Group commit ----
+
+class GroupCommitTest : public BatchRunTest {
+protected:
+    void TearDown() override { ReplaceTesting() = {}; }
+    // `count` files spread over the folder and a subfolder, each with its own comments.
+    void MakeFiles(int count) {
+        for (int i = 0; i < count; ++i) {
+            const std::string folder = dir.Dir() + (i % 3 ? "" : "sub/");
+            const std::string name = "f" + std::to_string(i) + ".ogg";
+            std::filesystem::create_directories(folder);
+            test::WriteVorbisFile(folder + name, {{"ARTIST", "Old"}, {"TRACKNUMBER", std::to_string(i)}});
+            found.Add(folder, name);
+        }
+    }
+    // Runs `meddle(plans, n)` at the n-th (from 1) moment `step` of the run.
+    void At(TReplaceStep step, std::function<void(const std::vector<TFilePlan>&, int)> meddle) {
+        ReplaceTesting().Hook = [this, step, meddle, n = 0](TReplaceStep now) mutable {
+            if (now == step) meddle(plans, ++n);
+        };
+    }
+    std::vector<TFilePlan> plans;
+};
+
+TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
+    const int count = static_cast<int>(kGroupFiles) * 2 + 5;
+    MakeFiles(count);
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    plans = Plan(MassPlanner());
+    std::vector<std::string> afterFile;
+    TRunControl control;
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome) { afterFile.push_back(plan.Path); };
+
+    const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, &journal, control);
+
+    EXPECT_EQ(outcome.Done, static_cast<std::size_t>(count));
+    EXPECT_EQ(tally.Changed(), count);
+    ASSERT_EQ(afterFile.size(), plans.size());
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        EXPECT_EQ(afterFile[i], plans[i].Path);
+        EXPECT_EQ(CommentsIn(plans[i].Path), WrittenComments(plans[i].Record)) << plans[i].Path;
+        EXPECT_TRUE(test::TempFilesBeside(plans[i].Path).empty()) << plans[i].Path;
+    }
+    const TJournalRun run = OnlyRun();
+    ASSERT_EQ(run.Files.size(), plans.size());
+    for (const TJournalEntry& entry : run.Files) EXPECT_TRUE(entry.After.has_value()) << entry.Path;
+}
+
+// Before the first file of a group takes its place, the journal holds the old state of every
+// file of the group.
+TEST_F(GroupCommitTest, TheJournalHoldsTheGroupBeforeItsFirstRename) {
+    MakeFiles(5);
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    plans = Plan(MassPlanner());
+    std::size_t journaled = 0;
+    At(TReplaceStep::TempNamed, [&](const std::vector<TFilePlan>&, int n) {
+        if (n == 1) journaled = OnlyRun().Files.size();
+    });
+    ApplyRun(plans, false, log, tally, &journal);
+    EXPECT_EQ(journaled, 5u);
+    EXPECT_EQ(tally.Changed(), 5);
+}
+
+struct GroupFault {
+    const char* What;
+    bool Unnamed;  // whether the new files have no name until their rename
+    std::size_t Hit;  // the file that fails
+    // At the moment the third file is about to be renamed.
+    std::function<void(const TFilePlan& hit)> Meddle;
+    std::string Line;  // the failing file's last log line
+};
+
+void PrintTo(const GroupFault& c, std::ostream* os) { *os << c.What; }
+
+const std::string kTheirs = "their own bytes";
+
+// The new file about to be renamed is swapped for a link elsewhere.
+void SwapTempForLink(const TFilePlan& hit) {
+    const auto temps = test::TempFilesBeside(hit.Path);
+    ASSERT_EQ(temps.size(), 1u);
+    ASSERT_EQ(::unlink(temps[0].c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", temps[0].c_str()), 0);
+}
+
+// Another program puts a file of its own in place of one planned.
+void ReplaceOldFile(const TFilePlan& hit) {
+    const std::string swap = hit.Path + ".swap";
+    std::ofstream(swap) << kTheirs;
+    ASSERT_EQ(::rename(swap.c_str(), hit.Path.c_str()), 0);
+}
+
+const GroupFault kGroupFaults[] = {
+    {"TempSwappedForALink", true, 2, SwapTempForLink,
+     "     could not be written: the temporary file was replaced by another file; the file is unchanged"},
+    {"NamedTempSwappedForALink", false, 2, SwapTempForLink,
+     "     could not be written: the temporary file was replaced by another file; the file is unchanged"},
+    {"LaterFileReplaced", true, 4, ReplaceOldFile,
+     "     could not be written: the file changed while it was being saved; the file is unchanged"},
+    {"NamedLaterFileReplaced", false, 4, ReplaceOldFile,
+     "     could not be written: the file changed while it was being saved; the file is unchanged"},
+};
+
+class GroupFaultTest : public GroupCommitTest, public ::testing::WithParamInterface<GroupFault> {};
+
+TEST_P(GroupFaultTest, OnlyTheFailingFileIsLeftAsItWas) {
+    const GroupFault& fault = GetParam();
+    MakeFiles(6);
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    plans = Plan(MassPlanner());
+    Snapshot before;
+    for (const TFilePlan& plan : plans) before[plan.Path] = test::ReadAll(plan.Path);
+    ReplaceTesting().NoUnnamedFiles = !fault.Unnamed;
+    At(TReplaceStep::TempNamed, [&](const std::vector<TFilePlan>& all, int n) {
+        if (n == 3) fault.Meddle(all[fault.Hit]);
+    });
+    std::map<std::string, TFileOutcome> outcomes;
+    std::string lastLineOfHit;
+    TRunControl control;
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
+        outcomes[plan.Path] = outcome;
+        if (plan.Path == plans[fault.Hit].Path) lastLineOfHit = log.Lines.back();
+    };
+
+    ApplyRun(plans, false, log, tally, &journal, control);
+
+    EXPECT_EQ(lastLineOfHit, fault.Line);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        const TFilePlan& plan = plans[i];
+        // No new file is left behind; the link the meddler planted is not ours to remove.
+        for (const std::string& temp : test::TempFilesBeside(plan.Path)) EXPECT_TRUE(fs::is_symlink(temp)) << temp;
+        if (i != fault.Hit) {
+            EXPECT_EQ(outcomes[plan.Path], TFileOutcome::Written) << plan.Path;
+            EXPECT_EQ(CommentsIn(plan.Path), WrittenComments(plan.Record)) << plan.Path;
+            continue;
+        }
+        EXPECT_EQ(outcomes[plan.Path], TFileOutcome::Failed);
+        const std::string now = test::ReadAll(plan.Path);
+        EXPECT_TRUE(now == kTheirs || now == before.at(plan.Path)) << plan.Path;
+    }
+    EXPECT_EQ(tally.Failed(), 1);
+    // Undo puts back the files changed and leaves the failed one alone.
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+    EXPECT_EQ(undone.Changed(), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, GroupFaultTest, ::testing::ValuesIn(kGroupFaults),
+                         [](const auto& info) { return std::string(info.param.What); });
+
+// A batch lists each folder once for leftovers of killed saves, and still removes those of every
+// file it saves, and only those.
+TEST_F(GroupCommitTest, LeftoversOfTheSavedFilesAreRemoved) {
+    MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}, {"c.ogg", {{"TITLE", "No genre"}}}});
+    const auto a = dir.Write(".a.ogg.parvex-Ab3dE9", "half a file");
+    const auto b = dir.Write(".b.ogg.parvex-Zz9Yy8", "half b");
+    const auto c = dir.Write(".c.ogg.parvex-Qq1Ww2", "c is not saved: no change");
+    const auto notOurs = dir.Write(".a.ogg.parvex-Ab3dE9x", "the user's");
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, nullptr);
+    EXPECT_EQ(tally.Changed(), 2);
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_FALSE(fs::exists(b));
+    EXPECT_TRUE(fs::exists(c));
+    EXPECT_TRUE(fs::exists(notOurs));
 }
 
 // ---- Undo ----
@@ -422,6 +593,22 @@ TEST_F(BatchRunTest, JournalKeepsTheLastRunsOnly) {
     ASSERT_EQ(runs.size(), static_cast<std::size_t>(kKeptRuns));
     EXPECT_EQ(runs.front().Number, 3);
     EXPECT_EQ(runs.back().Number, kKeptRuns + 2);
+}
+
+// A group's "done" lines follow all its "file" lines and name their file; a journal of an earlier
+// version puts each unnamed "done" line right after its file.
+TEST_F(BatchRunTest, JournalDoneLinesFindTheirFiles) {
+    const std::string path = state.Dir() + "run-000001.journal";
+    std::ofstream(path) << "parvex-journal 1\nrun\tmass\t0\t/m\n"
+                        << "file\t/m/a.ogg\t\t1 1 1 1 1\nfile\t/m/b.ogg\t\t2 2 2 2 2\n"
+                        << "done\t1 20 3 4 5\t/m/b.ogg\ndone\t1 10 3 4 5\t/m/a.ogg\n"
+                        << "file\t/m/c.ogg\t\t3 3 3 3 3\ndone\t1 30 3 4 5\n"
+                        << "file\t/m/d.ogg\t\t4 4 4 4 4\ndone\t1 40 3 4 5\t/m/elsewhere.ogg\n";
+    const auto run = ReadJournal(path);
+    ASSERT_TRUE(run.has_value());
+    std::vector<ino_t> after;
+    for (const TJournalEntry& entry : run->Files) after.push_back(entry.After ? entry.After->Inode : 0);
+    EXPECT_EQ(after, (std::vector<ino_t>{10, 20, 30, 0}));
 }
 
 TEST_F(BatchRunTest, ARunThatChangesNothingLeavesNoJournal) {

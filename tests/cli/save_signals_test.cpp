@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <sstream>
 #include <tuple>
 
+#include "cli/cli.h"
 #include "ogg/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
@@ -49,6 +51,38 @@ TEST_P(StoppedBySignal, LeavesTheOldFileAndNoTemporaryFile) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedBySignal,
                          ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP), ::testing::Bool()));
+
+// A batch holds a group of new files at once; where they have names from the start, a signal
+// removes every one of them, and the files renamed before it keep their new tags.
+TEST(StoppedBySignalInABatch, LeavesNoTemporaryFileOfTheGroup) {
+    test::TempDir dir;
+    std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+    for (int i = 0; i < 5; ++i) {
+        const std::string bytes = test::MakeVorbisFile({{"TITLE", "Old " + std::to_string(i)}});
+        files.emplace_back(dir.Write("f" + std::to_string(i) + ".ogg", bytes).string(), bytes);
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        RemoveTempFileOnSignals();
+        ReplaceTesting().NoUnnamedFiles = true;
+        ReplaceTesting().Hook = [n = 0](TReplaceStep step) mutable {
+            if (step == TReplaceStep::TempNamed && ++n == 3) std::raise(SIGTERM);
+        };
+        std::ostringstream out, err;
+        TStreams io{out, err};
+        RunCli({"mass", dir.Path().string(), "--set", "TITLE=New"}, io);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    int renewed = 0;
+    for (const auto& [path, bytes] : files) {
+        EXPECT_TRUE(test::TempFilesBeside(path).empty()) << path;
+        renewed += test::ReadAll(path) != bytes;
+    }
+    EXPECT_EQ(renewed, 2);
+}
 
 }  // namespace
 }  // namespace parvex::cli
