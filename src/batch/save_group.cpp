@@ -102,14 +102,23 @@ void TSaveGroup::Add(const TFilePlan& plan) {
 
 bool TSaveGroup::Ready() const { return waiting_ == 0 || waiting_ >= maxFiles_ || bytes_ >= kGroupBytes; }
 
-// Writeback of every new file was started as it was written; this waits for each in turn.
+// Writeback of every new file was started as it was written. Where each file's flush costs a flush
+// of the disk's cache, one of the whole file system costs about as much as one file's: a group of
+// new files on one file system is flushed so. Otherwise, or where that fails, each file is flushed
+// by itself, which also tells which file's data could not be written.
 void TSaveGroup::FlushNewFiles() {
-    for (TMember& member : members_) {
-        if (!member.Waiting || !member.Save.Replace) continue;
+    std::vector<TMember*> saves;
+    for (TMember& member : members_)
+        if (member.Waiting && member.Save.Replace) saves.push_back(&member);
+    const bool oneFileSystem = std::all_of(saves.begin(), saves.end(), [&saves](const TMember* member) {
+        return member->Folder.first == saves.front()->Folder.first;
+    });
+    if (saves.size() > 1 && oneFileSystem && saves.front()->Save.Replace->FlushFileSystem()) return;
+    for (TMember* member : saves) {
         try {
-            member.Save.Replace->FlushData();
+            member->Save.Replace->FlushData();
         } catch (const std::exception& error) {
-            Refuse(member, WriteFailure(ReasonOf(error)));
+            Refuse(*member, WriteFailure(ReasonOf(error)));
         }
     }
 }

@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -239,6 +241,14 @@ void TFolderReplace::StartFlush() const {
 
 void TFolderReplace::FlushData() const {
     if (::fsync(temp_.Get()) != 0) Fail("fsync");
+}
+
+bool TFolderReplace::FlushFileSystem() const {
+    struct statfs fs {};
+    if (::fstatfs(temp_.Get(), &fs) != 0) return false;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    if (type != EXT4_SUPER_MAGIC && type != XFS_SUPER_MAGIC && type != BTRFS_SUPER_MAGIC) return false;
+    return ::syncfs(temp_.Get()) == 0;
 }
 
 void TFolderReplace::RenameOver() {

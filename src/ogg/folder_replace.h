@@ -81,6 +81,10 @@ public:
     void StartFlush() const;
     // Returns once the new file is on disk. Raises std::system_error when it cannot be flushed.
     void FlushData() const;
+    // Flushes the whole file system the new file is on, where that puts every file's data on disk
+    // (ext4, XFS, Btrfs): one flush serves a group of new files there. False where it cannot or
+    // did not; FlushData then flushes the file by itself.
+    bool FlushFileSystem() const;
     // Names the new file and renames it over the old one; the folder is not flushed. Raises
     // std::runtime_error when the old file changed since it was opened or the new one lost its name
     // to another file, std::system_error on a failed step; the old file then stays as it was.

@@ -6,6 +6,7 @@
 #include "batch/batch_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <algorithm>
 #include <fstream>
@@ -506,6 +507,46 @@ TEST_P(GroupFaultTest, OnlyTheFailingFileIsLeftAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, GroupFaultTest, ::testing::ValuesIn(kGroupFaults),
                          [](const auto& info) { return std::string(info.param.What); });
+
+// A file system that fills up in the middle of a group: each file whose new version no longer fits
+// fails and stays as it was; the files written before it are done.
+TEST_F(GroupCommitTest, AFileSystemFillingUpMidGroupFailsOnlyTheFilesThatDoNotFit) {
+    const auto mount = dir.Path() / "small";
+    fs::create_directory(mount);
+    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=320k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    struct Unmount {
+        fs::path Path;
+        ~Unmount() { ::umount(Path.c_str()); }
+    } unmount{mount};
+    test::VorbisFileOptions options;
+    options.AudioPages = 10;
+    options.AudioPacketSize = 1000;  // about 44 KB a file: five, and room for about two more
+    Snapshot before;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".ogg";
+        const std::string bytes = test::MakeVorbisFile({{"ARTIST", "Old"}, {"TITLE", name}}, options);
+        before[dir.Write("small/" + name, bytes).string()] = bytes;
+        found.Add(mount.string() + "/", name);
+    }
+    plans = Plan(MassPlanner());
+
+    ApplyRun(plans, false, log, tally, nullptr);
+
+    EXPECT_GE(tally.Changed(), 1);
+    EXPECT_GE(tally.Failed(), 1);
+    EXPECT_EQ(tally.Changed() + tally.Failed(), 5);
+    for (const TFilePlan& plan : plans) {
+        EXPECT_TRUE(test::TempFilesBeside(plan.Path).empty()) << plan.Path;
+        const std::string now = test::ReadAll(plan.Path);
+        if (now != before.at(plan.Path)) {
+            EXPECT_EQ(CommentsIn(plan.Path), WrittenComments(plan.Record)) << plan.Path;
+        }
+    }
+    EXPECT_NE(std::find(log.Lines.begin(), log.Lines.end(),
+                        "     could not be written: no space left on device; the file is unchanged"),
+              log.Lines.end());
+}
 
 // A batch lists each folder once for leftovers of killed saves, and still removes those of every
 // file it saves, and only those.
