@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Batch saving against its floor: parvex-cli mass setting one tag in every file of a folder of real
+# Ogg Vorbis files, next to `cp -r` of the same folder followed by `sync` (the same bytes written
+# and flushed to disk), both measured here, best of several rounds. Each round of mass sets another
+# value, so every file is rewritten every time.
+#
+#   bench/floor_save.sh PARVEX_CLI [FILES] [KILOBYTES] [ROUNDS]
+#
+# Defaults: 1000 files of 100 KB, best of 5 rounds. Needs oggenc (Debian package vorbis-tools).
+# The last line is the figure: name, our seconds, the baseline's, the ratio and the goal.
+set -euo pipefail
+source "$(dirname "$0")/bench_lib.sh"
+
+bench_need_cli "${1:-build-rel/src/cli/parvex-cli}"
+files=${2:-1000}
+kilobytes=${3:-100}
+rounds=${4:-5}
+bench_need_tool oggenc vorbis-tools
+bench_work_dir parvex-floor-save
+bench_sample "$work/sample.ogg" "$kilobytes"
+bench_copies "$work/sample.ogg" "$work/music" "$files"
+
+# Each round starts with nothing left to write back; the copy a round made is removed.
+bench_between_rounds() {
+  rm -rf "$work/copy"
+  sync
+}
+round=0
+mass() {
+  round=$((round + 1))
+  "$cli" mass "$work/music" --set "ARTIST=Round $round"
+}
+
+sync
+baseline=$(bench_best "$rounds" bash -c 'cp -r "$1" "$2" && sync' _ "$work/music" "$work/copy")
+ours=$(bench_best "$rounds" mass)
+"$cli" show "$work/music/track0000.ogg" | grep -q 'Round' || { echo "mass did not write" >&2; exit 1; }
+
+printf 'files: %d of %s bytes each; best of %d rounds\n' "$files" "$(stat -c %s "$work/sample.ogg")" "$rounds"
+printf '%-44s %8s s\n' "cp -r of the folder, then sync" "$baseline" "parvex-cli mass --set ARTIST=..." "$ours"
+bench_figure "parvex-cli mass, $files files of $kilobytes KB / cp -r + sync" "$ours" "$baseline" "<= 1.3"
