@@ -15,9 +15,9 @@ TOrderedWork::TOrderedWork(std::size_t count, std::size_t workers, TWork work)
     if (workers <= 1) return;
     done_.assign(count, 0);
     failures_.resize(count);
-    threads_.reserve(workers);
+    threads_.reserve(workers - 1);
     try {
-        for (std::size_t w = 0; w < workers; ++w) threads_.emplace_back([this, w] { RunWorker(w); });
+        for (std::size_t w = 1; w < workers; ++w) threads_.emplace_back([this, w] { RunWorker(w); });
     } catch (...) {
         Finish();
         throw;
@@ -42,7 +42,12 @@ void TOrderedWork::Await(std::size_t index) {
         return;
     }
     std::unique_lock lock(mutex_);
-    itemDone_.wait(lock, [&] { return done_[index] != 0; });
+    while (done_[index] == 0) {
+        if (MayStart())
+            RunNext(0, lock);
+        else
+            itemDone_.wait(lock);
+    }
     awaited_ = index + 1;
     const std::exception_ptr failure = std::exchange(failures_[index], nullptr);
     lock.unlock();
@@ -50,23 +55,29 @@ void TOrderedWork::Await(std::size_t index) {
     if (failure) std::rethrow_exception(failure);
 }
 
+bool TOrderedWork::MayStart() const { return !finishing_ && next_ < count_ && next_ < awaited_ + kRunAhead; }
+
+void TOrderedWork::RunNext(std::size_t worker, std::unique_lock<std::mutex>& lock) {
+    const std::size_t index = next_++;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+        work_(index, worker);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    lock.lock();
+    failures_[index] = failure;
+    done_[index] = 1;
+}
+
 void TOrderedWork::RunWorker(std::size_t worker) {
     std::unique_lock lock(mutex_);
     for (;;) {
         mayStart_.wait(lock, [&] { return finishing_ || next_ >= count_ || next_ < awaited_ + kRunAhead; });
-        if (finishing_ || next_ >= count_) return;
-        const std::size_t index = next_++;
-        lock.unlock();
-        std::exception_ptr failure;
-        try {
-            work_(index, worker);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        lock.lock();
-        failures_[index] = failure;
-        done_[index] = 1;
-        itemDone_.notify_all();
+        if (!MayStart()) return;
+        RunNext(worker, lock);
+        itemDone_.notify_one();
     }
 }
 

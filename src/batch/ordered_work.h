@@ -16,12 +16,14 @@ namespace parvex {
 // one per item, at least one.
 std::size_t WorkerCount(std::size_t count);
 
-// Runs `work(index, worker)` for every index below `count` on `workers` threads (worker numbers
+// Runs `work(index, worker)` for every index below `count` by `workers` workers (worker numbers
 // 0 to workers - 1; one worker never runs two items at once, so state kept per worker needs no
 // lock). The owner takes the items in order with Await(0), Await(1), ...; the workers run at most
 // kRunAhead items past the one awaited, so results can be handed on and dropped as they come.
-// With one worker no thread is started: Await runs the item itself. Destroying the object (or
-// Finish) lets the items begun run to their end and starts no other.
+// Worker 0 is the owner's own thread: rather than wait for an item, Await runs the next one not yet
+// begun, so the owner never idles beside busy threads and workers - 1 threads are started (none for
+// one worker). Destroying the object (or Finish) lets the items begun run to their end and starts no
+// other.
 class TOrderedWork {
 public:
     using TWork = std::function<void(std::size_t index, std::size_t worker)>;
@@ -42,6 +44,9 @@ public:
 
 private:
     void RunWorker(std::size_t worker);
+    bool MayStart() const;
+    // Runs the next item as `worker`, with `lock` held before and after but not during the work.
+    void RunNext(std::size_t worker, std::unique_lock<std::mutex>& lock);
 
     const std::size_t count_;
     const TWork work_;

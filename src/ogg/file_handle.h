@@ -15,7 +15,7 @@ class TFileHandle {
 public:
     // The first read of an ordinary file takes this much (or what the file holds after the offset):
     // the headers of a file without cover art lie well within it.
-    static constexpr std::size_t kReadAhead = std::size_t{64} << 10;
+    static constexpr std::size_t kReadAhead = std::size_t{16} << 10;
 
     // Opens `path` for reading. Raises EFOpenError when it cannot be opened. A FIFO or device is
     // opened without blocking; IsRegular() tells the caller whether it is an ordinary file.

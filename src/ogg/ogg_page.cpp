@@ -160,11 +160,13 @@ std::optional<int64_t> LastGranuleWithin(const TFileHandle& file, uint32_t seria
     const int64_t from = std::max({int64_t{0}, dataStart, size - reach});
     if (size - from < static_cast<int64_t>(OggPageHeader::kFixedSize)) return std::nullopt;
     const std::string tail = file.ReadAt(from, static_cast<std::size_t>(size - from));
-    // Every start position whose 27 fixed header bytes lie within the file, from the end backwards.
-    for (auto p = static_cast<int64_t>(tail.size()) - static_cast<int64_t>(OggPageHeader::kFixedSize);
-         p >= 0; --p) {
-        if (tail.compare(static_cast<std::size_t>(p), 4, kCapture) != 0) continue;
-        const auto* h = reinterpret_cast<const uint8_t*>(tail.data() + p);
+    // Every start position whose 27 fixed header bytes lie within the file, from the end backwards;
+    // memrchr finds each candidate's first letter many bytes at a time.
+    std::size_t end = tail.size() - OggPageHeader::kFixedSize + 1;
+    while (const void* hit = ::memrchr(tail.data(), kCapture[0], end)) {
+        end = static_cast<std::size_t>(static_cast<const char*>(hit) - tail.data());
+        if (tail.compare(end, 4, kCapture) != 0) continue;
+        const auto* h = reinterpret_cast<const uint8_t*>(tail.data() + end);
         if (ReadLe32(h + 14) == serial) return ReadLe64(h + 6);
     }
     return std::nullopt;

@@ -180,6 +180,9 @@ TEST_F(LastGranule, ShortFilesLookOnlyAtTheirOwnBytes) {
     EXPECT_EQ(Find(page), 12 * 1024);
     EXPECT_EQ(Find(page, 0x5EED1234, 1), 0);  // the page starts before the Ogg data
     EXPECT_EQ(Find(page.substr(0, 26)), 0);
+    // A page whose fixed header just fits is found, among near misses of the page mark.
+    EXPECT_EQ(Find(page.substr(0, 27)), 12 * 1024);
+    EXPECT_EQ(Find("OgOggOO" + page.substr(0, 27) + "OggOgO"), 12 * 1024);
 }
 
 }  // namespace
