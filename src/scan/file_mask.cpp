@@ -1,5 +1,7 @@
 #include "scan/file_mask.h"
 
+#include <algorithm>
+
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -8,8 +10,15 @@ namespace {
 
 bool SameLetter(char a, char b) { return LowerCaseChar(a) == LowerCaseChar(b); }
 
-// Plain wildcard match with backtracking to the last "*": linear for the usual one-star masks.
+bool EndsWithIgnoringCase(std::string_view name, std::string_view end) {
+    return name.size() >= end.size() && std::equal(end.begin(), end.end(), name.end() - end.size(), SameLetter);
+}
+
+// Plain wildcard match with backtracking to the last "*": linear for the usual one-star masks, and
+// a mere look at the end of the name for the commonest of them, "*" and an extension.
 bool MatchesWildcards(std::string_view name, std::string_view mask) {
+    if (mask.starts_with('*') && mask.find_first_of("*?", 1) == std::string_view::npos)
+        return EndsWithIgnoringCase(name, mask.substr(1));
     std::size_t n = 0, m = 0;
     std::size_t starMask = std::string_view::npos, starName = 0;
     while (n < name.size()) {

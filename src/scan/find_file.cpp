@@ -67,8 +67,14 @@ void TFindFile::Search() {
     DoComplete();
 }
 
+// The files of a folder come one after another: its name is stripped once for all of them.
 void TFindFile::DoFound(const std::string& folder, const DirEntry& entry) {
-    if (OnFound && !destroying_) OnFound(*this, StripTrailingBackslash(folder), entry);
+    if (!OnFound || destroying_) return;
+    if (folder != foundFolder_) {
+        foundFolder_ = folder;
+        strippedFolder_ = StripTrailingBackslash(folder);
+    }
+    OnFound(*this, strippedFolder_, entry);
 }
 
 bool TFindFile::DoNewFolder(const std::string& folder) {

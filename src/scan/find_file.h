@@ -127,6 +127,7 @@ private:
     void WorkerEnded(bool aborted);
 
     std::string location_;
+    std::string foundFolder_, strippedFolder_;  // of the last file found: as the walk gives it, stripped
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     TEventHandOver* handOver_ = nullptr;
     bool busy_ = false;

@@ -1,27 +1,80 @@
 #include "scan/found_files.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
 namespace parvex {
 
+namespace {
+
+// Device and inode numbers run in sequences; the mix spreads them over the whole hash.
+std::uint32_t HashOf(std::uint64_t device, std::uint64_t inode) {
+    std::uint64_t value = device * 0x9e3779b97f4a7c15ULL ^ inode;
+    value ^= value >> 33;
+    value *= 0xff51afd7ed558ccdULL;
+    value ^= value >> 33;
+    return static_cast<std::uint32_t>(value);
+}
+
+std::uint32_t HashOf(std::string_view entry) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>{}(entry));
+}
+
+}  // namespace
+
+void TFoundFileList::THashIndex::Grow() {
+    std::vector<TSlot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const TSlot& slot : old) {
+        if (slot.Number == 0) continue;
+        std::size_t at = slot.Hash & mask;
+        while (Holds(at)) at = (at + 1) & mask;
+        slots_[at] = slot;
+    }
+}
+
+void TFoundFileList::THashIndex::Fill(std::size_t slot, std::uint32_t hash, std::size_t number) {
+    if (number >= UINT32_MAX) throw std::length_error("too many files found");
+    slots_[slot] = {hash, static_cast<std::uint32_t>(number + 1)};
+    ++used_;
+}
+
+void TFoundFileList::THashIndex::Clear() {
+    slots_.clear();
+    used_ = 0;
+}
+
 bool TFoundFileList::Add(std::string_view folder, std::string_view name) {
-    std::string entry(folder);
+    std::string entry;
+    entry.reserve(folder.size() + 2 + name.size());
+    entry.append(folder);
     if (entry.empty() || entry.back() != '/') entry += '/';
     entry.append("*").append(name);
-    if (index_.contains(entry)) return false;
+    const std::uint32_t hash = HashOf(entry);
+    const std::size_t slot = index_.Find(hash, [&](std::size_t number) { return entries_[number] == entry; });
+    if (index_.Holds(slot)) return false;
+    index_.Fill(slot, hash, entries_.size());
     entries_.push_back(std::move(entry));
-    index_.insert(entries_.back());
     return true;
 }
 
 bool TFoundFileList::AddFile(std::string_view folder, const DirEntry& file) {
     const TFileId id{file.Device, file.Inode};
-    if (files_.contains(id) || !Add(folder, file.Name)) return false;
-    files_.insert(id);
+    const std::uint32_t hash = HashOf(id.first, id.second);
+    const std::size_t slot = fileIndex_.Find(hash, [&](std::size_t number) { return files_[number] == id; });
+    if (fileIndex_.Holds(slot) || !Add(folder, file.Name)) return false;
+    fileIndex_.Fill(slot, hash, files_.size());
+    files_.push_back(id);
     return true;
 }
 
 void TFoundFileList::Clear() {
-    index_.clear();
+    index_.Clear();
     entries_.clear();
+    fileIndex_.Clear();
     files_.clear();
 }
 

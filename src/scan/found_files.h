@@ -6,10 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <set>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -47,9 +45,40 @@ public:
 private:
     using TFileId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
 
-    std::deque<std::string> entries_;         // a deque never moves its elements...
-    std::unordered_set<std::string_view> index_;  // ...so the index can view them
-    std::set<TFileId> files_;                     // the files added by AddFile
+    // A set of numbered keys kept in one array of slots (open addressing, at most half full), so
+    // that a scan of many files neither allocates per key nor chases nodes when it grows.
+    class THashIndex {
+    public:
+        // The slot of the key of `hash` that `same` (given a key's number) accepts, or else the free
+        // slot where that key would go; room for one more key is made first.
+        template <class TSame>
+        std::size_t Find(std::uint32_t hash, TSame same) {
+            if (2 * (used_ + 1) > slots_.size()) Grow();
+            const std::size_t mask = slots_.size() - 1;
+            std::size_t at = hash & mask;
+            while (Holds(at) && !(slots_[at].Hash == hash && same(slots_[at].Number - 1))) at = (at + 1) & mask;
+            return at;
+        }
+        bool Holds(std::size_t slot) const { return slots_[slot].Number != 0; }
+        // Gives the free `slot` that Find returned to the key numbered `number`.
+        void Fill(std::size_t slot, std::uint32_t hash, std::size_t number);
+        void Clear();
+
+    private:
+        struct TSlot {
+            std::uint32_t Hash = 0;
+            std::uint32_t Number = 0;  // the key's number plus one; 0: free
+        };
+        void Grow();
+
+        std::vector<TSlot> slots_;
+        std::size_t used_ = 0;
+    };
+
+    std::deque<std::string> entries_;  // numbered in order for index_
+    THashIndex index_;
+    std::vector<TFileId> files_;  // the files added by AddFile, numbered in order for fileIndex_
+    THashIndex fileIndex_;
 };
 
 }  // namespace parvex

@@ -304,17 +304,19 @@ void TSearchWalk::SearchFolder(const std::string& folder, const std::vector<std:
     const int folderFd = dirfd(opened.Dir.get());
     int error = 0;
     const std::vector<TListedName> names = ReadNames(opened.Dir.get(), error);
-    const auto wantedBy = [&](const std::string& name) {
-        return std::any_of(masks.begin(), masks.end(),
-                           [&](std::string_view mask) { return MatchesFileName(name, mask); });
-    };
-    std::vector<DirEntry> matches;  // entries that pass the filters, in name order
+    // Each name is matched against the masks once; matchesOf[k] numbers the matches of masks[k].
+    std::vector<std::vector<std::size_t>> matchesOf(masks.size());
+    std::vector<std::size_t> wantedBy;  // the masks that the current name matches
+    std::vector<DirEntry> matches;      // entries that pass the filters, in name order
     std::vector<std::string> subfolders;
     // One file looked up shows that the folder lets its names be looked up (a folder that may be
     // listed but not entered does not); the other listed files may then be taken as listed.
     bool lookUpsWork = false;
     for (const TListedName& listed : names) {
-        const bool wanted = wantedBy(listed.Name);
+        wantedBy.clear();
+        for (std::size_t k = 0; k < masks.size(); ++k)
+            if (MatchesFileName(listed.Name, masks[k])) wantedBy.push_back(k);
+        const bool wanted = !wantedBy.empty();
         const bool mayBeFolder =
             criteria_.Subfolders && (listed.Type == DT_DIR || listed.Type == DT_LNK || listed.Type == DT_UNKNOWN);
         if (!wanted && !mayBeFolder) continue;
@@ -332,17 +334,19 @@ void TSearchWalk::SearchFolder(const std::string& folder, const std::vector<std:
         // folder that may be listed but not entered) hides the folder's files.
         if (!entry && statError != ENOENT && statError != ELOOP && statError != 0 && error == 0)
             error = statError;
-        if (wanted && entry && FileMatches(criteria_, folder, *entry)) matches.push_back(*entry);
-        if (events_->Stopped()) return;
         const bool isFolder = listed.Type == DT_DIR || (entry && (entry->Attributes & ffDirectory) != 0);
+        if (wanted && entry && FileMatches(criteria_, folder, *entry)) {
+            for (const std::size_t k : wantedBy) matchesOf[k].push_back(matches.size());
+            matches.push_back(std::move(*entry));
+        }
+        if (events_->Stopped()) return;
         if (mayBeFolder && isFolder) subfolders.push_back(listed.Name);
     }
     opened.Dir.reset();  // deep trees must not hold one open folder per level
     // Mask by mask, as separate searches would report them: an entry two masks match, twice.
-    for (std::string_view mask : masks) {
-        for (const DirEntry& entry : matches) {
-            if (!MatchesFileName(entry.Name, mask)) continue;
-            events_->Found(folder, entry);
+    for (const std::vector<std::size_t>& ofMask : matchesOf) {
+        for (const std::size_t match : ofMask) {
+            events_->Found(folder, matches[match]);
             if (events_->Stopped()) return;
         }
     }

@@ -15,10 +15,6 @@ std::size_t Find(std::string_view text, std::string_view sub, std::size_t start)
 
 }  // namespace
 
-char LowerCaseChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-char UpperCaseChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 std::string LowerCase(std::string_view text) {
     std::string result(text);
     std::transform(result.begin(), result.end(), result.begin(), LowerCaseChar);

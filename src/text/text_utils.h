@@ -13,8 +13,9 @@
 namespace parvex {
 
 // ASCII-only case folding: 'A'..'Z' to 'a'..'z' (resp. the reverse); every other byte unchanged.
-char LowerCaseChar(char c);
-char UpperCaseChar(char c);
+// Inline: a scan folds every byte of every name it lists.
+inline char LowerCaseChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char UpperCaseChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
 

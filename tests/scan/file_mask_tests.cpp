@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MaskCase{"abcab", "a*c*c", false}, MaskCase{"README", "*.*", true},
                     MaskCase{"readme", "README.*", true}, MaskCase{"readme.txt", "README.*", true},
                     MaskCase{"x.ogg", "", false}, MaskCase{"anything", "*", true},
+                    MaskCase{"gg", "*.ogg", false}, MaskCase{".OGG", "*.ogg", true},
                     // Only ASCII letters fold: the UTF-8 bytes of "Ä" and "ä" differ.
                     MaskCase{"\xC3\x84.ogg", "\xC3\xA4.ogg", false},
                     MaskCase{"\xFF\xFE.ogg", "*.ogg", true}));

@@ -41,6 +41,31 @@ TEST(FoundFileListTest, ClearEmptiesTheDuplicateTestToo) {
     EXPECT_FALSE(list.Add("/m/", "5.ogg"));
 }
 
+// Large lists grow their duplicate tests many times over; nothing listed before may get lost on the
+// way, whether it is looked for by path or by identity, and neighbouring inodes stay apart.
+TEST(FoundFileListTest, RefusesEveryDuplicateOfALargeList) {
+    TFoundFileList list;
+    constexpr int kFiles = 5000;
+    const auto file = [](std::uint64_t device, int inode) {
+        DirEntry entry;
+        entry.Name = std::to_string(inode) + ".ogg";
+        entry.Device = device;
+        entry.Inode = static_cast<std::uint64_t>(inode);
+        return entry;
+    };
+    for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(list.AddFile("/m", file(1, i)));
+    int added = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        added += list.AddFile("/other", file(1, i));  // the same file by another path
+        added += list.AddFile("/m", file(2, i));      // another file under a path already listed
+        added += list.Add("/m/", std::to_string(i) + ".ogg");
+    }
+    EXPECT_EQ(added, 0);
+    EXPECT_TRUE(list.AddFile("/other", file(2, 0)));
+    EXPECT_EQ(list.Count(), std::size_t{kFiles} + 1);
+    EXPECT_EQ(list[kFiles - 1], "/m/*" + std::to_string(kFiles - 1) + ".ogg");
+}
+
 class FoundFilesFromScanTest : public ScanTreeTest {};
 
 TEST_F(FoundFilesFromScanTest, AFileFoundByTwoMasksIsListedOnce) {
