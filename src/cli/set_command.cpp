@@ -133,7 +133,7 @@ void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
 std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream& err) {
     try {
         FileInfo info;
-        if (!ReadFileInfo(path, info)) return kNotOggVorbisOrOpus;
+        if (!ReadFileInfo(path, info, TReadExtent::HeadersOnly)) return kNotOggVorbisOrOpus;
         TOggVorbis file;
         std::vector<TComment> comments = Edited(info.Tag, edits);
         if (const std::size_t kept = EditPictures(comments, edits))

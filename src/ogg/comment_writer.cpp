@@ -157,7 +157,8 @@ uint32_t CommentCountOf(const std::string& commentData, std::size_t idSize) {
 // reader refuses (too large to hold, for one) could never be saved again.
 void CheckReadsBack(int fd, const std::string& commentData, std::size_t idSize) {
     FileInfo written;
-    if (!ReadFileInfo(TFileHandle(fd), written)) throw std::runtime_error("the new file would not read back");
+    if (!ReadFileInfo(TFileHandle(fd), written, TReadExtent::HeadersOnly))
+        throw std::runtime_error("the new file would not read back");
     if (const std::string refusal = RewriteRefusal(written); !refusal.empty())
         throw std::runtime_error("the new file would not read back: " + refusal);
     if (written.Tag.Count() != std::size_t{CommentCountOf(commentData, idSize)} + 1)
@@ -342,7 +343,7 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
 bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPreparedSave& save,
                      std::string* reason, TLeftoverIndex* leftovers) {
     FileInfo info;
-    if (!ReadFileInfo(fileName, info)) return Refuse(reason, kNotOggVorbisOrOpus);
+    if (!ReadFileInfo(fileName, info, TReadExtent::HeadersOnly)) return Refuse(reason, kNotOggVorbisOrOpus);
     try {
         save = PrepareReplacement(fileName, TaggedCommentData(tags, info), info, leftovers);
         return true;

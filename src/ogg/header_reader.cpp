@@ -295,7 +295,7 @@ std::size_t ReadComments(std::string_view body, FileInfo& info) {
 
 namespace {
 
-bool ReadHeaders(const TFileHandle& file, FileInfo& info) {
+bool ReadHeaders(const TFileHandle& file, FileInfo& info, TReadExtent extent) {
     if (!file.IsRegular()) return false;
     info.Identity = IdentityOf(file.Stat());
     info.FileSize = file.Size();
@@ -315,22 +315,23 @@ bool ReadHeaders(const TFileHandle& file, FileInfo& info) {
     info.SecondPagePos = info.OggDataStart + static_cast<int64_t>(info.FirstPage.HeaderSize() +
                                                                   info.FirstPage.BodySize());
     RecordLayout(collector, *codec, info);
-    info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
+    if (extent == TReadExtent::WithLength)
+        info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
     return true;
 }
 
 }  // namespace
 
-bool ReadFileInfo(const std::string& fileName, FileInfo& info) {
+bool ReadFileInfo(const std::string& fileName, FileInfo& info, TReadExtent extent) {
     const TFileHandle file(fileName);
-    return ReadFileInfo(file, info);
+    return ReadFileInfo(file, info, extent);
 }
 
 // A header too large for the memory left is refused like one too large to hold: what was read of it
 // is dropped.
-bool ReadFileInfo(const TFileHandle& file, FileInfo& info) {
+bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent) {
     try {
-        return ReadHeaders(file, info);
+        return ReadHeaders(file, info, extent);
     } catch (const std::bad_alloc&) {
         info = FileInfo{};
         info.Identity = IdentityOf(file.Stat());

@@ -99,12 +99,16 @@ struct FileInfo {
     FileIdentity Identity;
 };
 
+// How much of a file ReadFileInfo reads: by default also its end, for the last granule (Samples);
+// a save needs the headers only, and leaves Samples 0.
+enum class TReadExtent { WithLength, HeadersOnly };
+
 // Reads `fileName` into `info`, which the caller passes default-constructed. True when the file
 // holds an Ogg first page with a Vorbis or Opus identification packet (with or without a readable
 // comment header); false for anything else, including files that are not regular files. Raises EFOpenError
 // when the file cannot be opened for reading. Never raises for short or damaged contents.
-bool ReadFileInfo(const std::string& fileName, FileInfo& info);
-bool ReadFileInfo(const TFileHandle& file, FileInfo& info);
+bool ReadFileInfo(const std::string& fileName, FileInfo& info, TReadExtent extent = TReadExtent::WithLength);
+bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent = TReadExtent::WithLength);
 
 // Parses a comment packet body (the bytes after packet type 3 and "vorbis", or "OpusTags"): fills Tag,
 // CommentTail, CommentDamaged and returns the packet offset just past the last comment read
