@@ -88,6 +88,7 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
     }
     // After a stop, this abandons what the group holds.
     if (!group.Commit(log, stopAsked, done)) outcome.Stopped = true;
+    group.Finish(log);
     if (outcome.Stopped) log.AddLine(StoppedLine(outcome.Done, plans.size()));
     FlushLastNotes(journal);
     Report(control, outcome.Done, plans.size(), {});

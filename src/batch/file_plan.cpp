@@ -75,7 +75,7 @@ void TFilePlan::Fail(const std::string& text) {
 TFileStamp CurrentStamp(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    return IdentityOf(st);
 }
 
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
@@ -142,6 +142,7 @@ TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log
     group.Add(plan);
     TFileOutcome outcome = TFileOutcome::Skipped;
     group.Commit(log, nullptr, [&outcome](const TFilePlan&, TFileOutcome result) { outcome = result; });
+    group.Finish(log);
     return outcome;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/tag_record.h"
+#include "ogg/header_reader.h"
 
 namespace parvex {
 
@@ -22,16 +23,8 @@ class TRunJournal;
 inline constexpr const char* kLogIndent = "     ";
 
 // What tells whether a file is still the one that was planned: the same file (device and inode),
-// size and modification time.
-struct TFileStamp {
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    int64_t Size = 0;
-    int64_t ModifiedSec = 0;
-    int64_t ModifiedNsec = 0;
-
-    bool operator==(const TFileStamp&) const = default;
-};
+// size and modification time, as a save checks it.
+using TFileStamp = FileIdentity;
 
 enum class TPlanAction {
     Leave,   // nothing to write: left alone on purpose, or no tag would change

@@ -1,6 +1,7 @@
 #include "batch/run_journal.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,14 +93,11 @@ std::string CommentLines(const char* word, const std::vector<TWrittenComment>& c
     return lines;
 }
 
-// The comments of the file as they stand, in file order, without the vendor string.
+// The comments of the file as they stand.
 std::vector<TWrittenComment> CommentsInFile(const std::string& path) {
     FileInfo info;
-    if (!ReadFileInfo(path, info)) throw std::runtime_error(kNotOggVorbisOrOpus);
-    std::vector<TWrittenComment> comments;
-    for (std::size_t i = 1; i < info.Tag.Count(); ++i)
-        comments.push_back({info.Tag.Names[i], info.Tag.Values[i]});
-    return comments;
+    if (!ReadFileInfo(path, info, TReadExtent::HeadersOnly)) throw std::runtime_error(kNotOggVorbisOrOpus);
+    return CommentsOf(info);
 }
 
 // The number of a journal file's name ("run-000042.journal" gives 42), or 0.
@@ -192,11 +190,14 @@ void TRunJournal::Open() {
         if (errno != EEXIST) throw std::system_error(errno, std::generic_category(), "cannot create " + path);
     }
     number_ = number;
+    struct stat st {};
+    if (::fstat(fd_->Get(), &st) != 0) throw std::system_error(errno, std::generic_category(), "stat journal");
+    device_ = st.st_dev;
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
-    WriteAndSync(fd_->Get(), std::string(kMagic) + "\n" +
-                                 Line({"run", operation_, std::to_string(seconds.count()), where_}));
-    SyncFolder(folder_);
+    // On disk with the first change's lines, before any file changes (Flush or FileSystemFlushed).
+    Append(std::string(kMagic) + "\n" + Line({"run", operation_, std::to_string(seconds.count()), where_}));
+    nameUnflushed_ = true;
     for (const auto& [old, path] : existing)
         if (old <= number_ - kKeptRuns) std::filesystem::remove(path);
 }
@@ -209,26 +210,47 @@ void TRunJournal::Append(const std::string& lines) {
 void TRunJournal::Flush() {
     if (!unflushed_) return;
     if (::fdatasync(fd_->Get()) != 0) throw std::system_error(errno, std::generic_category(), "fdatasync");
-    unflushed_ = false;
+    if (nameUnflushed_) SyncFolder(folder_);
+    unflushed_ = nameUnflushed_ = false;
+}
+
+bool TRunJournal::UnflushedOn(dev_t device) const { return unflushed_ && device_ == device; }
+
+void TRunJournal::FileSystemFlushed(dev_t device) {
+    if (fd_ && device_ == device) unflushed_ = nameUnflushed_ = false;
 }
 
 void TRunJournal::BeforeChange(const TFilePlan& plan) {
+    BeforeChange(plan, plan.Action == TPlanAction::Store ? CommentsInFile(plan.Path)
+                                                         : std::vector<TWrittenComment>{});
+}
+
+void TRunJournal::BeforeChange(const TFilePlan& plan, const std::vector<TWrittenComment>& oldComments) {
     std::string lines = Line(
         {"file", plan.Path, plan.Action == TPlanAction::Rename ? plan.NewPath : "", StampText(plan.Planned)});
     if (plan.Action == TPlanAction::Store)
-        lines += CommentLines("old", CommentsInFile(plan.Path)) +
-                 CommentLines("new", WrittenComments(plan.Record));
+        lines += CommentLines("old", oldComments) + CommentLines("new", WrittenComments(plan.Record));
     if (!fd_) Open();
     Append(lines);
 }
 
 void TRunJournal::AfterChange(const TFilePlan& plan) {
-    const std::string& now = plan.Action == TPlanAction::Rename ? plan.NewPath : plan.Path;
+    AfterChange(plan, CurrentStamp(plan.Action == TPlanAction::Rename ? plan.NewPath : plan.Path));
+}
+
+void TRunJournal::AfterChange(const TFilePlan& plan, const TFileStamp& now) {
     try {
-        Append(Line({"done", StampText(CurrentStamp(now)), plan.Path}));
+        Append(Line({"done", StampText(now), plan.Path}));
     } catch (const std::exception&) {
         // The entry stays without its "done" line; undo then goes by the file's comments.
     }
+}
+
+std::vector<TWrittenComment> CommentsOf(const FileInfo& info) {
+    std::vector<TWrittenComment> comments;
+    for (std::size_t i = 1; i < info.Tag.Count(); ++i)
+        comments.push_back({info.Tag.Names[i], info.Tag.Values[i]});
+    return comments;
 }
 
 std::optional<TJournalRun> ReadJournal(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
 // The journal of a batch run, which undo reads. Before a file is changed, its old name and its old
-// comments are written to the run's journal file and flushed to disk (once for a group of files
-// changed together); after the change, what the file looks like now. So a run can be undone even when the program was killed in the middle of it.
+// comments are written to the run's journal file and put on disk (once for a group of files changed
+// together, by the flush of the group's whole file system where the journal shares it); after the
+// change, what the file looks like now. So a run can be undone even when the program was killed in
+// the middle of it.
 //
 // One text file per run, "run-000042.journal", in the journal folder; the newest kKeptRuns are
 // kept. Each line is a word and tab-separated fields, with "\", tab, LF and CR escaped as "\\",
@@ -16,6 +18,8 @@
 // The "file" lines of a group of files come before their "done" lines; a "done" line without a
 // PATH (journals of earlier versions) belongs to the file just before it. A file's "done" line is
 // missing when the run ended during its change.
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <optional>
@@ -63,11 +67,21 @@ public:
     // the plan writes them; Flush must follow before the file changes. Raises std::exception when
     // the journal cannot be written or the file cannot be read.
     void BeforeChange(const TFilePlan& plan);
-    // Puts what was written so far on disk. Raises std::system_error when it cannot.
+    // The same with the comments the file holds now as the caller read them (CommentsOf).
+    void BeforeChange(const TFilePlan& plan, const std::vector<TWrittenComment>& oldComments);
+    // Puts what was written so far on disk, the journal file's name included. Raises
+    // std::system_error when it cannot.
     void Flush();
+    // Whether the journal holds lines not yet on disk, on the file system `device`.
+    bool UnflushedOn(dev_t device) const;
+    // Tells the journal that the whole file system `device` was flushed after its last write: where
+    // the journal lives there, it is on disk without a flush of its own.
+    void FileSystemFlushed(dev_t device);
     // Notes what the changed file looks like now (on disk with the next Flush). A failure is passed
     // over: undo then recognises the file by its comments.
     void AfterChange(const TFilePlan& plan);
+    // The same for a file whose identity after the change the caller knows.
+    void AfterChange(const TFilePlan& plan, const TFileStamp& now);
 
     // The run's number; 0 while nothing was changed.
     int Number() const { return number_; }
@@ -78,9 +92,14 @@ private:
 
     std::string folder_, operation_, where_;
     std::optional<TUniqueFd> fd_;  // open from the first change on
-    bool unflushed_ = false;
+    dev_t device_ = 0;             // of the journal file
+    bool unflushed_ = false;       // lines written since the last flush
+    bool nameUnflushed_ = false;   // the new journal file's name is not yet on disk
     int number_ = 0;
 };
+
+// The comments of a file as read into `info`, in file order, without the vendor string.
+std::vector<TWrittenComment> CommentsOf(const FileInfo& info);
 
 // The run in the journal file `path`; nothing when it is not a journal. A last line cut short (the
 // program was killed while writing it) is passed over.

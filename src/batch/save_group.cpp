@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <system_error>
 
 #include "batch/no_replace_rename.h"
 #include "batch/run_journal.h"
+#include "batch/tag_record.h"
+#include "ogg/file_handle.h"
+#include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 
@@ -27,16 +31,22 @@ std::string RenameFailure(int error) {
     return ErrorText(error);
 }
 
-// Each waiting save holds three descriptors (folder, old file, new file): a group stays well inside
-// the process's limit.
-std::size_t GroupFilesWithinLimit() {
+std::string ChangedLine() { return Indented("left alone: the file changed since it was planned"); }
+
+std::string JournalFailure(const std::exception& error) {
+    return Indented(std::string("could not be recorded for undo: ") + error.what() + "; the file is unchanged");
+}
+
+}  // namespace
+
+// A waiting save holds two descriptors (old file, new file), its folder at most one more, and the
+// folders of the last group's renames wait too: a group stays well inside the process's limit.
+std::size_t MaxGroupFiles() {
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kGroupFiles;
     const rlim_t room = limit.rlim_cur > 64 ? (limit.rlim_cur - 64) / 4 : 1;
     return static_cast<std::size_t>(std::clamp<rlim_t>(room, 1, kGroupFiles));
 }
-
-}  // namespace
 
 struct TSaveGroup::TMember {
     const TFilePlan* Plan = nullptr;
@@ -48,9 +58,12 @@ struct TSaveGroup::TMember {
 };
 
 TSaveGroup::TSaveGroup(TOggVorbis& file, TRunJournal* journal, TLeftoverIndex* leftovers)
-    : file_(file), journal_(journal), leftovers_(leftovers), maxFiles_(GroupFilesWithinLimit()) {}
+    : file_(file), journal_(journal), leftovers_(leftovers), maxFiles_(MaxGroupFiles()) {}
 
-TSaveGroup::~TSaveGroup() = default;
+TSaveGroup::~TSaveGroup() {
+    std::vector<std::string> notes;
+    FlushWaitingFolders(notes);
+}
 
 void TSaveGroup::Refuse(TMember& member, const std::string& line) {
     member.Log.AddLine(line);
@@ -63,39 +76,81 @@ void TSaveGroup::Refuse(TMember& member, const std::string& line) {
     member.Save = {};
 }
 
+// The saves of a group share the descriptor of each folder. A file whose name is a link is saved
+// where the link leads, through the folder of its canonical path.
+std::unique_ptr<TFolderReplace> TSaveGroup::OpenForReplace(const TFilePlan& plan) {
+    const std::string& path = plan.Path;
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    TSharedFolder& folder = opened_[dir];
+    if (!folder) folder = OpenSharedFolder(dir);
+    try {
+        return std::make_unique<TFolderReplace>(folder, path.substr(slash + 1), plan.Planned, leftovers_);
+    } catch (const std::system_error& error) {
+        if (error.code().value() != ELOOP) throw;
+    }
+    return std::make_unique<TFolderReplace>(path, plan.Planned, leftovers_);
+}
+
+// The file is read once: its comments go to the journal and its headers to the writer.
+void TSaveGroup::PrepareStore(TMember& member) {
+    const TFilePlan& plan = *member.Plan;
+    std::unique_ptr<TFolderReplace> replace;
+    FileInfo info;
+    try {
+        replace = OpenForReplace(plan);
+        if (!ReadFileInfo(TFileHandle(replace->Old()), info, TReadExtent::HeadersOnly))
+            return Refuse(member, WriteFailure(kNotOggVorbisOrOpus));
+    } catch (const EFileChanged&) {
+        return Refuse(member, ChangedLine());
+    } catch (const std::system_error& error) {
+        // A file or folder gone since the plan.
+        const int code = error.code().value();
+        if (code == ENOENT || code == ENOTDIR) return Refuse(member, ChangedLine());
+        return Refuse(member, WriteFailure(ErrorText(code)));
+    } catch (const std::exception& error) {
+        return Refuse(member, WriteFailure(ReasonOf(error)));
+    }
+    const std::vector<TWrittenComment> oldComments = journal_ ? CommentsOf(info) : std::vector<TWrittenComment>{};
+    std::string reason;
+    if (!PrepareWorkingRecord(file_, plan.Record, std::move(replace), info, member.Save, &reason))
+        return Refuse(member, WriteFailure(reason));
+    if (journal_) {
+        try {
+            journal_->BeforeChange(plan, oldComments);
+        } catch (const std::exception& error) {
+            return Refuse(member, JournalFailure(error));
+        }
+    }
+}
+
 void TSaveGroup::Add(const TFilePlan& plan) {
     TMember& member = members_.emplace_back();
     member.Plan = &plan;
     member.Outcome = ShowPlan(plan, member.Log);
-    if (plan.Action != TPlanAction::Store && plan.Action != TPlanAction::Rename) return;
-    if (!(CurrentStamp(plan.Path) == plan.Planned))
-        return Refuse(member, Indented("left alone: the file changed since it was planned"));
     if (plan.Action == TPlanAction::Store) {
-        std::string reason;
-        try {
-            if (!PrepareWorkingRecord(file_, plan.Record, plan.Path, member.Save, &reason, leftovers_))
-                return Refuse(member, WriteFailure(reason));
-        } catch (const EFOpenError& error) {
-            return Refuse(member, WriteFailure(ErrorText(error.Error())));
-        } catch (const std::exception& error) {
-            return Refuse(member, WriteFailure(error.what()));
+        PrepareStore(member);
+        if (member.Outcome == TFileOutcome::Failed) return;
+    } else if (plan.Action == TPlanAction::Rename) {
+        if (!(CurrentStamp(plan.Path) == plan.Planned)) return Refuse(member, ChangedLine());
+        if (journal_) {
+            try {
+                journal_->BeforeChange(plan);
+            } catch (const std::exception& error) {
+                return Refuse(member, JournalFailure(error));
+            }
         }
-    }
-    if (journal_) {
-        try {
-            journal_->BeforeChange(plan);
-        } catch (const std::exception& error) {
-            return Refuse(member, Indented(std::string("could not be recorded for undo: ") + error.what() +
-                                           "; the file is unchanged"));
-        }
+    } else {
+        return;
     }
     member.Waiting = true;
     ++waiting_;
     if (member.Save.Replace) {
-        struct stat folder {};
-        (void)::fstat(member.Save.Replace->Folder(), &folder);
-        member.Folder = {folder.st_dev, folder.st_ino};
-        ++folders_[member.Folder].Left;
+        const TSharedFolder& folder = member.Save.Replace->SharedFolder();
+        member.Folder = {folder->Device, folder->Inode};
+        TFolderState& state = folders_[member.Folder];
+        state.Folder = folder;
+        ++state.Left;
         bytes_ += member.Save.Size;
     }
 }
@@ -104,16 +159,26 @@ bool TSaveGroup::Ready() const { return waiting_ == 0 || waiting_ >= maxFiles_ |
 
 // Writeback of every new file was started as it was written. Where each file's flush costs a flush
 // of the disk's cache, one of the whole file system costs about as much as one file's: a group of
-// new files on one file system is flushed so. Otherwise, or where that fails, each file is flushed
-// by itself, which also tells which file's data could not be written.
+// new files on one file system is flushed so, and with them the journal and the folders of the
+// last renames where they are on it too. Otherwise, or where that fails, each file is flushed by
+// itself, which also tells which file's data could not be written.
 void TSaveGroup::FlushNewFiles() {
     std::vector<TMember*> saves;
     for (TMember& member : members_)
         if (member.Waiting && member.Save.Replace) saves.push_back(&member);
-    const bool oneFileSystem = std::all_of(saves.begin(), saves.end(), [&saves](const TMember* member) {
-        return member->Folder.first == saves.front()->Folder.first;
-    });
-    if (saves.size() > 1 && oneFileSystem && saves.front()->Save.Replace->FlushFileSystem()) return;
+    if (saves.empty()) return;
+    const dev_t device = saves.front()->Folder.first;
+    const bool oneFileSystem = std::all_of(saves.begin(), saves.end(),
+                                           [device](const TMember* member) { return member->Folder.first == device; });
+    const std::size_t served = saves.size() + (journal_ && journal_->UnflushedOn(device) ? 1 : 0) +
+                               static_cast<std::size_t>(std::count_if(
+                                   unflushedFolders_.begin(), unflushedFolders_.end(),
+                                   [device](const TSharedFolder& folder) { return folder->Device == device; }));
+    if (oneFileSystem && served > 1 && saves.front()->Save.Replace->FlushFileSystem()) {
+        if (journal_) journal_->FileSystemFlushed(device);
+        std::erase_if(unflushedFolders_, [device](const TSharedFolder& folder) { return folder->Device == device; });
+        return;
+    }
     for (TMember* member : saves) {
         try {
             member->Save.Replace->FlushData();
@@ -128,11 +193,27 @@ void TSaveGroup::FlushJournal() {
     try {
         journal_->Flush();
     } catch (const std::exception& error) {
-        const std::string line = Indented(std::string("could not be recorded for undo: ") + error.what() +
-                                          "; the file is unchanged");
+        const std::string line = JournalFailure(error);
         for (TMember& member : members_)
             if (member.Waiting) Refuse(member, line);
     }
+}
+
+// One flush of their file system where it serves more than one folder or the journal as well;
+// else each folder by itself.
+void TSaveGroup::FlushWaitingFolders(std::vector<std::string>& notes) {
+    if (unflushedFolders_.empty()) return;
+    const dev_t device = unflushedFolders_.front()->Device;
+    const bool oneFileSystem =
+        std::all_of(unflushedFolders_.begin(), unflushedFolders_.end(),
+                    [device](const TSharedFolder& folder) { return folder->Device == device; });
+    const std::size_t served = unflushedFolders_.size() + (journal_ && journal_->UnflushedOn(device) ? 1 : 0);
+    if (oneFileSystem && served > 1 && FlushFileSystemOf(unflushedFolders_.front()->Fd.Get())) {
+        if (journal_) journal_->FileSystemFlushed(device);
+    } else {
+        for (const TSharedFolder& folder : unflushedFolders_) FlushFolder(*folder, notes);
+    }
+    unflushedFolders_.clear();
 }
 
 void TSaveGroup::RenameIntoPlace(TMember& member) {
@@ -144,38 +225,51 @@ void TSaveGroup::RenameIntoPlace(TMember& member) {
         if (const int error = RenameNoReplace(plan.Path, plan.NewPath); error != 0) {
             member.Log.AddLine(Indented("not renamed: " + RenameFailure(error)));
             member.Outcome = TFileOutcome::Failed;
+        } else if (journal_) {
+            journal_->AfterChange(plan);
         }
-    } else {
-        std::vector<std::string> notes;
-        try {
-            member.Save.Replace->RenameOver();
-            folders_[member.Folder].Renamed = true;
-            notes = member.Save.Notes;
-        } catch (const std::exception& error) {
-            member.Log.AddLine(WriteFailure(ReasonOf(error)));
-            member.Outcome = TFileOutcome::Failed;
-        }
-        FlushFolderAfter(member, notes);
-        for (const std::string& note : notes) member.Log.AddLine(Indented(note));
+        return;
     }
-    if (journal_ && member.Outcome == TFileOutcome::Written) journal_->AfterChange(plan);
+    std::vector<std::string> notes;
+    try {
+        member.Save.Replace->RenameOver();
+        folders_[member.Folder].Renamed = true;
+        notes = member.Save.Notes;
+    } catch (const std::exception& error) {
+        member.Log.AddLine(WriteFailure(ReasonOf(error)));
+        member.Outcome = TFileOutcome::Failed;
+    }
+    FolderDoneAfter(member, notes);
+    for (const std::string& note : notes) member.Log.AddLine(Indented(note));
+    if (journal_ && member.Outcome == TFileOutcome::Written) {
+        try {
+            journal_->AfterChange(plan, member.Save.Replace->NewIdentity());
+        } catch (const std::exception&) {
+            journal_->AfterChange(plan);
+        }
+    }
 }
 
-// A folder is flushed once its last file of the group is in place.
-void TSaveGroup::FlushFolderAfter(TMember& member, std::vector<std::string>& notes) {
+// Once its last file of the group is in place, a folder waits for its flush. One opened without
+// read permission can be flushed only through its file system, which the new file leads to: it is
+// flushed at once.
+void TSaveGroup::FolderDoneAfter(TMember& member, std::vector<std::string>& notes) {
     TFolderState& folder = folders_[member.Folder];
     if (--folder.Left > 0 || !folder.Renamed) return;
     folder.Renamed = false;
-    member.Save.Replace->FlushFolder(notes);
+    if (folder.Folder->PathOnly)
+        member.Save.Replace->FlushFolder(notes);
+    else
+        unflushedFolders_.push_back(folder.Folder);
 }
 
 // After a stop: the folders whose other files were abandoned.
-void TSaveGroup::FlushEveryFolderLeft(TLogSink& log) {
+void TSaveGroup::EveryFolderLeftDone(TLogSink& log) {
     for (TMember& member : members_) {
         if (!member.Save.Replace || !folders_[member.Folder].Renamed) continue;
-        folders_[member.Folder].Renamed = false;
+        folders_[member.Folder].Left = 1;
         std::vector<std::string> notes;
-        member.Save.Replace->FlushFolder(notes);
+        FolderDoneAfter(member, notes);
         for (const std::string& note : notes) log.AddLine(Indented(note));
     }
 }
@@ -183,6 +277,11 @@ void TSaveGroup::FlushEveryFolderLeft(TLogSink& log) {
 bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const TFileDone& done) {
     FlushNewFiles();
     FlushJournal();
+    if (waiting_ > 0) {
+        std::vector<std::string> notes;
+        FlushWaitingFolders(notes);
+        for (const std::string& note : notes) log.AddLine(Indented(note));
+    }
     bool stopped = false;
     for (TMember& member : members_) {
         if (stop && stop()) {
@@ -193,12 +292,19 @@ bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const 
         for (const std::string& line : member.Log.Lines) log.AddLine(line);
         if (done) done(*member.Plan, member.Outcome);
     }
-    FlushEveryFolderLeft(log);
+    EveryFolderLeftDone(log);
     members_.clear();  // the new files of abandoned members go with them
     folders_.clear();
+    opened_.clear();
     waiting_ = 0;
     bytes_ = 0;
     return !stopped;
+}
+
+void TSaveGroup::Finish(TLogSink& log) {
+    std::vector<std::string> notes;
+    FlushWaitingFolders(notes);
+    for (const std::string& note : notes) log.AddLine(Indented(note));
 }
 
 }  // namespace parvex

@@ -1,20 +1,25 @@
 #pragma once
 // Carrying out the plans of a batch run a group of files at a time. The new version of each file of
-// the group is written beside the old one, then all are flushed to disk together, the journal
-// records the group's old states on disk, and only then is each renamed over its old file (still
-// checked to be the planned file), and each folder flushed once. A killed run so leaves only whole
-// old or whole new files, and flushes cost once per group, not once per file.
+// the group is written beside the old one, then all are flushed to disk together with the journal's
+// record of the group's old states, and only then is each renamed over its old file (still checked
+// to be the planned file). The folders of the renames are flushed with the next group's files, or,
+// after the last group, once more before the run ends. A killed run so leaves only whole old or
+// whole new files, and flushes cost once per group, not once per file: where the group's files,
+// the journal and the folders share an ext4, XFS or Btrfs file system, one flush of it serves all.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "batch/file_plan.h"
 #include "batch/log_sink.h"
 #include "ogg/comment_writer.h"
+#include "ogg/folder_replace.h"
 
 namespace parvex {
 
@@ -22,14 +27,18 @@ class TOggVorbis;
 class TRunJournal;
 
 // How many files (or bytes of new files) a group holds at most.
-inline constexpr std::size_t kGroupFiles = 64;
-inline constexpr int64_t kGroupBytes = int64_t{64} << 20;
+inline constexpr std::size_t kGroupFiles = 1024;
+inline constexpr int64_t kGroupBytes = int64_t{256} << 20;
+// How many files a group holds at most: kGroupFiles, or fewer where the process's limit of open
+// files would not hold the descriptors of so many.
+std::size_t MaxGroupFiles();
 
 class TSaveGroup {
 public:
     // Files are read through `file`; `journal` (may be null) records old states; `leftovers` (may be
     // null) is the run's index of leftovers of killed saves.
     TSaveGroup(TOggVorbis& file, TRunJournal* journal, TLeftoverIndex* leftovers);
+    // Flushes the folders still waiting for it (see Finish), without a word on failure.
     ~TSaveGroup();
     TSaveGroup(const TSaveGroup&) = delete;
     TSaveGroup& operator=(const TSaveGroup&) = delete;
@@ -43,21 +52,29 @@ public:
     bool Ready() const;
 
     using TFileDone = std::function<void(const TFilePlan&, TFileOutcome)>;
-    // Flushes the new files and the journal, then for each file in order: `stop` is looked at, the
-    // file is renamed into place (or renamed, for a rename), its lines are logged and `done` is
-    // called. A stop abandons the files from there on: their new files are removed, the old ones
-    // stay as they were, and nothing is logged for them. Each touched folder is flushed once, after
-    // its last rename. False when stopped. The group is empty afterwards.
+    // Flushes the new files, the journal and the folders of the last group's renames, then for each
+    // file in order: `stop` is looked at, the file is renamed into place (or renamed, for a rename),
+    // its lines are logged and `done` is called. A stop abandons the files from there on: their new
+    // files are removed, the old ones stay as they were, and nothing is logged for them. The folders
+    // of the renames wait for the next Commit or Finish. False when stopped. The group is empty
+    // afterwards.
     bool Commit(TLogSink& log, const std::function<bool()>& stop, const TFileDone& done);
+    // Flushes the folders of the last renames (and with them the journal, where one flush of their
+    // file system serves both), so that every file in place stays so; a folder that cannot be
+    // flushed gets a line in `log`. Due before a run reports its outcome.
+    void Finish(TLogSink& log);
 
 private:
     struct TMember;
     void Refuse(TMember& member, const std::string& line);
+    void PrepareStore(TMember& member);
+    std::unique_ptr<TFolderReplace> OpenForReplace(const TFilePlan& plan);
     void FlushNewFiles();
     void FlushJournal();
+    void FlushWaitingFolders(std::vector<std::string>& notes);
     void RenameIntoPlace(TMember& member);
-    void FlushFolderAfter(TMember& member, std::vector<std::string>& notes);
-    void FlushEveryFolderLeft(TLogSink& log);
+    void FolderDoneAfter(TMember& member, std::vector<std::string>& notes);
+    void EveryFolderLeftDone(TLogSink& log);
 
     TOggVorbis& file_;
     TRunJournal* journal_;
@@ -66,12 +83,16 @@ private:
     std::size_t waiting_ = 0;  // members waiting for their rename
     int64_t bytes_ = 0;        // of the new files written
     std::size_t maxFiles_;
+    std::map<std::string, TSharedFolder> opened_;  // the group's folders by the path they were opened by
     // Per folder (device, inode): the stores in it still to be renamed, and whether one was.
     struct TFolderState {
+        TSharedFolder Folder;
         std::size_t Left = 0;
         bool Renamed = false;
     };
     std::map<std::pair<dev_t, ino_t>, TFolderState> folders_;
+    // Folders whose renames are not yet on disk.
+    std::vector<TSharedFolder> unflushedFolders_;
 };
 
 }  // namespace parvex

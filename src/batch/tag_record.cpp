@@ -92,10 +92,10 @@ bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::st
     return file.SaveToFile(fileName, reason, notes);
 }
 
-bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
-                          TPreparedSave& save, std::string* reason, TLeftoverIndex* leftovers) {
+bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, std::unique_ptr<TFolderReplace> replace,
+                          FileInfo& info, TPreparedSave& save, std::string* reason) {
     CopyIntoFileObject(record, file);
-    return PrepareSaveTags(file, fileName, save, reason, leftovers);
+    return PrepareSaveTags(file, std::move(replace), info, save, reason);
 }
 
 }  // namespace parvex

@@ -3,6 +3,7 @@
 // only road by which the window and the batch operations read and write a file's tags.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,8 +12,9 @@
 
 namespace parvex {
 
-class TLeftoverIndex;
+class TFolderReplace;
 class TOggVorbis;
+struct FileInfo;
 struct TPreparedSave;
 
 struct tagrecord {
@@ -61,10 +63,11 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
 // about it. Raises EFOpenError when the file cannot be opened.
 bool StoreWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
                         std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
-// The first step of StoreWorkingRecord, for a batch that completes its saves in groups: the file's
-// new version written beside it into `save` (see PrepareSaveTags).
-bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, const std::string& fileName,
-                          TPreparedSave& save, std::string* reason, TLeftoverIndex* leftovers);
+// The first step of StoreWorkingRecord, for a batch that completes its saves in groups: the new
+// version of the file `replace` has open (read into `info`, used up) written beside it into `save`
+// (see PrepareSaveTags).
+bool PrepareWorkingRecord(TOggVorbis& file, const tagrecord& record, std::unique_ptr<TFolderReplace> replace,
+                          FileInfo& info, TPreparedSave& save, std::string* reason);
 
 // What happened to one file of a batch run; its log lines say it in words.
 enum class TFileOutcome {

@@ -303,10 +303,10 @@ void StoreSecondPageCrc(int fd, const FileInfo& info) {
         Fail("write checksum");
 }
 
-TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info,
-                                 TLeftoverIndex* leftovers) {
+TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, const std::string& commentData,
+                                 FileInfo& info) {
     TPreparedSave save;
-    save.Replace = std::make_unique<TFolderReplace>(fileName, info.Identity, leftovers);
+    save.Replace = std::move(replacing);
     TFolderReplace& replace = *save.Replace;
     CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
     const int temp = replace.CreateTemp();
@@ -317,6 +317,10 @@ TPreparedSave PrepareReplacement(const std::string& fileName, const std::string&
     if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty()) save.Notes.push_back(note);
     save.Size = ::lseek(temp, 0, SEEK_END);
     return save;
+}
+
+TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info) {
+    return PrepareReplacement(std::make_unique<TFolderReplace>(fileName, info.Identity), commentData, info);
 }
 
 bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::string>* notes) {
@@ -340,12 +344,10 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
     return CompleteSave(save, reason, notes);
 }
 
-bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPreparedSave& save,
-                     std::string* reason, TLeftoverIndex* leftovers) {
-    FileInfo info;
-    if (!ReadFileInfo(fileName, info, TReadExtent::HeadersOnly)) return Refuse(reason, kNotOggVorbisOrOpus);
+bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
+                     TPreparedSave& save, std::string* reason) {
     try {
-        save = PrepareReplacement(fileName, TaggedCommentData(tags, info), info, leftovers);
+        save = PrepareReplacement(std::move(replace), TaggedCommentData(tags, info), info);
         return true;
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
@@ -354,8 +356,9 @@ bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPrepa
 
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
               std::vector<std::string>* notes) {
-    TPreparedSave save;
-    return PrepareSaveTags(tags, fileName, save, reason) && CompleteSave(save, reason, notes);
+    FileInfo info;
+    if (!ReadFileInfo(fileName, info, TReadExtent::HeadersOnly)) return Refuse(reason, kNotOggVorbisOrOpus);
+    return SaveTags(tags, info, fileName, reason, notes);
 }
 
 bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName, std::string* reason,

@@ -27,12 +27,11 @@ struct TPreparedSave {
     int64_t Size = 0;                // of the new file
 };
 
-// Prepares the save of the fields and OtherTags of `tags` into the comment header of `fileName`,
-// the first step of SaveTags, into `save`; `leftovers` as for TFolderReplace. False, with the cause in
-// `reason` and nothing written, when the file cannot be saved. Raises EFOpenError when it cannot be
-// opened.
-bool PrepareSaveTags(const TOggVorbis& tags, const std::string& fileName, TPreparedSave& save,
-                     std::string* reason = nullptr, TLeftoverIndex* leftovers = nullptr);
+// Prepares the save of the fields and OtherTags of `tags` into the comment header of the file that
+// `replace` has open, read into `info` (used up), the first step of SaveTags, into `save`. False,
+// with the cause in `reason` and nothing written, when the file cannot be saved.
+bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
+                     TPreparedSave& save, std::string* reason = nullptr);
 
 // Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
 // TOggVorbis::SaveToFile for the contract.
@@ -94,7 +93,9 @@ bool CompleteSave(TPreparedSave& save, std::string* reason = nullptr, std::vecto
 // The first steps of ReplaceThroughTempFile: the new file written, read back, given the old file's
 // metadata and on its way to disk (StartFlush). Raises std::exception on failure, with no
 // temporary file left.
-TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info,
-                                 TLeftoverIndex* leftovers = nullptr);
+TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info);
+// The same through the file that `replace` has open.
+TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replace, const std::string& commentData,
+                                 FileInfo& info);
 
 }  // namespace parvex

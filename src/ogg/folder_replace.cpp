@@ -110,14 +110,6 @@ bool UnnamedUnsupported(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == ENOENT || error == EINVAL;
 }
 
-// A folder without read permission can still be saved in; only its listing and flush need it.
-int OpenFolder(const std::filesystem::path& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES) fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) Fail("open folder");
-    return fd;
-}
-
 // A save in progress holds a lock on its temporary file: one that nobody holds was left behind by a
 // save that was killed. Only a regular file still under the name it was opened by is removed.
 void RemoveIfAbandoned(int folder, const std::string& name) {
@@ -151,24 +143,70 @@ void RemoveCurrentTempFile() {
     }
 }
 
-const std::vector<std::string>& TLeftoverIndex::In(int folder) {
+// A folder without read permission can still be saved in; only its listing and flush need it.
+TSharedFolder OpenSharedFolder(const std::string& path, bool followLink) {
+    const int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    auto folder = std::make_shared<TOpenFolder>();
+    folder->Fd.Reset(::open(path.c_str(), O_RDONLY | flags));
+    if (!folder->Fd.Valid() && errno == EACCES) {
+        folder->Fd.Reset(::open(path.c_str(), O_PATH | flags));
+        folder->PathOnly = true;
+    }
+    if (!folder->Fd.Valid()) Fail("open folder");
     struct stat st {};
-    (void)::fstat(folder, &st);
-    const auto [entry, isNew] = folders_.try_emplace({st.st_dev, st.st_ino});
-    if (isNew) entry->second = TempNamesIn(folder);
+    if (::fstat(folder->Fd.Get(), &st) != 0) Fail("stat folder");
+    folder->Device = st.st_dev;
+    folder->Inode = st.st_ino;
+    return folder;
+}
+
+bool FlushFileSystemOf(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) return false;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    if (type != EXT4_SUPER_MAGIC && type != XFS_SUPER_MAGIC && type != BTRFS_SUPER_MAGIC) return false;
+    if (::syncfs(fd) != 0) return false;
+    At(TReplaceStep::FileSystemFlushed);
+    return true;
+}
+
+bool FlushFolder(const TOpenFolder& folder, std::vector<std::string>& notes) {
+    if (::fsync(folder.Fd.Get()) == 0) {
+        At(TReplaceStep::FolderFlushed);
+        return true;
+    }
+    notes.push_back("the folder could not be flushed to disk (" + ErrorText(errno) +
+                    "), so the save may not survive a power failure");
+    return false;
+}
+
+const std::vector<std::string>& TLeftoverIndex::In(const TOpenFolder& folder) {
+    const auto [entry, isNew] = folders_.try_emplace({folder.Device, folder.Inode});
+    if (isNew) entry->second = TempNamesIn(folder.Fd.Get());
     return entry->second;
 }
 
+// The folder of the canonical path: the links on the way and a link the file's name is are
+// followed once, so that every later step works on one folder and one name.
 TFolderReplace::TFolderReplace(const std::string& path, const FileIdentity& expected, TLeftoverIndex* leftovers)
     : expected_(expected) {
     const std::filesystem::path full = std::filesystem::canonical(path);
     name_ = full.filename().string();
-    folder_.Reset(OpenFolder(full.parent_path()));
+    folder_ = OpenSharedFolder(full.parent_path(), false);
+    OpenOld(leftovers);
+}
+
+TFolderReplace::TFolderReplace(TSharedFolder folder, std::string name, const FileIdentity& expected,
+                               TLeftoverIndex* leftovers)
+    : folder_(std::move(folder)), name_(std::move(name)), expected_(expected) {
+    OpenOld(leftovers);
+}
+
+void TFolderReplace::OpenOld(TLeftoverIndex* leftovers) {
     old_.Reset(::openat(Folder(), name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!old_.Valid()) Fail("open");
     if (::fstat(Old(), &oldStat_) != 0) Fail("stat");
-    if (!S_ISREG(oldStat_.st_mode) || !(IdentityOf(oldStat_) == expected_))
-        throw std::runtime_error("the file changed while it was being saved");
+    if (!S_ISREG(oldStat_.st_mode) || !(IdentityOf(oldStat_) == expected_)) throw EFileChanged();
     RemoveLeftovers(leftovers);
     At(TReplaceStep::FolderOpened);
 }
@@ -181,7 +219,7 @@ TFolderReplace::~TFolderReplace() {
 
 void TFolderReplace::RemoveLeftovers(TLeftoverIndex* leftovers) const {
     const std::vector<std::string> listed = leftovers ? std::vector<std::string>{} : TempNamesIn(Folder());
-    for (const std::string& entry : leftovers ? leftovers->In(Folder()) : listed)
+    for (const std::string& entry : leftovers ? leftovers->In(*folder_) : listed)
         if (IsTempNameOf(entry, name_)) RemoveIfAbandoned(Folder(), entry);
 }
 
@@ -241,15 +279,10 @@ void TFolderReplace::StartFlush() const {
 
 void TFolderReplace::FlushData() const {
     if (::fsync(temp_.Get()) != 0) Fail("fsync");
+    At(TReplaceStep::DataFlushed);
 }
 
-bool TFolderReplace::FlushFileSystem() const {
-    struct statfs fs {};
-    if (::fstatfs(temp_.Get(), &fs) != 0) return false;
-    const auto type = static_cast<unsigned long>(fs.f_type);
-    if (type != EXT4_SUPER_MAGIC && type != XFS_SUPER_MAGIC && type != BTRFS_SUPER_MAGIC) return false;
-    return ::syncfs(temp_.Get()) == 0;
-}
+bool TFolderReplace::FlushFileSystem() const { return FlushFileSystemOf(temp_.Get()); }
 
 void TFolderReplace::RenameOver() {
     GiveTempAName();
@@ -257,8 +290,7 @@ void TFolderReplace::RenameOver() {
     if (!TempNameIsOurs()) throw std::runtime_error("the temporary file was replaced by another file");
     struct stat now {};
     if (::fstatat(Folder(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) Fail("stat");
-    if (!S_ISREG(now.st_mode) || !(IdentityOf(now) == expected_))
-        throw std::runtime_error("the file changed while it was being saved");
+    if (!S_ISREG(now.st_mode) || !(IdentityOf(now) == expected_)) throw EFileChanged();
     if (::renameat(Folder(), tempName_.c_str(), Folder(), name_.c_str()) != 0) Fail("rename");
     committed_ = true;
     WithdrawTempName(tempSlot_, Folder());
@@ -268,10 +300,19 @@ void TFolderReplace::RenameOver() {
 // The rename lasts only once the folder is on disk. A folder opened without read permission cannot
 // be flushed by itself; flushing its whole file system does it too.
 bool TFolderReplace::FlushFolder(std::vector<std::string>& notes) const {
-    if (::fsync(Folder()) == 0 || ::syncfs(temp_.Get()) == 0) return true;
+    if (::fsync(Folder()) == 0 || ::syncfs(temp_.Get()) == 0) {
+        At(TReplaceStep::FolderFlushed);
+        return true;
+    }
     notes.push_back("the folder could not be flushed to disk (" + ErrorText(errno) +
                     "), so the save may not survive a power failure");
     return false;
+}
+
+FileIdentity TFolderReplace::NewIdentity() const {
+    struct stat st {};
+    if (::fstat(temp_.Get(), &st) != 0) Fail("stat");
+    return IdentityOf(st);
 }
 
 void TFolderReplace::Commit(std::vector<std::string>& notes) {

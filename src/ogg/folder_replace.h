@@ -15,6 +15,8 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +26,14 @@
 
 namespace parvex {
 
-// The moments of a replacement at which a test may interfere, in the order they come.
+// The moments of a replacement at which a test may interfere or look on, in the order they come.
 enum class TReplaceStep {
-    FolderOpened,  // the folder is open and the old file checked
-    TempNamed,     // the new file is written, flushed and has its temporary name
-    Renamed,       // the new file has the old file's name; the folder is not flushed yet
+    FolderOpened,       // the folder is open and the old file checked
+    DataFlushed,        // the new file is on disk (FlushData)
+    FileSystemFlushed,  // a whole file system is on disk (FlushFileSystemOf)
+    TempNamed,          // the new file is written, flushed and has its temporary name
+    Renamed,            // the new file has the old file's name; the folder is not flushed yet
+    FolderFlushed,      // a folder is on disk (FlushFolder)
 };
 
 // What tests may change about a replacement; the program never sets it.
@@ -37,6 +42,33 @@ struct TReplaceTesting {
     bool NoUnnamedFiles = false;  // behave as on a file system without unnamed files
 };
 TReplaceTesting& ReplaceTesting();
+
+// What a save reports when the file it is to replace is not the one it was told to expect (another
+// file under its name, or the same file with another size or modification time).
+class EFileChanged : public std::runtime_error {
+public:
+    EFileChanged() : std::runtime_error("the file changed while it was being saved") {}
+};
+
+// A folder open for the saves of its files; the saves of a batch share one.
+struct TOpenFolder {
+    TUniqueFd Fd;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool PathOnly = false;  // opened without read permission: it can be neither listed nor flushed
+};
+using TSharedFolder = std::shared_ptr<const TOpenFolder>;
+
+// Opens the folder `path`; where its last part is a link, that is followed only with `followLink`.
+// Raises std::system_error when it cannot.
+TSharedFolder OpenSharedFolder(const std::string& path, bool followLink = true);
+
+// Flushes the whole file system the descriptor `fd` is on, where that puts every file's data and
+// every folder on disk (ext4, XFS, Btrfs). False where it cannot or did not.
+bool FlushFileSystemOf(int fd);
+// Flushes the folder, so that the renames in it last; false, with a line in `notes`, where it
+// cannot.
+bool FlushFolder(const TOpenFolder& folder, std::vector<std::string>& notes);
 
 // Whether `entry` is the name of a temporary file of a save of `name`.
 bool IsTempNameOf(std::string_view entry, std::string_view name);
@@ -50,9 +82,8 @@ void RemoveCurrentTempFile();
 // not once per file. A leftover made after its folder was listed waits for a later run.
 class TLeftoverIndex {
 public:
-    // The entries of the open folder `folder` named like temporary files; empty when it cannot be
-    // listed.
-    const std::vector<std::string>& In(int folder);
+    // The entries of the open folder named like temporary files; empty when it cannot be listed.
+    const std::vector<std::string>& In(const TOpenFolder& folder);
 
 private:
     std::map<std::pair<dev_t, ino_t>, std::vector<std::string>> folders_;
@@ -63,14 +94,19 @@ public:
     // Opens the folder of `path` (links on the way are followed, as is a link that `path` itself is:
     // the file it leads to is the one replaced) and the old file in it for reading, and removes
     // leftovers of killed saves of the file (found through `leftovers` when given, else by listing
-    // the folder). Raises std::runtime_error when the old file is not a regular file whose identity
-    // is `expected`, and std::system_error when the folder or the file cannot be opened.
+    // the folder). Raises EFileChanged when the old file is not a regular file whose identity is
+    // `expected`, and std::system_error when the folder or the file cannot be opened.
     TFolderReplace(const std::string& path, const FileIdentity& expected, TLeftoverIndex* leftovers = nullptr);
+    // The same for the file `name` of the open `folder`, which is not followed where it is a link
+    // (std::system_error with ELOOP: the path's constructor then follows it).
+    TFolderReplace(TSharedFolder folder, std::string name, const FileIdentity& expected,
+                   TLeftoverIndex* leftovers);
     ~TFolderReplace();
     TFolderReplace(const TFolderReplace&) = delete;
     TFolderReplace& operator=(const TFolderReplace&) = delete;
 
-    int Folder() const { return folder_.Get(); }
+    int Folder() const { return folder_->Fd.Get(); }
+    const TSharedFolder& SharedFolder() const { return folder_; }
     const std::string& Name() const { return name_; }
     int Old() const { return old_.Get(); }
     const struct stat& OldStat() const { return oldStat_; }
@@ -81,25 +117,28 @@ public:
     void StartFlush() const;
     // Returns once the new file is on disk. Raises std::system_error when it cannot be flushed.
     void FlushData() const;
-    // Flushes the whole file system the new file is on, where that puts every file's data on disk
-    // (ext4, XFS, Btrfs): one flush serves a group of new files there. False where it cannot or
-    // did not; FlushData then flushes the file by itself.
+    // FlushFileSystemOf the new file: one flush serves a group of new files there. False where it
+    // cannot or did not; FlushData then flushes the file by itself.
     bool FlushFileSystem() const;
     // Names the new file and renames it over the old one; the folder is not flushed. Raises
-    // std::runtime_error when the old file changed since it was opened or the new one lost its name
-    // to another file, std::system_error on a failed step; the old file then stays as it was.
+    // EFileChanged when the old file changed since it was opened, std::runtime_error when the new one
+    // lost its name to another file, std::system_error on a failed step; the old file then stays
+    // as it was.
     void RenameOver();
     // Flushes the folder, so that the rename lasts; false, with a line in `notes`, where it cannot.
     bool FlushFolder(std::vector<std::string>& notes) const;
+    // The identity of the new file, once it has taken the old one's place. Raises std::system_error.
+    FileIdentity NewIdentity() const;
     // FlushData, RenameOver and FlushFolder.
     void Commit(std::vector<std::string>& notes);
 
 private:
+    void OpenOld(TLeftoverIndex* leftovers);
     void RemoveLeftovers(TLeftoverIndex* leftovers) const;
     void GiveTempAName();
     bool TempNameIsOurs() const;
 
-    TUniqueFd folder_;
+    TSharedFolder folder_;
     std::string name_;
     TUniqueFd old_;
     struct stat oldStat_ {};

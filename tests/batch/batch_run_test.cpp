@@ -26,6 +26,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 #include "support/ogg_builder.h"
+#include "support/open_file_limit.h"
 #include "support/save_leftovers.h"
 #include "support/temp_dir.h"
 #include "text/string_hash.h"
@@ -384,7 +385,9 @@ protected:
 };
 
 TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
-    const int count = static_cast<int>(kGroupFiles) * 2 + 5;
+    const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(32));
+    ASSERT_EQ(MaxGroupFiles(), 32u);
+    const int count = 32 * 2 + 5;
     MakeFiles(count);
     TRunJournal journal(state.Dir(), "mass", dir.Dir());
     plans = Plan(MassPlanner());
@@ -421,6 +424,61 @@ TEST_F(GroupCommitTest, TheJournalHoldsTheGroupBeforeItsFirstRename) {
     EXPECT_EQ(journaled, 5u);
     EXPECT_EQ(tally.Changed(), 5);
 }
+
+// What must be on disk when: no file takes the old one's place before its new data is flushed, and
+// the run does not end before the folders of its renames are flushed; on a file system flushed whole
+// (the one the tests run on, when ext4, XFS or Btrfs) and on one flushed file by file (tmpfs).
+class FlushOrderTest : public GroupCommitTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FlushOrderTest, NoRenameBeforeItsDataNorAnEndBeforeItsFolders) {
+    const bool onTmpfs = GetParam();
+    const auto mount = dir.Path() / "tmpfs";
+    if (onTmpfs) {
+        fs::create_directory(mount);
+        if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=4m") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    struct Unmount {
+        fs::path Path;
+        ~Unmount() { ::umount(Path.c_str()); }
+    } unmount{onTmpfs ? mount : fs::path()};
+    const std::string root = onTmpfs ? mount.string() + "/" : dir.Dir();
+    for (int i = 0; i < 7; ++i) {
+        const std::string folder = root + (i % 2 ? "" : "sub/");
+        fs::create_directories(folder);
+        test::WriteVorbisFile(folder + "f" + std::to_string(i) + ".ogg", {{"ARTIST", "Old"}});
+        found.Add(folder, "f" + std::to_string(i) + ".ogg");
+    }
+    TRunJournal journal(state.Dir(), "mass", root);
+    plans = Plan(MassPlanner());
+    std::vector<TReplaceStep> steps;
+    ReplaceTesting().Hook = [&steps](TReplaceStep step) { steps.push_back(step); };
+    const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(3));
+
+    ApplyRun(plans, false, log, tally, &journal);
+
+    EXPECT_EQ(tally.Changed(), 7);
+    int unflushedFiles = 0, unflushedRenames = 0, renames = 0;
+    for (const TReplaceStep step : steps) {
+        switch (step) {
+            case TReplaceStep::FolderOpened: ++unflushedFiles; break;
+            case TReplaceStep::DataFlushed: --unflushedFiles; break;
+            case TReplaceStep::FileSystemFlushed: unflushedFiles = unflushedRenames = 0; break;
+            case TReplaceStep::Renamed:
+                EXPECT_EQ(unflushedFiles, 0) << "a rename before its data is on disk";
+                ++unflushedRenames;
+                ++renames;
+                break;
+            case TReplaceStep::FolderFlushed: unflushedRenames = 0; break;
+            case TReplaceStep::TempNamed: break;
+        }
+    }
+    EXPECT_EQ(renames, 7);
+    EXPECT_EQ(unflushedRenames, 0) << "the run ended before the folders of its last renames were flushed";
+    EXPECT_EQ(steps.back() == TReplaceStep::FolderFlushed || steps.back() == TReplaceStep::FileSystemFlushed, true);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, FlushOrderTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "FlushedFileByFile" : "FlushedWhole"; });
 
 struct GroupFault {
     const char* What;

@@ -14,10 +14,10 @@
 #include <sstream>
 #include <thread>
 
-#include "batch/save_group.h"
 #include "cli/cli.h"
 #include "ogg/folder_replace.h"
 #include "support/ogg_builder.h"
+#include "support/open_file_limit.h"
 #include "support/page_walker.h"
 #include "support/save_leftovers.h"
 #include "support/temp_dir.h"
@@ -27,7 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFiles = static_cast<int>(kGroupFiles) * 2 + 20;  // three groups
+// The killed runs commit groups of kGroup files, under a lowered limit of open files.
+constexpr int kGroup = 64;
+constexpr int kFiles = kGroup * 2 + 20;  // three groups
 
 class KilledRun : public ::testing::Test {
 protected:
@@ -79,8 +81,6 @@ struct KillMoment {
 
 void PrintTo(const KillMoment& m, std::ostream* os) { *os << m.What; }
 
-constexpr int kGroup = static_cast<int>(kGroupFiles);
-
 // Nothing of a group is renamed before all of its files are written; then one by one.
 const KillMoment kMoments[] = {
     {"WritingTheFirstGroup", TReplaceStep::FolderOpened, 10, true, 0},
@@ -99,6 +99,7 @@ TEST_P(KilledAt, LeavesWholeFilesAndTheNextRunCleansUp) {
     const KillMoment& moment = GetParam();
     const pid_t pid = fork();
     if (pid == 0) {
+        const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(kGroup));
         ReplaceTesting().NoUnnamedFiles = !moment.Unnamed;
         ReplaceTesting().Hook = [&moment, n = 0](TReplaceStep step) mutable {
             if (step == moment.Step && ++n == moment.Nth) std::raise(SIGKILL);
@@ -128,6 +129,7 @@ TEST_F(KilledRun, TheProgramKilledAtRandomMoments) {
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
+            const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(kGroup));
             std::vector<std::string> args = MassArgs();
             args.back() = "ARTIST=Round" + std::to_string(round);
             std::vector<char*> argv{const_cast<char*>(PARVEX_CLI)};

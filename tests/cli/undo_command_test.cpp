@@ -13,6 +13,7 @@
 
 #include "cli_runner.h"
 #include "settings/settings_env.h"
+#include "support/open_file_limit.h"
 #include "support/page_walker.h"
 #include "support/temp_dir.h"
 
@@ -147,6 +148,8 @@ TEST_F(UndoCli, TheJournalOfAKilledRunIsStillUsable) {
     if (pid == 0) {
         const std::string dir = Dir();
         freopen("/dev/null", "w", stdout);
+        // Groups of a few files, so that much of the run is still to come after the first one.
+        const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(8));
         execl(PARVEX_CLI, PARVEX_CLI, "mass", dir.c_str(), "--set", "ARTIST=Killed",
               static_cast<char*>(nullptr));
         _exit(127);
