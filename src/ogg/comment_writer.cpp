@@ -39,6 +39,19 @@ int64_t OldPacketEnd(const FileInfo& info) {
     return info.CommentsEnd + static_cast<int64_t>(info.CommentTail.size());
 }
 
+// Copies the old file from `offset` to its end after what `to` holds. What lands within the first
+// TFileHandle::kReadAhead bytes of the new file is copied through memory, never shared: shared blocks
+// are not in memory for the new file, and the checksum and the read back, which read those bytes
+// next, would each wait for the disk.
+void CopyRest(int from, int64_t offset, const FileInfo& info, int to, std::size_t shareBlock) {
+    const int64_t at = ::lseek(to, 0, SEEK_CUR);
+    if (at < 0) Fail("seek");
+    const int64_t count = info.FileSize - offset;
+    const int64_t inMemory = std::clamp(static_cast<int64_t>(TFileHandle::kReadAhead) - at, int64_t{0}, count);
+    WriteAll(to, ReadExactly(from, offset, static_cast<std::size_t>(inMemory)));
+    CopyRange(from, offset + inMemory, count - inMemory, to, shareBlock);
+}
+
 // Only the second page changes: the bytes before it and after the old comment packet are copied.
 void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const std::string& tail,
                               const FileInfo& info, std::size_t shareBlock) {
@@ -46,7 +59,7 @@ void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, 
     WriteAll(to, info.SecondPage.Serialize());
     WriteAll(to, commentData);
     WriteAll(to, tail);
-    CopyRange(from, OldPacketEnd(info), info.FileSize - OldPacketEnd(info), to, shareBlock);
+    CopyRest(from, OldPacketEnd(info), info, to, shareBlock);
     StoreSecondPageCrc(to, info);
 }
 
@@ -67,7 +80,7 @@ void WriteRepaged(int from, int to, const std::string& comment, const FileInfo& 
     for (const std::string& page : pages) WriteAll(to, page);
     const int64_t shift = static_cast<int64_t>(pages.size()) - static_cast<int64_t>(info.HeaderPages.size());
     if (shift == 0)
-        CopyRange(from, last.End(), info.FileSize - last.End(), to, shareBlock);
+        CopyRest(from, last.End(), info, to, shareBlock);
     else
         CopyShiftingSequence(from, last.End(), info.FileSize, info.FirstPage.Serial, shift, to);
 }

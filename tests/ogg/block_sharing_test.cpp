@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "ogg/fd_io.h"
+#include "ogg/file_handle.h"
 #include "ogg/header_pages.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/loop_mount.h"
@@ -362,7 +363,8 @@ TEST_P(OnFileSystem, SavesShareTheAudioBlocksWhereTheFileSystemCan) {
         const std::size_t audio = AudioPlaceOf(saved).Offset;
         if (GetParam().Shares) {
             EXPECT_EQ(audio % kBlock, AudioPlaceOf(original).Offset % kBlock);
-            EXPECT_GE(test::SharedBytes(path), saved.size() - audio - 2 * kBlock);
+            // The first bytes, read back at once, are copied through memory.
+            EXPECT_GE(test::SharedBytes(path), saved.size() - std::max(audio, TFileHandle::kReadAhead) - 2 * kBlock);
         } else {
             EXPECT_TRUE(test::ReadCommentHeader(saved).Tail == KeptTail(opus)) << "no padding";
             EXPECT_EQ(test::SharedBytes(path), 0u);
