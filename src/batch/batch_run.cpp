@@ -1,5 +1,7 @@
 #include "batch/batch_run.h"
 
+#include <algorithm>
+
 #include "batch/log_sink.h"
 #include "batch/ordered_work.h"
 #include "batch/run_journal.h"
@@ -58,11 +60,14 @@ std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& plan
     return plans;
 }
 
+// A group's new files are written on a few threads, each with a file object of its own, while the
+// group takes them in order; the next group's are begun once it is committed.
 TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
                        TRunJournal* journal, const TRunControl& control) {
     TOggVorbis file;
     TLeftoverIndex leftovers;
     TSaveGroup group(file, journal, &leftovers);
+    std::vector<TOggVorbis> files(dryRun ? 0 : WorkerCount(plans.size()));
     TApplyOutcome outcome;
     const auto done = [&](const TFilePlan& plan, TFileOutcome result) {
         tally.Count(result);
@@ -70,20 +75,28 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
         if (control.AfterFile) control.AfterFile(plan, result);
     };
     const auto stopAsked = [&control] { return control.StopAsked(); };
-    for (const TFilePlan& plan : plans) {
-        if (control.StopAsked()) {
-            outcome.Stopped = true;
-            break;
-        }
-        Report(control, outcome.Done, plans.size(), plan.Path);
-        if (dryRun) {
-            done(plan, ShowPlan(plan, log));
-            continue;
-        }
-        group.Add(plan);
-        if (group.Ready() && !group.Commit(log, stopAsked, done)) {
-            outcome.Stopped = true;
-            break;
+    for (std::size_t next = 0; next < plans.size() && !outcome.Stopped;) {
+        const std::size_t first = next;
+        const std::size_t count = dryRun ? plans.size() : std::min(plans.size() - first, group.Room());
+        std::vector<TPreparedStore> prepared(dryRun ? 0 : count);
+        TOrderedWork work(count, files.size(), [&](std::size_t index, std::size_t worker) {
+            const TFilePlan& plan = plans[first + index];
+            if (!dryRun && plan.Action == TPlanAction::Store) prepared[index] = group.Prepare(plan, files[worker]);
+        });
+        for (; next < first + count && !outcome.Stopped; ++next) {
+            const TFilePlan& plan = plans[next];
+            if (control.StopAsked()) {
+                outcome.Stopped = true;
+                break;
+            }
+            Report(control, outcome.Done, plans.size(), plan.Path);
+            work.Await(next - first);
+            if (dryRun) {
+                done(plan, ShowPlan(plan, log));
+                continue;
+            }
+            group.Add(plan, std::move(prepared[next - first]));
+            if (group.Ready() && !group.Commit(log, stopAsked, done)) outcome.Stopped = true;
         }
     }
     // After a stop, this abandons what the group holds.

@@ -76,16 +76,22 @@ void TSaveGroup::Refuse(TMember& member, const std::string& line) {
     member.Save = {};
 }
 
-// The saves of a group share the descriptor of each folder. A file whose name is a link is saved
-// where the link leads, through the folder of its canonical path.
-std::unique_ptr<TFolderReplace> TSaveGroup::OpenForReplace(const TFilePlan& plan) {
+TSharedFolder TSaveGroup::OpenFolder(const std::string& dir) const {
+    const std::lock_guard lock(openedMutex_);
+    std::weak_ptr<const TOpenFolder>& known = opened_[dir];
+    TSharedFolder folder = known.lock();
+    if (!folder) known = folder = OpenSharedFolder(dir);
+    return folder;
+}
+
+// The saves in a folder share its descriptor. A file whose name is a link is saved where the link
+// leads, through the folder of its canonical path.
+std::unique_ptr<TFolderReplace> TSaveGroup::OpenForReplace(const TFilePlan& plan) const {
     const std::string& path = plan.Path;
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    TSharedFolder& folder = opened_[dir];
-    if (!folder) folder = OpenSharedFolder(dir);
     try {
-        return std::make_unique<TFolderReplace>(folder, path.substr(slash + 1), plan.Planned, leftovers_);
+        return std::make_unique<TFolderReplace>(OpenFolder(dir), path.substr(slash + 1), plan.Planned, leftovers_);
     } catch (const std::system_error& error) {
         if (error.code().value() != ELOOP) throw;
     }
@@ -93,55 +99,56 @@ std::unique_ptr<TFolderReplace> TSaveGroup::OpenForReplace(const TFilePlan& plan
 }
 
 // The file is read once: its comments go to the journal and its headers to the writer.
-void TSaveGroup::PrepareStore(TMember& member) {
-    const TFilePlan& plan = *member.Plan;
+TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) const {
+    TPreparedStore prepared;
     std::unique_ptr<TFolderReplace> replace;
     FileInfo info;
     try {
         replace = OpenForReplace(plan);
         if (!ReadFileInfo(TFileHandle(replace->Old()), info, TReadExtent::HeadersOnly))
-            return Refuse(member, WriteFailure(kNotOggVorbisOrOpus));
+            prepared.Refusal = WriteFailure(kNotOggVorbisOrOpus);
     } catch (const EFileChanged&) {
-        return Refuse(member, ChangedLine());
+        prepared.Refusal = ChangedLine();
     } catch (const std::system_error& error) {
         // A file or folder gone since the plan.
         const int code = error.code().value();
-        if (code == ENOENT || code == ENOTDIR) return Refuse(member, ChangedLine());
-        return Refuse(member, WriteFailure(ErrorText(code)));
+        prepared.Refusal = code == ENOENT || code == ENOTDIR ? ChangedLine() : WriteFailure(ErrorText(code));
     } catch (const std::exception& error) {
-        return Refuse(member, WriteFailure(ReasonOf(error)));
+        prepared.Refusal = WriteFailure(ReasonOf(error));
     }
-    const std::vector<TWrittenComment> oldComments = journal_ ? CommentsOf(info) : std::vector<TWrittenComment>{};
+    if (!prepared.Refusal.empty()) return prepared;
+    if (journal_) prepared.OldComments = CommentsOf(info);
     std::string reason;
-    if (!PrepareWorkingRecord(file_, plan.Record, std::move(replace), info, member.Save, &reason))
-        return Refuse(member, WriteFailure(reason));
-    if (journal_) {
-        try {
-            journal_->BeforeChange(plan, oldComments);
-        } catch (const std::exception& error) {
-            return Refuse(member, JournalFailure(error));
-        }
-    }
+    if (!PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason))
+        prepared.Refusal = WriteFailure(reason);
+    return prepared;
 }
 
 void TSaveGroup::Add(const TFilePlan& plan) {
+    Add(plan, plan.Action == TPlanAction::Store ? Prepare(plan, file_) : TPreparedStore{});
+}
+
+void TSaveGroup::Add(const TFilePlan& plan, TPreparedStore prepared) {
     TMember& member = members_.emplace_back();
     member.Plan = &plan;
     member.Outcome = ShowPlan(plan, member.Log);
     if (plan.Action == TPlanAction::Store) {
-        PrepareStore(member);
-        if (member.Outcome == TFileOutcome::Failed) return;
+        if (!prepared.Refusal.empty()) return Refuse(member, prepared.Refusal);
+        member.Save = std::move(prepared.Save);
     } else if (plan.Action == TPlanAction::Rename) {
         if (!(CurrentStamp(plan.Path) == plan.Planned)) return Refuse(member, ChangedLine());
-        if (journal_) {
-            try {
-                journal_->BeforeChange(plan);
-            } catch (const std::exception& error) {
-                return Refuse(member, JournalFailure(error));
-            }
-        }
     } else {
         return;
+    }
+    if (journal_) {
+        try {
+            if (plan.Action == TPlanAction::Store)
+                journal_->BeforeChange(plan, prepared.OldComments);
+            else
+                journal_->BeforeChange(plan);
+        } catch (const std::exception& error) {
+            return Refuse(member, JournalFailure(error));
+        }
     }
     member.Waiting = true;
     ++waiting_;
@@ -293,9 +300,10 @@ bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const 
         if (done) done(*member.Plan, member.Outcome);
     }
     EveryFolderLeftDone(log);
+    for (TMember& member : members_)
+        if (member.Save.Replace) oldFiles_.Close(member.Save.Replace->ReleaseOld());
     members_.clear();  // the new files of abandoned members go with them
     folders_.clear();
-    opened_.clear();
     waiting_ = 0;
     bytes_ = 0;
     return !stopped;

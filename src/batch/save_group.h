@@ -12,10 +12,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "batch/background_close.h"
 #include "batch/file_plan.h"
 #include "batch/log_sink.h"
 #include "ogg/comment_writer.h"
@@ -33,6 +35,13 @@ inline constexpr int64_t kGroupBytes = int64_t{256} << 20;
 // files would not hold the descriptors of so many.
 std::size_t MaxGroupFiles();
 
+// A store's new file written beside the old one, waiting to join its group (TSaveGroup::Prepare).
+struct TPreparedStore {
+    TPreparedSave Save;
+    std::vector<TWrittenComment> OldComments;  // the file's comments before, for the journal
+    std::string Refusal;                       // the log line of a file refused; empty when prepared
+};
+
 class TSaveGroup {
 public:
     // Files are read through `file`; `journal` (may be null) records old states; `leftovers` (may be
@@ -47,6 +56,14 @@ public:
     // file to store gets its new version written beside it, and the journal gets its old state. A
     // failure refuses that file only, which stays as it was.
     void Add(const TFilePlan& plan);
+    // The same with a store's new file written beforehand by Prepare.
+    void Add(const TFilePlan& plan, TPreparedStore prepared);
+    // Writes the new version of a file to store beside it, through `file`, and reads its comments
+    // for the journal. May run on several threads at once, each with a file object of its own,
+    // while the group takes other files in.
+    TPreparedStore Prepare(const TFilePlan& plan, TOggVorbis& file) const;
+    // How many more files the group takes before it is full.
+    std::size_t Room() const { return maxFiles_ - waiting_; }
     // Whether the group is to be committed now: it is full, or nothing in it waits for a rename (a
     // file left alone is then logged at once).
     bool Ready() const;
@@ -67,8 +84,8 @@ public:
 private:
     struct TMember;
     void Refuse(TMember& member, const std::string& line);
-    void PrepareStore(TMember& member);
-    std::unique_ptr<TFolderReplace> OpenForReplace(const TFilePlan& plan);
+    std::unique_ptr<TFolderReplace> OpenForReplace(const TFilePlan& plan) const;
+    TSharedFolder OpenFolder(const std::string& dir) const;
     void FlushNewFiles();
     void FlushJournal();
     void FlushWaitingFolders(std::vector<std::string>& notes);
@@ -83,7 +100,9 @@ private:
     std::size_t waiting_ = 0;  // members waiting for their rename
     int64_t bytes_ = 0;        // of the new files written
     std::size_t maxFiles_;
-    std::map<std::string, TSharedFolder> opened_;  // the group's folders by the path they were opened by
+    // The folders open for saves, by the path they were opened by: the saves in one share it.
+    mutable std::mutex openedMutex_;
+    mutable std::map<std::string, std::weak_ptr<const TOpenFolder>> opened_;
     // Per folder (device, inode): the stores in it still to be renamed, and whether one was.
     struct TFolderState {
         TSharedFolder Folder;
@@ -93,6 +112,9 @@ private:
     std::map<std::pair<dev_t, ino_t>, TFolderState> folders_;
     // Folders whose renames are not yet on disk.
     std::vector<TSharedFolder> unflushedFolders_;
+    // Closes the old files of the group's saves (declared last: its threads are done before the
+    // rest goes).
+    TBackgroundClose oldFiles_;
 };
 
 }  // namespace parvex

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace parvex {
 
@@ -33,6 +34,8 @@ public:
     bool Valid() const { return fd_ >= 0; }
     // Closes the descriptor held, if any, and holds `fd` instead.
     void Reset(int fd = -1);
+    // Hands the descriptor held (or -1) to the caller, who closes it, and holds none.
+    int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;

@@ -33,8 +33,12 @@ constexpr int kNameAttempts = 100;
     throw std::system_error(error, std::generic_category(), what);
 }
 
+// Saves are prepared on several threads at once: a test's hook sees one step at a time.
 void At(TReplaceStep step) {
-    if (ReplaceTesting().Hook) ReplaceTesting().Hook(step);
+    if (!ReplaceTesting().Hook) return;
+    static std::mutex oneAtATime;
+    const std::lock_guard lock(oneAtATime);
+    ReplaceTesting().Hook(step);
 }
 
 // The temporary files of the saves in progress that have a name, for RemoveCurrentTempFile (a batch
@@ -181,6 +185,7 @@ bool FlushFolder(const TOpenFolder& folder, std::vector<std::string>& notes) {
 }
 
 const std::vector<std::string>& TLeftoverIndex::In(const TOpenFolder& folder) {
+    const std::lock_guard lock(mutex_);
     const auto [entry, isNew] = folders_.try_emplace({folder.Device, folder.Inode});
     if (isNew) entry->second = TempNamesIn(folder.Fd.Get());
     return entry->second;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -83,9 +84,11 @@ void RemoveCurrentTempFile();
 class TLeftoverIndex {
 public:
     // The entries of the open folder named like temporary files; empty when it cannot be listed.
+    // May be called from several threads at once.
     const std::vector<std::string>& In(const TOpenFolder& folder);
 
 private:
+    std::mutex mutex_;
     std::map<std::pair<dev_t, ino_t>, std::vector<std::string>> folders_;
 };
 
@@ -129,6 +132,9 @@ public:
     bool FlushFolder(std::vector<std::string>& notes) const;
     // The identity of the new file, once it has taken the old one's place. Raises std::system_error.
     FileIdentity NewIdentity() const;
+    // Hands the old file's descriptor to the caller, who closes it. Once the new file took its place,
+    // that close frees the old file's blocks.
+    int ReleaseOld() { return old_.Release(); }
     // FlushData, RenameOver and FlushFolder.
     void Commit(std::vector<std::string>& notes);
 
