@@ -30,7 +30,7 @@ class TRunJournal;
 
 // How many files (or bytes of new files) a group holds at most.
 inline constexpr std::size_t kGroupFiles = 1024;
-inline constexpr int64_t kGroupBytes = int64_t{256} << 20;
+inline constexpr int64_t kGroupBytes = int64_t{32} << 20;
 // How many files a group holds at most: kGroupFiles, or fewer where the process's limit of open
 // files would not hold the descriptors of so many.
 std::size_t MaxGroupFiles();
