@@ -21,6 +21,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "ogg/utf8.h"
+#include "text/text_utils.h"
 
 namespace parvex {
 

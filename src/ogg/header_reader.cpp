@@ -6,6 +6,7 @@
 
 #include "ogg/file_handle.h"
 #include "ogg/utf8.h"
+#include "text/text_utils.h"
 
 namespace parvex {
 
@@ -224,13 +225,6 @@ bool TakeIdentHeader(const std::string& packet, FileInfo& info) {
 
 FileIdentity IdentityOf(const struct stat& st) {
     return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
-std::string_view TrimControls(std::string_view text) {
-    const auto isControl = [](char c) { return static_cast<uint8_t>(c) <= 32; };
-    while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 // The name keeps every byte, blanks included: a save writes it back exactly as it was read.

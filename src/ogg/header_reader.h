@@ -121,7 +121,5 @@ std::size_t ReadComments(std::string_view body, FileInfo& info);
 // without "=" gives an empty name and the whole (trimmed) string as value.
 void ParseComment(std::string_view text, FileInfo& info);
 
-// `text` without its leading and trailing characters of code 32 or less.
-std::string_view TrimControls(std::string_view text);
 
 }  // namespace parvex

@@ -9,6 +9,7 @@
 #include "ogg/comment_writer.h"
 #include "ogg/header_reader.h"
 #include "ogg/utf8.h"
+#include "text/text_utils.h"
 
 namespace parvex {
 

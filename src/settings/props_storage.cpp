@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "text/text_utils.h"
+
 namespace parvex {
 
 namespace {
@@ -77,12 +79,6 @@ std::optional<TPropName> ParsePropName(std::string_view entry) {
     return TPropName{std::string(entry.substr(0, dot)), std::string(entry.substr(dot + 1))};
 }
 
-std::string TrimControls(std::string_view text) {
-    while (!text.empty() && IsControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsControl(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
 std::string EncodeWholeText(std::string_view text) {
     const bool blankAtAnEnd = !text.empty() && (IsControl(text.front()) || IsControl(text.back()));
     const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
@@ -117,7 +113,7 @@ bool TPropsStorage::StoreProperty(const TPropName& name, TIniDocument& doc) cons
         const auto text = TextOf(control);
         if (text)
             doc.WriteString(section_, Key(name),
-                            KeptWhole(name) ? EncodeWholeText(*text) : TrimControls(*text));
+                            KeptWhole(name) ? EncodeWholeText(*text) : std::string(TrimControls(*text)));
         return text.has_value();
     }
     if (name.property == "Checked") {
@@ -138,7 +134,7 @@ bool TPropsStorage::LoadProperty(const TPropName& name, const TIniDocument& doc)
     if (name.property == "Text") {
         if (!TextOf(control)) return false;
         if (const auto value = doc.Read(section_, Key(name)))
-            SetText(control, KeptWhole(name) ? DecodeWholeText(*value) : TrimControls(*value));
+            SetText(control, KeptWhole(name) ? DecodeWholeText(*value) : std::string(TrimControls(*value)));
         return true;
     }
     if (name.property == "Checked") {

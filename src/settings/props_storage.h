@@ -41,9 +41,6 @@ struct TPropName {
 // Splits an entry; nullopt when it has no "." with a name on both sides.
 std::optional<TPropName> ParsePropName(std::string_view entry);
 
-// Text with blanks and control characters (every byte up to the blank) cut from both ends.
-std::string TrimControls(std::string_view text);
-
 // A text kept whole as the settings file stores it: enclosed in double quotes when it has blanks or
 // control characters at an end, or when it is itself enclosed in double quotes; otherwise as it is,
 // so a plain value reads back the same with or without this encoding (and files written before it

@@ -51,6 +51,9 @@ int CountFields(std::string_view text, std::string_view separator);
 // lower case, the entries applied in list order. A word at either end of the text keeps its case.
 std::string LowerCaseListedWords(std::string_view text, const std::vector<std::string>& words);
 
+// `text` without its leading and trailing blanks and control characters (every byte up to the blank).
+std::string_view TrimControls(std::string_view text);
+
 // `text` in double quotes, with the quote, the backslash and every control character escaped as
 // JSON escapes them (\", \\, \n, \r, \t, \u001b), so that any value stands on one line and can be
 // told apart from the text around it. The other bytes are kept as they are.
