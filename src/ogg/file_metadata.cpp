@@ -29,7 +29,7 @@ std::vector<std::string> AttributeNames(int fd) {
     std::string list;
     while (true) {
         const ssize_t size = ::flistxattr(fd, nullptr, 0);
-        if (size < 0 && NoAttributes(errno)) return {};
+        if ((size < 0 && NoAttributes(errno)) || size == 0) return {};
         if (size < 0) Fail("list extended attributes");
         list.resize(static_cast<std::size_t>(size));
         const ssize_t got = ::flistxattr(fd, list.data(), list.size());
@@ -88,10 +88,12 @@ void DropInheritedAcl(const std::vector<std::string>& oldNames, int to) {
 
 // Only a privileged process gives a file away, and only a member of a group gives a file to it. A
 // file the user may write but does not own (or whose group the user is not in) becomes the user's:
-// the note says so.
+// the note says so. A new file that has the old one's owner and group already is left as it is.
 void CopyOwner(const struct stat& old, int to, std::vector<std::string>& notes) {
-    if (::fchown(to, old.st_uid, old.st_gid) != 0) (void)::fchown(to, static_cast<uid_t>(-1), old.st_gid);
     struct stat now {};
+    if (::fstat(to, &now) != 0) Fail("stat");
+    if (now.st_uid == old.st_uid && now.st_gid == old.st_gid) return;
+    if (::fchown(to, old.st_uid, old.st_gid) != 0) (void)::fchown(to, static_cast<uid_t>(-1), old.st_gid);
     if (::fstat(to, &now) != 0) Fail("stat");
     const bool owner = now.st_uid != old.st_uid;
     const bool group = now.st_gid != old.st_gid;

@@ -425,6 +425,29 @@ TEST_F(GroupCommitTest, TheJournalHoldsTheGroupBeforeItsFirstRename) {
     EXPECT_EQ(tally.Changed(), 5);
 }
 
+// Another program puts its own file in place of one just saved, before the save notes what it left:
+// the journal names the saved file, so undo leaves the other program's file alone.
+TEST_F(GroupCommitTest, AFileReplacedRightAfterItsSaveIsNotTakenForIt) {
+    MakeFiles(2);
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    plans = Plan(MassPlanner());
+    const std::string theirs = test::MakeVorbisFile({{"ARTIST", "Theirs"}});
+    At(TReplaceStep::Renamed, [&](const std::vector<TFilePlan>& all, int n) {
+        if (n != 1) return;
+        const std::string swap = all[0].Path + ".swap";
+        std::ofstream(swap, std::ios::binary) << theirs;
+        ASSERT_EQ(::rename(swap.c_str(), all[0].Path.c_str()), 0);
+    });
+    ApplyRun(plans, false, log, tally, &journal);
+    ReplaceTesting() = {};
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_TRUE(test::ReadAll(plans[0].Path) == theirs) << "undo rewrote the other program's file";
+    EXPECT_EQ(undone.Changed(), 1);
+}
+
 // What must be on disk when: no file takes the old one's place before its new data is flushed, and
 // the run does not end before the folders of its renames are flushed; on a file system flushed whole
 // (the one the tests run on, when ext4, XFS or Btrfs) and on one flushed file by file (tmpfs).
