@@ -117,10 +117,15 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
         prepared.Refusal = WriteFailure(ReasonOf(error));
     }
     if (!prepared.Refusal.empty()) return prepared;
-    if (journal_) prepared.OldComments = CommentsOf(info);
-    std::string reason;
-    if (!PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason))
-        prepared.Refusal = WriteFailure(reason);
+    try {
+        if (journal_) prepared.OldComments = CommentsOf(info);
+        std::string reason;
+        if (!PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason))
+            prepared.Refusal = WriteFailure(reason);
+    } catch (const std::exception& error) {
+        prepared.Save = {};
+        prepared.Refusal = WriteFailure(ReasonOf(error));
+    }
     return prepared;
 }
 
