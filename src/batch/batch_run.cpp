@@ -89,7 +89,7 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
                 outcome.Stopped = true;
                 break;
             }
-            Report(control, outcome.Done, plans.size(), plan.Path);
+            Report(control, next, plans.size(), plan.Path);
             work.Await(next - first);
             if (dryRun) {
                 done(plan, ShowPlan(plan, log));
@@ -99,8 +99,9 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
             if (group.Ready() && !group.Commit(log, stopAsked, done)) outcome.Stopped = true;
         }
     }
-    // After a stop, this abandons what the group holds.
-    if (!group.Commit(log, stopAsked, done)) outcome.Stopped = true;
+    // A stop between two files still puts the files written so far in place: a group may hold many
+    // files, and a user who stops a long run expects the work shown as done to be kept.
+    if (!group.Commit(log, outcome.Stopped ? std::function<bool()>() : stopAsked, done)) outcome.Stopped = true;
     group.Finish(log);
     if (outcome.Stopped) log.AddLine(StoppedLine(outcome.Done, plans.size()));
     FlushLastNotes(journal);

@@ -66,11 +66,12 @@ struct TApplyOutcome {
 
 // Logs the plans and carries them out in order (a dry run only logs them: ShowPlan), each outcome
 // counted in `tally`; `journal` (may be null) records each file's old state. The files are written
-// a group at a time (up to kGroupFiles files or kGroupBytes of new files), so a file's lines, its
-// AfterFile and the progress's Done come once its group is committed, in the order of the plans.
-// A stop asked before a file ends the run there with StoppedLine: a file of the group whose new
-// version is written but not yet in place is abandoned (its new file removed, the old one
-// unchanged). Never raises.
+// a group at a time (up to kGroupFiles files or kGroupBytes of new files), so a file's lines and its
+// AfterFile come once its group is committed, in the order of the plans; the progress's Done counts
+// the files written so far. A stop asked before a file ends the run there with StoppedLine: the
+// files of the group written so far are whole, and are put in place first. A stop asked while the
+// group's files are being put in place ends it there: a file whose new version is not yet in place
+// is abandoned (its new file removed, the old one unchanged). Never raises.
 TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
                        TRunJournal* journal, const TRunControl& control = {});
 

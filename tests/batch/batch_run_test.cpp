@@ -333,6 +333,30 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
 
 INSTANTIATE_TEST_SUITE_P(After, StopTest, ::testing::Values(0, 3, 6));
 
+// The progress counts the files written, and a stop while a group is being written keeps them.
+TEST_F(BatchRunTest, AStopWhileAGroupIsWrittenPutsTheFilesWrittenSoFarInPlace) {
+    for (int i = 0; i < 6; ++i) MakeFolder({{"f" + std::to_string(i) + ".ogg", {{"ARTIST", "Old"}}}});
+    const Snapshot before = Folder();
+    const auto plans = Plan(MassPlanner());
+    std::atomic<bool> stop = false;
+    TRunControl control;
+    control.Stop = &stop;
+    control.Progress = [&](const TRunProgress& at) { stop = stop || at.Done == 2; };
+
+    const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, nullptr, control);
+
+    EXPECT_TRUE(outcome.Stopped);
+    ASSERT_EQ(outcome.Done, 3u);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (i < 3)
+            EXPECT_EQ(CommentsIn(plans[i].Path), WrittenComments(plans[i].Record)) << i;
+        else
+            EXPECT_EQ(test::ReadAll(plans[i].Path), before.at(fs::path(plans[i].Path).filename())) << i;
+        EXPECT_TRUE(test::TempFilesBeside(plans[i].Path).empty()) << i;
+    }
+    EXPECT_EQ(log.Lines.back(), StoppedLine(3, 6));
+}
+
 TEST_F(BatchRunTest, AStopWhilePlanningConcurrentlyKeepsThePlansBeforeItInOrder) {
     for (int i = 0; i < 30; ++i) MakeFolder({{"f" + std::to_string(100 + i) + ".ogg", kTagged}});
     std::atomic<bool> stop = false;
