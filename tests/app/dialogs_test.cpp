@@ -1,12 +1,15 @@
 // The "Add a Tag" and "Add a word" dialogs, driven through their real modal loop: each test
 // schedules its typing and clicks to run once the dialog is open.
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 
 #include "app/add_tag_dialog.h"
 #include "app/add_word_dialog.h"
+#include "app/platform/qt_platform.h"
 #include "modal_dialog.h"
 #include "window_fixture.h"
 
@@ -294,6 +297,44 @@ TEST_F(AddWordTest, EditingStartsFromTheWordAndPastedTextIsLowerCasedAtOk) {
         },
         [this] { return dialog_.AskEditWord("the"); });
     EXPECT_EQ(result, "the caf\u00c9 2") << "pasted text skips the key filter; only ASCII letters change";
+}
+
+// What the desktop's message boxes show, read from the open box, which is then answered with Enter.
+struct TShownBox {
+    QString Text;
+    Qt::TextFormat Format = Qt::AutoText;
+};
+
+TShownBox ShownBy(const std::function<void()>& open) {
+    TShownBox shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (!box || !box->isVisible()) continue;
+            shown = {box->text(), box->textFormat()};
+            box->done(0);
+        }
+    });
+    poll.start(10);
+    open();
+    return shown;
+}
+
+// A file name that looks like markup is shown as it stands, never rendered as formatting.
+TEST(QtPlatformTest, MessageBoxesShowTheirTextAsPlainText) {
+    TQtPlatform platform;
+    const std::string name = "<b>Best</b> <img src=x>.ogg";
+    const std::vector<std::function<void()>> opens = {
+        [&] { platform.ShowMessage(TMessageKind::Error, "The tags could not be written to " + name); },
+        [&] { platform.Confirm("Rename " + name + "?"); },
+        [&] { platform.AskSaveChanges("Save changes to " + name + "?"); },
+    };
+    for (const auto& open : opens) {
+        const TShownBox shown = ShownBy(open);
+        EXPECT_EQ(shown.Format, Qt::PlainText);
+        EXPECT_TRUE(shown.Text.contains(QString::fromStdString(name))) << shown.Text.toStdString();
+    }
 }
 
 }  // namespace

@@ -58,11 +58,19 @@ QTableWidget* PlanTable(const std::vector<TPreviewRow>& rows, QWidget* parent) {
     return table;
 }
 
+// A message box whose text is shown as it stands: a file name in it may look like markup ("<b>x.ogg"),
+// which Qt would otherwise guess to be rich text and render as formatting.
+void SetPlainText(QMessageBox& box, const std::string& text) {
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(text));
+}
+
 }  // namespace
 
 void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
-    QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), QString::fromStdString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    SetPlainText(box, text);
     box.exec();
 }
 
@@ -86,9 +94,9 @@ bool TQtPlatform::ShowPlan(const std::vector<TPreviewRow>& rows) {
 }
 
 bool TQtPlatform::Confirm(const std::string& question) {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
-                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), QString(),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    SetPlainText(box, question);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -114,9 +122,9 @@ std::optional<std::string> TQtPlatform::ChooseSaveFile(const std::string& filter
 }
 
 TSaveChoice TQtPlatform::AskSaveChanges(const std::string& question) {
-    QMessageBox box(
-        QMessageBox::Warning, QApplication::applicationDisplayName(), QString::fromStdString(question),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), QString(),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+    SetPlainText(box, question);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
