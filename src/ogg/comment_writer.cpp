@@ -305,14 +305,10 @@ bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize) {
 }
 
 void StoreSecondPageCrc(int fd, const FileInfo& info) {
-    const std::string header = info.SecondPage.Serialize();
-    const std::string body = ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(header.size()),
+    const std::string body = ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(info.SecondPage.HeaderSize()),
                                          info.SecondPage.BodySize());
-    uint32_t crc = 0;
-    UpdatePageCrc(crc, header.data(), header.size());
-    UpdatePageCrc(crc, body.data(), body.size());
     char stored[4];
-    WriteLe32(crc, stored);
+    WriteLe32(PageCrc(info.SecondPage, body), stored);
     if (::pwrite(fd, stored, 4, info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kCrcOffset)) != 4)
         Fail("write checksum");
 }

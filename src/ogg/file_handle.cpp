@@ -41,17 +41,17 @@ TFileHandle::TFileHandle(int fd) {
 
 TFileHandle::~TFileHandle() { ::close(fd_); }
 
-std::string TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
+std::string_view TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
     if (offset < 0) return {};
     if (!IsRegular()) {
-        std::string bytes(count, '\0');
-        bytes.resize(ReadInto(bytes.data(), offset, count));
-        return bytes;
+        // Unbuffered: a pipe or device may give different bytes each time it is read.
+        Reserve(count);
+        return {buffer_.get(), ReadInto(buffer_.get(), offset, count)};
     }
     if (!Buffered(offset, count)) FillBuffer(offset, count);
     if (!Buffered(offset, count)) return {};
     const auto skip = static_cast<std::size_t>(offset - bufferPos_);
-    return std::string(buffer_.get() + skip, std::min(count, held_ - skip));
+    return {buffer_.get() + skip, std::min(count, held_ - skip)};
 }
 
 bool TFileHandle::Buffered(int64_t offset, std::size_t count) const {
@@ -66,13 +66,16 @@ void TFileHandle::FillBuffer(int64_t offset, std::size_t count) const {
     nextAhead_ = goingOn ? std::min(2 * nextAhead_, kMaxReadAhead) : kReadAhead;
     const int64_t left = std::max<int64_t>(0, Size() - offset);
     const std::size_t wanted = std::min(std::max(count, nextAhead_), static_cast<std::size_t>(left));
-    if (wanted > capacity_) {
-        buffer_ = std::make_unique_for_overwrite<char[]>(wanted);
-        capacity_ = wanted;
-    }
+    Reserve(wanted);
     bufferPos_ = offset;
     held_ = ReadInto(buffer_.get(), offset, wanted);
     heldToEnd_ = held_ < wanted || held_ == static_cast<std::size_t>(left);
+}
+
+void TFileHandle::Reserve(std::size_t size) const {
+    if (size <= capacity_) return;
+    buffer_ = std::make_unique_for_overwrite<char[]>(size);
+    capacity_ = size;
 }
 
 std::size_t TFileHandle::ReadInto(char* into, int64_t offset, std::size_t count) const {

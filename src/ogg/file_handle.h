@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace parvex {
 
@@ -15,7 +16,7 @@ class TFileHandle {
 public:
     // The first read of an ordinary file takes this much (or what the file holds after the offset):
     // the headers of a file without cover art lie well within it.
-    static constexpr std::size_t kReadAhead = std::size_t{16} << 10;
+    static constexpr std::size_t kReadAhead = std::size_t{8} << 10;
 
     // Opens `path` for reading. Raises EFOpenError when it cannot be opened. A FIFO or device is
     // opened without blocking; IsRegular() tells the caller whether it is an ordinary file.
@@ -36,12 +37,14 @@ public:
     // An ordinary file ends at the size it had when it was opened. Its bytes are served from the
     // read-ahead buffer when it holds them; otherwise one read fills the buffer from `offset` on
     // with at least kReadAhead bytes, twice as many as the time before when the reader goes on
-    // where the buffer ended. One handle is not for use by two threads at once.
-    std::string ReadAt(int64_t offset, std::size_t count) const;
+    // where the buffer ended. The bytes stay valid until the next read through the handle, which
+    // saves the reader a copy of every page. One handle is not for use by two threads at once.
+    std::string_view ReadAt(int64_t offset, std::size_t count) const;
 
 private:
     bool Buffered(int64_t offset, std::size_t count) const;
     void FillBuffer(int64_t offset, std::size_t count) const;
+    void Reserve(std::size_t size) const;
     // Reads up to `count` bytes at `offset` into `into`; the number read.
     std::size_t ReadInto(char* into, int64_t offset, std::size_t count) const;
 

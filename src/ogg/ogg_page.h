@@ -54,6 +54,8 @@ void UpdatePageCrcWithZeros(uint32_t& crc, std::size_t count);
 
 // The checksum of a whole page (header and body) with its checksum field taken as zero.
 uint32_t PageCrc(std::string_view page);
+// The same for a page given as its parsed header and its body.
+uint32_t PageCrc(const OggPageHeader& header, std::string_view body);
 
 // Stores PageCrc of `page` into its checksum field (bytes 22 to 25, little-endian).
 void SealPage(std::string& page);

@@ -142,15 +142,24 @@ std::string_view TrimControls(std::string_view text) {
     return text;
 }
 
+// Runs of bytes that need no escape are copied whole: most text has none.
 std::string QuotedText(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out += {'\\', c};
-        else if (!AppendControlEscape(out, c))
-            out += c;
+    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; };
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (auto at = text.begin(); at != text.end();) {
+        const auto run = std::find_if_not(at, text.end(), plain);
+        out.append(at, run);
+        if (run == text.end()) break;
+        if (*run == '"' || *run == '\\')
+            out += {'\\', *run};
+        else
+            AppendControlEscape(out, *run);
+        at = run + 1;
     }
-    return out + "\"";
+    out += '"';
+    return out;
 }
 
 std::string EscapedControls(std::string_view text) {

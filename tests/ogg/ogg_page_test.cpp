@@ -40,13 +40,14 @@ TEST(PageCrc, KnownValueOfTheCheckString) {
     EXPECT_EQ(crc, 0x89A1897Fu);
 }
 
-// Every length from 0 to 40 at every alignment, in one call and split in two: the eight-byte steps
-// and the byte-by-byte rest must agree with the bitwise register wherever they meet.
+// Every length from 0 to 300 at every alignment, in one call and split in two: the eight-byte
+// steps, the 16- and 64-byte folds and the byte-by-byte rest must agree with the bitwise register
+// wherever they meet.
 TEST(PageCrc, AgreesWithTheBitwiseRegisterAtEveryLengthAndAlignment) {
-    std::string bytes(64, '\0');
+    std::string bytes(320, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 151 + 7);
-    for (std::size_t start = 0; start < 8; ++start) {
-        for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t start = 0; start < 16; ++start) {
+        for (std::size_t length = 0; length <= 300; ++length) {
             const std::string_view piece = std::string_view(bytes).substr(start, length);
             uint32_t whole = 0xDEADBEEF;
             UpdatePageCrc(whole, piece.data(), piece.size());
