@@ -1,6 +1,8 @@
 #include <cstdio>
+#include <algorithm>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
+#include "ogg/open_files.h"
 #include "ogg/picture.h"
 #include "text/text_utils.h"
 
@@ -39,13 +42,10 @@ struct TShown {
 };
 
 // Reads one file; an empty result means success, anything else is the reason it failed.
-std::string Read(const std::string& path, TShown& shown) {
-    try {
-        if (shown.File.LoadFromFile(path, shown.Info)) return {};
-        return kNotOggVorbisOrOpus;
-    } catch (const EFOpenError& e) {
-        return e.what();
-    }
+std::string Read(const std::string& path, const TOpenedFile& opened, TShown& shown) {
+    if (!opened.Handle) return EFOpenError(path, opened.Error).what();
+    if (shown.File.Load(*opened.Handle, shown.Info)) return {};
+    return kNotOggVorbisOrOpus;
 }
 
 // Comment k of `tag` is a picture, shown described, never as its base64 value.
@@ -122,6 +122,8 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
     out << "]}\n";
 }
 
+constexpr std::size_t kRun = TFileOpener::kRunSize;
+
 // What show writes for one file: its description, or for a file that cannot be read the JSON
 // error line (with --json) and the message for standard error.
 struct TShownText {
@@ -129,10 +131,10 @@ struct TShownText {
     std::string Error;
 };
 
-TShownText Describe(const std::string& path, bool json, bool first) {
+TShownText Describe(const std::string& path, const TOpenedFile& opened, bool json, bool first) {
     TShown shown;
     TShownText text;
-    const std::string error = Read(path, shown);
+    const std::string error = Read(path, opened, shown);
     std::ostringstream out;
     if (!error.empty()) {
         if (json) out << "{\"file\": " << JsonString(path) << ", \"error\": " << JsonString(error) << "}\n";
@@ -157,18 +159,31 @@ int RunShow(const std::vector<std::string>& args, TStreams& io) {
     const std::string error = parser.Parse(args, files);
     if (!error.empty()) return UsageError(io, "show", error);
     if (files.empty()) return UsageError(io, "show", "no file given");
-    // The files are read and described by a few threads; their text is written in the order given.
+    // The files are read and described by a few threads, each taking runs of files opened together;
+    // their text is written in the order given.
     std::vector<TShownText> texts(files.size());
-    TOrderedWork work(files.size(), WorkerCount(files.size()),
-                      [&](std::size_t i, std::size_t) { texts[i] = Describe(files[i], json, i == 0); });
+    const std::size_t runs = (files.size() + kRun - 1) / kRun;
+    const auto runOf = [&files](std::size_t run) {
+        return std::span(files).subspan(run * kRun, std::min(kRun, files.size() - run * kRun));
+    };
+    const std::size_t workers = WorkerCount(runs);
+    std::vector<TFileOpener> openers(workers);
+    TOrderedWork work(runs, workers, [&](std::size_t run, std::size_t worker) {
+        const auto paths = runOf(run);
+        const std::span<TOpenedFile> opened = openers[worker].Open(paths);
+        for (std::size_t k = 0; k < paths.size(); ++k)
+            texts[run * kRun + k] = Describe(paths[k], opened[k], json, run == 0 && k == 0);
+    });
     int status = kExitOk;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        work.Await(i);
-        const TShownText text = std::move(texts[i]);
-        io.Out << text.Out;
-        if (text.Error.empty()) continue;
-        status = kExitFileFailed;
-        io.Err << text.Error;
+    for (std::size_t run = 0; run < runs; ++run) {
+        work.Await(run);
+        for (std::size_t i = run * kRun; i < run * kRun + runOf(run).size(); ++i) {
+            const TShownText text = std::move(texts[i]);
+            io.Out << text.Out;
+            if (text.Error.empty()) continue;
+            status = kExitFileFailed;
+            io.Err << text.Error;
+        }
     }
     return status;
 }

@@ -39,7 +39,23 @@ TFileHandle::TFileHandle(int fd) {
     }
 }
 
-TFileHandle::~TFileHandle() { ::close(fd_); }
+TFileHandle::TFileHandle(int fd, const struct stat& st, TWindow head, TWindow tail)
+    : fd_(fd), ownsFd_(false), stat_(st), ahead_(head), tail_(tail) {}
+
+TFileHandle::~TFileHandle() {
+    if (ownsFd_) ::close(fd_);
+}
+
+bool TFileHandle::TWindow::Covers(int64_t offset, std::size_t count) const {
+    if (offset < Pos) return false;
+    const auto skip = static_cast<uint64_t>(offset - Pos);
+    return skip <= Held && (ToEnd || count <= Held - skip);
+}
+
+std::string_view TFileHandle::TWindow::View(int64_t offset, std::size_t count) const {
+    const auto skip = static_cast<std::size_t>(offset - Pos);
+    return {Bytes + skip, std::min(count, Held - skip)};
+}
 
 std::string_view TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
     if (offset < 0) return {};
@@ -48,34 +64,28 @@ std::string_view TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
         Reserve(count);
         return {buffer_.get(), ReadInto(buffer_.get(), offset, count)};
     }
-    if (!Buffered(offset, count)) FillBuffer(offset, count);
-    if (!Buffered(offset, count)) return {};
-    const auto skip = static_cast<std::size_t>(offset - bufferPos_);
-    return {buffer_.get() + skip, std::min(count, held_ - skip)};
-}
-
-bool TFileHandle::Buffered(int64_t offset, std::size_t count) const {
-    if (offset < bufferPos_) return false;
-    const auto skip = static_cast<uint64_t>(offset - bufferPos_);
-    return skip <= held_ && (heldToEnd_ || count <= held_ - skip);
+    if (tail_.Covers(offset, count)) return tail_.View(offset, count);
+    if (!ahead_.Covers(offset, count)) FillBuffer(offset, count);
+    if (!ahead_.Covers(offset, count)) return {};
+    return ahead_.View(offset, count);
 }
 
 void TFileHandle::FillBuffer(int64_t offset, std::size_t count) const {
-    const bool goingOn = held_ > 0 && offset >= bufferPos_ &&
-                         offset <= bufferPos_ + static_cast<int64_t>(held_);
+    const bool goingOn = ahead_.Held > 0 && offset >= ahead_.Pos &&
+                         offset <= ahead_.Pos + static_cast<int64_t>(ahead_.Held);
     nextAhead_ = goingOn ? std::min(2 * nextAhead_, kMaxReadAhead) : kReadAhead;
     const int64_t left = std::max<int64_t>(0, Size() - offset);
     const std::size_t wanted = std::min(std::max(count, nextAhead_), static_cast<std::size_t>(left));
     Reserve(wanted);
-    bufferPos_ = offset;
-    held_ = ReadInto(buffer_.get(), offset, wanted);
-    heldToEnd_ = held_ < wanted || held_ == static_cast<std::size_t>(left);
+    const std::size_t held = ReadInto(buffer_.get(), offset, wanted);
+    ahead_ = {buffer_.get(), offset, held, held < wanted || held == static_cast<std::size_t>(left)};
 }
 
 void TFileHandle::Reserve(std::size_t size) const {
     if (size <= capacity_) return;
     buffer_ = std::make_unique_for_overwrite<char[]>(size);
     capacity_ = size;
+    ahead_ = {};
 }
 
 std::size_t TFileHandle::ReadInto(char* into, int64_t offset, std::size_t count) const {

@@ -24,6 +24,22 @@ public:
     // Reads the file open as `fd` through a descriptor of its own. Raises std::system_error when
     // it cannot be had.
     explicit TFileHandle(int fd);
+
+    // Bytes of the file held in memory: `Held` bytes from offset `Pos` on; `ToEnd` when they reach
+    // the end of the file (or the read came back short there).
+    struct TWindow {
+        const char* Bytes = nullptr;
+        int64_t Pos = 0;
+        std::size_t Held = 0;
+        bool ToEnd = false;
+
+        bool Covers(int64_t offset, std::size_t count) const;
+        std::string_view View(int64_t offset, std::size_t count) const;
+    };
+    // Reads `fd`, open for reading and described by `st`, with bytes a caller read ahead at its
+    // start (`head`) and at its end (`tail`). The caller keeps the descriptor and those bytes for
+    // the handle's lifetime and closes the descriptor itself.
+    TFileHandle(int fd, const struct stat& st, TWindow head, TWindow tail);
     ~TFileHandle();
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
@@ -42,19 +58,18 @@ public:
     std::string_view ReadAt(int64_t offset, std::size_t count) const;
 
 private:
-    bool Buffered(int64_t offset, std::size_t count) const;
     void FillBuffer(int64_t offset, std::size_t count) const;
     void Reserve(std::size_t size) const;
     // Reads up to `count` bytes at `offset` into `into`; the number read.
     std::size_t ReadInto(char* into, int64_t offset, std::size_t count) const;
 
     int fd_ = -1;
+    bool ownsFd_ = true;
     struct stat stat_ {};
     mutable std::unique_ptr<char[]> buffer_;
     mutable std::size_t capacity_ = 0;
-    mutable int64_t bufferPos_ = 0;   // the file offset of the buffer's first byte
-    mutable std::size_t held_ = 0;    // bytes of the file the buffer holds
-    mutable bool heldToEnd_ = false;  // the buffer reaches the end of the file
+    mutable TWindow ahead_;  // what the last read brought into buffer_, or the caller's head bytes
+    TWindow tail_;
     mutable std::size_t nextAhead_ = kReadAhead;
 };
 

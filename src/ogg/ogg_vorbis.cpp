@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "ogg/comment_writer.h"
+#include "ogg/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/utf8.h"
 #include "text/text_utils.h"
@@ -100,9 +101,15 @@ bool TOggVorbis::LoadFromFile(const std::string& fileName) {
     return LoadFromFile(fileName, info);
 }
 
+// Cleared before the open too, so that a file that cannot be opened leaves the object cleared.
 bool TOggVorbis::LoadFromFile(const std::string& fileName, FileInfo& info) {
     Clear();
-    if (!ReadFileInfo(fileName, info)) return false;
+    return Load(TFileHandle(fileName), info);
+}
+
+bool TOggVorbis::Load(const TFileHandle& file, FileInfo& info) {
+    Clear();
+    if (!ReadFileInfo(file, info)) return false;
     try {
         Fill(info);
     } catch (const std::bad_alloc&) {

@@ -11,6 +11,7 @@
 namespace parvex {
 
 struct FileInfo;
+class TFileHandle;
 
 class TOggVorbis {
 public:
@@ -26,6 +27,8 @@ public:
     // The same, leaving what the reader learnt in `info` (passed default-constructed) for a caller
     // that shows more of the file than the object keeps: the file is read once.
     bool LoadFromFile(const std::string& fileName, FileInfo& info);
+    // The same for a file opened already.
+    bool Load(const TFileHandle& file, FileInfo& info);
 
     // Rewrites the file's comment header from the fields and OtherTags, leaving every audio byte
     // as it was; the object is not changed. True when the file was replaced by the rewritten one;

@@ -57,6 +57,26 @@ TEST_F(Cli, ShowJsonGivesOneObjectPerLineAndErrorsInline) {
     EXPECT_NE(r.Err.find(junk), std::string::npos);
 }
 
+// Files are read in runs by several threads; what is shown keeps the order given, across the runs.
+TEST_F(Cli, ShowKeepsTheOrderGivenAcrossManyFiles) {
+    const std::string good = ReadAll(std::string(PARVEX_TEST_DATA) + "/unicode.ogg");
+    Strings args{"show", "--json"};
+    for (int i = 0; i < 100; ++i) {
+        const std::string name = "f" + std::to_string(99 - i) + ".ogg";
+        args.push_back(dir_.Write(name, i % 7 == 3 ? std::string("junk") : good).string());
+    }
+    const auto r = RunCli(args);
+    EXPECT_EQ(r.Status, 1);
+    std::size_t line = 0;
+    for (std::size_t at = 0; at < r.Out.size(); at = r.Out.find('\n', at) + 1, ++line) {
+        ASSERT_LT(line, 100u);
+        const std::string head = "{\"file\": \"" + args[line + 2] + "\", ";
+        EXPECT_EQ(r.Out.compare(at, head.size(), head), 0) << line;
+        EXPECT_EQ(r.Out.compare(at + head.size(), 8, "\"error\":") == 0, line % 7 == 3) << line;
+    }
+    EXPECT_EQ(line, 100u);
+}
+
 TEST_F(Cli, ShowJsonEscapesWhatJsonMust) {
     const std::string path = test::WriteVorbisFile(dir_.Path() / "q.ogg", {{"TITLE", "say \"hi\"\\"},
                                                                            {"NOTE",

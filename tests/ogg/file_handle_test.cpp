@@ -1,5 +1,6 @@
 // Reads through the read-ahead buffer give exactly the bytes a direct read gives, wherever they
-// fall against the buffer's edges and the end of the file.
+// fall against the buffer's edges and the end of the file, for a file opened alone and for one
+// opened in a run, whose first and last bytes were read ahead.
 
 #include "ogg/file_handle.h"
 
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ogg/open_files.h"
 #include "support/temp_dir.h"
 
 namespace parvex {
@@ -30,11 +32,18 @@ TEST_P(ReadAhead, GivesTheFileBytesOfEveryRead) {
     std::string bytes(c.FileSize, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
     test::TempDir dir;
-    const TFileHandle file(dir.Write("a.ogg", bytes).string());
-    for (const auto& [offset, count] : c.Reads) {
-        const std::string expected =
-            offset < 0 || offset >= static_cast<int64_t>(bytes.size()) ? "" : bytes.substr(offset, count);
-        EXPECT_EQ(file.ReadAt(offset, count), expected) << offset << " " << count;
+    const std::string path = dir.Write("a.ogg", bytes).string();
+    const TFileHandle alone(path);
+    TFileOpener opener;
+    const std::span<TOpenedFile> run = opener.Open(std::span(&path, 1));
+    ASSERT_TRUE(run[0].Handle);
+    for (const TFileHandle* file : {&alone, static_cast<const TFileHandle*>(run[0].Handle.get())}) {
+        for (const auto& [offset, count] : c.Reads) {
+            const std::string expected =
+                offset < 0 || offset >= static_cast<int64_t>(bytes.size()) ? "" : bytes.substr(offset, count);
+            EXPECT_EQ(file->ReadAt(offset, count), expected)
+                << (file == &alone ? "alone " : "in a run ") << offset << " " << count;
+        }
     }
 }
 
@@ -53,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadsCase{"a read larger than the buffer, and one past the end", std::size_t(kBig),
                   {{100, std::size_t(3 * kAhead)}, {kBig - 10, 100}, {kBig + 10, 100}}},
         ReadsCase{"a negative offset and an empty read", 5000, {{-1, 10}, {4000, 0}, {0, 5000}}},
+        ReadsCase{"a file one window long, read across its end", std::size_t(kAhead),
+                  {{kAhead - 27, 27}, {kAhead - 5, 10}, {0, std::size_t(kAhead) + 1}, {kAhead, 1}}},
+        ReadsCase{"a file whose last window begins where its first ends", std::size_t(kAhead + 300),
+                  {{kAhead - 10, 20}, {kAhead + 290, 20}, {kAhead, 300}, {0, 30}, {kAhead - 1, 2}}},
+        ReadsCase{"a file a little longer than its two windows", std::size_t(2 * kAhead + 7),
+                  {{kAhead + 7, 100}, {kAhead, 10}, {kAhead + 3, 8}, {2 * kAhead, 7}, {0, 8}}},
         ReadsCase{"many reads walking the file page by page", std::size_t(kBig),
                   {{0, 4000}, {4000, 60000}, {64000, 1600}, {65600, 70000}, {135600, 190000}}}));
 
