@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 
 #include "ogg/open_error.h"
 
@@ -35,11 +36,24 @@ void TakeRead(TFileHandle::TWindow& window, std::size_t asked, int result, int64
     window.ToEnd = window.Held < asked || window.Pos + result >= fileSize;
 }
 
+// Whether the kernel behind `ring` knows each of `operations` (opens, reads and closes came in
+// different kernel versions; an unknown one would fail every file).
+bool RingDoes(io_uring& ring, std::initializer_list<int> operations) {
+    io_uring_probe* probe = io_uring_get_probe_ring(&ring);
+    if (!probe) return false;
+    const bool all = std::all_of(operations.begin(), operations.end(),
+                                 [probe](int op) { return io_uring_opcode_supported(probe, op) != 0; });
+    io_uring_free_probe(probe);
+    return all;
+}
+
 }  // namespace
 
-TFileOpener::TFileOpener()
-    : ready_(io_uring_queue_init(2 * kRunSize, &ring_, 0) == 0),
-      readAhead_(std::make_unique_for_overwrite<char[]>(2 * kAhead * kRunSize)) {}
+TFileOpener::TFileOpener() : readAhead_(std::make_unique_for_overwrite<char[]>(2 * kAhead * kRunSize)) {
+    if (io_uring_queue_init(2 * kRunSize, &ring_, 0) != 0) return;
+    ready_ = RingDoes(ring_, {IORING_OP_OPENAT, IORING_OP_READ, IORING_OP_CLOSE});
+    if (!ready_) io_uring_queue_exit(&ring_);
+}
 
 TFileOpener::~TFileOpener() {
     files_.clear();
