@@ -45,7 +45,6 @@ bool RestoreComments(const std::string& path, const std::vector<TWrittenComment>
         tag.Names.push_back(comment.Name);
         tag.Values.push_back(comment.Value);
     }
-    tag.Set.assign(tag.Count(), true);
     const std::string data = BuildCommentData(info);
     info.SecondPage.Crc = 0;
     return ReplaceThroughTempFile(path, data, info, &reason);

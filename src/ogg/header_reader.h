@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ogg/ogg_codec.h"
@@ -33,7 +34,13 @@ struct VorbisTag {
     uint32_t CommentCount = 0;          // the comment count as stored in the file
     std::vector<std::string> Names;
     std::vector<std::string> Values;
-    std::vector<bool> Set;  // entries given a value during a save; see PutTagEntry
+    // Where a save puts values back (see PutTagEntry): per name, the entries read under it in
+    // their order, and how many of them have been given a value.
+    struct TNameSlots {
+        std::vector<std::size_t> Entries;
+        std::size_t Taken = 0;
+    };
+    std::unordered_map<std::string, TNameSlots> Slots;
 
     std::size_t Count() const { return Names.size(); }
 };
