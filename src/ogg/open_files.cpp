@@ -71,7 +71,7 @@ std::span<TOpenedFile> TFileOpener::Open(std::span<const std::string> paths) {
 
 void TFileOpener::OpenOneByOne(std::span<const std::string> paths) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        files_[i] = {};
+        files_[i] = {};  // what a failed ring may have left
         try {
             files_[i].Handle = std::make_unique<TFileHandle>(paths[i]);
         } catch (const EFOpenError& e) {
