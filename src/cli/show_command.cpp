@@ -124,29 +124,26 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
 
 constexpr std::size_t kRun = TFileOpener::kRunSize;
 
-// What show writes for one file: its description, or for a file that cannot be read the JSON
-// error line (with --json) and the message for standard error.
+// What show writes for a run of files: their descriptions, and for the files that cannot be read
+// the JSON error line (with --json) and the messages for standard error.
 struct TShownText {
     std::string Out;
     std::string Error;
 };
 
-TShownText Describe(const std::string& path, const TOpenedFile& opened, bool json, bool first) {
+void Describe(const std::string& path, const TOpenedFile& opened, bool json, bool first, std::ostream& out,
+              std::string& errors) {
     TShown shown;
-    TShownText text;
     const std::string error = Read(path, opened, shown);
-    std::ostringstream out;
     if (!error.empty()) {
         if (json) out << "{\"file\": " << JsonString(path) << ", \"error\": " << JsonString(error) << "}\n";
-        text.Error = "parvex-cli: " + EscapedControls(path + ": " + error) + "\n";
+        errors += "parvex-cli: " + EscapedControls(path + ": " + error) + "\n";
     } else if (json) {
         PrintJson(path, shown, out);
     } else {
         if (!first) out << "\n";
         PrintText(path, shown, out);
     }
-    text.Out = std::move(out).str();
-    return text;
 }
 
 }  // namespace
@@ -161,29 +158,26 @@ int RunShow(const std::vector<std::string>& args, TStreams& io) {
     if (files.empty()) return UsageError(io, "show", "no file given");
     // The files are read and described by a few threads, each taking runs of files opened together;
     // their text is written in the order given.
-    std::vector<TShownText> texts(files.size());
     const std::size_t runs = (files.size() + kRun - 1) / kRun;
-    const auto runOf = [&files](std::size_t run) {
-        return std::span(files).subspan(run * kRun, std::min(kRun, files.size() - run * kRun));
-    };
+    std::vector<TShownText> texts(runs);
     const std::size_t workers = WorkerCount(runs);
     std::vector<TFileOpener> openers(workers);
     TOrderedWork work(runs, workers, [&](std::size_t run, std::size_t worker) {
-        const auto paths = runOf(run);
+        const auto paths = std::span(files).subspan(run * kRun, std::min(kRun, files.size() - run * kRun));
         const std::span<TOpenedFile> opened = openers[worker].Open(paths);
+        std::ostringstream out;
         for (std::size_t k = 0; k < paths.size(); ++k)
-            texts[run * kRun + k] = Describe(paths[k], opened[k], json, run == 0 && k == 0);
+            Describe(paths[k], opened[k], json, run == 0 && k == 0, out, texts[run].Error);
+        texts[run].Out = std::move(out).str();
     });
     int status = kExitOk;
     for (std::size_t run = 0; run < runs; ++run) {
         work.Await(run);
-        for (std::size_t i = run * kRun; i < run * kRun + runOf(run).size(); ++i) {
-            const TShownText text = std::move(texts[i]);
-            io.Out << text.Out;
-            if (text.Error.empty()) continue;
-            status = kExitFileFailed;
-            io.Err << text.Error;
-        }
+        const TShownText text = std::move(texts[run]);
+        io.Out << text.Out;
+        if (text.Error.empty()) continue;
+        status = kExitFileFailed;
+        io.Err << text.Error;
     }
     return status;
 }
