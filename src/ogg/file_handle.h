@@ -1,7 +1,8 @@
 #pragma once
-// A read-only file descriptor owned by RAII, with positioned reads that never move a shared offset.
-// Reads of an ordinary file go through a read-ahead buffer, so that a reader walking the pages at
-// the start of a file makes one system call where it asks for many small pieces.
+// A read-only file descriptor, closed with the handle unless a caller keeps it, with positioned
+// reads that never move a shared offset. Reads of an ordinary file go through a read-ahead buffer,
+// so that a reader walking the pages at the start of a file makes one system call where it asks for
+// many small pieces.
 
 #include <sys/stat.h>
 
@@ -51,7 +52,7 @@ public:
 
     // Up to `count` bytes at `offset`; fewer at the end of the file, none past it or on a read error.
     // An ordinary file ends at the size it had when it was opened. Its bytes are served from the
-    // read-ahead buffer when it holds them; otherwise one read fills the buffer from `offset` on
+    // read-ahead buffer or the bytes a caller read ahead when they hold them; otherwise one read fills the buffer from `offset` on
     // with at least kReadAhead bytes, twice as many as the time before when the reader goes on
     // where the buffer ended. The bytes stay valid until the next read through the handle, which
     // saves the reader a copy of every page. One handle is not for use by two threads at once.
