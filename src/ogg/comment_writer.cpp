@@ -306,8 +306,9 @@ bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize) {
 }
 
 void StoreSecondPageCrc(int fd, const FileInfo& info) {
-    const std::string body = ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(info.SecondPage.HeaderSize()),
-                                         info.SecondPage.BodySize());
+    const std::string body =
+        ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(info.SecondPage.HeaderSize()),
+                    info.SecondPage.BodySize());
     char stored[4];
     WriteLe32(PageCrc(info.SecondPage, body), stored);
     if (::pwrite(fd, stored, 4, info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kCrcOffset)) != 4)

@@ -71,8 +71,8 @@ std::string_view TFileHandle::ReadAt(int64_t offset, std::size_t count) const {
 }
 
 void TFileHandle::FillBuffer(int64_t offset, std::size_t count) const {
-    const bool goingOn = ahead_.Held > 0 && offset >= ahead_.Pos &&
-                         offset <= ahead_.Pos + static_cast<int64_t>(ahead_.Held);
+    const bool goingOn =
+        ahead_.Held > 0 && offset >= ahead_.Pos && offset <= ahead_.Pos + static_cast<int64_t>(ahead_.Held);
     nextAhead_ = goingOn ? std::min(2 * nextAhead_, kMaxReadAhead) : kReadAhead;
     const int64_t left = std::max<int64_t>(0, Size() - offset);
     const std::size_t wanted = std::min(std::max(count, nextAhead_), static_cast<std::size_t>(left));

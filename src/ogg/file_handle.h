@@ -52,10 +52,11 @@ public:
 
     // Up to `count` bytes at `offset`; fewer at the end of the file, none past it or on a read error.
     // An ordinary file ends at the size it had when it was opened. Its bytes are served from the
-    // read-ahead buffer or the bytes a caller read ahead when they hold them; otherwise one read fills the buffer from `offset` on
-    // with at least kReadAhead bytes, twice as many as the time before when the reader goes on
-    // where the buffer ended. The bytes stay valid until the next read through the handle, which
-    // saves the reader a copy of every page. One handle is not for use by two threads at once.
+    // read-ahead buffer, or from the bytes a caller read ahead, when they hold them; otherwise one
+    // read fills the buffer from `offset` on with at least kReadAhead bytes, twice as many as the
+    // time before when the reader goes on where the buffer ended. The bytes stay valid until the
+    // next read through the handle, which saves the reader a copy of every page. One handle is not
+    // for use by two threads at once.
     std::string_view ReadAt(int64_t offset, std::size_t count) const;
 
 private:

@@ -172,7 +172,7 @@ __attribute__((target("pclmul,ssse3"))) __m128i Fold(__m128i block, TFoldConstan
 
 // For 64 bytes or more. The register enters as the message's first four bytes XORed with it.
 __attribute__((target("pclmul,ssse3"))) void UpdateCrcByFolding(uint32_t& crc, const uint8_t* p,
-                                                                 std::size_t count) {
+                                                                std::size_t count) {
     __m128i lanes[4];
     for (int i = 0; i < 4; ++i) lanes[i] = LoadBigEndian(p + 16 * i);
     lanes[0] = _mm_xor_si128(lanes[0], _mm_set_epi32(static_cast<int>(crc), 0, 0, 0));

@@ -106,7 +106,8 @@ bool TFileOpener::Run(unsigned count, TTake take) {
     return true;
 }
 
-void TFileOpener::QueueRead(int fd, TFileHandle::TWindow& window, int64_t pos, std::size_t count, uint64_t tag) {
+void TFileOpener::QueueRead(int fd, TFileHandle::TWindow& window, int64_t pos, std::size_t count,
+                            uint64_t tag) {
     char* into = readAhead_.get() + tag * kAhead;
     window.Bytes = into;
     window.Pos = pos;
@@ -156,9 +157,9 @@ bool TFileOpener::OpenThroughRing(std::span<const std::string> paths) {
         ++reads;
     }
     const bool read = opened && Run(reads, [&](uint64_t tag, int result) {
-        TPending& p = pending[tag / 2];
-        TakeRead(tag % 2 == 0 ? p.Head : p.Tail, asked[tag], result, p.Stat.st_size);
-    });
+                          TPending& p = pending[tag / 2];
+                          TakeRead(tag % 2 == 0 ? p.Head : p.Tail, asked[tag], result, p.Stat.st_size);
+                      });
     for (std::size_t i = 0; i < pending.size(); ++i) {
         const TPending& p = pending[i];
         if (p.Fd < 0) continue;

@@ -144,7 +144,9 @@ std::string_view TrimControls(std::string_view text) {
 
 // Runs of bytes that need no escape are copied whole: most text has none.
 std::string QuotedText(std::string_view text) {
-    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; };
+    const auto plain = [](char c) {
+        return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    };
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';

@@ -25,15 +25,12 @@ std::vector<std::string> MixedPaths(const test::TempDir& dir) {
     const std::string fifo = (dir.Path() / "pipe.ogg").string();
     EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::vector<std::string> paths;
+    const std::string others[] = {(dir.Path() / "missing.ogg").string(), dir.Path().string(), fifo};
     for (std::size_t i = 0; paths.size() < 2 * TFileOpener::kRunSize + 9; ++i) {
+        const std::size_t size = i % 5 == 3 ? 0 : i * 997;  // every fifth file empty
         const std::string name = "f" + std::to_string(i) + ".ogg";
-        switch (i % 5) {
-            case 0: paths.push_back((dir.Path() / "missing.ogg").string()); break;
-            case 1: paths.push_back(dir.Path().string()); break;
-            case 2: paths.push_back(fifo); break;
-            case 3: paths.push_back(dir.Write(name, "").string()); break;
-            default: paths.push_back(dir.Write(name, std::string(i * 997, static_cast<char>('a' + i % 26))).string());
-        }
+        paths.push_back(i % 5 < 3 ? others[i % 5]
+                                  : dir.Write(name, std::string(size, static_cast<char>('a' + i % 26))).string());
     }
     return paths;
 }
@@ -45,7 +42,8 @@ TEST(FileOpener, EachFileOfARunIsOpenedAsAloneAndNoDescriptorOutlivesTheOpener) 
     {
         TFileOpener opener;
         for (std::size_t from = 0; from < paths.size(); from += TFileOpener::kRunSize) {
-            const auto runPaths = std::span(paths).subspan(from, std::min(TFileOpener::kRunSize, paths.size() - from));
+            const auto runPaths =
+                std::span(paths).subspan(from, std::min(TFileOpener::kRunSize, paths.size() - from));
             const std::span<TOpenedFile> run = opener.Open(runPaths);
             ASSERT_EQ(run.size(), runPaths.size());
             for (std::size_t k = 0; k < run.size(); ++k) {
