@@ -192,7 +192,14 @@ __attribute__((target("pclmul,ssse3"))) void UpdateCrcByFolding(uint32_t& crc, c
     UpdateCrcByTables(crc, p, count);
 }
 
-const bool kCanFold = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+// Asked once at start-up; the processor model is read first, since the order of start-up code
+// does not promise that the run-time library has read it before this.
+bool ProcessorCanFold() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+}
+
+const bool kCanFold = ProcessorCanFold();
 
 #endif
 

@@ -50,15 +50,15 @@ bool RingDoes(io_uring& ring, std::initializer_list<int> operations) {
 }  // namespace
 
 TFileOpener::TFileOpener() : readAhead_(std::make_unique_for_overwrite<char[]>(2 * kAhead * kRunSize)) {
-    if (io_uring_queue_init(2 * kRunSize, &ring_, 0) != 0) return;
-    ready_ = RingDoes(ring_, {IORING_OP_OPENAT, IORING_OP_READ, IORING_OP_CLOSE});
-    if (!ready_) io_uring_queue_exit(&ring_);
+    ringSetUp_ = io_uring_queue_init(2 * kRunSize, &ring_, 0) == 0;
+    ready_ = ringSetUp_ && RingDoes(ring_, {IORING_OP_OPENAT, IORING_OP_READ, IORING_OP_CLOSE});
 }
 
 TFileOpener::~TFileOpener() {
     files_.clear();
     for (const int fd : toClose_) ::close(fd);
-    if (ready_) io_uring_queue_exit(&ring_);
+    // Also a ring given up after a failure: taking it down ends what it may still hold.
+    if (ringSetUp_) io_uring_queue_exit(&ring_);
 }
 
 std::span<TOpenedFile> TFileOpener::Open(std::span<const std::string> paths) {

@@ -48,6 +48,7 @@ private:
     void QueueRead(int fd, TFileHandle::TWindow& window, int64_t pos, std::size_t count, uint64_t tag);
 
     io_uring ring_{};
+    bool ringSetUp_ = false;
     // Not ready where the kernel refuses io_uring (too old, turned off, or forbidden to the
     // process), nor after a submission failed: requests may then still be in flight, so the ring
     // is never used again.
