@@ -53,7 +53,10 @@ private:
     // process), nor after a submission failed: requests may then still be in flight, so the ring
     // is never used again.
     bool ready_ = false;
-    std::unique_ptr<char[]> readAhead_;  // two windows of kReadAhead bytes a file of a run
+    struct TUnmap {
+        void operator()(char* region) const;
+    };
+    std::unique_ptr<char[], TUnmap> readAhead_;  // two windows of kReadAhead bytes a file of a run
     std::vector<TOpenedFile> files_;
     std::vector<int> toClose_;           // the descriptors of the run opened through the ring
 };
