@@ -42,7 +42,7 @@ int UsageError(TStreams& io, const std::string& command, const std::string& mess
     return kExitUsage;
 }
 
-int RunCli(const std::vector<std::string>& args, TStreams& io) {
+int RunCli(std::vector<std::string> args, TStreams& io) {
     if (args.empty()) {
         PrintOverview(io.Err);
         return kExitUsage;
@@ -57,15 +57,16 @@ int RunCli(const std::vector<std::string>& args, TStreams& io) {
     }
     for (const TCommand& command : Commands()) {
         if (args[0] != command.Name) continue;
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        for (const std::string& arg : rest) {
+        // The command's own arguments, without copying them: a folder's files may be thousands.
+        args.erase(args.begin());
+        for (const std::string& arg : args) {
             if (arg == "--") break;
             if (IsHelpOption(arg)) {
                 io.Out << command.Help;
                 return kExitOk;
             }
         }
-        return command.Run(rest, io);
+        return command.Run(args, io);
     }
     return UsageError(io, "", "unknown command '" + args[0] + "'");
 }

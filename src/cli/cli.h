@@ -32,7 +32,7 @@ struct TCommand {
 const std::vector<TCommand>& Commands();
 
 // Runs the command named by args[0] with the rest of `args`; handles --help and unknown commands.
-int RunCli(const std::vector<std::string>& args, TStreams& io);
+int RunCli(std::vector<std::string> args, TStreams& io);
 
 // Writes "parvex-cli: <message>" and a pointer to --help on the error stream; returns kExitUsage.
 int UsageError(TStreams& io, const std::string& command, const std::string& message);

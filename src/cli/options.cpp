@@ -61,6 +61,7 @@ std::string TOptionParser::ParseShort(const std::vector<std::string>& args, std:
 
 std::string TOptionParser::Parse(const std::vector<std::string>& args,
                                  std::vector<std::string>& operands) const {
+    operands.reserve(operands.size() + args.size());
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string error;
