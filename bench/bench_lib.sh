@@ -7,6 +7,8 @@
 #   bench_best ROUNDS COMMAND...  runs the command ROUNDS times, output discarded; prints the best
 #                                 seconds (the machine may be busy with other work). A function
 #                                 bench_between_rounds, when defined, runs untimed after each round
+#   bench_best_alternating ROUNDS A B
+#                                 the best seconds of commands A and B, their rounds alternating
 #   bench_ratio A B               A / B with two decimals, "-" when B is 0
 #   bench_mutagen_python          prints a python3 that imports mutagen, nothing when none does
 #   bench_figure NAME OURS BASELINE GOAL
@@ -52,17 +54,44 @@ bench_copies() {
   sync
 }
 
+# The shorter, in seconds, of BEST (empty: none yet) and a round from START to END.
+bench_shorter() {
+  awk -v b="$1" -v s="$2" -v e="$3" 'BEGIN { t = e - s; if (b != "" && b < t) t = b; printf "%.3f", t }'
+}
+
 bench_best() {
-  local rounds=$1 start end best= round
+  # `turn`, not `round`: bash variables are seen by the functions called, and a command may use
+  # `round` for its own count.
+  local rounds=$1 start best= turn
   shift
-  for ((round = 0; round < rounds; round++)); do
+  for ((turn = 0; turn < rounds; turn++)); do
     start=$EPOCHREALTIME
     "$@" > /dev/null
-    end=$EPOCHREALTIME
-    best=$(awk -v s="$start" -v e="$end" -v b="$best" 'BEGIN { t = e - s; if (b != "" && b < t) t = b; printf "%.3f", t }')
+    best=$(bench_shorter "$best" "$start" "$EPOCHREALTIME")
     if declare -F bench_between_rounds > /dev/null; then bench_between_rounds; fi
   done
   echo "$best"
+}
+
+# Like bench_best for two commands whose rounds alternate (A, B, A, B, ...): each then meets the
+# machine in the state the other's rounds leave, and neither gets the quiet start alone. Prints the
+# best seconds of A, then of B.
+bench_best_alternating() {
+  local rounds=$1 turn command start best_a= best_b=
+  for ((turn = 0; turn < 2 * rounds; turn++)); do
+    command=$2
+    ((turn % 2)) && command=$3
+    # Timed in this shell, not in a subshell: a command may count its rounds in a variable.
+    start=$EPOCHREALTIME
+    "$command" > /dev/null
+    if ((turn % 2)); then
+      best_b=$(bench_shorter "$best_b" "$start" "$EPOCHREALTIME")
+    else
+      best_a=$(bench_shorter "$best_a" "$start" "$EPOCHREALTIME")
+    fi
+    if declare -F bench_between_rounds > /dev/null; then bench_between_rounds; fi
+  done
+  echo "$best_a $best_b"
 }
 
 bench_ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
