@@ -26,13 +26,13 @@ bench_work_dir parvex-floor-read
 bench_sample "$work/sample.ogg" "$kilobytes"
 bench_copies "$work/sample.ogg" "$work/music" "$files"
 
-# Both readers get the same list of names, made before the timing: listing the folder is the
-# shell's work, not the readers'.
-music=("$work"/music/*.ogg)
+# Both readers get the same list of names, made before the timing: listing the folder is not the
+# readers' work. They are started from a small launcher (see spawn_rounds.py), their rounds
+# alternating so that neither gets the machine alone.
+printf '%s\n' "$work"/music/*.ogg > "$work/names"
 
 # The stream information and comments of every file, one line each, as show --json gives them.
-mutagen_read() {
-  "$mutagen_python" - "${music[@]}" <<'PY'
+cat > "$work/mutagen_read.py" <<'PY'
 import sys
 from mutagen.oggvorbis import OggVorbis
 for path in sys.argv[1:]:
@@ -40,12 +40,9 @@ for path in sys.argv[1:]:
     print(path, f.info.channels, f.info.sample_rate, f.info.length, f.info.bitrate, f.tags.vendor,
           f.tags.items())
 PY
-}
 
-show_json() { "$cli" show --json "${music[@]}"; }
-
-ours=$(bench_best "$rounds" show_json)
-theirs=$(bench_best "$rounds" mutagen_read)
+read -r ours theirs < <(python3 "$(dirname "$0")/spawn_rounds.py" "$rounds" "$work/names" \
+  "$(printf '%q show --json' "$cli")" "$(printf '%q %q' "$mutagen_python" "$work/mutagen_read.py")")
 printf 'files: %d of %s bytes each; best of %d rounds\n' "$files" "$(stat -c %s "$work/sample.ogg")" "$rounds"
 printf '%-34s %8s s\n' "parvex-cli show --json" "$ours" "python3 + mutagen, read all" "$theirs"
 bench_figure "read show --json $files files" "$ours" "$theirs" "<= 0.1"
