@@ -82,7 +82,6 @@ TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide) {
     TFilePlan plan;
     plan.Path = path;
-    plan.Planned = CurrentStamp(path);
     plan.Lines.push_back(heading + path);
     const std::size_t headingLines = plan.Lines.size();
     try {
@@ -101,7 +100,7 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change) {
     return PlanFile(heading, dir + name, [&](TFilePlan& plan) {
-        const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path);
+        const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path, &plan.Planned);
         // A file gone since the scan.
         if (outcome == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (const std::string reason = skip ? skip(record) : std::string(); !reason.empty())

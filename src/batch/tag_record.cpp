@@ -1,21 +1,27 @@
 #include "batch/tag_record.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 #include "ogg/comment_writer.h"
+#include "ogg/file_handle.h"
+#include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
+#include "ogg/open_error.h"
 
 namespace parvex {
 
 namespace {
 
-// Only a name that is not there counts as missing: a path that cannot be looked up for another
-// reason (too long, no access to its folder) is left to the open, which names that reason.
-bool Missing(const std::string& fileName) {
-    struct stat info {};
-    return ::stat(fileName.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+// The file opened for reading; null when no file has the name. Only a name that is not there
+// counts as missing: a path that cannot be opened for another reason (too long, no access to its
+// folder) raises the open's error, which names that reason.
+std::unique_ptr<TFileHandle> OpenUnlessMissing(const std::string& fileName) {
+    try {
+        return std::make_unique<TFileHandle>(fileName);
+    } catch (const EFOpenError& error) {
+        if (error.Error() == ENOENT || error.Error() == ENOTDIR) return nullptr;
+        throw;
+    }
 }
 
 void CopyFromFileObject(const TOggVorbis& file, tagrecord& record) {
@@ -78,10 +84,22 @@ void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
 
 }  // namespace
 
-TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName) {
-    if (Missing(fileName)) return TLoadOutcome::Missing;
+// The file is opened once: the identity given is that of the file read.
+TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName,
+                               FileIdentity* identity) {
+    std::unique_ptr<TFileHandle> handle;
+    try {
+        handle = OpenUnlessMissing(fileName);
+    } catch (const EFOpenError&) {
+        record = tagrecord{};
+        file.Clear();
+        throw;
+    }
+    if (!handle) return TLoadOutcome::Missing;
+    if (identity) *identity = IdentityOf(handle->Stat());
     record = tagrecord{};
-    const bool isVorbis = file.LoadFromFile(fileName);
+    FileInfo info;
+    const bool isVorbis = file.Load(*handle, info);
     CopyFromFileObject(file, record);
     return isVorbis ? TLoadOutcome::Loaded : TLoadOutcome::NotVorbis;
 }

@@ -14,6 +14,7 @@ namespace parvex {
 
 class TFolderReplace;
 class TOggVorbis;
+struct FileIdentity;
 struct FileInfo;
 struct TPreparedSave;
 
@@ -52,10 +53,11 @@ enum class TLoadOutcome {
     Loaded,
 };
 
-// Fills `record` from the file through `file`. Missing when no file has that name; raises
-// EFOpenError when the file cannot be opened (or looked up: a path too long, a folder without
-// access).
-TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName);
+// Fills `record` from the file through `file`, and `identity` (when given) with the identity of
+// the file read. Missing when no file has that name; raises EFOpenError when the file cannot be
+// opened (or looked up: a path too long, a folder without access).
+TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName,
+                               FileIdentity* identity = nullptr);
 
 // Writes the record's tags into the file through `file`. Returns the save's result: false when
 // the file was left as it was (not Ogg Vorbis, damaged, or the write failed), with the cause in

@@ -106,7 +106,7 @@ TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames&
     // The scan may hand over a directory written with a doubled separator.
     const std::string cleanDir = ReplaceAll(dir, "//", "/");
     return PlanFile("Renaming: ", cleanDir + name, [&](TFilePlan& plan) {
-        if (LoadWorkingRecord(file, record, plan.Path) == TLoadOutcome::Missing)
+        if (LoadWorkingRecord(file, record, plan.Path, &plan.Planned) == TLoadOutcome::Missing)
             return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (options.DontRenameUntagged && !record.HasTags) return plan.Skip("the file has no tags");
         PlanLoadedFile(options, planned, record, cleanDir, name, plan);
