@@ -30,13 +30,8 @@ TFileHandle::TFileHandle(const std::string& path) {
     }
 }
 
-TFileHandle::TFileHandle(int fd) {
-    fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (fd_ < 0 || ::fstat(fd_, &stat_) != 0) {
-        const int error = errno;
-        if (fd_ >= 0) ::close(fd_);
-        throw std::system_error(error, std::generic_category(), "duplicate file descriptor");
-    }
+TFileHandle::TFileHandle(int fd) : fd_(fd), ownsFd_(false) {
+    if (::fstat(fd_, &stat_) != 0) throw std::system_error(errno, std::generic_category(), "fstat");
 }
 
 TFileHandle::TFileHandle(int fd, const struct stat& st, TWindow head, TWindow tail)

@@ -22,8 +22,9 @@ public:
     // Opens `path` for reading. Raises EFOpenError when it cannot be opened. A FIFO or device is
     // opened without blocking; IsRegular() tells the caller whether it is an ordinary file.
     explicit TFileHandle(const std::string& path);
-    // Reads the file open as `fd` through a descriptor of its own. Raises std::system_error when
-    // it cannot be had.
+    // Reads the file open as `fd`, which the caller keeps open for the handle's lifetime and closes
+    // itself (the handle's reads never move its offset). Raises std::system_error when the file
+    // cannot be looked at.
     explicit TFileHandle(int fd);
 
     // Bytes of the file held in memory: `Held` bytes from offset `Pos` on; `ToEnd` when they reach
