@@ -57,9 +57,7 @@ void CopyRest(int from, int64_t offset, const FileInfo& info, int to, std::size_
 void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const std::string& tail,
                               const FileInfo& info, std::size_t shareBlock) {
     CopyRange(from, 0, info.SecondPagePos, to, shareBlock);
-    WriteAll(to, info.SecondPage.Serialize());
-    WriteAll(to, commentData);
-    WriteAll(to, tail);
+    WriteAll(to, info.SecondPage.Serialize() + commentData + tail);  // one call for the three pieces
     CopyRest(from, OldPacketEnd(info), info, to, shareBlock);
     StoreSecondPageCrc(to, info);
 }
