@@ -1,10 +1,13 @@
 // Reads through the read-ahead buffer give exactly the bytes a direct read gives, wherever they
-// fall against the buffer's edges and the end of the file, for a file opened alone and for one
-// opened in a run, whose first and last bytes were read ahead.
+// fall against the buffer's edges and the end of the file, for a file opened alone, for one opened
+// in a run, whose first and last bytes were read ahead, and for one read through a caller's
+// descriptor.
 
 #include "ogg/file_handle.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <utility>
 #include <vector>
@@ -37,14 +40,34 @@ TEST_P(ReadAhead, GivesTheFileBytesOfEveryRead) {
     TFileOpener opener;
     const std::span<TOpenedFile> run = opener.Open(std::span(&path, 1));
     ASSERT_TRUE(run[0].Handle);
-    for (const TFileHandle* file : {&alone, static_cast<const TFileHandle*>(run[0].Handle.get())}) {
+    const TFileHandle onDescriptor(alone.Fd());
+    const std::pair<const char*, const TFileHandle*> handles[] = {
+        {"alone", &alone}, {"in a run", run[0].Handle.get()}, {"on a descriptor", &onDescriptor}};
+    for (const auto& [how, file] : handles) {
         for (const auto& [offset, count] : c.Reads) {
             const std::string expected =
                 offset < 0 || offset >= static_cast<int64_t>(bytes.size()) ? "" : bytes.substr(offset, count);
-            EXPECT_EQ(file->ReadAt(offset, count), expected)
-                << (file == &alone ? "alone " : "in a run ") << offset << " " << count;
+            EXPECT_EQ(file->ReadAt(offset, count), expected) << how << " " << offset << " " << count;
         }
     }
+}
+
+// A save reads back the new file it is writing through a handle on its own descriptor: the handle
+// must leave that descriptor open, and its offset where the writer left it.
+TEST(FileHandleOnDescriptor, LeavesTheCallersDescriptorOpenAndItsOffsetWhereItWas) {
+    test::TempDir dir;
+    const std::string path = dir.Write("a.ogg", std::string(3 * kAhead, 'x')).string();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::lseek(fd, 5, SEEK_SET), 5);
+    {
+        const TFileHandle handle(fd);
+        EXPECT_EQ(handle.Size(), 3 * kAhead);
+        EXPECT_EQ(handle.ReadAt(2 * kAhead, 3), "xxx");
+    }
+    EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 5);
+    EXPECT_EQ(::write(fd, "y", 1), 1);
+    EXPECT_EQ(::close(fd), 0);
 }
 
 const int64_t kBig = 5 * kAhead + 123;
