@@ -11,6 +11,8 @@
 #                                 the best seconds of commands A and B, their rounds alternating
 #   bench_ratio A B               A / B with two decimals, "-" when B is 0
 #   bench_mutagen_python          prints a python3 that imports mutagen, nothing when none does
+#   bench_disk_conditions DIR     one line on what sets the cost of flushing and freeing files under
+#                                 DIR: file system, journal, discard, the disk's write-back throttling
 #   bench_figure NAME OURS BASELINE GOAL
 #                                 the closing line every benchmark script prints:
 #                                 NAME, our seconds, the baseline's, their ratio and the goal, tab-separated
@@ -101,6 +103,17 @@ bench_mutagen_python() {
   for python in /usr/bin/python3 python3; do
     if "$python" -c "import mutagen" 2> /dev/null; then echo "$python"; return; fi
   done
+}
+
+bench_disk_conditions() {
+  local source type options device journal=no discard=no throttle=-
+  read -r source type options < <(findmnt -n -o SOURCE,FSTYPE,OPTIONS -T "$1")
+  device=$(basename "$source")
+  compgen -G "/proc/fs/jbd2/$device-*" > /dev/null && journal=yes
+  [[ ,$options, == *,discard,* ]] && discard=yes
+  [[ -r /sys/block/$device/queue/wbt_lat_usec ]] && throttle="$(< "/sys/block/$device/queue/wbt_lat_usec") us"
+  printf 'disk: %s on %s, journal %s, discard %s, write-back throttling %s\n' \
+    "$type" "$source" "$journal" "$discard" "$throttle"
 }
 
 bench_figure() {

@@ -40,6 +40,7 @@ sync
 read -r baseline ours < <(bench_best_alternating "$rounds" copy_and_flush mass)
 "$cli" show "$work/music/track0000.ogg" | grep -q 'Round' || { echo "mass did not write" >&2; exit 1; }
 
+bench_disk_conditions "$work"
 printf 'files: %d of %s bytes each; best of %d rounds\n' "$files" "$(stat -c %s "$work/sample.ogg")" "$rounds"
 printf '%-44s %8s s\n' "cp -r of the folder, then sync" "$baseline" "parvex-cli mass --set ARTIST=..." "$ours"
 bench_figure "parvex-cli mass, $files files of $kilobytes KB / cp -r + sync" "$ours" "$baseline" "<= 1.3"
