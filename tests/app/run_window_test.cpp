@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
+#include "ogg/folder_replace.h"
 #include "page_fixture.h"
 
 namespace parvex::test {
@@ -51,6 +54,15 @@ TEST_F(RunWindowTest, TheWindowAnswersDuringARunAndStopsBetweenFiles) {
     MakeFiles(kManyFiles);
     const auto before = Folder();
     TickMassArtist("New");
+    // Each new file takes a while to write, so that Stop comes while the run is still writing, as
+    // the window shows it, and not (on a busy machine) only once every file is written and the
+    // group's renames have begun, where a stop abandons the files not yet in place.
+    ReplaceTesting().Hook = [](TReplaceStep step) {
+        if (step == TReplaceStep::FolderOpened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    };
+    struct TNoHookAfter {
+        ~TNoHookAfter() { ReplaceTesting() = {}; }
+    } noHookAfter;
     QElapsedTimer sinceLastTick;
     qint64 longestWait = 0;
     bool sawProgress = false, buttonsDisabled = false;
