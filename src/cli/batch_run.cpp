@@ -13,6 +13,7 @@
 #include "batch/run_journal.h"
 #include "batch/run_tally.h"
 #include "cli/progress.h"
+#include "cli/save_signals.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
 #include "text/text_utils.h"
@@ -114,6 +115,7 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
         if (const std::string problem = FolderProblem(folder); !problem.empty())
             return UsageError(io, command, problem);
 
+    const TSignalStop signalStop;
     TProgressBar progress(io.Err, io.ErrIsTerminal, io.Columns);
     TStreamLog log(io, progress);
     TRunTally tally;
@@ -121,6 +123,7 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     ScanFolders(args, found, log, tally, io, progress);
 
     TRunControl control;
+    control.Stop = &TSignalStop::Asked();
     control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
     bool stopped = false;
     const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped, planning);

@@ -22,5 +22,8 @@ int main(int argc, char** argv) {
     io.OutIsTerminal = isatty(STDOUT_FILENO) == 1;
     io.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
     if (io.ErrIsTerminal) io.Columns = TerminalColumns();
-    return parvex::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
+    const int status = parvex::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
+    std::cout.flush();
+    parvex::cli::EndByStopSignal();
+    return status;
 }

@@ -5,6 +5,7 @@
 #include "batch/undo_run.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/save_signals.h"
 #include "text/text_utils.h"
 
 namespace parvex::cli {
@@ -90,7 +91,10 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
     TUndoLog log(io);
     log.AddLine("Undoing " + RunDescription(*run));
     TRunTally tally;
-    UndoRun(*run, args.DryRun, log, tally);
+    const TSignalStop signalStop;
+    TRunControl control;
+    control.Stop = &TSignalStop::Asked();
+    UndoRun(*run, args.DryRun, log, tally, control);
     log.AddLine(tally.SummaryLine());
     io.Out.flush();
     return tally.AnyFailed() ? kExitFileFailed : kExitOk;

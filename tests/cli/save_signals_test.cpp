@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
 #include <sstream>
 #include <tuple>
 
@@ -52,36 +53,81 @@ TEST_P(StoppedBySignal, LeavesTheOldFileAndNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedBySignal,
                          ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP), ::testing::Bool()));
 
-// A batch holds a group of new files at once; where they have names from the start, a signal
-// removes every one of them, and the files renamed before it keep their new tags.
-TEST(StoppedBySignalInABatch, LeavesNoTemporaryFileOfTheGroup) {
-    test::TempDir dir;
-    std::vector<std::pair<std::string, std::string>> files;  // path, bytes
-    for (int i = 0; i < 5; ++i) {
-        const std::string bytes = test::MakeVorbisFile({{"TITLE", "Old " + std::to_string(i)}});
-        files.emplace_back(dir.Write("f" + std::to_string(i) + ".ogg", bytes).string(), bytes);
+// Files of a batch, each with its bytes; Renewed counts those whose bytes changed.
+struct TBatchFiles {
+    test::TempDir Dir;
+    std::vector<std::pair<std::string, std::string>> Files;  // path, bytes
+
+    explicit TBatchFiles(int count) {
+        for (int i = 0; i < count; ++i) {
+            const std::string bytes = test::MakeVorbisFile({{"TITLE", "Old " + std::to_string(i)}});
+            Files.emplace_back(Dir.Write("f" + std::to_string(i) + ".ogg", bytes).string(), bytes);
+        }
     }
+    int Renewed() const {
+        int renewed = 0;
+        for (const auto& [path, bytes] : Files) {
+            EXPECT_TRUE(test::TempFilesBeside(path).empty()) << path;
+            renewed += test::ReadAll(path) != bytes;
+        }
+        return renewed;
+    }
+};
+
+// Runs `mass --set TITLE=New` over the files in a child process whose saves have named temporary
+// files and call `hook` at each step; the child's log goes to "log.txt" beside them. Returns the wait
+// status.
+int MassInChild(const TBatchFiles& batch, std::function<void(TReplaceStep)> hook) {
     const pid_t pid = fork();
     if (pid == 0) {
         RemoveTempFileOnSignals();
         ReplaceTesting().NoUnnamedFiles = true;
-        ReplaceTesting().Hook = [n = 0](TReplaceStep step) mutable {
-            if (step == TReplaceStep::TempNamed && ++n == 3) std::raise(SIGTERM);
-        };
+        ReplaceTesting().Hook = std::move(hook);
         std::ostringstream out, err;
         TStreams io{out, err};
-        RunCli({"mass", dir.Path().string(), "--set", "TITLE=New"}, io);
-        _exit(0);
+        const int status = RunCli({"mass", batch.Dir.Path().string(), "--set", "TITLE=New"}, io);
+        batch.Dir.Write("log.txt", out.str());
+        EndByStopSignal();
+        _exit(status);
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    return status;
+}
+
+// During a run the first signal stops it between two files: the files written so far are put in
+// place, each with its log lines, and the log ends with the stop and the summary; then the process
+// ends by the signal.
+TEST(StoppedBySignalInABatch, AFirstSignalStopsBetweenFilesWithTheLogComplete) {
+    const TBatchFiles batch(6);
+    const int status = MassInChild(batch, [n = 0](TReplaceStep step) mutable {
+        if (step == TReplaceStep::FolderOpened && ++n == 3) std::raise(SIGINT);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    const std::string written = test::ReadAll(batch.Dir.Path() / "log.txt");
+    std::size_t logged = 0;
+    for (std::size_t at = written.find("TITLE: "); at != std::string::npos;
+         at = written.find("TITLE: ", at + 1))
+        ++logged;
+    const int renewed = batch.Renewed();
+    EXPECT_EQ(static_cast<int>(logged), renewed) << written;
+    EXPECT_LT(renewed, 6);
+    EXPECT_NE(written.find("Stopped by the user after"), std::string::npos) << written;
+    EXPECT_NE(written.find("Done: " + std::to_string(renewed) + " file"), std::string::npos) << written;
+}
+
+// A second signal ends the run at once; where the new files have names from the start, every one
+// of the group is removed, and the files renamed before it keep their new tags.
+TEST(StoppedBySignalInABatch, ASecondSignalEndsItAtOnceLeavingNoTemporaryFile) {
+    const TBatchFiles batch(5);
+    const int status = MassInChild(batch, [n = 0](TReplaceStep step) mutable {
+        if (step == TReplaceStep::TempNamed && ++n == 3) {
+            std::raise(SIGTERM);
+            std::raise(SIGTERM);
+        }
+    });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    int renewed = 0;
-    for (const auto& [path, bytes] : files) {
-        EXPECT_TRUE(test::TempFilesBeside(path).empty()) << path;
-        renewed += test::ReadAll(path) != bytes;
-    }
-    EXPECT_EQ(renewed, 2);
+    EXPECT_EQ(batch.Renewed(), 2);
 }
 
 }  // namespace
