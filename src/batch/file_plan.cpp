@@ -44,15 +44,42 @@ struct TNamedValues {
             entry->second.push_back(comment.Value);
         }
     }
-    const std::string* Nth(const std::string& name, std::size_t n) const {
+    const std::vector<std::string>& Of(const std::string& name) const {
+        static const std::vector<std::string> none;
         const auto found = Values.find(name);
-        return found != Values.end() && n < found->second.size() ? &found->second[n] : nullptr;
-    }
-    std::size_t Count(const std::string& name) const {
-        const auto found = Values.find(name);
-        return found == Values.end() ? 0 : found->second.size();
+        return found == Values.end() ? none : found->second;
     }
 };
+
+// The changes of one name's values. A value the name keeps is not shown wherever it stands (the
+// second of two artists is still there when the first is removed); the values that went are paired
+// in turn with those that came. The same values in another order are compared place by place.
+void AddChangesOf(const std::string& name, const std::vector<std::string>& old,
+                  const std::vector<std::string>& now, std::vector<TCommentChange>& changes) {
+    if (old == now) return;
+    std::map<std::string_view, std::size_t> unmatched;  // old values not yet found among the new
+    for (const std::string& value : old) ++unmatched[value];
+    std::vector<const std::string*> gone, came;
+    for (const std::string& value : now) {
+        const auto found = unmatched.find(value);
+        if (found != unmatched.end() && found->second > 0)
+            --found->second;
+        else
+            came.push_back(&value);
+    }
+    for (const std::string& value : old)
+        if (std::size_t& left = unmatched[value]; left > 0) --left, gone.push_back(&value);
+    if (gone.empty() && came.empty()) {
+        for (const std::string& value : old) gone.push_back(&value);
+        for (const std::string& value : now) came.push_back(&value);
+    }
+    for (std::size_t k = 0; k < std::max(gone.size(), came.size()); ++k) {
+        const std::string* from = k < gone.size() ? gone[k] : nullptr;
+        const std::string* to = k < came.size() ? came[k] : nullptr;
+        if (from && to && *from == *to) continue;
+        changes.push_back({name, Shown(name, from), Shown(name, to)});
+    }
+}
 
 std::string ChangeLine(const TCommentChange& change) {
     return kLogIndent + change.Name + ": " + change.Old + " -> " + change.New;
@@ -174,16 +201,9 @@ std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& b
     now.Add(after);
     std::vector<std::string> names = old.Names;
     for (const std::string& name : now.Names)
-        if (old.Count(name) == 0) names.push_back(name);
+        if (old.Of(name).empty()) names.push_back(name);
     std::vector<TCommentChange> changes;
-    for (const std::string& name : names) {
-        for (std::size_t k = 0; k < std::max(old.Count(name), now.Count(name)); ++k) {
-            const std::string* from = old.Nth(name, k);
-            const std::string* to = now.Nth(name, k);
-            if (from && to && *from == *to) continue;
-            changes.push_back({name, Shown(name, from), Shown(name, to)});
-        }
-    }
+    for (const std::string& name : names) AddChangesOf(name, old.Of(name), now.Of(name), changes);
     return changes;
 }
 

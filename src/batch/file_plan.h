@@ -107,10 +107,11 @@ struct TWrittenComment {
 // the other tags in order; empty values are not written.
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 
-// One line per comment that differs between the two records as written, the k-th comment of a name
-// compared with the k-th of the same name: "     ARTIST: "Old" -> "New"", "     MOOD: (none) ->
-// "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its description in brackets. None when
-// storing `after` would change no comment.
+// One line per comment that differs between the two records as written: "     ARTIST: "Old" ->
+// "New"", "     MOOD: (none) -> "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its
+// description in brackets. Of a name with several values, those it keeps are not named, and those
+// that go are paired in turn with those that come; the same values in another order are compared
+// place by place. None when storing `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
 // The changes ChangeLines names, one by one.
 std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& before,

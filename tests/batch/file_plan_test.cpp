@@ -69,6 +69,18 @@ INSTANTIATE_TEST_SUITE_P(
                                      r.OtherTags = {"A=2", "A=1"};
                                  },
                                  {"     A: \"1\" -> \"2\"", "     A: \"2\" -> \"1\""}},
+                      ChangeCase{"AValueKeptIsNotNamedWhereverItStands",
+                                 [](tagrecord& r) { r.Artist = "First", r.OtherTags = {"ARTIST=Second"}; },
+                                 [](tagrecord& r) { r.Artist = ""; },
+                                 {"     ARTIST: \"First\" -> (none)"}},
+                      ChangeCase{"OnlyTheValuesThatGoAndComeArePaired",
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"A=1", "A=2", "A=3", "A=3"};
+                                 },
+                                 [](tagrecord& r) {
+                                     r.OtherTags = {"A=2", "A=3", "A=4"};
+                                 },
+                                 {"     A: \"1\" -> \"4\"", "     A: \"3\" -> (none)"}},
                       ChangeCase{"DistinctNamesInAnotherOrder",
                                  [](tagrecord& r) {
                                      r.OtherTags = {"A=1", "B=2"};
