@@ -11,6 +11,7 @@
 #include "batch/save_group.h"
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
+#include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "ogg/picture.h"
 #include "text/text_utils.h"
@@ -89,6 +90,10 @@ std::string NameOf(const std::string& path) { return path.substr(path.rfind('/')
 
 }  // namespace
 
+std::string WriteFailureText(const std::string& reason) {
+    return "could not be written: " + reason + "; the file is unchanged";
+}
+
 void TFilePlan::Skip(const std::string& reason) {
     Action = TPlanAction::Leave;
     Lines.push_back(kLogIndent + std::string("skipped: ") + reason);
@@ -139,6 +144,7 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         const tagrecord loaded = record;
         change(record);
         plan.Record = record;
+        if (!file.HeaderDamage.empty()) return plan.Fail(WriteFailureText(file.HeaderDamage));
         plan.Changes = CommentChanges(WrittenComments(loaded), WrittenComments(record));
         if (plan.Changes.empty()) {
             plan.Lines.push_back(kLogIndent + std::string("no change"));

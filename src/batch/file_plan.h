@@ -70,13 +70,18 @@ TFileStamp CurrentStamp(const std::string& path);
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide);
 
+// "could not be written: REASON; the file is unchanged": a file's log line, unindented, when its
+// new version was not written.
+std::string WriteFailureText(const std::string& reason);
+
 // Why an operation passes over a loaded file (an empty text: it does not).
 using TSkipRule = std::function<std::string(const tagrecord& loaded)>;
 
 // The plan of an operation that changes tags. Loads the file into `record`. A file gone since the
 // scan fails ("cannot be opened: no such file or directory"); one `skip` passes over is skipped with
 // its reason; a file that is neither Ogg Vorbis nor Opus fails ("not an Ogg Vorbis or Opus file: left
-// unchanged").
+// unchanged"), and so does one whose headers a save would refuse (damaged, cut off: WriteFailureText
+// with the reason), whatever the operation would change, so that a dry run shows what the run does.
 // Otherwise `change` turns the loaded record into the new one (left in `record`): the plan stores it
 // with one line per comment that changes (ChangeLines), or, when none would, leaves the file with
 // the line "     no change".

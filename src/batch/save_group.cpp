@@ -22,9 +22,7 @@ namespace {
 
 std::string Indented(const std::string& text) { return kLogIndent + text; }
 
-std::string WriteFailure(const std::string& reason) {
-    return Indented("could not be written: " + reason + "; the file is unchanged");
-}
+std::string WriteFailure(const std::string& reason) { return Indented(WriteFailureText(reason)); }
 
 std::string RenameFailure(int error) {
     if (error == EEXIST) return "a file of that name already exists";

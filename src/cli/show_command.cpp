@@ -24,13 +24,15 @@ const char kShowHelp[] =
     "Usage: parvex-cli show [--json] FILE...\n"
     "Shows each file's stream information (size, channels, sample rate, duration, nominal and\n"
     "average bit rate, encoder), its comments in file order and its pictures: type, MIME type,\n"
-    "size and pixel size of each METADATA_BLOCK_PICTURE comment, never its data.\n\n"
+    "size and pixel size of each METADATA_BLOCK_PICTURE comment, never its data. A file whose\n"
+    "headers a save would refuse (damaged, cut off) shows why, under \"Cannot be saved\".\n\n"
     "  --json     one JSON object per file and line, with the keys file, size, channels,\n"
     "             sample_rate, samples, duration, nominal_bitrate, bitrate, vendor, comments\n"
     "             (a list of [name, value] pairs, pictures left out) and pictures (a list of\n"
     "             objects with type, type_name, mime_type, description, size, width and height,\n"
-    "             or error for a malformed one); a file that cannot be read gives\n"
-    "             {\"file\": ..., \"error\": ...}\n"
+    "             or error for a malformed one), and cannot_save, why a save would refuse\n"
+    "             the file (damaged or cut-off headers), only when it would; a file that\n"
+    "             cannot be read gives {\"file\": ..., \"error\": ...}\n"
     "  -h, --help show this help\n\n"
     "Exit status: 0 when every file was read, 1 when some file could not be, 2 for bad usage.\n";
 
@@ -67,8 +69,9 @@ void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
         << "  Duration:         " << Fixed(f.Duration(), 3) << " s\n"
         << "  Nominal bit rate: " << f.NominalBitRate << " kbit/s\n"
         << "  Average bit rate: " << f.BitRate() << " kbit/s\n"
-        << "  Vendor:           " << f.Vendor << "\n"
-        << "  Comments:\n";
+        << "  Vendor:           " << f.Vendor << "\n";
+    if (!f.HeaderDamage.empty()) out << "  Cannot be saved:  " << f.HeaderDamage << "\n";
+    out << "  Comments:\n";
     const VorbisTag& tag = s.Info.Tag;
     std::vector<std::string> pictures;
     for (std::size_t k = 1; k < tag.Count(); ++k) {
@@ -102,8 +105,9 @@ void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
         << ", \"size\": " << f.FileSize << ", \"channels\": " << f.Channels
         << ", \"sample_rate\": " << f.SampleRate << ", \"samples\": " << f.Samples
         << ", \"duration\": " << JsonNumber(f.Duration()) << ", \"nominal_bitrate\": " << f.NominalBitRate
-        << ", \"bitrate\": " << f.BitRate() << ", \"vendor\": " << JsonString(f.Vendor)
-        << ", \"comments\": [";
+        << ", \"bitrate\": " << f.BitRate() << ", \"vendor\": " << JsonString(f.Vendor);
+    if (!f.HeaderDamage.empty()) out << ", \"cannot_save\": " << JsonString(f.HeaderDamage);
+    out << ", \"comments\": [";
     const VorbisTag& tag = s.Info.Tag;
     const char* separator = "";
     for (std::size_t k = 1; k < tag.Count(); ++k) {

@@ -506,6 +506,41 @@ TEST_F(BatchCli, AFileThatIsNotOggVorbisIsNamedAndTheOthersAreDone) {
     EXPECT_EQ(Comments(good), (Strings{"GENRE=Test"}));
 }
 
+// A file whose headers a save would refuse fails in the plan, whatever the run would change, so
+// that the dry run says what the run then does; the other files are done.
+TEST_F(BatchCli, AFileWithDamagedHeadersFailsAlikeInTheDryRunAndTheRun) {
+    std::string flipped = ReadAll(Make("a-flipped.ogg", {{"TITLE", "Song"}}));
+    flipped[flipped.find("Song")] = 'X';  // the page's checksum no longer matches
+    const std::string cutBytes = ReadAll(Make("b-cut.ogg", {{"TITLE", "Song"}}));
+    dir_.Write("a-flipped.ogg", flipped);
+    dir_.Write("b-cut.ogg", cutBytes.substr(0, cutBytes.find("Song")));
+    const std::string good = Make("c.ogg", {});
+    const std::string failures =
+        "parvex-cli: " + Dir() +
+        "a-flipped.ogg: could not be written: the checksum of header page 2 is wrong; "
+        "the file is unchanged\n"
+        "parvex-cli: " +
+        Dir() +
+        "b-cut.ogg: could not be written: the headers are incomplete or damaged; "
+        "the file is unchanged\n";
+    for (const Strings& run :
+         {Strings{"mass", Dir(), "--set", "genre=Test"}, Strings{"clear", Dir(), "--all"}}) {
+        const auto before = Snapshot();
+        Strings dryRun = run;
+        dryRun.push_back("--dry-run");
+        const auto dry = RunCli(dryRun);
+        EXPECT_TRUE(Snapshot() == before);
+        const auto real = RunCli(run);
+        EXPECT_EQ(dry.Out, real.Out);
+        EXPECT_EQ(real.Status, 1);
+        EXPECT_EQ(dry.Err, failures);
+        EXPECT_EQ(real.Err, failures);
+    }
+    EXPECT_EQ(ReadAll(Dir() + "a-flipped.ogg"), flipped);
+    EXPECT_EQ(ReadAll(Dir() + "b-cut.ogg"), cutBytes.substr(0, cutBytes.find("Song")));
+    EXPECT_EQ(Comments(good), Strings{});
+}
+
 // A file the program may not open, among files it may: as root nothing is unreadable, so the
 // program then runs as "nobody".
 class Unreadable : public BatchCli {

@@ -57,6 +57,23 @@ TEST_F(Cli, ShowJsonGivesOneObjectPerLineAndErrorsInline) {
     EXPECT_NE(r.Err.find(junk), std::string::npos);
 }
 
+// A file whose headers a save would refuse is still shown as far as it can be read, with the
+// reason, so that its missing or odd comments are not taken for the file's own.
+TEST_F(Cli, ShowSaysWhyAFileCannotBeSaved) {
+    const std::string path = Real("stereo-44khz.ogg");
+    std::string bytes = ReadAll(path);
+    bytes.resize(bytes.find("Two tones"));
+    dir_.Write("stereo-44khz.ogg", bytes);
+    const std::string reason = "the headers are incomplete or damaged";
+    const auto text = RunCli({"show", path});
+    EXPECT_EQ(text.Status, 0);
+    EXPECT_NE(text.Out.find("  Cannot be saved:  " + reason + "\n  Comments:\n"), std::string::npos)
+        << text.Out;
+    const auto json = RunCli({"show", "--json", path, Real("unicode.ogg")});
+    EXPECT_NE(json.Out.find(", \"cannot_save\": \"" + reason + "\", \"comments\": ["), std::string::npos);
+    EXPECT_EQ(json.Out.find("cannot_save"), json.Out.rfind("cannot_save")) << "only the damaged file has one";
+}
+
 // Files are read in runs by several threads; what is shown keeps the order given, across the runs.
 TEST_F(Cli, ShowKeepsTheOrderGivenAcrossManyFiles) {
     const std::string good = ReadAll(std::string(PARVEX_TEST_DATA) + "/unicode.ogg");
