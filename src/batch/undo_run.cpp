@@ -73,7 +73,7 @@ TFileOutcome UndoComments(const TJournalEntry& entry, bool dryRun, TLogSink& log
     } catch (const std::exception& error) {
         reason = error.what();
     }
-    log.AddLine(Indented("could not be written: " + reason + "; the file is unchanged"));
+    log.AddLine(Indented(WriteFailureText(reason)));
     return TFileOutcome::Failed;
 }
 
