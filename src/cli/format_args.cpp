@@ -48,9 +48,14 @@ std::string CheckFormatNamesField(const std::string& format, const std::string& 
     const int count = CountFields(format, separator);
     for (int i = 1; i <= count; ++i)
         if (PlaceholderField(NthField(format, separator, i))) return {};
+    return FormatProblem(format, separator, "names no tag field");
+}
+
+std::string FormatProblem(const std::string& format, const std::string& separator,
+                          const std::string& problem) {
     if (separator.empty())
-        return "the format '" + format + "' names no tag field (give --separator when it has several)";
-    return "the format '" + format + "' cut at '" + separator + "' names no tag field";
+        return "the format '" + format + "' " + problem + " (give --separator when it has several)";
+    return "the format '" + format + "' cut at '" + separator + "' " + problem;
 }
 
 }  // namespace parvex::cli

@@ -37,4 +37,9 @@ std::string ResolveFormat(const TFormatArgs& args, std::string& error);
 // nothing. Empty when it names one.
 std::string CheckFormatNamesField(const std::string& format, const std::string& separator);
 
+// A usage error about the format cut at `separator`: "the format 'F' cut at 'S' " + `problem`; with
+// no separator, a hint that one is needed to cut it at all.
+std::string FormatProblem(const std::string& format, const std::string& separator,
+                          const std::string& problem);
+
 }  // namespace parvex::cli

@@ -75,8 +75,7 @@ std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     options.Format = ResolveFormat(args.Format, error);
     if (!error.empty()) return error;
     if (!NamesTargetColumn(options.Format, options.Separator))
-        return "the format '" + options.Format + "' cut at '" + options.Separator +
-               "' has no <Target file> column";
+        return FormatProblem(options.Format, options.Separator, "has no <Target file> column");
     return CheckFormatNamesField(options.Format, options.Separator);
 }
 

@@ -404,6 +404,17 @@ TEST_F(BatchCli, ADescriptionStaysADescription) {
         << real.Out;
 }
 
+// Fields given without a separator run together into one: the error says a separator is missing.
+TEST_F(BatchCli, FieldsWithoutASeparatorAskForOne) {
+    const std::string list = dir_.Write("list.csv", "a.ogg;x\n").string();
+    for (const Strings& args : {Strings{"from-list", Dir(), "--list", list, "--fields", "target,artist"},
+                                Strings{"from-filename", Dir(), "--fields", "artist,title"}}) {
+        const auto r = RunCli(args);
+        EXPECT_EQ(r.Status, 2);
+        EXPECT_NE(r.Err.find("(give --separator when it has several)"), std::string::npos) << r.Err;
+    }
+}
+
 TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
     const std::string file = Make("a.ogg", {{"TITLE", "Song"}});
     const std::string list = dir_.Write("list.csv", "a.ogg;x\r\n").string();
