@@ -78,11 +78,11 @@ std::string Parse(const std::vector<std::string>& argv, TMassArgs& args) {
         return {};
     });
     parser.Value("other", 0, [&args](const std::string& value) -> std::string {
-        auto assignment = SplitAssignment(value);
-        if (!assignment || !NormalizeCommentName(assignment->first))
-            return "--other needs NAME=VALUE, got '" + value + "'";
+        std::pair<std::string, std::string> comment;
+        if (std::string error = ParseCommentAssignment("--other", value, comment); !error.empty())
+            return error;
         args.Options.OtherTagsChecked = true;
-        args.Options.OtherTagLines.push_back(assignment->first + "=" + assignment->second);
+        args.Options.OtherTagLines.push_back(comment.first + "=" + comment.second);
         return {};
     });
     args.Options.OtherTagsMode = TMassMode::Append;

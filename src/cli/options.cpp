@@ -92,6 +92,17 @@ std::optional<std::pair<std::string, std::string>> SplitAssignment(const std::st
     return std::make_pair(text.substr(0, eq), text.substr(eq + 1));
 }
 
+std::string ParseCommentAssignment(const std::string& option, const std::string& value,
+                                   std::pair<std::string, std::string>& comment) {
+    auto assignment = SplitAssignment(value);
+    if (!assignment) return option + " needs NAME=VALUE, got '" + value + "'";
+    if (!NormalizeCommentName(assignment->first))
+        return option + ": '" + assignment->first +
+               "' cannot be a comment name (ASCII characters from space to '}' only, no '=')";
+    comment = std::move(*assignment);
+    return {};
+}
+
 std::vector<std::string> SplitCommas(const std::string& text) {
     std::vector<std::string> items;
     std::size_t start = 0;

@@ -48,6 +48,11 @@ bool NormalizeCommentName(std::string& name);
 // "NAME=VALUE" split at its first "=": nothing when there is no "=" or the name is empty.
 std::optional<std::pair<std::string, std::string>> SplitAssignment(const std::string& text);
 
+// The value of `option` as a comment "NAME=VALUE", its name normalized (NormalizeCommentName) into
+// `comment`; else the usage error, which tells a missing "=" from a name no comment may have.
+std::string ParseCommentAssignment(const std::string& option, const std::string& value,
+                                   std::pair<std::string, std::string>& comment);
+
 // The non-empty items of a comma-separated list.
 std::vector<std::string> SplitCommas(const std::string& text);
 

@@ -47,10 +47,9 @@ struct TEdits {
 std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
     TOptionParser parser;
     parser.Value("tag", 0, [&edits](const std::string& value) -> std::string {
-        auto assignment = SplitAssignment(value);
-        if (!assignment || !NormalizeCommentName(assignment->first))
-            return "--tag needs NAME=VALUE, got '" + value + "'";
-        edits.Tags.push_back(*assignment);
+        std::pair<std::string, std::string> comment;
+        if (std::string error = ParseCommentAssignment("--tag", value, comment); !error.empty()) return error;
+        edits.Tags.push_back(std::move(comment));
         return {};
     });
     parser.Value("remove", 0, [&edits](const std::string& value) -> std::string {

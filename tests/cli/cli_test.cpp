@@ -209,6 +209,11 @@ TEST_F(Cli, BadUsageExitsWithTwo) {
         EXPECT_FALSE(r.Err.empty());
         EXPECT_EQ(r.Out, "");
     }
+    // A name no comment may have is named as such, not taken for a missing "=".
+    const auto badName = RunCli({"set", path, "--tag", "N\xC3\x84ME=x"});
+    EXPECT_EQ(badName.Status, 2);
+    EXPECT_NE(badName.Err.find("--tag: 'N\xC3\x84ME' cannot be a comment name"), std::string::npos)
+        << badName.Err;
     EXPECT_TRUE(ReadAll(path) == before);
 }
 
