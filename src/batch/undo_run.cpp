@@ -1,6 +1,7 @@
 #include "batch/undo_run.h"
 
 #include <ctime>
+#include <optional>
 
 #include "batch/log_sink.h"
 #include "batch/no_replace_rename.h"
@@ -14,11 +15,19 @@ namespace {
 
 std::string Indented(const std::string& text) { return kLogIndent + text; }
 
-std::vector<TWrittenComment> CommentsNow(const std::string& path) {
+// Nothing when the file cannot be read as Ogg Vorbis or Opus.
+std::optional<std::vector<TWrittenComment>> CommentsNow(const std::string& path) {
     TOggVorbis file;
     tagrecord record;
-    if (LoadWorkingRecord(file, record, path) != TLoadOutcome::Loaded) return {};
+    if (LoadWorkingRecord(file, record, path) != TLoadOutcome::Loaded) return std::nullopt;
     return WrittenComments(record);
+}
+
+// Whether the file is as it was before the run: untouched by it, or already put back (by an undo
+// stopped halfway, say).
+bool AsBeforeTheRun(const TJournalEntry& entry) {
+    return CurrentStamp(entry.Path) == entry.Before ||
+           (entry.NewPath.empty() && CommentsNow(entry.Path) == entry.OldComments);
 }
 
 // Whether the file at `path` is still as the run left it: the same file as after the change, or,
@@ -63,7 +72,9 @@ TFileOutcome UndoRename(const TJournalEntry& entry, bool dryRun, TLogSink& log) 
 }
 
 TFileOutcome UndoComments(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
-    for (const std::string& line : ChangeLines(CommentsNow(entry.Path), entry.OldComments)) log.AddLine(line);
+    for (const std::string& line :
+         ChangeLines(CommentsNow(entry.Path).value_or(std::vector<TWrittenComment>{}), entry.OldComments))
+        log.AddLine(line);
     if (dryRun) return TFileOutcome::Written;
     std::string reason;
     try {
@@ -83,10 +94,10 @@ TFileOutcome UndoEntry(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
     log.AddLine("Undo: " + now);
     if (!AsTheRunLeftIt(entry, now)) {
         // A rename that never happened leaves the file under its old name, as it was.
-        const bool untouched = CurrentStamp(entry.Path) == entry.Before;
+        const bool asBefore = AsBeforeTheRun(entry);
         log.AddLine(
-            Indented(untouched ? "skipped: not changed by the run" : "left alone: changed since the run"));
-        return untouched ? TFileOutcome::Skipped : TFileOutcome::Failed;
+            Indented(asBefore ? "skipped: as it was before the run" : "left alone: changed since the run"));
+        return asBefore ? TFileOutcome::Skipped : TFileOutcome::Failed;
     }
     return renamed ? UndoRename(entry, dryRun, log) : UndoComments(entry, dryRun, log);
 }

@@ -11,9 +11,11 @@ namespace parvex {
 // Puts the files of `run` back, the last changed first, so that names a rename freed for another
 // file are free again when that file moves back. Each file logs "Undo: " + the path it has now,
 // then "     to: " + its old path, or its comments that change back (as ChangeLines), or why it is
-// left alone: "     skipped: not changed by the run", "     left alone: changed since the run" (a
-// failure). A dry run only logs. Outcomes are counted in `tally`; a stop asked ends the undo between
-// files. After a real undo that got through every file the journal is marked undone. Never raises.
+// left alone: "     skipped: as it was before the run" (never reached by the run, or put back
+// already, by an undo that was stopped), "     left alone: changed since the run" (a failure). A
+// dry run only logs. Outcomes are counted in `tally`; a stop asked ends the undo between files, and
+// the next undo of the run goes on where it stopped. After a real undo that got through every file
+// the journal is marked undone. Never raises.
 void UndoRun(const TJournalRun& run, bool dryRun, TLogSink& log, TRunTally& tally,
              const TRunControl& control = {});
 

@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <thread>
@@ -17,11 +18,11 @@
 #include "batch/log_sink.h"
 #include "batch/mass_tag.h"
 #include "batch/run_journal.h"
+#include "batch/save_group.h"
 #include "batch/undo_run.h"
 #include "naming/rename_from_tag.h"
 #include "naming/tag_from_list.h"
 #include "naming/tag_from_name.h"
-#include "batch/save_group.h"
 #include "ogg/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
@@ -709,6 +710,33 @@ TEST_F(BatchRunTest, UndoWorksFromTheJournalOfAKilledRun) {
     EXPECT_EQ(Folder(), before);
     EXPECT_EQ(undone.Changed(), 1);
     EXPECT_EQ(undone.Unchanged(), 1);
+}
+
+// An undo stopped halfway is taken up again: the files put back already are passed over, not
+// counted as changed since the run.
+TEST_F(BatchRunTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
+    MakeFolder(
+        {{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}, {"c.ogg", {{"ARTIST", "Old"}}}});
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
+
+    std::atomic<bool> stop{false};
+    TRunControl control;
+    control.Stop = &stop;
+    control.Progress = [&stop](const TRunProgress& at) { stop = at.Done == 1; };  // after the second file
+    TRunTally first;
+    UndoRun(OnlyRun(), false, log, first, control);
+    EXPECT_EQ(first.Changed(), 2);
+    EXPECT_FALSE(OnlyRun().Undone);
+
+    TRunTally second;
+    UndoRun(OnlyRun(), false, log, second);
+    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(second.Failed(), 0);
+    EXPECT_EQ(second.Changed(), 1);
+    EXPECT_EQ(second.Unchanged(), 2);
+    EXPECT_TRUE(OnlyRun().Undone);
 }
 
 TEST_F(BatchRunTest, UndoDryRunChangesNothing) {
