@@ -23,11 +23,22 @@ std::optional<std::vector<TWrittenComment>> CommentsNow(const std::string& path)
     return WrittenComments(record);
 }
 
+// Whether the file holds exactly the comments it had before the run, in the same order; false too
+// when it cannot be read (gone, renamed since).
+bool HoldsItsOldComments(const TJournalEntry& entry) {
+    FileInfo info;
+    try {
+        return ReadFileInfo(entry.Path, info, TReadExtent::HeadersOnly) &&
+               CommentsOf(info) == entry.OldComments;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // Whether the file is as it was before the run: untouched by it, or already put back (by an undo
 // stopped halfway, say).
 bool AsBeforeTheRun(const TJournalEntry& entry) {
-    return CurrentStamp(entry.Path) == entry.Before ||
-           (entry.NewPath.empty() && CommentsNow(entry.Path) == entry.OldComments);
+    return CurrentStamp(entry.Path) == entry.Before || (entry.NewPath.empty() && HoldsItsOldComments(entry));
 }
 
 // Whether the file at `path` is still as the run left it: the same file as after the change, or,

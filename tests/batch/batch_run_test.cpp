@@ -715,8 +715,9 @@ TEST_F(BatchRunTest, UndoWorksFromTheJournalOfAKilledRun) {
 // An undo stopped halfway is taken up again: the files put back already are passed over, not
 // counted as changed since the run.
 TEST_F(BatchRunTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
-    MakeFolder(
-        {{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}, {"c.ogg", {{"ARTIST", "Old"}}}});
+    // Comments in another order than a save writes them: a file put back holds them as they were.
+    const CommentList comments = {{"MOOD", "calm"}, {"ARTIST", "Old"}};
+    MakeFolder({{"a.ogg", comments}, {"b.ogg", comments}, {"c.ogg", comments}});
     const Snapshot before = Folder();
     TRunJournal journal(state.Dir(), "mass", dir.Dir());
     ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
