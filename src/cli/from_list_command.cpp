@@ -1,4 +1,5 @@
 #include <exception>
+#include <new>
 
 #include "cli/batch_run.h"
 #include "cli/format_args.h"
@@ -90,6 +91,10 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
     std::vector<TListedKey> keys;
     try {
         keys = LoadTagList(args.ListPath == kStandardInput ? "/dev/stdin" : args.ListPath, options, table);
+    } catch (const std::bad_alloc&) {
+        // A list held whole in memory: a file without line ends (a device, a binary file) can outgrow it.
+        io.Err << "parvex-cli: the list is too large to load: not enough memory\n";
+        return kExitFileFailed;
     } catch (const std::exception& failure) {
         io.Err << "parvex-cli: " << EscapedControls(failure.what()) << '\n';
         return kExitFileFailed;
