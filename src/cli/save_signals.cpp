@@ -27,7 +27,7 @@ void StopSaving(int signal) {
 }  // namespace
 
 void RemoveTempFileOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         struct sigaction action {};
         action.sa_handler = StopSaving;
         sigemptyset(&action.sa_mask);

@@ -6,12 +6,12 @@
 
 namespace parvex::cli {
 
-// From now on SIGINT, SIGTERM and SIGHUP first remove the temporary file of the save in progress,
-// if it has a name yet, then take their normal course; during a batch run (TSignalStop) the first
-// of them only asks the run to stop.
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (the reader of the log went away) first remove the
+// temporary file of the save in progress, if it has a name yet, then take their normal course;
+// during a batch run (TSignalStop) the first of them only asks the run to stop.
 void RemoveTempFileOnSignals();
 
-// While one lives, the first SIGINT, SIGTERM or SIGHUP sets Asked() instead of ending the process, so
+// While one lives, the first of those signals sets Asked() instead of ending the process, so
 // that the run can stop between two files and report what it did; a second signal ends the process
 // at once, as outside a run.
 class TSignalStop {

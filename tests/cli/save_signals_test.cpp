@@ -51,7 +51,8 @@ TEST_P(StoppedBySignal, LeavesTheOldFileAndNoTemporaryFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedBySignal,
-                         ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP), ::testing::Bool()));
+                         ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE),
+                                            ::testing::Bool()));
 
 // Files of a batch, each with its bytes; Renewed counts those whose bytes changed.
 struct TBatchFiles {
@@ -98,12 +99,15 @@ int MassInChild(const TBatchFiles& batch, std::function<void(TReplaceStep)> hook
 // During a run the first signal stops it between two files: the files written so far are put in
 // place, each with its log lines, and the log ends with the stop and the summary; then the process
 // ends by the signal.
-TEST(StoppedBySignalInABatch, AFirstSignalStopsBetweenFilesWithTheLogComplete) {
+class StoppedBySignalInARun : public ::testing::TestWithParam<int> {};
+
+TEST_P(StoppedBySignalInARun, AFirstSignalStopsBetweenFilesWithTheLogComplete) {
+    const int signal = GetParam();
     const TBatchFiles batch(6);
-    const int status = MassInChild(batch, [n = 0](TReplaceStep step) mutable {
-        if (step == TReplaceStep::FolderOpened && ++n == 3) std::raise(SIGINT);
+    const int status = MassInChild(batch, [signal, n = 0](TReplaceStep step) mutable {
+        if (step == TReplaceStep::FolderOpened && ++n == 3) std::raise(signal);
     });
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
     const std::string written = test::ReadAll(batch.Dir.Path() / "log.txt");
     std::size_t logged = 0;
     for (std::size_t at = written.find("TITLE: "); at != std::string::npos;
@@ -115,6 +119,8 @@ TEST(StoppedBySignalInABatch, AFirstSignalStopsBetweenFilesWithTheLogComplete) {
     EXPECT_NE(written.find("Stopped by the user after"), std::string::npos) << written;
     EXPECT_NE(written.find("Done: " + std::to_string(renewed) + " file"), std::string::npos) << written;
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedBySignalInARun, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE));
 
 // A second signal ends the run at once; where the new files have names from the start, every one
 // of the group is removed, and the files renamed before it keep their new tags.
