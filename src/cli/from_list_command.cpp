@@ -18,7 +18,10 @@ const char kFromListHelp[] =
     "of the format, and the field under <Target file> holds the file's name (without folder,\n"
     "letter case included).\n\n"
     "  -l, --list FILE       the list (\"-\" reads it from standard input): lines ending in\n"
-    "                        LF, CR LF or CR, no header, no quoting\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
+    "                        LF, CR LF or CR, no header; a field that starts with a double\n"
+    "                        quote runs to the closing quote and may hold the separator,\n"
+    "                        line ends and doubled quotes (\"\" for one), as spreadsheets\n"
+    "                        write them\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
     "                        (--fields also takes 'target', the file name "
     "column)\n" PARVEX_CLI_LOWER_OPTION_HELP PARVEX_CLI_OVERWRITE_OPTIONS_HELP PARVEX_CLI_BATCH_OPTIONS_HELP
     "  -h, --help            show this help\n\n"

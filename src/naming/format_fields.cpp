@@ -27,16 +27,22 @@ std::string IgnoredByChoice(TOverwriteChoice choice, const tagrecord& record) {
     return choice == TOverwriteChoice::IgnoreTagged && record.HasTags ? "the file has tags" : std::string();
 }
 
-void SetFieldsFromText(std::string_view format, std::string_view separator, std::string_view text,
-                       bool keepExisting, tagrecord& record) {
+void SetFieldsFromColumns(std::string_view format, std::string_view separator, const TColumnText& column,
+                          bool keepExisting, tagrecord& record) {
     const int count = CountFields(format, separator);
     for (int i = 1; i <= count; ++i) {
         const std::optional<TTagField> field = PlaceholderField(NthField(format, separator, i));
         if (!field) continue;
         std::string& value = FieldOf(record, *field);
         if (keepExisting && !value.empty()) continue;
-        value = NthField(text, separator, i);
+        value = column(i);
     }
+}
+
+void SetFieldsFromText(std::string_view format, std::string_view separator, std::string_view text,
+                       bool keepExisting, tagrecord& record) {
+    SetFieldsFromColumns(format, separator, [&](int i) { return NthField(text, separator, i); }, keepExisting,
+                         record);
 }
 
 }  // namespace parvex

@@ -2,6 +2,7 @@
 // Filling tag fields from a text cut by a name format: shared by tag from file name and tag from
 // list, which differ only in where the text comes from.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,10 +28,17 @@ std::string IgnoredByChoice(TOverwriteChoice choice, const tagrecord& record);
 // any other text.
 std::optional<TTagField> PlaceholderField(std::string_view placeholder);
 
-// Cuts `format` and `text` at `separator` and stores field I of the text in the field named by
-// placeholder I of the format. Missing fields of the text give empty values; fields past the
-// format's are dropped; placeholders without a field skip their column. With `keepExisting` a field
-// that already holds text is left as it is.
+// The text of column I (1-based) of what a format is matched against; empty past the last column.
+using TColumnText = std::function<std::string(int column)>;
+
+// Cuts `format` at `separator` and stores column I in the field named by placeholder I of the
+// format. Missing columns give empty values; columns past the format's are dropped; placeholders
+// without a field skip their column. With `keepExisting` a field that already holds text is left
+// as it is.
+void SetFieldsFromColumns(std::string_view format, std::string_view separator, const TColumnText& column,
+                          bool keepExisting, tagrecord& record);
+
+// The same with the columns of `text` cut at `separator`.
 void SetFieldsFromText(std::string_view format, std::string_view separator, std::string_view text,
                        bool keepExisting, tagrecord& record);
 

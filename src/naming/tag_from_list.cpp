@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <stdexcept>
 
+#include "naming/list_fields.h"
 #include "naming/name_format.h"
 #include "text/string_hash.h"
 #include "text/text_file_reader.h"
@@ -14,17 +16,44 @@ namespace parvex {
 
 namespace {
 
-// Stores the whole line under the text of its target column (under each of them, should the format
-// name "<Target file>" more than once), and notes each key with its line number.
-void StoreLine(const std::string& line, int number, const TTagFromListOptions& options, TStringHash& table,
-               std::map<std::string, int>& keys) {
+// The 0-based columns of the format that hold "<Target file>" (should it name it more than once).
+std::vector<std::size_t> TargetColumns(const TTagFromListOptions& options) {
     static const std::string kTarget = Placeholder(kTargetFileEntry);
+    std::vector<std::size_t> columns;
     const int count = CountFields(options.Format, options.Separator);
-    for (int i = 1; i <= count; ++i) {
-        if (NthField(options.Format, options.Separator, i) != kTarget) continue;
-        std::string key = NthField(line, options.Separator, i);
-        table.PutString(key, line);
+    for (int i = 1; i <= count; ++i)
+        if (NthField(options.Format, options.Separator, i) == kTarget) columns.push_back(i - 1);
+    return columns;
+}
+
+// Stores the whole record under the text of each target column, and notes each key with the
+// number of the line the record starts on.
+void StoreRecord(const std::string& record, const std::vector<std::string>& fields, int number,
+                 const std::vector<std::size_t>& targets, TStringHash& table, std::map<std::string, int>& keys) {
+    for (const std::size_t column : targets) {
+        std::string key = column < fields.size() ? fields[column] : std::string();
+        table.PutString(key, record);
         keys[std::move(key)] = number;
+    }
+}
+
+// Reads the lines of a record that a quoted field carries past its first line onto `record`, with
+// the line ends between them. Raises std::runtime_error when the list ends before the field closes:
+// the rest of the list would otherwise be taken as one value.
+void ReadRestOfRecord(TTextFileReader& reader, TListRecord& fields, std::string& record, int first,
+                      int& number, const std::function<void()>& beforeEachLine) {
+    std::string line;
+    for (bool complete = false; !complete;) {
+        if (reader.AtEnd())
+            throw std::runtime_error("List line " + std::to_string(first) +
+                                     ": a field opened by a double quote is not closed before the list ends");
+        const std::size_t from = record.size();
+        record += reader.LineEnd();
+        ++number;
+        if (beforeEachLine) beforeEachLine();
+        reader.ReadLine(line);
+        record += line;
+        complete = fields.Add(std::string_view(record).substr(from));
     }
 }
 
@@ -42,13 +71,19 @@ std::string CheckInputList(const std::string& listPath) {
 std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromListOptions& options,
                                     TStringHash& table, const std::function<void()>& beforeEachLine) {
     table.Clear();
+    const std::vector<std::size_t> targets = TargetColumns(options);
     TTextFileReader reader(listPath);
+    TListRecord fields(options.Separator);
     std::map<std::string, int> keys;
-    std::string line;
+    std::string record;
     for (int number = 1; !reader.AtEnd(); ++number) {
         if (beforeEachLine) beforeEachLine();
-        reader.ReadLine(line);
-        if (!line.empty()) StoreLine(line, number, options, table, keys);
+        reader.ReadLine(record);
+        if (record.empty()) continue;
+        const int first = number;
+        fields.Clear();
+        if (!fields.Add(record)) ReadRestOfRecord(reader, fields, record, first, number, beforeEachLine);
+        StoreRecord(record, fields.Fields(), first, targets, table, keys);
     }
     std::vector<TListedKey> listed;
     for (const auto& [key, number] : keys) listed.push_back({number, key});
@@ -65,8 +100,11 @@ TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash&
     };
     return PlanTagChange(file, record, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
         if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
-        SetFieldsFromText(options.Format, options.Separator, line,
-                          options.Overwrite == TOverwriteChoice::KeepExisting, r);
+        const std::vector<std::string> fields = SplitListRecord(line, options.Separator);
+        SetFieldsFromColumns(
+            options.Format, options.Separator,
+            [&fields](int i) { return static_cast<std::size_t>(i) <= fields.size() ? fields[i - 1] : std::string(); },
+            options.Overwrite == TOverwriteChoice::KeepExisting, r);
     });
 }
 

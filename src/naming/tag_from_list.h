@@ -2,9 +2,10 @@
 // Tag from list: set each file's tags from the line of a CSV list that names the file.
 //
 // The list is a text file read by the rules of TTextFileReader (a line ends at CR LF, CR or LF). The
-// fields of a line are cut at the page's separator and matched by position to the placeholders of
-// the page's format; the column under "<Target file>" holds the file name (without folder, letter
-// case included).
+// fields of a line are cut at the page's separator, quoted fields read as spreadsheets write them
+// (see TListRecord: such a field may carry its record over several lines), and matched by position
+// to the placeholders of the page's format; the column under "<Target file>" holds the file name
+// (without folder, letter case included).
 
 #include <functional>
 #include <string>
@@ -43,12 +44,14 @@ struct TListedKey {
     std::string Key;
 };
 
-// Empties `table` and fills it from the list file: each non-empty line is stored whole under the
-// text of its target column (a later line with the same key replaces an earlier one). Returns the
-// stored lines, in list order, each key once with the number of the line that holds it.
-// `beforeEachLine`, when given, runs before each line is read, empty lines included (the window lets
-// pending events run there). Raises EFOpenError when the file cannot be opened and std::system_error
-// when it cannot be read; the table may then be partly filled.
+// Empties `table` and fills it from the list file: each record (a non-empty line, or the lines a
+// quoted field holds together, with their line ends) is stored whole under the text of its target
+// column (a later record with the same key replaces an earlier one). Returns the stored records, in
+// list order, each key once with the number of the line its record starts on. `beforeEachLine`,
+// when given, runs before each line is read, empty lines included (the window lets pending events
+// run there). Raises EFOpenError when the file cannot be opened, std::system_error when it cannot be
+// read, and std::runtime_error when a quoted field is still open at its end; the table may then be
+// partly filled.
 std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromListOptions& options,
                                     TStringHash& table, const std::function<void()>& beforeEachLine = {});
 

@@ -67,6 +67,7 @@ bool TTextFileReader::AtEnd() { return !Fill(); }
 
 bool TTextFileReader::ReadLine(std::string& line) {
     line.clear();
+    lineEnd_ = {};
     while (Fill()) {
         const std::size_t stop = buffer_.find_first_of("\r\n", next_);
         line.append(buffer_, next_, stop == std::string::npos ? std::string::npos : stop - next_);
@@ -75,7 +76,11 @@ bool TTextFileReader::ReadLine(std::string& line) {
             continue;
         }
         next_ = stop + 1;
-        if (buffer_[stop] == kCarriageReturn && Fill() && buffer_[next_] == kLineFeed) ++next_;
+        lineEnd_ = buffer_[stop] == kLineFeed ? "\n" : "\r";
+        if (lineEnd_ == "\r" && Fill() && buffer_[next_] == kLineFeed) {
+            ++next_;
+            lineEnd_ = "\r\n";
+        }
         return true;
     }
     return !line.empty();

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace parvex {
 
@@ -28,6 +29,9 @@ public:
     // Reads the next line into `line`. Returns false, leaving `line` empty, at the end of the file.
     // Raises std::system_error when reading fails.
     bool ReadLine(std::string& line);
+    // The line end that closed the line ReadLine read last: "\r\n", "\r" or "\n"; empty for a last
+    // line that ran to the end of the file.
+    std::string_view LineEnd() const { return lineEnd_; }
 
 private:
     // Makes at least one unread byte available unless the file has ended; false at the end (byte
@@ -45,6 +49,7 @@ private:
     std::string buffer_;    // bytes read from the file, the unread ones from `next_` on
     std::size_t next_ = 0;
     bool ended_ = false;    // the file ended, or byte 26 was met: nothing after it is read
+    std::string_view lineEnd_;
 };
 
 }  // namespace parvex

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the small real Ogg Vorbis and Ogg Opus files and pictures the tests read. Needs python3,
 # oggenc / vorbiscomment (Debian package vorbis-tools), opusenc (opus-tools) and cjpeg
-# (libjpeg-turbo-progs). The files are
+# (libjpeg-turbo-progs), and for the tag list soffice (libreoffice-calc-nogui). The files are
 # committed; run this only to make them again.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -98,4 +98,10 @@ png("cover-32x24.png", 32, 24, 8, 2, [bytes(v for x in range(32) for v in (200, 
 png("cover-16x16-indexed.png", 16, 16, 2, 3, [bytes((x // 4 << 6 | x // 4 << 4 | x // 4 << 2 | x // 4) for x in range(0, 16, 4)) for y in range(16)],
     palette=bytes([255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255]))
 PY
-ls -l ./*.ogg ./*.opus ./*.jpg ./*.png
+# A tag list as LibreOffice Calc saves the sheet tag-list.fods as CSV: ';' between fields, '"' around
+# text, UTF-8, a cell of two paragraphs holding a line feed.
+soffice -env:UserInstallation="file://$work/profile" --headless \
+  --convert-to 'csv:Text - txt - csv (StarCalc):59,34,76,1' --outdir "$work" tag-list.fods >/dev/null
+mv "$work/tag-list.csv" libreoffice-calc.csv
+
+ls -l ./*.ogg ./*.opus ./*.jpg ./*.png ./*.csv

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "naming_fixture.h"
 #include "ogg/open_error.h"
@@ -163,6 +164,72 @@ TEST_F(TagFromListTest, ListedFileThatVanishedFailsWithTheReason) {
     EXPECT_EQ(Tag("gone.ogg"), TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("gone.ogg"),
                                  "     cannot be opened: no such file or directory"}));
+}
+
+// Lists as spreadsheets save them: a field that starts with a quote runs to its closing quote and
+// may hold the separator, doubled quotes and line ends (kept as written); other fields read as they
+// stand, quotes included.
+struct QuotedList {
+    const char* Case;
+    std::string Bytes;
+    std::string Artist;
+    std::string Title;
+};
+
+class QuotedListTest : public TagFromListTest, public ::testing::WithParamInterface<QuotedList> {};
+
+TEST_P(QuotedListTest, SetsTheUnquotedValues) {
+    AddFile("a.ogg", {});
+    LoadList(GetParam().Bytes);
+    EXPECT_EQ(Tag("a.ogg"), TFileOutcome::Written);
+    EXPECT_EQ(record_.Artist, GetParam().Artist);
+    EXPECT_EQ(record_.Title, GetParam().Title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spreadsheets, QuotedListTest,
+    ::testing::Values(
+        QuotedList{"EveryFieldQuotedCrLf", "\"Target\";\"Artist\";\"Title\"\r\n\"a.ogg\";\"Smith; John\";\"Song \"\"One\"\"\"\r\n",
+                   "Smith; John", "Song \"One\""},
+        QuotedList{"LineFeedInsideACrLfList", "a.ogg;\"Band\";\"Verse\nChorus\"\r\nb.ogg;B;T\r\n", "Band",
+                   "Verse\nChorus"},
+        QuotedList{"CrLfInsideKept", "\"a.ogg\";Band;\"1\r\n2\r\n\"\r\n", "Band", "1\r\n2\r\n"},
+        QuotedList{"QuotesInsideUnquotedFields", "a.ogg;12\" Single;Say \"hi\"", "12\" Single", "Say \"hi\""},
+        QuotedList{"TextAfterTheClosingQuote", "a.ogg;\"Heroes\" (Live);\"\"\n", "Heroes (Live)", ""},
+        QuotedList{"QuotedSeparatorAtTheEnd", "a.ogg;Band;\"x;\";ignored\n", "Band", "x;"}),
+    [](const auto& info) { return std::string(info.param.Case); });
+
+// The sheet tag-list.fods saved as CSV by LibreOffice Calc (tests/data/make_data.sh).
+TEST_F(TagFromListTest, ListSavedByLibreOfficeCalcSetsTheCellsValues) {
+    options_.Format = "<Target file>;<Artist>;<Title>;<Comment>";
+    AddFile("a.ogg", {});
+    AddFile("b;c.ogg", {});
+    LoadTagList(std::string(PARVEX_TEST_DATA) + "/libreoffice-calc.csv", options_, table_);
+    Tag("a.ogg");
+    EXPECT_EQ(Reload("a.ogg").Artist, "Smith; John");
+    EXPECT_EQ(Reload("a.ogg").Title, "Song \"One\"");
+    EXPECT_EQ(Reload("a.ogg").Comment, "First line\nSecond line");
+    Tag("b;c.ogg");
+    EXPECT_EQ(Reload("b;c.ogg").Artist, "\xC3\x9Cml\xC3\xA4ut");
+    EXPECT_EQ(Reload("b;c.ogg").Title, "12\" Single");
+}
+
+TEST_F(TagFromListTest, RecordOverSeveralLinesKeepsTheLineNumbersOfTheFile) {
+    const std::vector<TListedKey> keys =
+        LoadTagList(dir_.Write("list.csv", "\"x.ogg\";A;\"1\n2\n3\"\n\ny.ogg;\"B\r\n\";T\n").string(),
+                    options_, table_);
+    EXPECT_EQ(UnmatchedListLines(keys, {}),
+              (Lines{"List line 1 matched no file: \"x.ogg\"", "List line 5 matched no file: \"y.ogg\""}));
+}
+
+// A quote that is never closed would take the rest of the list as one value: the list is refused.
+TEST_F(TagFromListTest, QuoteNeverClosedRefusesTheList) {
+    try {
+        LoadList("a.ogg;A;T\nb.ogg;\"B;T\nc.ogg;C;T\n");
+        FAIL() << "the list was loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "List line 2: a field opened by a double quote is not closed before the list ends");
+    }
 }
 
 // After the run, the lines whose file was never found are named, each key once, by its last line.
