@@ -6,16 +6,13 @@
 #include <string_view>
 
 #include "batch/tag_fields.h"
+#include "naming/name_format.h"
 
 namespace parvex::cli {
 
 // The field named by `word`: its page caption ("artist", "track", "isrc") or its comment name
 // ("TRACKNUMBER"), letter case ignored.
 std::optional<TTagField> ParseTagField(std::string_view word);
-
-// Which entries beside the seven fields a name format may hold: the rename format has none, the
-// file-name format "TRASH", the list format also "Target file".
-enum class TFormatKind { Rename, FileName, List };
 
 // The name-format entry named by `word`, letter case ignored: one of the seven format fields
 // ("artist" gives "Artist"), or what `kind` allows of "trash" ("TRASH") and "target" ("Target file").

@@ -10,6 +10,7 @@
 namespace parvex::cli {
 
 void AddFormatOptions(TOptionParser& parser, TFormatArgs& args, TFormatKind kind) {
+    args.Kind = kind;
     parser.Value("format", 'f', [&args](const std::string& value) -> std::string {
         args.Text = value;
         ++args.Given;
@@ -41,7 +42,17 @@ std::string ResolveFormat(const TFormatArgs& args, std::string& error) {
         error = "give the name format once, by --format or by --fields";
         return {};
     }
-    return args.Entries.empty() ? args.Text : BuildNameFormat(args.Entries, args.Separator);
+    std::string format = args.Entries.empty() ? args.Text : BuildNameFormat(args.Entries, args.Separator);
+    error = UnknownPlaceholderProblem(format, args.Separator, args.Kind);
+    return error.empty() ? format : std::string();
+}
+
+std::string CheckFormatNamesTarget(const std::string& format, const std::string& separator) {
+    const std::string target = Placeholder(kTargetFileEntry);
+    const int count = CountFields(format, separator);
+    for (int i = 1; i <= count; ++i)
+        if (NthField(format, separator, i) == target) return {};
+    return FormatProblem(format, separator, "has no <Target file> column");
 }
 
 std::string CheckFormatNamesField(const std::string& format, const std::string& separator) {

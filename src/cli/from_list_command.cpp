@@ -49,14 +49,6 @@ struct TFromListArgs {
     int OverwriteGiven = 0;
 };
 
-bool NamesTargetColumn(const std::string& format, const std::string& separator) {
-    const std::string target = Placeholder(kTargetFileEntry);
-    const int count = CountFields(format, separator);
-    for (int i = 1; i <= count; ++i)
-        if (NthField(format, separator, i) == target) return true;
-    return false;
-}
-
 std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     TOptionParser parser;
     AddBatchOptions(parser, args.Batch);
@@ -78,8 +70,7 @@ std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
     options.Separator = args.Format.Separator;
     options.Format = ResolveFormat(args.Format, error);
     if (!error.empty()) return error;
-    if (!NamesTargetColumn(options.Format, options.Separator))
-        return FormatProblem(options.Format, options.Separator, "has no <Target file> column");
+    if (error = CheckFormatNamesTarget(options.Format, options.Separator); !error.empty()) return error;
     return CheckFormatNamesField(options.Format, options.Separator);
 }
 

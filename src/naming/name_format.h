@@ -30,6 +30,18 @@ inline constexpr std::string_view kDeleteTrashCaption = "Delet Trash";
 // "<" + entry + ">".
 std::string Placeholder(std::string_view entry);
 
+// Which entries beside the seven fields a name format may hold: the rename format has none, the
+// file-name format "TRASH", the list format also "Target file".
+enum class TFormatKind { Rename, FileName, List };
+
+// Why `format` cannot be used: its first placeholder that a format of `kind` does not know, as
+// "unknown field <artist>; did you mean <Artist>? (known: <Artist>, <Title>, ...)", the question
+// left out when no known one is within one edit. Empty when every placeholder is known (letter case
+// included). A placeholder is "<", a letter, then letters, digits, blanks, "_" or "-", then ">";
+// any other "<" stands for itself ("<-", "< 3", "<<"). The file-name and list formats are checked
+// field by field, cut at `separator`, so a separator may hold anything.
+std::string UnknownPlaceholderProblem(std::string_view format, std::string_view separator, TFormatKind kind);
+
 // The format text: each entry as its placeholder, joined by `separator` (any text, may be empty).
 // An empty list gives an empty text.
 std::string BuildNameFormat(const std::vector<std::string>& entries, std::string_view separator);

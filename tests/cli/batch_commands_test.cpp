@@ -452,6 +452,9 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
              {"from-list", Dir(), "--fields", "target,artist", "-s", ";"},
              {"from-list", Dir(), "--list", list, "--fields", "artist,title", "-s", ";"},
              {"from-list", Dir(), "--list", list, "--fields", "target", "-s", ";"},
+             {"rename", Dir(), "--format", "<artist> - <Title>"},
+             {"from-filename", Dir(), "-f", "<Titel>-<Artist>", "-s", "-"},
+             {"from-list", Dir(), "--list", list, "-f", "<Target File>;<Artist>", "-s", ";"},
          }) {
         const auto r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << ::testing::PrintToString(args);
@@ -459,6 +462,28 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
         EXPECT_EQ(r.Out, "");
     }
     EXPECT_TRUE(Snapshot() == before);
+}
+
+// A mistyped placeholder is named with the one it likely stands for and the known ones; a "<" that
+// opens no placeholder, and a separator holding one, are taken as they stand.
+TEST_F(BatchCli, UnknownPlaceholdersAreNamedAndALiteralLessThanIsKept) {
+    for (const auto& [args, message] : std::vector<std::pair<Strings, std::string>>{
+             {{"rename", Dir(), "-f", "<Track> - <artist>"}, "unknown field <artist>; did you mean <Artist>? (known: "
+                                                             "<Artist>, <Title>, <Album>, <Track>, <Date>, <Genre>, "
+                                                             "<Comment>)"},
+             {{"from-filename", Dir(), "-f", "<Titel>-<Artist>", "-s", "-"}, "unknown field <Titel>; did you mean <Title>?"},
+             {{"rename", Dir(), "-f", "<Title> <TRASH>"}, "unknown field <TRASH> (known: <Artist>,"},
+             {{"from-filename", Dir(), "-f", "<Title>-<Target file>", "-s", "-"}, "unknown field <Target file> (known:"}}) {
+        const auto r = RunCli(args);
+        EXPECT_EQ(r.Status, 2);
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+    }
+    Make("a.ogg", {{"TRACKNUMBER", "3"}, {"TITLE", "Song"}});
+    auto r = RunCli({"rename", Dir(), "-f", "<Track> <- <Title>", "-n"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find("to: " + Dir() + "3 - Song.ogg"), std::string::npos) << r.Out;
+    r = RunCli({"from-filename", Dir(), "--fields", "artist,title", "-s", "<x>", "-n"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
 }
 
 // A playlist folder of links to the album's files, a second name of a file, the same folder given
