@@ -29,6 +29,7 @@ const std::vector<TCommand>& Commands() {
         {"from-filename", "set tags from each file's name", kFromFilenameHelp, RunFromFilename},
         {"rename", "rename each file after its tags", kRenameHelp, RunRename},
         {"from-list", "set tags from the lines of a CSV list", kFromListHelp, RunFromList},
+        {"export", "write the tags of files as a CSV list", kExportHelp, RunExport},
         {"undo", "put back the files a batch run changed", kUndoHelp, RunUndo},
     };
     return commands;

@@ -47,6 +47,7 @@ int RunClear(const std::vector<std::string>& args, TStreams& io);
 int RunFromFilename(const std::vector<std::string>& args, TStreams& io);
 int RunRename(const std::vector<std::string>& args, TStreams& io);
 int RunFromList(const std::vector<std::string>& args, TStreams& io);
+int RunExport(const std::vector<std::string>& args, TStreams& io);
 int RunUndo(const std::vector<std::string>& args, TStreams& io);
 extern const char kShowHelp[];
 extern const char kSetHelp[];
@@ -55,6 +56,7 @@ extern const char kClearHelp[];
 extern const char kFromFilenameHelp[];
 extern const char kRenameHelp[];
 extern const char kFromListHelp[];
+extern const char kExportHelp[];
 extern const char kUndoHelp[];
 
 }  // namespace parvex::cli

@@ -312,6 +312,47 @@ TEST_F(BatchCli, FromListReportsAMissingListAsBadUsage) {
     }
 }
 
+// A list exported, then read back with the same fields, changes nothing, whatever the values hold:
+// the separator, quotes, line ends of every kind, other scripts, nothing at all.
+TEST_F(BatchCli, ExportThenFromListChangesNothing) {
+    Make("a.ogg", {{"ARTIST", "Smith; John"}, {"TITLE", "Song \"One\""}, {"COMMENT", "1\r\n2\n3\r4"}});
+    Make("b.ogg", {{"TITLE", "\"Heroes\" (Live)"}, {"ALBUM", " spaced "}});
+    Make("x;y.ogg", {{"ARTIST", "\xC3\x9Cml\xC3\xA4ut"}, {"TITLE", "\""}});
+    Make("sub/c.ogg", {{"ARTIST", "Deep"}});
+    const Strings format = {"--fields", "target,artist,trash,title,album,comment", "-s", ";"};
+    const std::string list = Dir() + "list/tags.csv";
+    fs::create_directory(Dir() + "list");
+    Strings args = {"export", Dir(), "-r", "-o", list};
+    args.insert(args.end(), format.begin(), format.end());
+    auto r = RunCli(args);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(ReadAll(list), "a.ogg;\"Smith; John\";;\"Song \"\"One\"\"\";;\"1\r\n2\n3\r4\"\n"
+                             "b.ogg;;;\"\"\"Heroes\"\" (Live)\";spaced;\n"
+                             "c.ogg;Deep;;;;\n"
+                             "\"x;y.ogg\";\xC3\x9Cml\xC3\xA4ut;;\"\"\"\";;\n");
+    const auto before = Snapshot();
+    args = {"from-list", Dir(), "-r", "--list", list};
+    args.insert(args.end(), format.begin(), format.end());
+    r = RunCli(args);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Summary(r.Out), "Done: 0 files changed, 4 left unchanged, 0 failed.\n") << r.Out;
+    EXPECT_TRUE(Snapshot() == before);
+}
+
+TEST_F(BatchCli, ExportNamesTheFilesItLeavesOutOrCannotTellApart) {
+    Make("a.ogg", {{"TITLE", "Top"}});
+    Make("sub/a.ogg", {{"TITLE", "Deep"}});
+    const std::string junk = dir_.Write("junk.ogg", "not ogg").string();
+    const auto r = RunCli({"export", Dir(), "-r", "--fields", "target,title", "-s", ",", Dir() + "gone.ogg"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "a.ogg,Top\na.ogg,Deep\n");
+    EXPECT_NE(r.Err.find(Dir() + "gone.ogg: cannot be opened: no such file or directory"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(junk + ": not an Ogg Vorbis or Opus file"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(Dir() + "sub/a.ogg: an earlier file of the list has the same name"), std::string::npos)
+        << r.Err;
+}
+
 struct DryRunCase {
     Strings Args;          // after the command's folder
     std::string Expected;  // the dry run's output for the one file, "DIR/" standing for the folder
@@ -455,6 +496,8 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
              {"rename", Dir(), "--format", "<artist> - <Title>"},
              {"from-filename", Dir(), "-f", "<Titel>-<Artist>", "-s", "-"},
              {"from-list", Dir(), "--list", list, "-f", "<Target File>;<Artist>", "-s", ";"},
+             {"export", Dir(), "--fields", "artist,title", "-s", ";"},
+             {"export", Dir(), "--fields", "target,title"},
          }) {
         const auto r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << ::testing::PrintToString(args);
