@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <ostream>
 #include <utility>
@@ -10,16 +15,21 @@
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
 #include "ogg/picture.h"
+#include "ogg/utf8.h"
 #include "text/text_utils.h"
 
 namespace parvex::cli {
 
 const char kSetHelp[] =
-    "Usage: parvex-cli set FILE... [--tag NAME=VALUE]... [--remove NAME]... [--picture IMAGE]\n"
-    "                  [--remove-picture]\n"
+    "Usage: parvex-cli set FILE... [--tag NAME=VALUE]... [--tag-file NAME=FILE]...\n"
+    "                  [--remove NAME]... [--picture IMAGE] [--remove-picture]\n"
     "Sets or removes comments in each file and saves it; the audio is not touched.\n\n"
     "  --tag NAME=VALUE  replace every comment NAME with VALUE (given more than once for the\n"
     "                    same NAME, each value becomes a comment of its own)\n"
+    "  --tag-file NAME=FILE\n"
+    "                    the same with the value read from FILE (\"-\": standard input), for\n"
+    "                    values too long for an argument, lyrics for one: UTF-8 text, taken\n"
+    "                    whole but for one line end at its very end\n"
     "  --remove NAME     remove every comment NAME\n"
     "  --picture IMAGE   make the JPEG or PNG file IMAGE the front cover, in place of the\n"
     "                    file's front cover; its other pictures stay\n"
@@ -43,12 +53,58 @@ struct TEdits {
     std::optional<TPicture> FrontCover;
 };
 
+// The file name of --tag-file that stands for standard input.
+constexpr const char* kStandardInput = "-";
+
+// Reads the value of --tag-file NAME=FILE into `value`; the usage error when the file cannot be read
+// or is not UTF-8 text (a comment value is UTF-8). A line end at the very end is no part of the
+// value: text files end in one.
+std::string ReadValueFile(const std::string& option, const std::string& path, std::string& value) {
+    const bool standardInput = path == kStandardInput;
+    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    value.clear();
+    char block[65536];
+    while (error == 0) {
+        const ssize_t got = ::read(fd, block, sizeof block);
+        if (got == 0) break;
+        if (got > 0)
+            value.append(block, static_cast<std::size_t>(got));
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (fd >= 0 && !standardInput) ::close(fd);
+    if (error != 0) return option + ": cannot read '" + path + "': " + ErrorText(error);
+    if (const std::size_t bad = FirstInvalidUtf8(value); bad != std::string::npos) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(value[bad]));
+        return option + ": '" + path + "' is not UTF-8 text: byte " + byte + " at offset " + std::to_string(bad) +
+               " begins no UTF-8 character";
+    }
+    if (value.ends_with("\r\n"))
+        value.resize(value.size() - 2);
+    else if (value.ends_with('\n'))
+        value.pop_back();
+    return {};
+}
+
 // Parses the arguments; an empty result means success, anything else is the usage error.
 std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
     TOptionParser parser;
     parser.Value("tag", 0, [&edits](const std::string& value) -> std::string {
         std::pair<std::string, std::string> comment;
         if (std::string error = ParseCommentAssignment("--tag", value, comment); !error.empty()) return error;
+        edits.Tags.push_back(std::move(comment));
+        return {};
+    });
+    bool inputRead = false;
+    parser.Value("tag-file", 0, [&edits, &inputRead](const std::string& value) -> std::string {
+        std::pair<std::string, std::string> comment;
+        if (std::string error = ParseCommentAssignment("--tag-file", value, comment); !error.empty()) return error;
+        if (comment.second == kStandardInput && std::exchange(inputRead, true))
+            return "--tag-file: standard input can give one value only";
+        const std::string path = std::move(comment.second);
+        if (std::string error = ReadValueFile("--tag-file", path, comment.second); !error.empty()) return error;
         edits.Tags.push_back(std::move(comment));
         return {};
     });
@@ -68,7 +124,7 @@ std::string Parse(const std::vector<std::string>& args, TEdits& edits) {
     if (!error.empty()) return error;
     if (edits.Files.empty()) return "no file given";
     if (edits.Tags.empty() && edits.Removed.empty() && !edits.RemovePictures && !edits.FrontCover)
-        return "nothing to change: give --tag, --remove, --picture or --remove-picture";
+        return "nothing to change: give --tag, --tag-file, --remove, --picture or --remove-picture";
     return {};
 }
 

@@ -127,4 +127,14 @@ std::string ToValidUtf8(std::string_view bytes) {
     return WideToUtf8(Utf8ToWide(bytes));
 }
 
+std::size_t FirstInvalidUtf8(std::string_view bytes) {
+    char32_t cp = 0;
+    std::size_t length = 1;
+    for (std::size_t i = 0; i < bytes.size(); i += length) {
+        length = 1;
+        if (static_cast<uint8_t>(bytes[i]) >= 0x80 && !DecodeSequence(bytes, i, cp, length)) return i;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace parvex

@@ -20,4 +20,8 @@ std::string WideToUtf8(std::u16string_view text);
 // Well-formed UTF-8 for any bytes: Utf8ToWide followed by WideToUtf8.
 std::string ToValidUtf8(std::string_view bytes);
 
+// The offset of the first byte of `bytes` that does not begin a well-formed UTF-8 sequence (see
+// Utf8ToWide), or std::string_view::npos when all of it is well-formed.
+std::size_t FirstInvalidUtf8(std::string_view bytes);
+
 }  // namespace parvex

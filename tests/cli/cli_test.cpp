@@ -188,6 +188,42 @@ TEST_F(Cli, OtherNamesOfASavedFileAreNamedOnStandardErrorAndInTheLog) {
     EXPECT_NE(mass.Out.find(note), std::string::npos) << mass.Out;
 }
 
+// Values too long for an argument come from a file or standard input, as UTF-8 text; the line end
+// that closes a text file is no part of the value.
+TEST_F(Cli, SetTakesAValueFromAFileOrStandardInput) {
+    const std::string path = Real("mono-8khz.ogg");
+    std::string lyrics;
+    while (lyrics.size() < 200 * 1024) lyrics += "L\xC3\xA4ngere Zeile; \"quoted\"\n";
+    const std::string file = dir_.Write("lyrics.txt", lyrics).string();
+    auto r = RunCli({"set", path, "--tag-file", "lyrics=" + file});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Comments(path).back(), "LYRICS=" + lyrics.substr(0, lyrics.size() - 1));
+
+    r = test::RunCliWithInput({"set", path, "--tag-file", "LYRICS=-", "--tag", "MOOD=calm"}, "one\r\ntwo\r\n");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Comments(path).back(), "MOOD=calm");
+    EXPECT_EQ(Comments(path).end()[-2], "LYRICS=one\r\ntwo");
+}
+
+TEST_F(Cli, SetRefusesAValueFileThatIsNotUtf8Text) {
+    const std::string path = Real("mono-8khz.ogg");
+    const std::string before = ReadAll(path);
+    const std::string latin1 = dir_.Write("latin1.txt", "Caf\xE9 au lait").string();
+    const std::string missing = dir_.Dir() + "missing.txt";
+    for (const auto& [args, message] : std::vector<std::pair<Strings, std::string>>{
+             {{"set", path, "--tag-file", "LYRICS=" + latin1},
+              "'" + latin1 + "' is not UTF-8 text: byte 0xE9 at offset 3"},
+             {{"set", path, "--tag-file", "LYRICS=" + missing},
+              "--tag-file: cannot read '" + missing + "': no such file or directory"},
+             {{"set", path, "--tag-file", "LYRICS=" + dir_.Dir()}, "is a directory"},
+             {{"set", path, "--tag-file", "A=-", "--tag-file", "B=-"}, "standard input can give one value only"}}) {
+        const auto r = RunCli(args);
+        EXPECT_EQ(r.Status, 2) << r.Err;
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+    }
+    EXPECT_TRUE(ReadAll(path) == before);
+}
+
 TEST_F(Cli, BadUsageExitsWithTwo) {
     const std::string path = Real("mono-8khz.ogg");
     const std::string before = ReadAll(path);
