@@ -45,4 +45,24 @@ env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/parvex" --help |
     fail "parvex --help"
 grep -q "version=\"${version#parvex }\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo has no release of version ${version#parvex }"
-echo "installed and valid: ${#expected[@]} files in $prefix"
+
+# Shell completion: the files are where the shells look, and each completes commands, options
+# (read from the installed program's help) and the words of --fields.
+completions=(share/bash-completion/completions/parvex-cli share/zsh/site-functions/_parvex-cli
+             share/fish/vendor_completions.d/parvex-cli.fish)
+for file in "${completions[@]}"; do [ -f "$prefix/$file" ] || fail "$file was not installed"; done
+complete_bash() {
+    PATH="$prefix/bin:$PATH" bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        _parvex_cli; printf "%s\n" "${COMPREPLY[@]}"' _ "$prefix/${completions[0]}" parvex-cli "$@" | sort | xargs
+}
+[ "$(complete_bash ex)" = export ] || fail "bash completes 'ex' as: $(complete_bash ex)"
+[ "$(complete_bash set --tag)" = "--tag --tag-file" ] || fail "bash completes 'set --tag' as: $(complete_bash set --tag)"
+[ "$(complete_bash from-list --fields target,ar)" = target,artist ] || fail "bash completes --fields target,ar"
+if command -v zsh >/dev/null; then zsh -n "$prefix/${completions[1]}" || fail "zsh cannot read its completion"; fi
+if command -v fish >/dev/null; then
+    complete_fish() { PATH="$prefix/bin:$PATH" fish -c "source '$prefix/${completions[2]}'; complete -C '$1'" | cut -f1 | sort | xargs; }
+    [ "$(complete_fish 'parvex-cli ex')" = export ] || fail "fish completes 'ex' as: $(complete_fish 'parvex-cli ex')"
+    [ "$(complete_fish 'parvex-cli set --tag')" = "--tag --tag-file" ] || fail "fish completes 'set --tag' as: $(complete_fish 'parvex-cli set --tag')"
+    [ "$(complete_fish 'parvex-cli rename --fields title,da')" = title,date ] || fail "fish completes --fields title,da"
+fi
+echo "installed and valid: $((${#expected[@]} + ${#completions[@]})) files in $prefix"
