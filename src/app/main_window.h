@@ -439,7 +439,8 @@ private:
     std::optional<TRunSetup> SetUpRun(const std::string& mode, const QCheckBox& recurse);
     // The scan and the plans of a run, then their application, each off the window's thread.
     std::vector<TFilePlan> PlanOffThread(const TRunSetup& setup);
-    void ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans);
+    // Carries out the plans, keeping a journal for undo when `journaled`.
+    void ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled);
     // Fills runFiles_ with the scan of `setup`, on the run's thread; unreadable folders are logged.
     void ScanForRun(const TRunSetup& setup, TRunThread& run);
     // Runs `job` on the run thread and returns when it ended, the window answering meanwhile;

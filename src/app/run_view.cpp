@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 #include "app/main_window.h"
 #include "batch/run_journal.h"
@@ -22,6 +23,18 @@ constexpr int kRunRefreshMs = 40;
 constexpr const char* kCloseDuringRun =
     "A batch run is going on. Stop it after the file being written, then close Parvex?";
 constexpr const char* kNoRunToUndo = "There is no run to undo.";
+constexpr const char* kRunCancelled = "The run was cancelled: no file was changed.";
+
+// Whether the run keeps its journal: true when it can; where it cannot, the user chooses between a
+// run without undo (false) and none at all (nothing).
+std::optional<bool> JournalChoice(TPlatform& platform) {
+    const std::string problem = JournalProblem(JournalFolder());
+    if (problem.empty()) return true;
+    if (platform.Confirm("This run could not be undone: " + problem +
+                         ".\n\nRun it without undo? \"No\" cancels the run."))
+        return false;
+    return std::nullopt;
+}
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -130,13 +143,13 @@ std::vector<TFilePlan> TForm1::PlanOffThread(const TRunSetup& setup) {
     return plans;
 }
 
-void TForm1::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans) {
+void TForm1::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled) {
     RunOffThread([&](TRunThread& run) {
         if (stopAsked_) {
             run.AddLine(StoppedLine(0, runFiles_.Count()));
         } else {
-            TRunJournal journal(JournalFolder(), setup.Mode, setup.Folder);
-            ApplyRun(plans, false, run, batchTally_, &journal, run.Control("Writing"));
+            TRunJournal journal(JournalFolder(), setup.Mode, {setup.Folder});
+            ApplyRun(plans, false, run, batchTally_, journaled ? &journal : nullptr, run.Control("Writing"));
             if (setup.Order.Closing && !run.StopAsked())
                 for (const std::string& line : setup.Order.Closing(runFiles_)) run.AddLine(line);
         }
@@ -147,7 +160,9 @@ void TForm1::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>
 void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     const std::optional<TRunSetup> setup = SetUpRun(mode, recurse);
     if (!setup) return;
-    ApplyOffThread(*setup, PlanOffThread(*setup));
+    const std::optional<bool> journaled = JournalChoice(platform_);
+    if (!journaled) return MemoLog().AddLine(kRunCancelled);
+    ApplyOffThread(*setup, PlanOffThread(*setup), *journaled);
     CloseWhenRunEnds();
 }
 
@@ -158,32 +173,34 @@ void TForm1::PreviewBatch(const std::string& mode, const QCheckBox& recurse) {
     std::vector<TPreviewRow> rows;
     for (const TFilePlan& plan : plans)
         for (TPreviewRow& row : PreviewRows(plan)) rows.push_back(std::move(row));
-    if (!stopAsked_ && platform_.ShowPlan(rows)) {
-        ApplyOffThread(*setup, plans);
-    } else {
+    if (stopAsked_ || !platform_.ShowPlan(rows)) {
         MemoLog().AddLine("Preview closed: no file was changed.");
+    } else if (const std::optional<bool> journaled = JournalChoice(platform_)) {
+        ApplyOffThread(*setup, plans, *journaled);
+    } else {
+        MemoLog().AddLine(kRunCancelled);
     }
     CloseWhenRunEnds();
 }
 
 void TForm1::btnUndoRunClick() {
-    const std::vector<TJournalRun> runs = ListRuns(JournalFolder());
+    const TRunList list = ListRuns(JournalFolder());
+    if (!list.Problem.empty()) return platform_.ShowMessage(TMessageKind::Error, list.Problem);
     const auto last =
-        std::find_if(runs.rbegin(), runs.rend(), [](const TJournalRun& run) { return !run.Undone; });
-    if (last == runs.rend()) {
-        platform_.ShowMessage(TMessageKind::Information, kNoRunToUndo);
-        return;
-    }
-    if (RunGoing() || !platform_.Confirm("Undo " + RunDescription(*last) +
+        std::find_if(list.Runs.rbegin(), list.Runs.rend(), [](const TJournalRun& run) { return !run.Undone; });
+    if (last == list.Runs.rend()) return platform_.ShowMessage(TMessageKind::Information, kNoRunToUndo);
+    std::string reason;
+    const std::optional<TJournalRun> run = ReadJournal(last->File, &reason);
+    if (!run) return platform_.ShowMessage(TMessageKind::Error, "Cannot read " + last->File + ": " + reason);
+    if (RunGoing() || !platform_.Confirm("Undo " + RunDescription(*run) +
                                          "? Every file it changed gets its old tags and its old name back."))
         return;
     memoLog->clear();
     stopAsked_ = false;
-    const TJournalRun run = *last;
-    RunOffThread([run](TRunThread& thread) {
-        thread.AddLine("Undoing " + RunDescription(run));
+    RunOffThread([&run](TRunThread& thread) {
+        thread.AddLine("Undoing " + RunDescription(*run));
         TRunTally tally;
-        UndoRun(run, false, thread, tally, thread.Control("Undoing"));
+        UndoRun(*run, false, thread, tally, thread.Control("Undoing"));
         thread.AddLine(tally.SummaryLine());
     });
     CloseWhenRunEnds();

@@ -32,7 +32,7 @@ std::string RenameFailure(int error) {
 std::string ChangedLine() { return Indented("left alone: the file changed since it was planned"); }
 
 std::string JournalFailure(const std::exception& error) {
-    return Indented(std::string("could not be recorded for undo: ") + error.what() + "; the file is unchanged");
+    return Indented(std::string("left unchanged: could not be recorded for undo: ") + error.what());
 }
 
 }  // namespace
@@ -51,6 +51,7 @@ struct TSaveGroup::TMember {
     TLineLog Log;  // the file's lines, logged when the group is committed
     TFileOutcome Outcome = TFileOutcome::Skipped;
     bool Waiting = false;  // checked, journaled and (for a store) written: waits for its rename
+    bool Journaled = false;  // recorded in the journal: undo takes it as changed until told otherwise
     TPreparedSave Save;    // a store's new file
     std::pair<dev_t, ino_t> Folder{};
 };
@@ -66,6 +67,7 @@ TSaveGroup::~TSaveGroup() {
 void TSaveGroup::Refuse(TMember& member, const std::string& line) {
     member.Log.AddLine(line);
     member.Outcome = TFileOutcome::Failed;
+    NoteUnchanged(member);
     if (member.Waiting) {
         member.Waiting = false;
         --waiting_;
@@ -96,6 +98,30 @@ std::unique_ptr<TFolderReplace> TSaveGroup::OpenForReplace(const TFilePlan& plan
     return std::make_unique<TFolderReplace>(path, plan.Planned, leftovers_);
 }
 
+// The lines of the changes go: the file keeps its old comments, and the log says only why.
+void TSaveGroup::RefuseUnjournaled(TMember& member, const std::exception& error) {
+    member.Log.Lines.resize(std::min<std::size_t>(member.Log.Lines.size(), 1));
+    Refuse(member, JournalFailure(error));
+}
+
+void TSaveGroup::NoteUnchanged(TMember& member) {
+    if (!member.Journaled) return;
+    member.Journaled = false;
+    journal_->Unchanged(*member.Plan);
+}
+
+namespace {
+
+// The comments of the new file as a reader finds them, which is what recognises the file later.
+uint64_t WrittenCommentsDigest(const TPreparedSave& save) {
+    FileInfo written;
+    if (!ReadFileInfo(TFileHandle(save.Replace->New()), written, TReadExtent::HeadersOnly))
+        throw std::runtime_error("the new file does not read back");
+    return CommentsDigest(CommentsOf(written));
+}
+
+}  // namespace
+
 // The file is read once: its comments go to the journal and its headers to the writer.
 TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) const {
     TPreparedStore prepared;
@@ -120,6 +146,8 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
         std::string reason;
         if (!PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason))
             prepared.Refusal = WriteFailure(reason);
+        else if (journal_)
+            prepared.CommentsAfter = WrittenCommentsDigest(prepared.Save);
     } catch (const std::exception& error) {
         prepared.Save = {};
         prepared.Refusal = WriteFailure(ReasonOf(error));
@@ -146,12 +174,13 @@ void TSaveGroup::Add(const TFilePlan& plan, TPreparedStore prepared) {
     if (journal_) {
         try {
             if (plan.Action == TPlanAction::Store)
-                journal_->BeforeChange(plan, prepared.OldComments);
+                journal_->BeforeChange(plan, prepared.OldComments, prepared.CommentsAfter);
             else
                 journal_->BeforeChange(plan);
         } catch (const std::exception& error) {
-            return Refuse(member, JournalFailure(error));
+            return RefuseUnjournaled(member, error);
         }
+        member.Journaled = true;
     }
     member.Waiting = true;
     ++waiting_;
@@ -203,9 +232,8 @@ void TSaveGroup::FlushJournal() {
     try {
         journal_->Flush();
     } catch (const std::exception& error) {
-        const std::string line = JournalFailure(error);
         for (TMember& member : members_)
-            if (member.Waiting) Refuse(member, line);
+            if (member.Waiting) RefuseUnjournaled(member, error);
     }
 }
 
@@ -235,6 +263,7 @@ void TSaveGroup::RenameIntoPlace(TMember& member) {
         if (const int error = RenameNoReplace(plan.Path, plan.NewPath); error != 0) {
             member.Log.AddLine(Indented("not renamed: " + RenameFailure(error)));
             member.Outcome = TFileOutcome::Failed;
+            NoteUnchanged(member);
         } else if (journal_) {
             journal_->AfterChange(plan);
         }
@@ -248,6 +277,7 @@ void TSaveGroup::RenameIntoPlace(TMember& member) {
     } catch (const std::exception& error) {
         member.Log.AddLine(WriteFailure(ReasonOf(error)));
         member.Outcome = TFileOutcome::Failed;
+        NoteUnchanged(member);
     }
     FolderDoneAfter(member, notes);
     for (const std::string& note : notes) member.Log.AddLine(Indented(note));
@@ -303,8 +333,10 @@ bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const 
         if (done) done(*member.Plan, member.Outcome);
     }
     EveryFolderLeftDone(log);
-    for (TMember& member : members_)
+    for (TMember& member : members_) {
+        if (member.Waiting) NoteUnchanged(member);  // abandoned by the stop
         if (member.Save.Replace) oldFiles_.Close(member.Save.Replace->ReleaseOld());
+    }
     members_.clear();  // the new files of abandoned members go with them
     folders_.clear();
     waiting_ = 0;

@@ -39,6 +39,7 @@ std::size_t MaxGroupFiles();
 struct TPreparedStore {
     TPreparedSave Save;
     std::vector<TWrittenComment> OldComments;  // the file's comments before, for the journal
+    uint64_t CommentsAfter = 0;                // CommentsDigest of those written, for the journal
     std::string Refusal;                       // the log line of a file refused; empty when prepared
 };
 
@@ -84,6 +85,10 @@ public:
 private:
     struct TMember;
     void Refuse(TMember& member, const std::string& line);
+    // Refuses a member whose old state the journal could not take.
+    void RefuseUnjournaled(TMember& member, const std::exception& error);
+    // Tells the journal that a member it recorded stays as it was.
+    void NoteUnchanged(TMember& member);
     std::unique_ptr<TFolderReplace> OpenForReplace(const TFilePlan& plan) const;
     TSharedFolder OpenFolder(const std::string& dir) const;
     void FlushNewFiles();

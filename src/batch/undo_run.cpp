@@ -1,6 +1,8 @@
 #include "batch/undo_run.h"
 
+#include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 
 #include "batch/log_sink.h"
@@ -23,30 +25,44 @@ std::optional<std::vector<TWrittenComment>> CommentsNow(const std::string& path)
     return WrittenComments(record);
 }
 
-// Whether the file holds exactly the comments it had before the run, in the same order; false too
-// when it cannot be read (gone, renamed since).
-bool HoldsItsOldComments(const TJournalEntry& entry) {
+// The comments of the file as read from it, in file order; nothing when it cannot be read as Ogg
+// Vorbis or Opus (gone, renamed since, another kind of file).
+std::optional<std::vector<TWrittenComment>> CommentsInFile(const std::string& path) {
     FileInfo info;
     try {
-        return ReadFileInfo(entry.Path, info, TReadExtent::HeadersOnly) &&
-               CommentsOf(info) == entry.OldComments;
+        if (ReadFileInfo(path, info, TReadExtent::HeadersOnly)) return CommentsOf(info);
     } catch (const std::exception&) {
-        return false;
     }
+    return std::nullopt;
 }
 
 // Whether the file is as it was before the run: untouched by it, or already put back (by an undo
 // stopped halfway, say).
 bool AsBeforeTheRun(const TJournalEntry& entry) {
-    return CurrentStamp(entry.Path) == entry.Before || (entry.NewPath.empty() && HoldsItsOldComments(entry));
+    if (CurrentStamp(entry.Path) == entry.Before) return true;
+    return entry.Whole && entry.NewPath.empty() && CommentsInFile(entry.Path) == entry.OldComments;
 }
 
-// Whether the file at `path` is still as the run left it: the same file as after the change, or,
-// when the run ended before noting that, one holding exactly the comments the run wrote.
+// Whether the file at `path` is still as the run left it, and an Ogg file: the same file as after
+// the change (or, for a rename the run did not note, as before it), else one that holds exactly the
+// comments the run left in it (an undo of a later run gave it a new identity).
 bool AsTheRunLeftIt(const TJournalEntry& entry, const std::string& path) {
-    if (entry.After) return CurrentStamp(path) == *entry.After;
-    return !entry.NewPath.empty() ? CurrentStamp(path) == entry.Before
-                                  : CommentsNow(path) == entry.NewComments;
+    const TFileStamp now = CurrentStamp(path);
+    const auto comments = CommentsInFile(path);
+    if (!comments) return false;
+    if (entry.After ? now == *entry.After : (!entry.NewPath.empty() && now == entry.Before)) return true;
+    return entry.CommentsAfter && CommentsDigest(*comments) == *entry.CommentsAfter;
+}
+
+// Whether `path` lies inside one of the run's folders (a journal of an earlier version names none).
+bool InFolders(const std::string& path, const std::vector<std::string>& folders) {
+    if (folders.empty()) return true;
+    const std::string file = std::filesystem::path(path).lexically_normal().string();
+    return std::any_of(folders.begin(), folders.end(), [&file](const std::string& folder) {
+        std::string inside = std::filesystem::path(folder).lexically_normal().string();
+        if (inside.empty() || inside.back() != '/') inside += '/';
+        return file.size() > inside.size() && file.compare(0, inside.size(), inside) == 0;
+    });
 }
 
 // Writes `comments` in place of the file's comments, in that order, keeping its vendor string.
@@ -99,17 +115,35 @@ TFileOutcome UndoComments(const TJournalEntry& entry, bool dryRun, TLogSink& log
     return TFileOutcome::Failed;
 }
 
-TFileOutcome UndoEntry(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
+// Where the run left the file.
+std::string ShownPath(const TJournalEntry& entry) {
+    if (!entry.NewPath.empty()) return entry.NewPath;
+    return entry.Path.empty() ? "(a file the journal does not name whole)" : entry.Path;
+}
+
+TFileOutcome AsBefore(TLogSink& log) {
+    log.AddLine(Indented("skipped: as it was before the run"));
+    return TFileOutcome::Skipped;
+}
+
+TFileOutcome LeftAlone(TLogSink& log, const std::string& why) {
+    log.AddLine(Indented("left alone: " + why));
+    return TFileOutcome::Failed;
+}
+
+TFileOutcome UndoEntry(const TJournalEntry& entry, const std::vector<std::string>& folders, bool dryRun,
+                       TLogSink& log) {
     const bool renamed = !entry.NewPath.empty();
     const std::string now = renamed ? entry.NewPath : entry.Path;
-    log.AddLine("Undo: " + now);
-    if (!AsTheRunLeftIt(entry, now)) {
-        // A rename that never happened leaves the file under its old name, as it was.
-        const bool asBefore = AsBeforeTheRun(entry);
-        log.AddLine(
-            Indented(asBefore ? "skipped: as it was before the run" : "left alone: changed since the run"));
-        return asBefore ? TFileOutcome::Skipped : TFileOutcome::Failed;
-    }
+    log.AddLine("Undo: " + ShownPath(entry));
+    // A file whose record is not whole is never written, however it stands.
+    if (!entry.Whole)
+        return !entry.Path.empty() && AsBeforeTheRun(entry) ? AsBefore(log)
+                                                            : LeftAlone(log, "its record in the journal is incomplete");
+    if (!InFolders(entry.Path, folders) || (renamed && !InFolders(entry.NewPath, folders)))
+        return LeftAlone(log, "not in the folders of the run");
+    // A rename that never happened leaves the file under its old name, as it was.
+    if (!AsTheRunLeftIt(entry, now)) return AsBeforeTheRun(entry) ? AsBefore(log) : LeftAlone(log, "changed since the run");
     return renamed ? UndoRename(entry, dryRun, log) : UndoComments(entry, dryRun, log);
 }
 
@@ -127,15 +161,24 @@ std::string OperationName(const std::string& mode) {
 void UndoRun(const TJournalRun& run, bool dryRun, TLogSink& log, TRunTally& tally,
              const TRunControl& control) {
     std::size_t done = 0;
+    bool failed = false;
     for (auto entry = run.Files.rbegin(); entry != run.Files.rend(); ++entry, ++done) {
         if (control.StopAsked()) {
             log.AddLine(StoppedLine(done, run.Files.size()));
             return;
         }
         if (control.Progress) control.Progress({done, run.Files.size(), entry->Path});
-        tally.Count(UndoEntry(*entry, dryRun, log));
+        const TFileOutcome outcome = UndoEntry(*entry, run.Folders, dryRun, log);
+        failed = failed || outcome == TFileOutcome::Failed;
+        tally.Count(outcome);
+        if (control.AfterFile) {
+            TFilePlan file;
+            file.Path = ShownPath(*entry);
+            control.AfterFile(file, outcome);
+        }
     }
-    if (dryRun) return;
+    // A run with a file left as it is stays to be undone: the next undo takes up that file again.
+    if (dryRun || failed) return;
     try {
         MarkUndone(run);
     } catch (const std::exception& error) {
@@ -148,7 +191,7 @@ std::string RunDescription(const TJournalRun& run) {
     char when[32] = "";
     if (std::tm local{}; localtime_r(&started, &local))
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
-    const std::size_t count = run.Files.size();
+    const std::size_t count = run.Changed;
     return "Run " + std::to_string(run.Number) + ": " + OperationName(run.Operation) + " of " + run.Where +
            " on " + when + ", " + std::to_string(count) + (count == 1 ? " file" : " files") +
            (run.Undone ? ", undone" : "");

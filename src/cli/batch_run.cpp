@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <ostream>
 
 #include "batch/batch_run.h"
@@ -23,6 +22,7 @@ namespace parvex::cli {
 void AddBatchOptions(TOptionParser& parser, TBatchArgs& args) {
     parser.Flag("recurse", 'r', [&args] { args.Recurse = true; });
     parser.Flag("dry-run", 'n', [&args] { args.DryRun = true; });
+    parser.Flag("no-undo", 0, [&args] { args.NoUndo = true; });
 }
 
 namespace {
@@ -62,16 +62,6 @@ std::string FolderProblem(const std::string& folder) {
     if (stat(folder.c_str(), &info) != 0) return "cannot access '" + folder + "': " + std::strerror(errno);
     if (!S_ISDIR(info.st_mode)) return "'" + folder + "' is not a folder";
     return {};
-}
-
-std::string FoldersText(const std::vector<std::string>& folders) {
-    std::string text;
-    for (const std::string& folder : folders) {
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
-        text += (text.empty() ? "" : " ") + (error ? folder : absolute.lexically_normal().string());
-    }
-    return text;
 }
 
 void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
@@ -114,6 +104,13 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     for (const std::string& folder : args.Folders)
         if (const std::string problem = FolderProblem(folder); !problem.empty())
             return UsageError(io, command, problem);
+    const bool journaled = !args.DryRun && !args.NoUndo;
+    if (const std::string problem = journaled ? JournalProblem(JournalFolder()) : ""; !problem.empty()) {
+        io.Err << "parvex-cli: " << command << ": " << EscapedControls(problem)
+               << "\nparvex-cli: no file was changed; with --no-undo the run changes the files without a way "
+                  "back\n";
+        return kExitFileFailed;
+    }
 
     const TSignalStop signalStop;
     TProgressBar progress(io.Err, io.ErrIsTerminal, io.Columns);
@@ -131,8 +128,8 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
         if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, plan.Path + ": " + log.LastLine());
         log.StartFile();
     };
-    TRunJournal journal(JournalFolder(), command, FoldersText(args.Folders));
-    ApplyRun(plans, args.DryRun, log, tally, &journal, control);
+    TRunJournal journal(JournalFolder(), command, args.Folders);
+    ApplyRun(plans, args.DryRun, log, tally, journaled ? &journal : nullptr, control);
     if (closing)
         for (const std::string& line : closing(found)) log.AddLine(line);
     log.AddLine(tally.SummaryLine());

@@ -20,15 +20,17 @@ struct TBatchArgs {
     std::vector<std::string> Folders;  // the operands
     bool Recurse = false;
     bool DryRun = false;
+    bool NoUndo = false;  // change the files without a journal
 };
 
-// Adds -r/--recurse and -n/--dry-run.
+// Adds -r/--recurse, -n/--dry-run and --no-undo.
 void AddBatchOptions(TOptionParser& parser, TBatchArgs& args);
 
 // Help lines of the flags above, spliced into each command's help text.
 #define PARVEX_CLI_BATCH_OPTIONS_HELP                                     \
     "  -r, --recurse         also work on the files of every subfolder\n" \
-    "  -n, --dry-run         show what would change in each file and touch nothing\n"
+    "  -n, --dry-run         show what would change in each file and touch nothing\n"  \
+    "      --no-undo         change the files without keeping the journal that undo needs\n"
 
 // Plans the work on one found file (see TPlanner). The plans of every file are made first, then
 // carried out, or in a dry run only shown; either way their lines are the log.
@@ -42,8 +44,9 @@ using TClosingLines = std::function<std::vector<std::string>(const TFoundFileLis
 // with the run's summary line. Returns kExitUsage for a folder that is missing or cannot be scanned,
 // kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
 // kExitOk. Each failure is also named on io.Err with its reason, and the run goes on. A real run
-// records the old state of each file it changes in a journal (JournalFolder), for undo. The files
-// are planned as `planning` allows (see TPlanning).
+// records the old state of each file it changes in a journal (JournalFolder), for undo; where the
+// journal cannot be written, the run does not start (kExitFileFailed, with the reason and a pointer
+// to --no-undo) unless NoUndo. The files are planned as `planning` allows (see TPlanning).
 int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
              const TClosingLines& closing = {}, TPlanning planning = TPlanning::Concurrent);
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <ostream>
 
 #include "batch/log_sink.h"
@@ -20,9 +21,10 @@ const char kUndoHelp[] =
     "  -h, --help            show this help\n\n"
     "Each file gets the log line \"Undo: PATH\" on standard output, followed by its old name or the\n"
     "comments that change back; the undo ends with a summary line. A file that was changed again\n"
-    "since the run is left as it is and named on standard error.\n"
+    "since the run, or whose record in the journal is incomplete, is left as it is and named on\n"
+    "standard error; the run then stays to be undone.\n"
     "Exit status: 0 when every file was put back, 1 when some file was left as it is or could not\n"
-    "be written, 2 for bad usage or a run that is not kept.\n\n"
+    "be written, or the journal could not be read, 2 for bad usage or a run that is not kept.\n\n"
     "Example: parvex-cli undo --list; parvex-cli undo 12 --dry-run\n";
 
 namespace {
@@ -33,27 +35,25 @@ struct TUndoArgs {
     std::vector<std::string> Operands;
 };
 
-// Prints each line, and names on standard error every file left alone or failed.
+// Prints each line, and keeps the last line of the current file: the reason when it fails.
 class TUndoLog : public TLogSink {
 public:
     explicit TUndoLog(TStreams& io) : io_(io) {}
     void AddLine(const std::string& line) override {
         io_.Out << EscapedControls(line) << '\n';
-        if (line.rfind("Undo: ", 0) == 0)
-            path_ = line.substr(6);
-        else if (line.find("left alone:") != std::string::npos ||
-                 line.find("not renamed:") != std::string::npos ||
-                 line.find("could not be written:") != std::string::npos) {
-            io_.Out.flush();
-            io_.Err << "parvex-cli: "
-                    << EscapedControls(path_ + ": " + line.substr(line.find_first_not_of(' '))) << '\n';
-        }
+        lastLine_ = line;
     }
+    std::string LastLine() const { return lastLine_.substr(std::min(lastLine_.find_first_not_of(' '), lastLine_.size())); }
 
 private:
     TStreams& io_;
-    std::string path_;
+    std::string lastLine_;
 };
+
+void ReportError(TStreams& io, const std::string& message) {
+    io.Out.flush();  // keeps the log and the errors in order where both go to one file
+    io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
+}
 
 const TJournalRun* ChosenRun(const std::vector<TJournalRun>& runs, const std::vector<std::string>& operands,
                              std::string& error) {
@@ -80,20 +80,33 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
     if (const std::string error = parser.Parse(argv, args.Operands); !error.empty())
         return UsageError(io, "undo", error);
     if (args.Operands.size() > 1) return UsageError(io, "undo", "give one run number");
-    const std::vector<TJournalRun> runs = ListRuns(JournalFolder());
+    const TRunList list = ListRuns(JournalFolder());
+    if (!list.Problem.empty()) {
+        ReportError(io, "undo: " + list.Problem);
+        return kExitFileFailed;
+    }
+    for (const std::string& file : list.PassedOver) ReportError(io, "undo: passed over " + file);
     if (args.List) {
-        for (const TJournalRun& run : runs) io.Out << RunDescription(run) << '\n';
+        for (const TJournalRun& run : list.Runs) io.Out << RunDescription(run) << '\n';
         return kExitOk;
     }
     std::string error;
-    const TJournalRun* run = ChosenRun(runs, args.Operands, error);
-    if (!run) return UsageError(io, "undo", error);
+    const TJournalRun* chosen = ChosenRun(list.Runs, args.Operands, error);
+    if (!chosen) return UsageError(io, "undo", error);
+    const std::optional<TJournalRun> run = ReadJournal(chosen->File, &error);
+    if (!run) {
+        ReportError(io, "undo: cannot read " + chosen->File + ": " + error);
+        return kExitFileFailed;
+    }
     TUndoLog log(io);
     log.AddLine("Undoing " + RunDescription(*run));
     TRunTally tally;
     const TSignalStop signalStop;
     TRunControl control;
     control.Stop = &TSignalStop::Asked();
+    control.AfterFile = [&](const TFilePlan& file, TFileOutcome outcome) {
+        if (outcome == TFileOutcome::Failed) ReportError(io, file.Path + ": " + log.LastLine());
+    };
     UndoRun(*run, args.DryRun, log, tally, control);
     log.AddLine(tally.SummaryLine());
     io.Out.flush();

@@ -116,6 +116,8 @@ public:
 
     // Creates the new file, empty, readable and writable by its owner only; returns its descriptor.
     int CreateTemp();
+    // The new file's descriptor (CreateTemp), to read back what was written; -1 before.
+    int New() const { return temp_.Get(); }
     // Starts writing the new file to disk without waiting for it.
     void StartFlush() const;
     // Returns once the new file is on disk. Raises std::system_error when it cannot be flushed.

@@ -140,6 +140,26 @@ TEST_F(RunWindowTest, PreviewApplyAndUndoARename) {
     EXPECT_EQ(platform_.messages.back().text, "There is no run to undo.");
 }
 
+// Where the journal cannot be written, the window asks before the run: No changes nothing, Yes runs
+// without undo.
+TEST_F(RunWindowTest, ARunThatCannotKeepItsJournalAsksFirst) {
+    MakeFiles(2);
+    const auto before = Folder();
+    TickMassArtist("New");
+    const std::string notAFolder = temp_.Write("state", "").string();
+    TScopedEnv unwritable("XDG_STATE_HOME", notAFolder.c_str());
+
+    QTest::mouseClick(Window().BitBtn3, Qt::LeftButton);
+    ASSERT_EQ(platform_.questions.size(), 1u);
+    EXPECT_NE(platform_.questions[0].find(notAFolder + "/parvex: not a directory"), std::string::npos);
+    EXPECT_EQ(LogLines().back(), "The run was cancelled: no file was changed.");
+    EXPECT_TRUE(Folder() == before);
+
+    platform_.confirmAnswers.push_back(true);
+    QTest::mouseClick(Window().BitBtn3, Qt::LeftButton);
+    EXPECT_EQ(LogLines().back(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
+}
+
 // Closing during a run asks; Yes stops the run and closes the window when it has ended.
 TEST_F(RunWindowTest, ClosingDuringARunAsksAndStopsIt) {
     MakeFiles(kManyFiles);

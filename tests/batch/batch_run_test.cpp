@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -85,11 +87,22 @@ protected:
         EXPECT_EQ(LoadWorkingRecord(file, record, path), TLoadOutcome::Loaded) << path;
         return WrittenComments(record);
     }
-    // The journal folder's only run.
+    // Makes a.ogg and `runs` runs that journal its rename to b.ogg without carrying it out; returns
+    // the rename's plan.
+    TFilePlan JournalRenames(int runs) {
+        MakeFolder({{"a.ogg", kTagged}});
+        TFilePlan plan;
+        plan.Path = dir.Dir() + "a.ogg";
+        plan.NewPath = dir.Dir() + "b.ogg";
+        plan.Action = TPlanAction::Rename;
+        for (int run = 0; run < runs; ++run) TRunJournal(state.Dir(), "rename", {dir.Dir()}).BeforeChange(plan);
+        return plan;
+    }
+    // The journal folder's only run, read whole.
     TJournalRun OnlyRun() const {
-        const auto runs = ListRuns(state.Dir());
+        const auto runs = ListRuns(state.Dir()).Runs;
         EXPECT_EQ(runs.size(), 1u);
-        return runs.empty() ? TJournalRun{} : runs.front();
+        return runs.empty() ? TJournalRun{} : ReadJournal(runs.front().File).value_or(TJournalRun{});
     }
 
     test::TempDir dir, state;
@@ -234,7 +247,7 @@ TEST_P(RunCaseTest, ApplyingDoesWhatThePlanSays) {
 TEST_P(RunCaseTest, UndoPutsEveryFileBackByteForByte) {
     MakeFolder(GetParam().Files);
     const Snapshot before = Folder();
-    TRunJournal journal(state.Dir(), "test", dir.Dir());
+    TRunJournal journal(state.Dir(), "test", {dir.Dir()});
     ApplyRun(Plan(GetParam().Planner(dir)), false, log, tally, &journal);
     ASSERT_NE(Folder(), before);
 
@@ -314,8 +327,9 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
     control.Stop = &stop;
     std::size_t done = 0;
     control.AfterFile = [&](const TFilePlan&, TFileOutcome) { stop = ++done == stopAfter; };
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
 
-    const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, nullptr, control);
+    const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, &journal, control);
 
     EXPECT_EQ(outcome.Done, std::min<std::size_t>(stopAfter, 6));
     EXPECT_EQ(outcome.Stopped, stopAfter < 6);
@@ -328,8 +342,16 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
     if (outcome.Stopped) {
         EXPECT_EQ(log.Lines.back(), StoppedLine(outcome.Done, 6));
     }
-    // The new files of the group that the stop abandoned are gone.
+    // The new files of the group that the stop abandoned are gone, and the journal, which recorded
+    // them, counts and undoes only the files changed.
     for (const TFilePlan& plan : plans) EXPECT_TRUE(test::TempFilesBeside(plan.Path).empty()) << plan.Path;
+    if (outcome.Done == 0) return;
+    EXPECT_EQ(OnlyRun().Changed, outcome.Done);
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+    EXPECT_EQ(undone.Changed(), static_cast<int>(outcome.Done));
+    EXPECT_EQ(undone.Unchanged(), 0);
+    EXPECT_EQ(Folder(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(After, StopTest, ::testing::Values(0, 3, 6));
@@ -414,7 +436,7 @@ TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
     ASSERT_EQ(MaxGroupFiles(), 32u);
     const int count = 32 * 2 + 5;
     MakeFiles(count);
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     plans = Plan(MassPlanner());
     std::vector<std::string> afterFile;
     TRunControl control;
@@ -439,7 +461,7 @@ TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
 // file of the group.
 TEST_F(GroupCommitTest, TheJournalHoldsTheGroupBeforeItsFirstRename) {
     MakeFiles(5);
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     plans = Plan(MassPlanner());
     std::size_t journaled = 0;
     At(TReplaceStep::TempNamed, [&](const std::vector<TFilePlan>&, int n) {
@@ -454,7 +476,7 @@ TEST_F(GroupCommitTest, TheJournalHoldsTheGroupBeforeItsFirstRename) {
 // the journal names the saved file, so undo leaves the other program's file alone.
 TEST_F(GroupCommitTest, AFileReplacedRightAfterItsSaveIsNotTakenForIt) {
     MakeFiles(2);
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     plans = Plan(MassPlanner());
     const std::string theirs = test::MakeVorbisFile({{"ARTIST", "Theirs"}});
     At(TReplaceStep::Renamed, [&](const std::vector<TFilePlan>& all, int n) {
@@ -496,7 +518,7 @@ TEST_P(FlushOrderTest, NoRenameBeforeItsDataNorAnEndBeforeItsFolders) {
         test::WriteVorbisFile(folder + "f" + std::to_string(i) + ".ogg", {{"ARTIST", "Old"}});
         found.Add(folder, "f" + std::to_string(i) + ".ogg");
     }
-    TRunJournal journal(state.Dir(), "mass", root);
+    TRunJournal journal(state.Dir(), "mass", {root});
     plans = Plan(MassPlanner());
     std::vector<TReplaceStep> steps;
     ReplaceTesting().Hook = [&steps](TReplaceStep step) { steps.push_back(step); };
@@ -572,7 +594,7 @@ class GroupFaultTest : public GroupCommitTest, public ::testing::WithParamInterf
 TEST_P(GroupFaultTest, OnlyTheFailingFileIsLeftAsItWas) {
     const GroupFault& fault = GetParam();
     MakeFiles(6);
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     plans = Plan(MassPlanner());
     Snapshot before;
     for (const TFilePlan& plan : plans) before[plan.Path] = test::ReadAll(plan.Path);
@@ -609,6 +631,7 @@ TEST_P(GroupFaultTest, OnlyTheFailingFileIsLeftAsItWas) {
     TRunTally undone;
     UndoRun(OnlyRun(), false, log, undone);
     EXPECT_EQ(undone.Changed(), 5);
+    EXPECT_EQ(undone.Unchanged() + undone.Failed(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GroupFaultTest, ::testing::ValuesIn(kGroupFaults),
@@ -675,7 +698,7 @@ TEST_F(GroupCommitTest, LeftoversOfTheSavedFilesAreRemoved) {
 TEST_F(BatchRunTest, UndoLeavesAFileChangedSinceTheRunAsItIs) {
     MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
     const Snapshot before = Folder();
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
     test::WriteVorbisFile(dir.Path() / "a.ogg", {{"ARTIST", "Edited later"}});
     const std::string edited = test::ReadAll(dir.Path() / "a.ogg");
@@ -696,7 +719,7 @@ TEST_F(BatchRunTest, UndoLeavesAFileChangedSinceTheRunAsItIs) {
 TEST_F(BatchRunTest, UndoWorksFromTheJournalOfAKilledRun) {
     MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
     const Snapshot before = Folder();
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     const auto plans = Plan(MassPlanner());
     ApplyRun({plans[0]}, false, log, tally, &journal);
     journal.BeforeChange(plans[1]);  // killed before b.ogg was written
@@ -719,7 +742,7 @@ TEST_F(BatchRunTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
     const CommentList comments = {{"MOOD", "calm"}, {"ARTIST", "Old"}};
     MakeFolder({{"a.ogg", comments}, {"b.ogg", comments}, {"c.ogg", comments}});
     const Snapshot before = Folder();
-    TRunJournal journal(state.Dir(), "mass", dir.Dir());
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
     ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
 
     std::atomic<bool> stop{false};
@@ -742,7 +765,7 @@ TEST_F(BatchRunTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
 
 TEST_F(BatchRunTest, UndoDryRunChangesNothing) {
     MakeFolder({{"a.ogg", {{"TITLE", "Q"}}}, {"b.ogg", {{"TITLE", "b"}}}});
-    TRunJournal journal(state.Dir(), "rename", dir.Dir());
+    TRunJournal journal(state.Dir(), "rename", {dir.Dir()});
     ApplyRun(Plan(RenamePlanner()), false, log, tally, &journal);
     const Snapshot after = Folder();
 
@@ -757,14 +780,8 @@ TEST_F(BatchRunTest, UndoDryRunChangesNothing) {
 }
 
 TEST_F(BatchRunTest, JournalKeepsTheLastRunsOnly) {
-    MakeFolder({{"a.ogg", kTagged}});
-    TFilePlan plan;
-    plan.Path = dir.Dir() + "a.ogg";
-    plan.NewPath = dir.Dir() + "b.ogg";
-    plan.Action = TPlanAction::Rename;
-    for (int run = 0; run < kKeptRuns + 2; ++run)
-        TRunJournal(state.Dir(), "rename", dir.Dir()).BeforeChange(plan);
-    const auto runs = ListRuns(state.Dir());
+    JournalRenames(kKeptRuns + 2);
+    const auto runs = ListRuns(state.Dir()).Runs;
     ASSERT_EQ(runs.size(), static_cast<std::size_t>(kKeptRuns));
     EXPECT_EQ(runs.front().Number, 3);
     EXPECT_EQ(runs.back().Number, kKeptRuns + 2);
@@ -778,20 +795,124 @@ TEST_F(BatchRunTest, JournalDoneLinesFindTheirFiles) {
                         << "file\t/m/a.ogg\t\t1 1 1 1 1\nfile\t/m/b.ogg\t\t2 2 2 2 2\n"
                         << "done\t1 20 3 4 5\t/m/b.ogg\ndone\t1 10 3 4 5\t/m/a.ogg\n"
                         << "file\t/m/c.ogg\t\t3 3 3 3 3\ndone\t1 30 3 4 5\n"
-                        << "file\t/m/d.ogg\t\t4 4 4 4 4\ndone\t1 40 3 4 5\t/m/elsewhere.ogg\n";
+                        << "file\t/m/d.ogg\t\t4 4 4 4 4\ndone\t1 40 3 4 5\t/m/elsewhere.ogg\n"
+                        << "file\t/m/e.ogg\t\t5 5 5 5 5\nold\tARTIST\tBand\n";
     const auto run = ReadJournal(path);
     ASSERT_TRUE(run.has_value());
     std::vector<ino_t> after;
     for (const TJournalEntry& entry : run->Files) after.push_back(entry.After ? entry.After->Inode : 0);
-    EXPECT_EQ(after, (std::vector<ino_t>{10, 20, 30, 0}));
+    EXPECT_EQ(after, (std::vector<ino_t>{10, 20, 30, 0, 0}));
+    // Nothing follows the last record, which may have been cut short.
+    std::vector<bool> whole;
+    for (const TJournalEntry& entry : run->Files) whole.push_back(entry.Whole);
+    EXPECT_EQ(whole, (std::vector<bool>{true, true, true, true, false}));
 }
 
 TEST_F(BatchRunTest, ARunThatChangesNothingLeavesNoJournal) {
     MakeFolder({{"a.ogg", {{"TITLE", "No genre"}}}});
-    TRunJournal journal(state.Dir(), "clear", dir.Dir());
+    TRunJournal journal(state.Dir(), "clear", {dir.Dir()});
     ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
-    EXPECT_TRUE(ListRuns(state.Dir()).empty());
+    EXPECT_TRUE(ListRuns(state.Dir()).Runs.empty());
     EXPECT_EQ(journal.Number(), 0);
+}
+
+// Undo of a journal cut short (after the second file's first old comment): that file is named and
+// left as the run left it, the other is put back, and the run stays to be undone.
+TEST_F(BatchRunTest, AFileWhoseRecordIsCutShortIsLeftAsItIs) {
+    MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}});
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "clear", {dir.Dir()});
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
+    const Snapshot after = Folder();
+    const std::string text = test::ReadAll(OnlyRun().File);
+    const std::size_t cut = text.find('\n', text.find("\nold\t", text.find("b.ogg"))) + 1;
+    fs::resize_file(OnlyRun().File, cut);
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(test::ReadAll(dir.Path() / "a.ogg"), before.at("a.ogg"));
+    EXPECT_EQ(test::ReadAll(dir.Path() / "b.ogg"), after.at("b.ogg"));
+    EXPECT_EQ(undone.Failed(), 1);
+    const std::vector<std::string> expected = {"Undo: " + dir.Dir() + "b.ogg",
+                                               "     left alone: its record in the journal is incomplete"};
+    EXPECT_NE(std::search(log.Lines.begin(), log.Lines.end(), expected.begin(), expected.end()), log.Lines.end());
+    EXPECT_FALSE(OnlyRun().Undone);
+}
+
+// A journal that names files outside the folders of its run (edited, or planted) moves or rewrites
+// none of them.
+TEST_F(BatchRunTest, UndoTouchesNoFileOutsideTheFoldersOfTheRun) {
+    MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}});
+    TRunJournal journal(state.Dir(), "clear", {dir.Dir() + "elsewhere"});
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
+    const Snapshot after = Folder();
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(Folder(), after);
+    EXPECT_EQ(undone.Failed(), 2);
+    EXPECT_EQ(log.Lines.back(), "     left alone: not in the folders of the run");
+}
+
+// The state folder and the journals are the user's alone whatever the umask; a folder others may
+// write in is refused, for a run and for undo.
+TEST_F(BatchRunTest, TheJournalIsTheUsersAloneWhateverTheUmask) {
+    MakeFolder({{"a.ogg", kTagged}});
+    const std::string folder = state.Dir() + "state/parvex/";
+    const mode_t umask = ::umask(0);
+    TRunJournal journal(folder, "clear", {dir.Dir()});
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
+    ::umask(umask);
+    const auto runs = ListRuns(folder).Runs;
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(fs::status(state.Dir() + "state").permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(runs[0].File).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(folder, fs::perms::others_write, fs::perm_options::add);
+    EXPECT_NE(ListRuns(folder).Problem.find("other users may write in the folder " + folder), std::string::npos);
+    EXPECT_TRUE(ListRuns(folder).Runs.empty());
+    EXPECT_FALSE(JournalProblem(folder).empty());
+}
+
+// Files named like journals that are not the user's own journals (a FIFO, a link to a device, a
+// huge file, one others may write, a number far beyond the runs) are passed over: they neither
+// hang the list nor steer the next run's number or the pruning of the runs kept.
+TEST_F(BatchRunTest, OnlyTheUsersOwnJournalsAreReadNumberedAndPruned) {
+    const TFilePlan plan = JournalRenames(3);
+    const std::string first = test::ReadAll(state.Dir() + "run-000001.journal");
+    ASSERT_EQ(::mkfifo((state.Dir() + "run-000100.journal").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", state.Dir() + "run-000101.journal");
+    std::ofstream(state.Dir() + "run-000102.journal") << first;
+    fs::resize_file(state.Dir() + "run-000102.journal", kMaxJournalBytes + 1);
+    std::ofstream(state.Dir() + "run-000103.journal") << first;
+    fs::permissions(state.Dir() + "run-000103.journal", fs::perms::group_write, fs::perm_options::add);
+    std::ofstream(state.Dir() + "run-999999999.journal") << "not a journal";
+    // Another user's journal, where the test may give one away.
+    std::ofstream(state.Dir() + "run-000104.journal") << first;
+    const bool foreign = ::chown((state.Dir() + "run-000104.journal").c_str(), 65534, 65534) == 0;
+    if (!foreign) fs::remove(state.Dir() + "run-000104.journal");
+
+    TRunJournal next(state.Dir(), "rename", {dir.Dir()});
+    next.BeforeChange(plan);
+
+    EXPECT_EQ(next.Number(), 4);
+    const TRunList list = ListRuns(state.Dir());
+    std::vector<int> numbers;
+    for (const TJournalRun& run : list.Runs) numbers.push_back(run.Number);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(list.PassedOver.size(), foreign ? 6u : 5u);
+}
+
+// Each picture is journaled once (the file's old comments), not a second time as written.
+TEST_F(BatchRunTest, TheJournalKeepsOnlyTheOldComments) {
+    const std::string cover(200'000, 'p');
+    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}, {"METADATA_BLOCK_PICTURE", cover}}}});
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
+    ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
+    EXPECT_LT(fs::file_size(OnlyRun().File), cover.size() * 3 / 2);
 }
 
 }  // namespace

@@ -122,6 +122,42 @@ TEST_F(UndoCli, LeavesAFileChangedSinceTheRunAsItIs) {
     EXPECT_EQ(undo.Err, "parvex-cli: " + changed + ": left alone: changed since the run\n");
     EXPECT_TRUE(ReadAll(changed) == later);
     ExpectRestored(before, "0-mono-8khz.ogg");
+    EXPECT_EQ(RunCli({"undo", "--list"}).Out.find("undone"), std::string::npos) << "a failed undo is not done";
+}
+
+// Runs undone one after another, the last first: each undo finds the files as the run before left
+// them, though the undo after that run gave them new identities.
+TEST_F(UndoCli, UndoesRunsOneAfterAnotherTheLastFirst) {
+    CopyRealFiles();
+    const Snapshot before = Folder();
+    ASSERT_EQ(RunCli({"mass", Dir(), "--set", "ARTIST=Band"}).Status, 0);
+    ASSERT_EQ(RunCli({"rename", Dir(), "--format", "<Artist> <Title>"}).Status, 0);
+    ASSERT_EQ(RunCli({"clear", Dir(), "--all"}).Status, 0);
+
+    for (int run = 3; run > 0; --run) {
+        const auto undo = RunCli({"undo"});
+        EXPECT_EQ(undo.Status, 0) << "run " << run << ": " << undo.Err;
+    }
+    ExpectRestored(before);
+}
+
+// Where the journal cannot be written, a run does not start and says why once; --no-undo runs it.
+TEST_F(UndoCli, ARunThatCannotKeepItsJournalStartsOnlyWithNoUndo) {
+    CopyRealFiles();
+    const Snapshot before = Folder();
+    const std::string notAFolder = state_.Write("not-a-folder", "").string();
+    const test::TScopedEnv unwritable("XDG_STATE_HOME", notAFolder.c_str());
+
+    const auto refused = RunCli({"mass", Dir(), "--set", "ARTIST=Band"});
+
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_EQ(refused.Out, "");
+    EXPECT_EQ(std::count(refused.Err.begin(), refused.Err.end(), '\n'), 2) << refused.Err;
+    EXPECT_NE(refused.Err.find(notAFolder + "/parvex: not a directory"), std::string::npos) << refused.Err;
+    EXPECT_NE(refused.Err.find("--no-undo"), std::string::npos) << refused.Err;
+    EXPECT_TRUE(Folder() == before);
+    EXPECT_EQ(RunCli({"mass", Dir(), "--set", "ARTIST=Band", "--no-undo"}).Status, 0);
+    EXPECT_TRUE(Folder() != before);
 }
 
 TEST_F(UndoCli, ChoosesARunByItsNumber) {
