@@ -150,13 +150,6 @@ std::vector<TWrittenComment> CommentsInFile(const std::string& path) {
     return CommentsOf(info);
 }
 
-// The journal names its files by their full path, so that undo finds them from any folder.
-std::string FullPath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(path, error);
-    return error ? path : full.string();
-}
-
 std::string FolderText(const std::string& folder) {
     std::error_code error;
     const std::filesystem::path full = std::filesystem::absolute(folder, error);
@@ -294,8 +287,8 @@ std::vector<std::pair<int, std::string>> OwnJournals(int dir) {
 
 // ---- Reading ----
 
-// The lines of `text` from `from` to `to`, each without its line end; a last line without one is
-// passed over when `whole` (it was cut short).
+// The lines of `text` from `from` to `to`, each without its line end; a last line without one (cut
+// short) is passed over.
 std::vector<std::string_view> LinesOf(std::string_view text, std::size_t from, std::size_t to) {
     std::vector<std::string_view> lines;
     for (std::size_t end; from < to && (end = text.find('\n', from)) != std::string_view::npos && end < to;
@@ -326,8 +319,9 @@ private:
         std::vector<std::vector<TWrittenComment>> newComments;
         for (std::string_view line : LinesOf(text, kMagic1.size(), text.size())) {
             const std::vector<std::string> f = Fields(line);
-            // Each line after a record shows that the record was written whole.
-            if (!run_.Files.empty() && (f[0] == "file" || f[0] == "done" || f[0] == "undone"))
+            // The next record, or a note of a change, shows that a record was written whole (a mark
+            // of undo may come after a record cut short).
+            if (!run_.Files.empty() && (f[0] == "file" || f[0] == "done"))
                 run_.Files.back().Whole = true;
             if (f[0] == "new" && f.size() >= 3 && !newComments.empty()) {
                 newComments.back().push_back({f[1], f[2]});
@@ -600,7 +594,7 @@ void TRunJournal::BeforeChange(const TFilePlan& plan) {
 void TRunJournal::BeforeChange(const TFilePlan& plan, const std::vector<TWrittenComment>& oldComments,
                                uint64_t commentsAfter) {
     const bool rename = plan.Action == TPlanAction::Rename;
-    std::string lines = Line({"file", FullPath(plan.Path), rename ? FullPath(plan.NewPath) : "",
+    std::string lines = Line({"file", plan.Path, rename ? plan.NewPath : "",
                               StampText(plan.Planned), Hex(commentsAfter)});
     if (!rename) lines += CommentLines("old", oldComments);
     if (!fd_) Open();
@@ -615,7 +609,7 @@ void TRunJournal::AfterChange(const TFilePlan& plan) {
 
 void TRunJournal::AfterChange(const TFilePlan& plan, const TFileStamp& now) {
     try {
-        Append(Record(Line({"done", StampText(now), FullPath(plan.Path)})));
+        Append(Record(Line({"done", StampText(now), plan.Path})));
     } catch (const std::exception&) {
         // The entry stays without its "done" line; undo then goes by the file's comments.
     }
@@ -624,7 +618,7 @@ void TRunJournal::AfterChange(const TFilePlan& plan, const TFileStamp& now) {
 void TRunJournal::Unchanged(const TFilePlan& plan) {
     if (!fd_) return;
     try {
-        Append(Record(Line({"kept", FullPath(plan.Path)})));
+        Append(Record(Line({"kept", plan.Path})));
         ++kept_;
         WriteState();
     } catch (const std::exception&) {

@@ -29,9 +29,9 @@
 // of a later run rewrote it). The "file" records of a group of files come before their "done" lines.
 //
 // Journals of the first version ("parvex-journal 1") are still read: their records have no "end"
-// line, so a file's record counts as whole once any line follows it (the program wrote each record
-// in one piece before going on); the last record of such a journal, with nothing after it, may be
-// cut short and is taken as incomplete.
+// line, so a file's record counts as whole once another record or a "done" line follows it (the
+// program wrote each record in one piece before going on); the last record of such a journal, with
+// nothing after it, may be cut short and is taken as incomplete.
 
 #include <sys/types.h>
 

@@ -796,13 +796,13 @@ TEST_F(BatchRunTest, JournalDoneLinesFindTheirFiles) {
                         << "done\t1 20 3 4 5\t/m/b.ogg\ndone\t1 10 3 4 5\t/m/a.ogg\n"
                         << "file\t/m/c.ogg\t\t3 3 3 3 3\ndone\t1 30 3 4 5\n"
                         << "file\t/m/d.ogg\t\t4 4 4 4 4\ndone\t1 40 3 4 5\t/m/elsewhere.ogg\n"
-                        << "file\t/m/e.ogg\t\t5 5 5 5 5\nold\tARTIST\tBand\n";
+                        << "file\t/m/e.ogg\t\t5 5 5 5 5\nold\tARTIST\tBand\nundone\n";
     const auto run = ReadJournal(path);
     ASSERT_TRUE(run.has_value());
     std::vector<ino_t> after;
     for (const TJournalEntry& entry : run->Files) after.push_back(entry.After ? entry.After->Inode : 0);
     EXPECT_EQ(after, (std::vector<ino_t>{10, 20, 30, 0, 0}));
-    // Nothing follows the last record, which may have been cut short.
+    // Nothing but a mark of undo follows the last record, which may have been cut short.
     std::vector<bool> whole;
     for (const TJournalEntry& entry : run->Files) whole.push_back(entry.Whole);
     EXPECT_EQ(whole, (std::vector<bool>{true, true, true, true, false}));
