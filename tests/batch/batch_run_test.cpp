@@ -816,6 +816,23 @@ TEST_F(BatchRunTest, ARunThatChangesNothingLeavesNoJournal) {
     EXPECT_EQ(journal.Number(), 0);
 }
 
+// A file whose old state the journal cannot take is left as it was, and its log shows no change as
+// if it were made.
+TEST_F(BatchRunTest, AFileTheJournalCannotRecordLogsNoChange) {
+    MakeFolder({{"a.ogg", kTagged}});
+    const Snapshot before = Folder();
+    const std::string notAFolder = dir.Write("not-a-folder", "").string();
+    TRunJournal journal(notAFolder, "clear", {dir.Dir()});
+
+    ApplyRun(Plan(ClearPlanner()), false, log, tally, &journal);
+
+    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(tally.Failed(), 1);
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"Clear Tags: " + dir.Dir() + "a.ogg",
+                                                   "     left unchanged: could not be recorded for undo: cannot "
+                                                   "open the folder " + notAFolder + "/: not a directory"}));
+}
+
 // Undo of a journal cut short (after the second file's first old comment): that file is named and
 // left as the run left it, the other is put back, and the run stays to be undone.
 TEST_F(BatchRunTest, AFileWhoseRecordIsCutShortIsLeftAsItIs) {
