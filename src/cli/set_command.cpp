@@ -74,11 +74,12 @@ std::string ReadValueFile(const std::string& option, const std::string& path, st
             error = errno;
     }
     if (fd >= 0 && !standardInput) ::close(fd);
-    if (error != 0) return option + ": cannot read '" + path + "': " + ErrorText(error);
+    const std::string source = standardInput ? std::string("standard input") : "'" + path + "'";
+    if (error != 0) return option + ": cannot read " + source + ": " + ErrorText(error);
     if (const std::size_t bad = FirstInvalidUtf8(value); bad != std::string::npos) {
         char byte[8];
         std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(value[bad]));
-        return option + ": '" + path + "' is not UTF-8 text: byte " + byte + " at offset " + std::to_string(bad) +
+        return option + ": " + source + " is not UTF-8 text: byte " + byte + " at offset " + std::to_string(bad) +
                " begins no UTF-8 character";
     }
     if (value.ends_with("\r\n"))
