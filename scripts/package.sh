@@ -70,7 +70,7 @@ else
     tar -c --exclude='./build*' --exclude=./.git . | tar -x -C "$work/parvex-$version"
 fi
 (cd "$work/parvex-$version" &&
-    DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" dpkg-buildpackage -us -uc -b >"$work/build.log" 2>&1) ||
+    DEB_BUILD_OPTIONS="nocheck noddebs parallel=$(nproc)" dpkg-buildpackage -us -uc -b >"$work/build.log" 2>&1) ||
     { tail -40 "$work/build.log"; fail "dpkg-buildpackage failed (the log's end is above)"; }
 rm -f "$out"/parvex*_"$version"_*
 mv "$work"/*.deb "$work"/*.changes "$work"/*.buildinfo "$out/"
