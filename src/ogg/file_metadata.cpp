@@ -108,8 +108,8 @@ void CopyOwner(const struct stat& old, int to, std::vector<std::string>& notes) 
 }  // namespace
 
 void CheckMayRewrite(int folder, const std::string& name, const struct stat& old) {
-    static const uid_t user = ::geteuid();  // never changed by this program: asked once, not per file
-    if (user == old.st_uid) return;
+    // Asked at every save: the process may change its user (setuid) between two saves.
+    if (::geteuid() == old.st_uid) return;
     if (::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0) throw std::runtime_error(ErrorText(errno));
 }
 
