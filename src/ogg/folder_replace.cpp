@@ -2,8 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <stdio.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -116,15 +119,25 @@ bool UnnamedUnsupported(int error) {
 
 // A save in progress holds a lock on its temporary file: one that nobody holds was left behind by a
 // save that was killed. Only a regular file still under the name it was opened by is removed.
-void RemoveIfAbandoned(int folder, const std::string& name) {
+// Returns the error of a removal that failed, else 0.
+int RemoveIfAbandoned(int folder, const std::string& name) {
     const TUniqueFd file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat opened {};
     struct stat named {};
-    if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return;
-    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) return;
-    if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(opened, named))
-        (void)::unlinkat(folder, name.c_str(), 0);
+    if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return 0;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) return 0;
+    if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(opened, named)) return 0;
+    return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT ? 0 : errno;
 }
+
+// A folder marked append-only (chattr +a) lets files be made in it but none removed or replaced.
+bool AppendOnly(int folder) {
+    int flags = 0;
+    return ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL) != 0;
+}
+
+// Errors of renameat2 that mean the kernel or the file system cannot exchange two names.
+bool ExchangeUnsupported(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
 
 }  // namespace
 
@@ -161,6 +174,7 @@ TSharedFolder OpenSharedFolder(const std::string& path, bool followLink) {
     if (::fstat(folder->Fd.Get(), &st) != 0) Fail("stat folder");
     folder->Device = st.st_dev;
     folder->Inode = st.st_ino;
+    folder->AppendOnly = !folder->PathOnly && AppendOnly(folder->Fd.Get());
     return folder;
 }
 
@@ -222,13 +236,21 @@ TFolderReplace::~TFolderReplace() {
     if (TempNameIsOurs()) (void)::unlinkat(Folder(), tempName_.c_str(), 0);
 }
 
+// A leftover that stays would be joined by a new copy at every later try: the save is refused
+// before it writes one.
 void TFolderReplace::RemoveLeftovers(TLeftoverIndex* leftovers) const {
     const std::vector<std::string> listed = leftovers ? std::vector<std::string>{} : TempNamesIn(Folder());
-    for (const std::string& entry : leftovers ? leftovers->In(*folder_) : listed)
-        if (IsTempNameOf(entry, name_)) RemoveIfAbandoned(Folder(), entry);
+    for (const std::string& entry : leftovers ? leftovers->In(*folder_) : listed) {
+        if (!IsTempNameOf(entry, name_)) continue;
+        if (const int error = RemoveIfAbandoned(Folder(), entry); error != 0)
+            throw std::runtime_error("the copy " + entry + " left by an earlier save cannot be removed (" +
+                                     ErrorText(error) + "), so no new copy is written");
+    }
 }
 
 int TFolderReplace::CreateTemp() {
+    if (folder_->AppendOnly)
+        throw std::runtime_error("the folder is append-only, so no file in it can be replaced");
     const bool unnamed = !ReplaceTesting().NoUnnamedFiles;
     if (unnamed) temp_.Reset(::openat(Folder(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
     if (!temp_.Valid() && (!unnamed || UnnamedUnsupported(errno))) {
@@ -292,14 +314,68 @@ bool TFolderReplace::FlushFileSystem() const { return FlushFileSystemOf(temp_.Ge
 void TFolderReplace::RenameOver() {
     GiveTempAName();
     At(TReplaceStep::TempNamed);
-    if (!TempNameIsOurs()) throw std::runtime_error("the temporary file was replaced by another file");
+    // From here on the temporary name leads to the old file or to nothing a stop should remove.
+    WithdrawTempName(tempSlot_, Folder());
+    tempSlot_ = -1;
+    // A save of the same file in another process must not take the old file, once under the
+    // temporary name, for a leftover: it finds it locked.
+    (void)::flock(Old(), LOCK_SH | LOCK_NB);
+    if (!ExchangeWithOld()) RenameWithoutExchange();
+    committed_ = true;
+    At(TReplaceStep::Renamed);
+}
+
+void TFolderReplace::CheckOldNamed() const {
     struct stat now {};
     if (::fstatat(Folder(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) Fail("stat");
     if (!S_ISREG(now.st_mode) || !(IdentityOf(now) == expected_)) throw EFileChanged();
+}
+
+// After the exchange, the old name must lead to the file written and the temporary name to the file
+// read, still of the size and time it was planned with; otherwise the names go back as they were.
+// The old file is then removed from under the temporary name: its blocks are freed with the last
+// descriptor. False, with nothing changed, where names cannot be exchanged.
+bool TFolderReplace::ExchangeWithOld() {
+    if (ReplaceTesting().NoExchange) return false;
+    At(TReplaceStep::Exchanging);
+    if (::renameat2(Folder(), tempName_.c_str(), Folder(), name_.c_str(), RENAME_EXCHANGE) != 0) {
+        if (ExchangeUnsupported(errno)) return false;
+        Fail("rename");
+    }
+    struct stat named {};
+    struct stat written {};
+    struct stat exchanged {};
+    struct stat old {};
+    const bool newInPlace = ::fstatat(Folder(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            ::fstat(temp_.Get(), &written) == 0 && SameFile(named, written);
+    const bool oldOut = ::fstatat(Folder(), tempName_.c_str(), &exchanged, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        ::fstat(Old(), &old) == 0 && SameFile(exchanged, old) && IdentityOf(old) == expected_;
+    if (newInPlace && oldOut) {
+        (void)::unlinkat(Folder(), tempName_.c_str(), 0);
+        return true;
+    }
+    if (::renameat2(Folder(), tempName_.c_str(), Folder(), name_.c_str(), RENAME_EXCHANGE) != 0)
+        throw std::runtime_error("the file changed while it was being saved, and its name could not be given back (" +
+                                 ErrorText(errno) + "); the old file is " + tempName_);
+    if (!newInPlace) throw std::runtime_error("the temporary file was replaced by another file");
+    throw EFileChanged();
+}
+
+// Without exchange, both names are checked before the rename, and a swap in the moment since is
+// found only after it, when the old file is gone: the save is then reported failed with what
+// happened.
+void TFolderReplace::RenameWithoutExchange() {
+    if (!TempNameIsOurs()) throw std::runtime_error("the temporary file was replaced by another file");
+    CheckOldNamed();
+    At(TReplaceStep::Exchanging);
     if (::renameat(Folder(), tempName_.c_str(), Folder(), name_.c_str()) != 0) Fail("rename");
-    committed_ = true;
-    WithdrawTempName(tempSlot_, Folder());
-    At(TReplaceStep::Renamed);
+    struct stat named {};
+    struct stat written {};
+    if (::fstatat(Folder(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || ::fstat(temp_.Get(), &written) != 0 ||
+        !SameFile(named, written)) {
+        committed_ = true;  // the name is no longer ours to remove
+        throw std::runtime_error("the temporary file was replaced by another file as it took the file's place");
+    }
 }
 
 // The rename lasts only once the folder is on disk. A folder opened without read permission cannot

@@ -7,6 +7,13 @@
 // other file of the folder is ever removed or replaced, except leftovers of killed saves of the
 // same file, which carry a name of their own: "." + NAME + ".parvex-" + six random characters.
 //
+// The last step exchanges the two names in one step (RENAME_EXCHANGE), then checks through the
+// descriptors held that the old name leads to the file written and the temporary name to the old
+// file, unchanged; where either is wrong the names are exchanged back. Another process that swaps
+// the temporary name for a link, or changes the old file, at any moment before the exchange is so
+// caught. On a file system that cannot exchange names, a plain rename follows the same checks, and
+// a swap in the moment between the last check and the rename can only be reported, not undone.
+//
 // A replacement goes in steps, so that a batch can take each step for a group of files at once:
 // the new file is written (by the caller) and flushed to disk (FlushData), renamed over the old
 // one (RenameOver), and its folder is flushed (FlushFolder). Commit takes the three in one go.
@@ -33,6 +40,7 @@ enum class TReplaceStep {
     DataFlushed,        // the new file is on disk (FlushData)
     FileSystemFlushed,  // a whole file system is on disk (FlushFileSystemOf)
     TempNamed,          // the new file is written, flushed and has its temporary name
+    Exchanging,         // the new file is about to take the old one's place (checked after)
     Renamed,            // the new file has the old file's name; the folder is not flushed yet
     FolderFlushed,      // a folder is on disk (FlushFolder)
 };
@@ -41,6 +49,7 @@ enum class TReplaceStep {
 struct TReplaceTesting {
     std::function<void(TReplaceStep)> Hook;
     bool NoUnnamedFiles = false;  // behave as on a file system without unnamed files
+    bool NoExchange = false;      // behave as on a file system that cannot exchange two names
 };
 TReplaceTesting& ReplaceTesting();
 
@@ -57,6 +66,7 @@ struct TOpenFolder {
     dev_t Device = 0;
     ino_t Inode = 0;
     bool PathOnly = false;  // opened without read permission: it can be neither listed nor flushed
+    bool AppendOnly = false;  // files can be made in it, but none removed or replaced
 };
 using TSharedFolder = std::shared_ptr<const TOpenFolder>;
 
@@ -98,7 +108,8 @@ public:
     // the file it leads to is the one replaced) and the old file in it for reading, and removes
     // leftovers of killed saves of the file (found through `leftovers` when given, else by listing
     // the folder). Raises EFileChanged when the old file is not a regular file whose identity is
-    // `expected`, and std::system_error when the folder or the file cannot be opened.
+    // `expected`, std::system_error when the folder or the file cannot be opened, and
+    // std::runtime_error naming a leftover that cannot be removed.
     TFolderReplace(const std::string& path, const FileIdentity& expected, TLeftoverIndex* leftovers = nullptr);
     // The same for the file `name` of the open `folder`, which is not followed where it is a link
     // (std::system_error with ELOOP: the path's constructor then follows it).
@@ -115,6 +126,8 @@ public:
     const struct stat& OldStat() const { return oldStat_; }
 
     // Creates the new file, empty, readable and writable by its owner only; returns its descriptor.
+    // Raises std::runtime_error in an append-only folder, where it could never take the old file's
+    // place nor be removed.
     int CreateTemp();
     // The new file's descriptor (CreateTemp), to read back what was written; -1 before.
     int New() const { return temp_.Get(); }
@@ -125,10 +138,10 @@ public:
     // FlushFileSystemOf the new file: one flush serves a group of new files there. False where it
     // cannot or did not; FlushData then flushes the file by itself.
     bool FlushFileSystem() const;
-    // Names the new file and renames it over the old one; the folder is not flushed. Raises
+    // Names the new file and puts it in the old one's place; the folder is not flushed. Raises
     // EFileChanged when the old file changed since it was opened, std::runtime_error when the new one
     // lost its name to another file, std::system_error on a failed step; the old file then stays
-    // as it was.
+    // as it was (see the note at the top for a file system without exchange).
     void RenameOver();
     // Flushes the folder, so that the rename lasts; false, with a line in `notes`, where it cannot.
     bool FlushFolder(std::vector<std::string>& notes) const;
@@ -145,6 +158,9 @@ private:
     void RemoveLeftovers(TLeftoverIndex* leftovers) const;
     void GiveTempAName();
     bool TempNameIsOurs() const;
+    void CheckOldNamed() const;
+    bool ExchangeWithOld();
+    void RenameWithoutExchange();
 
     TSharedFolder folder_;
     std::string name_;

@@ -539,7 +539,8 @@ TEST_P(FlushOrderTest, NoRenameBeforeItsDataNorAnEndBeforeItsFolders) {
                 ++renames;
                 break;
             case TReplaceStep::FolderFlushed: unflushedRenames = 0; break;
-            case TReplaceStep::TempNamed: break;
+            case TReplaceStep::TempNamed:
+            case TReplaceStep::Exchanging: break;
         }
     }
     EXPECT_EQ(renames, 7);

@@ -2,8 +2,10 @@
 // system gets in the way or the process dies mid-save.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -234,24 +237,31 @@ protected:
     }
 };
 
+// At either moment (before the names are checked, and after, just before the new file takes the old
+// one's place) a link swapped in for the temporary file never takes the file's name.
 TEST_P(Meddling, TemporaryFileSwappedForALinkIsNotRenamed) {
     const std::string victim = dir_.Write("victim.txt", "keep me").string();
-    At(TReplaceStep::TempNamed, [&] {
-        const auto temps = TempFilesBeside(path_);
-        ASSERT_EQ(temps.size(), 1u);
-        const std::string swap = temps[0] + ".swap";
-        ASSERT_EQ(symlink(victim.c_str(), swap.c_str()), 0);
-        ASSERT_EQ(rename(swap.c_str(), temps[0].c_str()), 0);
-    });
-    TOggVorbis file;
-    ASSERT_TRUE(file.LoadFromFile(path_));
-    file.Title = "New";
-    std::string reason;
-    EXPECT_FALSE(file.SaveToFile(path_, &reason));
-    EXPECT_EQ(reason, "the temporary file was replaced by another file");
-    EXPECT_FALSE(std::filesystem::is_symlink(path_));
-    EXPECT_TRUE(ReadAll(path_) == original_);
-    EXPECT_EQ(ReadAll(victim), "keep me");
+    for (const TReplaceStep step : {TReplaceStep::TempNamed, TReplaceStep::Exchanging}) {
+        std::string swapped;
+        At(step, [&] {
+            const auto temps = TempFilesBeside(path_);
+            ASSERT_EQ(temps.size(), 1u);
+            swapped = temps[0];
+            const std::string swap = temps[0] + ".swap";
+            ASSERT_EQ(symlink(victim.c_str(), swap.c_str()), 0);
+            ASSERT_EQ(rename(swap.c_str(), temps[0].c_str()), 0);
+        });
+        TOggVorbis file;
+        ASSERT_TRUE(file.LoadFromFile(path_));
+        file.Title = "New";
+        std::string reason;
+        EXPECT_FALSE(file.SaveToFile(path_, &reason));
+        EXPECT_EQ(reason, "the temporary file was replaced by another file");
+        EXPECT_FALSE(std::filesystem::is_symlink(path_));
+        EXPECT_TRUE(ReadAll(path_) == original_);
+        EXPECT_EQ(ReadAll(victim), "keep me");
+        std::filesystem::remove(swapped);
+    }
     ReplaceTesting().Hook = nullptr;
     EXPECT_EQ(SaveTitle(path_, "Later"), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(path_));
@@ -276,15 +286,31 @@ TEST_P(Meddling, FolderSwappedForALinkDoesNotRedirectTheSave) {
     EXPECT_TRUE(TempFilesBeside(moved / "a.ogg").empty());
 }
 
-TEST_P(Meddling, FileReplacedAfterTheTemporaryFileIsWritten) {
+// Another file put under the name, or the old file grown, once the new one is written: the file
+// stays as the other program left it, up to the moment the names are exchanged.
+TEST_P(Meddling, FileChangedAfterTheTemporaryFileIsWrittenStaysAsChanged) {
     const std::string theirs = test::MakeVorbisFile({{"TITLE", "Theirs"}});
-    At(TReplaceStep::TempNamed, [&] {
-        dir_.Write("music/b.ogg", theirs);
-        std::filesystem::rename(dir_.Path() / "music/b.ogg", path_);
-    });
-    EXPECT_EQ(SaveTitle(path_, "New"), 1);
-    EXPECT_TRUE(ReadAll(path_) == theirs);
-    EXPECT_TRUE(TempFilesBeside(path_).empty());
+    const std::function<std::string()> changes[] = {
+        [&] {
+            dir_.Write("music/b.ogg", theirs);
+            std::filesystem::rename(dir_.Path() / "music/b.ogg", path_);
+            return theirs;
+        },
+        [&] {
+            const std::string before = ReadAll(path_);
+            std::ofstream(path_, std::ios::app) << "appended";
+            return before + "appended";
+        },
+    };
+    for (const TReplaceStep step : {TReplaceStep::TempNamed, TReplaceStep::Exchanging}) {
+        for (const auto& change : changes) {
+            std::string changed;
+            At(step, [&] { changed = change(); });
+            EXPECT_EQ(SaveTitle(path_, "New"), 1);
+            EXPECT_TRUE(ReadAll(path_) == changed);
+            EXPECT_TRUE(TempFilesBeside(path_).empty());
+        }
+    }
 }
 
 TEST_P(Meddling, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
@@ -311,6 +337,51 @@ TEST_P(Meddling, KilledAtAnyMomentLeavesTheOldOrTheNewFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, Meddling, ::testing::Bool());
+
+// Where names cannot be exchanged, a plain rename takes the new file in, and a link swapped in at
+// the last moment is reported, never passed off as a save.
+TEST_F(Replace, WithoutExchangeALinkSwappedInIsReported) {
+    ReplaceTesting().NoExchange = true;
+    ASSERT_EQ(SaveTitle(path_, "New"), 0);
+    EXPECT_EQ(test::ReadCommentHeader(ReadAll(path_)).Comments[0], "TITLE=New");
+    const std::string victim = dir_.Write("victim.txt", "keep me").string();
+    ReplaceTesting().Hook = [&](TReplaceStep now) {
+        if (now != TReplaceStep::Exchanging) return;
+        const std::string temp = TempFilesBeside(path_).at(0);
+        ASSERT_EQ(symlink(victim.c_str(), (temp + ".swap").c_str()), 0);
+        ASSERT_EQ(rename((temp + ".swap").c_str(), temp.c_str()), 0);
+    };
+    EXPECT_EQ(SaveTitle(path_, "Later"), 1);
+    EXPECT_EQ(ReadAll(victim), "keep me");
+}
+
+// An append-only folder lets a copy be made but never removed nor renamed over the file: a save
+// there is refused before it writes one, and a copy an earlier save left there is named.
+TEST_F(Replace, AppendOnlyFolderGetsNoCopies) {
+    const auto leftover = dir_.Write("music/.a.ogg.parvex-Ab3dE9", "half a file");
+    TOggVorbis file;
+    ASSERT_TRUE(file.LoadFromFile(path_));
+    file.Title = "New";
+    const TUniqueFd folder(open((dir_.Path() / "music").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const auto appendOnly = [&](bool on) {
+        int flags = 0;
+        if (ioctl(folder.Get(), FS_IOC_GETFLAGS, &flags) != 0) return false;
+        flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+        return ioctl(folder.Get(), FS_IOC_SETFLAGS, &flags) == 0;
+    };
+    if (!appendOnly(true)) GTEST_SKIP() << "cannot make a folder append-only here: " << strerror(errno);
+    std::string reason;
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_EQ(reason, "the copy .a.ogg.parvex-Ab3dE9 left by an earlier save cannot be removed "
+                      "(operation not permitted), so no new copy is written");
+    appendOnly(false);
+    std::filesystem::remove(leftover);
+    appendOnly(true);
+    EXPECT_FALSE(file.SaveToFile(path_, &reason));
+    EXPECT_EQ(reason, "the folder is append-only, so no file in it can be replaced");
+    appendOnly(false);
+    ExpectUntouched();
+}
 
 }  // namespace
 }  // namespace parvex
