@@ -62,10 +62,44 @@ void BufferCopy(int from, int64_t offset, int64_t count, int to) {
     }
 }
 
-void CopyBytes(int from, int64_t offset, int64_t count, int to) {
+void CopyData(int from, int64_t offset, int64_t count, int to) {
     int64_t done = KernelCopy(from, offset, count, to);
     if (done < count) done += SendfileCopy(from, offset + done, count - done, to);
     if (done < count) BufferCopy(from, offset + done, count - done, to);
+}
+
+// Holes smaller than this are not worth looking for: two more system calls per copy.
+constexpr int64_t kHoleSearchFrom = int64_t{1} << 20;
+
+// The end of the hole of `from` at `offset` (where the next data begins, or `end`); `offset` itself
+// where there is data, or where the file system cannot tell.
+int64_t HoleEnd(int from, int64_t offset, int64_t end) {
+    const off_t data = ::lseek(from, offset, SEEK_DATA);
+    if (data < 0) return errno == ENXIO ? end : offset;  // ENXIO: nothing but a hole up to the end
+    return std::min<int64_t>(data, end);
+}
+
+// The data of the range is copied; its holes are left as holes in `to` (its position moved past
+// them, its size set where it ends in one), so that a sparse file does not grow on disk.
+void CopyBytes(int from, int64_t offset, int64_t count, int to) {
+    if (count < kHoleSearchFrom) return CopyData(from, offset, count, to);
+    const int64_t end = offset + count;
+    int64_t pos = offset;
+    bool endsInHole = false;
+    while (pos < end) {
+        const int64_t data = HoleEnd(from, pos, end);
+        if (data > pos && ::lseek(to, data - pos, SEEK_CUR) < 0) Fail("seek");
+        endsInHole = data == end && data > pos;
+        if (data == end) break;
+        const off_t hole = ::lseek(from, data, SEEK_HOLE);
+        const int64_t dataEnd = hole < 0 ? end : std::min<int64_t>(hole, end);
+        CopyData(from, data, dataEnd - data, to);
+        pos = dataEnd;
+    }
+    if (endsInHole) {
+        const off_t size = ::lseek(to, 0, SEEK_CUR);
+        if (size < 0 || ::ftruncate(to, size) != 0) Fail("truncate");
+    }
 }
 
 // Shares `count` bytes (a multiple of the block size, both offsets on block boundaries) of `from`

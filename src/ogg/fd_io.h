@@ -16,7 +16,8 @@ void WriteAll(int fd, std::string_view bytes);
 std::string ReadExactly(int fd, int64_t offset, std::size_t count);
 
 // Copies `count` bytes from offset `offset` of `from` to the current position of `to`, inside the
-// kernel where it can (copy_file_range, then sendfile), else through a buffer. With `shareBlock`, the
+// kernel where it can (copy_file_range, then sendfile), else through a buffer of bounded size;
+// holes of `from` stay holes (`to` must end at its position). With `shareBlock`, the
 // block size at which the two files can share blocks (see SharedBlockSize), and the source and
 // target offsets congruent modulo it, the whole blocks of the range are shared instead of copied
 // (copied after all where the kernel declines).

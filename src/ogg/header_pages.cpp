@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "ogg/fd_io.h"
@@ -80,6 +81,22 @@ uint32_t CrcAfterRenumbering(uint32_t storedCrc, uint32_t from, uint32_t to, std
     UpdatePageCrc(crc, diff, 4);
     UpdatePageCrcWithZeros(crc, pageSize - OggPageHeader::kCrcOffset);
     return storedCrc ^ crc;
+}
+
+// Whether a page's capture pattern "OggS" begins in [offset, end) of `fd`. Read a piece at a time,
+// so that memory stays small however large the range; holes, which read as zeros, are passed over.
+bool HoldsCapture(int fd, int64_t offset, int64_t end) {
+    constexpr int64_t kPiece = int64_t{1} << 20;
+    constexpr int64_t kOverlap = 3;  // a pattern across two pieces
+    for (int64_t pos = offset; pos < end; pos += kPiece) {
+        const off_t data = ::lseek(fd, pos, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) return false;
+        if (data > pos) pos = data;
+        if (pos >= end) return false;
+        const auto size = static_cast<std::size_t>(std::min(kPiece + kOverlap, end - pos));
+        if (ReadExactly(fd, pos, size).find("OggS") != std::string::npos) return true;
+    }
+    return false;
 }
 
 void FlushIfFull(int to, std::string& out, bool force = false) {
@@ -160,10 +177,8 @@ void CopyShiftingSequence(int from, int64_t offset, int64_t fileSize, uint32_t s
     if (rest <= 0) return;
     // Bytes after the last whole page: an ID3v1 tag, padding, or a last page cut off by the end of
     // the file. A page header further on would mean pages this copy cannot see as pages.
-    const std::string tail = ReadExactly(from, reader.Pos(), static_cast<std::size_t>(rest));
-    if (tail.find("OggS", 1) != std::string::npos)
-        throw std::runtime_error("unreadable data between Ogg pages");
-    WriteAll(to, tail);
+    if (HoldsCapture(from, reader.Pos() + 1, fileSize)) throw std::runtime_error("unreadable data between Ogg pages");
+    CopyRange(from, reader.Pos(), rest, to);
 }
 
 }  // namespace parvex
