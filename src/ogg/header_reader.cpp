@@ -12,12 +12,15 @@ namespace parvex {
 
 namespace {
 
-// Holding one comment costs its name and value strings and its flag, besides its bytes. The table
-// may cost at most kMemoryFactor times the packet's size (plus kMemorySlack, so that no real header
-// comes near it); a packet of many tiny comments beyond that is refused rather than held.
-constexpr std::size_t kEntryCost = 2 * sizeof(std::string) + 1;
-constexpr std::size_t kMemoryFactor = 4;
-constexpr std::size_t kMemorySlack = std::size_t{1} << 20;
+// The memory the comment table may take, counted as it is taken: a packet of millions of tiny
+// comments costs far more in the table than on disk, and beyond this it is refused rather than held.
+constexpr std::size_t kMaxTableBytes = std::size_t{256} << 20;
+
+// What holding a string costs: the string itself, and its bytes where they do not fit inside it.
+std::size_t HeldBytes(const std::string& text) {
+    static const std::size_t inside = std::string().capacity();
+    return sizeof(std::string) + (text.capacity() > inside ? text.capacity() + 1 : 0);
+}
 
 // What tells the codecs apart: the leading bytes of the identification and comment headers, the
 // smallest identification header, and how many header packets come before the audio.
@@ -269,23 +272,22 @@ std::size_t ReadComments(std::string_view body, FileInfo& info) {
         commentsEnd = pos;
     }
     // The stored count is reserved only as far as the bytes left and the memory allowed bear it.
-    const std::size_t budget = kMemoryFactor * body.size() + kMemorySlack;
     const std::size_t room =
-        std::min({std::size_t{tag.CommentCount}, (body.size() - pos) / 4, budget / kEntryCost});
+        std::min({std::size_t{tag.CommentCount}, (body.size() - pos) / 4, kMaxTableBytes / (4 * sizeof(std::string))});
     tag.Names.reserve(room + 1);
     tag.Values.reserve(room + 1);
-    std::size_t held = kEntryCost + (tag.Values.empty() ? 0 : tag.Values[0].size());
+    std::size_t held = tag.Values.empty() ? 0 : HeldBytes(tag.Values[0]);
     for (uint32_t i = 0; intact && i < tag.CommentCount; ++i) {
         intact = ReadLength(body, pos, length) && body.size() - pos >= length;
         if (!intact) break;
-        held += kEntryCost + length;
-        if (held > budget) {
+        ParseComment(body.substr(pos, length), info);
+        held += HeldBytes(tag.Names.back()) + HeldBytes(tag.Values.back());
+        if (held > kMaxTableBytes) {
             info.TooLarge = true;
             tag.Names.resize(1);
             tag.Values.resize(1);
             return commentsEnd;
         }
-        ParseComment(body.substr(pos, length), info);
         pos += length;
         commentsEnd = pos;
     }

@@ -95,9 +95,9 @@ struct FileInfo {
     bool LastHeaderEndsPage = false;
     bool HeadersComplete = false;     // every header packet after the first was found whole
     bool CommentDamaged = false;      // a length in the comment packet runs past its end
-    // The headers are too large to hold: the comment packet holds more comments than the memory
-    // allowed for its size, or the memory ran out. The comments are not kept, nor is anything read
-    // after them when the memory ran out.
+    // The headers are too large to hold: the comment table would take more memory than a file's
+    // comments may (counted as they are read, whatever their number), or the memory ran out. The
+    // comments are not kept, nor is anything read after them when the memory ran out.
     bool TooLarge = false;
     bool Interleaved = false;         // another stream's page stands among the header pages
     // The first fault found on the header pages of the stream (a wrong checksum, impossible flags or
