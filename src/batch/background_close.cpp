@@ -45,10 +45,17 @@ void TBackgroundClose::Work() {
         if (fds_.empty()) return;
         const int fd = fds_.front();
         fds_.pop_front();
+        ++closing_;
         lock.unlock();
         ::close(fd);
         lock.lock();
+        if (--closing_ == 0 && fds_.empty()) drained_.notify_all();
     }
+}
+
+void TBackgroundClose::Wait() {
+    std::unique_lock lock(mutex_);
+    drained_.wait(lock, [this] { return fds_.empty() && closing_ == 0; });
 }
 
 }  // namespace parvex

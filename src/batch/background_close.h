@@ -23,6 +23,9 @@ public:
 
     // Closes `fd` (nothing for -1) on one of up to kThreads threads, started as they are needed.
     void Close(int fd);
+    // Returns once every descriptor handed over so far is closed (and the blocks of the files they
+    // kept freed).
+    void Wait();
 
     static constexpr std::size_t kThreads = 8;
 
@@ -31,7 +34,9 @@ private:
 
     std::mutex mutex_;
     std::condition_variable queued_;
+    std::condition_variable drained_;
     std::deque<int> fds_;
+    std::size_t closing_ = 0;  // descriptors taken from fds_ and not yet closed
     std::size_t idle_ = 0;  // threads waiting for a descriptor
     bool ending_ = false;
     std::vector<std::thread> threads_;

@@ -95,7 +95,17 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
                 done(plan, ShowPlan(plan, log));
                 continue;
             }
-            group.Add(plan, std::move(prepared[next - first]));
+            TPreparedStore store = std::move(prepared[next - first]);
+            // The disk filled up while the group's new files take space their old files still hold:
+            // the group is put in place, which frees it, and the file is tried once more.
+            if (store.Save.NoSpace) {
+                if (!group.CommitToFreeSpace(log, stopAsked, done)) {
+                    outcome.Stopped = true;
+                    break;
+                }
+                store = group.Prepare(plan, file);
+            }
+            group.Add(plan, std::move(store));
             if (group.Ready() && !group.Commit(log, stopAsked, done)) outcome.Stopped = true;
         }
     }

@@ -71,7 +71,8 @@ struct TApplyOutcome {
 // the files written so far. A stop asked before a file ends the run there with StoppedLine: the
 // files of the group written so far are whole, and are put in place first. A stop asked while the
 // group's files are being put in place ends it there: a file whose new version is not yet in place
-// is abandoned (its new file removed, the old one unchanged). Never raises.
+// is abandoned (its new file removed, the old one unchanged). A file the disk has no room for is
+// tried once more after the group so far is put in place and its old files freed. Never raises.
 TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSink& log, TRunTally& tally,
                        TRunJournal* journal, const TRunControl& control = {});
 

@@ -344,6 +344,12 @@ bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const 
     return !stopped;
 }
 
+bool TSaveGroup::CommitToFreeSpace(TLogSink& log, const std::function<bool()>& stop, const TFileDone& done) {
+    const bool committed = Commit(log, stop, done);
+    oldFiles_.Wait();
+    return committed;
+}
+
 void TSaveGroup::Finish(TLogSink& log) {
     std::vector<std::string> notes;
     FlushWaitingFolders(notes);

@@ -77,6 +77,9 @@ public:
     // of the renames wait for the next Commit or Finish. False when stopped. The group is empty
     // afterwards.
     bool Commit(TLogSink& log, const std::function<bool()>& stop, const TFileDone& done);
+    // Commit, then returns once the old files it replaced are closed: on a full disk, their space
+    // is free for the next files. False when stopped.
+    bool CommitToFreeSpace(TLogSink& log, const std::function<bool()>& stop, const TFileDone& done);
     // Flushes the folders of the last renames (and with them the journal, where one flush of their
     // file system serves both), so that every file in place stays so; a folder that cannot be
     // flushed gets a line in `log`. Due before a run reports its outcome.

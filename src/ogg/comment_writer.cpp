@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <functional>
 #include <optional>
 #include <span>
@@ -360,6 +361,8 @@ bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> rep
         save = PrepareReplacement(std::move(replace), TaggedCommentData(tags, info), info);
         return true;
     } catch (const std::exception& error) {
+        const auto* system = dynamic_cast<const std::system_error*>(&error);
+        save.NoSpace = system && (system->code().value() == ENOSPC || system->code().value() == EDQUOT);
         return Refuse(reason, ReasonOf(error));
     }
 }

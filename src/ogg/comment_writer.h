@@ -25,11 +25,14 @@ struct TPreparedSave {
     std::unique_ptr<TFolderReplace> Replace;
     std::vector<std::string> Notes;  // what the user should know once the save is done
     int64_t Size = 0;                // of the new file
+    // Not prepared for want of disk space (or quota): another try may pass once space is freed.
+    bool NoSpace = false;
 };
 
 // Prepares the save of the fields and OtherTags of `tags` into the comment header of the file that
 // `replace` has open, read into `info` (used up), the first step of SaveTags, into `save`. False,
-// with the cause in `reason` and nothing written, when the file cannot be saved.
+// with the cause in `reason`, save.NoSpace where it was the disk's space, and nothing written, when
+// the file cannot be saved.
 bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
                      TPreparedSave& save, std::string* reason = nullptr);
 
