@@ -299,20 +299,24 @@ INSTANTIATE_TEST_SUITE_P(Operations, RunCaseTest, ::testing::ValuesIn(kRunCases)
 
 // ---- Checks at the moment of writing, and stopping ----
 
-TEST_F(BatchRunTest, AFileChangedAfterPlanningIsLeftAlone) {
-    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
-    const auto plans = Plan(MassPlanner());
-    test::WriteVorbisFile(dir.Path() / "a.ogg", {{"ARTIST", "Edited meanwhile"}});
-    const std::string edited = test::ReadAll(dir.Path() / "a.ogg");
+// Whatever the operation, the first file it would change is rewritten by another program after
+// planning: it is left as that program wrote it.
+TEST_P(RunCaseTest, AFileChangedAfterPlanningIsLeftAlone) {
+    MakeFolder(GetParam().Files);
+    const std::vector<TFilePlan> plans = Plan(GetParam().Planner(dir));
+    const auto changing = std::find_if(plans.begin(), plans.end(), [](const TFilePlan& plan) {
+        return plan.Action == TPlanAction::Store || plan.Action == TPlanAction::Rename;
+    });
+    ASSERT_NE(changing, plans.end());
+    test::WriteVorbisFile(changing->Path, {{"ARTIST", "Edited meanwhile"}, {"TITLE", "Edited"}});
+    const std::string edited = test::ReadAll(changing->Path);
 
     ApplyRun(plans, false, log, tally, nullptr);
 
-    EXPECT_EQ(test::ReadAll(dir.Path() / "a.ogg"), edited);
+    EXPECT_EQ(test::ReadAll(changing->Path), edited);
     EXPECT_NE(std::find(log.Lines.begin(), log.Lines.end(),
                         "     left alone: the file changed since it was planned"),
               log.Lines.end());
-    EXPECT_EQ(tally.Failed(), 1);
-    EXPECT_EQ(tally.Changed(), 1);
 }
 
 class StopTest : public BatchRunTest, public ::testing::WithParamInterface<std::size_t> {};

@@ -245,6 +245,11 @@ TEST_F(OpusSave, RefusedUntouchedWhenDamaged) {
     packet[8 + 4 + 3 + 4] = '\x7F';
     Make(test::MakeOpusFileFromPacket(packet));
     ExpectRefused("the comment header is damaged");
+    // Its magic wrong in the last of its 8 bytes.
+    packet = test::OpusTagsPacket("enc", {"TITLE=Song"});
+    packet[7] = 'X';
+    Make(test::MakeOpusFileFromPacket(packet));
+    ExpectRefused("the headers are incomplete or damaged");
     // The file ends before the comment header does (its comments are whole, its padding is not).
     test::OpusFileOptions options;
     options.HeaderSegmentsPerPage = 1;
