@@ -26,6 +26,21 @@ void Report(const TRunControl& control, std::size_t done, std::size_t total, con
     if (control.Progress) control.Progress({done, total, current});
 }
 
+// How many plans from `first` on are prepared together: up to `room`, while the files to store come
+// to no more than kGroupBytes (at least one plan). A file's preparation holds its headers in memory
+// a few times over, and its size bounds them: files with huge comment headers are so prepared one
+// or a few at a time, never a group of a thousand at once.
+std::size_t PreparedTogether(const std::vector<TFilePlan>& plans, std::size_t first, std::size_t room) {
+    int64_t bytes = 0;
+    std::size_t count = 0;
+    for (; count < room && first + count < plans.size(); ++count) {
+        const TFilePlan& plan = plans[first + count];
+        if (plan.Action == TPlanAction::Store) bytes += plan.Planned.Size;
+        if (count > 0 && bytes > kGroupBytes) break;
+    }
+    return count;
+}
+
 }  // namespace
 
 // Each worker reads with its own file object and record; the plans are taken in the order found.
@@ -77,7 +92,7 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
     const auto stopAsked = [&control] { return control.StopAsked(); };
     for (std::size_t next = 0; next < plans.size() && !outcome.Stopped;) {
         const std::size_t first = next;
-        const std::size_t count = dryRun ? plans.size() : std::min(plans.size() - first, group.Room());
+        const std::size_t count = dryRun ? plans.size() : PreparedTogether(plans, first, group.Room());
         std::vector<TPreparedStore> prepared(dryRun ? 0 : count);
         TOrderedWork work(count, files.size(), [&](std::size_t index, std::size_t worker) {
             const TFilePlan& plan = plans[first + index];

@@ -435,6 +435,29 @@ protected:
     std::vector<TFilePlan> plans;
 };
 
+// Large files (as files with comment headers of many megabytes are) are prepared a few at a time:
+// their new files, and their headers in memory, never wait for their renames all at once. Sparse
+// here, so that they are large without taking the disk.
+TEST_F(GroupCommitTest, LargeFilesArePreparedAFewAtATime) {
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".ogg";
+        const fs::path path = test::WriteVorbisFile(dir.Path() / name, {{"ARTIST", "Old"}});
+        fs::resize_file(path, fs::file_size(path) + (std::uintmax_t{20} << 20));
+        found.Add(dir.Dir(), name);
+    }
+    plans = Plan(MassPlanner());
+    int waiting = 0, most = 0;
+    ReplaceTesting().Hook = [&](TReplaceStep step) {
+        if (step == TReplaceStep::FolderOpened) most = std::max(most, ++waiting);
+        if (step == TReplaceStep::Renamed) --waiting;
+    };
+
+    ApplyRun(plans, false, log, tally, nullptr);
+
+    EXPECT_EQ(tally.Changed(), 8);
+    EXPECT_LE(most, 2);
+}
+
 TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
     const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(32));
     ASSERT_EQ(MaxGroupFiles(), 32u);
