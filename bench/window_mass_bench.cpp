@@ -45,11 +45,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     parvex::TQtPlatform platform;
-    parvex::TForm1 window(platform);
+    parvex::TMainWindow window(platform);
     window.show();
-    window.Edit4->setText(QString::fromStdString((root.Path() / "window").string() + "/"));
-    window.CheckBox9->setChecked(true);
-    window.Edit10->setText("Benchmark Band");
+    window.folderEdit->setText(QString::fromStdString((root.Path() / "window").string() + "/"));
+    window.massPage->RowCheck(parvex::TTagField::Artist)->setChecked(true);
+    window.massPage->RowEdit(parvex::TTagField::Artist)->setText("Benchmark Band");
 
     QElapsedTimer sinceTick;
     qint64 longestWait = 0;
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     });
     probe.start(5);
     const auto windowStart = Clock::now();
-    window.BitBtn3->click();
+    window.massPage->runButton->click();
     const double windowSeconds = SecondsSince(windowStart);
     probe.stop();
 
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
                              status);
     const double cliSeconds = SecondsSince(cliStart);
 
-    const QString log = window.memoLog->toPlainText();
+    const QString log = window.logPage->logView->toPlainText();
     std::printf("files: %d\n", files);
     std::printf("window: %8.3f s   %s\n", windowSeconds, log.split('\n').last().toStdString().c_str());
     std::printf("cli:    %8.3f s   (exit status %d)\n", cliSeconds, status);

@@ -35,79 +35,77 @@ std::string InvalidNameMessage(const std::string& name) {
 
 }  // namespace
 
-TForm2::TForm2(QWidget* owner, QPushButton& saveButton, TPlatform& platform)
-    : QDialog(owner), saveButton_(saveButton), platform_(platform) {
+TAddTagDialog::TAddTagDialog(QWidget* owner, TPlatform& platform) : QDialog(owner), platform_(platform) {
     SetUpDialogFrame(*this, "Form2", "Add a Tag", {277, 258});
     move(268, 109);
-    Label1 = MakeLabel(this, "Label1", "Name", {24, 24}, TFontWeight::Bold);
-    Edit1 = MakeEdit(this, "Edit1", {24, 40, 225, 21});
-    Edit1->installEventFilter(this);
-    Label2 = MakeLabel(this, "Label2", "Tag", {24, 72}, TFontWeight::Bold);
-    Memo1 = MakeControl<QPlainTextEdit>(this, "Memo1", {24, 88, 225, 89});
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(true);
-    Memo1->installEventFilter(this);
-    BitBtn1 = MakeOkButton(*this, {176, 208, 75, 25});
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    BitBtn2 = MakeCancelButton(*this, {80, 208, 75, 25});
+    nameLabel = MakeLabel(this, "Label1", "Name", {24, 24}, TFontWeight::Bold);
+    nameEdit = MakeEdit(this, "Edit1", {24, 40, 225, 21});
+    nameEdit->installEventFilter(this);
+    valueLabel = MakeLabel(this, "Label2", "Tag", {24, 72}, TFontWeight::Bold);
+    valueEdit = MakeControl<QPlainTextEdit>(this, "Memo1", {24, 88, 225, 89});
+    valueEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    valueEdit->setTabChangesFocus(true);
+    valueEdit->installEventFilter(this);
+    okButton = MakeOkButton(*this, {176, 208, 75, 25});
+    connect(okButton, &QPushButton::clicked, this, [this] { onOkClicked(); });
+    cancelButton = MakeCancelButton(*this, {80, 208, 75, 25});
 }
 
-std::string TForm2::OpenForAdd() {
-    Edit1->clear();
-    Memo1->clear();
+std::string TAddTagDialog::OpenForAdd() {
+    nameEdit->clear();
+    valueEdit->clear();
     openedName_.reset();
     return Open(kWindowsLineBreak);
 }
 
-std::string TForm2::OpenForEdit(const std::string& name, const std::string& value) {
-    Edit1->setText(QString::fromStdString(name));
-    Memo1->setPlainText(MemoText(value));
+std::string TAddTagDialog::OpenForEdit(const std::string& name, const std::string& value) {
+    nameEdit->setText(QString::fromStdString(name));
+    valueEdit->setPlainText(MemoText(value));
     openedName_ = TypedName();
     return Open(LineBreakOf(value));
 }
 
-std::string TForm2::Open(const std::string& lineBreak) {
-    Edit1->setFocus();
+std::string TAddTagDialog::Open(const std::string& lineBreak) {
+    nameEdit->setFocus();
     if (exec() != QDialog::Accepted) return kCancelled;
-    const std::string value = ReplaceAll(Memo1->toPlainText().toStdString(), "\n", lineBreak);
+    const std::string value = ReplaceAll(valueEdit->toPlainText().toStdString(), "\n", lineBreak);
     return TypedName() + "=" + value;
 }
 
-std::string TForm2::TypedName() const { return ReplaceAll(UpperCase(Edit1->text().toStdString()), "=", ""); }
+std::string TAddTagDialog::TypedName() const { return ReplaceAll(UpperCase(nameEdit->text().toStdString()), "=", ""); }
 
-bool TForm2::Edit1KeyPress(QKeyEvent* key) {
+bool TAddTagDialog::onNameKeyPress(QKeyEvent* key) {
     if (IsEnterKey(*key)) {
-        MoveFocusToNextControl(*Edit1);
+        MoveFocusToNextControl(*nameEdit);
         return true;
     }
     const QChar typed = TypedCharacter(*key);
     if (typed == '=') return true;
     if (typed >= 'a' && typed <= 'z') {
-        Retype(*Edit1, *key, typed.toUpper());
+        Retype(*nameEdit, *key, typed.toUpper());
         return true;
     }
     return false;
 }
 
-void TForm2::BitBtn1Click() {
+void TAddTagDialog::onOkClicked() {
     const std::string name = TypedName();
     if (name != openedName_ && !IsValidCommentName(name)) {
         platform_.ShowMessage(TMessageKind::Error, InvalidNameMessage(name));
         return;
     }
-    saveButton_.setEnabled(true);
     accept();
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool TAddTagDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     // Ctrl+Enter is OK from both boxes; a plain Enter types a line break into the value.
-    if ((watched == Edit1 || watched == Memo1) && IsCtrlEnterKey(*key)) {
-        BitBtn1->click();
+    if ((watched == nameEdit || watched == valueEdit) && IsCtrlEnterKey(*key)) {
+        okButton->click();
         return true;
     }
-    if (watched == Edit1) return Edit1KeyPress(key);
+    if (watched == nameEdit) return onNameKeyPress(key);
     return QDialog::eventFilter(watched, event);
 }
 

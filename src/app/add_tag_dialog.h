@@ -14,13 +14,12 @@
 
 namespace parvex {
 
-class TForm2 : public QDialog {
+class TAddTagDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // `saveButton` is the main window's "Save", which OK enables whichever list opened the dialog;
-    // `platform` shows the message that refuses a name. Both must outlive the dialog.
-    TForm2(QWidget* owner, QPushButton& saveButton, TPlatform& platform);
+    // `platform` shows the message that refuses a name; it must outlive the dialog.
+    TAddTagDialog(QWidget* owner, TPlatform& platform);
 
     // Opens the dialog empty. Returns "NAME=value", or "False" when the dialog was cancelled. The name
     // is upper-cased (ASCII letters) and loses every "=" that was pasted into it; the value is the text
@@ -34,17 +33,16 @@ public:
 
     // Key filter of the name box: "=" is dropped, a to z become A to Z, Enter moves to the value box.
     // Returns true when the key was taken. (Ctrl+Enter in either box presses OK.)
-    bool Edit1KeyPress(QKeyEvent* key);
-    // "OK": refuses an invalid name with an error box; otherwise enables the main window's "Save"
-    // and closes the dialog.
-    void BitBtn1Click();
+    bool onNameKeyPress(QKeyEvent* key);
+    // "OK": refuses an invalid name with an error box; otherwise closes the dialog.
+    void onOkClicked();
 
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QLabel* Label2;
-    QPlainTextEdit* Memo1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
+    QLabel* nameLabel;
+    QLineEdit* nameEdit;
+    QLabel* valueLabel;
+    QPlainTextEdit* valueEdit;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,7 +52,6 @@ private:
     // The name as the result gives it: upper-cased, without "=".
     std::string TypedName() const;
 
-    QPushButton& saveButton_;
     TPlatform& platform_;
     std::optional<std::string> openedName_;  // the name of the tag being edited, as TypedName gives it
 };

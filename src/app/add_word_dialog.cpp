@@ -7,47 +7,47 @@
 
 namespace parvex {
 
-TForm3::TForm3(QWidget* owner) : QDialog(owner) {
+TAddWordDialog::TAddWordDialog(QWidget* owner) : QDialog(owner) {
     SetUpDialogFrame(*this, "Form3", "Add a word", {276, 126});
-    Label1 = MakeLabel(this, "Label1", "Word", {24, 24}, TFontWeight::Bold);
-    Edit1 = MakeEdit(this, "Edit1", {24, 40, 225, 21});
-    Edit1->installEventFilter(this);
-    BitBtn2 = MakeCancelButton(*this, {80, 80, 75, 25});
-    BitBtn1 = MakeOkButton(*this, {176, 80, 75, 25});
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    SetTabChain({Edit1, BitBtn1, BitBtn2});
+    wordLabel = MakeLabel(this, "Label1", "Word", {24, 24}, TFontWeight::Bold);
+    wordEdit = MakeEdit(this, "Edit1", {24, 40, 225, 21});
+    wordEdit->installEventFilter(this);
+    cancelButton = MakeCancelButton(*this, {80, 80, 75, 25});
+    okButton = MakeOkButton(*this, {176, 80, 75, 25});
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    SetTabChain({wordEdit, okButton, cancelButton});
 }
 
-std::string TForm3::AskNewWord() {
-    Edit1->clear();
+std::string TAddWordDialog::AskNewWord() {
+    wordEdit->clear();
     return Ask();
 }
 
-std::string TForm3::AskEditWord(const std::string& word) {
-    Edit1->setText(QString::fromStdString(word));
+std::string TAddWordDialog::AskEditWord(const std::string& word) {
+    wordEdit->setText(QString::fromStdString(word));
     return Ask();
 }
 
-std::string TForm3::Ask() {
-    Edit1->setFocus();
+std::string TAddWordDialog::Ask() {
+    wordEdit->setFocus();
     if (exec() != QDialog::Accepted) return kCancelled;
-    return LowerCase(Edit1->text().toStdString());
+    return LowerCase(wordEdit->text().toStdString());
 }
 
-bool TForm3::Edit1KeyPress(QKeyEvent* key) {
+bool TAddWordDialog::onWordKeyPress(QKeyEvent* key) {
     if (IsEnterKey(*key)) {
-        BitBtn1->click();
+        okButton->click();
         return true;
     }
     const QChar typed = TypedCharacter(*key);
     if (typed.isNull() || (typed >= 'a' && typed <= 'z')) return false;
-    if (typed >= 'A' && typed <= 'Z') Retype(*Edit1, *key, typed.toLower());
+    if (typed >= 'A' && typed <= 'Z') Retype(*wordEdit, *key, typed.toLower());
     return true;
 }
 
-bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return Edit1KeyPress(static_cast<QKeyEvent*>(event));
+bool TAddWordDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == wordEdit && event->type() == QEvent::KeyPress)
+        return onWordKeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
 

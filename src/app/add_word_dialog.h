@@ -10,11 +10,11 @@
 
 namespace parvex {
 
-class TForm3 : public QDialog {
+class TAddWordDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm3(QWidget* owner);
+    explicit TAddWordDialog(QWidget* owner);
 
     // Opens the dialog empty. Returns the word in lower case (ASCII letters), or "False" when the
     // dialog was cancelled.
@@ -24,12 +24,12 @@ public:
 
     // Key filter of the word box: only the letters a to z are typed (A to Z become a to z); every
     // other typed character is dropped; Enter presses OK. Returns true when the key was taken.
-    bool Edit1KeyPress(QKeyEvent* key);
+    bool onWordKeyPress(QKeyEvent* key);
 
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
+    QLabel* wordLabel;
+    QLineEdit* wordEdit;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

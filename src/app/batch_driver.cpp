@@ -1,5 +1,5 @@
-// The batch driver of the window: the scan component and the found-file list of the browse scan,
-// the checks before a batch run and the scan of a run. The run itself is in run_view.cpp.
+// The batch driver of the window: the checks before a batch run and the scan of a run. The run itself
+// is in run_view.cpp.
 
 #include <QDir>
 #include <filesystem>
@@ -40,45 +40,8 @@ std::string WholeTreeQuestion(const std::string& folder) {
 
 }  // namespace
 
-void TForm1::CreateFindFile() {
-    FindFile1.Filename = kOggFileMask;
-    FindFile1.OnFound = [this](TFindFile& sender, const std::string& folder, const DirEntry& fileInfo) {
-        FindFile1Found(sender, folder, fileInfo);
-    };
-    FindFile1.OnComplete = [this](TFindFile& sender) { FindFile1Complete(sender); };
-}
-
-QPushButton* TForm1::MakePreviewButton(QWidget* page, const char* name) {
-    QPushButton* button = MakeButton(page, name, "Pre&view", {400, 432, 75, 25});
-    button->setToolTip("Show what the run would change, then apply it or leave everything as it is");
-    return button;
-}
-
-void TForm1::SetDialogs(TForm2& form2, TForm3& form3) {
-    Form2 = &form2;
-    Form3 = &form3;
-}
-
-void TForm1::RegisterBatchOperation(const std::string& mode, TBatchOrderMaker order) {
-    batchOperations_[mode] = std::move(order);
-}
-
-void TForm1::SetScanTimeLimits() {
-    // Files written before this moment, by this session too, all belong to the scan.
-    const TDateTime now = Now();
-    FindFile1.ModifiedBefore = now;
-    FindFile1.CreatedBefore = now;
-}
-
-void TForm1::SetScanLocation() {
-    const std::string folder = Edit4->text().toStdString();
-    if (folder.find(';') != std::string::npos)
-        throw EFindFileError(folder + "\n\rfolder names holding \";\" cannot be scanned");
-    FindFile1.SetLocation(folder);
-}
-
-bool TForm1::MayRunOnWorkingFolder(bool recurse) {
-    const std::string folder = Edit4->text().toStdString();
+bool TMainWindow::MayRunOnWorkingFolder(bool recurse) {
+    const std::string folder = folderEdit->text().toStdString();
     // An empty folder text would be read as the current folder, which the user never chose.
     if (folder.empty()) {
         platform_.ShowMessage(TMessageKind::Error, kNoWorkingFolder);
@@ -88,17 +51,7 @@ bool TForm1::MayRunOnWorkingFolder(bool recurse) {
     return question.empty() || platform_.Confirm(question);
 }
 
-void TForm1::FindFile1Found(TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
-    // The file list shows every name, links and second names included.
-    FoundFiles.Add(folder, fileInfo.Name);
-}
-
-void TForm1::FindFile1Complete(TFindFile&) {
-    for (const std::string& entry : FoundFiles)
-        Listview1->addItem(QString::fromStdString(TFoundFileList::Split(entry).second));
-}
-
-void TForm1::ScanForRun(const TRunSetup& setup, TRunThread& run) {
+void TMainWindow::ScanForRun(const TRunSetup& setup, TRunThread& run) {
     runFiles_.Clear();
     TFindFile finder;
     finder.Filename = kOggFileMask;

@@ -31,6 +31,23 @@ private:
     QAbstractButton& button_;
 };
 
+// Moves the focus on from the editor it watches on Enter, as Tab would; owned by that editor.
+class TEnterMovesFocus : public QObject {
+public:
+    explicit TEnterMovesFocus(QWidget& editor) : QObject(&editor), editor_(editor) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !IsEnterKey(static_cast<const QKeyEvent&>(*event)))
+            return QObject::eventFilter(watched, event);
+        MoveFocusToNextControl(editor_);
+        return true;
+    }
+
+private:
+    QWidget& editor_;
+};
+
 }  // namespace
 
 bool IsEnterKey(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
@@ -58,5 +75,7 @@ void MoveFocusToNextControl(QWidget& from) {
 }
 
 void PressOnEnter(QAbstractButton& button) { button.installEventFilter(new TEnterPresses(button)); }
+
+void MoveFocusOnEnter(QWidget& editor) { editor.installEventFilter(new TEnterMovesFocus(editor)); }
 
 }  // namespace parvex

@@ -68,12 +68,12 @@ int main(int argc, char* argv[]) {
     }
 
     parvex::TQtPlatform platform;
-    parvex::TForm1 form1(platform);
-    parvex::TForm2 form2(&form1, *form1.BitBtn18, platform);
-    parvex::TForm3 form3(&form1);
-    form1.SetDialogs(form2, form3);
-    form1.show();
+    parvex::TMainWindow window(platform);
+    parvex::TAddTagDialog addTag(&window, platform);
+    parvex::TAddWordDialog addWord(&window);
+    window.SetDialogs(addTag, addWord);
+    window.show();
     // After the first show, which lists the folder of the last run: the folder asked for wins.
-    if (place) form1.OpenFolder(place->Folder, place->FileName);
+    if (place) window.OpenFolder(place->Folder, place->FileName);
     return application.exec();
 }

@@ -3,10 +3,12 @@
 #include <QCloseEvent>
 #include <QProxyStyle>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <filesystem>
 
+#include "app/add_tag_dialog.h"
 #include "app/form_builder.h"
 #include "app/genres.h"
 #include "app/sorted_list.h"
@@ -15,8 +17,6 @@
 namespace parvex {
 
 namespace {
-
-constexpr const char* kVersionCaption = "Version " PARVEX_VERSION;
 
 bool IsFile(const char* name) {
     std::error_code error;
@@ -35,7 +35,7 @@ public:
 
 }  // namespace
 
-TForm1::TForm1(TPlatform& platform)
+TMainWindow::TMainWindow(TPlatform& platform)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       platform_(platform) {
@@ -46,66 +46,91 @@ TForm1::TForm1(TPlatform& platform)
     setFixedSize(Scaled(kMainWindowLayoutSize));
     move(268, 107);
     CreateFrame();
-    CreateBrowsePage();
-    CreateMassPage();
-    CreateClearPage();
-    CreateFileNamePage();
-    CreateRenamePage();
-    CreateTagListPage();
-    CreateLogPage();
-    CreateFindFile();
-    FormStorage1.SetOnRestorePlacement([this] { FormStorage1RestorePlacement(); });
-    FormStorage1.SetErrorHandler([this](const std::string& message) {
+    CreatePages();
+    // The section every settings file written so far keeps the window in.
+    settingsStorage.SetIniSection("TForm1");
+    settingsStorage.SetOnRestorePlacement([this] { UnquoteTexts(); });
+    settingsStorage.SetErrorHandler([this](const std::string& message) {
         RunHandler(platform_, [this, &message] { platform_.ShowMessage(TMessageKind::Error, message); });
     });
-    Handle([this] { FormCreate(); });
+    context_.Handle([this] { FormCreate(); });
 }
 
 // Every control still exists here: the write, when there is one, sees the window as the user left it.
-TForm1::~TForm1() { FormStorage1.FormDestroying(); }
+TMainWindow::~TMainWindow() { settingsStorage.FormDestroying(); }
 
-void TForm1::CreateFrame() {
-    GroupBox1 = MakeControl<QGroupBox>(this, "GroupBox1", {8, 8, 577, 47});
-    GroupBox1->setTitle("Directory");
-    Edit4 = MakeEdit(GroupBox1, "Edit4", {16, 16, 433, 21});
-    Edit4->setReadOnly(true);
-    BitBtn1 = MakeGlyphButton(GroupBox1, "BitBtn1", "&Directory", TGlyph::Folder, {464, 16, 99, 21});
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Handle([this] { BitBtn1Click(); }); });
+void TMainWindow::CreateFrame() {
+    folderBox = MakeControl<QGroupBox>(this, "GroupBox1", {8, 8, 577, 47});
+    folderBox->setTitle("Directory");
+    folderEdit = MakeEdit(folderBox, "Edit4", {16, 16, 433, 21});
+    folderEdit->setReadOnly(true);
+    folderButton = MakeGlyphButton(folderBox, "BitBtn1", "&Directory", TGlyph::Folder, {464, 16, 99, 21});
+    context_.OnClick(folderButton, this, [this] { chooseFolder(); });
 
-    PageControl1 = MakeControl<QTabWidget>(this, "PageControl1", {8, 64, 577, 513});
+    pages = MakeControl<QTabWidget>(this, "PageControl1", {8, 64, 577, 513});
     auto* tabStyle = new TCompactTabStyle;
-    tabStyle->setParent(PageControl1->tabBar());
-    PageControl1->tabBar()->setStyle(tabStyle);
-    const auto addPage = [this](const char* name, const char* caption) {
-        auto* page = new QWidget;
-        page->setObjectName(name);
-        PageControl1->addTab(page, caption);
-        return page;
-    };
-    TabSheet1 = addPage("TabSheet1", "Browse / Edit tags");
-    TabSheet2 = addPage("TabSheet2", "Mass set tags");
-    TabSheet3 = addPage("TabSheet3", "Clear tags");
-    TabSheet4 = addPage("TabSheet4", "Tag based on filename");
-    TabSheet5 = addPage("TabSheet5", "Rename based on tag");
-    TabSheet7 = addPage("TabSheet7", "Tag from List");
-    TabSheet6 = addPage("TabSheet6", "Log");
+    tabStyle->setParent(pages->tabBar());
+    pages->tabBar()->setStyle(tabStyle);
 }
 
-void TForm1::FormCreate() {
-    Version->setText(kVersionCaption);
-    Version->adjustSize();
+void TMainWindow::CreatePages() {
+    pages->addTab(browsePage = new TBrowsePage(context_, pages), "Browse / Edit tags");
+    pages->addTab(massPage = new TMassPage(context_, pages), "Mass set tags");
+    pages->addTab(clearPage = new TClearPage(context_, pages), "Clear tags");
+    pages->addTab(tagFromNamePage = new TTagFromNamePage(context_, pages), "Tag based on filename");
+    pages->addTab(renamePage = new TRenamePage(context_, pages), "Rename based on tag");
+    pages->addTab(tagListPage = new TTagListPage(context_, pages), "Tag from List");
+    pages->addTab(logPage = new TLogPage(pages), "Log");
+    memoLogSink_.Attach(*logPage->logView);
+
+    connect(folderEdit, &QLineEdit::textChanged, this, [this] { context_.Handle([this] { onFolderChanged(); }); });
+    connect(pages, &QTabWidget::currentChanged, this, [this] { context_.Handle([this] { onPageChanged(); }); });
+    connect(browsePage, &TBrowsePage::fieldCopied, massPage, &TMassPage::SetRowValue);
+    connect(browsePage, &TBrowsePage::otherTagsCopied, massPage, &TMassPage::SetOtherTagLines);
+    for (TBatchPage* page : BatchPages())
+        connect(page, &TBatchPage::runAsked, this, [this, page](bool preview) {
+            if (preview) {
+                PreviewBatch(*page);
+            } else {
+                StartBatch(*page);
+            }
+        });
+    context_.OnClick(logPage->undoButton, this, [this] { undoLastRun(); });
+    context_.OnClick(logPage->stopButton, this, [this] { stopRun(); });
+    // Ctrl+S saves and F5 rereads the folder, whichever page is shown.
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, browsePage, &TBrowsePage::SaveIfEdited);
+    connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, this,
+            [this] { context_.Handle([this] { browsePage->RereadFolder(); }); });
+}
+
+std::vector<TBatchPage*> TMainWindow::BatchPages() const {
+    return {massPage, clearPage, tagFromNamePage, renamePage, tagListPage};
+}
+
+std::vector<TFormatEditor*> TMainWindow::FormatEditors() const {
+    return {renamePage->editor, tagFromNamePage->editor, tagListPage->editor};
+}
+
+void TMainWindow::SetDialogs(TAddTagDialog& addTag, TAddWordDialog& addWord) {
+    context_.addTagDialog = &addTag;
+    context_.addWordDialog = &addWord;
+    // A tag added or edited in the dialog, from either list, is an edit of the shown file.
+    connect(&addTag, &QDialog::accepted, browsePage, &TBrowsePage::MarkEdited);
+}
+
+void TMainWindow::FormCreate() {
     BatchMode.clear();
     LoadGenres();
 }
 
-void TForm1::LoadGenres() {
+void TMainWindow::LoadGenres() {
     // Filling the lists is not an edit of the boxes: no change handler runs.
-    const QSignalBlocker quietBrowseBox(edit7);
-    const QSignalBlocker quietMassBox(edit15);
+    const QSignalBlocker quietBrowseBox(browsePage->genreBox);
+    const QSignalBlocker quietMassBox(massPage->genreBox);
     const auto addGenre = [this](const std::string& name) {
         const QString genre = QString::fromStdString(name);
-        AddSorted(*edit15, genre);
-        AddSorted(*edit7, genre);
+        AddSorted(*massPage->genreBox, genre);
+        AddSorted(*browsePage->genreBox, genre);
     };
     if (!IsFile(kGenreFileName)) {
         for (const std::string& name : BuiltInGenres()) addGenre(name);
@@ -120,76 +145,80 @@ void TForm1::LoadGenres() {
     }
 }
 
-void TForm1::FormShow() { SetActivePage(TabSheet1); }
+void TMainWindow::FormShow() { SetActivePage(browsePage); }
 
-bool TForm1::FormCloseQuery() {
-    if (!ResolveUnsavedEdits()) return false;
-    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit9, Edit19, Edit22}) QuoteSeparatorText(*separator);
+bool TMainWindow::FormCloseQuery() {
+    if (!browsePage->ResolveUnsavedEdits()) return false;
+    for (TFormatEditor* editor : FormatEditors()) editor->QuoteTexts();
     return true;
 }
 
-void TForm1::FormStorage1RestorePlacement() {
-    for (QLineEdit* separator : {edtFieldSep, Edit20, Edit19, Edit9, Edit22})
-        UnquoteSeparatorText(*separator);
+void TMainWindow::UnquoteTexts() {
+    for (TFormatEditor* editor : FormatEditors()) editor->UnquoteTexts();
 }
 
-void TForm1::BitBtn1Click() {
+void TMainWindow::chooseFolder() {
     // Cancel leaves the folder as it was: an empty text made "/" would turn the next recursive run
     // into a walk over the whole file system.
-    const auto chosen = platform_.ChooseDirectory(Edit4->text().toStdString());
+    const auto chosen = platform_.ChooseDirectory(folderEdit->text().toStdString());
     if (!chosen) return;
     QString folder = QString::fromStdString(*chosen);
     if (!folder.endsWith('/')) folder += '/';
     // Listing a folder, the same one afresh too, takes the Browse page's edits away.
-    if (!ResolveUnsavedEdits()) return;
-    if (Edit4->text() == folder)
-        Edit4Change();
+    if (!browsePage->ResolveUnsavedEdits()) return;
+    if (folderEdit->text() == folder)
+        onFolderChanged();
     else
-        Edit4->setText(folder);
+        folderEdit->setText(folder);
 }
 
-void TForm1::OpenFolder(const std::string& folder, const std::string& fileName) {
-    Edit4->setText(QString::fromStdString(folder));
-    if (!fileName.empty()) SelectListedFile(folder + fileName);
+void TMainWindow::onFolderChanged() {
+    BatchMode.clear();
+    browsePage->ListFolder(folderEdit->text().toStdString());
 }
 
-void TForm1::SetActivePage(QWidget* page) {
-    const QSignalBlocker quiet(PageControl1);
-    PageControl1->setCurrentWidget(page);
+void TMainWindow::onPageChanged() {
+    if (pages->currentWidget() != browsePage || browsePage->HasUnsavedEdits()) return;
+    BatchMode.clear();
+    browsePage->Revisit();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void TMainWindow::OpenFolder(const std::string& folder, const std::string& fileName) {
+    folderEdit->setText(QString::fromStdString(folder));
+    if (!fileName.empty()) browsePage->SelectFile(folder + fileName);
+}
+
+void TMainWindow::SetActivePage(QWidget* page) {
+    const QSignalBlocker quiet(pages);
+    pages->setCurrentWidget(page);
+}
+
+void TMainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     // Only the first show reads: the restored working directory is listed before FormShow runs.
     {
-        const QScopedValueRollback restoring(restoringSettings_, true);
-        FormStorage1.FormShowing();
+        const QScopedValueRollback restoring(context_.restoringSettings, true);
+        settingsStorage.FormShowing();
     }
     // The designed or saved place may lie partly off a smaller or more scaled screen.
     KeepOnScreen(*this);
-    Handle([this] { FormShow(); });
+    context_.Handle([this] { FormShow(); });
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void TMainWindow::closeEvent(QCloseEvent* event) {
     if (!MayCloseDuringRun()) {
         event->ignore();
         return;
     }
     bool canClose = false;
-    Handle([this, &canClose] { canClose = FormCloseQuery(); });
-    FormStorage1.FormClosing(canClose);
+    context_.Handle([this, &canClose] { canClose = FormCloseQuery(); });
+    settingsStorage.FormClosing(canClose);
     if (canClose) {
         event->accept();
     } else {
         event->ignore();
     }
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && enterMovesFocus_.contains(watched))
-        return Edit10KeyPress(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace parvex

@@ -44,12 +44,12 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-void TForm1::RunOffThread(TRunThread::TJob job) {
+void TMainWindow::RunOffThread(TRunThread::TJob job) {
     run_.Start(std::move(job));
     UpdateBatchButtons();
-    prgRun->setVisible(true);
-    lblRunFile->setVisible(true);
-    btnStopRun->setEnabled(true);
+    logPage->progressBar->setVisible(true);
+    logPage->runFileLabel->setVisible(true);
+    logPage->stopButton->setEnabled(true);
     QEventLoop loop;
     QTimer refresh;
     connect(&refresh, &QTimer::timeout, &loop, [this, &loop] {
@@ -60,79 +60,76 @@ void TForm1::RunOffThread(TRunThread::TJob job) {
     if (!run_.Done()) loop.exec();
     refresh.stop();
     ShowRunState();
-    prgRun->setVisible(false);
-    lblRunFile->setVisible(false);
-    btnStopRun->setEnabled(false);
+    logPage->progressBar->setVisible(false);
+    logPage->runFileLabel->setVisible(false);
+    logPage->stopButton->setEnabled(false);
     // Finish first: the buttons follow whether a run is going on.
     struct TUpdateAfter {
-        TForm1& form;
+        TMainWindow& form;
         ~TUpdateAfter() { form.UpdateBatchButtons(); }
     } update{*this};
     run_.Finish();
 }
 
-void TForm1::ShowRunState() {
+void TMainWindow::ShowRunState() {
     if (const std::vector<std::string> lines = run_.TakeLines(); !lines.empty())
-        memoLog->appendPlainText(QString::fromStdString(Joined(lines)));
+        logPage->logView->appendPlainText(QString::fromStdString(Joined(lines)));
     const TRunThread::TShownProgress progress = run_.Progress();
     const QString step = QString::fromStdString(progress.Step);
     // A step that cannot know its total (the loading of a list) shows a busy bar and its count.
     const bool counted = progress.At.Total > 0;
-    prgRun->setMaximum(static_cast<int>(progress.At.Total));
-    prgRun->setValue(static_cast<int>(progress.At.Done));
-    prgRun->setFormat(step + " %v of %m");
+    logPage->progressBar->setMaximum(static_cast<int>(progress.At.Total));
+    logPage->progressBar->setValue(static_cast<int>(progress.At.Done));
+    logPage->progressBar->setFormat(step + " %v of %m");
     const QString current = counted ? QString::fromStdString(progress.At.Current)
                                     : step + " " + QString::number(progress.At.Done) + " lines";
-    lblRunFile->setText(
-        QFontMetrics(lblRunFile->font()).elidedText(current, Qt::ElideMiddle, lblRunFile->width()));
-    lblRunFile->setToolTip(current);
+    logPage->runFileLabel->setText(
+        QFontMetrics(logPage->runFileLabel->font()).elidedText(current, Qt::ElideMiddle, logPage->runFileLabel->width()));
+    logPage->runFileLabel->setToolTip(current);
 }
 
-void TForm1::UpdateBatchButtons() {
+void TMainWindow::UpdateBatchButtons() {
     const bool idle = !RunGoing();
-    for (QPushButton* button : {BitBtn1, btnTagFromFilename, btnRenameFromTag, BitBtn29, btnPreviewFileName,
-                                btnPreviewRename, btnPreviewList, btnUndoRun})
-        button->setEnabled(idle);
-    CheckBox9Click();
-    CheckBox1Click();
+    for (QPushButton* button : {folderButton, logPage->undoButton}) button->setEnabled(idle);
+    for (TBatchPage* page : BatchPages()) page->SetRunGoing(!idle);
 }
 
-void TForm1::CloseWhenRunEnds() {
+void TMainWindow::CloseWhenRunEnds() {
     if (closeAfterRun_) QTimer::singleShot(0, this, [this] { close(); });
 }
 
-bool TForm1::MayCloseDuringRun() {
+bool TMainWindow::MayCloseDuringRun() {
     if (!RunGoing()) return true;
     if (platform_.Confirm(kCloseDuringRun)) {
         closeAfterRun_ = true;
-        btnStopRunClick();
+        stopRun();
     }
     return false;
 }
 
-void TForm1::btnStopRunClick() {
+void TMainWindow::stopRun() {
     stopAsked_ = true;
     run_.AskStop();
-    btnStopRun->setEnabled(false);
+    logPage->stopButton->setEnabled(false);
 }
 
-std::optional<TForm1::TRunSetup> TForm1::SetUpRun(const std::string& mode, const QCheckBox& recurse) {
-    if (RunGoing() || !MayRunOnWorkingFolder(recurse.isChecked())) return std::nullopt;
+std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TBatchPage& page) {
+    const bool recurse = page.recurseCheck->isChecked();
+    if (RunGoing() || !MayRunOnWorkingFolder(recurse)) return std::nullopt;
     // The run may rewrite the file the Browse page shows.
-    if (!ResolveUnsavedEdits()) return std::nullopt;
-    memoLog->clear();
-    BatchMode = mode;
+    if (!browsePage->ResolveUnsavedEdits()) return std::nullopt;
+    logPage->logView->clear();
+    BatchMode = page.Mode();
     batchTally_ = TRunTally();
     stopAsked_ = false;
-    SetActivePage(TabSheet6);
-    FindFile1.Subfolders = recurse.isChecked();
-    SetScanTimeLimits();
-    SetScanLocation();
-    return TRunSetup{mode, batchOperations_.at(mode)(), FindFile1.Location(), FindFile1.Subfolders,
-                     FindFile1.ModifiedBefore};
+    SetActivePage(logPage);
+    const std::string folder = folderEdit->text().toStdString();
+    CheckScannableFolder(folder);
+    // Files written before this moment, by this session too, all belong to the scan.
+    return TRunSetup{page.Mode(), page.Order(), folder, recurse, Now()};
 }
 
-std::vector<TFilePlan> TForm1::PlanOffThread(const TRunSetup& setup) {
+std::vector<TFilePlan> TMainWindow::PlanOffThread(const TRunSetup& setup) {
     std::vector<TFilePlan> plans;
     RunOffThread([&](TRunThread& run) {
         if (setup.Order.Prepare) setup.Order.Prepare(run);
@@ -143,7 +140,7 @@ std::vector<TFilePlan> TForm1::PlanOffThread(const TRunSetup& setup) {
     return plans;
 }
 
-void TForm1::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled) {
+void TMainWindow::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled) {
     RunOffThread([&](TRunThread& run) {
         if (stopAsked_) {
             run.AddLine(StoppedLine(0, runFiles_.Count()));
@@ -157,8 +154,8 @@ void TForm1::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>
     });
 }
 
-void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
-    const std::optional<TRunSetup> setup = SetUpRun(mode, recurse);
+void TMainWindow::StartBatch(TBatchPage& page) {
+    const std::optional<TRunSetup> setup = SetUpRun(page);
     if (!setup) return;
     const std::optional<bool> journaled = JournalChoice(platform_);
     if (!journaled) return MemoLog().AddLine(kRunCancelled);
@@ -166,8 +163,8 @@ void TForm1::StartBatch(const std::string& mode, const QCheckBox& recurse) {
     CloseWhenRunEnds();
 }
 
-void TForm1::PreviewBatch(const std::string& mode, const QCheckBox& recurse) {
-    const std::optional<TRunSetup> setup = SetUpRun(mode, recurse);
+void TMainWindow::PreviewBatch(TBatchPage& page) {
+    const std::optional<TRunSetup> setup = SetUpRun(page);
     if (!setup) return;
     const std::vector<TFilePlan> plans = PlanOffThread(*setup);
     std::vector<TPreviewRow> rows;
@@ -183,7 +180,7 @@ void TForm1::PreviewBatch(const std::string& mode, const QCheckBox& recurse) {
     CloseWhenRunEnds();
 }
 
-void TForm1::btnUndoRunClick() {
+void TMainWindow::undoLastRun() {
     const TRunList list = ListRuns(JournalFolder());
     if (!list.Problem.empty()) return platform_.ShowMessage(TMessageKind::Error, list.Problem);
     const auto last =
@@ -195,7 +192,7 @@ void TForm1::btnUndoRunClick() {
     if (RunGoing() || !platform_.Confirm("Undo " + RunDescription(*run) +
                                          "? Every file it changed gets its old tags and its old name back."))
         return;
-    memoLog->clear();
+    logPage->logView->clear();
     stopAsked_ = false;
     RunOffThread([&run](TRunThread& thread) {
         thread.AddLine("Undoing " + RunDescription(*run));

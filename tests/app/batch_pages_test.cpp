@@ -12,7 +12,7 @@ namespace {
 
 class BatchPagesTest : public PageTest {
 protected:
-    TForm1& W() { return Window(); }
+    TMainWindow& W() { return Window(); }
 
     // A folder "music" with two files and a subfolder with one more.
     void MakeNestedFolder() {
@@ -23,7 +23,7 @@ protected:
     }
 
     QStringList LogLines() {
-        const QString text = W().memoLog->toPlainText();
+        const QString text = W().logPage->logView->toPlainText();
         return text.isEmpty() ? QStringList() : text.split('\n');
     }
     // The lines that name a file, sorted; not the lines that say what happened to it.
@@ -52,25 +52,25 @@ protected:
 };
 
 TEST_F(BatchPagesTest, TagIsEnabledWhileAnyRowIsTicked) {
-    EXPECT_FALSE(W().BitBtn3->isEnabled());
-    Click(W().CheckBox53);
-    EXPECT_TRUE(W().BitBtn3->isEnabled());
-    Click(W().CheckBox16);
-    Click(W().CheckBox53);
-    EXPECT_TRUE(W().BitBtn3->isEnabled()) << "Other tags counts as a row";
-    Click(W().CheckBox16);
-    EXPECT_FALSE(W().BitBtn3->isEnabled());
-    W().CheckBox14->setChecked(true);  // as a restore of the settings sets it
-    EXPECT_TRUE(W().BitBtn3->isEnabled());
+    EXPECT_FALSE(W().massPage->runButton->isEnabled());
+    Click(W().massPage->RowCheck(TTagField::Copyright));
+    EXPECT_TRUE(W().massPage->runButton->isEnabled());
+    Click(W().massPage->otherTagsCheck);
+    Click(W().massPage->RowCheck(TTagField::Copyright));
+    EXPECT_TRUE(W().massPage->runButton->isEnabled()) << "Other tags counts as a row";
+    Click(W().massPage->otherTagsCheck);
+    EXPECT_FALSE(W().massPage->runButton->isEnabled());
+    W().massPage->RowCheck(TTagField::Genre)->setChecked(true);  // as a restore of the settings sets it
+    EXPECT_TRUE(W().massPage->runButton->isEnabled());
 }
 
 TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
     MakeNestedFolder();
-    Click(W().CheckBox9);
-    Type(W().Edit10, "New Artist");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    Type(W().massPage->RowEdit(TTagField::Artist), "New Artist");
+    Click(W().massPage->runButton);
 
-    EXPECT_EQ(W().PageControl1->currentWidget(), W().TabSheet6) << "the run shows the log";
+    EXPECT_EQ(W().pages->currentWidget(), W().logPage) << "the run shows the log";
     EXPECT_EQ(W().BatchMode, "mass");
     EXPECT_EQ(SortedHeadings(), QStringList({Line("Mass Tag: ", "a.ogg"), Line("Mass Tag: ", "b.ogg")}));
     EXPECT_EQ(Summary(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
@@ -81,9 +81,9 @@ TEST_F(BatchPagesTest, MassTagSetsTheArtistOfTheFolderOrOfTheWholeTree) {
     EXPECT_TRUE(platform_.messages.empty());
     EXPECT_EQ(platform_.waitCursorShown, 0) << "the window answers during a run";
 
-    Click(W().CheckBox39);
-    Type(W().Edit10, "Everyone");
-    Click(W().BitBtn3);
+    Click(W().massPage->recurseCheck);
+    Type(W().massPage->RowEdit(TTagField::Artist), "Everyone");
+    Click(W().massPage->runButton);
     EXPECT_EQ(SortedHeadings(), QStringList({Line("Mass Tag: ", "a.ogg"), Line("Mass Tag: ", "b.ogg"),
                                              Line("Mass Tag: ", "sub/c.ogg")}))
         << "the log holds the last run only";
@@ -101,21 +101,21 @@ TEST_F(BatchPagesTest, EachRowAppliesItsOwnModeWithoutAddingBlanks) {
                                      {"COPYRIGHT", "old"},
                                      {"DATE", "2001"}});
     ChooseFolder(Music());
-    Click(W().CheckBox9);
-    W().Edit10->setText("The ");
-    Click(W().artist_a);
-    Click(W().CheckBox10);
-    W().Edit11->setText(" Live");
-    Click(W().title_p);
-    Click(W().CheckBox11);  // Overwrite with an empty box
-    Click(W().CheckBox54);
-    W().Edit29->setText("b");
-    Click(W().version_p);
-    Click(W().CheckBox12);
-    W().Edit13->setText("3");
-    Click(W().track_a);  // the file has no track: the text alone
-    W().Edit14->setText("not ticked");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("The ");
+    Click(W().massPage->ModeButton(TTagField::Artist, TMassMode::Prepend));
+    Click(W().massPage->RowCheck(TTagField::Title));
+    W().massPage->RowEdit(TTagField::Title)->setText(" Live");
+    Click(W().massPage->ModeButton(TTagField::Title, TMassMode::Append));
+    Click(W().massPage->RowCheck(TTagField::Album));  // Overwrite with an empty box
+    Click(W().massPage->RowCheck(TTagField::Version));
+    W().massPage->RowEdit(TTagField::Version)->setText("b");
+    Click(W().massPage->ModeButton(TTagField::Version, TMassMode::Append));
+    Click(W().massPage->RowCheck(TTagField::Track));
+    W().massPage->RowEdit(TTagField::Track)->setText("3");
+    Click(W().massPage->ModeButton(TTagField::Track, TMassMode::Prepend));  // the file has no track: the text alone
+    W().massPage->RowEdit(TTagField::Date)->setText("not ticked");
+    Click(W().massPage->runButton);
 
     const TOggVorbis tags = ReadTags(Music("a.ogg"));
     EXPECT_EQ(tags.Artist, "The Band");
@@ -132,47 +132,47 @@ TEST_F(BatchPagesTest, EachRowAppliesItsOwnModeWithoutAddingBlanks) {
 TEST_F(BatchPagesTest, OtherTagLinesReplaceOrFollowTheFilesOwn) {
     WriteVorbisFile(Music("a.ogg"), {{"MOOD", "calm"}});
     ChooseFolder(Music());
-    WithTagDialog(W().BitBtn4, [this] { AnswerTagDialog("url", "http://x/?a=b"); });
-    WithTagDialog(W().BitBtn4, [this] { AnswerTagDialog("mood", "wild"); });
-    EXPECT_EQ(Items(*W().ListBox2), QStringList({"URL=http://x/?a=b", "MOOD=wild"}));
-    WithTagDialog([this] { DoubleClickItem(*W().ListBox2, "MOOD=wild"); },
+    WithTagDialog(W().massPage->addOtherTagButton, [this] { AnswerTagDialog("url", "http://x/?a=b"); });
+    WithTagDialog(W().massPage->addOtherTagButton, [this] { AnswerTagDialog("mood", "wild"); });
+    EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"URL=http://x/?a=b", "MOOD=wild"}));
+    WithTagDialog([this] { DoubleClickItem(*W().massPage->otherTagsList, "MOOD=wild"); },
                   [this] {
-                      EXPECT_EQ(form2_->Edit1->text(), "MOOD");
-                      EXPECT_EQ(form2_->Memo1->toPlainText(), "wild");
-                      form2_->Memo1->setPlainText("happy");
-                      Click(form2_->BitBtn1);
+                      EXPECT_EQ(form2_->nameEdit->text(), "MOOD");
+                      EXPECT_EQ(form2_->valueEdit->toPlainText(), "wild");
+                      form2_->valueEdit->setPlainText("happy");
+                      Click(form2_->okButton);
                   });
-    EXPECT_EQ(Items(*W().ListBox2), QStringList({"URL=http://x/?a=b", "MOOD=happy"}));
-    EXPECT_FALSE(W().other_a->isEnabled());
+    EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"URL=http://x/?a=b", "MOOD=happy"}));
+    EXPECT_FALSE(W().massPage->otherModeButtons[0]->isEnabled());
 
-    Click(W().CheckBox16);
-    Click(W().other_p);
-    Click(W().BitBtn3);
+    Click(W().massPage->otherTagsCheck);
+    Click(W().massPage->otherModeButtons[2]);
+    Click(W().massPage->runButton);
     EXPECT_EQ(ReadTags(Music("a.ogg")).OtherTags,
               (std::vector<std::string>{"MOOD=calm", "URL=http://x/?a=b", "MOOD=happy"}));
 
-    ClickItem(*W().ListBox2, "MOOD=happy");
-    Click(W().BitBtn5);
-    Click(W().other_o);
-    Click(W().BitBtn3);
+    ClickItem(*W().massPage->otherTagsList, "MOOD=happy");
+    Click(W().massPage->removeOtherTagButton);
+    Click(W().massPage->otherModeButtons[1]);
+    Click(W().massPage->runButton);
     EXPECT_EQ(ReadTags(Music("a.ogg")).OtherTags, (std::vector<std::string>{"URL=http://x/?a=b"}));
 }
 
 TEST_F(BatchPagesTest, ARunWorksOnlyOnTheFilesOfItsOwnScan) {
     MakeNestedFolder();
-    Click(W().CheckBox1);
-    Click(W().CheckBox40);
-    Click(W().BitBtn2);  // recursive: finds sub/c.ogg too
+    Click(W().clearPage->FieldCheck(TTagField::Artist));
+    Click(W().clearPage->recurseCheck);
+    Click(W().clearPage->runButton);  // recursive: finds sub/c.ogg too
     ASSERT_EQ(SortedHeadings().size(), 3);
 
-    Click(W().CheckBox40);
-    Click(W().BitBtn2);  // not recursive: the subfolder's file, found before, is not reached
+    Click(W().clearPage->recurseCheck);
+    Click(W().clearPage->runButton);  // not recursive: the subfolder's file, found before, is not reached
     EXPECT_EQ(SortedHeadings(), QStringList({Line("Clear Tags: ", "a.ogg"), Line("Clear Tags: ", "b.ogg")}));
 
     ChooseFolder(Music("sub"));
-    Click(W().CheckBox9);
-    W().Edit10->setText("Deeper");
-    Click(W().BitBtn3);  // nothing of the folder listed before
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("Deeper");
+    Click(W().massPage->runButton);  // nothing of the folder listed before
     EXPECT_EQ(SortedHeadings(), QStringList({Line("Mass Tag: ", "sub/c.ogg")}));
 }
 
@@ -180,9 +180,9 @@ TEST_F(BatchPagesTest, AFileThatIsNotOggVorbisIsLoggedAndLeftAlone) {
     WriteVorbisFile(Music("a.ogg"), {});
     const auto fake = temp_.Write("music/fake.ogg", std::string(3000, 'x'));
     ChooseFolder(Music());
-    Click(W().CheckBox9);
-    W().Edit10->setText("X");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("X");
+    Click(W().massPage->runButton);
     const QStringList lines = LogLines();
     const auto at = lines.indexOf(Line("Mass Tag: ", "fake.ogg"));
     ASSERT_GE(at, 0) << lines.join('\n').toStdString();
@@ -198,9 +198,9 @@ TEST_F(BatchPagesTest, AFileThatCannotBeWrittenGetsALogLine) {
     ChooseFolder(Music());
     const TReadOnlyFolder readOnly(Music());
     if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
-    Click(W().CheckBox9);
-    W().Edit10->setText("X");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("X");
+    Click(W().massPage->runButton);
     EXPECT_EQ(LogLines(),
               QStringList({Line("Mass Tag: ", "a.ogg"), "     ARTIST: \"Band\" -> \"X\"",
                            "     could not be written: read-only file system; the file is unchanged",
@@ -212,11 +212,11 @@ TEST_F(BatchPagesTest, AFileThatCannotBeWrittenGetsALogLine) {
 // box, and the run stops before touching any file.
 TEST_F(BatchPagesTest, AFolderNameWithWildcardsIsRefusedInAnErrorBox) {
     WriteVorbisFile(temp_.Path() / "odd*name" / "a.ogg", {{"ARTIST", "Band"}});
-    W().Edit4->setText(QString::fromStdString((temp_.Path() / "odd*name").string() + "/"));
+    W().folderEdit->setText(QString::fromStdString((temp_.Path() / "odd*name").string() + "/"));
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
-    Click(W().CheckBox9);
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    Click(W().massPage->runButton);
     EXPECT_EQ(platform_.messages.size(), 2u);
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_EQ(ReadTags(temp_.Path() / "odd*name" / "a.ogg").Artist, "Band");
@@ -227,13 +227,13 @@ TEST_F(BatchPagesTest, AFolderNameWithWildcardsIsRefusedInAnErrorBox) {
 TEST_F(BatchPagesTest, AFolderNameWithASemicolonIsRefusedAndItsSiblingIsLeftAlone) {
     WriteVorbisFile(temp_.Path() / "Rock; Pop" / "a.ogg", {{"ARTIST", "Band"}});
     const auto sibling = WriteVorbisFile(temp_.Path() / "Rock" / "b.ogg", {{"ARTIST", "Other"}});
-    W().Edit4->setText(QString::fromStdString((temp_.Path() / "Rock; Pop").string() + "/"));
+    W().folderEdit->setText(QString::fromStdString((temp_.Path() / "Rock; Pop").string() + "/"));
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
     EXPECT_TRUE(ListedFiles().isEmpty());
-    Click(W().CheckBox9);
-    W().Edit10->setText("X");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("X");
+    Click(W().massPage->runButton);
     EXPECT_EQ(platform_.messages.size(), 2u);
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_EQ(ReadTags(sibling).Artist, "Other");
@@ -241,33 +241,33 @@ TEST_F(BatchPagesTest, AFolderNameWithASemicolonIsRefusedAndItsSiblingIsLeftAlon
 }
 
 TEST_F(BatchPagesTest, RemoveAllTagsGraysTheOtherBoxesAndKeepsTheirMarks) {
-    EXPECT_FALSE(W().BitBtn2->isEnabled());
-    Click(W().clrISRC);
-    Click(W().CheckBox37);
-    EXPECT_TRUE(W().BitBtn2->isEnabled());
-    Click(W().CheckBox8);
-    for (QCheckBox* box : {W().CheckBox1, W().CheckBox7, W().CheckBox37, W().clrLicense, W().clrISRC})
+    EXPECT_FALSE(W().clearPage->runButton->isEnabled());
+    Click(W().clearPage->FieldCheck(TTagField::ISRC));
+    Click(W().clearPage->otherTagsCheck);
+    EXPECT_TRUE(W().clearPage->runButton->isEnabled());
+    Click(W().clearPage->removeAllCheck);
+    for (QCheckBox* box : {W().clearPage->FieldCheck(TTagField::Artist), W().clearPage->FieldCheck(TTagField::Comment), W().clearPage->otherTagsCheck, W().clearPage->FieldCheck(TTagField::License), W().clearPage->FieldCheck(TTagField::ISRC)})
         EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
-    EXPECT_TRUE(W().clrISRC->isChecked());
-    EXPECT_TRUE(W().CheckBox37->isChecked());
-    Click(W().CheckBox8);
-    EXPECT_TRUE(W().clrISRC->isEnabled());
-    EXPECT_TRUE(W().clrISRC->isChecked());
-    Click(W().clrISRC);
-    Click(W().CheckBox37);
-    EXPECT_FALSE(W().BitBtn2->isEnabled());
-    W().CheckBox8->setChecked(true);  // as a restore of the settings sets it
-    EXPECT_TRUE(W().BitBtn2->isEnabled());
-    EXPECT_FALSE(W().CheckBox1->isEnabled());
+    EXPECT_TRUE(W().clearPage->FieldCheck(TTagField::ISRC)->isChecked());
+    EXPECT_TRUE(W().clearPage->otherTagsCheck->isChecked());
+    Click(W().clearPage->removeAllCheck);
+    EXPECT_TRUE(W().clearPage->FieldCheck(TTagField::ISRC)->isEnabled());
+    EXPECT_TRUE(W().clearPage->FieldCheck(TTagField::ISRC)->isChecked());
+    Click(W().clearPage->FieldCheck(TTagField::ISRC));
+    Click(W().clearPage->otherTagsCheck);
+    EXPECT_FALSE(W().clearPage->runButton->isEnabled());
+    W().clearPage->removeAllCheck->setChecked(true);  // as a restore of the settings sets it
+    EXPECT_TRUE(W().clearPage->runButton->isEnabled());
+    EXPECT_FALSE(W().clearPage->FieldCheck(TTagField::Artist)->isEnabled());
 }
 
 TEST_F(BatchPagesTest, ClearRemovesTheChosenTagsOnly) {
     CopyDataFile("stereo-44khz.ogg", Music(), "tones.ogg");  // its comment is a DESCRIPTION
     WriteVorbisFile(Music("b.ogg"), {{"TRACKNUMBER", "4"}, {"TITLE", "Keep"}, {"MOOD", "calm"}});
     ChooseFolder(Music());
-    Click(W().CheckBox7);
-    Click(W().CheckBox4);
-    Click(W().BitBtn2);
+    Click(W().clearPage->FieldCheck(TTagField::Comment));
+    Click(W().clearPage->FieldCheck(TTagField::Track));
+    Click(W().clearPage->runButton);
 
     EXPECT_EQ(SortedHeadings(),
               QStringList({Line("Clear Tags: ", "b.ogg"), Line("Clear Tags: ", "tones.ogg")}));
@@ -294,8 +294,8 @@ TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
                                      {"MOOD", "calm"},
                                      {"URL", "a=b"}});
     ChooseFolder(Music());
-    Click(W().CheckBox8);
-    Click(W().BitBtn2);
+    Click(W().clearPage->removeAllCheck);
+    Click(W().clearPage->runButton);
     const TOggVorbis tags = ReadTags(Music("a.ogg"));
     EXPECT_EQ(tags.Performer, "Singer");
     EXPECT_EQ(tags.Vendor, "Parvex test encoder");
@@ -310,18 +310,18 @@ TEST_F(BatchPagesTest, RemoveAllTagsKeepsThePerformerAndTheVendor) {
 // with "Recurse subdirs", reach far more than the user's music. The first never runs, the others
 // only once the user confirms.
 TEST_F(BatchPagesTest, NoRunWithoutAFolderAndNoWholeTreeRunUnconfirmed) {
-    Click(W().CheckBox9);
-    W().Edit10->setText("X");
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("X");
+    Click(W().massPage->runButton);
     EXPECT_EQ(platform_.messages,
               (std::vector<TShownMessage>{
                   {TMessageKind::Error, "Choose a folder with the \"Directory\" button first."}}));
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_EQ(W().BatchMode, "");
 
-    W().Edit4->setText("/");
-    Click(W().CheckBox39);
-    Click(W().BitBtn3);  // answered No
+    W().folderEdit->setText("/");
+    Click(W().massPage->recurseCheck);
+    Click(W().massPage->runButton);  // answered No
     ASSERT_EQ(platform_.questions.size(), 1u);
     EXPECT_NE(platform_.questions[0].find("the root of the file system"), std::string::npos)
         << platform_.questions[0];
@@ -333,12 +333,12 @@ TEST_F(BatchPagesTest, NoRunWithoutAFolderAndNoWholeTreeRunUnconfirmed) {
     qputenv("HOME", Music().string().c_str());
     ChooseFolder(Music());
     platform_.confirmAnswers = {true};
-    Click(W().BitBtn3);
+    Click(W().massPage->runButton);
     ASSERT_EQ(platform_.questions.size(), 2u);
     EXPECT_NE(platform_.questions[1].find("your home folder " + Music().string()), std::string::npos);
     EXPECT_EQ(ReadTags(song).Artist, "X") << "confirmed";
-    Click(W().CheckBox39);
-    Click(W().BitBtn3);
+    Click(W().massPage->recurseCheck);
+    Click(W().massPage->runButton);
     EXPECT_EQ(platform_.questions.size(), 2u) << "a run on the folder alone asks nothing";
     qputenv("HOME", home);
 }
@@ -351,10 +351,10 @@ TEST_F(BatchPagesTest, AFileThatCannotBeOpenedIsLoggedAndTheRunGoesOn) {
     const std::string longName = std::string(240, 'x') + ".ogg";
     deep.Write(longName, MakeVorbisFile({}));
     ChooseFolder(Music());
-    Click(W().CheckBox9);
-    W().Edit10->setText("X");
-    Click(W().CheckBox39);
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("X");
+    Click(W().massPage->recurseCheck);
+    Click(W().massPage->runButton);
     EXPECT_TRUE(platform_.messages.empty());
     const QStringList lines = LogLines();
     const auto at = lines.indexOf(QString::fromStdString("Mass Tag: " + deep.Deepest() + longName));
@@ -369,9 +369,9 @@ TEST_F(BatchPagesTest, AFolderThatCannotBeReadIsLogged) {
     const auto b = WriteVorbisFile(Music("b.ogg"), {{"ARTIST", "Band"}});
     const TLongPath deep(Music(), PATH_MAX + 10);
     ChooseFolder(Music());
-    Click(W().CheckBox1);
-    Click(W().CheckBox40);
-    Click(W().BitBtn2);
+    Click(W().clearPage->FieldCheck(TTagField::Artist));
+    Click(W().clearPage->recurseCheck);
+    Click(W().clearPage->runButton);
     EXPECT_TRUE(platform_.messages.empty());
     const QStringList lines = LogLines();
     ASSERT_FALSE(lines.isEmpty());
@@ -389,11 +389,11 @@ TEST_F(BatchPagesTest, AFileReachedByTwoPathsIsDoneOnce) {
     std::filesystem::create_directories(Music("playlist"));
     std::filesystem::create_symlink(song, Music("playlist/a.ogg"));
     ChooseFolder(Music());
-    Click(W().CheckBox9);
-    W().Edit10->setText("The ");
-    Click(W().artist_a);
-    Click(W().CheckBox39);
-    Click(W().BitBtn3);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("The ");
+    Click(W().massPage->ModeButton(TTagField::Artist, TMassMode::Prepend));
+    Click(W().massPage->recurseCheck);
+    Click(W().massPage->runButton);
     EXPECT_EQ(ReadTags(song).Artist, "The Band");
     EXPECT_EQ(SortedHeadings(), QStringList({Line("Mass Tag: ", "album/a.ogg")}));
 }
@@ -405,12 +405,12 @@ TEST_F(BatchPagesTest, AnUntickedOtherTagsRowLeavesEveryFilesOtherTags) {
     const auto song = WriteVorbisFile(
         Music("a.ogg"), {{"ARTIST", "Band"}, {"METADATA_BLOCK_PICTURE", art}, {"MOOD", "calm"}});
     ChooseFolder(Music());
-    W().ListBox2->addItem("X=1");
-    ASSERT_TRUE(W().other_o->isChecked());
-    ASSERT_FALSE(W().CheckBox16->isChecked());
-    Click(W().CheckBox9);
-    W().Edit10->setText("New");
-    Click(W().BitBtn3);
+    W().massPage->otherTagsList->addItem("X=1");
+    ASSERT_TRUE(W().massPage->otherModeButtons[1]->isChecked());
+    ASSERT_FALSE(W().massPage->otherTagsCheck->isChecked());
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("New");
+    Click(W().massPage->runButton);
     const TOggVorbis tags = ReadTags(song);
     EXPECT_EQ(tags.Artist, "New");
     EXPECT_EQ(tags.OtherTags, (std::vector<std::string>{"METADATA_BLOCK_PICTURE=" + art, "MOOD=calm"}));

@@ -16,7 +16,7 @@ namespace {
 
 class BrowsePageTest : public PageTest {
 protected:
-    TForm1& W() { return Window(); }
+    TMainWindow& W() { return Window(); }
 };
 
 TEST_F(BrowsePageTest, ChoosingAFolderListsItsOggFilesOnlySorted) {
@@ -28,10 +28,10 @@ TEST_F(BrowsePageTest, ChoosingAFolderListsItsOggFilesOnlySorted) {
 
     ChooseFolder(Music());
 
-    EXPECT_EQ(W().Edit4->text().toStdString(), Music().string() + "/");
+    EXPECT_EQ(W().folderEdit->text().toStdString(), Music().string() + "/");
     EXPECT_EQ(ListedFiles(), QStringList({"A.OGG", "b.ogg", "c.ogg"})) << "top level only, sorted";
     EXPECT_EQ(W().BatchMode, "");
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 }
 
 TEST_F(BrowsePageTest, AnEmptyOrVanishedFolderListsNothingAndSaveSaysNoFileIsSelected) {
@@ -41,13 +41,13 @@ TEST_F(BrowsePageTest, AnEmptyOrVanishedFolderListsNothingAndSaveSaysNoFileIsSel
     ChooseFolder(temp_.Path() / "gone");
     EXPECT_TRUE(ListedFiles().isEmpty());
 
-    W().Edit1->setText("typed");
-    ASSERT_TRUE(W().BitBtn18->isEnabled());
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    W().browsePage->FieldEdit(TTagField::Artist)->setText("typed");
+    ASSERT_TRUE(W().browsePage->saveButton->isEnabled());
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     const std::vector<TShownMessage> expected = {
         {TMessageKind::Error, "You have not selected an ogg file to change."}};
     EXPECT_EQ(platform_.messages, expected);
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 }
 
 TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInformation) {
@@ -71,28 +71,28 @@ TEST_F(BrowsePageTest, SelectingAFileShowsEveryFieldTheOtherTagsAndTheStreamInfo
 
     // clang-format off
     const std::vector<std::pair<QWidget*, QString>> editors = {
-        {W().Edit1, "Band"},    {W().Edit2, "Song"},        {W().Edit3, "Record"},
-        {W().Edit5, "7"},       {W().Edit6, "1999"},        {W().edit7, "Not A Listed Genre"},
-        {W().Edit8, "Loud"},    {W().Edit31, "CC-BY"},      {W().Edit32, "Label"},
-        {W().Edit33, "Berlin"}, {W().Edit34, "me@example"}, {W().Edit35, "Live"},
-        {W().Edit36, "(c) Band"}, {W().Edit37, "DEA123456789"},
+        {W().browsePage->FieldEdit(TTagField::Artist), "Band"},    {W().browsePage->FieldEdit(TTagField::Title), "Song"},        {W().browsePage->FieldEdit(TTagField::Album), "Record"},
+        {W().browsePage->FieldEdit(TTagField::Track), "7"},       {W().browsePage->FieldEdit(TTagField::Date), "1999"},        {W().browsePage->genreBox, "Not A Listed Genre"},
+        {W().browsePage->FieldEdit(TTagField::Comment), "Loud"},    {W().browsePage->FieldEdit(TTagField::License), "CC-BY"},      {W().browsePage->FieldEdit(TTagField::Organization), "Label"},
+        {W().browsePage->FieldEdit(TTagField::Location), "Berlin"}, {W().browsePage->FieldEdit(TTagField::Contact), "me@example"}, {W().browsePage->FieldEdit(TTagField::Version), "Live"},
+        {W().browsePage->FieldEdit(TTagField::Copyright), "(c) Band"}, {W().browsePage->FieldEdit(TTagField::ISRC), "DEA123456789"},
     };
     // clang-format on
     for (const auto& [editor, text] : editors) {
         const QString shown =
-            editor == W().edit7 ? W().edit7->currentText() : static_cast<QLineEdit*>(editor)->text();
+            editor == W().browsePage->genreBox ? W().browsePage->genreBox->currentText() : static_cast<QLineEdit*>(editor)->text();
         EXPECT_EQ(shown, text) << editor->objectName().toStdString();
     }
-    EXPECT_EQ(Items(*W().ListBox1), QStringList({"MOOD=calm", "URL=http://x/?a=b&c=d"}));
-    EXPECT_EQ(W().Vendertxt->text(), "Test vendor 1.0");
-    EXPECT_EQ(W().FileSizeText->text().toStdString(),
+    EXPECT_EQ(Items(*W().browsePage->otherTagsList), QStringList({"MOOD=calm", "URL=http://x/?a=b&c=d"}));
+    EXPECT_EQ(W().browsePage->vendorText->text(), "Test vendor 1.0");
+    EXPECT_EQ(W().browsePage->fileSizeText->text().toStdString(),
               std::to_string(std::filesystem::file_size(file)) + " bytes");
-    EXPECT_EQ(W().ChannelModeText->text(), "Stereo (Vorbis)");
-    EXPECT_EQ(W().SampleRateText->text(), "44.1 Khz");
-    EXPECT_EQ(W().BitRateText->text(), "128 Kbps");
+    EXPECT_EQ(W().browsePage->channelModeText->text(), "Stereo (Vorbis)");
+    EXPECT_EQ(W().browsePage->sampleRateText->text(), "44.1 Khz");
+    EXPECT_EQ(W().browsePage->bitRateText->text(), "128 Kbps");
     // 3 pages of 4 packets of 1024 samples: 12288 samples at 44100 Hz, from the last page's count.
-    EXPECT_EQ(W().DurationText->text(), ".279 sec.");
-    EXPECT_FALSE(W().BitBtn18->isEnabled()) << "showing a file is no edit";
+    EXPECT_EQ(W().browsePage->durationText->text(), ".279 sec.");
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled()) << "showing a file is no edit";
 }
 
 struct TStreamCase {
@@ -115,11 +115,11 @@ TEST_P(StreamInformationTest, LabelsOfRealEncodedFiles) {
     CopyDataFile(c.dataFile, Music(), c.listedAs);
     ChooseFolder(Music());
     SelectFile(c.listedAs);
-    EXPECT_EQ(Window().ChannelModeText->text(), c.mode);
-    EXPECT_EQ(Window().SampleRateText->text(), c.rate) << "the hundreds digit is cut, never rounded";
-    EXPECT_EQ(Window().DurationText->text(), c.duration);
-    EXPECT_EQ(Window().BitRateText->text(), c.bitRate);
-    EXPECT_TRUE(Window().Vendertxt->text().startsWith(c.vendor));
+    EXPECT_EQ(Window().browsePage->channelModeText->text(), c.mode);
+    EXPECT_EQ(Window().browsePage->sampleRateText->text(), c.rate) << "the hundreds digit is cut, never rounded";
+    EXPECT_EQ(Window().browsePage->durationText->text(), c.duration);
+    EXPECT_EQ(Window().browsePage->bitRateText->text(), c.bitRate);
+    EXPECT_TRUE(Window().browsePage->vendorText->text().startsWith(c.vendor));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, StreamInformationTest,
@@ -145,11 +145,11 @@ TEST_F(BrowsePageTest, AFileThatIsNotOggVorbisShowsNothing) {
     ChooseFolder(Music());
     SelectFile("good.ogg");
     SelectFile("fake.ogg");
-    for (QLabel* label : {W().FileSizeText, W().ChannelModeText, W().SampleRateText, W().DurationText,
-                          W().BitRateText, W().Vendertxt})
+    for (QLabel* label : {W().browsePage->fileSizeText, W().browsePage->channelModeText, W().browsePage->sampleRateText, W().browsePage->durationText,
+                          W().browsePage->bitRateText, W().browsePage->vendorText})
         EXPECT_EQ(label->text(), "") << label->objectName().toStdString();
-    EXPECT_EQ(W().Edit2->text(), "");
-    EXPECT_EQ(W().ListBox1->count(), 0);
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "");
+    EXPECT_EQ(W().browsePage->otherTagsList->count(), 0);
     EXPECT_TRUE(platform_.messages.empty());
 }
 
@@ -159,9 +159,9 @@ TEST_F(BrowsePageTest, ALongVendorStringIsShortenedAndShownWholeInItsHint) {
     WriteVorbisFile(Music("a.ogg"), {}, options);
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    EXPECT_LE(W().Vendertxt->fontMetrics().horizontalAdvance(W().Vendertxt->text()), W().Vendertxt->width());
-    EXPECT_TRUE(W().Vendertxt->text().startsWith("A vendor string"));
-    EXPECT_EQ(W().Vendertxt->toolTip().toStdString(), options.Vendor);
+    EXPECT_LE(W().browsePage->vendorText->fontMetrics().horizontalAdvance(W().browsePage->vendorText->text()), W().browsePage->vendorText->width());
+    EXPECT_TRUE(W().browsePage->vendorText->text().startsWith("A vendor string"));
+    EXPECT_EQ(W().browsePage->vendorText->toolTip().toStdString(), options.Vendor);
 }
 
 TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileAsksAboutTheEdit) {
@@ -169,21 +169,21 @@ TEST_F(BrowsePageTest, EditingEnablesSaveAndSelectingAnotherFileAsksAboutTheEdit
     WriteVorbisFile(Music("b.ogg"), {{"TITLE", "Two"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    W().Edit2->setFocus();
-    QTest::keyClicks(W().Edit2, "x");
-    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    W().browsePage->FieldEdit(TTagField::Title)->setFocus();
+    QTest::keyClicks(W().browsePage->FieldEdit(TTagField::Title), "x");
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled());
     platform_.saveAnswers = {TSaveChoice::Discard};
     SelectFile("b.ogg");
     EXPECT_EQ(platform_.questions, std::vector<std::string>{"Save changes to a.ogg?"});
-    EXPECT_EQ(W().Edit2->text(), "Two");
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Two");
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
     SelectFile("a.ogg");
-    EXPECT_EQ(W().Edit2->text(), "One") << "the dropped edit was never written";
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "One") << "the dropped edit was never written";
     EXPECT_EQ(platform_.questions.size(), 1u) << "showing a file is no edit to ask about";
 
-    W().edit7->setFocus();
-    QTest::keyClicks(W().edit7, "Jazz");
-    EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the genre box is an editor too";
+    W().browsePage->genreBox->setFocus();
+    QTest::keyClicks(W().browsePage->genreBox, "Jazz");
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled()) << "the genre box is an editor too";
 }
 
 TEST_F(BrowsePageTest, SaveWritesTheEditedFieldsAndKeepsEverythingElse) {
@@ -191,18 +191,18 @@ TEST_F(BrowsePageTest, SaveWritesTheEditedFieldsAndKeepsEverythingElse) {
     const std::string audioBefore = ReadAll(file).substr(ReadAll(file).size() - 2000);
     ChooseFolder(Music());
     SelectFile("tones.ogg");
-    W().Edit2->selectAll();
-    W().Edit2->setFocus();
-    QTest::keyClicks(W().Edit2, "New title");
-    W().Edit37->setText("GBXYZ0000001");
-    W().Edit8->clear();  // the comment, read from DESCRIPTION
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    W().browsePage->FieldEdit(TTagField::Title)->selectAll();
+    W().browsePage->FieldEdit(TTagField::Title)->setFocus();
+    QTest::keyClicks(W().browsePage->FieldEdit(TTagField::Title), "New title");
+    W().browsePage->FieldEdit(TTagField::ISRC)->setText("GBXYZ0000001");
+    W().browsePage->FieldEdit(TTagField::Comment)->clear();  // the comment, read from DESCRIPTION
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
 
     EXPECT_TRUE(platform_.messages.empty());
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
     EXPECT_EQ(platform_.waitCursorShown, 1);
     EXPECT_EQ(platform_.waitCursorDepth, 0);
-    EXPECT_EQ(W().Edit2->text(), "New title") << "the window shows the file as it is now";
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "New title") << "the window shows the file as it is now";
 
     const TOggVorbis tags = ReadTags(file);
     EXPECT_EQ(tags.Title, "New title");
@@ -227,52 +227,52 @@ TEST_F(BrowsePageTest, OtherTagsAreAddedEditedAndDeletedWithTheirWholeValues) {
     ChooseFolder(Music());
     SelectFile("a.ogg");
 
-    WithTagDialog(W().BitBtn6, [this] { AnswerTagDialog("note", "a=b"); });
-    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://x/?q=1", "MOOD=calm", "NOTE=a=b"}));
-    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    WithTagDialog(W().browsePage->addOtherTagButton, [this] { AnswerTagDialog("note", "a=b"); });
+    EXPECT_EQ(Items(*W().browsePage->otherTagsList), QStringList({"URL=http://x/?q=1", "MOOD=calm", "NOTE=a=b"}));
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled());
 
     // Editing splits at the first "=": the dialog shows the whole value.
-    WithTagDialog([this] { DoubleClickItem(*W().ListBox1, "URL=http://x/?q=1"); },
+    WithTagDialog([this] { DoubleClickItem(*W().browsePage->otherTagsList, "URL=http://x/?q=1"); },
                   [this] {
-                      EXPECT_EQ(form2_->Edit1->text(), "URL");
-                      EXPECT_EQ(form2_->Memo1->toPlainText(), "http://x/?q=1");
-                      form2_->Memo1->setPlainText("http://y/?q=2&r=3");
-                      QTest::mouseClick(form2_->BitBtn1, Qt::LeftButton);
+                      EXPECT_EQ(form2_->nameEdit->text(), "URL");
+                      EXPECT_EQ(form2_->valueEdit->toPlainText(), "http://x/?q=1");
+                      form2_->valueEdit->setPlainText("http://y/?q=2&r=3");
+                      QTest::mouseClick(form2_->okButton, Qt::LeftButton);
                   });
-    ClickItem(*W().ListBox1, "MOOD=calm");
-    QTest::mouseClick(W().BitBtn7, Qt::LeftButton);
-    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
+    ClickItem(*W().browsePage->otherTagsList, "MOOD=calm");
+    QTest::mouseClick(W().browsePage->removeOtherTagButton, Qt::LeftButton);
+    EXPECT_EQ(Items(*W().browsePage->otherTagsList), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
 
     // Cancel changes nothing.
-    WithTagDialog(W().BitBtn6, [this] { QTest::mouseClick(form2_->BitBtn2, Qt::LeftButton); });
-    EXPECT_EQ(W().ListBox1->count(), 2);
+    WithTagDialog(W().browsePage->addOtherTagButton, [this] { QTest::mouseClick(form2_->cancelButton, Qt::LeftButton); });
+    EXPECT_EQ(W().browsePage->otherTagsList->count(), 2);
 
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     EXPECT_EQ(ReadTags(file).OtherTags, (std::vector<std::string>{"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
-    EXPECT_EQ(Items(*W().ListBox1), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
+    EXPECT_EQ(Items(*W().browsePage->otherTagsList), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
 }
 
 TEST_F(BrowsePageTest, DeleteWithoutASelectionDoesNothing) {
     WriteVorbisFile(Music("a.ogg"), {{"MOOD", "calm"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    QTest::mouseClick(W().BitBtn7, Qt::LeftButton);
-    EXPECT_EQ(W().ListBox1->count(), 1);
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    QTest::mouseClick(W().browsePage->removeOtherTagButton, Qt::LeftButton);
+    EXPECT_EQ(W().browsePage->otherTagsList->count(), 1);
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 }
 
 TEST_F(BrowsePageTest, AFileDeletedAfterItWasShownCannotBeSavedAndTheEditsStay) {
     const auto a = WriteVorbisFile(Music("a.ogg"), {{"TITLE", "Kept"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    W().Edit2->setText("Edited");
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Edited");
     std::filesystem::remove(a);
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
     EXPECT_EQ(platform_.messages[0].text, "Cannot open file " + a.string() + ": no such file or directory");
-    EXPECT_TRUE(W().BitBtn18->isEnabled());
-    EXPECT_EQ(W().Edit2->text(), "Edited");
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled());
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Edited");
     EXPECT_FALSE(std::filesystem::exists(a));
 }
 
@@ -284,14 +284,14 @@ TEST_F(BrowsePageTest, AFailedWriteIsReportedAndTheEditsStay) {
     const TReadOnlyFolder readOnly(Music());
     if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
 
-    W().Edit2->setText("New");
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    W().browsePage->FieldEdit(TTagField::Title)->setText("New");
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
     EXPECT_EQ(platform_.messages[0].text, "The tags could not be written to " + file.string() +
                                               ": read-only file system. The file is unchanged.");
-    EXPECT_TRUE(W().BitBtn18->isEnabled()) << "the user may try again";
-    EXPECT_EQ(W().Edit2->text(), "New");
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled()) << "the user may try again";
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "New");
     EXPECT_EQ(ReadAll(file), before);
     EXPECT_EQ(platform_.waitCursorDepth, 0);
 }
@@ -301,12 +301,12 @@ TEST_F(BrowsePageTest, AFileSavedInThisSessionIsListedByEveryLaterScan) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
     WriteVorbisFile(Music("other/b.ogg"), {});
     ChooseFolder(Music());
-    W().PageControl1->setCurrentWidget(W().TabSheet2);
-    W().PageControl1->setCurrentWidget(W().TabSheet1);  // entering the page scans with fresh limits
+    W().pages->setCurrentWidget(W().massPage);
+    W().pages->setCurrentWidget(W().browsePage);  // entering the page scans with fresh limits
     QTest::qWait(20);
     SelectFile("a.ogg");
-    W().Edit2->setText("Two");
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Two");
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     ASSERT_TRUE(platform_.messages.empty());
 
     ChooseFolder(Music("other"));
@@ -318,51 +318,51 @@ TEST_F(BrowsePageTest, EnteringThePageListsAgainButKeepsUnsavedEdits) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "One"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    W().Edit2->setText("Edited");
-    W().PageControl1->setCurrentWidget(W().TabSheet3);
-    EXPECT_EQ(W().Edit2->text(), "Edited") << "leaving the page keeps the edits";
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Edited");
+    W().pages->setCurrentWidget(W().clearPage);
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Edited") << "leaving the page keeps the edits";
     WriteVorbisFile(Music("b.ogg"), {});
-    W().PageControl1->setCurrentWidget(W().TabSheet1);
-    EXPECT_EQ(W().Edit2->text(), "Edited") << "and so does coming back";
-    EXPECT_TRUE(W().BitBtn18->isEnabled());
+    W().pages->setCurrentWidget(W().browsePage);
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Edited") << "and so does coming back";
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled());
     EXPECT_TRUE(platform_.questions.empty());
 
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
-    W().PageControl1->setCurrentWidget(W().TabSheet3);
-    W().PageControl1->setCurrentWidget(W().TabSheet1);
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
+    W().pages->setCurrentWidget(W().clearPage);
+    W().pages->setCurrentWidget(W().browsePage);
     EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"})) << "without edits the folder is listed again";
-    EXPECT_EQ(W().Edit2->text(), "");
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "");
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 }
 
 TEST_F(BrowsePageTest, EnterMovesToTheNextEditor) {
-    W().Edit8->setFocus();
-    QTest::keyClick(W().Edit8, Qt::Key_Return);
-    EXPECT_TRUE(W().Edit31->hasFocus());
-    W().Edit6->setFocus();
-    QTest::keyClick(W().Edit6, Qt::Key_Return);
-    EXPECT_TRUE(W().edit7->hasFocus());
+    W().browsePage->FieldEdit(TTagField::Comment)->setFocus();
+    QTest::keyClick(W().browsePage->FieldEdit(TTagField::Comment), Qt::Key_Return);
+    EXPECT_TRUE(W().browsePage->FieldEdit(TTagField::License)->hasFocus());
+    W().browsePage->FieldEdit(TTagField::Date)->setFocus();
+    QTest::keyClick(W().browsePage->FieldEdit(TTagField::Date), Qt::Key_Return);
+    EXPECT_TRUE(W().browsePage->genreBox->hasFocus());
 }
 
 TEST_F(BrowsePageTest, CopyButtonsFillTheMassPageOnly) {
-    W().Edit1->setText("Band");
-    W().edit7->setCurrentText("My own genre");
-    W().Edit36->setText("(c)");
-    W().Edit35->setText("v2");
-    W().CheckBox9->setChecked(false);
-    for (QPushButton* button : {W().BitBtn20, W().BitBtn25, W().BitBtn38, W().BitBtn37})
+    W().browsePage->FieldEdit(TTagField::Artist)->setText("Band");
+    W().browsePage->genreBox->setCurrentText("My own genre");
+    W().browsePage->FieldEdit(TTagField::Copyright)->setText("(c)");
+    W().browsePage->FieldEdit(TTagField::Version)->setText("v2");
+    W().massPage->RowCheck(TTagField::Artist)->setChecked(false);
+    for (QPushButton* button : {W().browsePage->CopyButton(TTagField::Artist), W().browsePage->CopyButton(TTagField::Genre), W().browsePage->CopyButton(TTagField::Copyright), W().browsePage->CopyButton(TTagField::Version)})
         QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(W().Edit10->text(), "Band");
-    EXPECT_EQ(W().edit15->currentText(), "My own genre");
-    EXPECT_EQ(W().Edit28->text(), "(c)") << "Copyright goes to Edit28";
-    EXPECT_EQ(W().Edit29->text(), "v2") << "Version goes to Edit29";
-    EXPECT_EQ(W().Edit11->text(), "");
-    EXPECT_FALSE(W().CheckBox9->isChecked()) << "no row is ticked by copying";
+    EXPECT_EQ(W().massPage->RowEdit(TTagField::Artist)->text(), "Band");
+    EXPECT_EQ(W().massPage->genreBox->currentText(), "My own genre");
+    EXPECT_EQ(W().massPage->RowEdit(TTagField::Copyright)->text(), "(c)") << "Copyright goes to Edit28";
+    EXPECT_EQ(W().massPage->RowEdit(TTagField::Version)->text(), "v2") << "Version goes to Edit29";
+    EXPECT_EQ(W().massPage->RowEdit(TTagField::Title)->text(), "");
+    EXPECT_FALSE(W().massPage->RowCheck(TTagField::Artist)->isChecked()) << "no row is ticked by copying";
 
-    W().ListBox1->addItems({"A=1", "B=x=y"});
-    W().ListBox2->addItem("OLD=gone");
-    QTest::mouseClick(W().BitBtn27, Qt::LeftButton);
-    EXPECT_EQ(Items(*W().ListBox2), QStringList({"A=1", "B=x=y"}));
+    W().browsePage->otherTagsList->addItems({"A=1", "B=x=y"});
+    W().massPage->otherTagsList->addItem("OLD=gone");
+    QTest::mouseClick(W().browsePage->copyOtherTagsButton, Qt::LeftButton);
+    EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"A=1", "B=x=y"}));
 }
 
 // The roads by which the Browse page's edits of a.ogg could be lost.
@@ -375,26 +375,26 @@ struct TLossCase {
 
 class UnsavedEditsTest : public PageTest, public testing::WithParamInterface<TLossCase> {
 protected:
-    TForm1& W() { return Window(); }
+    TMainWindow& W() { return Window(); }
 
     // Takes the road; returns whether it was gone all the way.
     bool TakeRoad(TRoad road) {
         switch (road) {
             case TRoad::AnotherFile:
                 SelectFile("b.ogg");
-                return W().Edit2->text() == "Two";
+                return W().browsePage->FieldEdit(TTagField::Title)->text() == "Two";
             case TRoad::AnotherFolder:
                 ChooseFolder(Music("other"));
-                return W().Edit4->text().toStdString() == Music("other").string() + "/";
+                return W().folderEdit->text().toStdString() == Music("other").string() + "/";
             case TRoad::BatchRun:
-                W().CheckBox7->setChecked(true);  // clear the comments
-                QTest::mouseClick(W().BitBtn2, Qt::LeftButton);
-                return !W().memoLog->toPlainText().isEmpty();
+                W().clearPage->FieldCheck(TTagField::Comment)->setChecked(true);  // clear the comments
+                QTest::mouseClick(W().clearPage->runButton, Qt::LeftButton);
+                return !W().logPage->logView->toPlainText().isEmpty();
             case TRoad::Closing:
                 return W().close();
             case TRoad::Reread:
                 QTest::keyClick(&W(), Qt::Key_F5);
-                return !W().BitBtn18->isEnabled();
+                return !W().browsePage->saveButton->isEnabled();
         }
         return false;
     }
@@ -407,7 +407,7 @@ TEST_P(UnsavedEditsTest, AreAskedAboutBeforeTheyWouldBeLost) {
     WriteVorbisFile(Music("other/c.ogg"), {});
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    W().Edit2->setText("Edited");
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Edited");
     platform_.saveAnswers = {answer};
 
     const bool wentOn = TakeRoad(road);
@@ -416,9 +416,9 @@ TEST_P(UnsavedEditsTest, AreAskedAboutBeforeTheyWouldBeLost) {
     EXPECT_EQ(ReadTags(a).Title, answer == TSaveChoice::Save ? "Edited" : "One");
     EXPECT_EQ(wentOn, answer != TSaveChoice::Cancel);
     if (answer == TSaveChoice::Cancel) {
-        EXPECT_EQ(W().Edit2->text(), "Edited");
-        EXPECT_TRUE(W().BitBtn18->isEnabled());
-        EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
+        EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Edited");
+        EXPECT_TRUE(W().browsePage->saveButton->isEnabled());
+        EXPECT_EQ(W().browsePage->fileList->currentItem()->text(), "a.ogg");
         EXPECT_TRUE(platform_.messages.empty());
     }
 }
@@ -442,7 +442,7 @@ TEST_F(BrowsePageTest, WithoutEditsNothingIsAsked) {
     SelectFile("b.ogg");
     QTest::keyClick(&W(), Qt::Key_F5);
     ChooseFolder(Music("other"));
-    W().Edit1->setText("typed with no file shown");
+    W().browsePage->FieldEdit(TTagField::Artist)->setText("typed with no file shown");
     EXPECT_TRUE(W().close());
     EXPECT_TRUE(platform_.questions.empty());
 }
@@ -454,13 +454,13 @@ TEST_F(BrowsePageTest, ASaveThatFailsWhenAskedKeepsTheEditsAndTheFile) {
     SelectFile("a.ogg");
     const TReadOnlyFolder readOnly(Music());
     if (!readOnly.Active()) GTEST_SKIP() << "cannot make a read-only mount here";
-    W().Edit2->setText("Edited");
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Edited");
     platform_.saveAnswers = {TSaveChoice::Save};
     SelectFile("b.ogg");
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_NE(platform_.messages[0].text.find("a.ogg"), std::string::npos) << platform_.messages[0].text;
-    EXPECT_EQ(W().Edit2->text(), "Edited");
-    EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Edited");
+    EXPECT_EQ(W().browsePage->fileList->currentItem()->text(), "a.ogg");
     EXPECT_EQ(ReadTags(a).Title, "One");
 }
 
@@ -472,8 +472,8 @@ TEST_F(BrowsePageTest, F5ListsTheFolderAgainAndShowsTheSelectedFileAsItIsNow) {
     WriteVorbisFile(a, {{"TITLE", "Changed elsewhere"}});
     QTest::keyClick(&W(), Qt::Key_F5);
     EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"}));
-    EXPECT_EQ(W().Listview1->currentItem()->text(), "a.ogg");
-    EXPECT_EQ(W().Edit2->text(), "Changed elsewhere");
+    EXPECT_EQ(W().browsePage->fileList->currentItem()->text(), "a.ogg");
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Changed elsewhere");
 }
 
 TEST_F(BrowsePageTest, CtrlSSavesTheEditsFromAnyPage) {
@@ -482,11 +482,11 @@ TEST_F(BrowsePageTest, CtrlSSavesTheEditsFromAnyPage) {
     SelectFile("a.ogg");
     QTest::keyClick(&W(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(platform_.waitCursorShown, 0) << "nothing to save";
-    W().Edit2->setText("Saved by key");
-    W().SetActivePage(W().TabSheet2);
+    W().browsePage->FieldEdit(TTagField::Title)->setText("Saved by key");
+    W().SetActivePage(W().massPage);
     QTest::keyClick(&W(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadTags(a).Title, "Saved by key");
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 }
 
 // A file Parvex cannot edit shows why in one line; its editors and Save stay disabled.
@@ -506,29 +506,29 @@ TEST_P(CannotEditTest, TheEditorsAndSaveAreDisabledWithALineSayingWhy) {
     WriteVorbisFile(Music("x.ogg"), {});
     ChooseFolder(Music());
     c.make(Music("x.ogg"));  // after the listing, so that a file removed by the case is listed
-    TForm1& w = Window();
+    TMainWindow& w = Window();
     SelectFile("good.ogg");
     {
         std::optional<TAsNobody> nobody;
         if (c.needsNobody) nobody.emplace();
         SelectFile("x.ogg");
     }
-    if (c.needsNobody && w.lblCannotEdit->isHidden()) GTEST_SKIP() << "the file stayed readable";
-    EXPECT_TRUE(w.lblCannotEdit->isVisible());
-    EXPECT_EQ(w.lblCannotEdit->toolTip().toStdString(), c.line);
+    if (c.needsNobody && w.browsePage->cannotEditLabel->isHidden()) GTEST_SKIP() << "the file stayed readable";
+    EXPECT_TRUE(w.browsePage->cannotEditLabel->isVisible());
+    EXPECT_EQ(w.browsePage->cannotEditLabel->toolTip().toStdString(), c.line);
     for (QWidget* editor :
-         std::initializer_list<QWidget*>{w.Edit1, w.edit7, w.Edit37, w.ListBox1, w.BitBtn6, w.BitBtn7})
+         std::initializer_list<QWidget*>{w.browsePage->FieldEdit(TTagField::Artist), w.browsePage->genreBox, w.browsePage->FieldEdit(TTagField::ISRC), w.browsePage->otherTagsList, w.browsePage->addOtherTagButton, w.browsePage->removeOtherTagButton})
         EXPECT_FALSE(editor->isEnabled()) << editor->objectName().toStdString();
-    EXPECT_EQ(w.FileSizeText->text().isEmpty(), !c.showsStream);
-    w.Edit1->setText("set by the program");
-    EXPECT_FALSE(w.BitBtn18->isEnabled());
+    EXPECT_EQ(w.browsePage->fileSizeText->text().isEmpty(), !c.showsStream);
+    w.browsePage->FieldEdit(TTagField::Artist)->setText("set by the program");
+    EXPECT_FALSE(w.browsePage->saveButton->isEnabled());
     EXPECT_TRUE(platform_.messages.empty()) << "the line says it, no box";
 
     SelectFile("good.ogg");
-    EXPECT_FALSE(w.lblCannotEdit->isVisible());
-    EXPECT_TRUE(w.Edit1->isEnabled());
-    EXPECT_TRUE(w.ListBox1->isEnabled());
-    EXPECT_EQ(w.Edit2->text(), "Good");
+    EXPECT_FALSE(w.browsePage->cannotEditLabel->isVisible());
+    EXPECT_TRUE(w.browsePage->FieldEdit(TTagField::Artist)->isEnabled());
+    EXPECT_TRUE(w.browsePage->otherTagsList->isEnabled());
+    EXPECT_EQ(w.browsePage->FieldEdit(TTagField::Title)->text(), "Good");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,7 +23,7 @@ void Type(QWidget* target, const char* keys) {
 
 class AddTagTest : public WindowTest {
 protected:
-    AddTagTest() : dialog_(&Window(), *Window().BitBtn18, platform_) {}
+    AddTagTest() : dialog_(&Window(), platform_) { Window().SetDialogs(dialog_, words_); }
 
     std::string Add(const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [this] { return dialog_.OpenForAdd(); });
@@ -32,9 +32,10 @@ protected:
                      const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [&] { return dialog_.OpenForEdit(name, value); });
     }
-    void ClickOk() { QTest::mouseClick(dialog_.BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(dialog_.okButton, Qt::LeftButton); }
 
-    TForm2 dialog_;
+    TAddTagDialog dialog_;
+    TAddWordDialog words_{&Window()};
 };
 
 TEST_F(AddTagTest, IsAFixedDialogWithoutWindowButtons) {
@@ -43,7 +44,7 @@ TEST_F(AddTagTest, IsAFixedDialogWithoutWindowButtons) {
     EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
-    for (QPushButton* button : {dialog_.BitBtn1, dialog_.BitBtn2}) {
+    for (QPushButton* button : {dialog_.okButton, dialog_.cancelButton}) {
         EXPECT_FALSE(button->autoDefault() || button->isDefault()) << "Enter in a box never presses it";
         EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << "Tab reaches it";
     }
@@ -51,24 +52,24 @@ TEST_F(AddTagTest, IsAFixedDialogWithoutWindowButtons) {
 
 TEST_F(AddTagTest, TypedNameIsUpperCasedWithoutEqualsAndOkReturnsTheLine) {
     const std::string result = Add([this] {
-        Type(dialog_.Edit1, "artist=x 1.");
-        EXPECT_EQ(dialog_.Edit1->text(), "ARTISTX 1.");
-        Type(dialog_.Memo1, "One");
+        Type(dialog_.nameEdit, "artist=x 1.");
+        EXPECT_EQ(dialog_.nameEdit->text(), "ARTISTX 1.");
+        Type(dialog_.valueEdit, "One");
         ClickOk();
     });
     EXPECT_EQ(result, "ARTISTX 1.=One");
-    EXPECT_TRUE(Window().BitBtn18->isEnabled()) << "OK enables Save";
+    EXPECT_TRUE(Window().browsePage->saveButton->isEnabled()) << "OK enables Save";
 }
 
 TEST_F(AddTagTest, EnterInTheNameMovesToTheValueAndTheValueKeepsItsLines) {
     const std::string result = Add([this] {
-        Type(dialog_.Edit1, "note");
-        QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
+        Type(dialog_.nameEdit, "note");
+        QTest::keyClick(dialog_.nameEdit, Qt::Key_Return);
         EXPECT_TRUE(dialog_.isVisible()) << "Enter does not close the dialog";
-        EXPECT_TRUE(dialog_.Memo1->hasFocus());
-        QTest::keyClicks(dialog_.Memo1, "a");
-        QTest::keyClick(dialog_.Memo1, Qt::Key_Return);
-        QTest::keyClicks(dialog_.Memo1, "b");
+        EXPECT_TRUE(dialog_.valueEdit->hasFocus());
+        QTest::keyClicks(dialog_.valueEdit, "a");
+        QTest::keyClick(dialog_.valueEdit, Qt::Key_Return);
+        QTest::keyClicks(dialog_.valueEdit, "b");
         ClickOk();
     });
     EXPECT_EQ(result, "NOTE=a\r\nb");
@@ -78,36 +79,36 @@ TEST_F(AddTagTest, EnterInTheNameMovesToTheValueAndTheValueKeepsItsLines) {
 TEST_F(AddTagTest, IsConfirmedAndCancelledFromTheKeyboard) {
     struct Case {
         const char* name;
-        std::function<void(TForm2&)> keys;
+        std::function<void(TAddTagDialog&)> keys;
         std::string result;
     };
     const Case cases[] = {
         {"Ctrl+Enter in the value",
-         [](TForm2& d) { QTest::keyClick(d.Memo1, Qt::Key_Return, Qt::ControlModifier); }, "MOOD=calm"},
+         [](TAddTagDialog& d) { QTest::keyClick(d.valueEdit, Qt::Key_Return, Qt::ControlModifier); }, "MOOD=calm"},
         {"Ctrl+Enter (keypad) in the name",
-         [](TForm2& d) { QTest::keyClick(d.Edit1, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier); },
+         [](TAddTagDialog& d) { QTest::keyClick(d.nameEdit, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier); },
          "MOOD=calm"},
         {"Tab to OK, Enter",
-         [](TForm2& d) {
-             QTest::keyClick(d.Memo1, Qt::Key_Tab);
-             EXPECT_TRUE(d.BitBtn1->hasFocus());
-             QTest::keyClick(d.BitBtn1, Qt::Key_Return);
+         [](TAddTagDialog& d) {
+             QTest::keyClick(d.valueEdit, Qt::Key_Tab);
+             EXPECT_TRUE(d.okButton->hasFocus());
+             QTest::keyClick(d.okButton, Qt::Key_Return);
          },
          "MOOD=calm"},
         {"Tab to Cancel, Enter",
-         [](TForm2& d) {
-             QTest::keyClick(d.Memo1, Qt::Key_Tab);
-             QTest::keyClick(d.BitBtn1, Qt::Key_Tab);
-             EXPECT_TRUE(d.BitBtn2->hasFocus());
-             QTest::keyClick(d.BitBtn2, Qt::Key_Return);
+         [](TAddTagDialog& d) {
+             QTest::keyClick(d.valueEdit, Qt::Key_Tab);
+             QTest::keyClick(d.okButton, Qt::Key_Tab);
+             EXPECT_TRUE(d.cancelButton->hasFocus());
+             QTest::keyClick(d.cancelButton, Qt::Key_Return);
          },
          "False"},
     };
     for (const Case& c : cases) {
         const std::string result = Add([&] {
-            Type(dialog_.Edit1, "mood");
-            QTest::keyClick(dialog_.Edit1, Qt::Key_Return);
-            QTest::keyClicks(dialog_.Memo1, "calm");
+            Type(dialog_.nameEdit, "mood");
+            QTest::keyClick(dialog_.nameEdit, Qt::Key_Return);
+            QTest::keyClicks(dialog_.valueEdit, "calm");
             c.keys(dialog_);
         });
         EXPECT_EQ(result, c.result) << c.name;
@@ -116,35 +117,35 @@ TEST_F(AddTagTest, IsConfirmedAndCancelledFromTheKeyboard) {
 
 TEST_F(AddTagTest, CancelAndEscapeReturnFalseAndLeaveSaveAsItWas) {
     const auto fillIn = [this] {
-        Type(dialog_.Edit1, "name");
-        dialog_.Memo1->setPlainText("value");
+        Type(dialog_.nameEdit, "name");
+        dialog_.valueEdit->setPlainText("value");
     };
     EXPECT_EQ(Add([&] {
                   fillIn();
-                  QTest::mouseClick(dialog_.BitBtn2, Qt::LeftButton);
+                  QTest::mouseClick(dialog_.cancelButton, Qt::LeftButton);
               }),
               "False");
     EXPECT_EQ(Add([&] {
                   fillIn();
-                  QTest::keyClick(dialog_.Memo1, Qt::Key_Escape);
+                  QTest::keyClick(dialog_.valueEdit, Qt::Key_Escape);
               }),
               "False");
-    EXPECT_EQ(Edit("A", "b", [&] { QTest::keyClick(dialog_.Edit1, Qt::Key_Escape); }), "False");
-    EXPECT_FALSE(Window().BitBtn18->isEnabled());
+    EXPECT_EQ(Edit("A", "b", [&] { QTest::keyClick(dialog_.nameEdit, Qt::Key_Escape); }), "False");
+    EXPECT_FALSE(Window().browsePage->saveButton->isEnabled());
 }
 
 TEST_F(AddTagTest, EditingShowsTheTagAndOkWithoutChangesReturnsItUnchanged) {
     EXPECT_EQ(Edit("URL", "a=b",
                    [this] {
-                       EXPECT_EQ(dialog_.Edit1->text(), "URL");
-                       EXPECT_EQ(dialog_.Memo1->toPlainText(), "a=b");
+                       EXPECT_EQ(dialog_.nameEdit->text(), "URL");
+                       EXPECT_EQ(dialog_.valueEdit->toPlainText(), "a=b");
                        ClickOk();
                    }),
               "URL=a=b");
     // A value's own line breaks come back as they were, whether CR LF or LF alone.
     EXPECT_EQ(Edit("LYRICS", "one\r\ntwo\r\n",
                    [this] {
-                       EXPECT_EQ(dialog_.Memo1->blockCount(), 3);
+                       EXPECT_EQ(dialog_.valueEdit->blockCount(), 3);
                        ClickOk();
                    }),
               "LYRICS=one\r\ntwo\r\n");
@@ -153,8 +154,8 @@ TEST_F(AddTagTest, EditingShowsTheTagAndOkWithoutChangesReturnsItUnchanged) {
 
 TEST_F(AddTagTest, PastedTextIsCleanedAtOkAndOnlyAsciiLettersChangeCase) {
     EXPECT_EQ(Add([this] {
-                  dialog_.Edit1->setText("cafe=menu");
-                  dialog_.Memo1->setPlainText("Mixed Case = kept");
+                  dialog_.nameEdit->setText("cafe=menu");
+                  dialog_.valueEdit->setPlainText("Mixed Case = kept");
                   ClickOk();
               }),
               "CAFEMENU=Mixed Case = kept");
@@ -177,14 +178,14 @@ TEST_F(AddTagTest, OkRefusesANameOtherProgramsCannotRead) {
     for (const Case& c : cases) {
         platform_.messages.clear();
         const std::string result = Add([&] {
-            dialog_.Edit1->setText(c.typed);
-            dialog_.Memo1->setPlainText("value");
+            dialog_.nameEdit->setText(c.typed);
+            dialog_.valueEdit->setPlainText("value");
             ClickOk();
             EXPECT_TRUE(dialog_.isVisible()) << "refused: " << c.typed.toStdString();
             ASSERT_EQ(platform_.messages.size(), 1u);
             EXPECT_EQ(platform_.messages[0].kind, TMessageKind::Error);
             EXPECT_EQ(platform_.messages[0].text.rfind(c.message, 0), 0u) << platform_.messages[0].text;
-            dialog_.Edit1->setText("mood");
+            dialog_.nameEdit->setText("mood");
             ClickOk();
         });
         EXPECT_EQ(result, "MOOD=value") << c.typed.toStdString();
@@ -198,10 +199,10 @@ TEST_F(AddTagTest, EditingKeepsAFilesOwnNameButRefusesAnotherInvalidOne) {
     EXPECT_TRUE(platform_.messages.empty());
     EXPECT_EQ(Edit("MOOD \xC3\xA9", "calm",
                    [this] {
-                       dialog_.Edit1->setText("MOOD \u00e8");
+                       dialog_.nameEdit->setText("MOOD \u00e8");
                        ClickOk();
                        EXPECT_EQ(platform_.messages.size(), 1u);
-                       dialog_.Edit1->setText("MOOD");
+                       dialog_.nameEdit->setText("MOOD");
                        ClickOk();
                    }),
               "MOOD=calm");
@@ -209,14 +210,14 @@ TEST_F(AddTagTest, EditingKeepsAFilesOwnNameButRefusesAnotherInvalidOne) {
 
 TEST_F(AddTagTest, EachOpeningStartsFromWhatItIsGiven) {
     Add([this] {
-        Type(dialog_.Edit1, "left");
+        Type(dialog_.nameEdit, "left");
         ClickOk();
     });
     EXPECT_EQ(Add([this] {
-                  EXPECT_EQ(dialog_.Edit1->text(), "");
-                  EXPECT_EQ(dialog_.Memo1->toPlainText(), "");
-                  EXPECT_TRUE(dialog_.Edit1->hasFocus());
-                  Type(dialog_.Edit1, "x");
+                  EXPECT_EQ(dialog_.nameEdit->text(), "");
+                  EXPECT_EQ(dialog_.valueEdit->toPlainText(), "");
+                  EXPECT_TRUE(dialog_.nameEdit->hasFocus());
+                  Type(dialog_.nameEdit, "x");
                   ClickOk();
               }),
               "X=");
@@ -229,46 +230,46 @@ protected:
     std::string AskNew(const std::function<void()>& interact) {
         return WhileOpen(dialog_, interact, [this] { return dialog_.AskNewWord(); });
     }
-    void ClickOk() { QTest::mouseClick(dialog_.BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(dialog_.okButton, Qt::LeftButton); }
 
-    TForm3 dialog_;
+    TAddWordDialog dialog_;
 };
 
 TEST_F(AddWordTest, IsAFixedDialogWithoutWindowButtons) {
     EXPECT_EQ(dialog_.windowTitle(), "Add a word");
     EXPECT_EQ(dialog_.size(), QSize(276, 126));
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(dialog_.Label1->text(), "Word");
-    EXPECT_EQ(dialog_.Edit1->geometry(), QRect(24, 40, 225, 21));
-    EXPECT_EQ(dialog_.BitBtn2->geometry(), QRect(80, 80, 75, 25));
-    EXPECT_EQ(dialog_.BitBtn1->geometry(), QRect(176, 80, 75, 25));
+    EXPECT_EQ(dialog_.wordLabel->text(), "Word");
+    EXPECT_EQ(dialog_.wordEdit->geometry(), QRect(24, 40, 225, 21));
+    EXPECT_EQ(dialog_.cancelButton->geometry(), QRect(80, 80, 75, 25));
+    EXPECT_EQ(dialog_.okButton->geometry(), QRect(176, 80, 75, 25));
 }
 
 TEST_F(AddWordTest, OnlyLettersAreTypedAndInLowerCase) {
     EXPECT_EQ(AskNew([this] {
-                  Type(dialog_.Edit1, "Of 3-x!");
-                  EXPECT_EQ(dialog_.Edit1->text(), "ofx");
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Backspace);
-                  EXPECT_EQ(dialog_.Edit1->text(), "of");
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Return);  // types nothing: it is OK
+                  Type(dialog_.wordEdit, "Of 3-x!");
+                  EXPECT_EQ(dialog_.wordEdit->text(), "ofx");
+                  QTest::keyClick(dialog_.wordEdit, Qt::Key_Backspace);
+                  EXPECT_EQ(dialog_.wordEdit->text(), "of");
+                  QTest::keyClick(dialog_.wordEdit, Qt::Key_Return);  // types nothing: it is OK
               }),
               "of");
 }
 
 TEST_F(AddWordTest, TabReachesOkAndCancelAndEnterPressesThem) {
     EXPECT_EQ(AskNew([this] {
-                  Type(dialog_.Edit1, "and");
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Tab);
-                  EXPECT_TRUE(dialog_.BitBtn1->hasFocus());
-                  QTest::keyClick(dialog_.BitBtn1, Qt::Key_Tab);
-                  EXPECT_TRUE(dialog_.BitBtn2->hasFocus());
-                  QTest::keyClick(dialog_.BitBtn2, Qt::Key_Return);
+                  Type(dialog_.wordEdit, "and");
+                  QTest::keyClick(dialog_.wordEdit, Qt::Key_Tab);
+                  EXPECT_TRUE(dialog_.okButton->hasFocus());
+                  QTest::keyClick(dialog_.okButton, Qt::Key_Tab);
+                  EXPECT_TRUE(dialog_.cancelButton->hasFocus());
+                  QTest::keyClick(dialog_.cancelButton, Qt::Key_Return);
               }),
               "False");
     EXPECT_EQ(AskNew([this] {
-                  Type(dialog_.Edit1, "and");
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Tab);
-                  QTest::keyClick(dialog_.BitBtn1, Qt::Key_Enter, Qt::KeypadModifier);
+                  Type(dialog_.wordEdit, "and");
+                  QTest::keyClick(dialog_.wordEdit, Qt::Key_Tab);
+                  QTest::keyClick(dialog_.okButton, Qt::Key_Enter, Qt::KeypadModifier);
               }),
               "and");
 }
@@ -276,13 +277,13 @@ TEST_F(AddWordTest, TabReachesOkAndCancelAndEnterPressesThem) {
 TEST_F(AddWordTest, OkOnAnEmptyBoxGivesAnEmptyWordAndCancelGivesFalse) {
     EXPECT_EQ(AskNew([this] { ClickOk(); }), "");
     EXPECT_EQ(AskNew([this] {
-                  Type(dialog_.Edit1, "word");
-                  QTest::mouseClick(dialog_.BitBtn2, Qt::LeftButton);
+                  Type(dialog_.wordEdit, "word");
+                  QTest::mouseClick(dialog_.cancelButton, Qt::LeftButton);
               }),
               "False");
     EXPECT_EQ(AskNew([this] {
-                  Type(dialog_.Edit1, "word");
-                  QTest::keyClick(dialog_.Edit1, Qt::Key_Escape);
+                  Type(dialog_.wordEdit, "word");
+                  QTest::keyClick(dialog_.wordEdit, Qt::Key_Escape);
               }),
               "False");
 }
@@ -291,8 +292,8 @@ TEST_F(AddWordTest, EditingStartsFromTheWordAndPastedTextIsLowerCasedAtOk) {
     const std::string result = WhileOpen(
         dialog_,
         [this] {
-            EXPECT_EQ(dialog_.Edit1->text(), "the");
-            dialog_.Edit1->setText("The Caf\u00c9 2");
+            EXPECT_EQ(dialog_.wordEdit->text(), "the");
+            dialog_.wordEdit->setText("The Caf\u00c9 2");
             ClickOk();
         },
         [this] { return dialog_.AskEditWord("the"); });

@@ -28,49 +28,49 @@ QStringList SortedWithoutCase(QStringList names) {
 using FrameTest = WindowTest;
 
 TEST_F(FrameTest, CreationSetsTheVersionAndAnEmptyBatchMode) {
-    TForm1& window = Window();
-    EXPECT_EQ(window.Version->text(), "Version 0.0.20");
-    EXPECT_EQ(window.Version->width(), window.Version->sizeHint().width()) << "the whole caption shows";
+    TMainWindow& window = Window();
+    EXPECT_EQ(window.logPage->versionLabel->text(), "Version 0.0.20");
+    EXPECT_EQ(window.logPage->versionLabel->width(), window.logPage->versionLabel->sizeHint().width()) << "the whole caption shows";
     EXPECT_EQ(window.BatchMode, "");
     EXPECT_TRUE(platform_.messages.empty());
 }
 
 TEST_F(FrameTest, WithoutGenreFileBothBoxesOfferTheBuiltInNamesSorted) {
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     QStringList builtIn;
     for (const std::string& name : BuiltInGenres()) builtIn << QString::fromStdString(name);
     ASSERT_EQ(builtIn.size(), 115);
     EXPECT_EQ(builtIn.removeDuplicates(), 0);
-    for (const QComboBox* box : {window.edit7, window.edit15}) {
+    for (const QComboBox* box : {window.browsePage->genreBox, window.massPage->genreBox}) {
         EXPECT_EQ(Items(*box), SortedWithoutCase(builtIn)) << box->objectName().toStdString();
         EXPECT_EQ(box->currentText(), "") << "no genre is chosen before a file is";
         EXPECT_EQ(box->maxVisibleItems(), 16);
         EXPECT_TRUE(box->isEditable());
     }
-    EXPECT_TRUE(Items(*window.edit7).contains("Psychadelic"));
-    EXPECT_TRUE(Items(*window.edit7).contains("Folk/Rock"));
+    EXPECT_TRUE(Items(*window.browsePage->genreBox).contains("Psychadelic"));
+    EXPECT_TRUE(Items(*window.browsePage->genreBox).contains("Folk/Rock"));
 }
 
 // Lines end at CR LF, CR or LF; byte 26 ends the file; an empty line is an entry of its own.
 TEST_F(FrameTest, GenreFileReplacesTheBuiltInListLineByLine) {
     temp_.Write("genre.txt", std::string("Zouk\r\nacid Folk\rBig\nBeat\r\r\nAmbient\r\n\x1aRock\r\n"));
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     const QStringList expected = {"", "acid Folk", "Ambient", "Beat", "Big", "Zouk"};
-    EXPECT_EQ(Items(*window.edit7), expected);
-    EXPECT_EQ(Items(*window.edit15), expected);
+    EXPECT_EQ(Items(*window.browsePage->genreBox), expected);
+    EXPECT_EQ(Items(*window.massPage->genreBox), expected);
     EXPECT_GE(platform_.pendingMessageRuns, 5) << "pending messages run before each line";
 }
 
 TEST_F(FrameTest, AnEmptyGenreFileLeavesBothListsEmpty) {
     temp_.Write("genre.txt", "");
-    TForm1& window = Window();
-    EXPECT_EQ(window.edit7->count(), 0);
-    EXPECT_EQ(window.edit15->count(), 0);
+    TMainWindow& window = Window();
+    EXPECT_EQ(window.browsePage->genreBox->count(), 0);
+    EXPECT_EQ(window.massPage->genreBox->count(), 0);
 }
 
 TEST_F(FrameTest, AFolderNamedLikeTheGenreFileIsNoGenreFile) {
     std::filesystem::create_directory(temp_.Path() / "genre.txt");
-    EXPECT_EQ(Window().edit7->count(), 115);
+    EXPECT_EQ(Window().browsePage->genreBox->count(), 115);
 }
 
 TEST_F(FrameTest, AnUnreadableGenreFileIsReportedAndTheWindowStillOpens) {
@@ -85,8 +85,8 @@ TEST_F(FrameTest, AnUnreadableGenreFileIsReportedAndTheWindowStillOpens) {
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0],
               (TShownMessage{TMessageKind::Error, "Cannot open file genre.txt: permission denied"}));
-    EXPECT_EQ(Window().edit7->count(), 0);
-    EXPECT_EQ(Window().Version->text(), "Version 0.0.20") << "what came before the failure was done";
+    EXPECT_EQ(Window().browsePage->genreBox->count(), 0);
+    EXPECT_EQ(Window().logPage->versionLabel->text(), "Version 0.0.20") << "what came before the failure was done";
 }
 
 // Cancel leaves the folder as it was: an empty folder must not become "/", the whole file system.
@@ -104,60 +104,60 @@ TEST_F(FrameTest, DirectoryButtonStartsAtTheWorkingDirectoryAndEndsItWithASepara
         {"/no/separator", std::nullopt, "/no/separator"},
         {"", std::nullopt, ""},
     };
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     for (const Case& c : cases) {
-        window.Edit4->setText(c.before);
+        window.folderEdit->setText(c.before);
         platform_.chooserAnswers = {c.chosen};
         platform_.directoryChooserStarts.clear();
-        QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(window.folderButton, Qt::LeftButton);
         EXPECT_EQ(platform_.directoryChooserStarts, std::vector<std::string>{c.before});
-        EXPECT_EQ(window.Edit4->text().toStdString(), c.after) << "from " << c.before;
+        EXPECT_EQ(window.folderEdit->text().toStdString(), c.after) << "from " << c.before;
     }
 }
 
 TEST_F(FrameTest, ClosingQuotesTheFiveSeparatorTexts) {
-    TForm1& window = Window();
-    window.edtFieldSep->setText(" - ");
-    window.Edit20->setText("_");
-    window.Edit9->setText("");
-    window.Edit19->setText(" ");
-    window.Edit22->setText(";");
+    TMainWindow& window = Window();
+    window.renamePage->editor->separatorEdit->setText(" - ");
+    window.tagFromNamePage->editor->separatorEdit->setText("_");
+    window.tagFromNamePage->editor->replaceEdit->setText("");
+    window.renamePage->editor->replaceEdit->setText(" ");
+    window.tagListPage->editor->separatorEdit->setText(";");
     window.show();
     EXPECT_TRUE(window.close()) << "closing is never refused";
-    EXPECT_EQ(window.edtFieldSep->text(), "\" - \"");
-    EXPECT_EQ(window.Edit20->text(), "\"_\"");
-    EXPECT_EQ(window.Edit9->text(), "\"\"");
-    EXPECT_EQ(window.Edit19->text(), "\" \"");
-    EXPECT_EQ(window.Edit22->text(), "\";\"");
+    EXPECT_EQ(window.renamePage->editor->separatorEdit->text(), "\" - \"");
+    EXPECT_EQ(window.tagFromNamePage->editor->separatorEdit->text(), "\"_\"");
+    EXPECT_EQ(window.tagFromNamePage->editor->replaceEdit->text(), "\"\"");
+    EXPECT_EQ(window.renamePage->editor->replaceEdit->text(), "\" \"");
+    EXPECT_EQ(window.tagListPage->editor->separatorEdit->text(), "\";\"");
 }
 
 TEST_F(FrameTest, ShowingTheWindowMakesTheFirstPageActiveWithoutAPageChange) {
-    TForm1& window = Window();
-    window.PageControl1->setCurrentWidget(window.TabSheet6);
-    QSignalSpy pageChanges(window.PageControl1, &QTabWidget::currentChanged);
+    TMainWindow& window = Window();
+    window.pages->setCurrentWidget(window.logPage);
+    QSignalSpy pageChanges(window.pages, &QTabWidget::currentChanged);
     window.show();
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet1);
+    EXPECT_EQ(window.pages->currentWidget(), window.browsePage);
     EXPECT_EQ(pageChanges.count(), 0);
-    window.SetActivePage(window.TabSheet6);
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet6);
+    window.SetActivePage(window.logPage);
+    EXPECT_EQ(window.pages->currentWidget(), window.logPage);
     EXPECT_EQ(pageChanges.count(), 0);
 }
 
 // A chooser that raises stands for any handler that raises: the error reaches the user as an error
 // box, the handler ends there, and nothing escapes into the event loop.
 TEST_F(FrameTest, AnErrorInAHandlerBecomesAnErrorBoxAndTheWindowGoesOn) {
-    TForm1& window = Window();
-    window.Edit4->setText("/music");
+    TMainWindow& window = Window();
+    window.folderEdit->setText("/music");
     platform_.chooserRaises = "Cannot open file /music/x.ogg";
-    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(window.folderButton, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0], (TShownMessage{TMessageKind::Error, "Cannot open file /music/x.ogg"}));
-    EXPECT_EQ(window.Edit4->text(), "/music") << "the handler ended at the error";
+    EXPECT_EQ(window.folderEdit->text(), "/music") << "the handler ended at the error";
 
     platform_.chooserRaises.reset();
     platform_.chooserAnswers = {std::string("/music")};
-    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(window.Edit4->text(), "/music/") << "the next click works";
+    QTest::mouseClick(window.folderButton, Qt::LeftButton);
+    EXPECT_EQ(window.folderEdit->text(), "/music/") << "the next click works";
 }
 
 }  // namespace

@@ -324,10 +324,10 @@ QString DrawnText(const QAbstractButton& button) {
 // With the window's font, every caption fits inside its control, and a field label ends before its
 // editor begins. (The mode buttons of the Mass page are narrower than their captions by design; their
 // hints name them.)
-void ExpectCaptionsFit(const TForm1& window) {
+void ExpectCaptionsFit(const TMainWindow& window) {
     for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
         const QString parent = button->parentWidget()->objectName();
-        if (parent.startsWith("Panel") || button->parentWidget() == window.PageControl1->tabBar()) continue;
+        if (parent.startsWith("Panel") || button->parentWidget() == window.pages->tabBar()) continue;
         int needed = button->sizeHint().width();
         if (qobject_cast<QPushButton*>(button)) {  // whose size hint never goes below a minimum width
             const QString text = DrawnText(*button);
@@ -338,24 +338,24 @@ void ExpectCaptionsFit(const TForm1& window) {
         EXPECT_LE(needed, button->width()) << button->objectName().toStdString();
     }
     for (QLabel* label :
-         {window.Label21, window.Label37, window.Label40, window.Label43, window.Label12, window.Label15})
-        EXPECT_LE(label->geometry().right(), window.Edit32->x() - 1) << label->objectName().toStdString();
-    EXPECT_LE(window.Label28->geometry().right(), window.BitBtn27->x() - 1);
-    const int tabsWidth = window.PageControl1->tabBar()->sizeHint().width();
-    EXPECT_LE(tabsWidth, window.PageControl1->width()) << "all seven tabs show in one row";
+         {window.browsePage->FieldLabel(TTagField::Artist), window.browsePage->FieldLabel(TTagField::Organization), window.browsePage->FieldLabel(TTagField::Copyright), window.browsePage->FieldLabel(TTagField::ISRC), window.browsePage->fileSizeLabel, window.browsePage->durationLabel})
+        EXPECT_LE(label->geometry().right(), window.browsePage->FieldEdit(TTagField::Organization)->x() - 1) << label->objectName().toStdString();
+    EXPECT_LE(window.browsePage->otherTagsLabel->geometry().right(), window.browsePage->copyOtherTagsButton->x() - 1);
+    const int tabsWidth = window.pages->tabBar()->sizeHint().width();
+    EXPECT_LE(tabsWidth, window.pages->width()) << "all seven tabs show in one row";
 }
 
 // Nothing is cut off by the edge of its page or of the window: every control of the layout lies
 // inside its parent. The window must have been shown, so that the pages have their sizes.
-void ExpectControlsInsideTheirParents(const TForm1& window) {
+void ExpectControlsInsideTheirParents(const TMainWindow& window) {
     for (const TPlaced& expected : WholeLayout()) {
         const auto* control = window.findChild<QWidget*>(QString::fromStdString(expected.name));
         ASSERT_NE(control, nullptr) << expected.name;
         const QWidget* parent = control->parentWidget();
         // Pages not shown yet have no size of their own; every page takes the size of the shown one.
         const bool onPage =
-            parent->parentWidget() && parent->parentWidget()->parentWidget() == window.PageControl1;
-        const QRect room = onPage ? window.PageControl1->currentWidget()->rect() : parent->rect();
+            parent->parentWidget() && parent->parentWidget()->parentWidget() == window.pages;
+        const QRect room = onPage ? window.pages->currentWidget()->rect() : parent->rect();
         EXPECT_TRUE(room.contains(control->geometry()))
             << expected.name << " at " << control->geometry().bottom() << "/" << control->geometry().right()
             << " in " << parent->objectName().toStdString() << " of " << parent->height() << "/"
@@ -380,7 +380,7 @@ protected:
 TEST_P(ScaledLayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
     const double scale = GetParam().scale;
     ASSERT_EQ(LayoutScale(), scale);
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     EXPECT_EQ(window.size(), AtScale({0, 0, 592, 583}, scale).size());
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
     for (const TPlaced& expected : WholeLayout()) {
@@ -405,7 +405,7 @@ TEST_P(ScaledLayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
 }
 
 TEST_P(ScaledLayoutTest, CaptionsFitAndNothingIsCutOff) {
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     window.show();
     ExpectCaptionsFit(window);
     ExpectControlsInsideTheirParents(window);
@@ -417,7 +417,7 @@ INSTANTIATE_TEST_SUITE_P(DesktopFonts, ScaledLayoutTest,
                                          TFontCase{18, 1.8125}));
 
 TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     // The title is the application's name alone: Qt then adds no " — Parvex" of its own.
     EXPECT_EQ(window.windowTitle(), "Parvex");
     EXPECT_EQ(window.windowTitle(), QGuiApplication::applicationDisplayName());
@@ -433,12 +433,12 @@ TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
                                                          {"TabSheet5", "Rename based on tag"},
                                                          {"TabSheet7", "Tag from List"},
                                                          {"TabSheet6", "Log"}};
-    ASSERT_EQ(window.PageControl1->count(), 7);
+    ASSERT_EQ(window.pages->count(), 7);
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(window.PageControl1->widget(i)->objectName(), pages[i].first);
-        EXPECT_EQ(window.PageControl1->tabText(i), pages[i].second);
+        EXPECT_EQ(window.pages->widget(i)->objectName(), pages[i].first);
+        EXPECT_EQ(window.pages->tabText(i), pages[i].second);
     }
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet1);
+    EXPECT_EQ(window.pages->currentWidget(), window.browsePage);
 }
 
 TEST(LayoutScale, FollowsTheFontAndKeepsTheMainWindowOnTheScreen) {
@@ -472,7 +472,7 @@ protected:
 
 TEST_P(OnAnyScreen, TheWindowFitsTheScreenAndNothingIsCutOff) {
     ShowActive();
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     const QRect screen = window.screen()->availableGeometry();
     EXPECT_TRUE(screen.contains(window.frameGeometry()))
         << "frame " << window.frameGeometry().right() << "," << window.frameGeometry().bottom() << " on "
@@ -496,14 +496,14 @@ TEST_P(OnAnyScreen, ASavedPlacePartlyOffTheScreenIsBroughtBack) {
 INSTANTIATE_TEST_SUITE_P(DesktopFonts, OnAnyScreen, testing::Values(9.0, 18.0));
 
 TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
-    TForm1& window = Window();
-    for (QPushButton* button : {window.BitBtn18, window.BitBtn3, window.BitBtn2})
+    TMainWindow& window = Window();
+    for (QPushButton* button : {window.browsePage->saveButton, window.massPage->runButton, window.clearPage->runButton})
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
-    EXPECT_FALSE(window.other_a->isEnabled());
-    for (QLineEdit* readOnly : {window.Edit4, window.Edit21, window.Edit18, window.Edit17, window.Edit23})
+    EXPECT_FALSE(window.massPage->otherModeButtons[0]->isEnabled());
+    for (QLineEdit* readOnly : {window.folderEdit, window.tagFromNamePage->editor->formatEdit, window.renamePage->editor->formatEdit, window.tagListPage->editor->formatEdit, window.tagListPage->listFileEdit})
         EXPECT_TRUE(readOnly->isReadOnly()) << readOnly->objectName().toStdString();
-    EXPECT_TRUE(window.memoLog->isReadOnly());
-    EXPECT_EQ(window.memoLog->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(window.logPage->logView->isReadOnly());
+    EXPECT_EQ(window.logPage->logView->lineWrapMode(), QPlainTextEdit::NoWrap);
 
     for (const char* row : {"artist", "title", "album", "track", "date", "genre", "comment", "license",
                             "organization", "location", "contact", "version", "copyright", "isrc", "other"}) {
@@ -515,20 +515,20 @@ TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
         EXPECT_EQ(window.findChild<QRadioButton*>(QString(row) + "_a")->toolTip(), "Prepend");
         EXPECT_EQ(window.findChild<QRadioButton*>(QString(row) + "_p")->toolTip(), "Append");
     }
-    EXPECT_TRUE(window.radTagAll->isChecked());
-    EXPECT_TRUE(window.RadioButton1->isChecked());
-    EXPECT_TRUE(window.chkDontRenameUntaggedFiles->isChecked());
+    EXPECT_TRUE(window.tagFromNamePage->editor->overwriteRadios[0]->isChecked());
+    EXPECT_TRUE(window.tagListPage->editor->overwriteRadios[0]->isChecked());
+    EXPECT_TRUE(window.renamePage->dontRenameUntaggedCheck->isChecked());
 
-    EXPECT_EQ(window.ListBox7->count(), 1);
-    EXPECT_EQ(window.ListBox7->item(0)->text(), "Target file");
-    EXPECT_EQ(window.Edit17->text(), "<Target file>");
+    EXPECT_EQ(window.tagListPage->editor->orderList->count(), 1);
+    EXPECT_EQ(window.tagListPage->editor->orderList->item(0)->text(), "Target file");
+    EXPECT_EQ(window.tagListPage->editor->formatEdit->text(), "<Target file>");
     for (QListWidget* empty :
-         {window.ListBox5, window.ListBox6, window.ListBox3, window.ListBox4, window.ListBox8})
+         {window.tagFromNamePage->editor->orderList, window.renamePage->editor->orderList, window.tagFromNamePage->editor->wordList, window.renamePage->editor->wordList, window.tagListPage->editor->wordList})
         EXPECT_EQ(empty->count(), 0);
-    for (QLineEdit* empty : {window.Edit21, window.Edit18, window.Edit20, window.edtFieldSep, window.Edit22})
+    for (QLineEdit* empty : {window.tagFromNamePage->editor->formatEdit, window.renamePage->editor->formatEdit, window.tagFromNamePage->editor->separatorEdit, window.renamePage->editor->separatorEdit, window.tagListPage->editor->separatorEdit})
         EXPECT_TRUE(empty->text().isEmpty());
-    EXPECT_EQ(window.BitBtn19->text(), "Add Trash");
-    EXPECT_EQ(window.BitBtn12->text(), "Add Trash");
+    EXPECT_EQ(window.tagFromNamePage->editor->trashButton->text(), "Add Trash");
+    EXPECT_EQ(window.tagListPage->editor->trashButton->text(), "Add Trash");
 }
 
 // The name of the focused control: its own, or that of the named control it belongs to (the line edit
@@ -570,13 +570,13 @@ std::set<std::string> Reachable(const QWidget& page) {
 
 TEST_F(LayoutTest, TabReachesEveryControlOfEveryPage) {
     ShowActive();
-    TForm1& window = Window();
-    window.Edit2->setText("an edit, so that Save takes part");
-    for (QCheckBox* box : {window.CheckBox9, window.CheckBox1}) box->setChecked(true);  // and Tag, Clear
-    for (int i = 0; i < window.PageControl1->count(); ++i) {
-        QWidget* page = window.PageControl1->widget(i);
+    TMainWindow& window = Window();
+    window.browsePage->FieldEdit(TTagField::Title)->setText("an edit, so that Save takes part");
+    for (QCheckBox* box : {window.massPage->RowCheck(TTagField::Artist), window.clearPage->FieldCheck(TTagField::Artist)}) box->setChecked(true);  // and Tag, Clear
+    for (int i = 0; i < window.pages->count(); ++i) {
+        QWidget* page = window.pages->widget(i);
         window.SetActivePage(page);
-        const std::vector<std::string> cycle = TabCycle(window.Edit4);
+        const std::vector<std::string> cycle = TabCycle(window.folderEdit);
         std::set<std::string> visited;
         for (const std::string& name : cycle)
             visited.insert(TabStopOf(*window.findChild<QWidget*>(QString::fromStdString(name))));
@@ -590,9 +590,9 @@ TEST_F(LayoutTest, TabReachesEveryControlOfEveryPage) {
 
 TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
     ShowActive();
-    TForm1& window = Window();
-    window.Edit2->setText("edited");
-    window.CheckBox9->setChecked(true);
+    TMainWindow& window = Window();
+    window.browsePage->FieldEdit(TTagField::Title)->setText("edited");
+    window.massPage->RowCheck(TTagField::Artist)->setChecked(true);
     // The order of the first controls of each page after the tabs, and the last one before the folder.
     struct Case {
         QWidget* page;
@@ -600,28 +600,28 @@ TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
         std::string last;
     };
     const Case cases[] = {
-        {window.TabSheet1,
+        {window.browsePage,
          {"Listview1", "Edit1", "Edit2", "Edit3", "Edit5", "Edit6", "edit7", "Edit8", "Edit31", "Edit32",
           "Edit33", "Edit34", "Edit35", "Edit36", "Edit37", "ListBox1", "BitBtn6", "BitBtn7"},
          "BitBtn39"},
-        {window.TabSheet2,
+        {window.massPage,
          {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "edit15", "Edit16", "Edit24", "Edit25", "Edit26",
           "Edit27", "Edit29", "Edit28", "Edit30", "CheckBox9", "artist_a", "CheckBox10", "title_a"},
          "BitBtn3"},
-        {window.TabSheet4, {"CheckBox27", "Edit9"}, "btnTagFromFilename"},
-        {window.TabSheet5, {"CheckBox17", "Edit19"}, "btnRenameFromTag"},
-        {window.TabSheet7, {"Edit23", "BitBtn30"}, "BitBtn29"},
+        {window.tagFromNamePage, {"CheckBox27", "Edit9"}, "btnTagFromFilename"},
+        {window.renamePage, {"CheckBox17", "Edit19"}, "btnRenameFromTag"},
+        {window.tagListPage, {"Edit23", "BitBtn30"}, "BitBtn29"},
     };
     for (const Case& c : cases) {
         window.SetActivePage(c.page);
-        const std::vector<std::string> cycle = TabCycle(window.Edit4);
+        const std::vector<std::string> cycle = TabCycle(window.folderEdit);
         ASSERT_GT(cycle.size(), 3 + c.first.size());
         EXPECT_EQ(std::vector<std::string>(cycle.begin() + 3, cycle.begin() + 3 + c.first.size()), c.first)
             << c.page->objectName().toStdString();
         EXPECT_EQ(cycle.back(), c.last) << c.page->objectName().toStdString();
     }
-    window.SetActivePage(window.TabSheet1);
-    const std::vector<std::string> browse = TabCycle(window.Edit4);
+    window.SetActivePage(window.browsePage);
+    const std::vector<std::string> browse = TabCycle(window.folderEdit);
     const auto save = std::find(browse.begin(), browse.end(), "BitBtn18");
     ASSERT_NE(save, browse.end());
     EXPECT_EQ(*(save + 1), "BitBtn27") << "Save comes before the buttons that copy to the Mass page";
@@ -630,26 +630,26 @@ TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
 // Alt and the underlined letter press the buttons of the shown page.
 TEST_F(LayoutTest, PageButtonsHaveAccessKeys) {
     ShowActive();
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     // An empty folder, so that the runs the keys start find nothing to change.
     std::filesystem::create_directories(temp_.Path() / "empty");
-    window.Edit4->setText(QString::fromStdString((temp_.Path() / "empty").string() + "/"));
-    window.Edit2->setText("an edit, so that Save is enabled");
-    for (QCheckBox* box : {window.CheckBox9, window.CheckBox1}) box->setChecked(true);
+    window.folderEdit->setText(QString::fromStdString((temp_.Path() / "empty").string() + "/"));
+    window.browsePage->FieldEdit(TTagField::Title)->setText("an edit, so that Save is enabled");
+    for (QCheckBox* box : {window.massPage->RowCheck(TTagField::Artist), window.clearPage->FieldCheck(TTagField::Artist)}) box->setChecked(true);
     struct Case {
         QWidget* page;
         Qt::Key key;
         QAbstractButton* button;
     };
     const Case cases[] = {
-        {window.TabSheet1, Qt::Key_D, window.BitBtn1},
-        {window.TabSheet1, Qt::Key_S, window.BitBtn18},
-        {window.TabSheet2, Qt::Key_T, window.BitBtn3},
-        {window.TabSheet3, Qt::Key_C, window.BitBtn2},
-        {window.TabSheet4, Qt::Key_T, window.btnTagFromFilename},
-        {window.TabSheet5, Qt::Key_R, window.btnRenameFromTag},
-        {window.TabSheet7, Qt::Key_T, window.BitBtn29},
-        {window.TabSheet7, Qt::Key_B, window.BitBtn30},
+        {window.browsePage, Qt::Key_D, window.folderButton},
+        {window.browsePage, Qt::Key_S, window.browsePage->saveButton},
+        {window.massPage, Qt::Key_T, window.massPage->runButton},
+        {window.clearPage, Qt::Key_C, window.clearPage->runButton},
+        {window.tagFromNamePage, Qt::Key_T, window.tagFromNamePage->runButton},
+        {window.renamePage, Qt::Key_R, window.renamePage->runButton},
+        {window.tagListPage, Qt::Key_T, window.tagListPage->runButton},
+        {window.tagListPage, Qt::Key_B, window.tagListPage->listFileButton},
     };
     for (const Case& c : cases) {
         window.SetActivePage(c.page);
@@ -660,8 +660,8 @@ TEST_F(LayoutTest, PageButtonsHaveAccessKeys) {
 }
 
 TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
-    TForm1& window = Window();
-    for (QListWidget* sorted : {window.Listview1, window.ListBox3, window.ListBox4, window.ListBox8}) {
+    TMainWindow& window = Window();
+    for (QListWidget* sorted : {window.browsePage->fileList, window.tagFromNamePage->editor->wordList, window.renamePage->editor->wordList, window.tagListPage->editor->wordList}) {
         sorted->addItems({"beta", "Alpha", "gamma", "Beta2"});
         sorted->insertItem(0, "zulu");
         QStringList shown;
@@ -674,7 +674,7 @@ TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
         EXPECT_EQ(sorted->currentRow(), 1) << "and stays the selected entry";
     }
     for (QListWidget* ordered :
-         {window.ListBox1, window.ListBox2, window.ListBox5, window.ListBox6, window.ListBox7}) {
+         {window.browsePage->otherTagsList, window.massPage->otherTagsList, window.tagFromNamePage->editor->orderList, window.renamePage->editor->orderList, window.tagListPage->editor->orderList}) {
         ordered->addItems({"b", "a"});
         EXPECT_EQ(ordered->item(ordered->count() - 1)->text(), "a") << ordered->objectName().toStdString();
     }
@@ -682,10 +682,10 @@ TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
 
 TEST_F(LayoutTest, EnterInAFieldEditorMovesToTheNextEditor) {
     ShowActive();
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     const std::pair<QWidget*, QWidget*> steps[] = {
-        {window.Edit1, window.Edit2},  {window.Edit6, window.edit7},   {window.edit7, window.Edit8},
-        {window.Edit8, window.Edit31}, {window.Edit36, window.Edit37},
+        {window.browsePage->FieldEdit(TTagField::Artist), window.browsePage->FieldEdit(TTagField::Title)},  {window.browsePage->FieldEdit(TTagField::Date), window.browsePage->genreBox},   {window.browsePage->genreBox, window.browsePage->FieldEdit(TTagField::Comment)},
+        {window.browsePage->FieldEdit(TTagField::Comment), window.browsePage->FieldEdit(TTagField::License)}, {window.browsePage->FieldEdit(TTagField::Copyright), window.browsePage->FieldEdit(TTagField::ISRC)},
     };
     for (const auto& [from, to] : steps) {
         from->setFocus();
@@ -694,10 +694,10 @@ TEST_F(LayoutTest, EnterInAFieldEditorMovesToTheNextEditor) {
                                     << QApplication::focusWidget()->objectName().toStdString();
     }
 
-    window.SetActivePage(window.TabSheet2);
+    window.SetActivePage(window.massPage);
     const std::pair<QWidget*, QWidget*> massSteps[] = {
-        {window.Edit10, window.Edit11}, {window.Edit14, window.edit15}, {window.edit15, window.Edit16},
-        {window.Edit27, window.Edit29}, {window.Edit29, window.Edit28}, {window.Edit28, window.Edit30},
+        {window.massPage->RowEdit(TTagField::Artist), window.massPage->RowEdit(TTagField::Title)}, {window.massPage->RowEdit(TTagField::Date), window.massPage->genreBox}, {window.massPage->genreBox, window.massPage->RowEdit(TTagField::Comment)},
+        {window.massPage->RowEdit(TTagField::Contact), window.massPage->RowEdit(TTagField::Version)}, {window.massPage->RowEdit(TTagField::Version), window.massPage->RowEdit(TTagField::Copyright)}, {window.massPage->RowEdit(TTagField::Copyright), window.massPage->RowEdit(TTagField::ISRC)},
     };
     for (const auto& [from, to] : massSteps) {
         from->setFocus();
@@ -709,13 +709,13 @@ TEST_F(LayoutTest, EnterInAFieldEditorMovesToTheNextEditor) {
 
 TEST_F(LayoutTest, EnterInAGenreBoxNeverAddsToTheGenreList) {
     ShowActive();
-    TForm1& window = Window();
-    const int genres = window.edit7->count();
-    window.edit7->setFocus();
+    TMainWindow& window = Window();
+    const int genres = window.browsePage->genreBox->count();
+    window.browsePage->genreBox->setFocus();
     QTest::keyClicks(QApplication::focusWidget(), "Zydeco");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(window.edit7->count(), genres);
-    EXPECT_EQ(window.edit7->currentText(), "Zydeco");
+    EXPECT_EQ(window.browsePage->genreBox->count(), genres);
+    EXPECT_EQ(window.browsePage->genreBox->currentText(), "Zydeco");
 }
 
 }  // namespace

@@ -26,15 +26,15 @@ QStringList Entries(const QListWidget* list) {
     return entries;
 }
 
-QStringList LogLines(const TForm1& window) {
-    QStringList lines = window.memoLog->toPlainText().split('\n');
+QStringList LogLines(const TMainWindow& window) {
+    QStringList lines = window.logPage->logView->toPlainText().split('\n');
     if (lines == QStringList{""}) lines.clear();
     return lines;
 }
 
 class NamePagesTest : public WindowTest {
 protected:
-    NamePagesTest() : form2_(&Window(), *Window().BitBtn18, platform_), form3_(&Window()) {
+    NamePagesTest() : form2_(&Window(), platform_), form3_(&Window()) {
         Window().SetDialogs(form2_, form3_);
         std::filesystem::create_directory(Music());
     }
@@ -45,7 +45,7 @@ protected:
     // Shows the window on `page`, so that clicks reach the page's controls.
     void ShowPage(QWidget* page) {
         ShowActive();
-        Window().PageControl1->setCurrentWidget(page);
+        Window().pages->setCurrentWidget(page);
     }
     static void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
     // Check boxes and radio buttons take a click on their mark, not on the empty width beside their
@@ -85,16 +85,16 @@ protected:
         EXPECT_TRUE(IsValidOgg(bytes)) << name;
         EXPECT_TRUE(SameAudio(original, bytes)) << name;
     }
-    void UseMusicFolder() { Window().Edit4->setText(QString::fromStdString(MusicDir())); }
+    void UseMusicFolder() { Window().folderEdit->setText(QString::fromStdString(MusicDir())); }
 
     // The word the Add a word dialog is given: typed and confirmed, or cancelled.
     void AnswerWord(const std::function<void()>& action, const char* keys, bool confirm = true) {
         WhileOpen(
             form3_,
             [this, keys, confirm] {
-                form3_.Edit1->selectAll();
-                QTest::keyClicks(form3_.Edit1, keys);
-                Click(confirm ? form3_.BitBtn1 : form3_.BitBtn2);
+                form3_.wordEdit->selectAll();
+                QTest::keyClicks(form3_.wordEdit, keys);
+                Click(confirm ? form3_.okButton : form3_.cancelButton);
             },
             [&action] {
                 action();
@@ -102,162 +102,162 @@ protected:
             });
     }
 
-    TForm2 form2_;
-    TForm3 form3_;
+    TAddTagDialog form2_;
+    TAddWordDialog form3_;
 };
 
 TEST_F(NamePagesTest, FieldBoxesAndSeparatorKeepTheFormatText) {
-    TForm1& w = Window();
-    ShowPage(w.TabSheet4);
-    Click(w.CheckBox30);  // Artist
-    Click(w.CheckBox31);  // Title
-    Type(w.Edit20, " - ");
-    EXPECT_EQ(Entries(w.ListBox5), (QStringList{"Artist", "Title"}));
-    EXPECT_EQ(w.Edit21->text(), "<Artist> - <Title>");
+    TMainWindow& w = Window();
+    ShowPage(w.tagFromNamePage);
+    Click(w.tagFromNamePage->editor->fieldChecks[0]);  // Artist
+    Click(w.tagFromNamePage->editor->fieldChecks[1]);  // Title
+    Type(w.tagFromNamePage->editor->separatorEdit, " - ");
+    EXPECT_EQ(Entries(w.tagFromNamePage->editor->orderList), (QStringList{"Artist", "Title"}));
+    EXPECT_EQ(w.tagFromNamePage->editor->formatEdit->text(), "<Artist> - <Title>");
 
-    w.Edit20->setText("_");  // as a restore of the settings sets it
-    EXPECT_EQ(w.Edit21->text(), "<Artist>_<Title>");
+    w.tagFromNamePage->editor->separatorEdit->setText("_");  // as a restore of the settings sets it
+    EXPECT_EQ(w.tagFromNamePage->editor->formatEdit->text(), "<Artist>_<Title>");
 
-    Click(w.CheckBox30);
-    EXPECT_EQ(Entries(w.ListBox5), QStringList{"Title"});
-    EXPECT_EQ(w.Edit21->text(), "<Title>");
+    Click(w.tagFromNamePage->editor->fieldChecks[0]);
+    EXPECT_EQ(Entries(w.tagFromNamePage->editor->orderList), QStringList{"Title"});
+    EXPECT_EQ(w.tagFromNamePage->editor->formatEdit->text(), "<Title>");
 
-    w.CheckBox30->setChecked(true);  // a restored box runs its handler too
-    EXPECT_EQ(w.Edit21->text(), "<Title>_<Artist>");
+    w.tagFromNamePage->editor->fieldChecks[0]->setChecked(true);  // a restored box runs its handler too
+    EXPECT_EQ(w.tagFromNamePage->editor->formatEdit->text(), "<Title>_<Artist>");
 }
 
 TEST_F(NamePagesTest, MoveButtonsMoveTheSelectedEntryOnly) {
-    TForm1& w = Window();
-    ShowPage(w.TabSheet5);
-    for (QCheckBox* box : {w.CheckBox21, w.CheckBox20, w.CheckBox23}) Click(box);  // Title, Artist, Track
-    Type(w.edtFieldSep, "-");
-    ASSERT_EQ(w.Edit18->text(), "<Title>-<Artist>-<Track>");
+    TMainWindow& w = Window();
+    ShowPage(w.renamePage);
+    for (QCheckBox* box : {w.renamePage->editor->fieldChecks[1], w.renamePage->editor->fieldChecks[0], w.renamePage->editor->fieldChecks[3]}) Click(box);  // Title, Artist, Track
+    Type(w.renamePage->editor->separatorEdit, "-");
+    ASSERT_EQ(w.renamePage->editor->formatEdit->text(), "<Title>-<Artist>-<Track>");
 
-    Click(w.BitBtn8);  // nothing selected
-    Click(w.BitBtn9);
-    EXPECT_EQ(w.Edit18->text(), "<Title>-<Artist>-<Track>");
+    Click(w.renamePage->editor->moveUpButton);  // nothing selected
+    Click(w.renamePage->editor->moveDownButton);
+    EXPECT_EQ(w.renamePage->editor->formatEdit->text(), "<Title>-<Artist>-<Track>");
 
-    ClickEntry(w.ListBox6, 1);
-    Click(w.BitBtn8);
-    EXPECT_EQ(w.Edit18->text(), "<Artist>-<Title>-<Track>");
-    EXPECT_EQ(w.ListBox6->currentItem()->text(), "Artist") << "the moved entry stays selected";
-    Click(w.BitBtn8);  // already at the top
-    EXPECT_EQ(w.Edit18->text(), "<Artist>-<Title>-<Track>");
+    ClickEntry(w.renamePage->editor->orderList, 1);
+    Click(w.renamePage->editor->moveUpButton);
+    EXPECT_EQ(w.renamePage->editor->formatEdit->text(), "<Artist>-<Title>-<Track>");
+    EXPECT_EQ(w.renamePage->editor->orderList->currentItem()->text(), "Artist") << "the moved entry stays selected";
+    Click(w.renamePage->editor->moveUpButton);  // already at the top
+    EXPECT_EQ(w.renamePage->editor->formatEdit->text(), "<Artist>-<Title>-<Track>");
 
-    ClickEntry(w.ListBox6, 0);
-    Click(w.BitBtn9);
-    Click(w.BitBtn9);
-    Click(w.BitBtn9);  // pushed against the bottom
-    EXPECT_EQ(Entries(w.ListBox6), (QStringList{"Title", "Track", "Artist"}));
-    EXPECT_EQ(w.Edit18->text(), "<Title>-<Track>-<Artist>");
+    ClickEntry(w.renamePage->editor->orderList, 0);
+    Click(w.renamePage->editor->moveDownButton);
+    Click(w.renamePage->editor->moveDownButton);
+    Click(w.renamePage->editor->moveDownButton);  // pushed against the bottom
+    EXPECT_EQ(Entries(w.renamePage->editor->orderList), (QStringList{"Title", "Track", "Artist"}));
+    EXPECT_EQ(w.renamePage->editor->formatEdit->text(), "<Title>-<Track>-<Artist>");
 }
 
 TEST_F(NamePagesTest, TrashButtonAddsAndDeletesTrashEntriesAndNamesItsNextPress) {
-    TForm1& w = Window();
-    ShowPage(w.TabSheet7);
-    EXPECT_EQ(Entries(w.ListBox7), QStringList{"Target file"});
-    EXPECT_EQ(w.Edit17->text(), "<Target file>");
+    TMainWindow& w = Window();
+    ShowPage(w.tagListPage);
+    EXPECT_EQ(Entries(w.tagListPage->editor->orderList), QStringList{"Target file"});
+    EXPECT_EQ(w.tagListPage->editor->formatEdit->text(), "<Target file>");
 
-    Click(w.BitBtn12);
-    Click(w.BitBtn12);
-    EXPECT_EQ(Entries(w.ListBox7), (QStringList{"Target file", "TRASH", "TRASH"}));
-    EXPECT_EQ(w.Edit17->text(), "<Target file><TRASH><TRASH>");
+    Click(w.tagListPage->editor->trashButton);
+    Click(w.tagListPage->editor->trashButton);
+    EXPECT_EQ(Entries(w.tagListPage->editor->orderList), (QStringList{"Target file", "TRASH", "TRASH"}));
+    EXPECT_EQ(w.tagListPage->editor->formatEdit->text(), "<Target file><TRASH><TRASH>");
 
-    ClickEntry(w.ListBox7, 1);
-    EXPECT_EQ(w.BitBtn12->text(), "Delet Trash");
-    Click(w.BitBtn12);
-    EXPECT_EQ(Entries(w.ListBox7), (QStringList{"Target file", "TRASH"}));
-    EXPECT_EQ(w.BitBtn12->text(), "Add Trash");
+    ClickEntry(w.tagListPage->editor->orderList, 1);
+    EXPECT_EQ(w.tagListPage->editor->trashButton->text(), "Delet Trash");
+    Click(w.tagListPage->editor->trashButton);
+    EXPECT_EQ(Entries(w.tagListPage->editor->orderList), (QStringList{"Target file", "TRASH"}));
+    EXPECT_EQ(w.tagListPage->editor->trashButton->text(), "Add Trash");
 
-    ClickEntry(w.ListBox7, 0);  // "Target file" is never deleted: a press adds trash
-    EXPECT_EQ(w.BitBtn12->text(), "Add Trash");
-    Click(w.BitBtn12);
-    EXPECT_EQ(Entries(w.ListBox7), (QStringList{"Target file", "TRASH", "TRASH"}));
-    Click(w.BitBtn17);
-    EXPECT_EQ(w.Edit17->text(), "<TRASH><Target file><TRASH>");
+    ClickEntry(w.tagListPage->editor->orderList, 0);  // "Target file" is never deleted: a press adds trash
+    EXPECT_EQ(w.tagListPage->editor->trashButton->text(), "Add Trash");
+    Click(w.tagListPage->editor->trashButton);
+    EXPECT_EQ(Entries(w.tagListPage->editor->orderList), (QStringList{"Target file", "TRASH", "TRASH"}));
+    Click(w.tagListPage->editor->moveDownButton);
+    EXPECT_EQ(w.tagListPage->editor->formatEdit->text(), "<TRASH><Target file><TRASH>");
 
-    ShowPage(w.TabSheet4);
-    Click(w.BitBtn19);
-    EXPECT_EQ(w.Edit21->text(), "<TRASH>") << "each page has its own trash button";
-    EXPECT_EQ(w.Edit17->text(), "<TRASH><Target file><TRASH>");
+    ShowPage(w.tagFromNamePage);
+    Click(w.tagFromNamePage->editor->trashButton);
+    EXPECT_EQ(w.tagFromNamePage->editor->formatEdit->text(), "<TRASH>") << "each page has its own trash button";
+    EXPECT_EQ(w.tagListPage->editor->formatEdit->text(), "<TRASH><Target file><TRASH>");
 }
 
 TEST_F(NamePagesTest, FormatEditorsComeBackAsTheyWereLeftAfterARestart) {
-    TForm1& w = Window();
-    ShowPage(w.TabSheet5);
-    Click(w.CheckBox20);  // Artist
-    Click(w.CheckBox21);  // Title
-    ClickEntry(w.ListBox6, 1);
-    Click(w.BitBtn8);
-    Type(w.edtFieldSep, " - ");
-    ShowPage(w.TabSheet7);
-    Click(w.CheckBox38);
-    Click(w.BitBtn12);
+    TMainWindow& w = Window();
+    ShowPage(w.renamePage);
+    Click(w.renamePage->editor->fieldChecks[0]);  // Artist
+    Click(w.renamePage->editor->fieldChecks[1]);  // Title
+    ClickEntry(w.renamePage->editor->orderList, 1);
+    Click(w.renamePage->editor->moveUpButton);
+    Type(w.renamePage->editor->separatorEdit, " - ");
+    ShowPage(w.tagListPage);
+    Click(w.tagListPage->editor->fieldChecks[0]);
+    Click(w.tagListPage->editor->trashButton);
     w.close();
 
-    TForm1 again(platform_);
+    TMainWindow again(platform_);
     again.show();
-    EXPECT_EQ(Entries(again.ListBox6), (QStringList{"Title", "Artist"}));
-    EXPECT_EQ(again.edtFieldSep->text(), " - ");
-    EXPECT_EQ(again.Edit18->text(), "<Title> - <Artist>");
-    EXPECT_EQ(Entries(again.ListBox7), (QStringList{"Target file", "Artist", "TRASH"}));
-    EXPECT_EQ(again.Edit17->text(), "<Target file><Artist><TRASH>");
-    again.CheckBox20->setChecked(false);
-    EXPECT_EQ(again.Edit18->text(), "<Title>") << "the restored boxes and list work together";
+    EXPECT_EQ(Entries(again.renamePage->editor->orderList), (QStringList{"Title", "Artist"}));
+    EXPECT_EQ(again.renamePage->editor->separatorEdit->text(), " - ");
+    EXPECT_EQ(again.renamePage->editor->formatEdit->text(), "<Title> - <Artist>");
+    EXPECT_EQ(Entries(again.tagListPage->editor->orderList), (QStringList{"Target file", "Artist", "TRASH"}));
+    EXPECT_EQ(again.tagListPage->editor->formatEdit->text(), "<Target file><Artist><TRASH>");
+    again.renamePage->editor->fieldChecks[0]->setChecked(false);
+    EXPECT_EQ(again.renamePage->editor->formatEdit->text(), "<Title>") << "the restored boxes and list work together";
 }
 
 TEST_F(NamePagesTest, WordListsAddEditAndDeleteThroughTheDialog) {
-    TForm1& w = Window();
-    ShowPage(w.TabSheet4);
-    AnswerWord([&] { Click(w.BitBtn13); }, "The");
-    AnswerWord([&] { Click(w.BitBtn13); }, "Of");
-    AnswerWord([&] { Click(w.BitBtn13); }, "and", false);
-    EXPECT_EQ(Entries(w.ListBox3), (QStringList{"of", "the"}))
+    TMainWindow& w = Window();
+    ShowPage(w.tagFromNamePage);
+    AnswerWord([&] { Click(w.tagFromNamePage->editor->addWordButton); }, "The");
+    AnswerWord([&] { Click(w.tagFromNamePage->editor->addWordButton); }, "Of");
+    AnswerWord([&] { Click(w.tagFromNamePage->editor->addWordButton); }, "and", false);
+    EXPECT_EQ(Entries(w.tagFromNamePage->editor->wordList), (QStringList{"of", "the"}))
         << "sorted, in lower case, cancel adds nothing";
 
-    ShowPage(w.TabSheet7);
-    AnswerWord([&] { Click(w.BitBtn31); }, "a");
-    ClickEntry(w.ListBox8, 0);
+    ShowPage(w.tagListPage);
+    AnswerWord([&] { Click(w.tagListPage->editor->addWordButton); }, "a");
+    ClickEntry(w.tagListPage->editor->wordList, 0);
     AnswerWord(
         [&] {
-            QTest::mouseDClick(w.ListBox8->viewport(), Qt::LeftButton, {},
-                               w.ListBox8->visualItemRect(w.ListBox8->item(0)).center());
+            QTest::mouseDClick(w.tagListPage->editor->wordList->viewport(), Qt::LeftButton, {},
+                               w.tagListPage->editor->wordList->visualItemRect(w.tagListPage->editor->wordList->item(0)).center());
         },
         "zz");
-    EXPECT_EQ(Entries(w.ListBox8), QStringList{"zz"});
-    EXPECT_EQ(Entries(w.ListBox3), (QStringList{"of", "the"})) << "ListBox8's double-click edits ListBox8";
+    EXPECT_EQ(Entries(w.tagListPage->editor->wordList), QStringList{"zz"});
+    EXPECT_EQ(Entries(w.tagFromNamePage->editor->wordList), (QStringList{"of", "the"})) << "ListBox8's double-click edits ListBox8";
 
-    ShowPage(w.TabSheet5);
-    AnswerWord([&] { Click(w.BitBtn10); }, "by");
-    ClickEntry(w.ListBox4, 0);
+    ShowPage(w.renamePage);
+    AnswerWord([&] { Click(w.renamePage->editor->addWordButton); }, "by");
+    ClickEntry(w.renamePage->editor->wordList, 0);
     AnswerWord(
         [&] {
-            QTest::mouseDClick(w.ListBox4->viewport(), Qt::LeftButton, {},
-                               w.ListBox4->visualItemRect(w.ListBox4->item(0)).center());
+            QTest::mouseDClick(w.renamePage->editor->wordList->viewport(), Qt::LeftButton, {},
+                               w.renamePage->editor->wordList->visualItemRect(w.renamePage->editor->wordList->item(0)).center());
         },
         "x", false);
-    EXPECT_EQ(Entries(w.ListBox4), QStringList{"by"}) << "a cancelled edit keeps the word";
-    w.ListBox4->clearSelection();
-    Click(w.BitBtn11);
-    EXPECT_EQ(Entries(w.ListBox4), QStringList{"by"}) << "delete without a selection does nothing";
-    ClickEntry(w.ListBox4, 0);
-    Click(w.BitBtn11);
-    EXPECT_TRUE(Entries(w.ListBox4).isEmpty());
+    EXPECT_EQ(Entries(w.renamePage->editor->wordList), QStringList{"by"}) << "a cancelled edit keeps the word";
+    w.renamePage->editor->wordList->clearSelection();
+    Click(w.renamePage->editor->removeWordButton);
+    EXPECT_EQ(Entries(w.renamePage->editor->wordList), QStringList{"by"}) << "delete without a selection does nothing";
+    ClickEntry(w.renamePage->editor->wordList, 0);
+    Click(w.renamePage->editor->removeWordButton);
+    EXPECT_TRUE(Entries(w.renamePage->editor->wordList).isEmpty());
 }
 
 // The folder of "Band - Song.ogg" files, taken through all three operations from the window.
 TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
-    TForm1& w = Window();
+    TMainWindow& w = Window();
     AddSong("Band - Song.ogg");
     AddSong("Other Band - Tune.ogg");
     UseMusicFolder();
 
-    ShowPage(w.TabSheet4);
-    Click(w.CheckBox30);
-    Click(w.CheckBox31);
-    Type(w.Edit20, " - ");
-    Click(w.btnTagFromFilename);
-    EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheet6);
+    ShowPage(w.tagFromNamePage);
+    Click(w.tagFromNamePage->editor->fieldChecks[0]);
+    Click(w.tagFromNamePage->editor->fieldChecks[1]);
+    Type(w.tagFromNamePage->editor->separatorEdit, " - ");
+    Click(w.tagFromNamePage->runButton);
+    EXPECT_EQ(w.pages->currentWidget(), w.logPage);
     EXPECT_EQ(
         LogLines(w),
         (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + "Band - Song.ogg"),
@@ -270,20 +270,20 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Artist, "Other Band");
     EXPECT_EQ(Tags("Other Band - Tune.ogg").Track, "1") << "fields outside the format are kept";
 
-    ShowPage(w.TabSheet5);
-    Click(w.CheckBox21);  // Title
-    Click(w.CheckBox20);  // Artist
-    Type(w.edtFieldSep, " by ");
-    Click(w.btnRenameFromTag);
+    ShowPage(w.renamePage);
+    Click(w.renamePage->editor->fieldChecks[1]);  // Title
+    Click(w.renamePage->editor->fieldChecks[0]);  // Artist
+    Type(w.renamePage->editor->separatorEdit, " by ");
+    Click(w.renamePage->runButton);
     EXPECT_EQ(Files(), (Names{"Song by Band.ogg", "Tune by Other Band.ogg"}));
     EXPECT_EQ(LogLines(w).size(), 5);
     EXPECT_EQ(LogLines(w)[1], QString::fromStdString("     to: " + MusicDir() + "Song by Band.ogg"));
     EXPECT_EQ(LogLines(w)[4], "Done: 2 files changed, 0 left unchanged, 0 failed.");
 
-    ClickEntry(w.ListBox6, 1);
-    Click(w.BitBtn8);
-    w.edtFieldSep->setText(" - ");
-    Click(w.btnRenameFromTag);
+    ClickEntry(w.renamePage->editor->orderList, 1);
+    Click(w.renamePage->editor->moveUpButton);
+    w.renamePage->editor->separatorEdit->setText(" - ");
+    Click(w.renamePage->runButton);
     EXPECT_EQ(Files(), (Names{"Band - Song.ogg", "Other Band - Tune.ogg"})) << "renamed back from their tags";
 
     // A list as a spreadsheet saves it: CRLF lines, a title row, the target file in the last column.
@@ -292,19 +292,19 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
                     "Artist;Title;File\r\nNew Band;New Song;Band - Song.ogg\r\n"
                     "Wrong;Wrong;Other Band - Tune.ogg\r\nLast;Word;Other Band - Tune.ogg\r\n");
     platform_.chooserAnswers.push_back(list.string());
-    ShowPage(w.TabSheet7);
-    Click(w.BitBtn30);
+    ShowPage(w.tagListPage);
+    Click(w.tagListPage->listFileButton);
     ASSERT_EQ(platform_.openFileRequests.size(), 1u);
     EXPECT_EQ(platform_.openFileRequests[0].first, "csv (*.csv)|*.CSV|");
-    EXPECT_EQ(w.Edit23->text().toStdString(), list.string());
-    Click(w.CheckBox38);  // Artist
-    Click(w.CheckBox41);  // Title
-    ClickEntry(w.ListBox7, 0);
-    Click(w.BitBtn17);
-    Click(w.BitBtn17);
-    Type(w.Edit22, ";");
-    ASSERT_EQ(w.Edit17->text(), "<Artist>;<Title>;<Target file>");
-    Click(w.BitBtn29);
+    EXPECT_EQ(w.tagListPage->listFileEdit->text().toStdString(), list.string());
+    Click(w.tagListPage->editor->fieldChecks[0]);  // Artist
+    Click(w.tagListPage->editor->fieldChecks[1]);  // Title
+    ClickEntry(w.tagListPage->editor->orderList, 0);
+    Click(w.tagListPage->editor->moveDownButton);
+    Click(w.tagListPage->editor->moveDownButton);
+    Type(w.tagListPage->editor->separatorEdit, ";");
+    ASSERT_EQ(w.tagListPage->editor->formatEdit->text(), "<Artist>;<Title>;<Target file>");
+    Click(w.tagListPage->runButton);
     EXPECT_EQ(platform_.pendingMessageRuns, 0) << "the list loads off the window's thread, which never waits";
     EXPECT_EQ(Tags("Band - Song.ogg").Artist, "New Band");
     EXPECT_EQ(Tags("Band - Song.ogg").Title, "New Song");
@@ -317,15 +317,15 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
 }
 
 TEST_F(NamePagesTest, RenameKeepsBothFilesWhenTheirTagsGiveOneName) {
-    TForm1& w = Window();
+    TMainWindow& w = Window();
     AddSong("a.ogg");
     AddSong("b.ogg");
     UseMusicFolder();
-    ShowPage(w.TabSheet5);
-    Click(w.CheckBox21);  // Title: "Low tone" in both
-    Click(w.CheckBox17);
-    Type(w.Edit19, "_");
-    Click(w.btnRenameFromTag);
+    ShowPage(w.renamePage);
+    Click(w.renamePage->editor->fieldChecks[1]);  // Title: "Low tone" in both
+    Click(w.renamePage->editor->replaceCheck);
+    Type(w.renamePage->editor->replaceEdit, "_");
+    Click(w.renamePage->runButton);
     EXPECT_EQ(Files(), (Names{"Low_tone.ogg", "b.ogg"})) << "the scan hands the files over sorted";
     const QStringList log = LogLines(w);
     ASSERT_EQ(log.size(), 6);
@@ -336,58 +336,58 @@ TEST_F(NamePagesTest, RenameKeepsBothFilesWhenTheirTagsGiveOneName) {
 
 // Each page's options reach its operation: a control read into the wrong option shows here.
 TEST_F(NamePagesTest, PageOptionsReachTheirOperations) {
-    TForm1& w = Window();
+    TMainWindow& w = Window();
     const std::string song = "The_Band-Best_Of_All-Someone.ogg";
     AddSong(song);
     UseMusicFolder();
-    ShowPage(w.TabSheet4);
-    Click(w.CheckBox27);
-    Type(w.Edit9, "_");
-    Click(w.CheckBox29);
-    AnswerWord([&] { Click(w.BitBtn13); }, "of");
-    for (QCheckBox* box : {w.CheckBox32, w.CheckBox35, w.CheckBox30}) Click(box);  // Album, Genre, Artist
-    Type(w.Edit20, "-");
-    Click(w.radDontOverwriteTags);
-    Click(w.btnTagFromFilename);
+    ShowPage(w.tagFromNamePage);
+    Click(w.tagFromNamePage->editor->replaceCheck);
+    Type(w.tagFromNamePage->editor->replaceEdit, "_");
+    Click(w.tagFromNamePage->editor->caseFixCheck);
+    AnswerWord([&] { Click(w.tagFromNamePage->editor->addWordButton); }, "of");
+    for (QCheckBox* box : {w.tagFromNamePage->editor->fieldChecks[2], w.tagFromNamePage->editor->fieldChecks[5], w.tagFromNamePage->editor->fieldChecks[0]}) Click(box);  // Album, Genre, Artist
+    Type(w.tagFromNamePage->editor->separatorEdit, "-");
+    Click(w.tagFromNamePage->editor->overwriteRadios[1]);
+    Click(w.tagFromNamePage->runButton);
     EXPECT_EQ(Tags(song).Album, "The Band");
     EXPECT_EQ(Tags(song).Genre, "Best of All");
     EXPECT_EQ(Tags(song).Artist, "Parvex") << "an artist already there is kept";
 
-    Click(w.RadioButton3);  // the file has tags: passed over, and the log says why
+    Click(w.tagListPage->editor->overwriteRadios[2]);  // the file has tags: passed over, and the log says why
     const std::filesystem::path list = temp_.Write("list.csv", song + ";X\r\n");
-    w.Edit23->setText(QString::fromStdString(list.string()));
-    Click(w.CheckBox38);
-    Type(w.Edit22, ";");
-    Click(w.BitBtn29);
+    w.tagListPage->listFileEdit->setText(QString::fromStdString(list.string()));
+    Click(w.tagListPage->editor->fieldChecks[0]);
+    Type(w.tagListPage->editor->separatorEdit, ";");
+    Click(w.tagListPage->runButton);
     EXPECT_EQ(LogLines(w), (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + song),
                                         "     skipped: the file has tags",
                                         "Done: 0 files changed, 1 left unchanged, 0 failed."}));
     EXPECT_EQ(Tags(song).Artist, "Parvex");
 
-    Click(w.RadioButton1);
-    Click(w.BitBtn29);
+    Click(w.tagListPage->editor->overwriteRadios[0]);
+    Click(w.tagListPage->runButton);
     EXPECT_EQ(Tags(song).Artist, "X");
 }
 
 TEST_F(NamePagesTest, TheListButtonStopsWithAMessageWithoutAListFile) {
-    TForm1& w = Window();
+    TMainWindow& w = Window();
     AddSong("a.ogg");
     UseMusicFolder();
-    w.memoLog->setPlainText("last run");
-    ShowPage(w.TabSheet7);
-    Click(w.BitBtn29);
-    w.Edit23->setText(QString::fromStdString((temp_.Path() / "gone.csv").string()));
-    Click(w.BitBtn29);
+    w.logPage->logView->setPlainText("last run");
+    ShowPage(w.tagListPage);
+    Click(w.tagListPage->runButton);
+    w.tagListPage->listFileEdit->setText(QString::fromStdString((temp_.Path() / "gone.csv").string()));
+    Click(w.tagListPage->runButton);
     EXPECT_EQ(platform_.messages,
               (std::vector<TShownMessage>{{TMessageKind::Error, "You need to select an input list csv file."},
                                           {TMessageKind::Error, "I can't find the input list csv file."}}));
-    EXPECT_EQ(w.memoLog->toPlainText(), "last run");
-    EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheet7);
+    EXPECT_EQ(w.logPage->logView->toPlainText(), "last run");
+    EXPECT_EQ(w.pages->currentWidget(), w.tagListPage);
     EXPECT_EQ(w.BatchMode, "");
 
     platform_.chooserAnswers.push_back(std::nullopt);  // a cancelled chooser keeps the path
-    Click(w.BitBtn30);
-    EXPECT_EQ(w.Edit23->text().toStdString(), (temp_.Path() / "gone.csv").string());
+    Click(w.tagListPage->listFileButton);
+    EXPECT_EQ(w.tagListPage->listFileEdit->text().toStdString(), (temp_.Path() / "gone.csv").string());
     EXPECT_EQ(platform_.openFileRequests.back().second, (temp_.Path() / "gone.csv").string());
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 class OpusWindowTest : public PageTest {
 protected:
-    TForm1& W() { return Window(); }
+    TMainWindow& W() { return Window(); }
     void AddOpus(const char* dataName, const std::string& as) { CopyDataFile(dataName, Music(), as); }
     void ExpectSoundOpus(const std::string& name, const char* dataName) {
         const std::string path = Music(name).string();
@@ -33,13 +33,13 @@ TEST_F(OpusWindowTest, ListedShownEditedMassTaggedAndRenamed) {
     EXPECT_EQ(ListedFiles(), QStringList({"film.oga", "talk.opus", "tune.ogg", "voice.OPUS"}));
 
     SelectFile("talk.opus");
-    EXPECT_EQ(W().ChannelModeText->text(), "Stereo (Opus)");
-    EXPECT_EQ(W().Edit2->text(), "Two voices");
-    EXPECT_TRUE(W().Edit2->isEnabled()) << "an Opus file can be edited";
-    W().Edit2->selectAll();
-    W().Edit2->setFocus();
-    QTest::keyClicks(W().Edit2, "Edited");
-    QTest::mouseClick(W().BitBtn18, Qt::LeftButton);
+    EXPECT_EQ(W().browsePage->channelModeText->text(), "Stereo (Opus)");
+    EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "Two voices");
+    EXPECT_TRUE(W().browsePage->FieldEdit(TTagField::Title)->isEnabled()) << "an Opus file can be edited";
+    W().browsePage->FieldEdit(TTagField::Title)->selectAll();
+    W().browsePage->FieldEdit(TTagField::Title)->setFocus();
+    QTest::keyClicks(W().browsePage->FieldEdit(TTagField::Title), "Edited");
+    QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);
     EXPECT_TRUE(platform_.messages.empty());
     EXPECT_EQ(ReadTags(Music("talk.opus")).Title, "Edited");
     EXPECT_EQ(ReadTags(Music("talk.opus")).OtherTags,
@@ -47,18 +47,18 @@ TEST_F(OpusWindowTest, ListedShownEditedMassTaggedAndRenamed) {
                                         "R128_TRACK_GAIN=-256", "R128_ALBUM_GAIN=128"}));
     ExpectSoundOpus("talk.opus", "stereo-48khz.opus");
 
-    W().PageControl1->setCurrentWidget(W().TabSheet2);
-    Click(W().CheckBox9);
-    W().Edit10->setText("Band");
-    Click(W().BitBtn3);
-    EXPECT_TRUE(W().memoLog->toPlainText().endsWith("Done: 4 files changed, 0 left unchanged, 0 failed."))
-        << W().memoLog->toPlainText().toStdString();
+    W().pages->setCurrentWidget(W().massPage);
+    Click(W().massPage->RowCheck(TTagField::Artist));
+    W().massPage->RowEdit(TTagField::Artist)->setText("Band");
+    Click(W().massPage->runButton);
+    EXPECT_TRUE(W().logPage->logView->toPlainText().endsWith("Done: 4 files changed, 0 left unchanged, 0 failed."))
+        << W().logPage->logView->toPlainText().toStdString();
     for (const char* name : {"talk.opus", "voice.OPUS", "film.oga", "tune.ogg"})
         EXPECT_EQ(ReadTags(Music(name)).Artist, "Band") << name;
 
-    W().PageControl1->setCurrentWidget(W().TabSheet5);
-    Click(W().CheckBox21);  // Title
-    Click(W().btnRenameFromTag);
+    W().pages->setCurrentWidget(W().renamePage);
+    Click(W().renamePage->editor->fieldChecks[1]);  // Title
+    Click(W().renamePage->runButton);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(Music()))
         names.push_back(entry.path().filename().string());

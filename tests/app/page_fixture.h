@@ -23,10 +23,10 @@ namespace parvex::test {
 class PageTest : public WindowTest {
 protected:
     PageTest() {
-        TForm1& window = Window();
+        TMainWindow& window = Window();
         // The window owns its dialogs, as the program's do live as long as it.
-        form2_ = new TForm2(&window, *window.BitBtn18, platform_);
-        window.SetDialogs(*form2_, *new TForm3(&window));
+        form2_ = new TAddTagDialog(&window, platform_);
+        window.SetDialogs(*form2_, *new TAddWordDialog(&window));
         ShowActive();
     }
 
@@ -36,10 +36,10 @@ protected:
     // Chooses `folder` with the "Directory" button, as the user does.
     void ChooseFolder(const std::filesystem::path& folder) {
         platform_.chooserAnswers.push_back(folder.string());
-        QTest::mouseClick(Window().BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Window().folderButton, Qt::LeftButton);
     }
 
-    QStringList ListedFiles() { return Items(*Window().Listview1); }
+    QStringList ListedFiles() { return Items(*Window().browsePage->fileList); }
 
     static QStringList Items(const QListWidget& list) {
         QStringList items;
@@ -62,7 +62,7 @@ protected:
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
     }
 
-    void SelectFile(const QString& name) { ClickItem(*Window().Listview1, name); }
+    void SelectFile(const QString& name) { ClickItem(*Window().browsePage->fileList, name); }
 
     // Runs `open`, which opens the Add a Tag dialog, while `interact` plays the user's part in it.
     void WithTagDialog(const std::function<void()>& open, const std::function<void()>& interact) {
@@ -76,13 +76,13 @@ protected:
     }
     // Fills in the open Add a Tag dialog and presses OK. The name is typed, the value set.
     void AnswerTagDialog(const char* typedName, const QString& value) {
-        form2_->Edit1->clear();
-        QTest::keyClicks(form2_->Edit1, typedName);
-        form2_->Memo1->setPlainText(value);
-        QTest::mouseClick(form2_->BitBtn1, Qt::LeftButton);
+        form2_->nameEdit->clear();
+        QTest::keyClicks(form2_->nameEdit, typedName);
+        form2_->valueEdit->setPlainText(value);
+        QTest::mouseClick(form2_->okButton, Qt::LeftButton);
     }
 
-    TForm2* form2_;
+    TAddTagDialog* form2_;
 };
 
 // The file's tags as the reader sees them.

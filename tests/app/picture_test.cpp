@@ -18,16 +18,16 @@ std::string DataPath(const char* name) { return std::string(PARVEX_TEST_DATA) + 
 
 class PictureTest : public PageTest {
 protected:
-    TForm1& W() { return Window(); }
+    TMainWindow& W() { return Window(); }
 
     // Chooses `image` with "Set picture...".
     void SetPicture(const std::string& image) {
         platform_.chooserAnswers.push_back(image);
-        W().actSetPicture->trigger();
+        W().browsePage->setPictureAction->trigger();
     }
-    void Save() { QTest::mouseClick(W().BitBtn18, Qt::LeftButton); }
+    void Save() { QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton); }
     QString PictureLine() {
-        for (const QString& item : Items(*W().ListBox1))
+        for (const QString& item : Items(*W().browsePage->otherTagsList))
             if (item.startsWith("METADATA_BLOCK_PICTURE")) return item;
         return {};
     }
@@ -37,17 +37,17 @@ TEST_F(PictureTest, ACoverIsSetShownSavedOutAndRemoved) {
     const auto file = CopyDataFile("stereo-44khz.ogg", Music(), "song.ogg");
     ChooseFolder(Music());
     SelectFile("song.ogg");
-    EXPECT_FALSE(W().actRemovePicture->isEnabled());
-    EXPECT_FALSE(W().actSavePicture->isEnabled());
-    EXPECT_EQ(W().btnPicture->toolButtonStyle(), Qt::ToolButtonTextOnly) << "no thumbnail without a picture";
+    EXPECT_FALSE(W().browsePage->removePictureAction->isEnabled());
+    EXPECT_FALSE(W().browsePage->savePictureAction->isEnabled());
+    EXPECT_EQ(W().browsePage->pictureButton->toolButtonStyle(), Qt::ToolButtonTextOnly) << "no thumbnail without a picture";
 
     SetPicture(DataPath("cover-48x40.jpg"));
     const QString description = "Front cover, image/jpeg, 837 bytes, 48 x 40";
     EXPECT_EQ(PictureLine(), "METADATA_BLOCK_PICTURE: " + description) << "never the base64 value";
-    EXPECT_EQ(W().PictureText->text(), description);
-    EXPECT_EQ(W().btnPicture->toolButtonStyle(), Qt::ToolButtonIconOnly) << "the JPEG decoded to a thumbnail";
-    EXPECT_FALSE(W().btnPicture->icon().isNull());
-    EXPECT_TRUE(W().BitBtn18->isEnabled()) << "a new picture is an edit";
+    EXPECT_EQ(W().browsePage->pictureText->text(), description);
+    EXPECT_EQ(W().browsePage->pictureButton->toolButtonStyle(), Qt::ToolButtonIconOnly) << "the JPEG decoded to a thumbnail";
+    EXPECT_FALSE(W().browsePage->pictureButton->icon().isNull());
+    EXPECT_TRUE(W().browsePage->saveButton->isEnabled()) << "a new picture is an edit";
     EXPECT_EQ(platform_.openFileRequests.back().first, "Pictures (*.jpg;*.jpeg;*.png)|*.jpg;*.jpeg;*.png|");
 
     Save();
@@ -61,15 +61,15 @@ TEST_F(PictureTest, ACoverIsSetShownSavedOutAndRemoved) {
     const auto copy = temp_.Path() / "out" / "front.jpg";
     std::filesystem::create_directories(copy.parent_path());
     platform_.chooserAnswers.push_back(copy.string());
-    W().actSavePicture->trigger();
+    W().browsePage->savePictureAction->trigger();
     EXPECT_EQ(ReadAll(copy), ReadAll(DataPath("cover-48x40.jpg")));
     EXPECT_EQ(platform_.saveFileRequests.back(),
               (std::pair<std::string, std::string>{"JPEG picture (*.jpg;*.jpeg)|*.jpg;*.jpeg|",
                                                    Music("cover.jpg").string()}));
 
-    W().actRemovePicture->trigger();
+    W().browsePage->removePictureAction->trigger();
     EXPECT_EQ(PictureLine(), "");
-    EXPECT_EQ(W().PictureText->text(), "");
+    EXPECT_EQ(W().browsePage->pictureText->text(), "");
     Save();
     if (const auto pictures = MutagenPictures(file.string())) {
         EXPECT_TRUE(pictures->empty());
@@ -84,16 +84,16 @@ TEST_F(PictureTest, ANewCoverTakesTheOldOnesPlaceAndAPngIsShownToo) {
         GTEST_SKIP() << "python3-mutagen is not installed";
     ChooseFolder(Music());
     SelectFile("a.ogg");
-    EXPECT_EQ(W().PictureText->text(), "Front cover, image/jpeg, 837 bytes, 48 x 40");
+    EXPECT_EQ(W().browsePage->pictureText->text(), "Front cover, image/jpeg, 837 bytes, 48 x 40");
     SetPicture(DataPath("cover-32x24.png"));
-    EXPECT_EQ(W().PictureText->text(), "Front cover, image/png, 1475 bytes, 32 x 24");
-    EXPECT_EQ(W().btnPicture->toolButtonStyle(), Qt::ToolButtonIconOnly) << "the PNG decoded to a thumbnail";
+    EXPECT_EQ(W().browsePage->pictureText->text(), "Front cover, image/png, 1475 bytes, 32 x 24");
+    EXPECT_EQ(W().browsePage->pictureButton->toolButtonStyle(), Qt::ToolButtonIconOnly) << "the PNG decoded to a thumbnail";
     Save();
     EXPECT_EQ(*MutagenPictures(file.string(), DataPath("cover-32x24.png")),
               (std::vector<std::string>{"3 image/png 32x24 24 1475 same", "4 image/png 16x16 24 97"}));
     // With the front cover gone, the back cover shows.
-    W().actRemovePicture->trigger();
-    EXPECT_EQ(W().PictureText->text(), "Back cover, image/png, 97 bytes, 16 x 16");
+    W().browsePage->removePictureAction->trigger();
+    EXPECT_EQ(W().browsePage->pictureText->text(), "Back cover, image/png, 97 bytes, 16 x 16");
 }
 
 TEST_F(PictureTest, APictureThatIsNoImageIsRefusedAndChangesNothing) {
@@ -105,15 +105,15 @@ TEST_F(PictureTest, APictureThatIsNoImageIsRefusedAndChangesNothing) {
     EXPECT_EQ(platform_.messages[0].text, "This picture cannot be used: " + DataPath("stereo-44khz.ogg") +
                                               " is not a JPEG or PNG picture.");
     EXPECT_EQ(PictureLine(), "");
-    EXPECT_FALSE(W().BitBtn18->isEnabled());
+    EXPECT_FALSE(W().browsePage->saveButton->isEnabled());
 
     const auto file = CopyDataFile("cover-art.ogg", Music(), "undecodable.ogg");  // its image is noise
     QTest::keyClick(&W(), Qt::Key_F5);
     SelectFile("undecodable.ogg");
-    EXPECT_EQ(W().PictureText->text(), "Front cover, image/jpeg, 90000 bytes, 300 x 300");
-    EXPECT_EQ(W().btnPicture->toolButtonStyle(), Qt::ToolButtonTextOnly) << "no thumbnail, but the menu";
+    EXPECT_EQ(W().browsePage->pictureText->text(), "Front cover, image/jpeg, 90000 bytes, 300 x 300");
+    EXPECT_EQ(W().browsePage->pictureButton->toolButtonStyle(), Qt::ToolButtonTextOnly) << "no thumbnail, but the menu";
     platform_.chooserAnswers.push_back((temp_.Path() / "no" / "such" / "folder.jpg").string());
-    W().actSavePicture->trigger();
+    W().browsePage->savePictureAction->trigger();
     ASSERT_EQ(platform_.messages.size(), 2u);
     EXPECT_EQ(platform_.messages[1].text.rfind("The picture could not be written to ", 0), 0u);
 }
@@ -126,8 +126,8 @@ TEST_F(PictureTest, AMalformedPictureIsShownAsSuchAndKeptByEverySave) {
     SelectFile("m.ogg");
     EXPECT_EQ(PictureLine(),
               "METADATA_BLOCK_PICTURE: malformed picture block (its description runs past its end)");
-    EXPECT_EQ(W().PictureText->text(), "") << "no picture to show";
-    W().Edit2->setText("New");
+    EXPECT_EQ(W().browsePage->pictureText->text(), "") << "no picture to show";
+    W().browsePage->FieldEdit(TTagField::Title)->setText("New");
     SetPicture(DataPath("cover-48x40.jpg"));
     Save();
     const TOggVorbis tags = ReadTags(file);
@@ -142,29 +142,29 @@ TEST_F(PictureTest, TheCopyToTheMassPageLeavesPicturesToItsPictureRow) {
     ChooseFolder(Music());
     SelectFile("song.ogg");
     SetPicture(DataPath("cover-48x40.jpg"));
-    QTest::mouseClick(W().BitBtn27, Qt::LeftButton);
-    EXPECT_EQ(Items(*W().ListBox2), QStringList({"ARTIST=Second", "MOOD=calm"}));
+    QTest::mouseClick(W().browsePage->copyOtherTagsButton, Qt::LeftButton);
+    EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"ARTIST=Second", "MOOD=calm"}));
 }
 
 TEST_F(PictureTest, MassTagSetsAndRemovesEveryFilesPicture) {
     const auto a = CopyDataFile("stereo-44khz.ogg", Music(), "a.ogg");
     const auto b = CopyDataFile("mono-8khz.ogg", Music("sub"), "b.ogg");
     ChooseFolder(Music());
-    W().SetActivePage(W().TabSheet2);
-    EXPECT_FALSE(W().BitBtn3->isEnabled());
-    W().chkPicture->setChecked(true);
-    EXPECT_TRUE(W().BitBtn3->isEnabled()) << "the picture row alone is a reason to run";
+    W().SetActivePage(W().massPage);
+    EXPECT_FALSE(W().massPage->runButton->isEnabled());
+    W().massPage->pictureCheck->setChecked(true);
+    EXPECT_TRUE(W().massPage->runButton->isEnabled()) << "the picture row alone is a reason to run";
 
-    QTest::mouseClick(W().BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(W().massPage->runButton, Qt::LeftButton);
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_EQ(platform_.messages[0].text, "Choose the picture to set first.");
-    EXPECT_TRUE(W().memoLog->toPlainText().isEmpty()) << "no run";
+    EXPECT_TRUE(W().logPage->logView->toPlainText().isEmpty()) << "no run";
 
     platform_.chooserAnswers.push_back(DataPath("cover-48x40.jpg"));
-    QTest::mouseClick(W().btnPictureFile, Qt::LeftButton);
-    EXPECT_EQ(W().edtPictureFile->text().toStdString(), DataPath("cover-48x40.jpg"));
-    W().CheckBox39->setChecked(true);
-    QTest::mouseClick(W().BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(W().massPage->pictureFileButton, Qt::LeftButton);
+    EXPECT_EQ(W().massPage->pictureFileEdit->text().toStdString(), DataPath("cover-48x40.jpg"));
+    W().massPage->recurseCheck->setChecked(true);
+    QTest::mouseClick(W().massPage->runButton, Qt::LeftButton);
     for (const auto& file : {a, b}) {
         EXPECT_EQ(DescribePictureComment(ReadTags(file).OtherTags.back().substr(23)),
                   "Front cover, image/jpeg, 837 bytes, 48 x 40")
@@ -175,11 +175,11 @@ TEST_F(PictureTest, MassTagSetsAndRemovesEveryFilesPicture) {
     }
     EXPECT_EQ(ReadTags(a).Title, "Two tones") << "nothing else changes";
 
-    W().SetActivePage(W().TabSheet2);  // the run showed the Log page
-    W().radRemovePicture->setChecked(true);
-    QTest::mouseClick(W().BitBtn3, Qt::LeftButton);
-    EXPECT_FALSE(W().radSetPicture->isChecked());
-    EXPECT_TRUE(W().artist_o->isChecked()) << "the rows' mode buttons are groups of their own";
+    W().SetActivePage(W().massPage);  // the run showed the Log page
+    W().massPage->removePictureRadio->setChecked(true);
+    QTest::mouseClick(W().massPage->runButton, Qt::LeftButton);
+    EXPECT_FALSE(W().massPage->setPictureRadio->isChecked());
+    EXPECT_TRUE(W().massPage->ModeButton(TTagField::Artist, TMassMode::Overwrite)->isChecked()) << "the rows' mode buttons are groups of their own";
     for (const auto& file : {a, b})
         for (const std::string& line : ReadTags(file).OtherTags) EXPECT_FALSE(IsPictureLine(line)) << file;
     EXPECT_EQ(platform_.messages.size(), 1u);

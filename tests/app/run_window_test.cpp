@@ -28,8 +28,8 @@ protected:
         ChooseFolder(Music());
     }
     void TickMassArtist(const char* artist) {
-        Window().CheckBox9->setChecked(true);
-        Window().Edit10->setText(artist);
+        Window().massPage->RowCheck(TTagField::Artist)->setChecked(true);
+        Window().massPage->RowEdit(TTagField::Artist)->setText(artist);
     }
     std::map<std::string, std::string> Folder() const {
         std::map<std::string, std::string> files;
@@ -37,7 +37,7 @@ protected:
             files[entry.path().filename()] = ReadAll(entry.path());
         return files;
     }
-    QStringList LogLines() { return Window().memoLog->toPlainText().split('\n'); }
+    QStringList LogLines() { return Window().logPage->logView->toPlainText().split('\n'); }
     // Calls `probe` every few milliseconds while the window's event loop runs.
     template <typename Probe>
     void WhileRunning(QAbstractButton* start, Probe probe) {
@@ -66,26 +66,26 @@ TEST_F(RunWindowTest, TheWindowAnswersDuringARunAndStopsBetweenFiles) {
     QElapsedTimer sinceLastTick;
     qint64 longestWait = 0;
     bool sawProgress = false, buttonsDisabled = false;
-    WhileRunning(Window().BitBtn3, [&] {
+    WhileRunning(Window().massPage->runButton, [&] {
         if (sinceLastTick.isValid()) longestWait = std::max(longestWait, sinceLastTick.elapsed());
         sinceLastTick.start();
-        TForm1& w = Window();
-        if (!w.prgRun->isVisible()) return;
-        buttonsDisabled = buttonsDisabled || (!w.BitBtn3->isEnabled() && !w.btnPreviewMass->isEnabled() &&
-                                              !w.BitBtn1->isEnabled() && !w.btnUndoRun->isEnabled());
-        if (w.prgRun->format().startsWith("Writing") && w.prgRun->value() >= kManyFiles / 4 &&
-            w.btnStopRun->isEnabled()) {
-            sawProgress = w.prgRun->text().contains(" of " + QString::number(kManyFiles)) &&
-                          !w.lblRunFile->toolTip().isEmpty();
-            QTest::mouseClick(w.btnStopRun, Qt::LeftButton);
+        TMainWindow& w = Window();
+        if (!w.logPage->progressBar->isVisible()) return;
+        buttonsDisabled = buttonsDisabled || (!w.massPage->runButton->isEnabled() && !w.massPage->previewButton->isEnabled() &&
+                                              !w.folderButton->isEnabled() && !w.logPage->undoButton->isEnabled());
+        if (w.logPage->progressBar->format().startsWith("Writing") && w.logPage->progressBar->value() >= kManyFiles / 4 &&
+            w.logPage->stopButton->isEnabled()) {
+            sawProgress = w.logPage->progressBar->text().contains(" of " + QString::number(kManyFiles)) &&
+                          !w.logPage->runFileLabel->toolTip().isEmpty();
+            QTest::mouseClick(w.logPage->stopButton, Qt::LeftButton);
         }
     });
 
     EXPECT_LT(longestWait, 100) << "the window waited that long for the run";
     EXPECT_TRUE(sawProgress);
     EXPECT_TRUE(buttonsDisabled);
-    EXPECT_TRUE(Window().BitBtn3->isEnabled()) << "enabled again after the run";
-    EXPECT_FALSE(Window().prgRun->isVisible());
+    EXPECT_TRUE(Window().massPage->runButton->isEnabled()) << "enabled again after the run";
+    EXPECT_FALSE(Window().logPage->progressBar->isVisible());
     const QStringList log = LogLines();
     ASSERT_GE(log.size(), 2);
     EXPECT_TRUE(log[log.size() - 2].startsWith("Stopped by the user after "))
@@ -112,10 +112,10 @@ TEST_F(RunWindowTest, PreviewApplyAndUndoARename) {
     CopyDataFile("mono-8khz.ogg", Music(), "b.ogg");
     ChooseFolder(Music());
     const auto before = Folder();
-    Window().CheckBox20->setChecked(true);  // <Artist>
-    Window().CheckBox21->setChecked(true);  // <Title>
+    Window().renamePage->editor->fieldChecks[0]->setChecked(true);  // <Artist>
+    Window().renamePage->editor->fieldChecks[1]->setChecked(true);  // <Title>
 
-    QTest::mouseClick(Window().btnPreviewRename, Qt::LeftButton);  // cancelled
+    QTest::mouseClick(Window().renamePage->previewButton, Qt::LeftButton);  // cancelled
     ASSERT_EQ(platform_.shownPlans.size(), 1u);
     EXPECT_TRUE(Folder() == before);
     const std::vector<TPreviewRow>& rows = platform_.shownPlans[0];
@@ -124,7 +124,7 @@ TEST_F(RunWindowTest, PreviewApplyAndUndoARename) {
     EXPECT_EQ(rows[0].Old, "a.ogg");
 
     platform_.planAnswers.push_back(true);
-    QTest::mouseClick(Window().btnPreviewRename, Qt::LeftButton);
+    QTest::mouseClick(Window().renamePage->previewButton, Qt::LeftButton);
     std::set<std::string> renamed;
     for (const auto& [name, bytes] : Folder()) renamed.insert(name);
     std::set<std::string> planned;
@@ -132,11 +132,11 @@ TEST_F(RunWindowTest, PreviewApplyAndUndoARename) {
     EXPECT_EQ(renamed, planned);
 
     platform_.confirmAnswers.push_back(true);
-    QTest::mouseClick(Window().btnUndoRun, Qt::LeftButton);
+    QTest::mouseClick(Window().logPage->undoButton, Qt::LeftButton);
     EXPECT_TRUE(Folder() == before);
     EXPECT_EQ(LogLines().back(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
 
-    QTest::mouseClick(Window().btnUndoRun, Qt::LeftButton);
+    QTest::mouseClick(Window().logPage->undoButton, Qt::LeftButton);
     EXPECT_EQ(platform_.messages.back().text, "There is no run to undo.");
 }
 
@@ -149,14 +149,14 @@ TEST_F(RunWindowTest, ARunThatCannotKeepItsJournalAsksFirst) {
     const std::string notAFolder = temp_.Write("state", "").string();
     TScopedEnv unwritable("XDG_STATE_HOME", notAFolder.c_str());
 
-    QTest::mouseClick(Window().BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(Window().massPage->runButton, Qt::LeftButton);
     ASSERT_EQ(platform_.questions.size(), 1u);
     EXPECT_NE(platform_.questions[0].find(notAFolder + "/parvex: not a directory"), std::string::npos);
     EXPECT_EQ(LogLines().back(), "The run was cancelled: no file was changed.");
     EXPECT_TRUE(Folder() == before);
 
     platform_.confirmAnswers.push_back(true);
-    QTest::mouseClick(Window().BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(Window().massPage->runButton, Qt::LeftButton);
     EXPECT_EQ(LogLines().back(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
 }
 
@@ -166,8 +166,8 @@ TEST_F(RunWindowTest, ClosingDuringARunAsksAndStopsIt) {
     TickMassArtist("New");
     platform_.confirmAnswers = {false, true};
     int asked = 0;
-    WhileRunning(Window().BitBtn3, [&] {
-        if (!Window().prgRun->isVisible() || asked == 2) return;
+    WhileRunning(Window().massPage->runButton, [&] {
+        if (!Window().logPage->progressBar->isVisible() || asked == 2) return;
         Window().close();
         ++asked;
         if (asked == 1) {

@@ -33,9 +33,9 @@ bool Save(QWidget& widget, const QString& file) {
 
 // Shows the preview of a mass tag run over the folder (the artist set in every file) and saves the
 // dialog as it opens; the dialog is then cancelled, so no file changes.
-bool SavePreview(parvex::TForm1& form, const QString& file) {
-    form.CheckBox9->setChecked(true);
-    form.Edit10->setText("New artist");
+bool SavePreview(parvex::TMainWindow& form, const QString& file) {
+    form.massPage->RowCheck(parvex::TTagField::Artist)->setChecked(true);
+    form.massPage->RowEdit(parvex::TTagField::Artist)->setText("New artist");
     bool saved = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -46,8 +46,8 @@ bool SavePreview(parvex::TForm1& form, const QString& file) {
         dialog->reject();
     });
     poll.start(50);
-    form.btnPreviewMass->click();
-    form.CheckBox9->setChecked(false);
+    form.massPage->previewButton->click();
+    form.massPage->RowCheck(parvex::TTagField::Artist)->setChecked(false);
     return saved;
 }
 
@@ -69,31 +69,33 @@ int main(int argc, char* argv[]) {
     }
     const QDir out(args[0]);
     parvex::TQtPlatform platform;
-    parvex::TForm1 form(platform);
-    parvex::TForm2 addTag(&form, *form.BitBtn18, platform);
-    parvex::TForm3 addWord(&form);
+    parvex::TMainWindow form(platform);
+    parvex::TAddTagDialog addTag(&form, platform);
+    parvex::TAddWordDialog addWord(&form);
     form.SetDialogs(addTag, addWord);
     // Pictures of the window as designed; the user's settings are neither shown nor overwritten.
-    form.FormStorage1.SetActive(false);
+    form.settingsStorage.SetActive(false);
     form.show();
-    if (args.size() > 1) form.Edit4->setText(args[1].endsWith('/') ? args[1] : args[1] + '/');
-    if (form.Listview1->count() > 0) form.Listview1->setCurrentRow(0);  // show a file's tags
+    if (args.size() > 1) form.folderEdit->setText(args[1].endsWith('/') ? args[1] : args[1] + '/');
+    if (form.browsePage->fileList->count() > 0) form.browsePage->fileList->setCurrentRow(0);  // show a file's tags
 
     bool saved = true;
-    for (int i = 0; i < form.PageControl1->count(); ++i) {
-        QWidget* page = form.PageControl1->widget(i);
+    for (int i = 0; i < form.pages->count(); ++i) {
+        QWidget* page = form.pages->widget(i);
         form.SetActivePage(page);
         saved &= Save(form, out.filePath(QString("page%1-%2.png").arg(i + 1).arg(page->objectName())));
     }
-    form.SetActivePage(form.TabSheet1);
+    form.SetActivePage(form.browsePage);
     QApplication::processEvents();
     saved &= Save(form.screen()->grabWindow(0), out.filePath("screen.png"));
     addTag.show();
-    addTag.Edit1->setText("URL");
-    addTag.Memo1->setPlainText("https://example.org/?a=b");
+    addTag.nameEdit->setText("URL");
+    addTag.valueEdit->setPlainText("https://example.org/?a=b");
     saved &= Save(addTag, out.filePath("dialog-add-a-tag.png"));
+    // Hidden again, so that the preview below does not take it for the preview's dialog.
+    addTag.hide();
     addWord.show();
-    addWord.Edit1->setText("of");
+    addWord.wordEdit->setText("of");
     saved &= Save(addWord, out.filePath("dialog-add-a-word.png"));
     addWord.hide();
     if (args.size() > 1) saved &= SavePreview(form, out.filePath("dialog-preview.png"));

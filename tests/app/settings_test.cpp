@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <map>
+#include <sstream>
 
 #include "page_fixture.h"
 #include "settings/ini_file.h"
@@ -16,8 +17,8 @@ protected:
     SettingsTest() : currentDirectory_(temp_.Path()) {}
 
     // The program's start: the window is created and shown, and its first show reads the settings.
-    std::unique_ptr<TForm1> Start() {
-        auto window = std::make_unique<TForm1>(platform_);
+    std::unique_ptr<TMainWindow> Start() {
+        auto window = std::make_unique<TMainWindow>(platform_);
         window->show();
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -25,11 +26,11 @@ protected:
         return window;
     }
     // The user closes the program: the window closes, then it is freed.
-    static void Quit(std::unique_ptr<TForm1>& window) {
+    static void Quit(std::unique_ptr<TMainWindow>& window) {
         EXPECT_TRUE(window->close());
         window.reset();
     }
-    std::unique_ptr<TForm1> Restart(std::unique_ptr<TForm1> window) {
+    std::unique_ptr<TMainWindow> Restart(std::unique_ptr<TMainWindow> window) {
         Quit(window);
         return Start();
     }
@@ -69,7 +70,7 @@ std::string StateOf(const QWidget& control) {
     return control.isEnabled() ? state : state + " grayed";
 }
 
-std::map<std::string, std::string> States(const TForm1& window, const std::vector<std::string>& names) {
+std::map<std::string, std::string> States(const TMainWindow& window, const std::vector<std::string>& names) {
     std::map<std::string, std::string> states;
     for (const std::string& name : names) {
         const auto* control = window.findChild<const QWidget*>(QString::fromStdString(name));
@@ -88,12 +89,12 @@ QStringList Items(const QListWidget& list) {
 
 TEST_F(SettingsTest, EveryStoredEntryNamesAControlOfItsKindAndIsWritten) {
     auto window = Start();
-    window->ListBox2->addItem("MOOD=calm");  // lists are written only when they hold lines
-    window->ListBox3->addItem("of");
-    window->ListBox4->addItem("of");
-    window->ListBox8->addItem("of");
-    window->CheckBox30->setChecked(true);
-    window->CheckBox20->setChecked(true);
+    window->massPage->otherTagsList->addItem("MOOD=calm");  // lists are written only when they hold lines
+    window->tagFromNamePage->editor->wordList->addItem("of");
+    window->renamePage->editor->wordList->addItem("of");
+    window->tagListPage->editor->wordList->addItem("of");
+    window->tagFromNamePage->editor->fieldChecks[0]->setChecked(true);
+    window->renamePage->editor->fieldChecks[0]->setChecked(true);
     ASSERT_EQ(MainWindowStoredProps().size(), 143u);
     std::vector<TPropName> entries;
     for (const std::string& entry : MainWindowStoredProps()) {
@@ -149,55 +150,55 @@ TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
     const auto designed = States(*window, names);
 
     platform_.chooserAnswers.push_back((temp_.Path() / "music").string());
-    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
-    Click(window->CheckBox10);
-    Type(window->Edit11, "Live");
-    Click(window->title_p);
-    Click(window->CheckBox14);
-    QTest::keyClicks(window->edit15->lineEdit(), "Swing Time");
-    Click(window->genre_a);
-    window->ListBox2->addItems({"MOOD=calm", "\"QUOTED\"=x"});
-    Click(window->clrISRC);
-    Click(window->CheckBox3);
+    QTest::mouseClick(window->folderButton, Qt::LeftButton);
+    Click(window->massPage->RowCheck(TTagField::Title));
+    Type(window->massPage->RowEdit(TTagField::Title), "Live");
+    Click(window->massPage->ModeButton(TTagField::Title, TMassMode::Append));
+    Click(window->massPage->RowCheck(TTagField::Genre));
+    QTest::keyClicks(window->massPage->genreBox->lineEdit(), "Swing Time");
+    Click(window->massPage->ModeButton(TTagField::Genre, TMassMode::Prepend));
+    window->massPage->otherTagsList->addItems({"MOOD=calm", "\"QUOTED\"=x"});
+    Click(window->clearPage->FieldCheck(TTagField::ISRC));
+    Click(window->clearPage->FieldCheck(TTagField::Album));
 
-    Click(window->CheckBox27);
-    Type(window->Edit9, "_");
-    Click(window->CheckBox31);  // Title, then Artist
-    Click(window->CheckBox30);
-    Type(window->Edit20, " - ");
-    Click(window->CheckBox29);
-    window->ListBox3->addItems({"the", "'n'"});
-    Click(window->radIgnoreTaggedFiles);
+    Click(window->tagFromNamePage->editor->replaceCheck);
+    Type(window->tagFromNamePage->editor->replaceEdit, "_");
+    Click(window->tagFromNamePage->editor->fieldChecks[1]);  // Title, then Artist
+    Click(window->tagFromNamePage->editor->fieldChecks[0]);
+    Type(window->tagFromNamePage->editor->separatorEdit, " - ");
+    Click(window->tagFromNamePage->editor->caseFixCheck);
+    window->tagFromNamePage->editor->wordList->addItems({"the", "'n'"});
+    Click(window->tagFromNamePage->editor->overwriteRadios[2]);
 
-    Click(window->CheckBox17);
-    Type(window->Edit19, ".");
-    Click(window->CheckBox22);
-    Click(window->CheckBox20);
-    Type(window->edtFieldSep, "_");
-    window->ListBox4->addItem("and");
-    Click(window->chkDontRenameUntaggedFiles);
+    Click(window->renamePage->editor->replaceCheck);
+    Type(window->renamePage->editor->replaceEdit, ".");
+    Click(window->renamePage->editor->fieldChecks[2]);
+    Click(window->renamePage->editor->fieldChecks[0]);
+    Type(window->renamePage->editor->separatorEdit, "_");
+    window->renamePage->editor->wordList->addItem("and");
+    Click(window->renamePage->dontRenameUntaggedCheck);
 
     platform_.chooserAnswers.push_back("/lists/tags.csv");
-    QTest::mouseClick(window->BitBtn30, Qt::LeftButton);
-    Click(window->CheckBox42);
-    Type(window->Edit22, ";");
-    Click(window->CheckBox47);
-    window->ListBox8->addItem("a");
-    Click(window->RadioButton2);
+    QTest::mouseClick(window->tagListPage->listFileButton, Qt::LeftButton);
+    Click(window->tagListPage->editor->fieldChecks[2]);
+    Type(window->tagListPage->editor->separatorEdit, ";");
+    Click(window->tagListPage->recurseCheck);
+    window->tagListPage->editor->wordList->addItem("a");
+    Click(window->tagListPage->editor->overwriteRadios[1]);
 
-    Click(window->CheckBox39);
-    Click(window->CheckBox40);
-    window->SetActivePage(window->TabSheet3);
+    Click(window->massPage->recurseCheck);
+    Click(window->clearPage->recurseCheck);
+    window->SetActivePage(window->clearPage);
     const auto left = States(*window, names);
     for (const std::string& name : names)
         EXPECT_NE(left.at(name), designed.at(name)) << name << " was not set";
-    ASSERT_EQ(Text(window->Edit21), "<Title> - <Artist>");
+    ASSERT_EQ(Text(window->tagFromNamePage->editor->formatEdit), "<Title> - <Artist>");
 
     window = Restart(std::move(window));
     EXPECT_EQ(States(*window, names), left);
-    EXPECT_FALSE(window->CheckBox39->isChecked());
-    EXPECT_FALSE(window->CheckBox40->isChecked());
-    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabSheet1);
+    EXPECT_FALSE(window->massPage->recurseCheck->isChecked());
+    EXPECT_FALSE(window->clearPage->recurseCheck->isChecked());
+    EXPECT_EQ(window->pages->currentWidget(), window->browsePage);
     EXPECT_TRUE(platform_.messages.empty());
 }
 
@@ -206,30 +207,30 @@ TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
 // unquoted texts again.
 TEST_F(SettingsTest, SeparatorsKeepTheirBlanks) {
     auto window = Start();
-    Click(window->CheckBox30);
-    Click(window->CheckBox31);
-    Click(window->CheckBox20);
-    Click(window->CheckBox21);
-    Click(window->CheckBox41);
-    window->edtFieldSep->setText(" - ");
-    window->Edit20->setText("  ");
-    window->Edit9->setText(" ");
-    window->Edit19->setText("");
-    window->Edit22->setText(" ; ");
-    ASSERT_EQ(Text(window->Edit18), "<Artist> - <Title>");
+    Click(window->tagFromNamePage->editor->fieldChecks[0]);
+    Click(window->tagFromNamePage->editor->fieldChecks[1]);
+    Click(window->renamePage->editor->fieldChecks[0]);
+    Click(window->renamePage->editor->fieldChecks[1]);
+    Click(window->tagListPage->editor->fieldChecks[1]);
+    window->renamePage->editor->separatorEdit->setText(" - ");
+    window->tagFromNamePage->editor->separatorEdit->setText("  ");
+    window->tagFromNamePage->editor->replaceEdit->setText(" ");
+    window->renamePage->editor->replaceEdit->setText("");
+    window->tagListPage->editor->separatorEdit->setText(" ; ");
+    ASSERT_EQ(Text(window->renamePage->editor->formatEdit), "<Artist> - <Title>");
     Quit(window);
 
     const std::string file = config_.ReadIni();
     EXPECT_NE(file.find("\nedtFieldSep_Text=\"\" - \"\"\n"), std::string::npos) << file;
     window = Start();
-    EXPECT_EQ(Text(window->edtFieldSep), " - ");
-    EXPECT_EQ(Text(window->Edit20), "  ");
-    EXPECT_EQ(Text(window->Edit9), " ");
-    EXPECT_EQ(Text(window->Edit19), "");
-    EXPECT_EQ(Text(window->Edit22), " ; ");
-    EXPECT_EQ(Text(window->Edit18), "<Artist> - <Title>");
-    EXPECT_EQ(Text(window->Edit21), "<Artist>  <Title>");
-    EXPECT_EQ(Text(window->Edit17), "<Target file> ; <Title>");
+    EXPECT_EQ(Text(window->renamePage->editor->separatorEdit), " - ");
+    EXPECT_EQ(Text(window->tagFromNamePage->editor->separatorEdit), "  ");
+    EXPECT_EQ(Text(window->tagFromNamePage->editor->replaceEdit), " ");
+    EXPECT_EQ(Text(window->renamePage->editor->replaceEdit), "");
+    EXPECT_EQ(Text(window->tagListPage->editor->separatorEdit), " ; ");
+    EXPECT_EQ(Text(window->renamePage->editor->formatEdit), "<Artist> - <Title>");
+    EXPECT_EQ(Text(window->tagFromNamePage->editor->formatEdit), "<Artist>  <Title>");
+    EXPECT_EQ(Text(window->tagListPage->editor->formatEdit), "<Target file> ; <Title>");
 }
 
 // The value boxes of the Mass page keep blanks at their ends: "The " put in front after a restart
@@ -237,29 +238,51 @@ TEST_F(SettingsTest, SeparatorsKeepTheirBlanks) {
 // of earlier versions and files written by hand read as they always did.
 TEST_F(SettingsTest, MassValuesKeepTheirBlanks) {
     auto window = Start();
-    const std::pair<QLineEdit * TForm1::*, QString> values[] = {
-        {&TForm1::Edit10, "The "},       {&TForm1::Edit11, " (Live)"},      {&TForm1::Edit16, "  two  "},
-        {&TForm1::Edit30, "\"quoted\""}, {&TForm1::Edit29, "\" spaced\" "}, {&TForm1::Edit28, "plain"},
-        {&TForm1::Edit13, "\""},
+    using enum TTagField;
+    const std::pair<TTagField, QString> values[] = {
+        {Artist, "The "},       {Title, " (Live)"},      {Comment, "  two  "},    {ISRC, "\"quoted\""},
+        {Version, "\" spaced\" "}, {Copyright, "plain"}, {Track, "\""},
     };
-    for (const auto& [edit, text] : values) ((*window).*edit)->setText(text);
-    window->edit15->setCurrentText(" Jazz ");
+    const auto edit = [&window](TTagField field) { return window->massPage->RowEdit(field); };
+    for (const auto& [field, text] : values) edit(field)->setText(text);
+    window->massPage->genreBox->setCurrentText(" Jazz ");
     Quit(window);
 
     EXPECT_EQ(SavedFile().Read("TForm1", "Edit28_Text"), "plain");
     window = Start();
-    for (const auto& [edit, text] : values)
-        EXPECT_EQ(((*window).*edit)->text(), text) << ((*window).*edit)->objectName().toStdString();
-    EXPECT_EQ(window->edit15->currentText(), " Jazz ");
-    EXPECT_EQ(Text(window->edtFieldSep), "") << "the separators keep their own quoting";
+    for (const auto& [field, text] : values) EXPECT_EQ(edit(field)->text(), text) << edit(field)->objectName().toStdString();
+    EXPECT_EQ(window->massPage->genreBox->currentText(), " Jazz ");
+    EXPECT_EQ(Text(window->renamePage->editor->separatorEdit), "") << "the separators keep their own quoting";
 
     WriteVorbisFile(temp_.Path() / "music" / "a.ogg", {{"ARTIST", "Band"}});
     platform_.chooserAnswers.push_back((temp_.Path() / "music").string());
-    Click(window->BitBtn1);
-    Click(window->CheckBox9);
-    Click(window->artist_a);
-    Click(window->BitBtn3);
+    Click(window->folderButton);
+    Click(window->massPage->RowCheck(TTagField::Artist));
+    Click(window->massPage->ModeButton(TTagField::Artist, TMassMode::Prepend));
+    Click(window->massPage->runButton);
     EXPECT_EQ(ReadTags(temp_.Path() / "music" / "a.ogg").Artist, "The Band");
+}
+
+// A settings file of version 0.0.20, written by its window with every kept control set away from its
+// default, comes back as that version showed it after reading it (settings-0.0.20.shown: each
+// control's state, then the window's place): every option, word list, format and folder.
+TEST_F(SettingsTest, AFileOfAnEarlierVersionComesBackAsThatVersionShowedIt) {
+    const std::filesystem::path data(PARVEX_TEST_DATA);
+    config_.WriteIni(ReadAll(data / "settings-0.0.20.INI"));
+    auto window = Start();
+    std::istringstream shown(ReadAll(data / "settings-0.0.20.shown"));
+    std::size_t controls = 0;
+    for (std::string line; std::getline(shown, line);) {
+        const std::string name = line.substr(0, line.find('\t'));
+        const std::string state = line.substr(name.size() + 1);
+        if (name == "pos") {
+            EXPECT_EQ(std::to_string(window->x()) + "," + std::to_string(window->y()), state) << "the window's place";
+            continue;
+        }
+        EXPECT_EQ(States(*window, {name})[name], state) << name;
+        ++controls;
+    }
+    EXPECT_EQ(controls, MainWindowStoredProps().size());
 }
 
 // Values typed into the file by hand: quotes around a value are the file's, not the value's; a
@@ -283,46 +306,46 @@ TEST_F(SettingsTest, AFileWrittenByHand) {
         "Item0=\"the\"\n"
         "Item1=  of  \n");
     auto window = Start();
-    EXPECT_EQ(Text(window->edtFieldSep), "_");
-    EXPECT_EQ(Text(window->Edit20), " - ");
-    EXPECT_EQ(Text(window->Edit22), "x");
-    EXPECT_EQ(Text(window->Edit10), "single quoted");
-    EXPECT_EQ(Text(window->Edit11), "\"double\"");
-    EXPECT_EQ(Items(*window->ListBox3), QStringList({"of", "the"}));
-    EXPECT_FALSE(window->chkDontRenameUntaggedFiles->isChecked());
+    EXPECT_EQ(Text(window->renamePage->editor->separatorEdit), "_");
+    EXPECT_EQ(Text(window->tagFromNamePage->editor->separatorEdit), " - ");
+    EXPECT_EQ(Text(window->tagListPage->editor->separatorEdit), "x");
+    EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Artist)), "single quoted");
+    EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Title)), "\"double\"");
+    EXPECT_EQ(Items(*window->tagFromNamePage->editor->wordList), QStringList({"of", "the"}));
+    EXPECT_FALSE(window->renamePage->dontRenameUntaggedCheck->isChecked());
 
-    EXPECT_TRUE(window->CheckBox12->isChecked());
-    EXPECT_TRUE(window->BitBtn3->isEnabled());
-    EXPECT_TRUE(window->CheckBox8->isChecked());
-    EXPECT_FALSE(window->CheckBox1->isChecked()) << "\"1\" is no Boolean text";
-    EXPECT_TRUE(window->BitBtn2->isEnabled());
-    EXPECT_TRUE(window->CheckBox8->isEnabled());
-    for (QCheckBox* box : {window->CheckBox1, window->CheckBox7, window->CheckBox37, window->clrISRC})
+    EXPECT_TRUE(window->massPage->RowCheck(TTagField::Track)->isChecked());
+    EXPECT_TRUE(window->massPage->runButton->isEnabled());
+    EXPECT_TRUE(window->clearPage->removeAllCheck->isChecked());
+    EXPECT_FALSE(window->clearPage->FieldCheck(TTagField::Artist)->isChecked()) << "\"1\" is no Boolean text";
+    EXPECT_TRUE(window->clearPage->runButton->isEnabled());
+    EXPECT_TRUE(window->clearPage->removeAllCheck->isEnabled());
+    for (QCheckBox* box : {window->clearPage->FieldCheck(TTagField::Artist), window->clearPage->FieldCheck(TTagField::Comment), window->clearPage->otherTagsCheck, window->clearPage->FieldCheck(TTagField::ISRC)})
         EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
     EXPECT_TRUE(platform_.messages.empty());
 
     Quit(window);  // the separator written by hand now goes through the program's quoting
     window = Start();
-    EXPECT_EQ(Text(window->edtFieldSep), "_");
-    EXPECT_EQ(Text(window->Edit11), "\"double\"");
+    EXPECT_EQ(Text(window->renamePage->editor->separatorEdit), "_");
+    EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Title)), "\"double\"");
 }
 
 // An emptied list leaves no section behind, so the next start shows the list's design-time lines.
 TEST_F(SettingsTest, AnEmptiedListComesBackAsDesigned) {
     auto window = Start();
-    ASSERT_EQ(Items(*window->ListBox7), QStringList{"Target file"});
-    window->ListBox3->addItem("of");
+    ASSERT_EQ(Items(*window->tagListPage->editor->orderList), QStringList{"Target file"});
+    window->tagFromNamePage->editor->wordList->addItem("of");
     window = Restart(std::move(window));
-    ASSERT_EQ(Items(*window->ListBox3), QStringList{"of"});
-    window->ListBox7->clear();
-    window->ListBox3->clear();
+    ASSERT_EQ(Items(*window->tagFromNamePage->editor->wordList), QStringList{"of"});
+    window->tagListPage->editor->orderList->clear();
+    window->tagFromNamePage->editor->wordList->clear();
     Quit(window);
 
     EXPECT_FALSE(SavedFile().HasSection("TForm1.ListBox7_Items"));
     EXPECT_FALSE(SavedFile().HasSection("TForm1.ListBox3_Items"));
     window = Start();
-    EXPECT_EQ(Items(*window->ListBox7), QStringList{"Target file"});
-    EXPECT_EQ(window->ListBox3->count(), 0);
+    EXPECT_EQ(Items(*window->tagListPage->editor->orderList), QStringList{"Target file"});
+    EXPECT_EQ(window->tagFromNamePage->editor->wordList->count(), 0);
 }
 
 TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
@@ -331,36 +354,36 @@ TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
     temp_.Write("music/notes.txt", "not music");
     config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "music/\n");
     auto window = Start();
-    EXPECT_EQ(Items(*window->Listview1), QStringList({"a.ogg", "b.ogg"}));
-    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabSheet1);
+    EXPECT_EQ(Items(*window->browsePage->fileList), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(window->pages->currentWidget(), window->browsePage);
     Quit(window);
 
     std::filesystem::remove_all(temp_.Path() / "music");
     window = Start();
-    EXPECT_EQ(Text(window->Edit4), temp_.Dir() + "music/") << "a folder that went away stays chosen";
-    EXPECT_EQ(window->Listview1->count(), 0);
+    EXPECT_EQ(Text(window->folderEdit), temp_.Dir() + "music/") << "a folder that went away stays chosen";
+    EXPECT_EQ(window->browsePage->fileList->count(), 0);
     Quit(window);
 
     // A name the scan refuses: the restore passes over the error, as over any value it cannot use.
     WriteVorbisFile(temp_.Path() / "odd*name" / "a.ogg", {});
     config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "odd*name/\nCheckBox9_Checked=True\n");
     window = Start();
-    EXPECT_EQ(window->Listview1->count(), 0);
-    EXPECT_TRUE(window->CheckBox9->isChecked()) << "the values after it are restored";
+    EXPECT_EQ(window->browsePage->fileList->count(), 0);
+    EXPECT_TRUE(window->massPage->RowCheck(TTagField::Artist)->isChecked()) << "the values after it are restored";
     EXPECT_TRUE(platform_.messages.empty());
 }
 
 // A file that is not there or holds anything at all never keeps the window from opening as designed.
 TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
-    const auto checkDesigned = [this](const TForm1& window) {
+    const auto checkDesigned = [this](const TMainWindow& window) {
         EXPECT_EQ(window.pos(), QPoint(268, 107));
         EXPECT_FALSE(window.isMinimized());
-        EXPECT_EQ(Text(window.Edit4), "");
-        EXPECT_EQ(Text(window.edtFieldSep), "");
-        EXPECT_FALSE(window.CheckBox9->isChecked());
-        EXPECT_TRUE(window.artist_o->isChecked());
-        EXPECT_TRUE(window.chkDontRenameUntaggedFiles->isChecked());
-        EXPECT_EQ(Items(*window.ListBox7), QStringList{"Target file"});
+        EXPECT_EQ(Text(window.folderEdit), "");
+        EXPECT_EQ(Text(window.renamePage->editor->separatorEdit), "");
+        EXPECT_FALSE(window.massPage->RowCheck(TTagField::Artist)->isChecked());
+        EXPECT_TRUE(window.massPage->ModeButton(TTagField::Artist, TMassMode::Overwrite)->isChecked());
+        EXPECT_TRUE(window.renamePage->dontRenameUntaggedCheck->isChecked());
+        EXPECT_EQ(Items(*window.tagListPage->editor->orderList), QStringList{"Target file"});
         EXPECT_TRUE(platform_.messages.empty());
     };
     {
@@ -378,7 +401,7 @@ TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
 
 TEST_F(SettingsTest, ClosingWritesOnceAndTheDestroyNothingMore) {
     auto window = Start();
-    Click(window->CheckBox9);
+    Click(window->massPage->RowCheck(TTagField::Artist));
     EXPECT_TRUE(window->close());
     ASSERT_TRUE(std::filesystem::exists(config_.IniPath())) << "the folder is created on the first write";
     EXPECT_EQ(SavedFile().Read("TForm1", "Visible"), "0");
@@ -392,13 +415,13 @@ TEST_F(SettingsTest, ClosingWritesOnceAndTheDestroyNothingMore) {
 // was never shown has read nothing and must not overwrite the file with its design-time values.
 TEST_F(SettingsTest, TheDestroyWritesOnlyWhatWasNotWritten) {
     auto window = Start();
-    Click(window->CheckBox9);
+    Click(window->massPage->RowCheck(TTagField::Artist));
     window.reset();
     EXPECT_EQ(SavedFile().Read("TForm1", "Visible"), "1");
     EXPECT_EQ(SavedFile().Read("TForm1", "CheckBox9_Checked"), "True");
 
     const std::string before = config_.ReadIni();
-    std::make_unique<TForm1>(platform_).reset();
+    std::make_unique<TMainWindow>(platform_).reset();
     EXPECT_EQ(config_.ReadIni(), before);
 }
 
@@ -427,8 +450,8 @@ TEST_F(SettingsTest, AnUnwritableFolderIsReportedOnce) {
     TReadOnlyFolder readOnly(config_.IniPath().parent_path());
     if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here (no bind mount)";
     auto window = Start();
-    EXPECT_EQ(Text(window->Edit10), "old");
-    Type(window->Edit10, "new");
+    EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Artist)), "old");
+    Type(window->massPage->RowEdit(TTagField::Artist), "new");
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     window.reset();

@@ -60,7 +60,7 @@ TEST_F(StartPathTest, AFolderIsListedAndAFileSelectedInItsFolder) {
 
     Window().OpenFolder(file->Folder, file->FileName);
     EXPECT_EQ(ListedFiles(), QStringList({"a.ogg", "b.ogg"}));
-    EXPECT_EQ(Window().Edit2->text(), "Two") << "the file is selected and shown";
+    EXPECT_EQ(Window().browsePage->FieldEdit(TTagField::Title)->text(), "Two") << "the file is selected and shown";
 }
 
 }  // namespace

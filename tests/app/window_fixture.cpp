@@ -22,13 +22,13 @@ TDesktopFont::TDesktopFont(double points) : previous_(QApplication::font()) {
 
 TDesktopFont::~TDesktopFont() { QApplication::setFont(previous_); }
 
-TForm1& WindowTest::Window() {
-    if (!window_) window_ = std::make_unique<TForm1>(platform_);
+TMainWindow& WindowTest::Window() {
+    if (!window_) window_ = std::make_unique<TMainWindow>(platform_);
     return *window_;
 }
 
 void WindowTest::ShowActive() {
-    TForm1& window = Window();
+    TMainWindow& window = Window();
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

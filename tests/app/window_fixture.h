@@ -69,7 +69,7 @@ protected:
     WindowTest() : currentDirectory_(temp_.Path()) {}
 
     // Creates the window (running its creation handler) in the temporary directory.
-    TForm1& Window();
+    TMainWindow& Window();
     // Shows the window and waits until it is the active window, so that keys reach it.
     void ShowActive();
 
@@ -82,7 +82,7 @@ protected:
 
 private:
     TCurrentDirectory currentDirectory_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<TMainWindow> window_;
 };
 
 }  // namespace parvex::test

@@ -1,0 +1,78 @@
+#pragma once
+// The pages that start a batch run (Mass set tags, Clear tags and the three file-name pages): each
+// reads what its run does from its controls, and has a "Recurse subdirs" box, "Preview" and the
+// button that starts the run. The main window carries the run out.
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/pages/page_context.h"
+#include "batch/batch_run.h"
+#include "batch/run_thread.h"
+#include "scan/found_files.h"
+
+namespace parvex {
+
+// What a batch operation needs for one run, read from its page's controls when the run starts.
+struct TBatchOrder {
+    TPlanner Planner;  // plans each found file
+    TPlanning Planning = TPlanning::Concurrent;
+    // The lines logged after the last file (before the run's summary line), from the files found;
+    // may be empty.
+    std::function<std::vector<std::string>(const TFoundFileList& found)> Closing;
+    // Runs off the window's thread before the scan (loading the list of the list page); may be empty.
+    std::function<void(TRunThread& run)> Prepare;
+};
+
+class TBatchPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // `mode` is the run's mode word, which the journal keeps (see the subclasses).
+    // `parent` gives the page the window's font while it is built.
+    TBatchPage(TPageContext& context, QWidget* parent, const char* objectName, std::string mode);
+
+    // The mode word of this page's runs: "mass", "clear", "filename", "rename", "taglist".
+    const std::string& Mode() const { return mode_; }
+    // Checks made as the run or its preview is asked for: false, after a message box, when the run
+    // cannot start (no picture chosen, no list file). Reads what the checks need for the run.
+    virtual bool ReadyToRun() { return true; }
+    // What the run does, from the page's controls as they stand.
+    virtual TBatchOrder Order() = 0;
+    // The run and preview buttons are usable while no run is going on and the page says it can run.
+    void SetRunGoing(bool going);
+
+    QCheckBox* recurseCheck = nullptr;
+    QPushButton* previewButton = nullptr;
+    QPushButton* runButton = nullptr;
+
+signals:
+    // The user asked for a run (`preview` false) or for its preview.
+    void runAsked(bool preview);
+
+protected:
+    // Whether the page's controls describe a run: a ticked row, a field in the name format.
+    virtual bool CanRun() const { return true; }
+    // Enables or disables the run and preview buttons after a change of what CanRun reads.
+    void UpdateRunButtons();
+    // Creates "Preview" and then the run button with `caption`, both at their places in the bottom
+    // right corner, and connects them.
+    void MakeRunButtons(const char* previewName, const char* runName, const QString& caption);
+
+    TPageContext& context_;
+
+private:
+    std::string mode_;
+    bool runGoing_ = false;
+};
+
+// Raises EFindFileError when `folder` cannot be scanned as it stands: a folder name holding ";" would
+// be read as two other folders, and the scan would work on files the user never chose; one holding a
+// wildcard would be read as a mask.
+void CheckScannableFolder(const std::string& folder);
+
+}  // namespace parvex
