@@ -95,6 +95,11 @@ void TMainWindow::CreatePages() {
                 StartBatch(*page);
             }
         });
+    // An export reads the working folder as a run would, and is no run: it waits for one to end.
+    connect(tagListPage, &TTagListPage::exportAsked, this, [this] {
+        if (!RunGoing() && MayRunOnWorkingFolder(tagListPage->recurseCheck->isChecked()))
+            tagListPage->ExportList(folderEdit->text().toStdString());
+    });
     context_.OnClick(logPage->undoButton, this, [this] { undoLastRun(); });
     context_.OnClick(logPage->stopButton, this, [this] { stopRun(); });
     // Ctrl+S saves and F5 rereads the folder, whichever page is shown.

@@ -5,6 +5,7 @@
 #include "cli/field_names.h"
 #include "naming/format_fields.h"
 #include "naming/name_format.h"
+#include "naming/tag_from_list.h"
 #include "text/text_utils.h"
 
 namespace parvex::cli {
@@ -48,10 +49,7 @@ std::string ResolveFormat(const TFormatArgs& args, std::string& error) {
 }
 
 std::string CheckFormatNamesTarget(const std::string& format, const std::string& separator) {
-    const std::string target = Placeholder(kTargetFileEntry);
-    const int count = CountFields(format, separator);
-    for (int i = 1; i <= count; ++i)
-        if (NthField(format, separator, i) == target) return {};
+    if (!TargetColumns(format, separator).empty()) return {};
     return FormatProblem(format, separator, "has no <Target file> column");
 }
 

@@ -16,16 +16,6 @@ namespace parvex {
 
 namespace {
 
-// The 0-based columns of the format that hold "<Target file>" (should it name it more than once).
-std::vector<std::size_t> TargetColumns(const TTagFromListOptions& options) {
-    static const std::string kTarget = Placeholder(kTargetFileEntry);
-    std::vector<std::size_t> columns;
-    const int count = CountFields(options.Format, options.Separator);
-    for (int i = 1; i <= count; ++i)
-        if (NthField(options.Format, options.Separator, i) == kTarget) columns.push_back(i - 1);
-    return columns;
-}
-
 // Stores the whole record under the text of each target column, and notes each key with the
 // number of the line the record starts on.
 void StoreRecord(const std::string& record, const std::vector<std::string>& fields, int number,
@@ -59,6 +49,15 @@ void ReadRestOfRecord(TTextFileReader& reader, TListRecord& fields, std::string&
 
 }  // namespace
 
+std::vector<std::size_t> TargetColumns(std::string_view format, std::string_view separator) {
+    static const std::string kTarget = Placeholder(kTargetFileEntry);
+    std::vector<std::size_t> columns;
+    const int count = CountFields(format, separator);
+    for (int i = 1; i <= count; ++i)
+        if (NthField(format, separator, i) == kTarget) columns.push_back(i - 1);
+    return columns;
+}
+
 std::string CheckInputList(const std::string& listPath) {
     if (listPath.empty()) return "You need to select an input list csv file.";
     std::error_code ec;
@@ -71,7 +70,7 @@ std::string CheckInputList(const std::string& listPath) {
 std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromListOptions& options,
                                     TStringHash& table, const std::function<void()>& beforeEachLine) {
     table.Clear();
-    const std::vector<std::size_t> targets = TargetColumns(options);
+    const std::vector<std::size_t> targets = TargetColumns(options.Format, options.Separator);
     TTextFileReader reader(listPath);
     TListRecord fields(options.Separator);
     std::map<std::string, int> keys;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/file_plan.h"
@@ -32,6 +33,10 @@ struct TTagFromListOptions {
     std::vector<std::string> CaseFixWords;
     TOverwriteChoice Overwrite = TOverwriteChoice::TagAll;
 };
+
+// The 0-based columns of `format` cut at `separator` that hold "<Target file>" (it may name it more
+// than once); none for a format whose lines could name no file.
+std::vector<std::size_t> TargetColumns(std::string_view format, std::string_view separator);
 
 // The checks of the "Tag" button on the list file's path: the message to show and stop with, or an
 // empty text when the run may start. "You need to select an input list csv file." for an empty

@@ -316,6 +316,52 @@ TEST_F(NamePagesTest, TagFromNamesRenameFromTagsAndTagFromASpreadsheetList) {
     EXPECT_TRUE(platform_.messages.empty());
 }
 
+// "Export list..." writes the folder's tags in the page's format to the file chosen, which becomes
+// the page's list: tagging from it at once changes nothing.
+TEST_F(NamePagesTest, ExportListWritesTheFolderAsAListThatReadsBackUnchanged) {
+    TMainWindow& w = Window();
+    AddSong("a.ogg");
+    AddSong("b;c.ogg");
+    UseMusicFolder();
+    ShowPage(w.tagListPage);
+    Click(w.tagListPage->editor->fieldChecks[1]);  // Title
+    Click(w.tagListPage->editor->fieldChecks[0]);  // Artist
+    Type(w.tagListPage->editor->separatorEdit, ";");
+    const std::string list = (temp_.Path() / "tags.csv").string();
+    platform_.chooserAnswers.push_back(list);
+    Click(w.tagListPage->exportButton);
+    ASSERT_EQ(platform_.saveFileRequests.size(), 1u);
+    EXPECT_EQ(platform_.saveFileRequests[0].first, "csv (*.csv)|*.CSV|");
+    EXPECT_EQ(ReadAll(list), "a.ogg;Low tone;Parvex\n\"b;c.ogg\";Low tone;Parvex\n");
+    EXPECT_EQ(platform_.messages, (std::vector<TShownMessage>{
+                                      {TMessageKind::Information, "The tags of 2 files were written to " + list + "."}}));
+    EXPECT_EQ(w.tagListPage->listFileEdit->text().toStdString(), list);
+
+    const std::string before = ReadAll(Music() / "a.ogg");
+    Click(w.tagListPage->runButton);
+    EXPECT_EQ(LogLines(w).back(), "Done: 0 files changed, 2 left unchanged, 0 failed.");
+    EXPECT_TRUE(ReadAll(Music() / "a.ogg") == before);
+}
+
+// A format holding a placeholder its page does not know (a settings file edited by hand) stops the
+// run with a message that names it, before anything is read.
+TEST_F(NamePagesTest, AFormatWithAnUnknownPlaceholderStopsTheRunWithAMessage) {
+    TMainWindow& w = Window();
+    AddSong("Band - Song.ogg");
+    UseMusicFolder();
+    ShowPage(w.renamePage);
+    w.renamePage->editor->ShowOrder(TOrderList{{"artist", "Title"}, -1});
+    w.renamePage->editor->separatorEdit->setText(" - ");
+    Click(w.renamePage->runButton);
+    Click(w.renamePage->previewButton);
+    const TShownMessage refused{TMessageKind::Error,
+                                "unknown field <artist>; did you mean <Artist>? (known: <Artist>, <Title>, "
+                                "<Album>, <Track>, <Date>, <Genre>, <Comment>)"};
+    EXPECT_EQ(platform_.messages, (std::vector<TShownMessage>{refused, refused}));
+    EXPECT_EQ(Files(), Names{"Band - Song.ogg"});
+    EXPECT_EQ(w.BatchMode, "");
+}
+
 TEST_F(NamePagesTest, RenameKeepsBothFilesWhenTheirTagsGiveOneName) {
     TMainWindow& w = Window();
     AddSong("a.ogg");

@@ -1,9 +1,11 @@
 #include "app/pages/name_pages.h"
 
+#include <fstream>
 #include <memory>
 
 #include "app/form_builder.h"
 #include "naming/rename_from_tag.h"
+#include "naming/tag_list_export.h"
 #include "naming/tag_from_name.h"
 
 namespace parvex {
@@ -15,6 +17,18 @@ constexpr std::size_t kListLinesPerReport = 1024;
 // The list chooser's filter: description and masks.
 constexpr const char* kListFileFilter = "csv (*.csv)|*.CSV|";
 constexpr QRect kRecursePlace(24, 136, 97, 17);
+constexpr const char* kNoTargetColumn =
+    "The name format has no <Target file> column: give a field separator to cut it into columns.";
+
+// What "Export list..." says when the list is written.
+std::string ExportedMessage(std::size_t written, const std::string& path, std::size_t problems) {
+    std::string message = "The tags of " + std::to_string(written) + (written == 1 ? " file were" : " files were") +
+                          " written to " + path + ".";
+    if (problems > 0)
+        message += " " + std::to_string(problems) + (problems == 1 ? " file or folder" : " files or folders") +
+                   " could not be listed; the Log page names them.";
+    return message;
+}
 
 // clang-format off
 constexpr TFormatEditorNames kTagFromNameEditor = {
@@ -31,6 +45,14 @@ constexpr TFormatEditorNames kTagListEditor = {
     "CheckBox48", "ListBox8", "BitBtn31", "BitBtn32"};
 // clang-format on
 
+// False, after a message box naming it, when the format of `editor` holds a placeholder a run of
+// `kind` does not know: the run would take it for text and set or name nothing by it.
+bool FormatKnown(TPageContext& context, const TFormatEditor& editor, TFormatKind kind) {
+    const std::string problem = UnknownPlaceholderProblem(editor.Format(), editor.Separator(), kind);
+    if (!problem.empty()) context.Platform().ShowMessage(TMessageKind::Error, problem);
+    return problem.empty();
+}
+
 }  // namespace
 
 TTagFromNamePage::TTagFromNamePage(TPageContext& context, QWidget* parent)
@@ -45,6 +67,8 @@ TTagFromNamePage::TTagFromNamePage(TPageContext& context, QWidget* parent)
     // Created last, so that Tab reaches them after every option of the page.
     MakeRunButtons("btnPreviewFileName", "btnTagFromFilename", "&Tag");
 }
+
+bool TTagFromNamePage::ReadyToRun() { return FormatKnown(context_, *editor, TFormatKind::FileName); }
 
 TBatchOrder TTagFromNamePage::Order() {
     TTagFromFileNameOptions options;
@@ -73,6 +97,8 @@ TRenamePage::TRenamePage(TPageContext& context, QWidget* parent)
     editor->CreateNameFormat();
     MakeRunButtons("btnPreviewRename", "btnRenameFromTag", "&Rename");
 }
+
+bool TRenamePage::ReadyToRun() { return FormatKnown(context_, *editor, TFormatKind::Rename); }
 
 TBatchOrder TRenamePage::Order() {
     TRenameFromTagOptions options;
@@ -103,15 +129,47 @@ TTagListPage::TTagListPage(TPageContext& context, QWidget* parent)
     editor->CreateWordList();
     editor->CreateOverwriteChoice({"RadioButton1", "RadioButton2", "RadioButton3"});
     editor->CreateNameFormat();
+    exportButton = MakeButton(this, "btnExportList", "&Export list...", {296, 432, 97, 25});
+    exportButton->setToolTip("Write the tags of the folder's files as a list in this format, to edit and read back");
     MakeRunButtons("btnPreviewList", "BitBtn29", "&Tag");
     editor->ShowOrder(NewListFormatOrder());
     context_.OnClick(listFileButton, this, [this] { chooseListFile(); });
+    context_.OnClick(exportButton, this, [this] { emit exportAsked(); });
 }
 
 bool TTagListPage::ReadyToRun() {
     const std::string problem = CheckInputList(listFileEdit->text().toStdString());
     if (!problem.empty()) context_.Platform().ShowMessage(TMessageKind::Error, problem);
-    return problem.empty();
+    return problem.empty() && FormatKnown(context_, *editor, TFormatKind::List);
+}
+
+void TTagListPage::ExportList(const std::string& folder) {
+    CheckScannableFolder(folder);
+    if (!FormatKnown(context_, *editor, TFormatKind::List)) return;
+    const std::string format = editor->Format();
+    const std::string separator = editor->Separator();
+    TPlatform& platform = context_.Platform();
+    if (TargetColumns(format, separator).empty())
+        return platform.ShowMessage(TMessageKind::Error, kNoTargetColumn);
+    const auto chosen = platform.ChooseSaveFile(kListFileFilter, listFileEdit->text().toStdString());
+    if (!chosen) return;
+    std::vector<std::string> problems;
+    const TExportProblem problem = [&problems](const std::string& path, const std::string& reason) {
+        problems.push_back(path + ": " + reason);
+    };
+    std::size_t written = 0;
+    std::ofstream list(*chosen, std::ios::binary | std::ios::trunc);
+    {
+        const TWaitCursor waiting(platform);
+        if (list)
+            written = ExportTagList(ExportedFiles({folder}, recurseCheck->isChecked(), problem), format, separator,
+                                    list, problem);
+        if (list) list.close();
+    }
+    if (!list) return platform.ShowMessage(TMessageKind::Error, "Cannot write the list " + *chosen + ".");
+    for (const std::string& line : problems) context_.Log().AddLine(line);
+    listFileEdit->setText(QString::fromStdString(*chosen));
+    platform.ShowMessage(TMessageKind::Information, ExportedMessage(written, *chosen, problems.size()));
 }
 
 void TTagListPage::chooseListFile() {

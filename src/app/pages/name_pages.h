@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <string>
 #include <vector>
 
 #include "app/pages/batch_page.h"
@@ -23,6 +24,8 @@ class TTagFromNamePage : public TBatchPage {
 public:
     TTagFromNamePage(TPageContext& context, QWidget* parent);
 
+    // A format with a placeholder the run does not know stops it with a message box.
+    bool ReadyToRun() override;
     TBatchOrder Order() override;
 
     TFormatEditor* editor;
@@ -34,6 +37,8 @@ class TRenamePage : public TBatchPage {
 public:
     TRenamePage(TPageContext& context, QWidget* parent);
 
+    // A format with a placeholder the run does not know stops it with a message box.
+    bool ReadyToRun() override;
     TBatchOrder Order() override;
 
     TFormatEditor* editor;
@@ -46,16 +51,26 @@ class TTagListPage : public TBatchPage {
 public:
     TTagListPage(TPageContext& context, QWidget* parent);
 
-    // The list file must be set and be there; otherwise a message box says so and there is no run.
+    // The list file must be set and be there, and the format may hold only the placeholders of a
+    // list; otherwise a message box says so and there is no run.
     bool ReadyToRun() override;
     // Loads the list (off the window's thread, with its own progress), then tags each file from its
     // line; the lines no file matched are logged at the end.
     TBatchOrder Order() override;
+    // "Export list...": writes the tags of the files of `folder` (and of its subfolders when "Recurse
+    // subdirs" is ticked) as a list in the page's format, to a file the user chooses, which then
+    // becomes the page's list. The files that cannot be listed are named on the Log page.
+    void ExportList(const std::string& folder);
 
     QLabel* listFileLabel;
     QLineEdit* listFileEdit;
     QPushButton* listFileButton;  // "Browse": chooses the list file
+    QPushButton* exportButton;    // "Export list...": asks the window for ExportList
     TFormatEditor* editor;
+
+signals:
+    // "Export list..." was pressed: the window checks its folder and calls ExportList.
+    void exportAsked();
 
 private:
     void chooseListFile();
