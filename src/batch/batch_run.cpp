@@ -90,11 +90,14 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
         if (control.AfterFile) control.AfterFile(plan, result);
     };
     const auto stopAsked = [&control] { return control.StopAsked(); };
+    // Once the disk is full, files are prepared one at a time: files prepared ahead would take the
+    // room each commit frees for the file that waits for it.
+    bool prepareAhead = true;
     for (std::size_t next = 0; next < plans.size() && !outcome.Stopped;) {
         const std::size_t first = next;
         const std::size_t count = dryRun ? plans.size() : PreparedTogether(plans, first, group.Room());
         std::vector<TPreparedStore> prepared(dryRun ? 0 : count);
-        TOrderedWork work(count, files.size(), [&](std::size_t index, std::size_t worker) {
+        TOrderedWork work(count, prepareAhead ? files.size() : 1, [&](std::size_t index, std::size_t worker) {
             const TFilePlan& plan = plans[first + index];
             if (!dryRun && plan.Action == TPlanAction::Store) prepared[index] = group.Prepare(plan, files[worker]);
         });
@@ -112,8 +115,10 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
             }
             TPreparedStore store = std::move(prepared[next - first]);
             // The disk filled up while the group's new files take space their old files still hold:
-            // the group is put in place, which frees it, and the file is tried once more.
-            if (store.Save.NoSpace) {
+            // the group is put in place, which frees it, and the file is tried once more. The files
+            // prepared ahead are dropped (their new files removed) and prepared again in turn.
+            const bool full = store.Save.NoSpace;
+            if (full) {
                 if (!group.CommitToFreeSpace(log, stopAsked, done)) {
                     outcome.Stopped = true;
                     break;
@@ -122,6 +127,11 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
             }
             group.Add(plan, std::move(store));
             if (group.Ready() && !group.Commit(log, stopAsked, done)) outcome.Stopped = true;
+            if (full && prepareAhead) {
+                prepareAhead = false;
+                ++next;
+                break;
+            }
         }
     }
     // A stop between two files still puts the files written so far in place: a group may hold many

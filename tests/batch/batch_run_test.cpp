@@ -669,27 +669,33 @@ INSTANTIATE_TEST_SUITE_P(Faults, GroupFaultTest, ::testing::ValuesIn(kGroupFault
 // old files still hold: the group so far is put in place, which frees that room, and the run goes
 // on with the rest.
 TEST_F(GroupCommitTest, AFileSystemFillingUpMidGroupPutsTheGroupInPlaceAndGoesOn) {
+    constexpr int kFiles = 200;
+    test::VorbisFileOptions options;
+    options.AudioPages = 4;
+    options.AudioPacketSize = 1000;
+    const auto bytes = [&](int i) {
+        return test::MakeVorbisFile({{"ARTIST", "Old"}, {"TITLE", "f" + std::to_string(100 + i)}}, options);
+    };
+    const std::size_t pages = (bytes(0).size() + 4095) / 4096;  // of the disk, each file
     const auto mount = dir.Path() / "small";
     fs::create_directory(mount);
-    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=320k") != 0)
+    const std::string size = "size=" + std::to_string((kFiles + 2) * pages * 4) + "k";  // room for two more
+    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, size.c_str()) != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     struct Unmount {
         fs::path Path;
         ~Unmount() { ::umount(Path.c_str()); }
     } unmount{mount};
-    test::VorbisFileOptions options;
-    options.AudioPages = 10;
-    options.AudioPacketSize = 1000;  // about 44 KB a file: five, and room for about two more
-    for (int i = 0; i < 5; ++i) {
-        const std::string name = "f" + std::to_string(i) + ".ogg";
-        dir.Write("small/" + name, test::MakeVorbisFile({{"ARTIST", "Old"}, {"TITLE", name}}, options));
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "f" + std::to_string(100 + i) + ".ogg";
+        dir.Write("small/" + name, bytes(i));
         found.Add(mount.string() + "/", name);
     }
     plans = Plan(MassPlanner());
 
     ApplyRun(plans, false, log, tally, nullptr);
 
-    EXPECT_EQ(tally.Changed(), 5);
+    EXPECT_EQ(tally.Changed(), kFiles);
     EXPECT_EQ(tally.Failed(), 0);
     for (const TFilePlan& plan : plans) {
         EXPECT_TRUE(test::TempFilesBeside(plan.Path).empty()) << plan.Path;
