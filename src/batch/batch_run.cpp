@@ -116,8 +116,13 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
             TPreparedStore store = std::move(prepared[next - first]);
             // The disk filled up while the group's new files take space their old files still hold:
             // the group is put in place, which frees it, and the file is tried once more. The files
-            // prepared ahead are dropped (their new files removed) and prepared again in turn.
+            // prepared ahead are dropped (their new files removed) and prepared again in turn; the
+            // workers stop first, or they would take the room the commit frees.
             const bool full = store.Save.NoSpace;
+            if (full && prepareAhead) {
+                work.Finish();
+                for (std::size_t ahead = next - first + 1; ahead < count; ++ahead) prepared[ahead] = {};
+            }
             if (full) {
                 if (!group.CommitToFreeSpace(log, stopAsked, done)) {
                     outcome.Stopped = true;
