@@ -254,9 +254,10 @@ int64_t LeadingTagSize(const TFileHandle& file) {
 namespace {
 
 // The granule of the last page of `serial` whose header starts within the final `reach` bytes of
-// the file and not before `dataStart`; nothing when there is none.
+// the file and not before `dataStart` and whose granule is known; nothing when there is none.
+// `unknown` is set when a page of the stream was found whose granule is -1 (no packet ends on it).
 std::optional<int64_t> LastGranuleWithin(const TFileHandle& file, uint32_t serial, int64_t dataStart,
-                                         int64_t reach) {
+                                         int64_t reach, bool& unknown) {
     const int64_t size = file.Size();
     const int64_t from = std::max({int64_t{0}, dataStart, size - reach});
     if (size - from < static_cast<int64_t>(OggPageHeader::kFixedSize)) return std::nullopt;
@@ -268,7 +269,10 @@ std::optional<int64_t> LastGranuleWithin(const TFileHandle& file, uint32_t seria
         end = static_cast<std::size_t>(static_cast<const char*>(hit) - tail.data());
         if (tail.compare(end, 4, kCapture) != 0) continue;
         const auto* h = reinterpret_cast<const uint8_t*>(tail.data() + end);
-        if (ReadLe32(h + 14) == serial) return ReadLe64(h + 6);
+        if (ReadLe32(h + 14) != serial) continue;
+        const auto granule = static_cast<int64_t>(ReadLe64(h + 6));
+        if (granule != -1) return granule;
+        unknown = true;
     }
     return std::nullopt;
 }
@@ -277,10 +281,13 @@ std::optional<int64_t> LastGranuleWithin(const TFileHandle& file, uint32_t seria
 
 // The last page nearly always starts within the final 12,060 bytes; a larger one (a second of
 // surround Opus makes pages of tens of kilobytes) is looked for as far back as a page can reach.
+// Encoders may end a stream with an empty page that has no granule (-1): the page before it still
+// tells the length.
 int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataStart) {
+    bool unknown = false;
     for (const int64_t reach : {kLastPageFirstReach, kLastPageReach, kLargestPage})
-        if (const auto granule = LastGranuleWithin(file, serial, dataStart, reach)) return *granule;
-    return 0;
+        if (const auto granule = LastGranuleWithin(file, serial, dataStart, reach, unknown)) return *granule;
+    return unknown ? -1 : 0;
 }
 
 }  // namespace parvex

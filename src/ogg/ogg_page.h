@@ -64,10 +64,11 @@ void SealPage(std::string& page);
 // included), or 0 when there is none or its size runs past the end of the file.
 int64_t LeadingTagSize(const TFileHandle& file);
 
-// The granule position of the last page of stream `serial` whose header starts within the final
-// 12,060 bytes of the file and not before `dataStart`, or when none does, within the final bytes a
-// page of the largest size can span (65,307); 0 when there is none. A granule of -1 (no packet ends
-// on that page) is returned as -1.
+// The granule position of the last page of stream `serial` with a known granule (not -1: a page on
+// which no packet ends, such as an empty last page, tells nothing) whose header starts within the
+// final 12,060 bytes of the file and not before `dataStart`, or when none does, within the final
+// bytes a page of the largest size can span (65,307). -1 when only pages without a granule were
+// found there, 0 when no page of the stream was.
 int64_t FindLastGranule(const TFileHandle& file, uint32_t serial, int64_t dataStart);
 
 uint32_t ReadLe32(const void* bytes);

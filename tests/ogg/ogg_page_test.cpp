@@ -163,7 +163,9 @@ TEST_F(LastGranule, ReachesBackAsFarAsTheLargestPage) {
     EXPECT_EQ(Find(bigPages), 60 * 960);
 }
 
-TEST_F(LastGranule, UnknownGranuleIsMinusOne) {
+// A last page on which no packet ends (granule -1, as an empty end-of-stream page has) leaves the
+// length to the page before it; only a stream of such pages has no known length.
+TEST_F(LastGranule, APageWithoutGranuleLeavesItToThePageBefore) {
     test::OggStreamBuilder stream(0x5EED1234);
     stream.AddPacket(std::string(600, 'x'), 5);
     stream.Flush();
@@ -171,7 +173,8 @@ TEST_F(LastGranule, UnknownGranuleIsMinusOne) {
     stream.SetMaxSegmentsPerPage(2);
     stream.Flush();
     const auto pages = stream.TakePages();
-    EXPECT_EQ(Find(pages[0] + pages[1]), -1);
+    EXPECT_EQ(Find(pages[0] + pages[1]), 5);
+    EXPECT_EQ(Find(pages[1]), -1);
 }
 
 TEST_F(LastGranule, ShortFilesLookOnlyAtTheirOwnBytes) {
