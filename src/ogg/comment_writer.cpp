@@ -234,7 +234,9 @@ std::string RewriteRefusal(const FileInfo& info) {
     if (info.CommentDamaged) return "the comment header is damaged";
     if (!info.HeadersComplete || info.Tag.Count() == 0 || info.CommentsEnd == 0)
         return "the headers are incomplete or damaged";
-    if (info.Codec == OggCodec::Vorbis && info.CommentTail.empty())
+    // A Vorbis comment header ends in a framing bit that must be set; players refuse a stream
+    // without it, and a save would carry the fault on.
+    if (info.Codec == OggCodec::Vorbis && (info.CommentTail.empty() || (info.CommentTail[0] & 1) == 0))
         return "the comment header has no framing bit";
     if (!info.IdentEndsPage) return "the identification header does not end its page";
     // Opus audio must begin on a fresh page; a comment header sharing its last page with audio

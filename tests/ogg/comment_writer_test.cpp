@@ -455,6 +455,9 @@ std::string NoCommentHeader() {
 }
 
 std::string NoFramingByte() { return test::MakeVorbisFileFromPacket(test::CommentPacket("v", {"TITLE=A"}, false)); }
+std::string FramingBitZero() {
+    return test::MakeVorbisFileFromPacket(test::CommentPacket("v", {"TITLE=A"}, false) + '\x00');
+}
 
 std::string CutInsideTheHeaders() {
     test::VorbisFileOptions options;
@@ -475,8 +478,9 @@ std::string InterleavedHeaders() {
 std::string NotVorbis() { return "not an Ogg file, just text"; }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Refused,
-                         ::testing::Values(DamagedCommentLength, NoCommentHeader, NoFramingByte, CutInsideTheHeaders,
-                                           InterleavedHeaders, NotVorbis));
+                         ::testing::Values(DamagedCommentLength, NoCommentHeader, NoFramingByte,
+                                           FramingBitZero, CutInsideTheHeaders, InterleavedHeaders,
+                                           NotVorbis));
 
 TEST_F(Save, SetupNotEndingItsPageIsRewrittenOnlyInPlace) {
     test::OggStreamBuilder stream(9);
