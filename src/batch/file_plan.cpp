@@ -20,10 +20,12 @@ namespace parvex {
 
 namespace {
 
-// A value as the writer stores it: blanks and control characters at both ends dropped.
-void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::string_view value) {
+// A value as the writer stores it: blanks and control characters at both ends dropped. An empty
+// field is no comment; an other tag with a name keeps its empty value, as the writer does.
+void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::string_view value,
+                bool keepEmpty = false) {
     std::string kept(TrimControls(value));
-    if (!kept.empty()) comments.push_back({std::move(name), std::move(kept)});
+    if (!kept.empty() || (keepEmpty && !name.empty())) comments.push_back({std::move(name), std::move(kept)});
 }
 
 // A comment's value as the log shows it; a picture by its description, never by its base64 value.
@@ -33,15 +35,17 @@ std::string Shown(const std::string& name, const std::string* value) {
     return QuotedText(*value);
 }
 
-// The values of each name, in order, and the names in the order they first appear.
+// The values of each name, in order, and the names in the order they first appear. Names are
+// upper-cased, as they match: "title" in the file and the Title field are one comment, which keeps
+// the file's spelling, and the log names it in capitals whatever the file's spelling.
 struct TNamedValues {
     std::vector<std::string> Names;
     std::map<std::string, std::vector<std::string>> Values;
 
     void Add(const std::vector<TWrittenComment>& comments) {
         for (const TWrittenComment& comment : comments) {
-            auto [entry, isNew] = Values.try_emplace(comment.Name);
-            if (isNew) Names.push_back(comment.Name);
+            auto [entry, isNew] = Values.try_emplace(UpperCase(comment.Name));
+            if (isNew) Names.push_back(entry->first);
             entry->second.push_back(comment.Value);
         }
     }
@@ -191,7 +195,7 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
         if (eq == std::string::npos)
             AddWritten(comments, "", line);
         else
-            AddWritten(comments, line.substr(0, eq), std::string_view(line).substr(eq + 1));
+            AddWritten(comments, line.substr(0, eq), std::string_view(line).substr(eq + 1), true);
     }
     return comments;
 }

@@ -109,14 +109,16 @@ struct TWrittenComment {
 };
 
 // The comments a file holds once `record` is stored: the fields under their comment names, then
-// the other tags in order; empty values are not written.
+// the other tags in order; an empty field is not written, an other tag with a name and an empty
+// value is. Names as the record has them (a stored comment keeps the letter case the file gave it).
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 
 // One line per comment that differs between the two records as written: "     ARTIST: "Old" ->
 // "New"", "     MOOD: (none) -> "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its
-// description in brackets. Of a name with several values, those it keeps are not named, and those
-// that go are paired in turn with those that come; the same values in another order are compared
-// place by place. None when storing `after` would change no comment.
+// description in brackets. Names match, and are shown, with their ASCII letters in capitals. Of a
+// name with several values, those it keeps are not named, and those that go are paired in turn with
+// those that come; the same values in another order are compared place by place. None when storing
+// `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
 // The changes ChangeLines names, one by one.
 std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& before,

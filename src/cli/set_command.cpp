@@ -35,10 +35,10 @@ const char kSetHelp[] =
     "                    file's front cover; its other pictures stay\n"
     "  --remove-picture  remove every picture (before --picture sets its own)\n"
     "  -h, --help        show this help\n\n"
-    "Names are not case-sensitive and are written in capitals. Pictures are written as\n"
-    "METADATA_BLOCK_PICTURE comments, which other taggers read; a malformed picture comment is\n"
-    "kept as it is and named on standard error. Each file that cannot be read or written is\n"
-    "named on standard error.\n"
+    "Names are not case-sensitive: a comment keeps the name it has in the file, and a new one\n"
+    "is written in capitals. Pictures are written as METADATA_BLOCK_PICTURE comments, which\n"
+    "other taggers read; a malformed picture comment is kept as it is and named on standard\n"
+    "error. Each file that cannot be read or written is named on standard error.\n"
     "Exit status: 0 when every file was saved, 1 when some file failed, 2 for bad usage.\n";
 
 namespace {
@@ -146,12 +146,13 @@ std::size_t EditPictures(std::vector<TComment>& comments, const TEdits& edits) {
 }
 
 // The file's comments in file order after the edits: the first value of a --tag name takes the
-// place of the name's first old entry (or goes to the end), further values go to the end.
+// place of the name's first old entry, under that entry's own name (or goes to the end), further
+// values go to the end. Names match whatever their letter case.
 std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
     std::vector<TComment> comments;
     for (std::size_t k = 1; k < tag.Count(); ++k) comments.emplace_back(tag.Names[k], tag.Values[k]);
     auto named = [](const std::string& name) {
-        return [&name](const TComment& c) { return c.first == name; };
+        return [&name](const TComment& c) { return SameIgnoringCase(c.first, name); };
     };
     for (const std::string& name : edits.Removed) std::erase_if(comments, named(name));
     std::vector<std::string> replaced;
@@ -161,22 +162,25 @@ std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
             continue;
         }
         replaced.push_back(name);
-        const auto index = std::find_if(comments.begin(), comments.end(), named(name)) - comments.begin();
+        const auto first = std::find_if(comments.begin(), comments.end(), named(name));
+        const std::string kept = first == comments.end() ? name : first->first;
+        const auto index = first - comments.begin();
         std::erase_if(comments, named(name));
         comments.insert(comments.begin() + std::min<std::ptrdiff_t>(index, std::ssize(comments)),
-                        {name, value});
+                        {kept, value});
     }
     return comments;
 }
 
-// Hands the comments to the file object: the first of each field's name fills the field, the rest
-// become OtherTags lines, given in reverse because the writer takes them from the last to the first.
+// Hands the comments to the file object: the first of each field's name with a value fills the
+// field, the rest become OtherTags lines, given in reverse because the writer takes them from the
+// last to the first.
 void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
     for (const auto& [name, value] : comments) {
         const auto& fields = TOggVorbis::SavedFields();
-        const auto field =
-            std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return name == f.Name; });
-        if (field != fields.end() && (file.*(field->Field)).empty())
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&](const auto& f) { return SameIgnoringCase(name, f.Name); });
+        if (field != fields.end() && !value.empty() && (file.*(field->Field)).empty())
             file.*(field->Field) = value;
         else
             file.AddOtherTag(name, value);

@@ -51,7 +51,12 @@ std::string Read(const std::string& path, const TOpenedFile& opened, TShown& sho
 }
 
 // Comment k of `tag` is a picture, shown described, never as its base64 value.
-bool IsPicture(const VorbisTag& tag, std::size_t k) { return tag.Names[k] == kPictureCommentName; }
+bool IsPicture(const VorbisTag& tag, std::size_t k) {
+    return SameIgnoringCase(tag.Names[k], kPictureCommentName);
+}
+
+// Opus headers carry no nominal bit rate: a 0 shown for one would read as a fact about the file.
+bool HasNominalRate(const TOggVorbis& f) { return f.Codec != OggCodec::Opus; }
 
 std::string Fixed(double value, int decimals) {
     char buffer[64];

@@ -185,14 +185,15 @@ bool Refuse(std::string* reason, std::string text) {
 }
 
 // The name is taken exactly as it stands: it was read so from the file (blanks included), and a
-// name changed on the way back would leave the old comment and add a second one.
+// name changed on the way back would leave the old comment and add a second one. A line with a name
+// and an empty value is a comment the user keeps ("COMMENT=" on purpose); a line with neither is
+// nothing.
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
     const std::size_t eq = line.find('=');
     const std::string_view text(line);
-    if (eq == std::string::npos)
-        PutTagEntry("", std::string(TrimControls(text)), tag);
-    else
-        PutTagEntry(line.substr(0, eq), std::string(TrimControls(text.substr(eq + 1))), tag);
+    const std::string name = eq == std::string::npos ? std::string() : line.substr(0, eq);
+    std::string value(TrimControls(eq == std::string::npos ? text : text.substr(eq + 1)));
+    if (!name.empty() || !value.empty()) PutTagEntry(name, std::move(value), tag);
 }
 
 // Comment goes back under the name it was read from, DESCRIPTION or COMMENT, so that other programs
@@ -208,8 +209,10 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
 std::string TaggedCommentData(const TOggVorbis& tags, FileInfo& info) {
     if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) throw std::runtime_error(refusal);
     ClearTagValues(info.Tag);
+    // An empty field is no comment: it sets no entry, so the one it came from goes.
     for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
-        PutTagEntry(SavedName(field, tags), std::string(TrimControls(tags.*field.Field)), info.Tag);
+        if (std::string value(TrimControls(tags.*field.Field)); !value.empty())
+            PutTagEntry(SavedName(field, tags), std::move(value), info.Tag);
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
     std::string commentData = BuildCommentData(info);
     if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
@@ -252,21 +255,34 @@ void ClearTagValues(VorbisTag& tag) {
     tag.Slots.clear();
     for (std::size_t k = 1; k < tag.Count(); ++k) {
         tag.Values[k].clear();
-        tag.Slots[tag.Names[k]].Entries.push_back(k);
+        tag.Slots[UpperCase(tag.Names[k])].Entries.push_back(k);
     }
 }
 
 // The entries of a name are given values in their order, so the next one is found at once: a
-// file of many thousand comments is saved in time proportional to their number.
-void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& tag) {
-    VorbisTag::TNameSlots& slots = tag.Slots[name];
+// file of many thousand comments is saved in time proportional to their number. An entry keeps the
+// name it was read under, so "title=" stays "title=" when the title changes.
+void PutTagEntry(const std::string& name, std::string value, VorbisTag& tag) {
+    VorbisTag::TNameSlots& slots = tag.Slots[UpperCase(name)];
     if (slots.Taken < slots.Entries.size()) {
-        tag.Values[slots.Entries[slots.Taken++]] = value;
+        tag.Values[slots.Entries[slots.Taken++]] = std::move(value);
         return;
     }
     tag.Names.push_back(name);
-    tag.Values.push_back(value);
+    tag.Values.push_back(std::move(value));
 }
+
+namespace {
+
+// The entries that ClearTagValues emptied and no PutTagEntry has set since: comments the save removes.
+std::vector<bool> UnsetEntries(const VorbisTag& tag) {
+    std::vector<bool> unset(tag.Count(), false);
+    for (const auto& [name, slots] : tag.Slots)
+        for (std::size_t k = slots.Taken; k < slots.Entries.size(); ++k) unset[slots.Entries[k]] = true;
+    return unset;
+}
+
+}  // namespace
 
 // Layout: the leading bytes as read (packet type 3 and "vorbis", or "OpusTags"), vendor length and vendor
 // bytes, comment count, then each comment's length and bytes; all numbers 32-bit little-endian. The framing
@@ -277,13 +293,13 @@ std::string BuildCommentData(const FileInfo& info) {
     const std::string& vendor = tag.Values[0];
     PutLe32(data, static_cast<uint32_t>(vendor.size()));
     data += vendor;
-    std::vector<std::string> comments;
-    for (std::size_t k = 1; k < tag.Count(); ++k)
-        if (!tag.Values[k].empty()) comments.push_back(tag.Names[k] + "=" + ToValidUtf8(tag.Values[k]));
-    PutLe32(data, static_cast<uint32_t>(comments.size()));
-    for (const std::string& comment : comments) {
-        PutLe32(data, static_cast<uint32_t>(comment.size()));
-        data += comment;
+    const std::vector<bool> unset = UnsetEntries(tag);
+    PutLe32(data, static_cast<uint32_t>(std::count(unset.begin() + 1, unset.end(), false)));
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (unset[k]) continue;
+        const std::string value = ToValidUtf8(tag.Values[k]);
+        PutLe32(data, static_cast<uint32_t>(tag.Names[k].size() + 1 + value.size()));
+        data.append(tag.Names[k]).append("=").append(value);
     }
     return data;
 }

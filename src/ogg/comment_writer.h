@@ -60,12 +60,14 @@ bool CanRewrite(const FileInfo& info);
 // marks none of them set.
 void ClearTagValues(VorbisTag& tag);
 
-// Gives `value` to the first entry among 1 to Count() - 1 named exactly `name` that no earlier call
-// since ClearTagValues has set, or else appends a new entry. Either way the entry counts as set.
-void PutTagEntry(const std::string& name, const std::string& value, VorbisTag& tag);
+// Gives `value` to the first entry among 1 to Count() - 1 named `name` (ASCII letter case aside)
+// that no earlier call since ClearTagValues has set, the entry keeping its own name; or else appends
+// a new entry named `name`. Either way the entry counts as set.
+void PutTagEntry(const std::string& name, std::string value, VorbisTag& tag);
 
-// The comment packet without what followed its last comment: the leading bytes, the vendor string as read,
-// and every entry with a non-empty value as name "=" value (the value as well-formed UTF-8).
+// The comment packet without what followed its last comment: the leading bytes, the vendor string as
+// read, and every entry 1 to Count() - 1 as name "=" value (the value as well-formed UTF-8), empty
+// values included, but those ClearTagValues emptied that PutTagEntry has not set since.
 std::string BuildCommentData(const FileInfo& info);
 
 // Gives SecondPage the segment table for a comment packet of `packetSize` bytes (the comment data and

@@ -237,15 +237,14 @@ FileIdentity IdentityOf(const struct stat& st) {
     return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
 
-// The name keeps every byte, blanks included: a save writes it back exactly as it was read.
+// The name keeps every byte, its letter case and blanks included: a save writes it back exactly as
+// it was read (other taggers write "title=" as readily as "TITLE=").
 void ParseComment(std::string_view text, FileInfo& info) {
     const std::size_t eq = text.find('=');
     std::string name;
     std::string_view value = TrimControls(text);
     if (eq != std::string_view::npos) {
         name.assign(text.substr(0, eq));
-        for (char& c : name)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         value = TrimControls(text.substr(eq + 1));
     }
     info.Tag.Names.push_back(std::move(name));

@@ -27,15 +27,16 @@ class TFileHandle;
 constexpr std::size_t kMaxHeaderBytes = std::size_t{128} << 20;
 
 // The comment header as a table. Entry 0 is the vendor string (empty name, the vendor's bytes
-// exactly as stored); entries 1 to Count() - 1 are the comments in file order, names upper-cased in
-// ASCII and otherwise as stored, values trimmed and converted to well-formed UTF-8.
+// exactly as stored); entries 1 to Count() - 1 are the comments in file order, names exactly as
+// stored (letter case included), values trimmed and converted to well-formed UTF-8.
 struct VorbisTag {
     std::string PacketID;  // the comment header's leading bytes: packet type 3 and "vorbis", or "OpusTags"
     uint32_t CommentCount = 0;          // the comment count as stored in the file
     std::vector<std::string> Names;
     std::vector<std::string> Values;
-    // Where a save puts values back (see PutTagEntry): per name, the entries read under it in
-    // their order, and how many of them have been given a value.
+    // Where a save puts values back (see PutTagEntry): per name upper-cased in ASCII (names match
+    // whatever their letter case), the entries read under it in their order, and how many of them
+    // have been given a value.
     struct TNameSlots {
         std::vector<std::size_t> Entries;
         std::size_t Taken = 0;
@@ -123,7 +124,7 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent = 
 std::size_t ReadComments(std::string_view body, FileInfo& info);
 
 // Splits one comment string at its first "=" and appends it to the Tag of `info`: the name is the
-// part before, upper-cased in ASCII and otherwise kept byte for byte (blanks included); the value
+// part before, kept byte for byte (letter case and blanks included); the value
 // the part after, trimmed of characters of code 32 or less and made well-formed UTF-8. A comment
 // without "=" gives an empty name and the whole (trimmed) string as value.
 void ParseComment(std::string_view text, FileInfo& info);

@@ -69,12 +69,18 @@ void CopyStreamInfo(const FileInfo& info, TOggVorbis& file) {
         CopyVorbisInfo(info, file);
 }
 
+// Names match a field whatever their letter case; the file keeps its own spelling, since a save
+// puts a field's value back into the comment it came from. A comment with an empty value fills no
+// field (an empty field means "no such comment"): it stays as a line of its own, so that a save keeps it.
 void SortComment(const std::string& name, const std::string& value, TOggVorbis& file) {
-    for (const auto& [fieldName, field] : ReadFields()) {
-        if (name == fieldName && (file.*field).empty()) {
-            file.*field = value;
-            if (field == &TOggVorbis::Comment) file.CommentName = name;
-            return;
+    if (!value.empty()) {
+        const std::string canonical = UpperCase(name);
+        for (const auto& [fieldName, field] : ReadFields()) {
+            if (canonical == fieldName && (file.*field).empty()) {
+                file.*field = value;
+                if (field == &TOggVorbis::Comment) file.CommentName = fieldName;
+                return;
+            }
         }
     }
     file.AddOtherTag(name, value);

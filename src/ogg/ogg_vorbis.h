@@ -20,9 +20,10 @@ public:
 
     // Clears the object, then fills it from the file's headers. False (object left cleared) when
     // the file holds neither a Vorbis nor an Opus stream. Raises EFOpenError when the file cannot be opened.
-    // The first comment of a standard name with a non-empty value fills its field (the first
-    // COMMENT or DESCRIPTION fills Comment, and CommentName says which); every further one becomes
-    // an OtherTags line. Names are kept as read, blanks included.
+    // The first comment of a standard name (in any letter case) with a non-empty value fills its
+    // field (the first COMMENT or DESCRIPTION fills Comment, and CommentName says which); every
+    // further one, and every one with an empty value, becomes an OtherTags line. Names are kept as
+    // read, letter case and blanks included.
     bool LoadFromFile(const std::string& fileName);
     // The same, leaving what the reader learnt in `info` (passed default-constructed) for a caller
     // that shows more of the file than the object keeps: the file is read once.
@@ -38,9 +39,12 @@ public:
     // given, receives what the user should still know about it, one line each (other names of the
     // file that keep the old tags, a folder that could not be flushed). Raises EFOpenError when the
     // file cannot be opened.
-    // OtherTags lines are taken from the last to the first: each sets the first comment of its name
-    // (the name as it stands in the line, byte for byte) that no field or line taken before it has
-    // set, or else is appended, so lines new to the file reach it in the reverse of their order here.
+    // A field with a value sets the first comment of its name; an empty field sets none. OtherTags
+    // lines are taken from the last to the first: each sets the first comment of its name (the name
+    // as it stands in the line, byte for byte but for ASCII letter case) that no field or line taken
+    // before it has set, or else is appended, so lines new to the file reach it in the reverse of
+    // their order here; a line with an empty value keeps an empty comment. A comment keeps the name
+    // it has in the file; comments that nothing sets are removed.
     bool SaveToFile(const std::string& fileName, std::string* reason = nullptr,
                     std::vector<std::string>* notes = nullptr) const;
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "text/base64.h"
+#include "text/text_utils.h"
 
 namespace parvex {
 
@@ -262,7 +263,7 @@ std::optional<TPicture> LoadFrontCover(const std::string& path, std::string* pro
 
 bool IsPictureLine(std::string_view line) {
     return line.size() > kPictureCommentName.size() &&
-           line.substr(0, kPictureCommentName.size()) == kPictureCommentName &&
+           SameIgnoringCase(line.substr(0, kPictureCommentName.size()), kPictureCommentName) &&
            line[kPictureCommentName.size()] == '=';
 }
 

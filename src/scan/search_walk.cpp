@@ -28,12 +28,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerCaseChar(x) == LowerCaseChar(y);
-           });
-}
-
 TFileTime ToFileTime(const statx_timestamp& stamp) {
     using namespace std::chrono;
     return TFileTime(duration_cast<TFileTime::duration>(seconds(stamp.tv_sec) + nanoseconds(stamp.tv_nsec)));

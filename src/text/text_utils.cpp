@@ -27,6 +27,12 @@ std::string UpperCase(std::string_view text) {
     return result;
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerCaseChar(x) == LowerCaseChar(y);
+           });
+}
+
 int PosFrom(std::string_view text, std::string_view sub, int from) {
     const std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from - 1);
     const std::size_t found = Find(text, sub, start);

@@ -18,6 +18,8 @@ inline char LowerCaseChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<ch
 inline char UpperCaseChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
+// Whether `a` and `b` are equal with ASCII letter case folded (how comment names and masks match).
+bool SameIgnoringCase(std::string_view a, std::string_view b);
 
 // Position of the first occurrence of `sub` that starts at `from` or later, or 0. A `from` below 1
 // counts as 1.

@@ -43,7 +43,7 @@ TEST_F(OpusWindowTest, ListedShownEditedMassTaggedAndRenamed) {
     EXPECT_TRUE(platform_.messages.empty());
     EXPECT_EQ(ReadTags(Music("talk.opus")).Title, "Edited");
     EXPECT_EQ(ReadTags(Music("talk.opus")).OtherTags,
-              (std::vector<std::string>{"ENCODER=opusenc from opus-tools 0.2", "ARTIST=Second", "MOOD=calm",
+              (std::vector<std::string>{"ENCODER=opusenc from opus-tools 0.2", "artist=Second", "MOOD=calm",
                                         "R128_TRACK_GAIN=-256", "R128_ALBUM_GAIN=128"}));
     ExpectSoundOpus("talk.opus", "stereo-48khz.opus");
 

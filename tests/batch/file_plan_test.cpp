@@ -136,8 +136,9 @@ struct KeptNameCase {
 
 class KeptNames : public FilePlanTest, public ::testing::WithParamInterface<KeptNameCase> {};
 
-// A comment keeps the name it was read under: DESCRIPTION stays DESCRIPTION (other programs look for
-// it there), and a name with a blank is not turned into another comment's name.
+// A comment keeps the name it was read under, letter case included: DESCRIPTION stays DESCRIPTION
+// (other programs look for it there), a name with a blank is not turned into another comment's
+// name, and a comment kept with an empty value stays.
 TEST_P(KeptNames, ASaveWritesEveryNameBackAsItWasRead) {
     Make(GetParam().Comments);
     EXPECT_EQ(Mass(SetRow(GetParam().Field, GetParam().Text)), TFileOutcome::Written);
@@ -174,12 +175,12 @@ INSTANTIATE_TEST_SUITE_P(Saves, KeptNames,
                                                         {{"DESCRIPTION", ""}, {"COMMENT", "c"}},
                                                         TTagField::Comment,
                                                         "x",
-                                                        {"COMMENT=x"}},
+                                                        {"DESCRIPTION=", "COMMENT=x"}},
                                            KeptNameCase{"NameWithATrailingBlank",
                                                         {{"Artist ", "Band"}, {"TITLE", "Song"}},
                                                         TTagField::Title,
                                                         "New",
-                                                        {"ARTIST =Band", "TITLE=New"}},
+                                                        {"Artist =Band", "TITLE=New"}},
                                            KeptNameCase{"NameWithALeadingBlank",
                                                         {{" MOOD", "calm"}},
                                                         TTagField::Title,

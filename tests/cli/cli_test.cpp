@@ -142,7 +142,7 @@ TEST_F(Cli, SetWritesOtherNamesBackAsTheyWereRead) {
             .string();
     const auto r = RunCli({"set", path, "--tag", "ARTIST=X"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(path), (Strings{"ARTIST =Band", "DESCRIPTION=d", "COMMENT=c", "TITLE=t", "ARTIST=X"}));
+    EXPECT_EQ(Comments(path), (Strings{"Artist =Band", "DESCRIPTION=d", "COMMENT=c", "TITLE=t", "ARTIST=X"}));
 }
 
 TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {

@@ -60,10 +60,28 @@ TEST_F(Save, UnchangedSaveGivesBackTheSameBytes) {
     test::VorbisFileOptions options;
     options.Id3TagSize = 400;
     options.TrailingBytes = "TAG" + std::string(125, ' ');
-    Make({{"TITLE", "Song"}, {"ARTIST", "Band"}, {"MOOD", "calm"}, {"TRACKNUMBER", "7"}, {"ALBUM", "Caf\xC3\xA9"}},
+    // Names in any letter case (as encoders write them) and a comment kept with an empty value.
+    Make({{"title", "Song"},
+          {"Artist", "Band"},
+          {"MOOD", "calm"},
+          {"COMMENT", ""},
+          {"TRACKNUMBER", "7"},
+          {"album", "Caf\xC3\xA9"}},
          options);
     SaveWith([](TOggVorbis&) {});
     EXPECT_TRUE(saved_ == original_);
+}
+
+// A comment keeps the name it has in the file when its value changes; names match whatever their
+// letter case, so an emptied field removes its comment under any spelling.
+TEST_F(Save, AChangedValueKeepsItsCommentsName) {
+    Make({{"title", "Song"}, {"Artist", "Band"}, {"mood", "calm"}, {"Comment", ""}});
+    SaveWith([](TOggVorbis& f) {
+        f.Title = "New";
+        f.Artist = "";
+        f.OtherTags = {"MOOD=happy", "Comment="};
+    });
+    EXPECT_EQ(CommentsOnDisk(), (Strings{"title=New", "mood=happy", "Comment="}));
 }
 
 TEST_F(Save, OnlyTheSecondPageChangesWhenTheCommentsStillFit) {
