@@ -54,7 +54,7 @@ double TimeScan(const std::filesystem::path& root, bool dated, std::size_t& foun
         if (dated) finder.CreatedBefore = finder.ModifiedBefore = parvex::Now();
         finder.SetLocation(root.string() + "/");
         finder.OnFound = [&list](parvex::TFindFile&, const std::string& folder, const parvex::DirEntry& entry) {
-            list.AddFile(folder, entry);
+            list.Add(folder, entry.Name);
         };
         const auto start = Clock::now();
         finder.Search();

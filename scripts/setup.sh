@@ -13,10 +13,11 @@ targets=()
 # validators the tests check against: vorbis-tools, opus-tools and python3-mutagen read what Parvex
 # writes, desktop-file-utils, appstream and groff-base check what it installs, xvfb draws the
 # screenshots, xfsprogs and btrfs-progs make the file systems that share blocks between files, zsh
-# and fish read the shell completion the install test checks.
+# and fish read the shell completion the install test checks, openssh-server and sshfs mount a
+# folder as a network file system does.
 packages=(cmake ninja-build g++ pkg-config liburing-dev libgtest-dev libgmock-dev qt6-base-dev
           libgl-dev libjpeg62-turbo-dev vorbis-tools opus-tools python3-mutagen desktop-file-utils appstream
-          groff-base man-db xvfb xauth xfsprogs btrfs-progs zsh fish)
+          groff-base man-db xvfb xauth xfsprogs btrfs-progs zsh fish openssh-server sshfs)
 # The fuzz targets need clang and its libFuzzer.
 [ "$flavour" = fuzz ] && packages+=(clang libclang-rt-dev)
 

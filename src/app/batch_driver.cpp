@@ -56,13 +56,13 @@ void TMainWindow::ScanForRun(const TRunSetup& setup, TRunThread& run) {
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = setup.Subfolders;
-    finder.Details = false;  // a run takes each file's name and identity, nothing more
+    finder.Details = false;  // a run takes each file's name, nothing more
     finder.ModifiedBefore = setup.Before;
     finder.CreatedBefore = setup.Before;
     finder.SetLocation(setup.Folder);
-    // A run works on each file once, however many paths (links, second names) lead to it.
+    // Every path is listed; the plans keep one per file, however many paths lead to it.
     finder.OnFound = [this](TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
-        runFiles_.AddFile(folder, fileInfo);
+        runFiles_.Add(folder, fileInfo.Name);
     };
     finder.OnFolderError = [this, &run](TFindFile&, const std::string& folder, const std::string& reason) {
         run.AddLine(UnreadableFolderLine(folder, reason));

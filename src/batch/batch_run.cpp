@@ -1,6 +1,8 @@
 #include "batch/batch_run.h"
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 #include "batch/log_sink.h"
 #include "batch/ordered_work.h"
@@ -41,6 +43,18 @@ std::size_t PreparedTogether(const std::vector<TFilePlan>& plans, std::size_t fi
     return count;
 }
 
+// Drops each plan whose file (device and inode, as read through the file it opened) an earlier plan
+// already has: a link or a second name leads to a file the run works on once. A plan that read no
+// file (identity left zero) is kept. A folder listing's inode numbers cannot tell this: network
+// and FUSE file systems give unknown or shared ones there.
+void DropSecondPaths(std::vector<TFilePlan>& plans) {
+    std::set<std::pair<dev_t, ino_t>> seen;
+    std::erase_if(plans, [&seen](const TFilePlan& plan) {
+        const FileIdentity& id = plan.Planned;
+        return (id.Device != 0 || id.Inode != 0) && !seen.insert({id.Device, id.Inode}).second;
+    });
+}
+
 }  // namespace
 
 // Each worker reads with its own file object and record; the plans are taken in the order found.
@@ -72,6 +86,7 @@ std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& plan
         }
     }
     plans.resize(taken);
+    DropSecondPaths(plans);
     return plans;
 }
 

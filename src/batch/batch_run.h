@@ -51,9 +51,10 @@ enum class TPlanning {
     InOrder,
 };
 
-// The plans of the found files, in order. Progress is reported from the calling thread before
-// each file's plan is taken. A stop asked while planning ends it early: the plans made so far are
-// returned and `stopped` is set.
+// The plans of the found files, in order, one per file: the plan of a path that leads to a file
+// planned already (a link, a second name), told by the identity of the file the planner opened, is
+// dropped. Progress is reported from the calling thread before each path's plan is taken. A stop
+// asked while planning ends it early: the plans made so far are returned and `stopped` is set.
 std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
                                const TRunControl& control, bool& stopped,
                                TPlanning planning = TPlanning::InOrder);

@@ -77,11 +77,11 @@ void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log,
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = args.Recurse;
-    finder.Details = false;  // a run takes each file's name and identity, nothing more
+    finder.Details = false;  // a run takes each file's name, nothing more
     // No time limits: the whole list is taken before any file is written, and a file dated in the
     // future (a skewed clock, an unpacked archive) is as much the user's as any other.
     finder.OnFound = [&](TFindFile&, const std::string& folder, const DirEntry& entry) {
-        found.AddFile(folder, entry);
+        found.Add(folder, entry.Name);
         progress.Scanning(found.Count());
     };
     finder.OnFolderError = [&](TFindFile&, const std::string& folder, const std::string& reason) {

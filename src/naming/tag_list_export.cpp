@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <ostream>
+#include <set>
 #include <unordered_set>
+#include <utility>
 
 #include "naming/format_fields.h"
 #include "naming/list_fields.h"
@@ -20,6 +22,16 @@
 namespace parvex {
 
 namespace {
+
+// Keeps each file once however many paths (a link, a second name) lead to it, as the file itself
+// tells: a folder listing's inode numbers prove nothing on FUSE and network file systems.
+void DropSecondPaths(std::vector<std::string>& files) {
+    std::set<std::pair<dev_t, ino_t>> seen;
+    std::erase_if(files, [&seen](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 && !seen.insert({info.st_dev, info.st_ino}).second;
+    });
+}
 
 std::string ColumnValue(const std::string& placeholder, const tagrecord& record, std::string_view name) {
     static const std::string kTarget = Placeholder(kTargetFileEntry);
@@ -72,7 +84,7 @@ std::vector<std::string> ExportedFiles(const std::vector<std::string>& paths, bo
     finder.Subfolders = recurse;
     finder.Details = false;
     finder.OnFound = [&found](TFindFile&, const std::string& folder, const DirEntry& entry) {
-        found.AddFile(folder, entry);
+        found.Add(folder, entry.Name);
     };
     finder.OnFolderError = [&problem](TFindFile&, const std::string& folder, const std::string& reason) {
         problem(folder, reason);
@@ -92,6 +104,7 @@ std::vector<std::string> ExportedFiles(const std::vector<std::string>& paths, bo
     }
     std::sort(files.begin(), files.end());
     files.erase(std::unique(files.begin(), files.end()), files.end());
+    DropSecondPaths(files);
     return files;
 }
 

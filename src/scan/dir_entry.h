@@ -31,6 +31,9 @@ struct DirEntry {
     TFileTime Accessed;
     TFileTime Modified;
     // The file's identity: one file reached by two paths (a link, a second name) has the same pair.
+    // Taken from a folder listing (TSearchCriteria::Details false), the inode is what the listing
+    // says, which proves nothing: FUSE and network file systems give unknown (4294967295) or
+    // shared numbers there.
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
 };

@@ -9,15 +9,6 @@ namespace parvex {
 
 namespace {
 
-// Device and inode numbers run in sequences; the mix spreads them over the whole hash.
-std::uint32_t HashOf(std::uint64_t device, std::uint64_t inode) {
-    std::uint64_t value = device * 0x9e3779b97f4a7c15ULL ^ inode;
-    value ^= value >> 33;
-    value *= 0xff51afd7ed558ccdULL;
-    value ^= value >> 33;
-    return static_cast<std::uint32_t>(value);
-}
-
 std::uint32_t HashOf(std::string_view entry) {
     return static_cast<std::uint32_t>(std::hash<std::string_view>{}(entry));
 }
@@ -61,21 +52,9 @@ bool TFoundFileList::Add(std::string_view folder, std::string_view name) {
     return true;
 }
 
-bool TFoundFileList::AddFile(std::string_view folder, const DirEntry& file) {
-    const TFileId id{file.Device, file.Inode};
-    const std::uint32_t hash = HashOf(id.first, id.second);
-    const std::size_t slot = fileIndex_.Find(hash, [&](std::size_t number) { return files_[number] == id; });
-    if (fileIndex_.Holds(slot) || !Add(folder, file.Name)) return false;
-    fileIndex_.Fill(slot, hash, files_.size());
-    files_.push_back(id);
-    return true;
-}
-
 void TFoundFileList::Clear() {
     index_.Clear();
     entries_.clear();
-    fileIndex_.Clear();
-    files_.clear();
 }
 
 // The name holds no "/", so the last "/" ends the folder, whatever "*" the folder's or the file's

@@ -11,8 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "scan/dir_entry.h"
-
 namespace parvex {
 
 class TFoundFileList {
@@ -24,11 +22,9 @@ public:
     // Appends folder (given a trailing "/" when it lacks one) + "*" + name unless exactly that entry
     // is already listed. Entries compare byte for byte: "a.ogg" and "A.ogg" are two files on a
     // case-sensitive file system. Returns whether the entry was added.
+    // A batch run lists every path too: which paths lead to one file (a link, a second name) only
+    // the opened file tells (see PlanRun), not a folder listing's inode numbers.
     bool Add(std::string_view folder, std::string_view name);
-    // The same for a file of a batch run, which must be worked on once however many paths lead to
-    // it: an entry whose file (device and inode) is already listed under another path, through a
-    // link or a second name, is not added either.
-    bool AddFile(std::string_view folder, const DirEntry& file);
     void Clear();
 
     // An entry split into its folder (with its trailing "/") and its file name.
@@ -43,8 +39,6 @@ public:
     auto end() const { return entries_.end(); }
 
 private:
-    using TFileId = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
-
     // A set of numbered keys kept in one array of slots (open addressing, at most half full), so
     // that a scan of many files neither allocates per key nor chases nodes when it grows.
     class THashIndex {
@@ -77,8 +71,6 @@ private:
 
     std::deque<std::string> entries_;  // numbered in order for index_
     THashIndex index_;
-    std::vector<TFileId> files_;  // the files added by AddFile, numbered in order for fileIndex_
-    THashIndex fileIndex_;
 };
 
 }  // namespace parvex

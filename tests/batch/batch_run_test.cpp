@@ -400,6 +400,25 @@ TEST_F(BatchRunTest, AStopWhilePlanningConcurrentlyKeepsThePlansBeforeItInOrder)
     }
 }
 
+// A run works on each file once: a link and a second name lead to files planned already, as the
+// files the planner opens tell; a file that cannot be read is planned under each of its paths.
+TEST_F(BatchRunTest, EachFileIsPlannedOnceHoweverManyPathsLeadToIt) {
+    MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}, {"junk.ogg", kNotVorbis}});
+    fs::create_directory(dir.Path() / "list");
+    fs::create_symlink(dir.Path() / "a.ogg", dir.Path() / "list" / "a.ogg");
+    fs::create_hard_link(dir.Path() / "b.ogg", dir.Path() / "list" / "also b.ogg");
+    fs::create_symlink(dir.Path() / "gone.ogg", dir.Path() / "list" / "gone.ogg");
+    fs::create_symlink(dir.Path() / "gone.ogg", dir.Path() / "list" / "lost.ogg");
+    for (const char* name : {"a.ogg", "also b.ogg", "gone.ogg", "lost.ogg"})
+        found.Add(dir.Dir() + "list/", name);
+    std::vector<std::string> paths;
+    for (const TFilePlan& plan : Plan(MassPlanner())) paths.push_back(plan.Path);
+    const std::string list = dir.Dir() + "list/";
+    EXPECT_EQ(paths,
+              (std::vector<std::string>{dir.Dir() + "a.ogg", dir.Dir() + "b.ogg", dir.Dir() + "junk.ogg",
+                                        list + "gone.ogg", list + "lost.ogg"}));
+}
+
 TEST_F(BatchRunTest, AStopWhilePlanningKeepsThePlansMadeSoFar) {
     MakeFolder({{"a.ogg", kTagged}, {"b.ogg", kTagged}, {"c.ogg", kTagged}});
     std::atomic<bool> stop = false;

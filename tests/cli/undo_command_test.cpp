@@ -15,6 +15,7 @@
 #include "settings/settings_env.h"
 #include "support/open_file_limit.h"
 #include "support/page_walker.h"
+#include "support/sshfs_mount.h"
 #include "support/temp_dir.h"
 
 namespace parvex {
@@ -107,6 +108,37 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"from-filename", "--format", "<Track>-<Title>", "--separator", "-"}},
                       CommandCase{"Rename", {"rename", "--format", "<Title>"}}),
     [](const auto& info) { return std::string(info.param.What); });
+
+// Over sshfs a folder listing gives every file one unknown inode number (4294967295): each file is
+// still worked on and counted, and put back by undo, as on a local disk.
+TEST_F(UndoCli, EveryFileOfAnSshfsMountIsWorkedOnAndPutBack) {
+    const test::SshfsMount mount(dir_.Path());
+    if (!mount.Mounted()) GTEST_SKIP() << mount.Why();
+    CopyRealFiles();
+    // FUSE keeps a file replaced while open as ".fuse_hidden..." until it is closed: not ours.
+    const auto music = [this] {
+        Snapshot files = Folder();
+        std::erase_if(files, [](const auto& file) { return !file.first.ends_with(".ogg"); });
+        return files;
+    };
+    const std::string folder = mount.Path().string() + "/";
+    const std::string allChanged = "Done: 4 files changed, 0 left unchanged, 0 failed.\n";
+    auto r = RunCli({"mass", folder, "--set", "ARTIST=Band", "--dry-run"});
+    EXPECT_NE(r.Out.find(allChanged), std::string::npos) << r.Out;
+    r = RunCli({"mass", folder, "--set", "ARTIST=Band"});
+    EXPECT_NE(r.Out.find(allChanged), std::string::npos) << r.Out << r.Err;
+    EXPECT_EQ(RunCli({"set", folder + "0-unicode.ogg", "--tag", "GENRE=Jazz"}).Status, 0);
+    const Snapshot tagged = music();
+    ASSERT_EQ(tagged.size(), 4u);
+    for (const auto& [name, bytes] : tagged) {
+        const Strings comments = test::ReadCommentHeader(bytes).Comments;
+        EXPECT_NE(std::find(comments.begin(), comments.end(), "ARTIST=Band"), comments.end()) << name;
+    }
+    r = RunCli({"rename", folder, "--format", "<Title>"});
+    EXPECT_NE(r.Out.find(allChanged), std::string::npos) << r.Out << r.Err;
+    EXPECT_EQ(RunCli({"undo"}).Status, 0);
+    EXPECT_TRUE(music() == tagged);
+}
 
 TEST_F(UndoCli, LeavesAFileChangedSinceTheRunAsItIs) {
     CopyRealFiles();
