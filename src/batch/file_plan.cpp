@@ -118,7 +118,7 @@ TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide) {
     TFilePlan plan;
     plan.Path = path;
-    plan.Lines.push_back(heading + path);
+    plan.Lines.push_back(heading + EscapedName(path));
     const std::size_t headingLines = plan.Lines.size();
     try {
         decide(plan);

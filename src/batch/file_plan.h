@@ -62,11 +62,10 @@ struct TFilePlan {
 // when it cannot be looked up.
 TFileStamp CurrentStamp(const std::string& path);
 
-// A plan whose first line is `heading` + `path`, completed by `decide`, which sets the plan's
-// Planned identity from the file it reads (left unset, no file would pass as unchanged, so the plan
-// could not be carried out). An error `decide` raises
-// (a file that cannot be opened, a read error) fails the plan with a line giving its reason; nothing
-// is raised.
+// A plan whose first line is `heading` + `path` (escaped: EscapedName), completed by `decide`, which
+// sets the plan's Planned identity from the file it reads (left unset, no file would pass as
+// unchanged, so the plan could not be carried out). An error `decide` raises (a file that cannot be
+// opened, a read error) fails the plan with a line giving its reason; nothing is raised.
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide);
 

@@ -1,5 +1,7 @@
 #include "batch/run_tally.h"
 
+#include "text/text_utils.h"
+
 namespace parvex {
 
 namespace {
@@ -34,7 +36,7 @@ std::string TRunTally::SummaryLine() const {
 }
 
 std::string UnreadableFolderLine(const std::string& folder, const std::string& reason) {
-    return "Cannot read folder " + folder + ": " + reason;
+    return "Cannot read folder " + EscapedName(folder) + ": " + reason;
 }
 
 }  // namespace parvex

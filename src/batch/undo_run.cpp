@@ -10,6 +10,7 @@
 #include "ogg/comment_writer.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/open_error.h"
+#include "text/text_utils.h"
 
 namespace parvex {
 
@@ -87,7 +88,7 @@ bool RestoreComments(const std::string& path, const std::vector<TWrittenComment>
 }
 
 TFileOutcome UndoRename(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
-    log.AddLine(Indented("to: " + entry.Path));
+    log.AddLine(Indented("to: " + EscapedName(entry.Path)));
     if (dryRun) return TFileOutcome::Written;
     if (const int error = RenameNoReplace(entry.NewPath, entry.Path); error != 0) {
         log.AddLine(
@@ -135,7 +136,7 @@ TFileOutcome UndoEntry(const TJournalEntry& entry, const std::vector<std::string
                        TLogSink& log) {
     const bool renamed = !entry.NewPath.empty();
     const std::string now = renamed ? entry.NewPath : entry.Path;
-    log.AddLine("Undo: " + ShownPath(entry));
+    log.AddLine("Undo: " + EscapedName(ShownPath(entry)));
     // A file whose record is not whole is never written, however it stands.
     if (!entry.Whole)
         return !entry.Path.empty() && AsBeforeTheRun(entry) ? AsBefore(log)

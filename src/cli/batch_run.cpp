@@ -125,7 +125,8 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     bool stopped = false;
     const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped, planning);
     control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
-        if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, plan.Path + ": " + log.LastLine());
+        if (outcome == TFileOutcome::Failed)
+            ReportFailure(io, progress, EscapedName(plan.Path) + ": " + log.LastLine());
         log.StartFile();
     };
     TRunJournal journal(JournalFolder(), command, args.Folders);

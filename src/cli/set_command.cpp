@@ -197,7 +197,7 @@ std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream&
         TOggVorbis file;
         std::vector<TComment> comments = Edited(info.Tag, edits);
         if (const std::size_t kept = EditPictures(comments, edits))
-            err << "parvex-cli: " << EscapedControls(path) << ": " << KeptMalformedPicturesNote(kept) << "\n";
+            err << "parvex-cli: " << EscapedName(path) << ": " << KeptMalformedPicturesNote(kept) << "\n";
         FillFileObject(comments, file);
         std::string reason;
         std::vector<std::string> notes;
@@ -205,7 +205,7 @@ std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream&
         if (!SaveTags(file, info, path, &reason, &notes))
             return "could not be written: " + reason + "; the file is unchanged";
         for (const std::string& note : notes)
-            err << "parvex-cli: " << EscapedControls(path) << ": " << note << "\n";
+            err << "parvex-cli: " << EscapedName(path) << ": " << note << "\n";
         return {};
     } catch (const EFOpenError& e) {
         return e.what();
@@ -222,7 +222,7 @@ int RunSet(const std::vector<std::string>& args, TStreams& io) {
     for (const std::string& path : edits.Files) {
         const std::string error = SaveFile(path, edits, io.Err);
         if (error.empty()) continue;
-        io.Err << "parvex-cli: " << EscapedControls(path + ": " + error) << "\n";
+        io.Err << "parvex-cli: " << EscapedName(path + ": " + error) << "\n";
         status = kExitFileFailed;
     }
     return status;

@@ -22,17 +22,20 @@ namespace parvex::cli {
 
 const char kShowHelp[] =
     "Usage: parvex-cli show [--json] FILE...\n"
-    "Shows each file's stream information (size, channels, sample rate, duration, nominal and\n"
-    "average bit rate, encoder), its comments in file order and its pictures: type, MIME type,\n"
-    "size and pixel size of each METADATA_BLOCK_PICTURE comment, never its data. A file whose\n"
-    "headers a save would refuse (damaged, cut off) shows why, under \"Cannot be saved\".\n\n"
-    "  --json     one JSON object per file and line, with the keys file, size, channels,\n"
-    "             sample_rate, samples, duration, nominal_bitrate, bitrate, vendor, comments\n"
-    "             (a list of [name, value] pairs, pictures left out) and pictures (a list of\n"
-    "             objects with type, type_name, mime_type, description, size, width and height,\n"
-    "             or error for a malformed one), and cannot_save, why a save would refuse\n"
-    "             the file (damaged or cut-off headers), only when it would; a file that\n"
-    "             cannot be read gives {\"file\": ..., \"error\": ...}\n"
+    "Shows each file's stream information (size, channels, sample rate, duration, nominal (Vorbis\n"
+    "only) and average bit rate, encoder), its comments in file order and its pictures: type,\n"
+    "MIME type, size and pixel size of each METADATA_BLOCK_PICTURE comment, never its data. A\n"
+    "file whose headers a save would refuse (damaged, cut off) shows why, under \"Cannot be\n"
+    "saved\".\n\n"
+    "  --json     one JSON object per file and line, with the keys file (and file_bytes, the\n"
+    "             name's bytes in base64, for a name that is not UTF-8), codec, size,\n"
+    "             channels, sample_rate, samples, duration, nominal_bitrate (null for Opus,\n"
+    "             which has none), bitrate, vendor, comments (a list of [name, value] pairs,\n"
+    "             pictures left out) and pictures (a list of objects with type, type_name,\n"
+    "             mime_type, description, size, width and height, or error for a malformed\n"
+    "             one), and cannot_save, why a save would refuse the file (damaged or cut-off\n"
+    "             headers), only when it would; a file that cannot be read gives\n"
+    "             {\"file\": ..., \"error\": ...}\n"
     "  -h, --help show this help\n\n"
     "Exit status: 0 when every file was read, 1 when some file could not be, 2 for bad usage.\n";
 
@@ -71,9 +74,9 @@ void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
         << "  Size:             " << f.FileSize << " bytes\n"
         << "  Channels:         " << f.Channels << "\n"
         << "  Sample rate:      " << f.SampleRate << " Hz\n"
-        << "  Duration:         " << Fixed(f.Duration(), 3) << " s\n"
-        << "  Nominal bit rate: " << f.NominalBitRate << " kbit/s\n"
-        << "  Average bit rate: " << f.BitRate() << " kbit/s\n"
+        << "  Duration:         " << Fixed(f.Duration(), 3) << " s\n";
+    if (HasNominalRate(f)) out << "  Nominal bit rate: " << f.NominalBitRate << " kbit/s\n";
+    out << "  Average bit rate: " << f.BitRate() << " kbit/s\n"
         << "  Vendor:           " << f.Vendor << "\n";
     if (!f.HeaderDamage.empty()) out << "  Cannot be saved:  " << f.HeaderDamage << "\n";
     out << "  Comments:\n";
@@ -106,10 +109,11 @@ void PrintJsonPicture(std::string_view value, std::ostream& out) {
 
 void PrintJson(const std::string& path, const TShown& s, std::ostream& out) {
     const TOggVorbis& f = s.File;
-    out << "{\"file\": " << JsonString(path) << ", \"codec\": " << JsonString(CodecName(f.Codec))
+    out << "{" << JsonFileMembers(path) << ", \"codec\": " << JsonString(CodecName(f.Codec))
         << ", \"size\": " << f.FileSize << ", \"channels\": " << f.Channels
         << ", \"sample_rate\": " << f.SampleRate << ", \"samples\": " << f.Samples
-        << ", \"duration\": " << JsonNumber(f.Duration()) << ", \"nominal_bitrate\": " << f.NominalBitRate
+        << ", \"duration\": " << JsonNumber(f.Duration())
+        << ", \"nominal_bitrate\": " << (HasNominalRate(f) ? std::to_string(f.NominalBitRate) : "null")
         << ", \"bitrate\": " << f.BitRate() << ", \"vendor\": " << JsonString(f.Vendor);
     if (!f.HeaderDamage.empty()) out << ", \"cannot_save\": " << JsonString(f.HeaderDamage);
     out << ", \"comments\": [";
@@ -145,8 +149,8 @@ void Describe(const std::string& path, const TOpenedFile& opened, bool json, boo
     TShown shown;
     const std::string error = Read(path, opened, shown);
     if (!error.empty()) {
-        if (json) out << "{\"file\": " << JsonString(path) << ", \"error\": " << JsonString(error) << "}\n";
-        errors += "parvex-cli: " + EscapedControls(path + ": " + error) + "\n";
+        if (json) out << "{" << JsonFileMembers(path) << ", \"error\": " << JsonString(error) << "}\n";
+        errors += "parvex-cli: " + EscapedName(path + ": " + error) + "\n";
     } else if (json) {
         PrintJson(path, shown, out);
     } else {

@@ -57,7 +57,7 @@ std::string PutValuesIn(std::string format, const tagrecord& record) {
 void PlanLoadedFile(const TRenameFromTagOptions& options, TPlannedNames& planned, const tagrecord& record,
                     const std::string& dir, const std::string& name, TFilePlan& plan) {
     const TNewPath target = NewPathFromTags(options, record, dir, name);
-    plan.Lines.push_back(kLogIndent + std::string("to: ") + target.Path);
+    plan.Lines.push_back(kLogIndent + std::string("to: ") + EscapedName(target.Path));
     if (!target.Refusal.empty()) return plan.Fail("not renamed: " + target.Refusal);
     if (target.Path == plan.Path) return plan.Skip("the name is already right");
     if (const std::string refusal = planned.Refusal(target.Path); !refusal.empty())

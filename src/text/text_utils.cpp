@@ -148,33 +148,58 @@ std::string_view TrimControls(std::string_view text) {
     return text;
 }
 
+namespace {
+
+// The marks that rearrange or break the text around them on a screen without being seen: the
+// bidirectional embeddings, overrides and isolates (U+202A to U+202E, U+2066 to U+2069) and the line
+// and paragraph separators (U+2028, U+2029). Their UTF-8 forms are E2 80 A8..AE and E2 81 A6..A9.
+// Appends the escape ("\u202e") of the mark that starts `text` at `at` and returns its length in
+// bytes; 0 (nothing appended) when none does.
+std::size_t AppendMarkEscape(std::string& out, std::string_view text, std::size_t at) {
+    if (text.size() - at < 3 || static_cast<unsigned char>(text[at]) != 0xE2) return 0;
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const auto third = static_cast<unsigned char>(text[at + 2]);
+    const bool mark = (second == 0x80 && third >= 0xA8 && third <= 0xAE) ||
+                      (second == 0x81 && third >= 0xA6 && third <= 0xA9);
+    if (!mark) return 0;
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", 0x2000 + ((second & 0x3F) << 6) + (third & 0x3F));
+    out += escaped;
+    return 3;
+}
+
+// Escapes `text`: control characters and the marks always, the backslash (and the quote) as asked.
 // Runs of bytes that need no escape are copied whole: most text has none.
-std::string QuotedText(std::string_view text) {
-    const auto plain = [](char c) {
-        return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+std::string Escaped(std::string_view text, bool backslash, bool quote) {
+    const auto plain = [&](char c) {
+        return !(backslash && c == '\\') && !(quote && c == '"') && static_cast<unsigned char>(c) >= 0x20 &&
+               c != 0x7F && static_cast<unsigned char>(c) != 0xE2;
     };
     std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (auto at = text.begin(); at != text.end();) {
-        const auto run = std::find_if_not(at, text.end(), plain);
-        out.append(at, run);
-        if (run == text.end()) break;
-        if (*run == '"' || *run == '\\')
-            out += {'\\', *run};
-        else
-            AppendControlEscape(out, *run);
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto from = text.begin() + static_cast<std::ptrdiff_t>(at);
+        const auto run = static_cast<std::size_t>(std::find_if_not(from, text.end(), plain) - text.begin());
+        out.append(text.substr(at, run - at));
+        if (run == text.size()) break;
+        const char c = text[run];
         at = run + 1;
+        if (c == '\\' || c == '"')
+            out += {'\\', c};
+        else if (const std::size_t mark = AppendMarkEscape(out, text, run))
+            at = run + mark;
+        else if (!AppendControlEscape(out, c))
+            out += c;
     }
-    out += '"';
     return out;
 }
 
-std::string EscapedControls(std::string_view text) {
-    std::string out;
-    for (const char c : text)
-        if (!AppendControlEscape(out, c)) out += c;
-    return out;
-}
+}  // namespace
+
+std::string QuotedText(std::string_view text) { return '"' + Escaped(text, true, true) + '"'; }
+
+std::string EscapedName(std::string_view text) { return Escaped(text, true, false); }
+
+std::string EscapedControls(std::string_view text) { return Escaped(text, false, false); }
 
 }  // namespace parvex

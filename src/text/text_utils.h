@@ -56,13 +56,21 @@ std::string LowerCaseListedWords(std::string_view text, const std::vector<std::s
 // `text` without its leading and trailing blanks and control characters (every byte up to the blank).
 std::string_view TrimControls(std::string_view text);
 
-// `text` in double quotes, with the quote, the backslash and every control character escaped as
-// JSON escapes them (\", \\, \n, \r, \t, \u001b), so that any value stands on one line and can be
-// told apart from the text around it. The other bytes are kept as they are.
+// `text` in double quotes, with the quote, the backslash, every control character and the marks
+// that rearrange or break a line unseen (bidirectional controls U+202A to U+202E and U+2066 to
+// U+2069, line and paragraph separators U+2028 and U+2029) escaped as JSON escapes them (\", \\,
+// \n, \r, \t, \u001b, \u202e), so that any value stands on one line, reads as it is stored and can
+// be told apart from the text around it. The other bytes are kept as they are.
 std::string QuotedText(std::string_view text);
 
-// `text` with its control characters escaped as QuotedText escapes them, and nothing else changed:
-// a file name in a message that can neither break its line nor send commands to the terminal.
+// A file or folder name as the log and messages show it: the backslash, the control characters
+// and the marks escaped as QuotedText escapes them, the other bytes kept. Reversible: a name with a
+// line break ("a\nb") and one with a backslash and an "n" ("a\\nb") never show alike.
+std::string EscapedName(std::string_view text);
+
+// `text` with its control characters and marks escaped as QuotedText escapes them, and nothing else
+// changed (a backslash stays as it is): a line or message, whose names are already escaped, that can
+// neither break its line nor send commands to the terminal.
 std::string EscapedControls(std::string_view text);
 
 }  // namespace parvex

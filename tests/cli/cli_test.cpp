@@ -11,6 +11,7 @@
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
 #include "support/temp_dir.h"
+#include "text/base64.h"
 
 namespace parvex {
 namespace {
@@ -170,6 +171,24 @@ TEST_F(Cli, ControlCharactersInFileNamesAreEscapedInMessages) {
     const auto r = RunCli({"mass", dir_.Path().string(), "--set", "ARTIST=X"});
     EXPECT_EQ(r.Out.find('\x1b'), std::string::npos);
     EXPECT_NE(r.Out.find("red\\u001b[31m\\nline.ogg"), std::string::npos) << r.Out;
+}
+
+// Names are shown so that a script can map them back: in the log a line break and a backslash with
+// an "n" differ and bidirectional marks are escaped; JSON gives a name that is not UTF-8 also as its
+// bytes, so that it never reads as the UTF-8 name it stands in for.
+TEST_F(Cli, NamesAreShownSoThatAScriptCanMapThemBack) {
+    for (const char* name : {"a\nb.ogg", "a\\nb.ogg", "gg\xE2\x80\xAE.ogg"})
+        test::WriteVorbisFile(dir_.Path() / name, {{"TITLE", "t"}});
+    auto r = RunCli({"mass", dir_.Dir(), "--set", "ARTIST=X"});
+    for (const char* shown : {"a\\nb.ogg\n", "a\\\\nb.ogg\n", "gg\\u202e.ogg\n"})
+        EXPECT_NE(r.Out.find("Mass Tag: " + dir_.Dir() + shown), std::string::npos) << shown << r.Out;
+
+    const std::string latin = test::WriteVorbisFile(dir_.Path() / "bad\xFF\xFE.ogg", {}).string();
+    const std::string utf8 = test::WriteVorbisFile(dir_.Path() / "bad\xC3\xBF\xC3\xBE.ogg", {}).string();
+    r = RunCli({"show", "--json", latin, utf8});
+    const std::string file = "{\"file\": \"" + utf8 + "\", ";
+    EXPECT_EQ(r.Out.find(file + "\"file_bytes\": \"" + EncodeBase64(latin) + "\", \"codec\""), 0u) << r.Out;
+    EXPECT_NE(r.Out.find("\n" + file + "\"codec\""), std::string::npos) << r.Out;
 }
 
 TEST_F(Cli, OtherNamesOfASavedFileAreNamedOnStandardErrorAndInTheLog) {

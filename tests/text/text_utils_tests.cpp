@@ -118,18 +118,31 @@ TEST(LowerCaseListedWordsTest, LowersOnlyListedWordsBetweenSpaces) {
     EXPECT_EQ(LowerCaseListedWords("Anything Goes", {}), "Anything Goes");
 }
 
+// Names are escaped reversibly: the backslash too, so that a line break and a backslash followed by
+// "n" never show alike; the bidirectional marks and line separators, which would reorder or break
+// the line unseen, are escaped everywhere.
 TEST(EscapingTest, ControlCharactersNeverReachTheTerminalRaw) {
     struct Case {
-        std::string_view Text, Escaped, Quoted;
+        std::string_view Text, Escaped, Quoted, Name;
     };
     for (const Case& c :
-         {Case{"plain/dir\\x.ogg", "plain/dir\\x.ogg", "\"plain/dir\\\\x.ogg\""},
-          Case{"a\x1b[2Jb.ogg", "a\\u001b[2Jb.ogg", "\"a\\u001b[2Jb.ogg\""},
-          Case{"line\nbreak\r\t", "line\\nbreak\\r\\t", "\"line\\nbreak\\r\\t\""},
-          Case{std::string_view("nul\0del\x7f", 8), "nul\\u0000del\\u007f", "\"nul\\u0000del\\u007f\""},
-          Case{"caf\xC3\xA9 \"q\"", "caf\xC3\xA9 \"q\"", "\"caf\xC3\xA9 \\\"q\\\"\""}}) {
+         {Case{"plain/dir\\x.ogg", "plain/dir\\x.ogg", "\"plain/dir\\\\x.ogg\"", "plain/dir\\\\x.ogg"},
+          Case{"a\x1b[2Jb.ogg", "a\\u001b[2Jb.ogg", "\"a\\u001b[2Jb.ogg\"", "a\\u001b[2Jb.ogg"},
+          Case{"line\nbreak\r\t", "line\\nbreak\\r\\t", "\"line\\nbreak\\r\\t\"", "line\\nbreak\\r\\t"},
+          Case{"line\\nbreak", "line\\nbreak", "\"line\\\\nbreak\"", "line\\\\nbreak"},
+          Case{std::string_view("nul\0del\x7f", 8), "nul\\u0000del\\u007f", "\"nul\\u0000del\\u007f\"",
+               "nul\\u0000del\\u007f"},
+          Case{"caf\xC3\xA9 \"q\"", "caf\xC3\xA9 \"q\"", "\"caf\xC3\xA9 \\\"q\\\"\"", "caf\xC3\xA9 \"q\""},
+          Case{"gg\xE2\x80\xAE.ogg \xE2\x81\xA6x\xE2\x81\xA9", "gg\\u202e.ogg \\u2066x\\u2069",
+               "\"gg\\u202e.ogg \\u2066x\\u2069\"", "gg\\u202e.ogg \\u2066x\\u2069"},
+          Case{"a\xE2\x80\xA8"
+               "b\xE2\x80\xA9",
+               "a\\u2028b\\u2029", "\"a\\u2028b\\u2029\"", "a\\u2028b\\u2029"},
+          Case{"10 \xE2\x82\xAC \xE2\x80\xA7\xE2\x80", "10 \xE2\x82\xAC \xE2\x80\xA7\xE2\x80",
+               "\"10 \xE2\x82\xAC \xE2\x80\xA7\xE2\x80\"", "10 \xE2\x82\xAC \xE2\x80\xA7\xE2\x80"}}) {
         EXPECT_EQ(EscapedControls(c.Text), c.Escaped);
         EXPECT_EQ(QuotedText(c.Text), c.Quoted);
+        EXPECT_EQ(EscapedName(c.Text), c.Name);
     }
 }
 
