@@ -111,11 +111,11 @@ protected:
     TRunTally tally;
 };
 
-TPlanner MassPlanner() {
+TPlanner MassPlanner(TMassMode otherTags = TMassMode::Append) {
     TMassTagOptions options;
     options.Rows.push_back({TTagField::Artist, "Band", TMassMode::Overwrite});
     options.OtherTagsChecked = true;
-    options.OtherTagsMode = TMassMode::Append;
+    options.OtherTagsMode = otherTags;
     options.OtherTagLines = {"MOOD=calm"};
     return [options](const std::string& d, const std::string& n, TOggVorbis& f, tagrecord& r) {
         return PlanMassTag(options, f, r, d, n);
@@ -760,12 +760,13 @@ TEST_F(BatchRunTest, UndoLeavesAFileChangedSinceTheRunAsItIs) {
 }
 
 // A run killed during a change leaves entries without their "done" line: a file that holds the
-// run's comments is put back; a file the run never reached is not touched.
+// run's comments is put back (MOOD=calm took the place of the file's "mood" and kept that name); a
+// file the run never reached is not touched.
 TEST_F(BatchRunTest, UndoWorksFromTheJournalOfAKilledRun) {
-    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
+    MakeFolder({{"a.ogg", {{"ARTIST", "Old"}, {"mood", "sad"}}}, {"b.ogg", {{"ARTIST", "Old"}}}});
     const Snapshot before = Folder();
     TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
-    const auto plans = Plan(MassPlanner());
+    const auto plans = Plan(MassPlanner(TMassMode::Overwrite));
     ApplyRun({plans[0]}, false, log, tally, &journal);
     journal.BeforeChange(plans[1]);  // killed before b.ogg was written
     std::string text = test::ReadAll(OnlyRun().File);
