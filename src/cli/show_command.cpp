@@ -69,7 +69,7 @@ std::string Fixed(double value, int decimals) {
 
 void PrintText(const std::string& path, const TShown& s, std::ostream& out) {
     const TOggVorbis& f = s.File;
-    out << path << "\n"
+    out << EscapedName(path) << "\n"
         << "  Codec:            " << CodecName(f.Codec) << "\n"
         << "  Size:             " << f.FileSize << " bytes\n"
         << "  Channels:         " << f.Channels << "\n"

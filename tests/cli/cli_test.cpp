@@ -182,6 +182,7 @@ TEST_F(Cli, NamesAreShownSoThatAScriptCanMapThemBack) {
     auto r = RunCli({"mass", dir_.Dir(), "--set", "ARTIST=X"});
     for (const char* shown : {"a\\nb.ogg\n", "a\\\\nb.ogg\n", "gg\\u202e.ogg\n"})
         EXPECT_NE(r.Out.find("Mass Tag: " + dir_.Dir() + shown), std::string::npos) << shown << r.Out;
+    EXPECT_EQ(RunCli({"show", dir_.Dir() + "a\nb.ogg"}).Out.rfind(dir_.Dir() + "a\\nb.ogg\n", 0), 0u);
 
     const std::string latin = test::WriteVorbisFile(dir_.Path() / "bad\xFF\xFE.ogg", {}).string();
     const std::string utf8 = test::WriteVorbisFile(dir_.Path() / "bad\xC3\xBF\xC3\xBE.ogg", {}).string();
