@@ -28,9 +28,20 @@ struct TJpegError {
 // Warnings (such as a truncated file, whose missing rows come out gray) are not printed.
 void KeepQuiet(j_common_ptr) {}
 
+// The eighths of its size a picture of `width` x `height` is decoded at: the fewest that still
+// cover `atLeast` both ways, all eight when no size is asked for.
+unsigned ScaleInEighths(JDIMENSION width, JDIMENSION height, QSize atLeast) {
+    if (atLeast.isEmpty()) return 8;
+    for (unsigned eighths = 1; eighths < 8; ++eighths)
+        if ((width * eighths + 7) / 8 >= static_cast<unsigned>(atLeast.width()) &&
+            (height * eighths + 7) / 8 >= static_cast<unsigned>(atLeast.height()))
+            return eighths;
+    return 8;
+}
+
 // Decodes into `image`. Between setjmp and the last libjpeg call this frame holds only C objects and
 // every C++ call has returned before libjpeg is entered again, so the jump skips no destructor.
-bool DecodeInto(std::span<const unsigned char> data, QImage& image) {
+bool DecodeInto(std::span<const unsigned char> data, QSize atLeast, QImage& image) {
     jpeg_decompress_struct info{};
     TJpegError error{};
     info.err = jpeg_std_error(&error.manager);
@@ -43,6 +54,8 @@ bool DecodeInto(std::span<const unsigned char> data, QImage& image) {
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
+    info.scale_num = ScaleInEighths(info.image_width, info.image_height, atLeast);
+    info.scale_denom = 8;
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
@@ -59,9 +72,9 @@ bool DecodeInto(std::span<const unsigned char> data, QImage& image) {
 
 }  // namespace
 
-QImage DecodeJpeg(std::span<const unsigned char> data) {
+QImage DecodeJpeg(std::span<const unsigned char> data, QSize atLeast) {
     QImage image;
-    if (!DecodeInto(data, image)) return QImage();
+    if (!DecodeInto(data, atLeast, image)) return QImage();
     return image;
 }
 

@@ -96,6 +96,23 @@ TEST_F(PictureTest, ANewCoverTakesTheOldOnesPlaceAndAPngIsShownToo) {
     EXPECT_EQ(W().browsePage->pictureText->text(), "Back cover, image/png, 97 bytes, 16 x 16");
 }
 
+// A cover that declares 20000 x 20000 pixels in a few hundred bytes is not decoded: the line under
+// the thumbnail says why.
+TEST_F(PictureTest, ACoverTooLargeToShowSaysSo) {
+    CopyDataFile("stereo-44khz.ogg", Music(), "song.ogg");
+    ChooseFolder(Music());
+    SelectFile("song.ogg");
+    std::string bytes = ReadAll(DataPath("cover-48x40.jpg"));
+    bytes.replace(bytes.find("\xFF\xC0") + 5, 4, "\x4E\x20\x4E\x20");  // height and width 20000
+    const TempDir images;
+    SetPicture(images.Write("huge.jpg", bytes).string());
+    const TBrowsePage& page = *W().browsePage;
+    EXPECT_TRUE(page.pictureText->text().startsWith("Not shown: 20000 x 20000 pixels"))
+        << page.pictureText->text().toStdString();
+    EXPECT_TRUE(page.pictureButton->icon().isNull());
+    EXPECT_TRUE(page.pictureButton->toolTip().endsWith("20000 x 20000 pixels, too large to show"));
+}
+
 TEST_F(PictureTest, APictureThatIsNoImageIsRefusedAndChangesNothing) {
     CopyDataFile("stereo-44khz.ogg", Music(), "song.ogg");
     ChooseFolder(Music());

@@ -7,11 +7,13 @@
 #include <stdexcept>
 
 #include "app/logo.h"
+#include "app/picture_image.h"
 #include "app/platform/error_handler.h"
 #include "app/platform/qt_platform.h"
 #include "app/sorted_list.h"
 #include "fake_platform.h"
 #include "ogg/open_error.h"
+#include "support/temp_dir.h"
 #include "window_fixture.h"
 
 namespace parvex::test {
@@ -35,6 +37,28 @@ TEST(Logo, DataThatIsNoJpegGivesANullImage) {
     EXPECT_TRUE(DecodeJpeg(garbage).isNull());
     const unsigned char headerOnly[] = {0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10};
     EXPECT_TRUE(DecodeJpeg(headerOnly).isNull());
+}
+
+// A cover is decoded no larger than its thumbnail needs, and one that declares more pixels than a
+// picture sensibly has is not decoded at all: a few hundred bytes of JPEG may declare gigabytes.
+TEST(PictureImage, CoversAreDecodedScaledDownAndHugeOnesRefused) {
+    const std::string jpeg = ReadAll(std::string(PARVEX_TEST_DATA) + "/cover-48x40.jpg");
+    const auto declaring = [&jpeg](int width, int height) {
+        std::string bytes = jpeg;
+        const std::size_t frame = bytes.find("\xFF\xC0");  // then length, precision, height, width
+        for (const auto& [at, value] : {std::pair{5, height}, {7, width}}) {
+            bytes[frame + at] = static_cast<char>(value >> 8);
+            bytes[frame + at + 1] = static_cast<char>(value & 0xFF);
+        }
+        return FrontCoverFromImage(bytes).value();
+    };
+    std::string refusal;
+    EXPECT_EQ(DecodePicture(declaring(960, 800), QSize(60, 60), &refusal).size(), QSize(120, 100));
+    EXPECT_EQ(DecodePicture(declaring(960, 800), QSize(250, 60), &refusal).size(), QSize(360, 300));
+    EXPECT_EQ(DecodePicture(declaring(48, 40), QSize(60, 60), &refusal).size(), QSize(48, 40));
+    EXPECT_EQ(refusal, "");
+    EXPECT_TRUE(DecodePicture(declaring(20000, 20000), QSize(60, 60), &refusal).isNull());
+    EXPECT_EQ(refusal, "20000 x 20000 pixels, too large to show");
 }
 
 TEST(SortedComboBox, AddingNamesKeepsTheirOrderAndNeverChangesTheText) {

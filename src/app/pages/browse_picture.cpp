@@ -67,14 +67,18 @@ void TBrowsePage::ShowPicture() {
     const TPicture& picture = shownPicture_->second;
     const QString description = QString::fromStdString(DescribePicture(picture));
     const QSize box = pictureButton->size() - QSize(6, 6);
-    const QPixmap thumbnail = FitPixmap(DecodePicture(picture), box, pictureButton->devicePixelRatioF());
+    const qreal ratio = pictureButton->devicePixelRatioF();
+    std::string refusal;
+    const QPixmap thumbnail = FitPixmap(DecodePicture(picture, box * ratio, &refusal), box, ratio);
     pictureButton->setIcon(thumbnail);
     pictureButton->setIconSize(box);
-    // A picture that cannot be decoded still has its menu, under its caption.
+    // A picture that cannot be decoded still has its menu, under its caption; one too large to show
+    // says so in place of its description.
     pictureButton->setToolButtonStyle(thumbnail.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
-    pictureButton->setToolTip(description);
-    pictureText->setText(
-        pictureText->fontMetrics().elidedText(description, Qt::ElideRight, pictureText->width()));
+    pictureButton->setToolTip(refusal.empty() ? description
+                                              : description + "\n" + QString::fromStdString(refusal));
+    const QString line = refusal.empty() ? description : "Not shown: " + QString::fromStdString(refusal);
+    pictureText->setText(pictureText->fontMetrics().elidedText(line, Qt::ElideRight, pictureText->width()));
 }
 
 void TBrowsePage::setPicture() {
