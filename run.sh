@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and starts Parvex.
+# Sets everything up, builds the two programs (not the tests: ./test.sh builds those) and starts
+# Parvex.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh default >/dev/null
+scripts/setup.sh default parvex parvex-cli >/dev/null
 exec build/src/app/parvex "$@"

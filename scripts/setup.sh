@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Parvex needs (when missing), then configures and builds it.
-#   scripts/setup.sh [default|asan|tsan|fuzz]
+#   scripts/setup.sh [default|asan|tsan|fuzz] [TARGET...]
+# With TARGETs only those are built (./run.sh builds the two programs, not the tests).
 # default: build/ with the window; asan: build-asan/ with AddressSanitizer and
 # UndefinedBehaviorSanitizer; tsan: build-tsan/ with ThreadSanitizer, core only; fuzz: build-fuzz/
 # with clang, the fuzz targets only.
@@ -8,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 flavour=${1:-default}
+shift || true
 targets=()
 # The build's own needs (liburing-dev opens many files in few system calls), then the peers and
 # validators the tests check against: vorbis-tools, opus-tools and python3-mutagen read what Parvex
@@ -42,6 +44,7 @@ case "$flavour" in
   *) echo "usage: $0 [default|asan|tsan|fuzz]" >&2; exit 2 ;;
 esac
 
+(($#)) && targets=(--target "$@")
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$dir" -j 2 "${targets[@]}"
 echo "$dir"
