@@ -78,7 +78,7 @@ QIcon GlyphIcon(TGlyph glyph) {
 // Scales go in steps of a sixteenth, so that a font a hair off its nominal size gives the same layout.
 constexpr double kScaleSteps = 16;
 
-double LayoutScaleFor(double desktopFontPixels, QSize availableScreen) {
+double LayoutScaleFor(double desktopFontPixels, QSize availableScreen, double devicePixelRatio) {
     const double forFont =
         std::max(1.0, std::round(desktopFontPixels / kDefaultDesktopFontPixels * kScaleSteps) / kScaleSteps);
     const QSize room = availableScreen - QSize(kFrameGuess.left() + kFrameGuess.right(),
@@ -86,7 +86,9 @@ double LayoutScaleFor(double desktopFontPixels, QSize availableScreen) {
     const double fits = std::min(static_cast<double>(room.width()) / kMainWindowLayoutSize.width(),
                                  static_cast<double>(room.height()) / kMainWindowLayoutSize.height());
     const double forScreen = std::floor(fits * kScaleSteps) / kScaleSteps;
-    return std::max(kSmallestScale, std::min(forFont, forScreen));
+    // On a screen of two device pixels per logical pixel (QT_SCALE_FACTOR=2), letters half as many
+    // logical pixels high are as legible; the frame then still fits a 1920 x 1080 screen.
+    return std::max(kSmallestScale / std::max(1.0, devicePixelRatio), std::min(forFont, forScreen));
 }
 
 double LayoutScale() {
@@ -94,7 +96,7 @@ double LayoutScale() {
     // Without a screen nothing is shown: the drawn layout is as good as any.
     if (screen == nullptr) return 1.0;
     const double fontPixels = QFontInfo(QApplication::font()).pixelSize();
-    return LayoutScaleFor(fontPixels, screen->availableGeometry().size());
+    return LayoutScaleFor(fontPixels, screen->availableGeometry().size(), screen->devicePixelRatio());
 }
 
 int Scaled(int length) { return static_cast<int>(std::lround(length * LayoutScale())); }
@@ -189,6 +191,15 @@ QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& c
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& place) {
     return MakeControl<QLineEdit>(parent, name, place);
+}
+
+QLineEdit* MakeReadOnlyEdit(QWidget* parent, const char* name, const QRect& place) {
+    QLineEdit* edit = MakeEdit(parent, name, place);
+    edit->setReadOnly(true);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+    return edit;
 }
 
 QComboBox* MakeGenreBox(QWidget* parent, const char* name, const QRect& place) {

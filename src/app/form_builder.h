@@ -35,10 +35,11 @@ QIcon GlyphIcon(TGlyph glyph);
 inline constexpr QSize kMainWindowLayoutSize(592, 583);
 
 // Logical pixels per layout pixel for a desktop font `desktopFontPixels` high on a screen whose
-// available area is `availableScreen` (logical pixels): 1 up to the desktop's default font size, in
-// proportion above it, but never so large that the main window with its frame leaves the screen; on a
-// screen too small even for the drawn layout, less than 1 (down to a floor that keeps text legible).
-double LayoutScaleFor(double desktopFontPixels, QSize availableScreen);
+// available area is `availableScreen` (logical pixels) of `devicePixelRatio` device pixels per
+// logical pixel: 1 up to the desktop's default font size, in proportion above it, but never so large
+// that the main window with its frame leaves the screen; on a screen too small even for the drawn
+// layout, less than 1 (down to a floor that keeps text legible in device pixels).
+double LayoutScaleFor(double desktopFontPixels, QSize availableScreen, double devicePixelRatio = 1);
 // LayoutScaleFor the application's font (the desktop's) and the primary screen.
 double LayoutScale();
 
@@ -86,6 +87,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption, TGlyph glyph,
                              const QRect& place);
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& place);
+// A box the program fills and the user cannot type into, which looks so: the window's background
+// instead of a text field's.
+QLineEdit* MakeReadOnlyEdit(QWidget* parent, const char* name, const QRect& place);
 // A genre box: any text may be typed, typed text never joins the list, 16 rows show when dropped down.
 QComboBox* MakeGenreBox(QWidget* parent, const char* name, const QRect& place);
 

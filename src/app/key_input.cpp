@@ -31,21 +31,27 @@ private:
     QAbstractButton& button_;
 };
 
-// Moves the focus on from the editor it watches on Enter, as Tab would; owned by that editor.
+// Moves the focus on from the editor it watches on Enter, to the control given or as Tab would;
+// owned by that editor.
 class TEnterMovesFocus : public QObject {
 public:
-    explicit TEnterMovesFocus(QWidget& editor) : QObject(&editor), editor_(editor) {}
+    TEnterMovesFocus(QWidget& editor, QWidget* next) : QObject(&editor), editor_(editor), next_(next) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress || !IsEnterKey(static_cast<const QKeyEvent&>(*event)))
             return QObject::eventFilter(watched, event);
-        MoveFocusToNextControl(editor_);
+        if (next_) {
+            next_->setFocus(Qt::TabFocusReason);
+        } else {
+            MoveFocusToNextControl(editor_);
+        }
         return true;
     }
 
 private:
     QWidget& editor_;
+    QWidget* next_;
 };
 
 }  // namespace
@@ -76,6 +82,8 @@ void MoveFocusToNextControl(QWidget& from) {
 
 void PressOnEnter(QAbstractButton& button) { button.installEventFilter(new TEnterPresses(button)); }
 
-void MoveFocusOnEnter(QWidget& editor) { editor.installEventFilter(new TEnterMovesFocus(editor)); }
+void MoveFocusOnEnter(QWidget& editor, QWidget* next) {
+    editor.installEventFilter(new TEnterMovesFocus(editor, next));
+}
 
 }  // namespace parvex

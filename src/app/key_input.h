@@ -24,8 +24,9 @@ void MoveFocusToNextControl(QWidget& from);
 // Enter (either key) on `button` while it has the focus presses it.
 void PressOnEnter(QAbstractButton& button);
 
-// Enter (either key) in `editor` moves the focus to the next control, as Tab would.
-void MoveFocusOnEnter(QWidget& editor);
+// Enter (either key) in `editor` moves the focus to `next`, or without one to the next control, as
+// Tab would.
+void MoveFocusOnEnter(QWidget& editor, QWidget* next = nullptr);
 
 // Ctrl+Enter (either key).
 bool IsCtrlEnterKey(const QKeyEvent& key);

@@ -62,8 +62,7 @@ TMainWindow::~TMainWindow() { settingsStorage.FormDestroying(); }
 void TMainWindow::CreateFrame() {
     folderBox = MakeControl<QGroupBox>(this, "GroupBox1", {8, 8, 577, 47});
     folderBox->setTitle("Directory");
-    folderEdit = MakeEdit(folderBox, "Edit4", {16, 16, 433, 21});
-    folderEdit->setReadOnly(true);
+    folderEdit = MakeReadOnlyEdit(folderBox, "Edit4", {16, 16, 433, 21});
     folderButton = MakeGlyphButton(folderBox, "BitBtn1", "&Directory", TGlyph::Folder, {464, 16, 99, 21});
     context_.OnClick(folderButton, this, [this] { chooseFolder(); });
 

@@ -46,6 +46,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 void TMainWindow::RunOffThread(TRunThread::TJob job) {
     run_.Start(std::move(job));
+    ShowRunState();
     UpdateBatchButtons();
     logPage->progressBar->setVisible(true);
     logPage->runFileLabel->setVisible(true);
@@ -75,6 +76,14 @@ void TMainWindow::ShowRunState() {
     if (const std::vector<std::string> lines = run_.TakeLines(); !lines.empty())
         logPage->logView->appendPlainText(QString::fromStdString(Joined(lines)));
     const TRunThread::TShownProgress progress = run_.Progress();
+    // Until the run reports its first step the row shows nothing, not the figures of the run before.
+    if (progress.Step.empty()) {
+        logPage->progressBar->reset();
+        logPage->progressBar->setFormat(QString());
+        logPage->runFileLabel->clear();
+        logPage->runFileLabel->setToolTip({});
+        return;
+    }
     const QString step = QString::fromStdString(progress.Step);
     // A step that cannot know its total (the loading of a list) shows a busy bar and its count.
     const bool counted = progress.At.Total > 0;
@@ -100,10 +109,14 @@ void TMainWindow::CloseWhenRunEnds() {
 
 bool TMainWindow::MayCloseDuringRun() {
     if (!RunGoing()) return true;
+    // No file begins while the question is open: Yes stops the run after the file it shows, No lets
+    // it go on.
+    run_.Hold(true);
     if (platform_.Confirm(kCloseDuringRun)) {
         closeAfterRun_ = true;
         stopRun();
     }
+    run_.Hold(false);
     return false;
 }
 

@@ -31,12 +31,29 @@ void TRunThread::Finish() {
     if (const std::exception_ptr error = std::exchange(error_, nullptr)) std::rethrow_exception(error);
 }
 
+void TRunThread::AskStop() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    released_.notify_all();
+}
+
+void TRunThread::Hold(bool held) {
+    {
+        const std::lock_guard lock(mutex_);
+        held_ = held;
+    }
+    released_.notify_all();
+}
+
 TRunControl TRunThread::Control(const std::string& step) {
     TRunControl control;
     control.Stop = &stop_;
     control.Progress = [this, step](const TRunProgress& at) {
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         progress_ = {step, at};
+        released_.wait(lock, [this] { return !held_ || stop_; });
     };
     return control;
 }

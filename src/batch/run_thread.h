@@ -5,6 +5,7 @@
 // which the job sees between files.
 
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -42,8 +43,12 @@ public:
     // Waits for the job, then raises again what the job raised, if anything.
     void Finish();
 
-    void AskStop() { stop_ = true; }
+    // The job stops before its next file; a held job is released to see it.
+    void AskStop();
     bool StopAsked() const { return stop_; }
+    // While held, the job waits in the progress report made before each file begins: nothing new is
+    // read or written until it is released or asked to stop (the reported file is then the last).
+    void Hold(bool held);
     // The control a job hands to PlanRun, ApplyRun or UndoRun: the stop flag, and the progress
     // reported under `step`.
     TRunControl Control(const std::string& step);
@@ -56,6 +61,8 @@ public:
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
     std::vector<std::string> lines_;
     TShownProgress progress_;
     std::atomic<bool> stop_{false};

@@ -97,7 +97,7 @@ TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash&
     const auto skip = [&](const tagrecord& loaded) {
         return line.empty() ? "the list has no line for it" : IgnoredByChoice(options.Overwrite, loaded);
     };
-    return PlanTagChange(file, record, "Tag from filename: ", dir, name, skip, [&](tagrecord& r) {
+    return PlanTagChange(file, record, "Tag from List: ", dir, name, skip, [&](tagrecord& r) {
         if (options.CaseFixChecked) line = LowerCaseListedWords(line, options.CaseFixWords);
         const std::vector<std::string> fields = SplitListRecord(line, options.Separator);
         SetFieldsFromColumns(

@@ -60,7 +60,7 @@ struct TListedKey {
 std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromListOptions& options,
                                     TStringHash& table, const std::function<void()>& beforeEachLine = {});
 
-// What the run does to one file (see PlanTagChange), with the heading "Tag from filename: ": a file
+// What the run does to one file (see PlanTagChange), with the heading "Tag from List: ": a file
 // the list has no line for, or that the overwrite choice ignores, is skipped; otherwise the format's
 // fields are set from its line.
 TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash& table, TOggVorbis& file,

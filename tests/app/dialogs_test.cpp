@@ -2,6 +2,8 @@
 // schedules its typing and clicks to run once the dialog is open.
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -58,7 +60,7 @@ TEST_F(AddTagTest, TypedNameIsUpperCasedWithoutEqualsAndOkReturnsTheLine) {
         ClickOk();
     });
     EXPECT_EQ(result, "ARTISTX 1.=One");
-    EXPECT_TRUE(Window().browsePage->saveButton->isEnabled()) << "OK enables Save";
+    EXPECT_FALSE(Window().browsePage->saveButton->isEnabled()) << "no file is shown: nothing to save";
 }
 
 TEST_F(AddTagTest, EnterInTheNameMovesToTheValueAndTheValueKeepsItsLines) {
@@ -336,6 +338,28 @@ TEST(QtPlatformTest, MessageBoxesShowTheirTextAsPlainText) {
         EXPECT_EQ(shown.Format, Qt::PlainText);
         EXPECT_TRUE(shown.Text.contains(QString::fromStdString(name))) << shown.Text.toStdString();
     }
+}
+
+// The preview names itself once (Qt adds the program's name), and however long the paths, the last
+// column shows whole with its header.
+TEST(QtPlatformTest, PreviewTitleAndEveryColumnShow) {
+    TQtPlatform platform;
+    bool checked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll.stop();
+        EXPECT_EQ(dialog->windowTitle(), "Preview");
+        const QHeaderView* header = dialog->findChild<QTableWidget*>("tblPlan")->horizontalHeader();
+        EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), header->viewport()->width());
+        EXPECT_GE(header->sectionSize(3), header->sectionSizeHint(3));
+        checked = true;
+        dialog->reject();
+    });
+    poll.start(10);
+    EXPECT_FALSE(platform.ShowPlan({{"/" + std::string(300, 'x') + "/a.ogg", "ARTIST", "\"Old\"", "\"New\""}}));
+    EXPECT_TRUE(checked);
 }
 
 }  // namespace

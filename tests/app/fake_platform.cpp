@@ -10,6 +10,7 @@ void TFakePlatform::ShowMessage(TMessageKind kind, const std::string& text) {
 
 bool TFakePlatform::Confirm(const std::string& question) {
     questions.push_back(question);
+    if (whileAsking) whileAsking();
     if (confirmAnswers.empty()) return false;
     const bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();

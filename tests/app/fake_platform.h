@@ -4,6 +4,7 @@
 // never waits on a modal window.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ public:
 
     // Answers of the next questions, first to last; a question with no answer left is answered No.
     std::deque<bool> confirmAnswers;
+    // When set, runs while a question is open, before it is answered.
+    std::function<void()> whileAsking;
     // Answers of the next "Save changes" questions, first to last; with none left the answer is Cancel.
     std::deque<TSaveChoice> saveAnswers;
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/form_builder.h"
+#include "support/ogg_builder.h"
 #include "window_fixture.h"
 
 // The tables below are laid out as rows of the window description.
@@ -60,9 +61,9 @@ TLayout BrowseLayout() {
         {"BitBtn7", "QPushButton", "TabSheet1", {246, 441, 20, 20}, {}},
         {"BitBtn18", "QPushButton", "TabSheet1", {480, 432, 75, 25}, "Save"},
         {"btnPicture", "QToolButton", "TabSheet1", {496, 368, 60, 60}, "Picture"},
-        {"lblPicture", "QLabel", "TabSheet1", {274, 464, 0, 0}, "Picture"},
+        {"lblPicture", "QLabel", "TabSheet1", {268, 464, 0, 0}, "Picture"},
         {"PictureText", "QLabel", "TabSheet1", {336, 464, 225, 14}, ""},
-        {"lblCannotEdit", "QLabel", "TabSheet1", {274, 464, 0, 0}, ""},
+        {"lblCannotEdit", "QLabel", "TabSheet1", {268, 464, 0, 0}, ""},
     };
     struct Field {
         const char* label;
@@ -83,7 +84,7 @@ TLayout BrowseLayout() {
         {"Label43", "ISRC", 352, "Edit37", 344, "BitBtn39"},
     };
     for (const Field& f : fields) {
-        layout.push_back({f.label, "QLabel", "TabSheet1", {274, f.labelTop, 0, 0}, f.caption});
+        layout.push_back({f.label, "QLabel", "TabSheet1", {268, f.labelTop, 0, 0}, f.caption});
         const char* kind = std::string(f.editor) == "edit7" ? "QComboBox" : "QLineEdit";
         layout.push_back({f.editor, kind, "TabSheet1", {336, f.editorTop, 209, 21}, {}});
         layout.push_back({f.copy, "QPushButton", "TabSheet1", {548, f.editorTop + 2, 16, 16}, "->"});
@@ -94,7 +95,7 @@ TLayout BrowseLayout() {
     const char* values[] = {"Vendertxt", "FileSizeText", "ChannelModeText", "SampleRateText", "DurationText",
                             "BitRateText"};
     for (int i = 0; i < 6; ++i) {
-        layout.push_back({info[i].first, "QLabel", "TabSheet1", {274, 380 + 14 * i, 0, 0}, info[i].second});
+        layout.push_back({info[i].first, "QLabel", "TabSheet1", {268, 380 + 14 * i, 0, 0}, info[i].second});
         layout.push_back({values[i], "QLabel", "TabSheet1", {336, 380 + 14 * i, 0, 0}, ""});
     }
     return layout;
@@ -321,8 +322,8 @@ QString DrawnText(const QAbstractButton& button) {
     return text.replace("&&", "\x01").remove('&').replace('\x01', '&');
 }
 
-// With the window's font, every caption fits inside its control, and a field label ends before its
-// editor begins. (The mode buttons of the Mass page are narrower than their captions by design; their
+// With the window's font, every caption fits inside its control, and a field label ends a few pixels
+// before its editor begins, so that it does not touch the box. (The mode buttons of the Mass page are narrower than their captions by design; their
 // hints name them.)
 void ExpectCaptionsFit(const TMainWindow& window) {
     for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
@@ -339,7 +340,8 @@ void ExpectCaptionsFit(const TMainWindow& window) {
     }
     for (QLabel* label :
          {window.browsePage->FieldLabel(TTagField::Artist), window.browsePage->FieldLabel(TTagField::Organization), window.browsePage->FieldLabel(TTagField::Copyright), window.browsePage->FieldLabel(TTagField::ISRC), window.browsePage->fileSizeLabel, window.browsePage->durationLabel})
-        EXPECT_LE(label->geometry().right(), window.browsePage->FieldEdit(TTagField::Organization)->x() - 1) << label->objectName().toStdString();
+        EXPECT_LE(label->geometry().right(), window.browsePage->FieldEdit(TTagField::Organization)->x() - 3)
+            << label->objectName().toStdString();
     EXPECT_LE(window.browsePage->otherTagsLabel->geometry().right(), window.browsePage->copyOtherTagsButton->x() - 1);
     const int tabsWidth = window.pages->tabBar()->sizeHint().width();
     EXPECT_LE(tabsWidth, window.pages->width()) << "all seven tabs show in one row";
@@ -363,7 +365,19 @@ void ExpectControlsInsideTheirParents(const TMainWindow& window) {
     }
 }
 
-using LayoutTest = WindowTest;
+class LayoutTest : public WindowTest {
+protected:
+    // A shown file with an edit, so that Save takes part, and a field in the rename format, so that
+    // Rename does; in `folder` under the test's folder, whose other files the runs may change.
+    void MakeEveryButtonUsable(const char* folder) {
+        TMainWindow& window = Window();
+        WriteVorbisFile(temp_.Path() / folder / "a.ogg", {{"TITLE", "One"}});
+        window.folderEdit->setText(QString::fromStdString((temp_.Path() / folder).string() + "/"));
+        window.browsePage->fileList->setCurrentRow(0);
+        window.browsePage->FieldEdit(TTagField::Title)->setText("edited");
+        window.renamePage->editor->fieldChecks[1]->setChecked(true);
+    }
+};
 
 // A desktop font and the layout scale it gives on the tests' large screen.
 struct TFontCase {
@@ -446,6 +460,7 @@ TEST(LayoutScale, FollowsTheFontAndKeepsTheMainWindowOnTheScreen) {
         double fontPixels;
         QSize screen;  // available, in logical pixels
         double scale;
+        double devicePixelRatio = 1;
     };
     const Case cases[] = {
         {12, {1920, 1200}, 1.0},     // Qt's default font: the drawn layout
@@ -457,9 +472,10 @@ TEST(LayoutScale, FollowsTheFontAndKeepsTheMainWindowOnTheScreen) {
         {20, {853, 683}, 1.0625},    // the same with a large font: the screen decides
         {12, {1024, 560}, 0.875},    // a small screen: smaller than drawn, on the screen
         {12, {640, 512}, 0.875},     // never below legible, even off the screen
+        {13, {960, 540}, 0.8125, 2},  // 1920 x 1080 at scale 2: on the screen, legible in device pixels
     };
     for (const Case& c : cases)
-        EXPECT_EQ(LayoutScaleFor(c.fontPixels, c.screen), c.scale)
+        EXPECT_EQ(LayoutScaleFor(c.fontPixels, c.screen, c.devicePixelRatio), c.scale)
             << c.fontPixels << " px on " << c.screen.width() << "x" << c.screen.height();
 }
 
@@ -500,8 +516,16 @@ TEST_F(LayoutTest, ControlsStartInTheirDescribedStates) {
     for (QPushButton* button : {window.browsePage->saveButton, window.massPage->runButton, window.clearPage->runButton})
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_FALSE(window.massPage->otherModeButtons[0]->isEnabled());
-    for (QLineEdit* readOnly : {window.folderEdit, window.tagFromNamePage->editor->formatEdit, window.renamePage->editor->formatEdit, window.tagListPage->editor->formatEdit, window.tagListPage->listFileEdit})
+    // Boxes that ignore typing look so: the window's background, not a text field's.
+    for (QLineEdit* readOnly : {window.folderEdit, window.tagFromNamePage->editor->formatEdit,
+                                window.renamePage->editor->formatEdit, window.tagListPage->editor->formatEdit,
+                                window.tagListPage->listFileEdit, window.massPage->pictureFileEdit}) {
         EXPECT_TRUE(readOnly->isReadOnly()) << readOnly->objectName().toStdString();
+        EXPECT_EQ(readOnly->palette().color(QPalette::Base), readOnly->palette().color(QPalette::Window))
+            << readOnly->objectName().toStdString();
+    }
+    for (QPushButton* run : {window.renamePage->runButton, window.renamePage->previewButton})
+        EXPECT_FALSE(run->isEnabled()) << "no field ticked, no new name: " << run->objectName().toStdString();
     EXPECT_TRUE(window.logPage->logView->isReadOnly());
     EXPECT_EQ(window.logPage->logView->lineWrapMode(), QPlainTextEdit::NoWrap);
 
@@ -571,7 +595,7 @@ std::set<std::string> Reachable(const QWidget& page) {
 TEST_F(LayoutTest, TabReachesEveryControlOfEveryPage) {
     ShowActive();
     TMainWindow& window = Window();
-    window.browsePage->FieldEdit(TTagField::Title)->setText("an edit, so that Save takes part");
+    MakeEveryButtonUsable("music");
     for (QCheckBox* box : {window.massPage->RowCheck(TTagField::Artist), window.clearPage->FieldCheck(TTagField::Artist)}) box->setChecked(true);  // and Tag, Clear
     for (int i = 0; i < window.pages->count(); ++i) {
         QWidget* page = window.pages->widget(i);
@@ -591,7 +615,7 @@ TEST_F(LayoutTest, TabReachesEveryControlOfEveryPage) {
 TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
     ShowActive();
     TMainWindow& window = Window();
-    window.browsePage->FieldEdit(TTagField::Title)->setText("edited");
+    MakeEveryButtonUsable("music");
     window.massPage->RowCheck(TTagField::Artist)->setChecked(true);
     // The order of the first controls of each page after the tabs, and the last one before the folder.
     struct Case {
@@ -604,9 +628,9 @@ TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
          {"Listview1", "Edit1", "Edit2", "Edit3", "Edit5", "Edit6", "edit7", "Edit8", "Edit31", "Edit32",
           "Edit33", "Edit34", "Edit35", "Edit36", "Edit37", "ListBox1", "BitBtn6", "BitBtn7"},
          "BitBtn39"},
+        // Row by row: the box, the value, the mode buttons (one stop for the group).
         {window.massPage,
-         {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "edit15", "Edit16", "Edit24", "Edit25", "Edit26",
-          "Edit27", "Edit29", "Edit28", "Edit30", "CheckBox9", "artist_a", "CheckBox10", "title_a"},
+         {"CheckBox9", "Edit10", "artist_a", "CheckBox10", "Edit11", "title_a", "CheckBox11", "Edit12"},
          "BitBtn3"},
         {window.tagFromNamePage, {"CheckBox27", "Edit9"}, "btnTagFromFilename"},
         {window.renamePage, {"CheckBox17", "Edit19"}, "btnRenameFromTag"},
@@ -631,10 +655,7 @@ TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
 TEST_F(LayoutTest, PageButtonsHaveAccessKeys) {
     ShowActive();
     TMainWindow& window = Window();
-    // An empty folder, so that the runs the keys start find nothing to change.
-    std::filesystem::create_directories(temp_.Path() / "empty");
-    window.folderEdit->setText(QString::fromStdString((temp_.Path() / "empty").string() + "/"));
-    window.browsePage->FieldEdit(TTagField::Title)->setText("an edit, so that Save is enabled");
+    MakeEveryButtonUsable("music");
     for (QCheckBox* box : {window.massPage->RowCheck(TTagField::Artist), window.clearPage->FieldCheck(TTagField::Artist)}) box->setChecked(true);
     struct Case {
         QWidget* page;

@@ -405,7 +405,7 @@ TEST_F(NamePagesTest, PageOptionsReachTheirOperations) {
     Click(w.tagListPage->editor->fieldChecks[0]);
     Type(w.tagListPage->editor->separatorEdit, ";");
     Click(w.tagListPage->runButton);
-    EXPECT_EQ(LogLines(w), (QStringList{QString::fromStdString("Tag from filename: " + MusicDir() + song),
+    EXPECT_EQ(LogLines(w), (QStringList{QString::fromStdString("Tag from List: " + MusicDir() + song),
                                         "     skipped: the file has tags",
                                         "Done: 0 files changed, 1 left unchanged, 0 failed."}));
     EXPECT_EQ(Tags(song).Artist, "Parvex");

@@ -19,6 +19,18 @@ namespace fs = std::filesystem;
 // Enough files that a run lasts a good while on a slow machine, few enough for seconds in CI.
 constexpr int kManyFiles = 400;
 
+// Each new file takes a while to write while it lives, so that Stop or a question comes while the
+// run is still writing, as the window shows it, and not (on a busy machine) only once every file is
+// written and the group's renames have begun, where a stop abandons the files not yet in place.
+struct SlowWriting {
+    SlowWriting() {
+        ReplaceTesting().Hook = [](TReplaceStep step) {
+            if (step == TReplaceStep::FolderOpened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        };
+    }
+    ~SlowWriting() { ReplaceTesting() = {}; }
+};
+
 class RunWindowTest : public PageTest {
 protected:
     void MakeFiles(int count) {
@@ -54,15 +66,7 @@ TEST_F(RunWindowTest, TheWindowAnswersDuringARunAndStopsBetweenFiles) {
     MakeFiles(kManyFiles);
     const auto before = Folder();
     TickMassArtist("New");
-    // Each new file takes a while to write, so that Stop comes while the run is still writing, as
-    // the window shows it, and not (on a busy machine) only once every file is written and the
-    // group's renames have begun, where a stop abandons the files not yet in place.
-    ReplaceTesting().Hook = [](TReplaceStep step) {
-        if (step == TReplaceStep::FolderOpened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    };
-    struct TNoHookAfter {
-        ~TNoHookAfter() { ReplaceTesting() = {}; }
-    } noHookAfter;
+    SlowWriting slow;
     QElapsedTimer sinceLastTick;
     qint64 longestWait = 0;
     bool sawProgress = false, buttonsDisabled = false;
@@ -160,14 +164,23 @@ TEST_F(RunWindowTest, ARunThatCannotKeepItsJournalAsksFirst) {
     EXPECT_EQ(LogLines().back(), "Done: 2 files changed, 0 left unchanged, 0 failed.");
 }
 
-// Closing during a run asks; Yes stops the run and closes the window when it has ended.
+// Closing during a run asks, and no file begins while the question is open; No lets the run go on,
+// Yes stops it and closes the window when it has ended.
 TEST_F(RunWindowTest, ClosingDuringARunAsksAndStopsIt) {
     MakeFiles(kManyFiles);
     TickMassArtist("New");
+    SlowWriting slow;
     platform_.confirmAnswers = {false, true};
+    platform_.whileAsking = [this] {
+        QTest::qWait(100);
+        const int done = Window().logPage->progressBar->value();
+        QTest::qWait(300);
+        EXPECT_EQ(Window().logPage->progressBar->value(), done) << "the run waits for the answer";
+    };
     int asked = 0;
     WhileRunning(Window().massPage->runButton, [&] {
-        if (!Window().logPage->progressBar->isVisible() || asked == 2) return;
+        const QProgressBar& progress = *Window().logPage->progressBar;
+        if (!progress.isVisible() || !progress.format().startsWith("Writing") || asked == 2) return;
         Window().close();
         ++asked;
         if (asked == 1) {
@@ -177,6 +190,22 @@ TEST_F(RunWindowTest, ClosingDuringARunAsksAndStopsIt) {
     QTest::qWait(50);
     EXPECT_FALSE(Window().isVisible());
     EXPECT_TRUE(LogLines()[LogLines().size() - 2].startsWith("Stopped by the user after "));
+}
+
+// A new run's progress row starts empty, not with the figures of the run before.
+TEST_F(RunWindowTest, TheProgressRowStartsEmpty) {
+    MakeFiles(20);
+    TickMassArtist("First");
+    QTest::mouseClick(Window().massPage->runButton, Qt::LeftButton);
+    TickMassArtist("Second");
+    QStringList shown;
+    WhileRunning(Window().massPage->runButton, [&] {
+        const TLogPage& log = *Window().logPage;
+        if (log.progressBar->isVisible()) shown << log.progressBar->text() + "|" + log.runFileLabel->text();
+    });
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_FALSE(shown.front().startsWith("Writing 20 of 20")) << shown.front().toStdString();
+    for (const QString& row : shown) EXPECT_FALSE(row.contains("lines")) << row.toStdString();
 }
 
 }  // namespace

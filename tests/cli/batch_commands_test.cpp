@@ -254,10 +254,10 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
         dir_.Write("list/tags.csv", "a.ogg;Band;Song\r\nb.ogg;Other\r\nA.OGG;No;Match\r\n").string();
     auto r = RunCli({"from-list", Dir(), "--list", list, "--fields", "target,artist,title", "-s", ";"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "a.ogg\n     ARTIST: (none) -> \"Band\"\n" +
-                         "     TITLE: (none) -> \"Song\"\n" + "Tag from filename: " + Dir() +
+    EXPECT_EQ(r.Out, "Tag from List: " + Dir() + "a.ogg\n     ARTIST: (none) -> \"Band\"\n" +
+                         "     TITLE: (none) -> \"Song\"\n" + "Tag from List: " + Dir() +
                          "b.ogg\n     TITLE: \"Old\" -> (none)\n     ARTIST: (none) -> \"Other\"\n" +
-                         "Tag from filename: " + Dir() +
+                         "Tag from List: " + Dir() +
                          "d.ogg\n     skipped: the list has no line for it\n" +
                          "List line 3 matched no file: \"A.OGG\"\n" +
                          "Done: 2 files changed, 1 left unchanged, 0 failed.\n");
@@ -419,11 +419,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "Renaming: DIR/Band - Song.ogg\n     to: DIR/Song by Old.ogg\n"
                    "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{{"from-list", "--list", "LIST", "--fields", "target,album", "-s", ";"},
-                   "Tag from filename: DIR/Band - Song.ogg\n     ALBUM: (none) -> \"New\"\n"
+                   "Tag from List: DIR/Band - Song.ogg\n     ALBUM: (none) -> \"New\"\n"
                    "Done: 1 file changed, 0 left unchanged, 0 failed.\n"},
         DryRunCase{
             {"from-list", "--list", "LIST", "--fields", "artist,target", "-s", ";"},
-            "Tag from filename: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"
+            "Tag from List: DIR/Band - Song.ogg\n     skipped: the list has no line for it\n"
             "List line 1 matched no file: \"New\"\nDone: 0 files changed, 1 left unchanged, 0 failed.\n"}));
 
 // A file that keeps its comment as DESCRIPTION keeps it so through any run: a clear of another

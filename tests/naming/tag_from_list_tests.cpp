@@ -103,11 +103,11 @@ TEST_F(TagFromListTest, TagsTheNamedFileByExactName) {
     EXPECT_EQ(record_.Artist, "Band");
     EXPECT_EQ(record_.Title, "Song");
     EXPECT_EQ(record_.OtherTags, Lines{"MOOD=calm"});
-    EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("a.ogg"));
+    EXPECT_EQ(log_.Lines.front(), "Tag from List: " + PathOf("a.ogg"));
     log_.Lines.clear();
     EXPECT_EQ(Tag("A.OGG"), TFileOutcome::Skipped);
     EXPECT_EQ(log_.Lines,
-              (Lines{"Tag from filename: " + PathOf("A.OGG"), "     skipped: the list has no line for it"}));
+              (Lines{"Tag from List: " + PathOf("A.OGG"), "     skipped: the list has no line for it"}));
 }
 
 TEST_F(TagFromListTest, MissingColumnEmptiesItsFieldUnlessKept) {
@@ -153,7 +153,7 @@ TEST_F(TagFromListTest, IgnoreTaggedPassesOverTaggedFilesOnly) {
     LoadList("a.ogg;Band;Song\r\nb.ogg;Band;Song\r\n");
     EXPECT_EQ(Tag("a.ogg"), TFileOutcome::Skipped);
     EXPECT_EQ(log_.Lines,
-              (Lines{"Tag from filename: " + PathOf("a.ogg"), "     skipped: the file has tags"}));
+              (Lines{"Tag from List: " + PathOf("a.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("a.ogg"), before);
     EXPECT_EQ(Tag("b.ogg"), TFileOutcome::Written);
     EXPECT_EQ(Reload("b.ogg").Artist, "Band");
@@ -162,7 +162,7 @@ TEST_F(TagFromListTest, IgnoreTaggedPassesOverTaggedFilesOnly) {
 TEST_F(TagFromListTest, ListedFileThatVanishedFailsWithTheReason) {
     LoadList("gone.ogg;Band;Song\r\n");
     EXPECT_EQ(Tag("gone.ogg"), TFileOutcome::Failed);
-    EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("gone.ogg"),
+    EXPECT_EQ(log_.Lines, (Lines{"Tag from List: " + PathOf("gone.ogg"),
                                  "     cannot be opened: no such file or directory"}));
 }
 

@@ -17,5 +17,5 @@ convert -size 553x81 gradient:'#f4f7fb-#d9e6f2' \
     -fill '#c7d9ea' -draw 'rectangle 0,76 553,81' \
     -fill '#5b8fc7' "${bars[@]}" \
     -font DejaVu-Sans-Bold -pointsize 30 -fill '#1f4e7a' -annotate +10+34 'Parvex' \
-    -font DejaVu-Sans -pointsize 10 -fill '#4a6b8a' -annotate +12+70 'Ogg Vorbis tag editor' \
+    -font DejaVu-Sans -pointsize 10 -fill '#4a6b8a' -annotate +12+70 'Ogg Vorbis and Opus tag editor' \
     -quality 90 -sampling-factor 4:2:0 -strip logo.jpg

@@ -94,27 +94,28 @@ bool TBrowsePage::SaveFile(const std::string& path) {
     return true;
 }
 
-// A file Parvex cannot edit has its editors disabled, but the program may still set their text.
+// Without a shown file there is nothing Save could write; a file Parvex cannot edit has its editors
+// disabled, but the program may still set their text.
 void TBrowsePage::MarkEdited() {
-    if (editable_) saveButton->setEnabled(true);
+    if (editable_ && !shownFile_.empty()) saveButton->setEnabled(true);
 }
 
 void TBrowsePage::addOtherTag() {
     if (!otherTags_->Add(*context_.addTagDialog)) return;
     ShowPicture();
-    saveButton->setEnabled(true);
+    MarkEdited();
 }
 
 void TBrowsePage::removeOtherTag() {
     if (!otherTags_->RemoveSelected()) return;
     ShowPicture();
-    saveButton->setEnabled(true);
+    MarkEdited();
 }
 
 void TBrowsePage::editOtherTag() {
     if (!otherTags_->EditSelected(*context_.addTagDialog)) return;
     ShowPicture();
-    saveButton->setEnabled(true);
+    MarkEdited();
 }
 
 void TBrowsePage::copyOtherTags() {

@@ -66,7 +66,8 @@ constexpr TInfoRow kInfoRows[] = {
     {&P::bitRateLabel, "Label16", "Bit rate", &P::bitRateText, "BitRateText", 450},
 };
 
-constexpr int kFieldLabelLeft = 274;
+// Far enough left that the longest caption, "Organization", ends a few pixels before its editor.
+constexpr int kFieldLabelLeft = 268;
 constexpr int kEditorLeft = 336;
 constexpr int kEditorWidth = 209;
 constexpr int kEditorHeight = 21;

@@ -47,7 +47,7 @@ public:
     void SelectFile(const std::string& path);
     // Ctrl+S: "Save", when it is enabled.
     void SaveIfEdited();
-    // The shown file was edited: Save is enabled, unless the file cannot be edited.
+    // The shown file was edited: Save is enabled, unless no file is shown or it cannot be edited.
     void MarkEdited();
 
     // The page shows edits of a file that Save has not written.

@@ -16,7 +16,7 @@ namespace parvex {
 namespace {
 
 constexpr QRect kThumbnailPlace(496, 368, 60, 60);
-constexpr QPoint kCaptionAt(274, 464);
+constexpr QPoint kCaptionAt(268, 464);
 constexpr QRect kDescriptionPlace(336, 464, 225, 14);
 
 // The file name a picture is offered to be saved under, with the extension of its kind, and the

@@ -81,8 +81,7 @@ void TFormatEditor::CreateNameFormat() {
     separatorLabel = MakeLabel(&page_, names_.separatorLabel, "Field Separator:", {48, 104});
     separatorEdit = MakeEdit(&page_, names_.separatorEdit, names_.separatorPlace);
     formatLabel = MakeLabel(&page_, names_.formatLabel, "Name format", {256, 248});
-    formatEdit = MakeEdit(&page_, names_.formatEdit, {256, 264, 241, 21});
-    formatEdit->setReadOnly(true);
+    formatEdit = MakeReadOnlyEdit(&page_, names_.formatEdit, {256, 264, 241, 21});
 
     connect(separatorEdit, &QLineEdit::textChanged, this, [this] { context_.Handle([this] { BuildFormat(); }); });
     context_.OnClick(moveUpButton, this, [this] { moveSelected(MoveSelectedUp); });

@@ -98,13 +98,11 @@ TMassPage::TMassPage(TPageContext& context, QWidget* parent)
     for (const TMassRowPlace& place : kMassRows) {
         TRow row{place.field, MakeCheckBox(this, place.checkName, place.caption, place.checkPlace, TFontWeight::Bold),
                  nullptr, nullptr, {}};
-        QWidget* editor;
         if (place.field == Genre) {
-            editor = genreBox = MakeGenreBox(this, place.editName, place.editPlace);
+            genreBox = MakeGenreBox(this, place.editName, place.editPlace);
         } else {
-            editor = row.edit = MakeEdit(this, place.editName, place.editPlace);
+            row.edit = MakeEdit(this, place.editName, place.editPlace);
         }
-        MoveFocusOnEnter(*editor);
         row.panel = MakeModePanel(this, place.panelName, place.panelAt);
         row.modes = MakeModeButtons(row.panel, place.modePrefix);
         rows_.push_back(row);
@@ -141,21 +139,21 @@ void TMassPage::CreatePictureRow() {
     setPictureRadio = MakeRadioButton(picturePanel, "radSetPicture", "Set", {2, 2, 50, 17});
     setPictureRadio->setChecked(true);
     removePictureRadio = MakeRadioButton(picturePanel, "radRemovePicture", "Remove", {54, 2, 70, 17});
-    pictureFileEdit = MakeEdit(this, "edtPictureFile", {280, 400, 140, 21});
-    pictureFileEdit->setReadOnly(true);
+    pictureFileEdit = MakeReadOnlyEdit(this, "edtPictureFile", {280, 400, 140, 21});
     pictureFileButton = MakeButton(this, "btnPictureFile", "...", {424, 400, 24, 21});
     pictureFileButton->setToolTip("Choose the picture to set");
     context_.OnClick(pictureFileButton, this, [this] { choosePictureFile(); });
 }
 
-// The value boxes first, top to bottom, so Enter walks down the rows; then the boxes that choose the
-// rows and the mode buttons, row by row; then the other tags, and "Tag" last.
+// Row by row: the box that chooses the row, its value and its mode buttons; then the other tags, and
+// "Tag" last. Enter in a value box walks down the value boxes instead.
 void TMassPage::SetTabOrder() {
     QList<QWidget*> chain;
-    for (const TRow& row : rows_) chain << (row.edit ? static_cast<QWidget*>(row.edit) : genreBox);
-    for (const TRow& row : rows_) {
-        chain << row.check;
-        for (QRadioButton* mode : row.modes) chain << mode;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        QWidget* value = ValueBox(rows_[i]);
+        chain << rows_[i].check << value;
+        for (QRadioButton* mode : rows_[i].modes) chain << mode;
+        MoveFocusOnEnter(*value, i + 1 < rows_.size() ? ValueBox(rows_[i + 1]) : nullptr);
     }
     chain << otherTagsCheck;
     for (QRadioButton* mode : otherModeButtons) chain << mode;
@@ -181,6 +179,10 @@ QRadioButton* TMassPage::ModeButton(TTagField field, TMassMode mode) const {
     for (std::size_t i = 0; i < std::size(kModeButtons); ++i)
         if (kModeButtons[i].mode == mode) return RowOf(field)->modes[i];
     return nullptr;
+}
+
+QWidget* TMassPage::ValueBox(const TRow& row) const {
+    return row.edit ? static_cast<QWidget*>(row.edit) : genreBox;
 }
 
 QString TMassPage::RowText(const TRow& row) const {

@@ -72,9 +72,8 @@ private:
 
     void CreatePictureRow();
     const TRow* RowOf(TTagField field) const;
+    QWidget* ValueBox(const TRow& row) const;
     QString RowText(const TRow& row) const;
-    // Row by row, left to right: each row's box, value and mode buttons; then the other tags, the
-    // picture row and the buttons.
     void SetTabOrder();
     // "..." of the picture row: chooses the picture to set.
     void choosePictureFile();

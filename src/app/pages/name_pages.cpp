@@ -96,6 +96,7 @@ TRenamePage::TRenamePage(TPageContext& context, QWidget* parent)
     dontRenameUntaggedCheck->setChecked(true);
     editor->CreateNameFormat();
     MakeRunButtons("btnPreviewRename", "btnRenameFromTag", "&Rename");
+    connect(editor, &TFormatEditor::formatChanged, this, [this] { UpdateRunButtons(); });
 }
 
 bool TRenamePage::ReadyToRun() { return FormatKnown(context_, *editor, TFormatKind::Rename); }
@@ -122,8 +123,7 @@ TBatchOrder TRenamePage::Order() {
 TTagListPage::TTagListPage(TPageContext& context, QWidget* parent)
     : TBatchPage(context, parent, "TabSheet7", "taglist"), editor(new TFormatEditor(*this, context, kTagListEditor)) {
     listFileLabel = MakeLabel(this, "Label6", "Input list csv:", {24, 48});
-    listFileEdit = MakeEdit(this, "Edit23", {24, 64, 121, 21});
-    listFileEdit->setReadOnly(true);
+    listFileEdit = MakeReadOnlyEdit(this, "Edit23", {24, 64, 121, 21});
     listFileButton = MakeButton(this, "BitBtn30", "&Browse", {152, 64, 65, 21});
     recurseCheck = MakeCheckBox(this, "CheckBox47", "Recurse subdirs", kRecursePlace);
     editor->CreateWordList();

@@ -43,6 +43,10 @@ public:
 
     TFormatEditor* editor;
     QCheckBox* dontRenameUntaggedCheck;
+
+protected:
+    // A new name needs a field: with none ticked every file would fail.
+    bool CanRun() const override { return editor->HasField(); }
 };
 
 class TTagListPage : public TBatchPage {

@@ -47,14 +47,19 @@ QTableWidget* PlanTable(const std::vector<TPreviewRow>& rows, QWidget* parent) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const TPreviewRow& row = rows[r];
         int column = 0;
         for (const std::string* text : {&row.File, &row.Tag, &row.Old, &row.New})
             table->setItem(r, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+        table->item(r, 0)->setToolTip(QString::fromStdString(row.File));
     }
-    table->resizeColumnsToContents();
+    // The file column takes the room the other columns leave, long paths shortened in the middle, so
+    // that the last column shows whole with its header.
+    table->setTextElideMode(Qt::ElideMiddle);
+    QHeaderView* header = table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
     return table;
 }
 
@@ -76,7 +81,8 @@ void TQtPlatform::ShowMessage(TMessageKind kind, const std::string& text) {
 
 bool TQtPlatform::ShowPlan(const std::vector<TPreviewRow>& rows) {
     QDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(QApplication::applicationDisplayName() + " - Preview");
+    // Qt adds " — Parvex" to the title on its own.
+    dialog.setWindowTitle("Preview");
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(
         rows.empty() ? "No file was found." : "Nothing is written until you press Apply.", &dialog));
