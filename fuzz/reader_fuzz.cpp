@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ogg/comment_writer.h"
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 

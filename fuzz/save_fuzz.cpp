@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "ogg/block_sharing.h"
+#include "fs/block_sharing.h"
 #include "ogg/ogg_vorbis.h"
 
 namespace {

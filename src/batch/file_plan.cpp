@@ -12,7 +12,7 @@
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "ogg/picture.h"
 #include "text/text_utils.h"
 
@@ -106,12 +106,6 @@ void TFilePlan::Skip(const std::string& reason) {
 void TFilePlan::Fail(const std::string& text) {
     Action = TPlanAction::Fail;
     Lines.push_back(kLogIndent + text);
-}
-
-TFileStamp CurrentStamp(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    return IdentityOf(st);
 }
 
 TFilePlan PlanFile(const std::string& heading, const std::string& path,

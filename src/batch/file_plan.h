@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "batch/tag_record.h"
-#include "ogg/header_reader.h"
+#include "fs/file_identity.h"
 
 namespace parvex {
 
@@ -21,10 +21,6 @@ class TRunJournal;
 
 // Indentation of every line after a file's heading.
 inline constexpr const char* kLogIndent = "     ";
-
-// What tells whether a file is still the one that was planned: the same file (device and inode),
-// size and modification time, as a save checks it.
-using TFileStamp = FileIdentity;
 
 enum class TPlanAction {
     Leave,   // nothing to write: left alone on purpose, or no tag would change
@@ -50,17 +46,13 @@ struct TFilePlan {
     std::string NewPath;             // Rename: where the file goes
     std::vector<TCommentChange> Changes;  // Store: the comments that change
     // The file as it stood when it was planned: it is changed only while it still stands so.
-    TFileStamp Planned;
+    FileIdentity Planned;
 
     // Leaves the file with the line "     skipped: " + reason.
     void Skip(const std::string& reason);
     // Marks the plan failed with the line kLogIndent + text.
     void Fail(const std::string& text);
 };
-
-// The device, inode, size and modification time of the file at `path` (links followed); all zero
-// when it cannot be looked up.
-TFileStamp CurrentStamp(const std::string& path);
 
 // A plan whose first line is `heading` + `path` (escaped: EscapedName), completed by `decide`, which
 // sets the plan's Planned identity from the file it reads (left unset, no file would pass as

@@ -16,7 +16,7 @@
 #include <unordered_map>
 
 #include "ogg/header_reader.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 
@@ -124,15 +124,15 @@ std::string StateLine(std::size_t changed, bool undone) {
     return std::string(text) + "\t" + Hex(HashOf(text)) + "\n";
 }
 
-std::string StampText(const TFileStamp& id) {
+std::string StampText(const FileIdentity& id) {
     std::ostringstream out;
     out << id.Device << ' ' << id.Inode << ' ' << id.Size << ' ' << id.ModifiedSec << ' ' << id.ModifiedNsec;
     return out.str();
 }
 
-std::optional<TFileStamp> ParseStamp(const std::string& text) {
+std::optional<FileIdentity> ParseStamp(const std::string& text) {
     std::istringstream in(text);
-    TFileStamp id;
+    FileIdentity id;
     if (!(in >> id.Device >> id.Inode >> id.Size >> id.ModifiedSec >> id.ModifiedNsec)) return std::nullopt;
     return id;
 }
@@ -381,7 +381,7 @@ private:
             TJournalEntry entry;
             entry.Path = f[1];
             entry.NewPath = f[2];
-            entry.Before = ParseStamp(f[3]).value_or(TFileStamp{});
+            entry.Before = ParseStamp(f[3]).value_or(FileIdentity{});
             entry.Whole = false;
             run_.Files.push_back(std::move(entry));
             named = true;
@@ -400,7 +400,7 @@ private:
             run_.Folders.assign(f.begin() + 4, f.end());
             sawRun_ = true;
         } else if (word == "file" && f.size() >= 4) {
-            TJournalEntry entry{f[1], f[2], ParseStamp(f[3]).value_or(TFileStamp{}), {}, {}, {}, true};
+            TJournalEntry entry{f[1], f[2], ParseStamp(f[3]).value_or(FileIdentity{}), {}, {}, {}, true};
             if (f.size() >= 5) entry.CommentsAfter = ParseHex(f[4]);
             byPath_[entry.Path] = run_.Files.size();
             run_.Files.push_back(std::move(entry));
@@ -607,7 +607,7 @@ void TRunJournal::AfterChange(const TFilePlan& plan) {
     AfterChange(plan, CurrentStamp(plan.Action == TPlanAction::Rename ? plan.NewPath : plan.Path));
 }
 
-void TRunJournal::AfterChange(const TFilePlan& plan, const TFileStamp& now) {
+void TRunJournal::AfterChange(const TFilePlan& plan, const FileIdentity& now) {
     try {
         Append(Record(Line({"done", StampText(now), plan.Path})));
     } catch (const std::exception&) {

@@ -41,7 +41,7 @@
 #include <vector>
 
 #include "batch/file_plan.h"
-#include "ogg/fd_io.h"
+#include "fs/fd_io.h"
 
 namespace parvex {
 
@@ -65,8 +65,8 @@ uint64_t CommentsDigest(const std::vector<TWrittenComment>& comments);
 struct TJournalEntry {
     std::string Path;     // the file's name before the run; empty when its record lost it
     std::string NewPath;  // where a rename put it; empty when its comments were changed
-    TFileStamp Before;
-    std::optional<TFileStamp> After;           // missing when the run ended during the change
+    FileIdentity Before;
+    std::optional<FileIdentity> After;           // missing when the run ended during the change
     std::vector<TWrittenComment> OldComments;  // as read from the file, in file order
     // CommentsDigest of the comments the file holds after the run; missing in some old journals.
     std::optional<uint64_t> CommentsAfter;
@@ -115,7 +115,7 @@ public:
     // over: undo then recognises the file by its comments.
     void AfterChange(const TFilePlan& plan);
     // The same for a file whose identity after the change the caller knows.
-    void AfterChange(const TFilePlan& plan, const TFileStamp& now);
+    void AfterChange(const TFilePlan& plan, const FileIdentity& now);
     // Notes that the file recorded by BeforeChange was left as it was, so that undo and the count
     // of the run's files pass over it. A failure is passed over.
     void Unchanged(const TFilePlan& plan);

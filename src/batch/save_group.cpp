@@ -8,13 +8,13 @@
 #include <exception>
 #include <system_error>
 
-#include "batch/no_replace_rename.h"
+#include "fs/no_replace_rename.h"
 #include "batch/run_journal.h"
 #include "batch/tag_record.h"
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

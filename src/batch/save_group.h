@@ -17,11 +17,11 @@
 #include <utility>
 #include <vector>
 
-#include "batch/background_close.h"
+#include "fs/background_close.h"
 #include "batch/file_plan.h"
 #include "batch/log_sink.h"
 #include "ogg/comment_writer.h"
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 
 namespace parvex {
 

@@ -3,10 +3,10 @@
 #include <cerrno>
 
 #include "ogg/comment_writer.h"
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

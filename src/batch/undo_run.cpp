@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "batch/log_sink.h"
-#include "batch/no_replace_rename.h"
+#include "fs/no_replace_rename.h"
 #include "ogg/comment_writer.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -48,7 +48,7 @@ bool AsBeforeTheRun(const TJournalEntry& entry) {
 // the change (or, for a rename the run did not note, as before it), else one that holds exactly the
 // comments the run left in it (an undo of a later run gave it a new identity).
 bool AsTheRunLeftIt(const TJournalEntry& entry, const std::string& path) {
-    const TFileStamp now = CurrentStamp(path);
+    const FileIdentity now = CurrentStamp(path);
     const auto comments = CommentsInFile(path);
     if (!comments) return false;
     if (entry.After ? now == *entry.After : (!entry.NewPath.empty() && now == entry.Before)) return true;

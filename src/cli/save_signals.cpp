@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 
 namespace parvex::cli {
 

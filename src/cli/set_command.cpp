@@ -13,7 +13,7 @@
 #include "ogg/comment_writer.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "ogg/picture.h"
 #include "ogg/utf8.h"
 #include "text/text_utils.h"

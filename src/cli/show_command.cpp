@@ -13,8 +13,8 @@
 #include "cli/options.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
-#include "ogg/open_files.h"
+#include "fs/open_error.h"
+#include "fs/open_files.h"
 #include "ogg/picture.h"
 #include "text/text_utils.h"
 

@@ -6,7 +6,7 @@
 
 #include "naming/name_format.h"
 #include "ogg/ogg_codec.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "text/text_utils.h"
 
 namespace parvex {

@@ -14,7 +14,7 @@
 #include "naming/name_format.h"
 #include "ogg/ogg_codec.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "scan/find_file.h"
 #include "scan/found_files.h"
 #include "text/text_utils.h"

@@ -13,14 +13,14 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "ogg/block_sharing.h"
-#include "ogg/fd_io.h"
-#include "ogg/file_handle.h"
-#include "ogg/file_metadata.h"
-#include "ogg/folder_replace.h"
+#include "fs/block_sharing.h"
+#include "fs/fd_io.h"
+#include "fs/file_handle.h"
+#include "fs/file_metadata.h"
+#include "fs/folder_replace.h"
 #include "ogg/header_pages.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "ogg/utf8.h"
 #include "text/text_utils.h"
 

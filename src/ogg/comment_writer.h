@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "ogg/header_reader.h"
 
 namespace parvex {

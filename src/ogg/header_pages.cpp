@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-#include "ogg/fd_io.h"
+#include "fs/fd_io.h"
 
 namespace parvex {
 

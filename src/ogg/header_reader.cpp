@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "ogg/utf8.h"
 #include "text/text_utils.h"
 
@@ -232,10 +232,6 @@ bool TakeIdentHeader(const std::string& packet, FileInfo& info) {
 }
 
 }  // namespace
-
-FileIdentity IdentityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
 
 // The name keeps every byte, its letter case and blanks included: a save writes it back exactly as
 // it was read (other taggers write "title=" as readily as "TITLE=").

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fs/file_identity.h"
 #include "ogg/ogg_codec.h"
 #include "ogg/ogg_page.h"
 #include "ogg/opus_head.h"
@@ -54,19 +55,6 @@ struct HeaderPage {
     int64_t End() const { return Pos + static_cast<int64_t>(Header.HeaderSize() + Header.BodySize()); }
 };
 
-// What identifies the file that was read, so that a rewrite can tell whether it changed since.
-struct FileIdentity {
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    int64_t Size = 0;
-    int64_t ModifiedSec = 0;
-    int64_t ModifiedNsec = 0;
-
-    bool operator==(const FileIdentity&) const = default;
-};
-
-FileIdentity IdentityOf(const struct stat& st);
-
 // Everything the reader learns about one file. Offsets and sizes are in bytes from the start of
 // the file.
 struct FileInfo {
@@ -104,7 +92,7 @@ struct FileInfo {
     // The first fault found on the header pages of the stream (a wrong checksum, impossible flags or
     // granule position), in words; empty when they are sound.
     std::string PageFault;
-    FileIdentity Identity;
+    FileIdentity Identity;  // of the file that was read, so that a rewrite can tell whether it changed since
 };
 
 // How much of a file ReadFileInfo reads: by default also its end, for the last granule (Samples);

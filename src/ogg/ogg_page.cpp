@@ -8,7 +8,7 @@
 #include <immintrin.h>
 #endif
 
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 
 namespace parvex {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "ogg/comment_writer.h"
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/utf8.h"
 #include "text/text_utils.h"

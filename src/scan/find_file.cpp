@@ -1,6 +1,6 @@
 #include "scan/find_file.h"
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "scan/search_thread.h"
 #include "scan/search_walk.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

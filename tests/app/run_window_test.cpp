@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "page_fixture.h"
 
 namespace parvex::test {

@@ -12,7 +12,7 @@
 #include "app/platform/qt_platform.h"
 #include "app/sorted_list.h"
 #include "fake_platform.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
 

@@ -25,7 +25,7 @@
 #include "naming/rename_from_tag.h"
 #include "naming/tag_from_list.h"
 #include "naming/tag_from_name.h"
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 #include "support/ogg_builder.h"

@@ -8,7 +8,7 @@
 #include "batch/mass_tag.h"
 #include "batch/tag_record.h"
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 

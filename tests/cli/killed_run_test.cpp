@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "cli/cli.h"
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "support/ogg_builder.h"
 #include "support/open_file_limit.h"
 #include "support/page_walker.h"

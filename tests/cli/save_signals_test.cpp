@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "cli/cli.h"
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
 #include "support/save_leftovers.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "batch/no_replace_rename.h"
+#include "fs/no_replace_rename.h"
 #include "naming/rename_from_tag.h"
 #include "naming_fixture.h"
 

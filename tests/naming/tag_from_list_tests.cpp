@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "naming_fixture.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "text/string_hash.h"
 
 namespace parvex {

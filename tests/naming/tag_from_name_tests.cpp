@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "naming_fixture.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "ogg/ogg_vorbis.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include "support/save_leftovers.h"
 
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 
 namespace parvex::test {
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/temp_dir.h"
 #include "text/text_file_reader.h"
 

@@ -9,7 +9,7 @@
 #include "app/pages/batch_page.h"
 #include "app/sorted_list.h"
 #include "ogg/ogg_codec.h"
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "scan/date_time.h"
 
 namespace parvex {

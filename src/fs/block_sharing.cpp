@@ -1,4 +1,4 @@
-#include "ogg/block_sharing.h"
+#include "fs/block_sharing.h"
 
 #include <linux/fs.h>
 #include <sys/ioctl.h>

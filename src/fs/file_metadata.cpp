@@ -1,4 +1,4 @@
-#include "ogg/file_metadata.h"
+#include "fs/file_metadata.h"
 
 #include <fcntl.h>
 #include <sys/xattr.h>
@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

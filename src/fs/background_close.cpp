@@ -1,4 +1,4 @@
-#include "batch/background_close.h"
+#include "fs/background_close.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "ogg/open_files.h"
+#include "fs/open_files.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <new>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

@@ -1,4 +1,4 @@
-#include "ogg/fd_io.h"
+#include "fs/fd_io.h"
 
 #include <linux/fs.h>
 #include <sys/ioctl.h>

@@ -1,4 +1,4 @@
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,7 +19,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "ogg/comment_writer.h"
-#include "ogg/folder_replace.h"
+#include "fs/folder_replace.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"

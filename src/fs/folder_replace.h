@@ -29,8 +29,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ogg/fd_io.h"
-#include "ogg/header_reader.h"
+#include "fs/fd_io.h"
+#include "fs/file_identity.h"
 
 namespace parvex {
 

@@ -1,7 +1,7 @@
 // Files opened in runs come out as each would alone: the same failures, the same bytes, and no
 // descriptor left open.
 
-#include "ogg/open_files.h"
+#include "fs/open_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iterator>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 #include "support/temp_dir.h"
 
 namespace parvex {

@@ -1,4 +1,4 @@
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "ogg/open_error.h"
+#include "fs/open_error.h"
 
 namespace parvex {
 

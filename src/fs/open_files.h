@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 
 namespace parvex {
 

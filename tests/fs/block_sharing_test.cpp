@@ -1,7 +1,7 @@
 // Saving where the file system can share blocks between the old and the new file: the comment packet
 // is padded with zero bytes so that the audio keeps its offset modulo the block size, padding of
 // earlier saves is reused rather than added to, and elsewhere files are written exactly as before.
-#include "ogg/block_sharing.h"
+#include "fs/block_sharing.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <fstream>
 #include <memory>
 
-#include "ogg/fd_io.h"
-#include "ogg/file_handle.h"
+#include "fs/fd_io.h"
+#include "fs/file_handle.h"
 #include "ogg/header_pages.h"
 #include "ogg/ogg_vorbis.h"
 #include "support/loop_mount.h"

@@ -1,4 +1,4 @@
-#include "batch/no_replace_rename.h"
+#include "fs/no_replace_rename.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -3,7 +3,7 @@
 // in a run, whose first and last bytes were read ahead, and for one read through a caller's
 // descriptor.
 
-#include "ogg/file_handle.h"
+#include "fs/file_handle.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "ogg/open_files.h"
+#include "fs/open_files.h"
 #include "support/temp_dir.h"
 
 namespace parvex {
