@@ -3,6 +3,8 @@
 // grayed boxes, the name formats and the listed folder that follow from the restored controls.
 
 #include <QApplication>
+#include <QScreen>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -133,7 +135,8 @@ TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
     const std::vector<std::string> names = {"Edit4",
                                             // Mass set tags
                                             "CheckBox10", "Edit11", "title_o", "title_p", "CheckBox14",
-                                            "edit15", "genre_a", "ListBox2", "BitBtn3",
+                                            "edit15", "genre_a", "CheckBox16", "other_o", "other_p",
+                                            "ListBox2", "BitBtn3",
                                             // Clear tags
                                             "clrISRC", "CheckBox3", "BitBtn2",
                                             // Tag based on filename
@@ -157,7 +160,9 @@ TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
     Click(window->massPage->RowCheck(TTagField::Genre));
     QTest::keyClicks(window->massPage->genreBox->lineEdit(), "Swing Time");
     Click(window->massPage->ModeButton(TTagField::Genre, TMassMode::Prepend));
-    window->massPage->otherTagsList->addItems({"MOOD=calm", "\"QUOTED\"=x"});
+    Click(window->massPage->otherTagsCheck);
+    Click(window->massPage->otherModeButtons[2]);
+    window->massPage->otherTagsList->addItems({"MOOD=calm", "\"QUOTED\"=x", "  PADDED=x  "});
     Click(window->clearPage->FieldCheck(TTagField::ISRC));
     Click(window->clearPage->FieldCheck(TTagField::Album));
 
@@ -189,9 +194,10 @@ TEST_F(SettingsTest, EveryPageComesBackAsItWasLeft) {
     Click(window->massPage->recurseCheck);
     Click(window->clearPage->recurseCheck);
     window->SetActivePage(window->clearPage);
-    const auto left = States(*window, names);
+    auto left = States(*window, names);
     for (const std::string& name : names)
         EXPECT_NE(left.at(name), designed.at(name)) << name << " was not set";
+    left["ListBox2"] = "[MOOD=calm][\"QUOTED\"=x][PADDED=x]";  // blanks around a stored line are not kept
     ASSERT_EQ(Text(window->tagFromNamePage->editor->formatEdit), "<Title> - <Artist>");
 
     window = Restart(std::move(window));
@@ -285,30 +291,39 @@ TEST_F(SettingsTest, AFileOfAnEarlierVersionComesBackAsThatVersionShowedIt) {
     EXPECT_EQ(controls, MainWindowStoredProps().size());
 }
 
-// Values typed into the file by hand: quotes around a value are the file's, not the value's; a
-// separator without the program's quotes keeps its characters; letter case of True and False does
-// not matter and other texts leave a box alone. Restored boxes run their click handlers: "Remove
-// all tags" grays the other Clear boxes and enables "Clear", a Mass row enables "Tag".
+// Values typed into the file by hand: quotes and blanks around a value are the file's, not the
+// value's; a separator without the program's quotes keeps its characters; letter case of True and
+// False does not matter and other texts leave a box alone. Restored boxes run their click handlers:
+// "Remove all tags" grays the other Clear boxes (which are still restored) and enables "Clear", a
+// Mass row enables "Tag"; a mode button the user cannot press is restored all the same.
 TEST_F(SettingsTest, AFileWrittenByHand) {
     config_.WriteIni(
         "[TForm1]\n"
+        "Edit4_Text=  \"/my music/\"  \n"
         "edtFieldSep_Text=_\n"
         "Edit20_Text=\"\" - \"\"\n"
-        "Edit22_Text=\"x\"\n"
+        "Edit22_Text=\" ; \"\n"
+        "Edit9_Text=\"\n"
         "Edit10_Text='single quoted'\n"
         "Edit11_Text=\"\"double\"\"\n"
         "CheckBox12_Checked=true\n"
         "CheckBox8_Checked=TRUE\n"
+        "clrVersion_Checked=true\n"
         "CheckBox1_Checked=1\n"
+        "artist_p_Checked=tRuE\n"
+        "other_o_Checked=yes\n"
+        "other_a_Checked=True\n"
         "chkDontRenameUntaggedFiles_Checked=fAlSe\n"
         "[TForm1.ListBox3_Items]\n"
         "Count=2\n"
         "Item0=\"the\"\n"
         "Item1=  of  \n");
     auto window = Start();
+    EXPECT_EQ(Text(window->folderEdit), "/my music/");
     EXPECT_EQ(Text(window->renamePage->editor->separatorEdit), "_");
     EXPECT_EQ(Text(window->tagFromNamePage->editor->separatorEdit), " - ");
-    EXPECT_EQ(Text(window->tagListPage->editor->separatorEdit), "x");
+    EXPECT_EQ(Text(window->tagListPage->editor->separatorEdit), ";") << "one pair goes in the read, the blanks with the trim";
+    EXPECT_EQ(Text(window->tagFromNamePage->editor->replaceEdit), "\"");
     EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Artist)), "single quoted");
     EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Title)), "\"double\"");
     EXPECT_EQ(Items(*window->tagFromNamePage->editor->wordList), QStringList({"of", "the"}));
@@ -316,13 +331,24 @@ TEST_F(SettingsTest, AFileWrittenByHand) {
 
     EXPECT_TRUE(window->massPage->RowCheck(TTagField::Track)->isChecked());
     EXPECT_TRUE(window->massPage->runButton->isEnabled());
+    EXPECT_TRUE(window->massPage->ModeButton(TTagField::Artist, TMassMode::Append)->isChecked());
+    EXPECT_FALSE(window->massPage->ModeButton(TTagField::Artist, TMassMode::Overwrite)->isChecked());
+    EXPECT_TRUE(window->massPage->otherModeButtons[0]->isChecked());
+    EXPECT_FALSE(window->massPage->otherModeButtons[0]->isEnabled());
+    EXPECT_FALSE(window->massPage->otherModeButtons[1]->isChecked());
     EXPECT_TRUE(window->clearPage->removeAllCheck->isChecked());
     EXPECT_FALSE(window->clearPage->FieldCheck(TTagField::Artist)->isChecked()) << "\"1\" is no Boolean text";
     EXPECT_TRUE(window->clearPage->runButton->isEnabled());
     EXPECT_TRUE(window->clearPage->removeAllCheck->isEnabled());
     for (QCheckBox* box : {window->clearPage->FieldCheck(TTagField::Artist), window->clearPage->FieldCheck(TTagField::Comment), window->clearPage->otherTagsCheck, window->clearPage->FieldCheck(TTagField::ISRC)})
         EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
+    QCheckBox* versionBox = window->clearPage->FieldCheck(TTagField::Version);
+    EXPECT_FALSE(versionBox->isEnabled());
+    EXPECT_TRUE(versionBox->isChecked());
     EXPECT_TRUE(platform_.messages.empty());
+    Click(window->clearPage->removeAllCheck);
+    EXPECT_TRUE(versionBox->isEnabled());
+    EXPECT_TRUE(versionBox->isChecked());
 
     Quit(window);  // the separator written by hand now goes through the program's quoting
     window = Start();
@@ -330,10 +356,12 @@ TEST_F(SettingsTest, AFileWrittenByHand) {
     EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Title)), "\"double\"");
 }
 
-// An emptied list leaves no section behind, so the next start shows the list's design-time lines.
+// A stored list replaces the design-time lines; an emptied list leaves no section behind, so the
+// next start shows the list's design-time lines again.
 TEST_F(SettingsTest, AnEmptiedListComesBackAsDesigned) {
+    config_.WriteIni("[TForm1.ListBox7_Items]\nCount=2\nItem0=TRASH\nItem1=Target file\n");
     auto window = Start();
-    ASSERT_EQ(Items(*window->tagListPage->editor->orderList), QStringList{"Target file"});
+    ASSERT_EQ(Items(*window->tagListPage->editor->orderList), QStringList({"TRASH", "Target file"}));
     window->tagFromNamePage->editor->wordList->addItem("of");
     window = Restart(std::move(window));
     ASSERT_EQ(Items(*window->tagFromNamePage->editor->wordList), QStringList{"of"});
@@ -373,7 +401,8 @@ TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
     EXPECT_TRUE(platform_.messages.empty());
 }
 
-// A file that is not there or holds anything at all never keeps the window from opening as designed.
+// A file that is not there, holds anything at all, comes from a newer version or places the window
+// where this screen cannot show it never keeps the window from opening as designed.
 TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
     const auto checkDesigned = [this](const TMainWindow& window) {
         EXPECT_EQ(window.pos(), QPoint(268, 107));
@@ -390,25 +419,65 @@ TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
         auto window = Start();
         checkDesigned(*window);
         EXPECT_FALSE(std::filesystem::exists(config_.IniPath().parent_path())) << "reading creates nothing";
+        Quit(window);
     }
+    // The close writes the design values; the separators in the program's quotes, the "Recurse
+    // subdirs" boxes of the Mass and Clear pages not at all.
+    const TIniDocument designed = SavedFile();
+    EXPECT_EQ(designed.Read("TForm1", "FormVersion"), "0");
+    EXPECT_EQ(designed.Read("TForm1", "edtFieldSep_Text"), "\"\"");
+    EXPECT_EQ(designed.Read("TForm1.ListBox7_Items", "Item0"), "Target file");
+    EXPECT_EQ(designed.Read("TForm1", "CheckBox39_Checked"), std::nullopt);
+
+    const int ppi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    const std::string unusable[] = {
+        "[TForm1]\nFormVersion=-1\nEdit4_Text=/music/\nCheckBox9_Checked=True\nedtFieldSep_Text=\"_\"\n",
+        "[TForm1]\nPixelsPerInch=" + std::to_string(ppi + 48) + "\nNormPos=110,120,400,500\n",
+        "[TForm1]\nNormPos=30000,30000,30300,30400\n",
+        "[TForm1]\nNormPos=400,120,110,500\n",  // left not before right
+    };
+    for (const std::string& file : unusable) {
+        config_.WriteIni(file);
+        auto window = Start();
+        checkDesigned(*window);
+    }
+
+    // What cannot be used is passed over and the read goes on. A header without its "]" still counts.
     config_.WriteIni(std::string(1, '\0') +
-                     "\xff\xfe garbage\r\n[TForm1\n=\n[TForm1]\nFormVersion=zz\nShowCmd=two\n"
-                     "NormPos=a,b,,\nPixelsPerInch=\nCheckBox9_Checked=yes\nartist_o_Checked=\n"
-                     "Edit4_Text\n[TForm1.ListBox7_Items]\nCount=-3\nItem0=lost\n");
+                     "\xff\xfe garbage\r\n[TForm1\n=\nFormVersion=zz\nShowCmd=two\n"
+                     "PixelsPerInch=\nCheckBox9_Checked=yes\nartist_o_Checked=\n"
+                     "Edit4_Text\nEdit10_Text=still read\n"
+                     "[TForm1.ListBox2_Items]\nCount=2147483647\n"
+                     "[TForm1.ListBox3_Items]\nCount=0x3\nItem2=b\n"
+                     "[TForm1.ListBox5_Items]\nCount=-4\nItem0=x\n"
+                     "[TForm1.ListBox7_Items]\nCount=-3\nItem0=lost\n");
     auto window = Start();
     checkDesigned(*window);
+    EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Artist)), "still read");
+    EXPECT_EQ(window->massPage->otherTagsList->count(), kMaxStoredListLines);
+    EXPECT_EQ(Items(*window->tagFromNamePage->editor->wordList), QStringList({"", "", "b"}));
+    EXPECT_EQ(window->tagFromNamePage->editor->orderList->count(), 0);
 }
 
+// The close writes the window's keys into the file and leaves every other line of it as it was.
 TEST_F(SettingsTest, ClosingWritesOnceAndTheDestroyNothingMore) {
+    const std::string others = "; by hand\n[Other]\nkeep=me\n\n[TForm1]\nEdit10_Text=old\nCustom=1\n";
+    config_.WriteIni(others);
     auto window = Start();
     Click(window->massPage->RowCheck(TTagField::Artist));
     EXPECT_TRUE(window->close());
-    ASSERT_TRUE(std::filesystem::exists(config_.IniPath())) << "the folder is created on the first write";
+    EXPECT_EQ(config_.ReadIni().rfind(others, 0), 0u) << "what was there comes first, unchanged";
     EXPECT_EQ(SavedFile().Read("TForm1", "Visible"), "0");
     EXPECT_EQ(SavedFile().Read("TForm1", "CheckBox9_Checked"), "True");
     std::filesystem::remove(config_.IniPath());
     window.reset();
     EXPECT_FALSE(std::filesystem::exists(config_.IniPath())) << "written again at destroy";
+
+    std::filesystem::remove_all(config_.IniPath().parent_path());
+    window = std::make_unique<TMainWindow>(platform_);  // never shown: nothing read, nothing to write
+    window->close();
+    window.reset();
+    EXPECT_FALSE(std::filesystem::exists(config_.IniPath().parent_path()));
 }
 
 // A window freed without being closed (the session ended) still keeps what the user set; one that
@@ -425,7 +494,9 @@ TEST_F(SettingsTest, TheDestroyWritesOnlyWhatWasNotWritten) {
     EXPECT_EQ(config_.ReadIni(), before);
 }
 
-TEST_F(SettingsTest, AWindowClosedMinimizedStartsMinimized) {
+// The window's frame is kept for each screen size, with the last one written beside them; the one
+// for this screen's size wins.
+TEST_F(SettingsTest, TheWindowComesBackWhereAndAsItWasLeft) {
     auto window = Start();
     window->showMinimized();
     QApplication::processEvents();
@@ -437,27 +508,52 @@ TEST_F(SettingsTest, AWindowClosedMinimizedStartsMinimized) {
 
     window->showNormal();
     window->move(300, 200);
+    const QSize frame = window->frameGeometry().size();
     window = Restart(std::move(window));
     EXPECT_FALSE(window->isMinimized());
     EXPECT_EQ(window->pos(), QPoint(300, 200));
+    const TIniDocument saved = SavedFile();
+    const QScreen& screen = *QGuiApplication::primaryScreen();
+    const std::string sizedKey = "NormPos(" + std::to_string(screen.geometry().width()) + "x" +
+                                 std::to_string(screen.geometry().height()) + ")";
+    const std::string ppi = std::to_string(qRound(screen.logicalDotsPerInch()));
+    const std::string normal = "300,200," + std::to_string(300 + frame.width()) + "," + std::to_string(200 + frame.height());
+    EXPECT_EQ(saved.Read("TForm1", sizedKey), normal);
+    EXPECT_EQ(saved.Read("TForm1", "NormPos"), normal);
+    EXPECT_EQ(saved.Read("TForm1", "PixelsPerInch"), ppi);
+    EXPECT_EQ(saved.Read("TForm1", "ShowCmd"), "1");
+    Quit(window);
+
+    config_.WriteIni("[TForm1]\nPixelsPerInch=" + ppi + "\nNormPos=110,120,400,500\n" + sizedKey + "=150, 160 ,450,540\n");
+    EXPECT_EQ(Start()->pos(), QPoint(150, 160));
+    config_.WriteIni("[TForm1]\nPixelsPerInch=" + ppi + "\nNormPos(1x1)=150,160,450,540\nNormPos=110,120,400,500\n");
+    EXPECT_EQ(Start()->pos(), QPoint(110, 120));
 }
 
-// A folder nobody may write to, root included: the failure is shown once, the old file stays whole,
-// and the window still closes.
+// A settings folder that cannot be made (a file stands in its place) or a folder nobody may write to,
+// root included: the failure is shown once, the old file stays whole, and the window still closes.
 TEST_F(SettingsTest, AnUnwritableFolderIsReportedOnce) {
+    const std::vector<TShownMessage> expected{
+        {TMessageKind::Error, "Unable to write to " + config_.IniPath().string()}};
+    std::ofstream(config_.IniPath().parent_path()) << "a file where the folder belongs";
+    auto window = Start();
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+    EXPECT_EQ(platform_.messages, expected);
+    platform_.messages.clear();
+    std::filesystem::remove(config_.IniPath().parent_path());
+
     config_.WriteIni("[TForm1]\nEdit10_Text=old\n");
     const std::string before = config_.ReadIni();
     TReadOnlyFolder readOnly(config_.IniPath().parent_path());
     if (!readOnly.Active()) GTEST_SKIP() << "cannot make a folder read-only here (no bind mount)";
-    auto window = Start();
+    window = Start();
     EXPECT_EQ(Text(window->massPage->RowEdit(TTagField::Artist)), "old");
     Type(window->massPage->RowEdit(TTagField::Artist), "new");
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     window.reset();
-
-    const std::vector<TShownMessage> expected{
-        {TMessageKind::Error, "Unable to write to " + config_.IniPath().string()}};
     EXPECT_EQ(platform_.messages, expected);
     EXPECT_EQ(config_.ReadIni(), before);
 }
