@@ -134,7 +134,9 @@ void TFormPlacement::ReadPosition(const TIniDocument& doc, const std::string& se
     std::string saved = doc.ReadString(section, "NormPos" + ScreenSuffix(form_), "");
     if (saved.empty()) saved = doc.ReadString(section, "NormPos", "");
     if (saved.empty()) return;
-    const QRect current = NormalFrame();
+    // A number that cannot be read keeps the window where it stands: move() places the window by
+    // pos(), which is not always the corner of the frame the platform reports.
+    const QRect current(form_.pos(), NormalFrame().size());
     std::array<int, 4> edges{current.left(), current.top(), current.left() + current.width(),
                              current.top() + current.height()};
     ReadWords(saved, edges);

@@ -445,7 +445,7 @@ TEST_F(SettingsTest, AMissingOrMalformedFileOpensTheWindowAsDesigned) {
     // What cannot be used is passed over and the read goes on. A header without its "]" still counts.
     config_.WriteIni(std::string(1, '\0') +
                      "\xff\xfe garbage\r\n[TForm1\n=\nFormVersion=zz\nShowCmd=two\n"
-                     "PixelsPerInch=\nCheckBox9_Checked=yes\nartist_o_Checked=\n"
+                     "NormPos=a,b,,\nPixelsPerInch=\nCheckBox9_Checked=yes\nartist_o_Checked=\n"
                      "Edit4_Text\nEdit10_Text=still read\n"
                      "[TForm1.ListBox2_Items]\nCount=2147483647\n"
                      "[TForm1.ListBox3_Items]\nCount=0x3\nItem2=b\n"
