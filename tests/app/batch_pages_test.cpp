@@ -137,10 +137,10 @@ TEST_F(BatchPagesTest, OtherTagLinesReplaceOrFollowTheFilesOwn) {
     EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"URL=http://x/?a=b", "MOOD=wild"}));
     WithTagDialog([this] { DoubleClickItem(*W().massPage->otherTagsList, "MOOD=wild"); },
                   [this] {
-                      EXPECT_EQ(form2_->nameEdit->text(), "MOOD");
-                      EXPECT_EQ(form2_->valueEdit->toPlainText(), "wild");
-                      form2_->valueEdit->setPlainText("happy");
-                      Click(form2_->okButton);
+                      EXPECT_EQ(addTagDialog_->nameEdit->text(), "MOOD");
+                      EXPECT_EQ(addTagDialog_->valueEdit->toPlainText(), "wild");
+                      addTagDialog_->valueEdit->setPlainText("happy");
+                      Click(addTagDialog_->okButton);
                   });
     EXPECT_EQ(Items(*W().massPage->otherTagsList), QStringList({"URL=http://x/?a=b", "MOOD=happy"}));
     EXPECT_FALSE(W().massPage->otherModeButtons[0]->isEnabled());

@@ -232,17 +232,17 @@ TEST_F(BrowsePageTest, OtherTagsAreAddedEditedAndDeletedWithTheirWholeValues) {
     // Editing splits at the first "=": the dialog shows the whole value.
     WithTagDialog([this] { DoubleClickItem(*W().browsePage->otherTagsList, "URL=http://x/?q=1"); },
                   [this] {
-                      EXPECT_EQ(form2_->nameEdit->text(), "URL");
-                      EXPECT_EQ(form2_->valueEdit->toPlainText(), "http://x/?q=1");
-                      form2_->valueEdit->setPlainText("http://y/?q=2&r=3");
-                      QTest::mouseClick(form2_->okButton, Qt::LeftButton);
+                      EXPECT_EQ(addTagDialog_->nameEdit->text(), "URL");
+                      EXPECT_EQ(addTagDialog_->valueEdit->toPlainText(), "http://x/?q=1");
+                      addTagDialog_->valueEdit->setPlainText("http://y/?q=2&r=3");
+                      QTest::mouseClick(addTagDialog_->okButton, Qt::LeftButton);
                   });
     ClickItem(*W().browsePage->otherTagsList, "MOOD=calm");
     QTest::mouseClick(W().browsePage->removeOtherTagButton, Qt::LeftButton);
     EXPECT_EQ(Items(*W().browsePage->otherTagsList), QStringList({"URL=http://y/?q=2&r=3", "NOTE=a=b"}));
 
     // Cancel changes nothing.
-    WithTagDialog(W().browsePage->addOtherTagButton, [this] { QTest::mouseClick(form2_->cancelButton, Qt::LeftButton); });
+    WithTagDialog(W().browsePage->addOtherTagButton, [this] { QTest::mouseClick(addTagDialog_->cancelButton, Qt::LeftButton); });
     EXPECT_EQ(W().browsePage->otherTagsList->count(), 2);
 
     QTest::mouseClick(W().browsePage->saveButton, Qt::LeftButton);

@@ -34,8 +34,8 @@ QStringList LogLines(const TMainWindow& window) {
 
 class NamePagesTest : public WindowTest {
 protected:
-    NamePagesTest() : form2_(&Window(), platform_), form3_(&Window()) {
-        Window().SetDialogs(form2_, form3_);
+    NamePagesTest() : addTagDialog_(&Window(), platform_), addWordDialog_(&Window()) {
+        Window().SetDialogs(addTagDialog_, addWordDialog_);
         std::filesystem::create_directory(Music());
     }
 
@@ -90,11 +90,11 @@ protected:
     // The word the Add a word dialog is given: typed and confirmed, or cancelled.
     void AnswerWord(const std::function<void()>& action, const char* keys, bool confirm = true) {
         WhileOpen(
-            form3_,
+            addWordDialog_,
             [this, keys, confirm] {
-                form3_.wordEdit->selectAll();
-                QTest::keyClicks(form3_.wordEdit, keys);
-                Click(confirm ? form3_.okButton : form3_.cancelButton);
+                addWordDialog_.wordEdit->selectAll();
+                QTest::keyClicks(addWordDialog_.wordEdit, keys);
+                Click(confirm ? addWordDialog_.okButton : addWordDialog_.cancelButton);
             },
             [&action] {
                 action();
@@ -102,8 +102,8 @@ protected:
             });
     }
 
-    TAddTagDialog form2_;
-    TAddWordDialog form3_;
+    TAddTagDialog addTagDialog_;
+    TAddWordDialog addWordDialog_;
 };
 
 TEST_F(NamePagesTest, FieldBoxesAndSeparatorKeepTheFormatText) {

@@ -25,8 +25,8 @@ protected:
     PageTest() {
         TMainWindow& window = Window();
         // The window owns its dialogs, as the program's do live as long as it.
-        form2_ = new TAddTagDialog(&window, platform_);
-        window.SetDialogs(*form2_, *new TAddWordDialog(&window));
+        addTagDialog_ = new TAddTagDialog(&window, platform_);
+        window.SetDialogs(*addTagDialog_, *new TAddWordDialog(&window));
         ShowActive();
     }
 
@@ -66,7 +66,7 @@ protected:
 
     // Runs `open`, which opens the Add a Tag dialog, while `interact` plays the user's part in it.
     void WithTagDialog(const std::function<void()>& open, const std::function<void()>& interact) {
-        WhileOpen(*form2_, interact, [&open] {
+        WhileOpen(*addTagDialog_, interact, [&open] {
             open();
             return std::string();
         });
@@ -76,13 +76,13 @@ protected:
     }
     // Fills in the open Add a Tag dialog and presses OK. The name is typed, the value set.
     void AnswerTagDialog(const char* typedName, const QString& value) {
-        form2_->nameEdit->clear();
-        QTest::keyClicks(form2_->nameEdit, typedName);
-        form2_->valueEdit->setPlainText(value);
-        QTest::mouseClick(form2_->okButton, Qt::LeftButton);
+        addTagDialog_->nameEdit->clear();
+        QTest::keyClicks(addTagDialog_->nameEdit, typedName);
+        addTagDialog_->valueEdit->setPlainText(value);
+        QTest::mouseClick(addTagDialog_->okButton, Qt::LeftButton);
     }
 
-    TAddTagDialog* form2_;
+    TAddTagDialog* addTagDialog_;
 };
 
 // The file's tags as the reader sees them.
