@@ -150,6 +150,7 @@ TFileOutcome UndoEntry(const TJournalEntry& entry, const std::vector<std::string
 
 std::string OperationName(const std::string& mode) {
     if (mode == "mass") return "Mass tag";
+    if (mode == "edit") return "Edit of selected files";
     if (mode == "clear") return "Clear tags";
     if (mode == "filename" || mode == "from-filename") return "Tag from file name";
     if (mode == "rename") return "Rename from tag";
