@@ -53,6 +53,13 @@ bool TMainWindow::MayRunOnWorkingFolder(bool recurse) {
 
 void TMainWindow::ScanForRun(const TRunSetup& setup, TRunThread& run) {
     runFiles_.Clear();
+    if (!setup.Files.empty()) {
+        for (const std::string& path : setup.Files) {
+            const std::filesystem::path file(path);
+            runFiles_.Add(file.parent_path().string(), file.filename().string());
+        }
+        return;
+    }
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = setup.Subfolders;

@@ -84,6 +84,9 @@ void TMainWindow::CreatePages() {
 
     connect(folderEdit, &QLineEdit::textChanged, this, [this] { context_.Handle([this] { onFolderChanged(); }); });
     connect(pages, &QTabWidget::currentChanged, this, [this] { context_.Handle([this] { onPageChanged(); }); });
+    browsePage->RunOnFiles = [this](const std::string& mode, const TBatchOrder& order,
+                                    const std::vector<std::string>& files,
+                                    bool preview) { return RunOnFiles(mode, order, files, preview); };
     connect(browsePage, &TBrowsePage::fieldCopied, massPage, &TMassPage::SetRowValue);
     connect(browsePage, &TBrowsePage::otherTagsCopied, massPage, &TMassPage::SetOtherTagLines);
     for (TBatchPage* page : BatchPages())

@@ -78,6 +78,12 @@ public:
     // The same up to the plan, which is shown by the platform's preview; Apply carries out exactly
     // that plan, Cancel changes nothing.
     void PreviewBatch(TBatchPage& page);
+    // A run of `order` on the given `files` (paths in the working folder or below it) instead of a
+    // scan, after its preview when `preview`: the Browse page's edit of several files. The window
+    // stays on the Browse page; the Log page gets the run's lines. Returns whether the plans were
+    // carried out.
+    bool RunOnFiles(const std::string& mode, const TBatchOrder& order, const std::vector<std::string>& files,
+                    bool preview);
     // Whether a batch run, its preview or an undo is going on.
     bool RunGoing() const { return run_.Running(); }
     // "Stop": the run ends after the file being written; the log says how many files were done.
@@ -137,10 +143,17 @@ private:
         std::string Folder;
         bool Subfolders = false;
         TDateTime Before = 0;  // files created and modified before this moment
+        // The files of the run, when it works on these instead of the files a scan finds.
+        std::vector<std::string> Files;
     };
     // The checks and steps of a batch start before the scan (see StartBatch); nothing when the run
-    // must not start.
+    // must not start. The run shows the Log page when `showLog`.
+    std::optional<TRunSetup> SetUpRun(TRunSetup setup, bool showLog = true);
+    // The run asked for by a batch page.
     std::optional<TRunSetup> SetUpRun(TBatchPage& page);
+    // Plans the run of `setup`, then, when `preview`, shows the plan; carries it out unless the
+    // preview was closed or the run cancelled. Returns whether it was carried out.
+    bool PlanAndApply(const TRunSetup& setup, bool preview);
     // The scan and the plans of a run, then their application, each off the window's thread.
     std::vector<TFilePlan> PlanOffThread(const TRunSetup& setup);
     // Carries out the plans, keeping a journal for undo when `journaled`.

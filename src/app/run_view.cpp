@@ -127,19 +127,23 @@ void TMainWindow::stopRun() {
 }
 
 std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TBatchPage& page) {
-    const bool recurse = page.recurseCheck->isChecked();
-    if (RunGoing() || !MayRunOnWorkingFolder(recurse)) return std::nullopt;
+    return SetUpRun({page.Mode(), page.Order(), {}, page.recurseCheck->isChecked(), 0, {}});
+}
+
+std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TRunSetup setup, bool showLog) {
+    if (RunGoing() || !MayRunOnWorkingFolder(setup.Subfolders && setup.Files.empty())) return std::nullopt;
     // The run may rewrite the file the Browse page shows.
     if (!browsePage->ResolveUnsavedEdits()) return std::nullopt;
     logPage->logView->clear();
-    BatchMode = page.Mode();
+    BatchMode = setup.Mode;
     batchTally_ = TRunTally();
     stopAsked_ = false;
-    SetActivePage(logPage);
-    const std::string folder = folderEdit->text().toStdString();
-    CheckScannableFolder(folder);
+    if (showLog) SetActivePage(logPage);
+    setup.Folder = folderEdit->text().toStdString();
+    CheckScannableFolder(setup.Folder);
     // Files written before this moment, by this session too, all belong to the scan.
-    return TRunSetup{page.Mode(), page.Order(), folder, recurse, Now()};
+    setup.Before = Now();
+    return setup;
 }
 
 std::vector<TFilePlan> TMainWindow::PlanOffThread(const TRunSetup& setup) {
@@ -167,30 +171,41 @@ void TMainWindow::ApplyOffThread(const TRunSetup& setup, const std::vector<TFile
     });
 }
 
-void TMainWindow::StartBatch(TBatchPage& page) {
-    const std::optional<TRunSetup> setup = SetUpRun(page);
-    if (!setup) return;
-    const std::optional<bool> journaled = JournalChoice(platform_);
-    if (!journaled) return MemoLog().AddLine(kRunCancelled);
-    ApplyOffThread(*setup, PlanOffThread(*setup), *journaled);
+bool TMainWindow::PlanAndApply(const TRunSetup& setup, bool preview) {
+    // Without a preview the user is asked about a run without undo before anything is read.
+    std::optional<bool> journaled;
+    if (!preview && !(journaled = JournalChoice(platform_))) {
+        MemoLog().AddLine(kRunCancelled);
+        return false;
+    }
+    const std::vector<TFilePlan> plans = PlanOffThread(setup);
+    if (preview) {
+        std::vector<TPreviewRow> rows;
+        for (const TFilePlan& plan : plans)
+            for (TPreviewRow& row : PreviewRows(plan)) rows.push_back(std::move(row));
+        if (stopAsked_ || !platform_.ShowPlan(rows)) {
+            MemoLog().AddLine("Preview closed: no file was changed.");
+        } else if (!(journaled = JournalChoice(platform_))) {
+            MemoLog().AddLine(kRunCancelled);
+        }
+    }
+    if (journaled) ApplyOffThread(setup, plans, *journaled);
     CloseWhenRunEnds();
+    return journaled.has_value();
+}
+
+void TMainWindow::StartBatch(TBatchPage& page) {
+    if (const std::optional<TRunSetup> setup = SetUpRun(page)) PlanAndApply(*setup, false);
 }
 
 void TMainWindow::PreviewBatch(TBatchPage& page) {
-    const std::optional<TRunSetup> setup = SetUpRun(page);
-    if (!setup) return;
-    const std::vector<TFilePlan> plans = PlanOffThread(*setup);
-    std::vector<TPreviewRow> rows;
-    for (const TFilePlan& plan : plans)
-        for (TPreviewRow& row : PreviewRows(plan)) rows.push_back(std::move(row));
-    if (stopAsked_ || !platform_.ShowPlan(rows)) {
-        MemoLog().AddLine("Preview closed: no file was changed.");
-    } else if (const std::optional<bool> journaled = JournalChoice(platform_)) {
-        ApplyOffThread(*setup, plans, *journaled);
-    } else {
-        MemoLog().AddLine(kRunCancelled);
-    }
-    CloseWhenRunEnds();
+    if (const std::optional<TRunSetup> setup = SetUpRun(page)) PlanAndApply(*setup, true);
+}
+
+bool TMainWindow::RunOnFiles(const std::string& mode, const TBatchOrder& order,
+                             const std::vector<std::string>& files, bool preview) {
+    const std::optional<TRunSetup> setup = SetUpRun({mode, order, {}, false, 0, files}, false);
+    return setup && PlanAndApply(*setup, preview);
 }
 
 void TMainWindow::undoLastRun() {

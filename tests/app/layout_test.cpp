@@ -53,7 +53,9 @@ TLayout FrameLayout() {
 
 TLayout BrowseLayout() {
     TLayout layout = {
-        {"Listview1", "QListWidget", "TabSheet1", {8, 8, 249, 297}, {}},
+        {"edtFilter", "QLineEdit", "TabSheet1", {8, 8, 249, 21}, ""},
+        {"Listview1", "QTableView", "TabSheet1", {8, 32, 249, 272}, {}},
+        {"chkBrowseRecurse", "QCheckBox", "TabSheet1", {120, 318, 137, 17}, "Recurse subdirs"},
         {"Label28", "QLabel", "TabSheet1", {8, 320, 0, 0}, "Other Tags"},
         {"BitBtn27", "QPushButton", "TabSheet1", {76, 318, 16, 16}, "->"},
         {"ListBox1", "QListWidget", "TabSheet1", {8, 340, 233, 121}, {}},
@@ -625,7 +627,7 @@ TEST_F(LayoutTest, TabWalksEachPageInASensibleOrder) {
     };
     const Case cases[] = {
         {window.browsePage,
-         {"Listview1", "Edit1", "Edit2", "Edit3", "Edit5", "Edit6", "edit7", "Edit8", "Edit31", "Edit32",
+         {"edtFilter", "Listview1", "chkBrowseRecurse", "Edit1", "Edit2", "Edit3", "Edit5", "Edit6", "edit7", "Edit8", "Edit31", "Edit32",
           "Edit33", "Edit34", "Edit35", "Edit36", "Edit37", "ListBox1", "BitBtn6", "BitBtn7"},
          "BitBtn39"},
         // Row by row: the box, the value, the mode buttons (one stop for the group).
@@ -682,7 +684,7 @@ TEST_F(LayoutTest, PageButtonsHaveAccessKeys) {
 
 TEST_F(LayoutTest, SortedListsKeepAlphabeticalOrderWithoutRegardToCase) {
     TMainWindow& window = Window();
-    for (QListWidget* sorted : {window.browsePage->fileList, window.tagFromNamePage->editor->wordList, window.renamePage->editor->wordList, window.tagListPage->editor->wordList}) {
+    for (QListWidget* sorted : {window.tagFromNamePage->editor->wordList, window.renamePage->editor->wordList, window.tagListPage->editor->wordList}) {
         sorted->addItems({"beta", "Alpha", "gamma", "Beta2"});
         sorted->insertItem(0, "zulu");
         QStringList shown;

@@ -39,7 +39,9 @@ protected:
         QTest::mouseClick(Window().folderButton, Qt::LeftButton);
     }
 
-    QStringList ListedFiles() { return Items(*Window().browsePage->fileList); }
+    QStringList ListedFiles() { return TableNames(*Window().browsePage->fileTable); }
+    // The name of the file the table's current row shows.
+    QString CurrentFile() { return Window().browsePage->fileTable->currentIndex().siblingAtColumn(0).data().toString(); }
 
     static QStringList Items(const QListWidget& list) {
         QStringList items;
@@ -62,7 +64,15 @@ protected:
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
     }
 
-    void SelectFile(const QString& name) { ClickItem(*Window().browsePage->fileList, name); }
+    // Clicks the table's row of the file `name`, holding `modifiers`; fails the test when there is none.
+    void SelectFile(const QString& name, Qt::KeyboardModifiers modifiers = {}) {
+        QTableView& table = *Window().browsePage->fileTable;
+        const int row = TableNames(table).indexOf(name);
+        ASSERT_GE(row, 0) << name.toStdString();
+        const QModelIndex at = table.model()->index(row, 0);
+        table.scrollTo(at);
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, modifiers, table.visualRect(at).center());
+    }
 
     // Runs `open`, which opens the Add a Tag dialog, while `interact` plays the user's part in it.
     void WithTagDialog(const std::function<void()>& open, const std::function<void()>& interact) {

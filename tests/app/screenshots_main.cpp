@@ -77,7 +77,7 @@ int main(int argc, char* argv[]) {
     form.settingsStorage.SetActive(false);
     form.show();
     if (args.size() > 1) form.folderEdit->setText(args[1].endsWith('/') ? args[1] : args[1] + '/');
-    if (form.browsePage->fileList->count() > 0) form.browsePage->fileList->setCurrentRow(0);  // show a file's tags
+    if (form.browsePage->fileTable->model()->rowCount() > 0) form.browsePage->fileTable->selectRow(0);  // show a file's tags
 
     bool saved = true;
     for (int i = 0; i < form.pages->count(); ++i) {

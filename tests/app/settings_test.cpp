@@ -382,21 +382,21 @@ TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
     temp_.Write("music/notes.txt", "not music");
     config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "music/\n");
     auto window = Start();
-    EXPECT_EQ(Items(*window->browsePage->fileList), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(TableNames(*window->browsePage->fileTable), QStringList({"a.ogg", "b.ogg"}));
     EXPECT_EQ(window->pages->currentWidget(), window->browsePage);
     Quit(window);
 
     std::filesystem::remove_all(temp_.Path() / "music");
     window = Start();
     EXPECT_EQ(Text(window->folderEdit), temp_.Dir() + "music/") << "a folder that went away stays chosen";
-    EXPECT_EQ(window->browsePage->fileList->count(), 0);
+    EXPECT_EQ(window->browsePage->fileTable->model()->rowCount(), 0);
     Quit(window);
 
     // A name the scan refuses: the restore passes over the error, as over any value it cannot use.
     WriteVorbisFile(temp_.Path() / "odd*name" / "a.ogg", {});
     config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "odd*name/\nCheckBox9_Checked=True\n");
     window = Start();
-    EXPECT_EQ(window->browsePage->fileList->count(), 0);
+    EXPECT_EQ(window->browsePage->fileTable->model()->rowCount(), 0);
     EXPECT_TRUE(window->massPage->RowCheck(TTagField::Artist)->isChecked()) << "the values after it are restored";
     EXPECT_TRUE(platform_.messages.empty());
 }

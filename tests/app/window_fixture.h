@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QTableView>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +25,13 @@
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace parvex::test {
+
+// The first column of a table's rows, top to bottom: the names the Browse page lists.
+inline QStringList TableNames(const QTableView& table) {
+    QStringList names;
+    for (int row = 0; row < table.model()->rowCount(); ++row) names << table.model()->index(row, 0).data().toString();
+    return names;
+}
 
 // Changes the process's current directory for its lifetime.
 class TCurrentDirectory {

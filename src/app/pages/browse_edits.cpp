@@ -40,14 +40,17 @@ void TBrowsePage::ShowCannotEdit(const QString& why) {
     pictureText->setVisible(editable_);
 }
 
-bool TBrowsePage::HasUnsavedEdits() const { return !shownFile_.empty() && saveButton->isEnabled(); }
+bool TBrowsePage::HasUnsavedEdits() const {
+    return (!shownFile_.empty() || selection_) && saveButton->isEnabled();
+}
 
 bool TBrowsePage::ResolveUnsavedEdits() {
     if (!HasUnsavedEdits()) return true;
-    const std::string name = std::filesystem::path(shownFile_).filename().string();
+    const std::string name = selection_ ? std::to_string(selection_->Paths.size()) + " files"
+                                        : std::filesystem::path(shownFile_).filename().string();
     switch (context_.Platform().AskSaveChanges("Save changes to " + name + "?")) {
         case TSaveChoice::Save:
-            return SaveFile(shownFile_);
+            return selection_ ? SaveSelection(false, false) : SaveFile(shownFile_);
         case TSaveChoice::Discard:
             saveButton->setEnabled(false);
             return true;
@@ -62,6 +65,10 @@ void TBrowsePage::SaveIfEdited() {
 }
 
 void TBrowsePage::onSaveClicked() {
+    if (selection_) {
+        SaveSelection(false);
+        return;
+    }
     const std::string path = SelectedFilePath();
     if (path.empty()) {
         context_.Platform().ShowMessage(TMessageKind::Error, kNoFileSelected);

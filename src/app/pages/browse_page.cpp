@@ -1,5 +1,6 @@
 #include "app/pages/browse_page.h"
 
+#include <QMenu>
 #include <QSignalBlocker>
 #include <cstdio>
 #include <filesystem>
@@ -7,7 +8,6 @@
 #include "app/form_builder.h"
 #include "app/key_input.h"
 #include "app/pages/batch_page.h"
-#include "app/sorted_list.h"
 #include "ogg/ogg_codec.h"
 #include "fs/open_error.h"
 #include "scan/date_time.h"
@@ -141,7 +141,7 @@ QString UnreadableLine(const std::string& reason) { return Text("Cannot read thi
 
 TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName("TabSheet1");
-    fileList = MakeControl<TSortedListBox>(this, "Listview1", {8, 8, 249, 297});
+    CreateFileTable();
     otherTagsLabel = MakeLabel(this, "Label28", "Other Tags", {8, 320}, TFontWeight::Bold);
     copyOtherTagsButton = MakeButton(this, "BitBtn27", "->", {76, 318, 16, 16});
     otherTagsList = MakeControl<QListWidget>(this, "ListBox1", {8, 340, 233, 121});
@@ -152,12 +152,17 @@ TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(paren
     CreateInfoRows();
     saveButton = MakeGlyphButton(this, "BitBtn18", "&Save", TGlyph::Save, {480, 432, 75, 25});
     saveButton->setEnabled(false);
+    previewButton = MakeButton(this, "btnPreviewEdit", "Pre&view", {400, 432, 75, 25});
+    previewButton->setToolTip("Show what Save would change in the selected files, then save or leave them as they are");
+    previewButton->hide();
+    previewButton->setEnabled(false);
+    context_.OnClick(previewButton, this, [this] { SaveSelection(true); });
     CreatePicture();
     cannotEditLabel = MakeLabel(this, "lblCannotEdit", "", {kFieldLabelLeft, 464}, TFontWeight::Bold);
     cannotEditLabel->resize(Scaled(kCannotEditWidth), cannotEditLabel->fontMetrics().height());
     cannotEditLabel->hide();
 
-    connect(fileList, &QListWidget::itemSelectionChanged, this,
+    connect(fileTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { context_.Handle([this] { onFileSelected(); }); });
     context_.OnClick(saveButton, this, [this] { onSaveClicked(); });
     connect(addOtherTagButton, &QPushButton::clicked, this, [this] { addOtherTag(); });
@@ -172,9 +177,75 @@ TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(paren
         foundFiles_.Add(folder, fileInfo.Name);
     };
     finder_.OnComplete = [this](TFindFile&) {
-        for (const std::string& entry : foundFiles_)
-            fileList->addItem(Text(TFoundFileList::Split(entry).second));
+        std::vector<std::string> names;
+        names.reserve(foundFiles_.Count());
+        for (const std::string& entry : foundFiles_) {
+            const auto [folder, name] = TFoundFileList::Split(entry);
+            names.push_back(folder.substr(std::min(folder.size(), folder_.size())) + name);
+        }
+        libraryLoader->Load(folder_, std::move(names));
     };
+}
+
+void TBrowsePage::CreateFileTable() {
+    filterEdit = MakeEdit(this, "edtFilter", {8, 8, 249, 21});
+    filterEdit->setPlaceholderText("Filter");
+    fileTable = MakeControl<QTableView>(this, "Listview1", {8, 32, 249, 272});
+    libraryModel = new TLibraryModel(this);
+    libraryProxy = new TLibraryProxy(*libraryModel, *fileTable->horizontalHeader(), this);
+    libraryLoader = new TLibraryLoader(*libraryModel, this);
+    fileTable->setModel(libraryProxy);
+    fileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    fileTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileTable->setWordWrap(false);
+    fileTable->verticalHeader()->hide();
+    fileTable->verticalHeader()->setDefaultSectionSize(fileTable->fontMetrics().height() + Scaled(4));
+    fileTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView* header = fileTable->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setHighlightSections(false);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& at) { ShowColumnMenu(at); });
+    header->resizeSection(static_cast<int>(TLibraryColumn::Name), Scaled(160));
+    fileTable->setSortingEnabled(true);
+    fileTable->sortByColumn(static_cast<int>(TLibraryColumn::Name), Qt::AscendingOrder);
+    connect(filterEdit, &QLineEdit::textChanged, libraryProxy, &TLibraryProxy::SetFilterText);
+    loadProgress = MakeControl<QProgressBar>(this, "pbLoading", {8, 306, 249, 8});
+    loadProgress->setTextVisible(false);
+    loadProgress->hide();
+    connect(libraryLoader, &TLibraryLoader::progress, this, &TBrowsePage::ShowLoadProgress);
+    recurseBox = MakeControl<QCheckBox>(this, "chkBrowseRecurse", {120, 318, 137, 17});
+    recurseBox->setText("Recurse subdirs");
+    connect(recurseBox, &QCheckBox::toggled, this, [this] {
+        if (!folder_.empty() && ResolveUnsavedEdits()) context_.Handle([this] { ListFolder(folder_); });
+    });
+}
+
+void TBrowsePage::ShowColumnMenu(const QPoint& at) {
+    QHeaderView* header = fileTable->horizontalHeader();
+    QMenu menu(this);
+    for (int column = 1; column < static_cast<int>(TLibraryColumn::Count); ++column) {
+        QAction* shown = menu.addAction(libraryModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        shown->setCheckable(true);
+        shown->setChecked(!header->isSectionHidden(column));
+        connect(shown, &QAction::toggled, this, [this, header, column](bool on) {
+            header->setSectionHidden(column, !on);
+            // The filter looks in the shown columns only.
+            libraryProxy->SetFilterText(filterEdit->text());
+        });
+    }
+    menu.exec(header->mapToGlobal(at));
+}
+
+void TBrowsePage::ShowLoadProgress(int done, int total) {
+    loadProgress->setMaximum(std::max(total, 1));
+    loadProgress->setValue(done);
+    const bool ended = done >= total;
+    loadProgress->setVisible(!ended);
+    // While the rows came in they kept their places; now every column is known.
+    if (ended && (libraryProxy->sortColumn() != static_cast<int>(TLibraryColumn::Name) || !filterEdit->text().isEmpty()))
+        libraryProxy->invalidate();
 }
 
 void TBrowsePage::CreateFieldRows() {
@@ -214,9 +285,9 @@ void TBrowsePage::CreateInfoRows() {
 }
 
 void TBrowsePage::SetTabOrder() {
-    QList<QWidget*> chain = {fileList};
+    QList<QWidget*> chain = {filterEdit, fileTable, recurseBox};
     for (const TFieldRow& row : rows_) chain << Editor(row);
-    chain << otherTagsList << addOtherTagButton << removeOtherTagButton << pictureButton << saveButton
+    chain << otherTagsList << addOtherTagButton << removeOtherTagButton << pictureButton << previewButton << saveButton
           << copyOtherTagsButton;
     for (const TFieldRow& row : rows_) chain << row.copyButton;
     SetTabChain(chain);
@@ -253,9 +324,9 @@ void TBrowsePage::SetEditorText(const TFieldRow& row, const QString& text) {
 void TBrowsePage::ListFolder(const std::string& folder) {
     folder_ = folder;
     ShowOtherTags({});
-    fileList->clear();
+    libraryLoader->Load(folder, {});
     foundFiles_.Clear();
-    finder_.Subfolders = false;
+    finder_.Subfolders = recurseBox->isChecked();
     // Without fresh limits a file saved or renamed earlier in this session would be left out.
     const TDateTime now = Now();
     finder_.ModifiedBefore = now;
@@ -282,19 +353,18 @@ void TBrowsePage::RereadFolder() {
     if (!selected.empty()) SelectFile(selected);
 }
 
-std::string TBrowsePage::SelectedFilePath() const {
-    const QList<QListWidgetItem*> selected = fileList->selectedItems();
-    if (selected.isEmpty()) return {};
-    return folder_ + selected.first()->text().toStdString();
-}
 
 void TBrowsePage::SelectFile(const std::string& path) {
-    const QList<QListWidgetItem*> found = fileList->findItems(Text(FileNameOf(path)), Qt::MatchExactly);
-    if (!found.isEmpty()) fileList->setCurrentItem(found.first());
+    const std::string name = path.starts_with(folder_) ? path.substr(folder_.size()) : FileNameOf(path);
+    const QModelIndex row = libraryProxy->mapFromSource(libraryModel->index(libraryModel->RowNamed(name), 0));
+    if (!row.isValid()) return;
+    fileTable->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    fileTable->scrollTo(row);
 }
 
 void TBrowsePage::ClearFileView() {
     shownFile_.clear();
+    LeaveSelection();
     ShowCannotEdit({});
     for (QLabel* value : {fileSizeText, channelModeText, sampleRateText, durationText, bitRateText, vendorText})
         value->clear();
@@ -303,18 +373,28 @@ void TBrowsePage::ClearFileView() {
 }
 
 void TBrowsePage::onFileSelected() {
-    const std::string path = SelectedFilePath();
-    if (path.empty()) return;
-    if (path != shownFile_ && !ResolveUnsavedEdits()) {
-        // The edits stay, and so does the file they belong to.
-        const QSignalBlocker quiet(fileList);
-        SelectFile(shownFile_);
+    const std::vector<std::string> paths = SelectedFilePaths();
+    emit selectionCountChanged(static_cast<int>(paths.size()));
+    if (paths.empty()) return;
+    const bool shownAlready = selection_ ? selection_->Paths == paths : paths.size() == 1 && paths[0] == shownFile_;
+    if (!shownAlready && !ResolveUnsavedEdits()) {
+        // The edits stay, and so do the files they belong to.
+        {
+            const QSignalBlocker quiet(fileTable->selectionModel());
+            SelectFiles(selection_ ? selection_->Paths : std::vector<std::string>{shownFile_});
+        }
+        fileTable->viewport()->update();
+        emit selectionCountChanged(static_cast<int>(SelectedFilePaths().size()));
         return;
     }
-    ShowFile(path);
+    if (paths.size() == 1)
+        ShowFile(paths.front());
+    else
+        ShowSelection(paths);
 }
 
 void TBrowsePage::ShowFile(const std::string& path) {
+    LeaveSelection();
     TLoadOutcome loaded = TLoadOutcome::Missing;
     std::string unreadable = "it no longer exists";
     try {

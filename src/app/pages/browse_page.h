@@ -1,26 +1,32 @@
 #pragma once
-// The "Browse / Edit tags" page: the files of the working folder, the fourteen field editors of the
-// selected file with their "->" buttons (which copy a value to the Mass page), its other tags and
+// The "Browse / Edit tags" page: the table of the working folder's files (with their main tags, read
+// off the window's thread), the fourteen field editors of the selected file with their "->" buttons (which copy a value to the Mass page), its other tags and
 // picture, its stream information, and "Save".
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/pages/library_table.h"
 #include "app/pages/other_tags.h"
 #include "app/pages/page_context.h"
 #include "batch/tag_fields.h"
+#include "batch/selection_edit.h"
 #include "batch/tag_record.h"
+#include "app/pages/batch_page.h"
 #include "ogg/ogg_vorbis.h"
 #include "ogg/picture.h"
 #include "scan/find_file.h"
@@ -35,25 +41,34 @@ public:
     // `parent` gives the page the window's font while it is built.
     TBrowsePage(TPageContext& context, QWidget* parent);
 
-    // Lists the .ogg files of `folder` (ending in "/"), emptying the file list, the other tags and the
-    // editors first. Raises EFindFileError for a folder that cannot be scanned.
+    // Lists the .ogg files of `folder` (ending in "/"), and with "Recurse subdirs" those of its
+    // subfolders, emptying the table, the other tags and the editors first; their tags fill the table
+    // off the window's thread. Raises EFindFileError for a folder that cannot be scanned.
     void ListFolder(const std::string& folder);
     // Entering the page lists the folder again, unless it shows unsaved edits, which stay.
     void Revisit();
     // F5: lists the folder again and shows the selected file as it is now, after asking about
     // unsaved edits.
     void RereadFolder();
-    // Selects the entry of the file list named like the file of `path`, if there is one, which shows it.
+    // Selects the row of the file of `path` (in the listed folder or below it), if there is one,
+    // which shows it.
     void SelectFile(const std::string& path);
     // Ctrl+S: "Save", when it is enabled.
     void SaveIfEdited();
     // The shown file was edited: Save is enabled, unless no file is shown or it cannot be edited.
     void MarkEdited();
 
-    // The page shows edits of a file that Save has not written.
+    // The page shows edits of a file, or of the selected files, that Save has not written.
     bool HasUnsavedEdits() const;
-    // Before unsaved edits would be lost, asks "Save changes to NAME?": Save writes them, Discard drops
-    // them, Cancel keeps them. Returns whether the caller may go on: true without unsaved edits, after
+    // The paths of the selected files, in the table's order.
+    std::vector<std::string> SelectedFilePaths() const;
+    // Carries out a run of `order` (mode word `mode`) on `files`, after its preview when `preview`;
+    // returns whether it ran. Set by the window, which owns runs.
+    std::function<bool(const std::string& mode, const TBatchOrder& order, const std::vector<std::string>& files,
+                       bool preview)>
+        RunOnFiles;
+    // Before unsaved edits would be lost, asks "Save changes to NAME?" ("to N files?" for a
+    // selection): Save writes them, Discard drops them, Cancel keeps them. Returns whether the caller may go on: true without unsaved edits, after
     // Discard, or after Save wrote the file.
     bool ResolveUnsavedEdits();
 
@@ -63,7 +78,14 @@ public:
     QLineEdit* FieldEdit(TTagField field) const;
     QPushButton* CopyButton(TTagField field) const;
 
-    QListWidget* fileList = nullptr;
+    // The filter box above the table, the table, the progress of its reading and "Recurse subdirs".
+    QLineEdit* filterEdit = nullptr;
+    QTableView* fileTable = nullptr;
+    QProgressBar* loadProgress = nullptr;
+    QCheckBox* recurseBox = nullptr;
+    TLibraryModel* libraryModel = nullptr;
+    TLibraryProxy* libraryProxy = nullptr;
+    TLibraryLoader* libraryLoader = nullptr;
     QLabel* otherTagsLabel = nullptr;
     QPushButton* copyOtherTagsButton = nullptr;
     QListWidget* otherTagsList = nullptr;
@@ -77,6 +99,8 @@ public:
     QLabel *durationLabel = nullptr, *durationText = nullptr;
     QLabel *bitRateLabel = nullptr, *bitRateText = nullptr;
     QPushButton* saveButton = nullptr;
+    // Shows what Save would change in the selected files; shown while several files are selected.
+    QPushButton* previewButton = nullptr;
     // Shown instead of the picture's line when the selected file cannot be edited, saying why.
     QLabel* cannotEditLabel = nullptr;
     // The thumbnail, with the picture menu, and the line that describes the picture.
@@ -85,6 +109,8 @@ public:
     QLabel *pictureLabel = nullptr, *pictureText = nullptr;
 
 signals:
+    // The number of selected files changed.
+    void selectionCountChanged(int count);
     // A "->" button: the value of `field`'s editor goes to the Mass page.
     void fieldCopied(TTagField field, const QString& value);
     // The "->" of the other tags: these lines (pictures left out) go to the Mass page.
@@ -98,6 +124,11 @@ private:
         QPushButton* copyButton;
     };
 
+    void CreateFileTable();
+    // The header's menu: a check for every column but the file's, which stays.
+    void ShowColumnMenu(const QPoint& at);
+    // The reading of the table went on: the progress bar, and at its end one sort and filter.
+    void ShowLoadProgress(int done, int total);
     void CreateFieldRows();
     void CreateInfoRows();
     void CreatePicture();
@@ -130,7 +161,18 @@ private:
     void removePicture();
     void savePicture();
 
-    // The selected file's path, or empty when no file is selected.
+    // Several files are selected: the editors show what they share, "(different values)" where they
+    // differ; nothing of one file (stream information, picture) is shown.
+    void ShowSelection(const std::vector<std::string>& paths);
+    // Writes the edits of the selection into every selected file as one run, after its preview
+    // when `preview`; true when the run was carried out.
+    // `reshow` lists the folder again with the files still selected.
+    bool SaveSelection(bool preview, bool reshow = true);
+    // No selection of several files is shown any more.
+    void LeaveSelection();
+    // Selects the rows of the files of `paths`.
+    void SelectFiles(const std::vector<std::string>& paths);
+    // The selected file's path, or empty when no file, or more than one, is selected.
     std::string SelectedFilePath() const;
     // Empties the information labels and the editors; no file is shown.
     void ClearFileView();
@@ -158,12 +200,18 @@ private:
     // The one file object, for every read and write; the working tag record read and written through it.
     TOggVorbis fileObject_;
     tagrecord workingRecord_;
-    // The files of the listing, and the scan that finds them.
+    // The files of the listing (the table's names), and the scan that finds them.
     TFoundFileList foundFiles_;
     TFindFile finder_;
     std::string shownFile_;  // the file whose tags the page may edit; empty: none
     std::optional<std::pair<std::size_t, TPicture>> shownPicture_;  // its line in the other tags
     bool editable_ = true;                                          // false while the file cannot be edited
+    // The files of a selection of several, and what they held alike when shown.
+    struct TSelection {
+        std::vector<std::string> Paths;
+        TSharedTags Shared;
+    };
+    std::optional<TSelection> selection_;
 };
 
 }  // namespace parvex

@@ -1,0 +1,159 @@
+// The Browse page's table: the files with their tags, read while the window answers, sorted in
+// natural order and filtered; several files selected and edited in one Save, undone as one run.
+
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QTimer>
+#include <map>
+
+#include "page_fixture.h"
+
+namespace parvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LibraryViewTest : public PageTest {
+protected:
+    TBrowsePage& Page() { return *Window().browsePage; }
+    QAbstractItemModel& Table() { return *Page().fileTable->model(); }
+    // Waits until the table's rows are all read.
+    void AwaitRows() { ASSERT_TRUE(QTest::qWaitFor([this] { return !Page().libraryLoader->Loading(); }, 20000)); }
+    QString Cell(int row, TLibraryColumn column) { return Table().index(row, static_cast<int>(column)).data().toString(); }
+    QStringList Column(TLibraryColumn column) {
+        QStringList cells;
+        for (int row = 0; row < Table().rowCount(); ++row) cells << Cell(row, column);
+        return cells;
+    }
+    void SortBy(TLibraryColumn column) { Page().fileTable->sortByColumn(static_cast<int>(column), Qt::AscendingOrder); }
+    std::map<std::string, std::string> Folder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(Music()))
+            if (entry.is_regular_file()) files[entry.path().filename()] = ReadAll(entry.path());
+        return files;
+    }
+};
+
+TEST_F(LibraryViewTest, TheTableListsTheTreeWithTagsSortsNaturallyAndFilters) {
+    WriteVorbisFile(Music("t10.ogg"), {{"ARTIST", "Band"}, {"TITLE", "Ten"}, {"TRACKNUMBER", "10"}});
+    WriteVorbisFile(Music("t2.ogg"), {{"ARTIST", "band"}, {"TITLE", "Two"}, {"TRACKNUMBER", "2"}});
+    WriteVorbisFile(Music("disc 2/t1.ogg"), {{"ARTIST", "Other"}, {"TITLE", "One"}, {"TRACKNUMBER", "1"}});
+    temp_.Write("music/broken.ogg", "not music");
+    ChooseFolder(Music());
+    AwaitRows();
+    EXPECT_EQ(ListedFiles(), QStringList({"broken.ogg", "t2.ogg", "t10.ogg"})) << "the folder alone, natural order";
+
+    Page().recurseBox->setChecked(true);
+    AwaitRows();
+    EXPECT_EQ(ListedFiles(), QStringList({"broken.ogg", "disc 2/t1.ogg", "t2.ogg", "t10.ogg"}));
+    EXPECT_EQ(Column(TLibraryColumn::Title), QStringList({"", "One", "Two", "Ten"}));
+    EXPECT_EQ(Cell(2, TLibraryColumn::Codec), "Vorbis");
+    // A file Parvex cannot edit is listed greyed, with the reason in its tooltip.
+    const QModelIndex broken = Table().index(0, 0);
+    EXPECT_EQ(broken.data(Qt::ToolTipRole).toString(), "Parvex cannot edit this file: not an Ogg Vorbis or Opus file.");
+    EXPECT_TRUE(broken.data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(Table().index(1, 0).data(Qt::ForegroundRole).isValid());
+
+    SortBy(TLibraryColumn::Track);
+    EXPECT_EQ(Column(TLibraryColumn::Track), QStringList({"", "1", "2", "10"}));
+    SortBy(TLibraryColumn::Artist);  // case ignored; a tie keeps the order of the names
+    EXPECT_EQ(ListedFiles(), QStringList({"broken.ogg", "t2.ogg", "t10.ogg", "disc 2/t1.ogg"}));
+
+    QTest::keyClicks(Page().filterEdit, "BAND");
+    EXPECT_EQ(ListedFiles(), QStringList({"t2.ogg", "t10.ogg"}));
+    Page().fileTable->horizontalHeader()->hideSection(static_cast<int>(TLibraryColumn::Artist));
+    Page().libraryProxy->SetFilterText(Page().filterEdit->text());
+    EXPECT_TRUE(ListedFiles().isEmpty()) << "a hidden column is not searched";
+}
+
+// The window keeps answering while a large folder is read: a timer of the event loop fires before
+// the table is complete.
+TEST_F(LibraryViewTest, TheWindowAnswersWhileTheTableIsRead) {
+    const std::string bytes = MakeVorbisFile({{"ARTIST", "Band"}, {"TITLE", "Song"}});
+    for (int k = 0; k < 3000; ++k) temp_.Write("music/f" + std::to_string(k) + ".ogg", bytes);
+    int ticks = 0, ticksWhileLoading = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;
+        if (Page().libraryLoader->Loading()) ++ticksWhileLoading;
+    });
+    tick.start(1);
+    ChooseFolder(Music());
+    EXPECT_EQ(Table().rowCount(), 3000) << "the names are listed at once";
+    AwaitRows();
+    EXPECT_GT(ticksWhileLoading, 0);
+    EXPECT_EQ(Cell(2999, TLibraryColumn::Artist), "Band");
+}
+
+// Twelve tracks of an album get one album name in one Save; their own titles stay; the other files
+// stay byte for byte; "Undo last run" puts the twelve back.
+TEST_F(LibraryViewTest, ASelectionGetsOneValueInOneSaveAndUndoPutsItBack) {
+    for (int k = 1; k <= 12; ++k)
+        WriteVorbisFile(Music("a" + std::to_string(k) + ".ogg"),
+                        {{"ALBUM", k == 3 ? "Typo" : "Old"}, {"TITLE", "Song " + std::to_string(k)}, {"MOOD", "calm"}});
+    WriteVorbisFile(Music("b1.ogg"), {{"ALBUM", "Other"}});
+    WriteVorbisFile(Music("b2.ogg"), {{"ALBUM", "Other"}});
+    ChooseFolder(Music());
+    AwaitRows();
+    const auto before = Folder();
+
+    SelectFile("a1.ogg");
+    SelectFile("a12.ogg", Qt::ShiftModifier);
+    EXPECT_EQ(Page().SelectedFilePaths().size(), 12u);
+    TBrowsePage& page = Page();
+    EXPECT_EQ(page.FieldEdit(TTagField::Album)->text(), "");
+    EXPECT_EQ(page.FieldEdit(TTagField::Album)->placeholderText(), "(different values)");
+    EXPECT_EQ(page.FieldEdit(TTagField::Title)->placeholderText(), "(different values)");
+    EXPECT_EQ(Items(*page.otherTagsList), QStringList({"MOOD=calm"})) << "the other tags all files share";
+    EXPECT_FALSE(page.saveButton->isEnabled());
+
+    QTest::keyClicks(page.FieldEdit(TTagField::Album), "One Album");
+    ASSERT_TRUE(page.saveButton->isEnabled());
+    QTest::mouseClick(page.previewButton, Qt::LeftButton);  // the preview is closed: nothing written
+    ASSERT_EQ(platform_.shownPlans.size(), 1u);
+    EXPECT_EQ(platform_.shownPlans[0].size(), 12u) << "one changed comment in each of the twelve";
+    EXPECT_TRUE(Folder() == before);
+    EXPECT_TRUE(page.saveButton->isEnabled()) << "the edits stay for another try";
+
+    QTest::mouseClick(page.saveButton, Qt::LeftButton);
+    for (int k = 1; k <= 12; ++k) {
+        const TOggVorbis tags = ReadTags(Music("a" + std::to_string(k) + ".ogg"));
+        EXPECT_EQ(tags.Album, "One Album") << k;
+        EXPECT_EQ(tags.Title, "Song " + std::to_string(k)) << "a value left untouched stays each file's own";
+        EXPECT_EQ(tags.OtherTags, std::vector<std::string>({"MOOD=calm"}));
+    }
+    EXPECT_EQ(Folder().at("b1.ogg"), before.at("b1.ogg"));
+    EXPECT_EQ(Folder().at("b2.ogg"), before.at("b2.ogg"));
+    EXPECT_EQ(Window().pages->currentWidget(), Window().browsePage);
+    EXPECT_EQ(Page().SelectedFilePaths().size(), 12u) << "the files stay selected";
+    EXPECT_EQ(page.FieldEdit(TTagField::Album)->text(), "One Album");
+
+    platform_.confirmAnswers.push_back(true);
+    QTest::mouseClick(Window().logPage->undoButton, Qt::LeftButton);
+    EXPECT_TRUE(Folder() == before);
+}
+
+// Removing a shared other tag removes it from every file; emptying a field the files differ in
+// empties it in all; a file whose own lines differ keeps them.
+TEST_F(LibraryViewTest, SharedOtherTagsAndEmptiedFieldsApplyToEveryFile) {
+    WriteVorbisFile(Music("a.ogg"), {{"TITLE", "A"}, {"MOOD", "calm"}, {"X", "1"}});
+    WriteVorbisFile(Music("b.ogg"), {{"TITLE", "B"}, {"MOOD", "calm"}});
+    ChooseFolder(Music());
+    AwaitRows();
+    SelectFile("a.ogg");
+    SelectFile("b.ogg", Qt::ControlModifier);
+    TBrowsePage& page = Page();
+    page.otherTagsList->setCurrentRow(0);
+    QTest::mouseClick(page.removeOtherTagButton, Qt::LeftButton);
+    QLineEdit& title = *page.FieldEdit(TTagField::Title);
+    QTest::keyClicks(&title, "x");
+    QTest::keyClick(&title, Qt::Key_Backspace);
+    QTest::mouseClick(page.saveButton, Qt::LeftButton);
+    EXPECT_EQ(ReadTags(Music("a.ogg")).OtherTags, std::vector<std::string>({"X=1"}));
+    EXPECT_TRUE(ReadTags(Music("b.ogg")).OtherTags.empty());
+    EXPECT_EQ(ReadTags(Music("a.ogg")).Title, "");
+    EXPECT_EQ(ReadTags(Music("b.ogg")).Title, "");
+}
+
+}  // namespace
+}  // namespace parvex::test
