@@ -3,6 +3,7 @@
 # whole screen, drawn by a real X server (Xvfb), for checking the layout by eye: nothing cut off,
 # nothing overlapping, the window on the screen. One folder of pictures for each desktop:
 #   scale-1       a 1024x768 screen at scale 1 (the layout as drawn)
+#   full-hd       a 1920x1080 screen at scale 1, where the maximised window's table takes the room
 #   scale-1.5     a 1280x1024 screen at scale 1.5
 #   scale-2       a 2560x1600 screen at scale 2
 #   large-font    a 1280x1024 screen at scale 1 with a 15-point desktop font
@@ -38,6 +39,7 @@ shoot() {  # shoot NAME SCREEN SCALE [--font-points N]
         "$build/tests/app/parvex_screenshots" "$out/$name" "$music" "$@"
 }
 shoot scale-1 1024x768 1
+shoot full-hd 1920x1080 1
 shoot scale-1.5 1280x1024 1.5
 shoot scale-2 2560x1600 2
 shoot large-font 1280x1024 1 --font-points 15

@@ -137,6 +137,9 @@ void KeepOnScreen(QWidget& window) {
     // Once the window manager has framed the window its margins are known; before, allow for them.
     QMargins frame = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
     if (frame.isNull()) frame = kFrameGuess;
+    // A resizable window saved on a larger screen is made to fit this one, down to its least size.
+    if (window.minimumSize() != window.maximumSize())
+        window.resize(window.size().boundedTo(area.size().shrunkBy(frame)).expandedTo(window.minimumSize()));
     const QRect outer = window.geometry().marginsAdded(frame);
     // Right and bottom first, so that a window larger than the screen keeps its title bar on it.
     const int dx = std::max(area.left() - outer.left(), std::min(0, area.right() - outer.right()));

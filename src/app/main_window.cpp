@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QProxyStyle>
+#include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QShowEvent>
@@ -35,15 +36,27 @@ public:
 
 }  // namespace
 
+const std::vector<std::string>& WindowStoredProps() {
+    static const std::vector<std::string> entries = [] {
+        std::vector<std::string> all = MainWindowStoredProps();
+        all.push_back("Listview1.Columns");
+        return all;
+    }();
+    return entries;
+}
+
 TMainWindow::TMainWindow(TPlatform& platform)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       platform_(platform) {
     setObjectName("Form1");
     // The title equals the application's name, so Qt adds no " — Parvex" of its own to it.
     setWindowTitle("Parvex");
     setFont(FormFont());
-    setFixedSize(Scaled(kMainWindowLayoutSize));
+    // The drawn layout is the least size and a first start's; a larger window gives the room to the
+    // Browse page's table.
+    setMinimumSize(Scaled(kMainWindowLayoutSize));
+    resize(minimumSize());
     move(268, 107);
     CreateFrame();
     CreatePages();
@@ -211,6 +224,17 @@ void TMainWindow::showEvent(QShowEvent* event) {
     // The designed or saved place may lie partly off a smaller or more scaled screen.
     KeepOnScreen(*this);
     context_.Handle([this] { FormShow(); });
+}
+
+void TMainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize extra = (size() - minimumSize()).expandedTo({0, 0});
+    const QRect box = Scaled(QRect(8, 8, 577, 47));
+    folderBox->resize(box.width() + extra.width(), box.height());
+    folderEdit->resize(Scaled(QSize(433, 21)) + QSize(extra.width(), 0));
+    folderButton->move(Scaled(QPoint(464, 16)) + QPoint(extra.width(), 0));
+    pages->resize(Scaled(QRect(8, 64, 577, 513)).size() + extra);
+    browsePage->Stretch(extra);
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event) {

@@ -30,6 +30,10 @@
 
 namespace parvex {
 
+// What the window keeps in the settings file: the entries every version keeps, then the Browse
+// table's column layout ("Listview1_Columns").
+const std::vector<std::string>& WindowStoredProps();
+
 class TMainWindow : public QWidget {
     Q_OBJECT
 
@@ -115,11 +119,13 @@ public:
 
     // Keeps the working directory, the batch pages' controls and the window's place in the settings
     // file: read at the first show, written at close.
-    TFormStorage settingsStorage{*this, MainWindowStoredProps(), MainWindowWholeTexts()};
+    TFormStorage settingsStorage{*this, WindowStoredProps(), MainWindowWholeTexts()};
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The directory row and the pages take the width and height beyond the drawn layout.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateFrame();

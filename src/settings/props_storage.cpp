@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
+#include <QTableView>
 #include <QWidget>
 
 #include "text/text_utils.h"
@@ -71,6 +73,37 @@ void LoadLines(QListWidget& list, const std::string& section, const TIniDocument
     list.addItems(lines);
 }
 
+// The columns of a table in the order shown: "column:width" for each, with ":hidden" after a hidden
+// one ("0:160,3:90,1:100:hidden").
+std::string ColumnsText(const QHeaderView& header) {
+    std::string text;
+    for (int place = 0; place < header.count(); ++place) {
+        const int column = header.logicalIndex(place);
+        if (!text.empty()) text += ',';
+        // A hidden column has no width of its own in Qt: it comes back at the default width.
+        const bool hidden = header.isSectionHidden(column);
+        text += std::to_string(column) + ':' + std::to_string(hidden ? header.defaultSectionSize() : header.sectionSize(column));
+        if (hidden) text += ":hidden";
+    }
+    return text;
+}
+
+// Puts the columns named in `text` in its order, widths and visibility; entries that are not of a
+// column of the table, or not numbers, are passed over. The first column (the file) is never hidden.
+void LoadColumns(QHeaderView& header, std::string_view text) {
+    int place = 0;
+    for (int n = 1; n <= CountFields(text, ","); ++n) {
+        const std::string entry = NthField(text, ",", n);
+        const auto column = ParseIniInteger(NthField(entry, ":", 1));
+        const auto width = ParseIniInteger(NthField(entry, ":", 2));
+        if (!column || !width || *column < 0 || *column >= header.count() || *width <= 0) continue;
+        header.moveSection(header.visualIndex(*column), std::min(place++, header.count() - 1));
+        header.setSectionHidden(*column, false);
+        header.resizeSection(*column, std::min(*width, 4000));
+        header.setSectionHidden(*column, *column != 0 && NthField(entry, ":", 3) == "hidden");
+    }
+}
+
 }  // namespace
 
 std::optional<TPropName> ParsePropName(std::string_view entry) {
@@ -126,6 +159,11 @@ bool TPropsStorage::StoreProperty(const TPropName& name, TIniDocument& doc) cons
         if (list != nullptr) StoreLines(*list, ListSection(name), doc);
         return list != nullptr;
     }
+    if (name.property == "Columns") {
+        const auto* table = qobject_cast<QTableView*>(control);
+        if (table != nullptr) doc.WriteString(section_, Key(name), ColumnsText(*table->horizontalHeader()));
+        return table != nullptr;
+    }
     return false;
 }
 
@@ -146,6 +184,11 @@ bool TPropsStorage::LoadProperty(const TPropName& name, const TIniDocument& doc)
         auto* list = qobject_cast<QListWidget*>(control);
         if (list != nullptr) LoadLines(*list, ListSection(name), doc);
         return list != nullptr;
+    }
+    if (name.property == "Columns") {
+        auto* table = qobject_cast<QTableView*>(control);
+        if (table != nullptr) LoadColumns(*table->horizontalHeader(), doc.ReadString(section_, Key(name), ""));
+        return table != nullptr;
     }
     return false;
 }

@@ -398,7 +398,7 @@ TEST_P(ScaledLayoutTest, EveryControlHasItsNameKindPlaceAndCaption) {
     ASSERT_EQ(LayoutScale(), scale);
     TMainWindow& window = Window();
     EXPECT_EQ(window.size(), AtScale({0, 0, 592, 583}, scale).size());
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
+    EXPECT_EQ(window.minimumSize(), window.size()) << "the drawn layout is the least size";
     for (const TPlaced& expected : WholeLayout()) {
         SCOPED_TRACE(expected.name);
         const auto matches = window.findChildren<QWidget*>(QString::fromStdString(expected.name));
@@ -432,14 +432,14 @@ INSTANTIATE_TEST_SUITE_P(DesktopFonts, ScaledLayoutTest,
                          testing::Values(TFontCase{9, 1.0}, TFontCase{10, 1.0}, TFontCase{15, 1.5},
                                          TFontCase{18, 1.8125}));
 
-TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
+TEST_F(LayoutTest, FrameIsAResizableWindowWithSevenPagesInOrder) {
     TMainWindow& window = Window();
     // The title is the application's name alone: Qt then adds no " — Parvex" of its own.
     EXPECT_EQ(window.windowTitle(), "Parvex");
     EXPECT_EQ(window.windowTitle(), QGuiApplication::applicationDisplayName());
     EXPECT_EQ(window.size(), QSize(592, 583));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window.minimumSize(), window.size());
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     const std::pair<const char*, const char*> pages[] = {{"TabSheet1", "Browse / Edit tags"},
@@ -455,6 +455,31 @@ TEST_F(LayoutTest, FrameIsAFixedWindowWithSevenPagesInOrder) {
         EXPECT_EQ(window.pages->tabText(i), pages[i].second);
     }
     EXPECT_EQ(window.pages->currentWidget(), window.browsePage);
+}
+
+// A larger window gives its room to the Browse page's table: the editors keep their width beside
+// the table's top, the other tags stay under it, and nothing leaves its page.
+TEST_F(LayoutTest, ALargerWindowGivesTheRoomToTheTable) {
+    TMainWindow& window = Window();
+    window.show();
+    TBrowsePage& page = *window.browsePage;
+    const QSize table = page.fileTable->size();
+    const QRect title = page.FieldEdit(TTagField::Title)->geometry();
+    const QRect otherTags = page.otherTagsList->geometry();
+    const QPoint save = page.saveButton->pos();
+    const int buttonMargin = window.folderBox->width() - window.folderButton->geometry().right();
+    window.resize(window.size() + QSize(400, 300));
+    EXPECT_EQ(page.fileTable->size(), table + QSize(400, 300));
+    EXPECT_EQ(page.FieldEdit(TTagField::Title)->geometry(), title.translated(400, 0));
+    EXPECT_EQ(page.otherTagsList->geometry(), otherTags.translated(0, 300));
+    EXPECT_EQ(page.saveButton->pos(), save + QPoint(400, 0));
+    EXPECT_EQ(window.folderBox->width() - window.folderButton->geometry().right(), buttonMargin)
+        << "the directory row takes the width, its button at its end";
+    ExpectControlsInsideTheirParents(window);
+
+    window.resize(window.minimumSize());
+    EXPECT_EQ(page.fileTable->size(), table) << "back to the drawn layout";
+    EXPECT_EQ(page.FieldEdit(TTagField::Title)->geometry(), title);
 }
 
 TEST(LayoutScale, FollowsTheFontAndKeepsTheMainWindowOnTheScreen) {

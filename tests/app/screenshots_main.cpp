@@ -1,5 +1,5 @@
 // Saves a picture of every page of the main window, of the two dialogs and of a run's preview, and
-// one of the whole screen with the window on it, for looking at the layout:
+// the whole screen with the window on it, at its drawn size and maximised, for looking at the layout:
 //   parvex_screenshots DIR [FOLDER] [--font-points N]
 // FOLDER, when given, becomes the working directory shown on the window; --font-points stands for a
 // desktop whose font has that size. Run under a real display server (scripts/screenshots.sh starts
@@ -77,7 +77,9 @@ int main(int argc, char* argv[]) {
     form.settingsStorage.SetActive(false);
     form.show();
     if (args.size() > 1) form.folderEdit->setText(args[1].endsWith('/') ? args[1] : args[1] + '/');
-    if (form.browsePage->fileTable->model()->rowCount() > 0) form.browsePage->fileTable->selectRow(0);  // show a file's tags
+    // The table with every row read, its first file's tags shown.
+    while (form.browsePage->libraryLoader->Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (form.browsePage->fileTable->model()->rowCount() > 0) form.browsePage->fileTable->selectRow(0);
 
     bool saved = true;
     for (int i = 0; i < form.pages->count(); ++i) {
@@ -88,6 +90,12 @@ int main(int argc, char* argv[]) {
     form.SetActivePage(form.browsePage);
     QApplication::processEvents();
     saved &= Save(form.screen()->grabWindow(0), out.filePath("screen.png"));
+    // The window maximised: the table takes the room. Xvfb has no window manager to maximise it,
+    // so the window is given the screen's area, as a maximise does.
+    const QRect normal = form.geometry();
+    form.setGeometry(form.screen()->availableGeometry());
+    saved &= Save(form, out.filePath("page1-maximised.png"));
+    form.setGeometry(normal);
     addTag.show();
     addTag.nameEdit->setText("URL");
     addTag.valueEdit->setPlainText("https://example.org/?a=b");

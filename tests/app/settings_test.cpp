@@ -3,6 +3,7 @@
 // grayed boxes, the name formats and the listed folder that follow from the restored controls.
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QScreen>
 #include <fstream>
 #include <map>
@@ -528,6 +529,38 @@ TEST_F(SettingsTest, TheWindowComesBackWhereAndAsItWasLeft) {
     EXPECT_EQ(Start()->pos(), QPoint(150, 160));
     config_.WriteIni("[TForm1]\nPixelsPerInch=" + ppi + "\nNormPos(1x1)=150,160,450,540\nNormPos=110,120,400,500\n");
     EXPECT_EQ(Start()->pos(), QPoint(110, 120));
+}
+
+// The window's size, maximised or not, and the table's columns (order, widths, hidden ones) come back;
+// a column list edited by hand keeps what it can use.
+TEST_F(SettingsTest, TheWindowSizeAndTheTableColumnsComeBack) {
+    auto window = Start();
+    window->resize(1000, 760);
+    QHeaderView& header = *window->browsePage->fileTable->horizontalHeader();
+    header.moveSection(header.visualIndex(3), 1);  // Album next to the file
+    header.resizeSection(1, 150);
+    header.hideSection(6);
+    window = Restart(std::move(window));
+    EXPECT_EQ(window->size(), QSize(1000, 760));
+    QHeaderView& restored = *window->browsePage->fileTable->horizontalHeader();
+    EXPECT_EQ(restored.logicalIndex(1), 3);
+    EXPECT_EQ(restored.sectionSize(1), 150);
+    EXPECT_TRUE(restored.isSectionHidden(6));
+    EXPECT_FALSE(restored.isSectionHidden(2));
+
+    window->showMaximized();
+    QApplication::processEvents();
+    window = Restart(std::move(window));
+    EXPECT_TRUE(window->isMaximized());
+    Quit(window);
+
+    config_.WriteIni("[TForm1]\nListview1_Columns=0:x,99:10,2:120:hidden,0:80:hidden,,5\n");
+    window = Start();
+    QHeaderView& byHand = *window->browsePage->fileTable->horizontalHeader();
+    EXPECT_TRUE(byHand.isSectionHidden(2));
+    EXPECT_EQ(byHand.logicalIndex(0), 2);
+    EXPECT_FALSE(byHand.isSectionHidden(0)) << "the file's column always shows";
+    EXPECT_EQ(byHand.sectionSize(0), 80);
 }
 
 // A settings folder that cannot be made (a file stands in its place) or a folder nobody may write to,

@@ -1,6 +1,5 @@
 #include "app/pages/browse_page.h"
 
-#include <QMenu>
 #include <QSignalBlocker>
 #include <cstdio>
 #include <filesystem>
@@ -161,6 +160,7 @@ TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(paren
     cannotEditLabel = MakeLabel(this, "lblCannotEdit", "", {kFieldLabelLeft, 464}, TFontWeight::Bold);
     cannotEditLabel->resize(Scaled(kCannotEditWidth), cannotEditLabel->fontMetrics().height());
     cannotEditLabel->hide();
+    KeepDrawnPlaces();
 
     connect(fileTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { context_.Handle([this] { onFileSelected(); }); });
@@ -185,67 +185,6 @@ TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(paren
         }
         libraryLoader->Load(folder_, std::move(names));
     };
-}
-
-void TBrowsePage::CreateFileTable() {
-    filterEdit = MakeEdit(this, "edtFilter", {8, 8, 249, 21});
-    filterEdit->setPlaceholderText("Filter");
-    fileTable = MakeControl<QTableView>(this, "Listview1", {8, 32, 249, 272});
-    libraryModel = new TLibraryModel(this);
-    libraryProxy = new TLibraryProxy(*libraryModel, *fileTable->horizontalHeader(), this);
-    libraryLoader = new TLibraryLoader(*libraryModel, this);
-    fileTable->setModel(libraryProxy);
-    fileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    fileTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    fileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    fileTable->setWordWrap(false);
-    fileTable->verticalHeader()->hide();
-    fileTable->verticalHeader()->setDefaultSectionSize(fileTable->fontMetrics().height() + Scaled(4));
-    fileTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView* header = fileTable->horizontalHeader();
-    header->setSectionsMovable(true);
-    header->setHighlightSections(false);
-    header->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(header, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& at) { ShowColumnMenu(at); });
-    header->resizeSection(static_cast<int>(TLibraryColumn::Name), Scaled(160));
-    fileTable->setSortingEnabled(true);
-    fileTable->sortByColumn(static_cast<int>(TLibraryColumn::Name), Qt::AscendingOrder);
-    connect(filterEdit, &QLineEdit::textChanged, libraryProxy, &TLibraryProxy::SetFilterText);
-    loadProgress = MakeControl<QProgressBar>(this, "pbLoading", {8, 306, 249, 8});
-    loadProgress->setTextVisible(false);
-    loadProgress->hide();
-    connect(libraryLoader, &TLibraryLoader::progress, this, &TBrowsePage::ShowLoadProgress);
-    recurseBox = MakeControl<QCheckBox>(this, "chkBrowseRecurse", {120, 318, 137, 17});
-    recurseBox->setText("Recurse subdirs");
-    connect(recurseBox, &QCheckBox::toggled, this, [this] {
-        if (!folder_.empty() && ResolveUnsavedEdits()) context_.Handle([this] { ListFolder(folder_); });
-    });
-}
-
-void TBrowsePage::ShowColumnMenu(const QPoint& at) {
-    QHeaderView* header = fileTable->horizontalHeader();
-    QMenu menu(this);
-    for (int column = 1; column < static_cast<int>(TLibraryColumn::Count); ++column) {
-        QAction* shown = menu.addAction(libraryModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-        shown->setCheckable(true);
-        shown->setChecked(!header->isSectionHidden(column));
-        connect(shown, &QAction::toggled, this, [this, header, column](bool on) {
-            header->setSectionHidden(column, !on);
-            // The filter looks in the shown columns only.
-            libraryProxy->SetFilterText(filterEdit->text());
-        });
-    }
-    menu.exec(header->mapToGlobal(at));
-}
-
-void TBrowsePage::ShowLoadProgress(int done, int total) {
-    loadProgress->setMaximum(std::max(total, 1));
-    loadProgress->setValue(done);
-    const bool ended = done >= total;
-    loadProgress->setVisible(!ended);
-    // While the rows came in they kept their places; now every column is known.
-    if (ended && (libraryProxy->sortColumn() != static_cast<int>(TLibraryColumn::Name) || !filterEdit->text().isEmpty()))
-        libraryProxy->invalidate();
 }
 
 void TBrowsePage::CreateFieldRows() {

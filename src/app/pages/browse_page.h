@@ -57,6 +57,9 @@ public:
     void SaveIfEdited();
     // The shown file was edited: Save is enabled, unless no file is shown or it cannot be edited.
     void MarkEdited();
+    // The window is `extra` larger than drawn: the table takes the room, the editors move right and
+    // keep their width, the other tags stay under the table.
+    void Stretch(QSize extra);
 
     // The page shows edits of a file, or of the selected files, that Save has not written.
     bool HasUnsavedEdits() const;
@@ -125,6 +128,8 @@ private:
     };
 
     void CreateFileTable();
+    // Notes where every control was put, which Stretch moves them from.
+    void KeepDrawnPlaces();
     // The header's menu: a check for every column but the file's, which stays.
     void ShowColumnMenu(const QPoint& at);
     // The reading of the table went on: the progress bar, and at its end one sort and filter.
@@ -212,6 +217,8 @@ private:
         TSharedTags Shared;
     };
     std::optional<TSelection> selection_;
+    // Every control and its place in the drawn layout.
+    std::vector<std::pair<QWidget*, QRect>> drawnPlaces_;
 };
 
 }  // namespace parvex
