@@ -2,7 +2,7 @@
 // Stores single control properties of a form in an INI document.
 //
 // A property is named "Component.Property": the component is found among the form's children by its
-// objectName. Three kinds are kept, each with its own encoding:
+// objectName. Four kinds are kept, each with its own encoding:
 //   Text     QLineEdit::text, or QComboBox::currentText
 //            key "<Component>_Text" in the form's section; written with blanks and control characters
 //            cut from both ends; read the same way and set with setText / setCurrentText, which emit
@@ -16,6 +16,10 @@
 //            section "<form section>.<Component>_Items" with "Count" and "Item0".."Item<Count-1>";
 //            an empty list leaves no section; a Count that is missing, unreadable or not above 0
 //            leaves the list as it is, otherwise the list is replaced (a missing item reads as "").
+//   Columns  QTableView's columns: order, widths and the hidden ones
+//            key "<Component>_Columns": "column:width" in the order shown, ":hidden" after a hidden
+//            column ("0:160,3:90,1:100:hidden"); entries it cannot use are passed over, and the
+//            first column is never hidden.
 // A missing key leaves the control as it is.
 
 #include <optional>
