@@ -102,7 +102,8 @@ void TMainWindow::CreatePages() {
                                     bool preview) { return RunOnFiles(mode, order, files, preview); };
     connect(browsePage, &TBrowsePage::fieldCopied, massPage, &TMassPage::SetRowValue);
     connect(browsePage, &TBrowsePage::otherTagsCopied, massPage, &TMassPage::SetOtherTagLines);
-    for (TBatchPage* page : BatchPages())
+    for (TBatchPage* page : BatchPages()) {
+        connect(browsePage, &TBrowsePage::selectionCountChanged, page, &TBatchPage::SetSelectedCount);
         connect(page, &TBatchPage::runAsked, this, [this, page](bool preview) {
             if (preview) {
                 PreviewBatch(*page);
@@ -110,6 +111,7 @@ void TMainWindow::CreatePages() {
                 StartBatch(*page);
             }
         });
+    }
     // An export reads the working folder as a run would, and is no run: it waits for one to end.
     connect(tagListPage, &TTagListPage::exportAsked, this, [this] {
         if (!RunGoing() && MayRunOnWorkingFolder(tagListPage->recurseCheck->isChecked()))

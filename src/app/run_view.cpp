@@ -127,7 +127,17 @@ void TMainWindow::stopRun() {
 }
 
 std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TBatchPage& page) {
-    return SetUpRun({page.Mode(), page.Order(), {}, page.recurseCheck->isChecked(), 0, {}});
+    std::vector<std::string> files;
+    if (page.OnSelection()) {
+        // A scope of selected files never widens to the whole folder.
+        files = browsePage->SelectedFilePaths();
+        if (files.empty()) {
+            platform_.ShowMessage(TMessageKind::Error, "No file is selected on the Browse page.");
+            page.SetSelectedCount(0);
+            return std::nullopt;
+        }
+    }
+    return SetUpRun({page.Mode(), page.Order(), {}, page.recurseCheck->isChecked(), 0, std::move(files)});
 }
 
 std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TRunSetup setup, bool showLog) {

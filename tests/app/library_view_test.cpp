@@ -155,5 +155,28 @@ TEST_F(LibraryViewTest, SharedOtherTagsAndEmptiedFieldsApplyToEveryFile) {
     EXPECT_EQ(ReadTags(Music("b.ogg")).Title, "");
 }
 
+// A batch page's run on the Browse page's selection touches only the selected files; one selected
+// file is the file shown, and a new listing drops the selection: the run goes over the folder.
+TEST_F(LibraryViewTest, ABatchRunOnTheSelectionTouchesOnlyIt) {
+    for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) WriteVorbisFile(Music(name), {{"ARTIST", "Band"}});
+    ChooseFolder(Music());
+    AwaitRows();
+    const auto before = Folder();
+    TClearPage& clear = *Window().clearPage;
+    SelectFile("a.ogg");
+    EXPECT_EQ(clear.scopeBox->currentText(), "Whole folder");
+    SelectFile("c.ogg", Qt::ControlModifier);
+    EXPECT_EQ(clear.scopeBox->currentText(), "Selected files (2)");
+    Window().SetActivePage(&clear);
+    QTest::mouseClick(clear.FieldCheck(TTagField::Artist), Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(clear.runButton, Qt::LeftButton);
+    EXPECT_EQ(ReadTags(Music("a.ogg")).Artist, "");
+    EXPECT_EQ(ReadTags(Music("c.ogg")).Artist, "");
+    EXPECT_EQ(Folder().at("b.ogg"), before.at("b.ogg"));
+
+    Window().pages->setCurrentWidget(Window().browsePage);  // the folder is listed again
+    EXPECT_EQ(clear.scopeBox->currentText(), "Whole folder");
+}
+
 }  // namespace
 }  // namespace parvex::test

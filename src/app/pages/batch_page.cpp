@@ -1,5 +1,7 @@
 #include "app/pages/batch_page.h"
 
+#include <QStandardItemModel>
+
 #include "app/form_builder.h"
 #include "scan/find_file.h"
 
@@ -21,7 +23,20 @@ void TBatchPage::UpdateRunButtons() {
     previewButton->setEnabled(usable);
 }
 
+void TBatchPage::SetSelectedCount(int count) {
+    scopeBox->setItemText(kSelectedFiles, QString("Selected files (%1)").arg(count));
+    // An entry that cannot be chosen: nothing is selected.
+    qobject_cast<QStandardItemModel*>(scopeBox->model())->item(kSelectedFiles)->setEnabled(count > 0);
+    scopeBox->setCurrentIndex(count >= 2 ? kSelectedFiles : 0);
+}
+
 void TBatchPage::MakeRunButtons(const char* previewName, const char* runName, const QString& caption) {
+    // Before the buttons, so that Tab reaches it first.
+    scopeBox = MakeControl<QComboBox>(this, QString(previewName).replace("btnPreview", "cbScope").toLatin1().constData(),
+                                      {400, 462, 155, 21});
+    scopeBox->addItems({"Whole folder", "Selected files (0)"});
+    scopeBox->setToolTip("The files the run goes through: the working folder's, or those selected on the Browse page");
+    SetSelectedCount(0);
     previewButton = MakeButton(this, previewName, "Pre&view", {400, 432, 75, 25});
     previewButton->setToolTip("Show what the run would change, then apply it or leave everything as it is");
     runButton = MakeButton(this, runName, caption, {480, 432, 75, 25});

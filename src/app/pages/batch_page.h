@@ -1,9 +1,11 @@
 #pragma once
 // The pages that start a batch run (Mass set tags, Clear tags and the three file-name pages): each
-// reads what its run does from its controls, and has a "Recurse subdirs" box, "Preview" and the
-// button that starts the run. The main window carries the run out.
+// reads what its run does from its controls, and has a "Recurse subdirs" box, a scope (the whole
+// folder or the Browse page's selected files), "Preview" and the button that starts the run. The
+// main window carries the run out.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -45,8 +47,15 @@ public:
     virtual TBatchOrder Order() = 0;
     // The run and preview buttons are usable while no run is going on and the page says it can run.
     void SetRunGoing(bool going);
+    // The Browse page has `count` files selected: the scope offers "Selected files (N)", and takes
+    // it for two or more; with none or one (the file shown) the run goes over the whole folder.
+    void SetSelectedCount(int count);
+    // Whether the run works on the Browse page's selected files instead of the folder's.
+    bool OnSelection() const { return scopeBox->currentIndex() == kSelectedFiles; }
 
     QCheckBox* recurseCheck = nullptr;
+    // "Whole folder" or "Selected files (N)".
+    QComboBox* scopeBox = nullptr;
     QPushButton* previewButton = nullptr;
     QPushButton* runButton = nullptr;
 
@@ -66,6 +75,8 @@ protected:
     TPageContext& context_;
 
 private:
+    static constexpr int kSelectedFiles = 1;  // the scope's entry for the selection
+
     std::string mode_;
     bool runGoing_ = false;
 };

@@ -39,6 +39,8 @@ void TBrowsePage::CreateFileTable() {
     fileTable->setSortingEnabled(true);
     fileTable->sortByColumn(static_cast<int>(TLibraryColumn::Name), Qt::AscendingOrder);
     connect(filterEdit, &QLineEdit::textChanged, libraryProxy, &TLibraryProxy::SetFilterText);
+    // A new listing drops the selection without a word from the selection model.
+    connect(libraryProxy, &QAbstractItemModel::modelReset, this, [this] { emit selectionCountChanged(0); });
     loadProgress = MakeControl<QProgressBar>(this, "pbLoading", {8, 306, 249, 8});
     loadProgress->setTextVisible(false);
     loadProgress->hide();

@@ -158,7 +158,7 @@ void TMassPage::SetTabOrder() {
     chain << otherTagsCheck;
     for (QRadioButton* mode : otherModeButtons) chain << mode;
     chain << otherTagsList << addOtherTagButton << removeOtherTagButton << pictureCheck << setPictureRadio
-          << removePictureRadio << pictureFileEdit << pictureFileButton << recurseCheck << previewButton
+          << removePictureRadio << pictureFileEdit << pictureFileButton << recurseCheck << scopeBox << previewButton
           << runButton;
     SetTabChain(chain);
 }
