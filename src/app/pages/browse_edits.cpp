@@ -101,10 +101,10 @@ bool TBrowsePage::SaveFile(const std::string& path) {
     return true;
 }
 
-// Without a shown file there is nothing Save could write; a file Parvex cannot edit has its editors
+// Without a shown file or selection there is nothing Save could write; a file Parvex cannot edit has its editors
 // disabled, but the program may still set their text.
 void TBrowsePage::MarkEdited() {
-    if (editable_ && !shownFile_.empty()) saveButton->setEnabled(true);
+    if (editable_ && (!shownFile_.empty() || selection_)) saveButton->setEnabled(true);
 }
 
 void TBrowsePage::addOtherTag() {

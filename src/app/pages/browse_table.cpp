@@ -26,6 +26,8 @@ void TBrowsePage::CreateFileTable() {
     fileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     fileTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     fileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the table for the next control instead of walking its cells.
+    fileTable->setTabKeyNavigation(false);
     fileTable->setWordWrap(false);
     fileTable->verticalHeader()->hide();
     fileTable->verticalHeader()->setDefaultSectionSize(fileTable->fontMetrics().height() + Scaled(4));
