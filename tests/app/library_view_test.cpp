@@ -155,6 +155,29 @@ TEST_F(LibraryViewTest, SharedOtherTagsAndEmptiedFieldsApplyToEveryFile) {
     EXPECT_EQ(ReadTags(Music("b.ogg")).Title, "");
 }
 
+// The keys of the table: arrows move and load the file, typing finds a name from any column, Ctrl+A
+// selects all, Ctrl+F goes to the filter, and Delete removes nothing.
+TEST_F(LibraryViewTest, TheTableAnswersTheKeyboard) {
+    for (const char* name : {"alpha.ogg", "beta.ogg", "gamma.ogg"}) WriteVorbisFile(Music(name), {{"TITLE", std::string("Song ") + name}});
+    ChooseFolder(Music());
+    AwaitRows();
+    QTableView& table = *Page().fileTable;
+    SelectFile("alpha.ogg");
+    table.setCurrentIndex(table.currentIndex().siblingAtColumn(2));  // the Title column
+    QTest::keyClick(&table, Qt::Key_Down);
+    EXPECT_EQ(Page().FieldEdit(TTagField::Title)->text(), "Song beta.ogg");
+    QTest::keyClicks(&table, "gam");
+    EXPECT_EQ(CurrentFile(), "gamma.ogg") << "typing looks in the names";
+    EXPECT_EQ(Page().FieldEdit(TTagField::Title)->text(), "Song gamma.ogg");
+    QTest::keyClick(&table, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Page().SelectedFilePaths().size(), 3u);
+    QTest::keyClick(&table, Qt::Key_Delete);
+    EXPECT_EQ(Folder().size(), 3u);
+    Window().activateWindow();
+    QTest::keyClick(&table, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Page().filterEdit->hasFocus());
+}
+
 // A batch page's run on the Browse page's selection touches only the selected files; one selected
 // file is the file shown, and a new listing drops the selection: the run goes over the folder.
 TEST_F(LibraryViewTest, ABatchRunOnTheSelectionTouchesOnlyIt) {

@@ -2,6 +2,7 @@
 // room a larger window gives it.
 
 #include <QMenu>
+#include <QShortcut>
 
 #include "app/form_builder.h"
 #include "app/pages/browse_page.h"
@@ -18,7 +19,7 @@ constexpr int kEditorsLeft = 270;
 void TBrowsePage::CreateFileTable() {
     filterEdit = MakeEdit(this, "edtFilter", {8, 8, 249, 21});
     filterEdit->setPlaceholderText("Filter");
-    fileTable = MakeControl<QTableView>(this, "Listview1", {8, 32, 249, 272});
+    fileTable = MakeControl<TLibraryView>(this, "Listview1", {8, 32, 249, 272});
     libraryModel = new TLibraryModel(this);
     libraryProxy = new TLibraryProxy(*libraryModel, *fileTable->horizontalHeader(), this);
     libraryLoader = new TLibraryLoader(*libraryModel, this);
@@ -40,6 +41,11 @@ void TBrowsePage::CreateFileTable() {
     header->resizeSection(static_cast<int>(TLibraryColumn::Name), Scaled(160));
     fileTable->setSortingEnabled(true);
     fileTable->sortByColumn(static_cast<int>(TLibraryColumn::Name), Qt::AscendingOrder);
+    // Ctrl+F: to the filter, its text selected for a new one.
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        filterEdit->setFocus(Qt::ShortcutFocusReason);
+        filterEdit->selectAll();
+    });
     connect(filterEdit, &QLineEdit::textChanged, libraryProxy, &TLibraryProxy::SetFilterText);
     // A new listing drops the selection without a word from the selection model.
     connect(libraryProxy, &QAbstractItemModel::modelReset, this, [this] { emit selectionCountChanged(0); });

@@ -118,6 +118,14 @@ int TLibraryModel::RowNamed(const std::string& name) const {
     return -1;
 }
 
+void TLibraryView::keyboardSearch(const QString& search) {
+    // The search looks in the current index's column: move it to the names, keeping the row.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0)
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QTableView::keyboardSearch(search);
+}
+
 TLibraryProxy::TLibraryProxy(TLibraryModel& model, QHeaderView& header, QObject* parent)
     : QSortFilterProxyModel(parent), model_(model), header_(header) {
     setSourceModel(&model);

@@ -44,6 +44,15 @@ private:
     std::vector<TLibraryRow> rows_;
 };
 
+// The table's view: typing a name's first letters finds the file whichever column is current.
+class TLibraryView : public QTableView {
+    Q_OBJECT
+
+public:
+    using QTableView::QTableView;
+    void keyboardSearch(const QString& search) override;
+};
+
 // Sorts in natural order (durations by value) and filters by text, case ignored, in the columns the
 // view shows.
 class TLibraryProxy : public QSortFilterProxyModel {
