@@ -1,0 +1,122 @@
+// The Browse page's table over a large folder: how long until every row is read, the longest wait of
+// the window's event loop meanwhile, the memory resident after, one sort of all rows by a column, and
+// an edit of 1,000 selected files in one Save next to parvex-cli mass on 1,000 files and parvex-cli
+// show --json on the whole folder.
+// Usage: bench_window_library_bench [FILES]   (default 100000 small files; run with
+// QT_QPA_PLATFORM=offscreen where there is no display)
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QItemSelection>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/platform/qt_platform.h"
+#include "support/ogg_builder.h"
+#include "support/shell.h"
+#include "support/temp_dir.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kEdited = 1000;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Copies of a few files whose tags differ, so that sorting has work to do.
+void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, int files) {
+    std::vector<std::string> kinds;
+    for (int k = 0; k < 16; ++k)
+        kinds.push_back(parvex::test::MakeVorbisFile({{"ARTIST", "Band " + std::to_string(15 - k)},
+                                                       {"TITLE", "Song " + std::to_string(k)},
+                                                       {"TRACKNUMBER", std::to_string(k + 1)}}));
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/track%06d.ogg", i);
+        root.Write(folder + name, kinds[static_cast<std::size_t>(i) % kinds.size()]);
+    }
+}
+
+// The most memory the process has held, in MB.
+long PeakResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
+    return -1;
+}
+
+double TimedCommand(const std::string& command) {
+    int status = 0;
+    const auto start = Clock::now();
+    parvex::test::RunCommand(command + " > /dev/null", status);
+    return SecondsSince(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
+    parvex::test::TempDir root;
+    // The runs keep their settings and journals in the benchmark's folder, not the user's.
+    setenv("XDG_CONFIG_HOME", (root.Path() / "config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (root.Path() / "state").c_str(), 1);
+    MakeFolder(root, "library", files);
+    MakeFolder(root, "cli", kEdited);
+    const std::string folder = (root.Path() / "library").string() + "/";
+
+    QApplication app(argc, argv);
+    parvex::TQtPlatform platform;
+    parvex::TMainWindow window(platform);
+    window.show();
+    parvex::TBrowsePage& page = *window.browsePage;
+
+    QElapsedTimer sinceTick;
+    qint64 longestWait = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (sinceTick.isValid()) longestWait = std::max(longestWait, sinceTick.elapsed());
+        sinceTick.start();
+    });
+    probe.start(5);
+    const auto listStart = Clock::now();
+    window.folderEdit->setText(QString::fromStdString(folder));
+    while (page.libraryLoader->Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double listSeconds = SecondsSince(listStart);
+    probe.stop();
+
+    const auto sortStart = Clock::now();
+    page.fileTable->sortByColumn(static_cast<int>(parvex::TLibraryColumn::Artist), Qt::AscendingOrder);
+    const double sortSeconds = SecondsSince(sortStart);
+    page.fileTable->sortByColumn(static_cast<int>(parvex::TLibraryColumn::Name), Qt::AscendingOrder);
+
+    const QAbstractItemModel& model = *page.fileTable->model();
+    page.fileTable->selectionModel()->select(QItemSelection(model.index(0, 0), model.index(kEdited - 1, 0)),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    page.FieldEdit(parvex::TTagField::Album)->setText("Benchmark Album");
+    const auto editStart = Clock::now();
+    page.saveButton->click();
+    const double editSeconds = SecondsSince(editStart);
+
+    const double massSeconds = TimedCommand(std::string(PARVEX_CLI) + " mass " +
+                                            parvex::test::ShellQuote((root.Path() / "cli").string()) +
+                                            " --set 'ALBUM=Benchmark Album'");
+    const double showSeconds = TimedCommand("find " + parvex::test::ShellQuote(folder) +
+                                            " -name '*.ogg' -print0 | xargs -0 " + PARVEX_CLI + " show --json");
+
+    std::printf("files: %d\n", files);
+    std::printf("table filled:            %8.3f s   (parvex-cli show --json: %.3f s)\n", listSeconds, showSeconds);
+    std::printf("longest event-loop wait: %8lld ms\n", static_cast<long long>(longestWait));
+    std::printf("peak resident:           %8ld MB\n", PeakResidentMegabytes());
+    std::printf("sort by Artist:          %8.3f s\n", sortSeconds);
+    std::printf("edit of %d selected:   %8.3f s   (parvex-cli mass on %d: %.3f s, ratio %.2f)\n", kEdited,
+                editSeconds, kEdited, massSeconds, editSeconds / massSeconds);
+    return 0;
+}
