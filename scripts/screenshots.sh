@@ -35,7 +35,9 @@ shoot() {  # shoot NAME SCREEN SCALE [--font-points N]
     local name=$1 screen=$2 scale=$3
     shift 3
     mkdir -p "$out/$name"
-    QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 ${screen}x24 -dpi 96" \
+    # On the X server, also where the shell runs the tests offscreen (QT_QPA_PLATFORM=offscreen):
+    # there every picture would show Qt's own 800x800 screen instead.
+    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 ${screen}x24 -dpi 96" \
         "$build/tests/app/parvex_screenshots" "$out/$name" "$music" "$@"
 }
 shoot scale-1 1024x768 1
