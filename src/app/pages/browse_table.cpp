@@ -9,13 +9,6 @@
 
 namespace parvex {
 
-namespace {
-
-// Controls left of this (layout pixels) belong to the table's column; the editors start right of it.
-constexpr int kEditorsLeft = 270;
-
-}  // namespace
-
 void TBrowsePage::CreateFileTable() {
     filterEdit = MakeEdit(this, "edtFilter", {8, 8, 249, 21});
     filterEdit->setPlaceholderText("Filter");
@@ -100,8 +93,9 @@ void TBrowsePage::Stretch(QSize extra) {
             control->resize(drawn.width() + extra.width(), drawn.height());
         } else if (control == loadProgress) {
             control->setGeometry(drawn.x(), drawn.y() + extra.height(), drawn.width() + extra.width(), drawn.height());
-        } else if (drawn.x() >= Scaled(kEditorsLeft)) {
-            // The editors keep their width and their place beside the table's top.
+        } else if (drawn.x() > table.right()) {
+            // The editors, their captions and the stream lines keep their width and their place
+            // beside the table's top.
             control->move(drawn.x() + extra.width(), drawn.y());
         } else if (drawn.y() >= table.bottom()) {
             // The other tags stay under the table.
