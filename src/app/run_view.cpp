@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QTimer>
-#include <algorithm>
 #include <optional>
 
 #include "app/main_window.h"
@@ -221,9 +220,8 @@ bool TMainWindow::RunOnFiles(const std::string& mode, const TBatchOrder& order,
 void TMainWindow::undoLastRun() {
     const TRunList list = ListRuns(JournalFolder());
     if (!list.Problem.empty()) return platform_.ShowMessage(TMessageKind::Error, list.Problem);
-    const auto last =
-        std::find_if(list.Runs.rbegin(), list.Runs.rend(), [](const TJournalRun& run) { return !run.Undone; });
-    if (last == list.Runs.rend()) return platform_.ShowMessage(TMessageKind::Information, kNoRunToUndo);
+    const TJournalRun* last = LastRunNotUndone(list.Runs);
+    if (!last) return platform_.ShowMessage(TMessageKind::Information, kNoRunToUndo);
     std::string reason;
     const std::optional<TJournalRun> run = ReadJournal(last->File, &reason);
     if (!run) return platform_.ShowMessage(TMessageKind::Error, "Cannot read " + last->File + ": " + reason);
@@ -235,7 +233,7 @@ void TMainWindow::undoLastRun() {
     RunOffThread([&run](TRunThread& thread) {
         thread.AddLine("Undoing " + RunDescription(*run));
         TRunTally tally;
-        UndoRun(*run, false, thread, tally, thread.Control("Undoing"));
+        UndoRun(*run, false, thread, tally, thread.Control("Undoing"), thread.Control("Reading").Progress);
         thread.AddLine(tally.SummaryLine());
     });
     CloseWhenRunEnds();

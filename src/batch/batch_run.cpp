@@ -57,22 +57,21 @@ void DropSecondPaths(std::vector<TFilePlan>& plans) {
 
 }  // namespace
 
-// Each worker reads with its own file object and record; the plans are taken in the order found.
-std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
-                               const TRunControl& control, bool& stopped, TPlanning planning) {
+// Each worker reads with its own file object and record; the plans are taken in order.
+std::vector<TFilePlan> PlanEach(std::size_t count, const std::function<std::string(std::size_t)>& pathOf,
+                                const TIndexPlanner& plan, const TRunControl& control, bool& stopped,
+                                TPlanning planning) {
     struct TWorkerState {
         TOggVorbis File;
         tagrecord Record;
     };
-    const std::size_t count = found.Count();
     const std::size_t workers = planning == TPlanning::Concurrent ? WorkerCount(count) : 1;
     std::vector<TWorkerState> states(workers);
     std::vector<TFilePlan> plans(count);
     std::size_t taken = 0;
     {
         TOrderedWork work(count, workers, [&](std::size_t index, std::size_t worker) {
-            const auto [dir, name] = TFoundFileList::Split(found[index]);
-            plans[index] = planner(dir, name, states[worker].File, states[worker].Record);
+            plans[index] = plan(index, states[worker].File, states[worker].Record);
         });
         stopped = false;
         for (; taken < count; ++taken) {
@@ -80,12 +79,25 @@ std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& plan
                 stopped = true;
                 break;
             }
-            const auto [dir, name] = TFoundFileList::Split(found[taken]);
-            Report(control, taken, count, dir + name);
+            Report(control, taken, count, pathOf(taken));
             work.Await(taken);
         }
     }
     plans.resize(taken);
+    return plans;
+}
+
+std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
+                               const TRunControl& control, bool& stopped, TPlanning planning) {
+    const auto pathOf = [&found](std::size_t index) {
+        const auto [dir, name] = TFoundFileList::Split(found[index]);
+        return dir + name;
+    };
+    const auto plan = [&](std::size_t index, TOggVorbis& file, tagrecord& record) {
+        const auto [dir, name] = TFoundFileList::Split(found[index]);
+        return planner(dir, name, file, record);
+    };
+    std::vector<TFilePlan> plans = PlanEach(found.Count(), pathOf, plan, control, stopped, planning);
     DropSecondPaths(plans);
     return plans;
 }
@@ -99,10 +111,10 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
     TSaveGroup group(file, journal, &leftovers);
     std::vector<TOggVorbis> files(dryRun ? 0 : WorkerCount(plans.size()));
     TApplyOutcome outcome;
-    const auto done = [&](const TFilePlan& plan, TFileOutcome result) {
+    const auto done = [&](const TFilePlan& plan, TFileOutcome result, const std::string& why) {
         tally.Count(result);
         ++outcome.Done;
-        if (control.AfterFile) control.AfterFile(plan, result);
+        if (control.AfterFile) control.AfterFile(plan, result, why);
     };
     const auto stopAsked = [&control] { return control.StopAsked(); };
     // Once the disk is full, files are prepared one at a time: files prepared ahead would take the
@@ -125,7 +137,7 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
             Report(control, next, plans.size(), plan.Path);
             work.Await(next - first);
             if (dryRun) {
-                done(plan, ShowPlan(plan, log));
+                done(plan, ShowPlan(plan, log), PlanFailure(plan));
                 continue;
             }
             TPreparedStore store = std::move(prepared[next - first]);

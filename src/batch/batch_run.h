@@ -29,9 +29,11 @@ struct TRunProgress {
 
 // How the starter of a run follows and steers it. Every member may be left empty.
 struct TRunControl {
-    const std::atomic<bool>* Stop = nullptr;                        // set (from any thread) to end the run
-    std::function<void(const TRunProgress&)> Progress;              // before each file, on the running thread
-    std::function<void(const TFilePlan&, TFileOutcome)> AfterFile;  // once a file is done and logged
+    const std::atomic<bool>* Stop = nullptr;            // set (from any thread) to end the run
+    std::function<void(const TRunProgress&)> Progress;  // before each file, on the running thread
+    // Once a file is done and logged: its plan, its outcome and, for a failed file, the line that
+    // says why, unindented ("left alone: changed since the run").
+    std::function<void(const TFilePlan&, TFileOutcome, const std::string& why)> AfterFile;
 
     bool StopAsked() const { return Stop && Stop->load(); }
 };
@@ -58,6 +60,15 @@ enum class TPlanning {
 std::vector<TFilePlan> PlanRun(const TFoundFileList& found, const TPlanner& planner,
                                const TRunControl& control, bool& stopped,
                                TPlanning planning = TPlanning::InOrder);
+
+// Plans `count` files as `planning` allows: `plan(index, file, record)` makes the plan of file
+// `index` with a file object and working record of the thread that calls it, and `pathOf(index)`
+// names it in the progress reported before its plan is taken. The plans come in order of index; a
+// stop asked while planning ends it early, with the plans made so far and `stopped` set.
+using TIndexPlanner = std::function<TFilePlan(std::size_t index, TOggVorbis& file, tagrecord& record)>;
+std::vector<TFilePlan> PlanEach(std::size_t count, const std::function<std::string(std::size_t)>& pathOf,
+                                const TIndexPlanner& plan, const TRunControl& control, bool& stopped,
+                                TPlanning planning);
 
 // How far ApplyRun got.
 struct TApplyOutcome {

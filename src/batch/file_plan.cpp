@@ -20,12 +20,9 @@ namespace parvex {
 
 namespace {
 
-// A value as the writer stores it: blanks and control characters at both ends dropped. An empty
-// field is no comment; an other tag with a name keeps its empty value, as the writer does.
-void AddWritten(std::vector<TWrittenComment>& comments, std::string name, std::string_view value,
-                bool keepEmpty = false) {
-    std::string kept(TrimControls(value));
-    if (!kept.empty() || (keepEmpty && !name.empty())) comments.push_back({std::move(name), std::move(kept)});
+// A field as the writer stores it: an empty one is no comment.
+void AddField(std::vector<TWrittenComment>& comments, std::string name, std::string_view value) {
+    if (std::string kept = WrittenValue(value); !kept.empty()) comments.push_back({std::move(name), std::move(kept)});
 }
 
 // A comment's value as the log shows it; a picture by its description, never by its base64 value.
@@ -93,6 +90,8 @@ std::string ChangeLine(const TCommentChange& change) {
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 }  // namespace
+
+std::string Unindented(const std::string& line) { return line.substr(std::min(line.find_first_not_of(' '), line.size())); }
 
 std::string WriteFailureText(const std::string& reason) {
     return "could not be written: " + reason + "; the file is unchanged";
@@ -167,11 +166,15 @@ TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
     return TFileOutcome::Written;
 }
 
+std::string PlanFailure(const TFilePlan& plan) {
+    return plan.Action == TPlanAction::Fail ? Unindented(plan.Lines.back()) : std::string();
+}
+
 TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log, TRunJournal* journal) {
     TSaveGroup group(file, journal, nullptr);
     group.Add(plan);
     TFileOutcome outcome = TFileOutcome::Skipped;
-    group.Commit(log, nullptr, [&outcome](const TFilePlan&, TFileOutcome result) { outcome = result; });
+    group.Commit(log, nullptr, [&outcome](const TFilePlan&, TFileOutcome result, const std::string&) { outcome = result; });
     group.Finish(log);
     return outcome;
 }
@@ -181,16 +184,11 @@ std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {
     for (TTagField field : kAllTagFields) {
         const std::string name =
             field == TTagField::Comment ? record.CommentName : std::string(CommentNameOf(field));
-        AddWritten(comments, name, FieldOf(record, field));
+        AddField(comments, name, FieldOf(record, field));
     }
-    AddWritten(comments, "PERFORMER", record.Performer);
-    for (const std::string& line : record.OtherTags) {
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            AddWritten(comments, "", line);
-        else
-            AddWritten(comments, line.substr(0, eq), std::string_view(line).substr(eq + 1), true);
-    }
+    AddField(comments, "PERFORMER", record.Performer);
+    for (const std::string& line : record.OtherTags)
+        if (std::optional<TWrittenComment> comment = WrittenOtherTag(line)) comments.push_back(std::move(*comment));
     return comments;
 }
 
@@ -230,8 +228,7 @@ std::vector<TPreviewRow> PreviewRows(const TFilePlan& plan) {
             break;
         case TPlanAction::Leave:
         case TPlanAction::Fail:
-            const std::string& why = plan.Lines.back();
-            rows.push_back({plan.Path, "", "", why.substr(std::min(why.find_first_not_of(' '), why.size()))});
+            rows.push_back({plan.Path, "", "", Unindented(plan.Lines.back())});
             break;
     }
     return rows;

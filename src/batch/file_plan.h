@@ -7,11 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/tag_record.h"
 #include "fs/file_identity.h"
+#include "ogg/written_comment.h"
 
 namespace parvex {
 
@@ -45,6 +47,9 @@ struct TFilePlan {
     tagrecord Record;                // Store: the tags the file gets
     std::string NewPath;             // Rename: where the file goes
     std::vector<TCommentChange> Changes;  // Store: the comments that change
+    // Store: when set, the comments the file gets in place of all it holds, in this order and as
+    // they stand (undo puts a file's old comments back so); Record is then not used.
+    std::optional<std::vector<TWrittenComment>> Comments;
     // The file as it stood when it was planned: it is changed only while it still stands so.
     FileIdentity Planned;
 
@@ -60,6 +65,9 @@ struct TFilePlan {
 // opened, a read error) fails the plan with a line giving its reason; nothing is raised.
 TFilePlan PlanFile(const std::string& heading, const std::string& path,
                    const std::function<void(TFilePlan&)>& decide);
+
+// A log line without its indentation: what a preview or an error message shows of it.
+std::string Unindented(const std::string& line);
 
 // "could not be written: REASON; the file is unchanged": a file's log line, unindented, when its
 // new version was not written.
@@ -91,13 +99,8 @@ TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log
 
 // Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);
-
-// One comment of a file as the writer will store it: its name exactly, its value trimmed.
-struct TWrittenComment {
-    std::string Name;
-    std::string Value;
-    bool operator==(const TWrittenComment&) const = default;
-};
+// The line that says why a plan that fails fails, unindented; empty for any other plan.
+std::string PlanFailure(const TFilePlan& plan);
 
 // The comments a file holds once `record` is stored: the fields under their comment names, then
 // the other tags in order; an empty field is not written, an other tag with a name and an empty

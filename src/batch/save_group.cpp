@@ -50,6 +50,7 @@ struct TSaveGroup::TMember {
     const TFilePlan* Plan = nullptr;
     TLineLog Log;  // the file's lines, logged when the group is committed
     TFileOutcome Outcome = TFileOutcome::Skipped;
+    std::string Why;  // a failed file's line that says why, unindented
     bool Waiting = false;  // checked, journaled and (for a store) written: waits for its rename
     bool Journaled = false;  // recorded in the journal: undo takes it as changed until told otherwise
     TPreparedSave Save;    // a store's new file
@@ -64,10 +65,15 @@ TSaveGroup::~TSaveGroup() {
     FlushWaitingFolders(notes);
 }
 
-void TSaveGroup::Refuse(TMember& member, const std::string& line) {
+void TSaveGroup::Fail(TMember& member, const std::string& line) {
     member.Log.AddLine(line);
     member.Outcome = TFileOutcome::Failed;
+    member.Why = Unindented(line);
     NoteUnchanged(member);
+}
+
+void TSaveGroup::Refuse(TMember& member, const std::string& line) {
+    Fail(member, line);
     if (member.Waiting) {
         member.Waiting = false;
         --waiting_;
@@ -144,7 +150,10 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
     try {
         if (journal_) prepared.OldComments = CommentsOf(info);
         std::string reason;
-        if (!PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason))
+        const bool written =
+            plan.Comments ? PrepareSaveComments(*plan.Comments, std::move(replace), info, prepared.Save, &reason)
+                          : PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason);
+        if (!written)
             prepared.Refusal = WriteFailure(reason);
         else if (journal_)
             prepared.CommentsAfter = WrittenCommentsDigest(prepared.Save);
@@ -163,6 +172,7 @@ void TSaveGroup::Add(const TFilePlan& plan, TPreparedStore prepared) {
     TMember& member = members_.emplace_back();
     member.Plan = &plan;
     member.Outcome = ShowPlan(plan, member.Log);
+    member.Why = PlanFailure(plan);
     if (plan.Action == TPlanAction::Store) {
         if (!prepared.Refusal.empty()) return Refuse(member, prepared.Refusal);
         member.Save = std::move(prepared.Save);
@@ -260,13 +270,10 @@ void TSaveGroup::RenameIntoPlace(TMember& member) {
     --waiting_;
     member.Outcome = TFileOutcome::Written;
     if (plan.Action == TPlanAction::Rename) {
-        if (const int error = RenameNoReplace(plan.Path, plan.NewPath); error != 0) {
-            member.Log.AddLine(Indented("not renamed: " + RenameFailure(error)));
-            member.Outcome = TFileOutcome::Failed;
-            NoteUnchanged(member);
-        } else if (journal_) {
+        if (const int error = RenameNoReplace(plan.Path, plan.NewPath); error != 0)
+            Fail(member, Indented("not renamed: " + RenameFailure(error)));
+        else if (journal_)
             journal_->AfterChange(plan);
-        }
         return;
     }
     std::vector<std::string> notes;
@@ -275,9 +282,7 @@ void TSaveGroup::RenameIntoPlace(TMember& member) {
         folders_[member.Folder].Renamed = true;
         notes = member.Save.Notes;
     } catch (const std::exception& error) {
-        member.Log.AddLine(WriteFailure(ReasonOf(error)));
-        member.Outcome = TFileOutcome::Failed;
-        NoteUnchanged(member);
+        Fail(member, WriteFailure(ReasonOf(error)));
     }
     FolderDoneAfter(member, notes);
     for (const std::string& note : notes) member.Log.AddLine(Indented(note));
@@ -330,7 +335,7 @@ bool TSaveGroup::Commit(TLogSink& log, const std::function<bool()>& stop, const 
         }
         if (member.Waiting) RenameIntoPlace(member);
         for (const std::string& line : member.Log.Lines) log.AddLine(line);
-        if (done) done(*member.Plan, member.Outcome);
+        if (done) done(*member.Plan, member.Outcome, member.Why);
     }
     EveryFolderLeftDone(log);
     for (TMember& member : members_) {

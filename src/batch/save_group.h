@@ -69,7 +69,8 @@ public:
     // file left alone is then logged at once).
     bool Ready() const;
 
-    using TFileDone = std::function<void(const TFilePlan&, TFileOutcome)>;
+    // A file's plan and outcome, and for a failed file the line that says why, unindented.
+    using TFileDone = std::function<void(const TFilePlan&, TFileOutcome, const std::string& why)>;
     // Flushes the new files, the journal and the folders of the last group's renames, then for each
     // file in order: `stop` is looked at, the file is renamed into place (or renamed, for a rename),
     // its lines are logged and `done` is called. A stop abandons the files from there on: their new
@@ -87,6 +88,9 @@ public:
 
 private:
     struct TMember;
+    // Fails a member with `line` (its last) for the reason.
+    void Fail(TMember& member, const std::string& line);
+    // Fails a member before its rename; it no longer waits for one.
     void Refuse(TMember& member, const std::string& line);
     // Refuses a member whose old state the journal could not take.
     void RefuseUnjournaled(TMember& member, const std::exception& error);

@@ -86,7 +86,7 @@ void CopyIntoFileObject(const tagrecord& record, TOggVorbis& file) {
 
 // The file is opened once: the identity given is that of the file read.
 TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName,
-                               FileIdentity* identity) {
+                               FileIdentity* identity, FileInfo* read) {
     std::unique_ptr<TFileHandle> handle;
     try {
         handle = OpenUnlessMissing(fileName);
@@ -99,7 +99,7 @@ TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::s
     if (identity) *identity = IdentityOf(handle->Stat());
     record = tagrecord{};
     FileInfo info;
-    const bool isVorbis = file.Load(*handle, info);
+    const bool isVorbis = file.Load(*handle, read ? *read : info);
     CopyFromFileObject(file, record);
     return isVorbis ? TLoadOutcome::Loaded : TLoadOutcome::NotVorbis;
 }

@@ -53,11 +53,12 @@ enum class TLoadOutcome {
     Loaded,
 };
 
-// Fills `record` from the file through `file`, and `identity` (when given) with the identity of
-// the file read. Missing when no file has that name; raises EFOpenError when the file cannot be
-// opened (or looked up: a path too long, a folder without access).
+// Fills `record` from the file through `file`, `identity` (when given) with the identity of the
+// file read, and `read` (when given, default-constructed) with what the reader learnt of it.
+// Missing when no file has that name; raises EFOpenError when the file cannot be opened (or looked
+// up: a path too long, a folder without access).
 TLoadOutcome LoadWorkingRecord(TOggVorbis& file, tagrecord& record, const std::string& fileName,
-                               FileIdentity* identity = nullptr);
+                               FileIdentity* identity = nullptr, FileInfo* read = nullptr);
 
 // Writes the record's tags into the file through `file`. Returns the save's result: false when
 // the file was left as it was (not Ogg Vorbis, damaged, or the write failed), with the cause in

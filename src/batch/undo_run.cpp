@@ -6,53 +6,53 @@
 #include <optional>
 
 #include "batch/log_sink.h"
-#include "fs/no_replace_rename.h"
-#include "ogg/comment_writer.h"
+#include "fs/file_identity.h"
+#include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
-#include "fs/open_error.h"
 #include "text/text_utils.h"
 
 namespace parvex {
 
 namespace {
 
-std::string Indented(const std::string& text) { return kLogIndent + text; }
+// What planning reads of the file where the run left it, in one read: its identity, its comments as
+// they stand in the file (which recognise it), and as its loaded record holds them (which the log
+// compares with the old ones).
+struct TFileNow {
+    FileIdentity Identity;
+    std::vector<TWrittenComment> InFile;
+    std::vector<TWrittenComment> Loaded;
+};
 
-// Nothing when the file cannot be read as Ogg Vorbis or Opus.
-std::optional<std::vector<TWrittenComment>> CommentsNow(const std::string& path) {
-    TOggVorbis file;
-    tagrecord record;
-    if (LoadWorkingRecord(file, record, path) != TLoadOutcome::Loaded) return std::nullopt;
-    return WrittenComments(record);
-}
-
-// The comments of the file as read from it, in file order; nothing when it cannot be read as Ogg
-// Vorbis or Opus (gone, renamed since, another kind of file).
-std::optional<std::vector<TWrittenComment>> CommentsInFile(const std::string& path) {
+// Nothing when the file cannot be read as Ogg Vorbis or Opus (gone, renamed since, another kind of
+// file).
+std::optional<TFileNow> ReadNow(const std::string& path, TOggVorbis& file, tagrecord& record) {
+    TFileNow now;
     FileInfo info;
     try {
-        if (ReadFileInfo(path, info, TReadExtent::HeadersOnly)) return CommentsOf(info);
+        if (LoadWorkingRecord(file, record, path, &now.Identity, &info) != TLoadOutcome::Loaded) return std::nullopt;
     } catch (const std::exception&) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    now.InFile = CommentsOf(info);
+    now.Loaded = WrittenComments(record);
+    return now;
 }
 
-// Whether the file is as it was before the run: untouched by it, or already put back (by an undo
-// stopped halfway, say).
-bool AsBeforeTheRun(const TJournalEntry& entry) {
+// Whether the file is as it was before the run: untouched by it, or put back already (by an undo
+// stopped halfway, say). `now` is what was read where the run left it, when it was read.
+bool AsBeforeTheRun(const TJournalEntry& entry, const std::optional<TFileNow>& now) {
     if (CurrentStamp(entry.Path) == entry.Before) return true;
-    return entry.Whole && entry.NewPath.empty() && CommentsInFile(entry.Path) == entry.OldComments;
+    return entry.Whole && entry.NewPath.empty() && now && now->InFile == entry.OldComments;
 }
 
-// Whether the file at `path` is still as the run left it, and an Ogg file: the same file as after
-// the change (or, for a rename the run did not note, as before it), else one that holds exactly the
-// comments the run left in it (an undo of a later run gave it a new identity).
-bool AsTheRunLeftIt(const TJournalEntry& entry, const std::string& path) {
-    const FileIdentity now = CurrentStamp(path);
-    const auto comments = CommentsInFile(path);
-    if (!comments) return false;
-    if (entry.After ? now == *entry.After : (!entry.NewPath.empty() && now == entry.Before)) return true;
-    return entry.CommentsAfter && CommentsDigest(*comments) == *entry.CommentsAfter;
+// Whether the file is still as the run left it: the same file as after the change (or, for a rename
+// the run did not note, as before it), else one that holds exactly the comments the run left in it
+// (an undo of a later run gave it a new identity).
+bool AsTheRunLeftIt(const TJournalEntry& entry, const TFileNow& now) {
+    if (entry.After ? now.Identity == *entry.After : (!entry.NewPath.empty() && now.Identity == entry.Before))
+        return true;
+    return entry.CommentsAfter && CommentsDigest(now.InFile) == *entry.CommentsAfter;
 }
 
 // Whether `path` lies inside one of the run's folders (a journal of an earlier version names none).
@@ -66,86 +66,50 @@ bool InFolders(const std::string& path, const std::vector<std::string>& folders)
     });
 }
 
-// Writes `comments` in place of the file's comments, in that order, keeping its vendor string.
-bool RestoreComments(const std::string& path, const std::vector<TWrittenComment>& comments,
-                     std::string& reason) {
-    FileInfo info;
-    if (!ReadFileInfo(path, info)) {
-        reason = kNotOggVorbisOrOpus;
-        return false;
-    }
-    if (reason = RewriteRefusal(info); !reason.empty()) return false;
-    VorbisTag& tag = info.Tag;
-    tag.Names.resize(1);
-    tag.Values.resize(1);
-    for (const TWrittenComment& comment : comments) {
-        tag.Names.push_back(comment.Name);
-        tag.Values.push_back(comment.Value);
-    }
-    const std::string data = BuildCommentData(info);
-    info.SecondPage.Crc = 0;
-    return ReplaceThroughTempFile(path, data, info, &reason);
-}
-
-TFileOutcome UndoRename(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
-    log.AddLine(Indented("to: " + EscapedName(entry.Path)));
-    if (dryRun) return TFileOutcome::Written;
-    if (const int error = RenameNoReplace(entry.NewPath, entry.Path); error != 0) {
-        log.AddLine(
-            Indented("not renamed: " + (error == EEXIST ? std::string("a file of that name already exists")
-                                                        : ErrorText(error))));
-        return TFileOutcome::Failed;
-    }
-    return TFileOutcome::Written;
-}
-
-TFileOutcome UndoComments(const TJournalEntry& entry, bool dryRun, TLogSink& log) {
-    for (const std::string& line :
-         ChangeLines(CommentsNow(entry.Path).value_or(std::vector<TWrittenComment>{}), entry.OldComments))
-        log.AddLine(line);
-    if (dryRun) return TFileOutcome::Written;
-    std::string reason;
-    try {
-        if (RestoreComments(entry.Path, entry.OldComments, reason)) return TFileOutcome::Written;
-    } catch (const EFOpenError& error) {
-        reason = error.Reason();
-    } catch (const std::exception& error) {
-        reason = error.what();
-    }
-    log.AddLine(Indented(WriteFailureText(reason)));
-    return TFileOutcome::Failed;
-}
-
 // Where the run left the file.
 std::string ShownPath(const TJournalEntry& entry) {
     if (!entry.NewPath.empty()) return entry.NewPath;
     return entry.Path.empty() ? "(a file the journal does not name whole)" : entry.Path;
 }
 
-TFileOutcome AsBefore(TLogSink& log) {
-    log.AddLine(Indented("skipped: as it was before the run"));
-    return TFileOutcome::Skipped;
-}
-
-TFileOutcome LeftAlone(TLogSink& log, const std::string& why) {
-    log.AddLine(Indented("left alone: " + why));
-    return TFileOutcome::Failed;
-}
-
-TFileOutcome UndoEntry(const TJournalEntry& entry, const std::vector<std::string>& folders, bool dryRun,
-                       TLogSink& log) {
-    const bool renamed = !entry.NewPath.empty();
-    const std::string now = renamed ? entry.NewPath : entry.Path;
-    log.AddLine("Undo: " + EscapedName(ShownPath(entry)));
-    // A file whose record is not whole is never written, however it stands.
+// The plan that puts one file back: its old name, or its old comments in their old order; or why it
+// is passed over. A file whose record is not whole is never written, however it stands.
+TFilePlan PlanEntry(const TJournalEntry& entry, const std::vector<std::string>& folders, TOggVorbis& file,
+                    tagrecord& record) {
+    TFilePlan plan;
+    plan.Path = ShownPath(entry);
+    plan.Lines.push_back("Undo: " + EscapedName(plan.Path));
+    const auto leftAlone = [&plan](const std::string& why) {
+        plan.Fail("left alone: " + why);
+        return plan;
+    };
+    const auto asBefore = [&plan] {
+        plan.Skip("as it was before the run");
+        return plan;
+    };
     if (!entry.Whole)
-        return !entry.Path.empty() && AsBeforeTheRun(entry) ? AsBefore(log)
-                                                            : LeftAlone(log, "its record in the journal is incomplete");
+        return !entry.Path.empty() && AsBeforeTheRun(entry, std::nullopt)
+                   ? asBefore()
+                   : leftAlone("its record in the journal is incomplete");
+    const bool renamed = !entry.NewPath.empty();
     if (!InFolders(entry.Path, folders) || (renamed && !InFolders(entry.NewPath, folders)))
-        return LeftAlone(log, "not in the folders of the run");
+        return leftAlone("not in the folders of the run");
+    const std::optional<TFileNow> now = ReadNow(plan.Path, file, record);
     // A rename that never happened leaves the file under its old name, as it was.
-    if (!AsTheRunLeftIt(entry, now)) return AsBeforeTheRun(entry) ? AsBefore(log) : LeftAlone(log, "changed since the run");
-    return renamed ? UndoRename(entry, dryRun, log) : UndoComments(entry, dryRun, log);
+    if (!now || !AsTheRunLeftIt(entry, *now))
+        return AsBeforeTheRun(entry, now) ? asBefore() : leftAlone("changed since the run");
+    plan.Planned = now->Identity;
+    if (renamed) {
+        plan.Action = TPlanAction::Rename;
+        plan.NewPath = entry.Path;
+        plan.Lines.push_back(kLogIndent + std::string("to: ") + EscapedName(entry.Path));
+        return plan;
+    }
+    plan.Action = TPlanAction::Store;
+    plan.Comments = entry.OldComments;
+    plan.Changes = CommentChanges(now->Loaded, entry.OldComments);
+    for (std::string& line : ChangeLines(now->Loaded, entry.OldComments)) plan.Lines.push_back(std::move(line));
+    return plan;
 }
 
 std::string OperationName(const std::string& mode) {
@@ -160,32 +124,39 @@ std::string OperationName(const std::string& mode) {
 
 }  // namespace
 
-void UndoRun(const TJournalRun& run, bool dryRun, TLogSink& log, TRunTally& tally,
-             const TRunControl& control) {
-    std::size_t done = 0;
-    bool failed = false;
-    for (auto entry = run.Files.rbegin(); entry != run.Files.rend(); ++entry, ++done) {
-        if (control.StopAsked()) {
-            log.AddLine(StoppedLine(done, run.Files.size()));
-            return;
-        }
-        if (control.Progress) control.Progress({done, run.Files.size(), entry->Path});
-        const TFileOutcome outcome = UndoEntry(*entry, run.Folders, dryRun, log);
-        failed = failed || outcome == TFileOutcome::Failed;
-        tally.Count(outcome);
-        if (control.AfterFile) {
-            TFilePlan file;
-            file.Path = ShownPath(*entry);
-            control.AfterFile(file, outcome);
-        }
+// The files are read first, a few at a time, the last changed first; then put back as a run's
+// files are changed, a group at a time.
+void UndoRun(const TJournalRun& run, bool dryRun, TLogSink& log, TRunTally& tally, const TRunControl& control,
+             const std::function<void(const TRunProgress&)>& reading) {
+    const std::size_t count = run.Files.size();
+    TRunControl planning;
+    planning.Stop = control.Stop;
+    planning.Progress = reading;
+    bool stopped = false;
+    const std::vector<TFilePlan> plans = PlanEach(
+        count, [&run, count](std::size_t index) { return ShownPath(run.Files[count - 1 - index]); },
+        [&run, count](std::size_t index, TOggVorbis& file, tagrecord& record) {
+            return PlanEntry(run.Files[count - 1 - index], run.Folders, file, record);
+        },
+        planning, stopped, TPlanning::Concurrent);
+    if (stopped) {
+        log.AddLine(StoppedLine(0, count));
+        return;
     }
+    const int failedBefore = tally.Failed();
+    const TApplyOutcome outcome = ApplyRun(plans, dryRun, log, tally, nullptr, control);
     // A run with a file left as it is stays to be undone: the next undo takes up that file again.
-    if (dryRun || failed) return;
+    if (dryRun || outcome.Stopped || tally.Failed() > failedBefore) return;
     try {
         MarkUndone(run);
     } catch (const std::exception& error) {
         log.AddLine(std::string("The run could not be marked as undone: ") + error.what());
     }
+}
+
+const TJournalRun* LastRunNotUndone(const std::vector<TJournalRun>& runs) {
+    const auto last = std::find_if(runs.rbegin(), runs.rend(), [](const TJournalRun& run) { return !run.Undone; });
+    return last == runs.rend() ? nullptr : &*last;
 }
 
 std::string RunDescription(const TJournalRun& run) {

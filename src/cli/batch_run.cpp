@@ -27,30 +27,6 @@ void AddBatchOptions(TOptionParser& parser, TBatchArgs& args) {
 
 namespace {
 
-// Prints log lines on standard output, above the progress bar when both share the terminal, and
-// keeps the last line of the current file: the reason when the file fails.
-class TStreamLog : public TLogSink {
-public:
-    TStreamLog(TStreams& io, TProgressBar& progress) : io_(io), progress_(progress) {}
-
-    void AddLine(const std::string& line) override {
-        if (io_.OutIsTerminal) progress_.Hide();
-        io_.Out << EscapedControls(line) << '\n';
-        if (io_.OutIsTerminal) io_.Out.flush();
-        lastLine_ = line;
-    }
-    void StartFile() { lastLine_.clear(); }
-    // The last line without its indentation.
-    std::string LastLine() const {
-        return lastLine_.substr(std::min(lastLine_.find_first_not_of(' '), lastLine_.size()));
-    }
-
-private:
-    TStreams& io_;
-    TProgressBar& progress_;
-    std::string lastLine_;
-};
-
 // Why a folder named on the command line cannot be scanned at all (bad usage), or an empty text. A
 // folder that exists but cannot be read is reported by the scan, like an unreadable subfolder.
 std::string FolderProblem(const std::string& folder) {
@@ -62,12 +38,6 @@ std::string FolderProblem(const std::string& folder) {
     if (stat(folder.c_str(), &info) != 0) return "cannot access '" + folder + "': " + std::strerror(errno);
     if (!S_ISDIR(info.st_mode)) return "'" + folder + "' is not a folder";
     return {};
-}
-
-void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
-    progress.Hide();
-    io.Out.flush();  // keeps the log and the errors in order where both go to one file
-    io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
 }
 
 // The files of the scan of every folder, each file once, in the order found. A folder that cannot
@@ -124,10 +94,8 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
     bool stopped = false;
     const std::vector<TFilePlan> plans = PlanRun(found, job, control, stopped, planning);
-    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
-        if (outcome == TFileOutcome::Failed)
-            ReportFailure(io, progress, EscapedName(plan.Path) + ": " + log.LastLine());
-        log.StartFile();
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome, const std::string& why) {
+        if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, EscapedName(plan.Path) + ": " + why);
     };
     TRunJournal journal(JournalFolder(), command, args.Folders);
     ApplyRun(plans, args.DryRun, log, tally, journaled ? &journal : nullptr, control);

@@ -4,6 +4,8 @@
 #include <ostream>
 #include <utility>
 
+#include "text/text_utils.h"
+
 namespace parvex::cli {
 
 namespace {
@@ -52,6 +54,18 @@ void TProgressBar::Show(const std::string& line) {
     terminal_ << kEraseLine << line << std::flush;
     lastDrawn_ = now;
     shown_ = true;
+}
+
+void TStreamLog::AddLine(const std::string& line) {
+    if (io_.OutIsTerminal) progress_.Hide();
+    io_.Out << EscapedControls(line) << '\n';
+    if (io_.OutIsTerminal) io_.Out.flush();
+}
+
+void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message) {
+    progress.Hide();
+    io.Out.flush();  // keeps the log and the errors in order where both go to one file
+    io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
 }
 
 }  // namespace parvex::cli

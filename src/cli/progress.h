@@ -11,6 +11,9 @@
 #include <iosfwd>
 #include <string>
 
+#include "batch/log_sink.h"
+#include "cli/cli.h"
+
 namespace parvex::cli {
 
 class TProgressBar {
@@ -49,5 +52,21 @@ private:
     std::chrono::steady_clock::time_point lastDrawn_;
     bool shown_ = false;
 };
+
+// Prints a run's log lines on standard output (control characters escaped), above the progress bar
+// when both share the terminal.
+class TStreamLog : public TLogSink {
+public:
+    TStreamLog(TStreams& io, TProgressBar& progress) : io_(io), progress_(progress) {}
+    void AddLine(const std::string& line) override;
+
+private:
+    TStreams& io_;
+    TProgressBar& progress_;
+};
+
+// Names a failed file or folder on standard error ("parvex-cli: MESSAGE", control characters
+// escaped), after the log lines printed so far, with the progress bar out of the way.
+void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message);
 
 }  // namespace parvex::cli

@@ -1,13 +1,11 @@
-#include <algorithm>
 #include <optional>
 #include <ostream>
 
-#include "batch/log_sink.h"
 #include "batch/undo_run.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/progress.h"
 #include "cli/save_signals.h"
-#include "text/text_utils.h"
 
 namespace parvex::cli {
 
@@ -35,33 +33,12 @@ struct TUndoArgs {
     std::vector<std::string> Operands;
 };
 
-// Prints each line, and keeps the last line of the current file: the reason when it fails.
-class TUndoLog : public TLogSink {
-public:
-    explicit TUndoLog(TStreams& io) : io_(io) {}
-    void AddLine(const std::string& line) override {
-        io_.Out << EscapedControls(line) << '\n';
-        lastLine_ = line;
-    }
-    std::string LastLine() const { return lastLine_.substr(std::min(lastLine_.find_first_not_of(' '), lastLine_.size())); }
-
-private:
-    TStreams& io_;
-    std::string lastLine_;
-};
-
-void ReportError(TStreams& io, const std::string& message) {
-    io.Out.flush();  // keeps the log and the errors in order where both go to one file
-    io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
-}
-
 const TJournalRun* ChosenRun(const std::vector<TJournalRun>& runs, const std::vector<std::string>& operands,
                              std::string& error) {
     if (operands.empty()) {
-        const auto last =
-            std::find_if(runs.rbegin(), runs.rend(), [](const TJournalRun& r) { return !r.Undone; });
-        if (last == runs.rend()) error = "no run to undo";
-        return last == runs.rend() ? nullptr : &*last;
+        const TJournalRun* last = LastRunNotUndone(runs);
+        if (!last) error = "no run to undo";
+        return last;
     }
     const std::string& wanted = operands[0];
     for (const TJournalRun& run : runs)
@@ -80,12 +57,13 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
     if (const std::string error = parser.Parse(argv, args.Operands); !error.empty())
         return UsageError(io, "undo", error);
     if (args.Operands.size() > 1) return UsageError(io, "undo", "give one run number");
+    TProgressBar progress(io.Err, io.ErrIsTerminal, io.Columns);
     const TRunList list = ListRuns(JournalFolder());
     if (!list.Problem.empty()) {
-        ReportError(io, "undo: " + list.Problem);
+        ReportFailure(io, progress, "undo: " + list.Problem);
         return kExitFileFailed;
     }
-    for (const std::string& file : list.PassedOver) ReportError(io, "undo: passed over " + file);
+    for (const std::string& file : list.PassedOver) ReportFailure(io, progress, "undo: passed over " + file);
     if (args.List) {
         for (const TJournalRun& run : list.Runs) io.Out << RunDescription(run) << '\n';
         return kExitOk;
@@ -95,20 +73,22 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
     if (!chosen) return UsageError(io, "undo", error);
     const std::optional<TJournalRun> run = ReadJournal(chosen->File, &error);
     if (!run) {
-        ReportError(io, "undo: cannot read " + chosen->File + ": " + error);
+        ReportFailure(io, progress, "undo: cannot read " + chosen->File + ": " + error);
         return kExitFileFailed;
     }
-    TUndoLog log(io);
+    TStreamLog log(io, progress);
     log.AddLine("Undoing " + RunDescription(*run));
     TRunTally tally;
     const TSignalStop signalStop;
     TRunControl control;
     control.Stop = &TSignalStop::Asked();
-    control.AfterFile = [&](const TFilePlan& file, TFileOutcome outcome) {
-        if (outcome == TFileOutcome::Failed) ReportError(io, file.Path + ": " + log.LastLine());
+    control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
+    control.AfterFile = [&](const TFilePlan& file, TFileOutcome outcome, const std::string& why) {
+        if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, file.Path + ": " + why);
     };
-    UndoRun(*run, args.DryRun, log, tally, control);
+    UndoRun(*run, args.DryRun, log, tally, control, control.Progress);
     log.AddLine(tally.SummaryLine());
+    progress.Hide();
     io.Out.flush();
     return tally.AnyFailed() ? kExitFileFailed : kExitOk;
 }

@@ -185,15 +185,10 @@ bool Refuse(std::string* reason, std::string text) {
 }
 
 // The name is taken exactly as it stands: it was read so from the file (blanks included), and a
-// name changed on the way back would leave the old comment and add a second one. A line with a name
-// and an empty value is a comment the user keeps ("COMMENT=" on purpose); a line with neither is
-// nothing.
+// name changed on the way back would leave the old comment and add a second one.
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
-    const std::size_t eq = line.find('=');
-    const std::string_view text(line);
-    const std::string name = eq == std::string::npos ? std::string() : line.substr(0, eq);
-    std::string value(TrimControls(eq == std::string::npos ? text : text.substr(eq + 1)));
-    if (!name.empty() || !value.empty()) PutTagEntry(name, std::move(value), tag);
+    if (std::optional<TWrittenComment> comment = WrittenOtherTag(line))
+        PutTagEntry(comment->Name, std::move(comment->Value), tag);
 }
 
 // Comment goes back under the name it was read from, DESCRIPTION or COMMENT, so that other programs
@@ -203,21 +198,50 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
     return field.Name;
 }
 
-// The comment data of `tags` over the headers read into `info` (whose table it takes up), ready for
-// writing. Raises std::runtime_error when the file may not be rewritten or the comments would not
-// read back.
-std::string TaggedCommentData(const TOggVorbis& tags, FileInfo& info) {
-    if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) throw std::runtime_error(refusal);
-    ClearTagValues(info.Tag);
+// Gives the entries of a table read from a file the values of `tags`: the fields, then the other
+// tags.
+void PutTags(const TOggVorbis& tags, VorbisTag& tag) {
+    ClearTagValues(tag);
     // An empty field is no comment: it sets no entry, so the one it came from goes.
     for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
-        if (std::string value(TrimControls(tags.*field.Field)); !value.empty())
-            PutTagEntry(SavedName(field, tags), std::move(value), info.Tag);
-    for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, info.Tag);
-    std::string commentData = BuildCommentData(info);
-    if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
-    info.SecondPage.Crc = 0;
-    return commentData;
+        if (std::string value = WrittenValue(tags.*field.Field); !value.empty())
+            PutTagEntry(SavedName(field, tags), std::move(value), tag);
+    for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, tag);
+}
+
+// Makes the table hold exactly `comments`, in their order, after the vendor string.
+void PutComments(const std::vector<TWrittenComment>& comments, VorbisTag& tag) {
+    tag.Names.resize(1);
+    tag.Values.resize(1);
+    tag.Slots.clear();
+    for (const TWrittenComment& comment : comments) {
+        tag.Names.push_back(comment.Name);
+        tag.Values.push_back(comment.Value);
+    }
+}
+
+using TPutEntries = std::function<void(VorbisTag&)>;
+
+// The comment data of the headers read into `info` once `put` has given its table (which it takes
+// up) the entries to write. Raises std::runtime_error when the file may not be rewritten.
+std::string NewCommentData(FileInfo& info, const TPutEntries& put) {
+    if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) throw std::runtime_error(refusal);
+    put(info.Tag);
+    return BuildCommentData(info);
+}
+
+// The one way a save's new file is prepared: PrepareSaveTags and PrepareSaveComments differ only in
+// the entries they put.
+bool PrepareSave(const TPutEntries& put, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
+                 TPreparedSave& save, std::string* reason) {
+    try {
+        save = PrepareReplacement(std::move(replace), NewCommentData(info, put), info);
+        return true;
+    } catch (const std::exception& error) {
+        const auto* system = dynamic_cast<const std::system_error*>(&error);
+        save.NoSpace = system && (system->code().value() == ENOSPC || system->code().value() == EDQUOT);
+        return Refuse(reason, ReasonOf(error));
+    }
 }
 
 }  // namespace
@@ -337,6 +361,10 @@ TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, cons
     TPreparedSave save;
     save.Replace = std::move(replacing);
     TFolderReplace& replace = *save.Replace;
+    // A packet the reader would refuse could never be read, let alone saved, again.
+    if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
+    // The checksum is computed over the page with its field zero, once the page is written.
+    info.SecondPage.Crc = 0;
     CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
     const int temp = replace.CreateTemp();
     WriteNewFile(replace.Old(), temp, commentData, info);
@@ -375,14 +403,13 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
 
 bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
                      TPreparedSave& save, std::string* reason) {
-    try {
-        save = PrepareReplacement(std::move(replace), TaggedCommentData(tags, info), info);
-        return true;
-    } catch (const std::exception& error) {
-        const auto* system = dynamic_cast<const std::system_error*>(&error);
-        save.NoSpace = system && (system->code().value() == ENOSPC || system->code().value() == EDQUOT);
-        return Refuse(reason, ReasonOf(error));
-    }
+    return PrepareSave([&tags](VorbisTag& tag) { PutTags(tags, tag); }, std::move(replace), info, save, reason);
+}
+
+bool PrepareSaveComments(const std::vector<TWrittenComment>& comments, std::unique_ptr<TFolderReplace> replace,
+                         FileInfo& info, TPreparedSave& save, std::string* reason) {
+    return PrepareSave([&comments](VorbisTag& tag) { PutComments(comments, tag); }, std::move(replace), info, save,
+                       reason);
 }
 
 bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
@@ -396,7 +423,7 @@ bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileNam
               std::vector<std::string>* notes) {
     std::string commentData;
     try {
-        commentData = TaggedCommentData(tags, info);
+        commentData = NewCommentData(info, [&tags](VorbisTag& tag) { PutTags(tags, tag); });
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
     }

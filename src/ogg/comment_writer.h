@@ -12,6 +12,7 @@
 
 #include "fs/folder_replace.h"
 #include "ogg/header_reader.h"
+#include "ogg/written_comment.h"
 
 namespace parvex {
 
@@ -35,6 +36,11 @@ struct TPreparedSave {
 // the file cannot be saved.
 bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
                      TPreparedSave& save, std::string* reason = nullptr);
+
+// The same for exactly `comments`, in their order and with their values as given, in place of every
+// comment of the file; its vendor string stays. Undo puts a file's old comments back so.
+bool PrepareSaveComments(const std::vector<TWrittenComment>& comments, std::unique_ptr<TFolderReplace> replace,
+                         FileInfo& info, TPreparedSave& save, std::string* reason = nullptr);
 
 // Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
 // TOggVorbis::SaveToFile for the contract.
@@ -83,7 +89,9 @@ void StoreSecondPageCrc(int fd, const FileInfo& info);
 // Writes the file again with the new comment data in place of the old comment packet and replaces
 // it (see TFolderReplace): the new file is written, given the old file's owner, group, permission
 // bits and extended attributes (see CopyMetadata), flushed to disk and renamed over the old one. A
-// file the process neither owns nor may write is refused. The headers are re-paged when the new packet
+// file the process neither owns nor may write is refused, and so is comment data of more than
+// kMaxHeaderBytes, which the reader would refuse. The second page's checksum is computed here (its
+// field in `info` is cleared first). The headers are re-paged when the new packet
 // does not fit the second page or the old one spanned pages; later pages of the Vorbis stream are
 // then renumbered. True when the file was replaced; `notes`, when given, then receives what the
 // user should know about the save (one line each). False, with the old file untouched and no

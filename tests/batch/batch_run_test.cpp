@@ -330,7 +330,7 @@ TEST_P(StopTest, LeavesEveryFileUntouchedOrComplete) {
     TRunControl control;
     control.Stop = &stop;
     std::size_t done = 0;
-    control.AfterFile = [&](const TFilePlan&, TFileOutcome) { stop = ++done == stopAfter; };
+    control.AfterFile = [&](const TFilePlan&, TFileOutcome, const std::string&) { stop = ++done == stopAfter; };
     TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
 
     const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, &journal, control);
@@ -486,7 +486,7 @@ TEST_F(GroupCommitTest, FilesOfSeveralGroupsAndFoldersAreAllSavedAndJournaled) {
     plans = Plan(MassPlanner());
     std::vector<std::string> afterFile;
     TRunControl control;
-    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome) { afterFile.push_back(plan.Path); };
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome, const std::string&) { afterFile.push_back(plan.Path); };
 
     const TApplyOutcome outcome = ApplyRun(plans, false, log, tally, &journal, control);
 
@@ -569,29 +569,42 @@ TEST_P(FlushOrderTest, NoRenameBeforeItsDataNorAnEndBeforeItsFolders) {
     std::vector<TReplaceStep> steps;
     ReplaceTesting().Hook = [&steps](TReplaceStep step) { steps.push_back(step); };
     const test::TOpenFileLimit limit(test::OpenFileLimitForGroupsOf(3));
+    // The run, then its undo, which puts the files back the same way.
+    const auto expectGroupedSaves = [&steps](const char* what) {
+        SCOPED_TRACE(what);
+        const auto firstRename = std::find(steps.begin(), steps.end(), TReplaceStep::Renamed);
+        EXPECT_EQ(std::count(steps.begin(), firstRename, TReplaceStep::FolderOpened), 3)
+            << "the files of a group are written before the first takes its place";
+        int unflushedFiles = 0, unflushedRenames = 0, renames = 0;
+        for (const TReplaceStep step : steps) {
+            switch (step) {
+                case TReplaceStep::FolderOpened: ++unflushedFiles; break;
+                case TReplaceStep::DataFlushed: --unflushedFiles; break;
+                case TReplaceStep::FileSystemFlushed: unflushedFiles = unflushedRenames = 0; break;
+                case TReplaceStep::Renamed:
+                    EXPECT_EQ(unflushedFiles, 0) << "a rename before its data is on disk";
+                    ++unflushedRenames;
+                    ++renames;
+                    break;
+                case TReplaceStep::FolderFlushed: unflushedRenames = 0; break;
+                case TReplaceStep::TempNamed:
+                case TReplaceStep::Exchanging: break;
+            }
+        }
+        EXPECT_EQ(renames, 7);
+        EXPECT_EQ(unflushedRenames, 0) << "the run ended before the folders of its last renames were flushed";
+        EXPECT_TRUE(steps.back() == TReplaceStep::FolderFlushed || steps.back() == TReplaceStep::FileSystemFlushed);
+        steps.clear();
+    };
 
     ApplyRun(plans, false, log, tally, &journal);
-
     EXPECT_EQ(tally.Changed(), 7);
-    int unflushedFiles = 0, unflushedRenames = 0, renames = 0;
-    for (const TReplaceStep step : steps) {
-        switch (step) {
-            case TReplaceStep::FolderOpened: ++unflushedFiles; break;
-            case TReplaceStep::DataFlushed: --unflushedFiles; break;
-            case TReplaceStep::FileSystemFlushed: unflushedFiles = unflushedRenames = 0; break;
-            case TReplaceStep::Renamed:
-                EXPECT_EQ(unflushedFiles, 0) << "a rename before its data is on disk";
-                ++unflushedRenames;
-                ++renames;
-                break;
-            case TReplaceStep::FolderFlushed: unflushedRenames = 0; break;
-            case TReplaceStep::TempNamed:
-            case TReplaceStep::Exchanging: break;
-        }
-    }
-    EXPECT_EQ(renames, 7);
-    EXPECT_EQ(unflushedRenames, 0) << "the run ended before the folders of its last renames were flushed";
-    EXPECT_EQ(steps.back() == TReplaceStep::FolderFlushed || steps.back() == TReplaceStep::FileSystemFlushed, true);
+    expectGroupedSaves("run");
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+    EXPECT_EQ(undone.Changed(), 7);
+    expectGroupedSaves("undo");
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, FlushOrderTest, ::testing::Values(false, true),
@@ -650,16 +663,19 @@ TEST_P(GroupFaultTest, OnlyTheFailingFileIsLeftAsItWas) {
         if (n == 3) fault.Meddle(all[fault.Hit]);
     });
     std::map<std::string, TFileOutcome> outcomes;
-    std::string lastLineOfHit;
+    std::string lastLineOfHit, whyOfHit;
     TRunControl control;
-    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome) {
+    control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome, const std::string& why) {
         outcomes[plan.Path] = outcome;
-        if (plan.Path == plans[fault.Hit].Path) lastLineOfHit = log.Lines.back();
+        if (plan.Path != plans[fault.Hit].Path) return;
+        lastLineOfHit = log.Lines.back();
+        whyOfHit = why;
     };
 
     ApplyRun(plans, false, log, tally, &journal, control);
 
     EXPECT_EQ(lastLineOfHit, fault.Line);
+    EXPECT_EQ(kLogIndent + whyOfHit, fault.Line);
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const TFilePlan& plan = plans[i];
         // No new file is left behind; the link the meddler planted is not ours to remove.

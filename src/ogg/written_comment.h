@@ -1,0 +1,41 @@
+#pragma once
+// One comment as the writer stores it, and the rule by which the writer trims a value. What a plan
+// says a file will hold and what a save writes into it follow this one rule.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "text/text_utils.h"
+
+namespace parvex {
+
+// One comment of a file: its name exactly, its value.
+struct TWrittenComment {
+    std::string Name;
+    std::string Value;
+    bool operator==(const TWrittenComment&) const = default;
+};
+
+// A value as the writer stores it: blanks and control characters at both ends dropped. An empty
+// value is not stored at all.
+inline std::string WrittenValue(std::string_view value) { return std::string(TrimControls(value)); }
+
+// An other-tags line "NAME=value" as the writer stores it: the name exactly as it stands, blanks
+// included (a line without "=" has an empty name), the value as WrittenValue makes it. A line with a
+// name and an empty value is a comment the user keeps ("COMMENT=" on purpose); one with neither is
+// no comment (nothing).
+inline std::optional<TWrittenComment> WrittenOtherTag(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    TWrittenComment comment;
+    if (eq == std::string_view::npos) {
+        comment.Value = WrittenValue(line);
+    } else {
+        comment.Name = line.substr(0, eq);
+        comment.Value = WrittenValue(line.substr(eq + 1));
+    }
+    if (comment.Name.empty() && comment.Value.empty()) return std::nullopt;
+    return comment;
+}
+
+}  // namespace parvex
