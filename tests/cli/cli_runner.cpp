@@ -24,7 +24,16 @@ bool BecomeUser(uid_t user) {
     return setgroups(0, nullptr) == 0 && setgid(group) == 0 && setuid(user) == 0;
 }
 
+// The runs a test starts keep their journals in a folder of the test process's own unless the test
+// names one: never in the user's own state folder, whose undo history the tests would crowd out, and
+// which another test process running at the same time would share.
+void KeepJournalsApart() {
+    static const TempDir state;
+    if (std::getenv("XDG_STATE_HOME") == nullptr) setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+}
+
 CliResult Run(const std::vector<std::string>& args, std::optional<uid_t> user, const std::string* input) {
+    KeepJournalsApart();
     TempDir capture;
     const std::string out = (capture.Path() / "out").string();
     const std::string err = (capture.Path() / "err").string();
