@@ -15,6 +15,7 @@
 #include "cli/save_signals.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/find_file.h"
+#include "scan/given_paths.h"
 #include "text/text_utils.h"
 
 namespace parvex::cli {
@@ -27,22 +28,24 @@ void AddBatchOptions(TOptionParser& parser, TBatchArgs& args) {
 
 namespace {
 
-// Why a folder named on the command line cannot be scanned at all (bad usage), or an empty text. A
+// Why a path named on the command line cannot be worked on at all (bad usage), or an empty text. A
 // folder that exists but cannot be read is reported by the scan, like an unreadable subfolder.
-std::string FolderProblem(const std::string& folder) {
+std::string PathProblem(const std::string& path) {
+    struct stat info {};
+    const bool found = stat(path.c_str(), &info) == 0;
+    if (found && S_ISREG(info.st_mode)) return {};
     // The scan takes ";" as a list separator and refuses wildcards: such a name would reach other
     // folders than the one given.
-    if (folder.find_first_of(";*?") != std::string::npos)
-        return "cannot scan '" + folder + "': folder names holding ';', '*' or '?' are not supported";
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0) return "cannot access '" + folder + "': " + std::strerror(errno);
-    if (!S_ISDIR(info.st_mode)) return "'" + folder + "' is not a folder";
+    if (path.find_first_of(";*?") != std::string::npos)
+        return "cannot scan '" + path + "': folder names holding ';', '*' or '?' are not supported";
+    if (!found) return "cannot access '" + path + "': " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode)) return "'" + path + "' is neither a file nor a folder";
     return {};
 }
 
-// The files of the scan of every folder, each file once, in the order found. A folder that cannot
+// The files given and those of the scan of every folder given, each once, in the order found. A folder that cannot
 // be read gets a log line, is named on standard error and counts in `tally`.
-void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally,
+void FindFiles(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log, TRunTally& tally,
                  TStreams& io, TProgressBar& progress) {
     TFindFile finder;
     finder.Filename = kOggFileMask;
@@ -60,19 +63,16 @@ void ScanFolders(const TBatchArgs& args, TFoundFileList& found, TStreamLog& log,
         ReportFailure(io, progress, line);
         tally.CountUnreadableFolder();
     };
-    for (const std::string& folder : args.Folders) {
-        finder.SetLocation(folder);
-        finder.Search();
-    }
+    FindGivenFiles(finder, args.Paths, found);
 }
 
 }  // namespace
 
 int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob& job, TStreams& io,
              const TClosingLines& closing, TPlanning planning) {
-    if (args.Folders.empty()) return UsageError(io, command, "no folder given");
-    for (const std::string& folder : args.Folders)
-        if (const std::string problem = FolderProblem(folder); !problem.empty())
+    if (args.Paths.empty()) return UsageError(io, command, "no file or folder given");
+    for (const std::string& path : args.Paths)
+        if (const std::string problem = PathProblem(path); !problem.empty())
             return UsageError(io, command, problem);
     const bool journaled = !args.DryRun && !args.NoUndo;
     if (const std::string problem = journaled ? JournalProblem(JournalFolder()) : ""; !problem.empty()) {
@@ -87,7 +87,7 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     TStreamLog log(io, progress);
     TRunTally tally;
     TFoundFileList found;
-    ScanFolders(args, found, log, tally, io, progress);
+    FindFiles(args, found, log, tally, io, progress);
 
     TRunControl control;
     control.Stop = &TSignalStop::Asked();
@@ -97,7 +97,7 @@ int RunBatch(const std::string& command, const TBatchArgs& args, const TPlanJob&
     control.AfterFile = [&](const TFilePlan& plan, TFileOutcome outcome, const std::string& why) {
         if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, EscapedName(plan.Path) + ": " + why);
     };
-    TRunJournal journal(JournalFolder(), command, args.Folders);
+    TRunJournal journal(JournalFolder(), command, FoldersOfGivenPaths(args.Paths));
     ApplyRun(plans, args.DryRun, log, tally, journaled ? &journal : nullptr, control);
     if (closing)
         for (const std::string& line : closing(found)) log.AddLine(line);

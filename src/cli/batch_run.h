@@ -17,7 +17,7 @@
 namespace parvex::cli {
 
 struct TBatchArgs {
-    std::vector<std::string> Folders;  // the operands
+    std::vector<std::string> Paths;  // the operands: folders and files
     bool Recurse = false;
     bool DryRun = false;
     bool NoUndo = false;  // change the files without a journal
@@ -39,10 +39,10 @@ using TPlanJob = TPlanner;
 // The lines a run logs after its last file (before the summary), from the files it found.
 using TClosingLines = std::function<std::vector<std::string>(const TFoundFileList& found)>;
 
-// Checks the folders, scans them (into subfolders with Recurse) and runs `job` on every file found,
-// in the order found, each file once however many paths lead to it. The log goes to io.Out and ends
-// with the run's summary line. Returns kExitUsage for a folder that is missing or cannot be scanned,
-// kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
+// Checks the paths, scans the folders among them (into subfolders with Recurse) and runs `job` on
+// every file given or found, in the order of the paths, each file once however many paths lead to
+// it. The log goes to io.Out and ends with the run's summary line. Returns kExitUsage for a path
+// that is missing or a folder that cannot be scanned, kExitFileFailed when a folder could not be read or a file could not be read or written, otherwise
 // kExitOk. Each failure is also named on io.Err with its reason, and the run goes on. A real run
 // records the old state of each file it changes in a journal (JournalFolder), for undo; where the
 // journal cannot be written, the run does not start (kExitFileFailed, with the reason and a pointer

@@ -7,7 +7,7 @@
 namespace parvex::cli {
 
 const char kClearHelp[] =
-    "Usage: parvex-cli clear [OPTION]... FOLDER...\n"
+    "Usage: parvex-cli clear [OPTION]... FOLDER|FILE...\n"
     "Removes chosen tags from every .ogg file of the folders.\n\n"
     "  --field FIELD[,FIELD] remove these tags (the option may be given more than once)\n"
     "  --other-tags          remove every comment without a field of its own\n"
@@ -47,7 +47,7 @@ std::string Parse(const std::vector<std::string>& argv, TClearArgs& args) {
     });
     parser.Flag("other-tags", 0, [&args] { args.Options.OtherTags = true; });
     parser.Flag("all", 0, [&args] { args.Options.RemoveAll = true; });
-    const std::string error = parser.Parse(argv, args.Batch.Folders);
+    const std::string error = parser.Parse(argv, args.Batch.Paths);
     if (!error.empty()) return error;
     const TClearTagsOptions& o = args.Options;
     if (o.Fields.empty() && !o.OtherTags && !o.RemoveAll)

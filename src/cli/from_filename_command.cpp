@@ -6,7 +6,7 @@
 namespace parvex::cli {
 
 const char kFromFilenameHelp[] =
-    "Usage: parvex-cli from-filename [OPTION]... FOLDER...\n"
+    "Usage: parvex-cli from-filename [OPTION]... FOLDER|FILE...\n"
     "Sets tags of every .ogg file in the folders from the file's own name: the name without its\n"
     "last four characters (\".ogg\") is cut at the separator, and piece I goes to the tag of\n"
     "placeholder I of the format; <TRASH> skips a piece.\n\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
@@ -45,7 +45,7 @@ std::string Parse(const std::vector<std::string>& argv, TFromFilenameArgs& args)
         args.Options.ReplaceText = value;
         return {};
     });
-    std::string error = parser.Parse(argv, args.Batch.Folders);
+    std::string error = parser.Parse(argv, args.Batch.Paths);
     if (error.empty()) error = CheckOverwriteChoice(args.OverwriteGiven);
     if (!error.empty()) return error;
     args.Options.CaseFixChecked = !args.Options.CaseFixWords.empty();

@@ -12,7 +12,7 @@
 namespace parvex::cli {
 
 const char kFromListHelp[] =
-    "Usage: parvex-cli from-list --list FILE [OPTION]... FOLDER...\n"
+    "Usage: parvex-cli from-list --list FILE [OPTION]... FOLDER|FILE...\n"
     "Sets tags of every .ogg file in the folders from the line of a CSV list that names the file.\n"
     "The fields of each line are cut at the separator; field I goes to the tag of placeholder I\n"
     "of the format, and the field under <Target file> holds the file's name (without folder,\n"
@@ -60,7 +60,7 @@ std::string Parse(const std::vector<std::string>& argv, TFromListArgs& args) {
         args.ListGiven = true;
         return {};
     });
-    std::string error = parser.Parse(argv, args.Batch.Folders);
+    std::string error = parser.Parse(argv, args.Batch.Paths);
     if (error.empty()) error = CheckOverwriteChoice(args.OverwriteGiven);
     if (error.empty() && !args.ListGiven) error = "no list: give --list FILE";
     if (error.empty() && args.ListPath != kStandardInput) error = CheckInputList(args.ListPath);

@@ -7,7 +7,7 @@
 namespace parvex::cli {
 
 const char kMassHelp[] =
-    "Usage: parvex-cli mass [OPTION]... FOLDER...\n"
+    "Usage: parvex-cli mass [OPTION]... FOLDER|FILE...\n"
     "Sets chosen tags in every .ogg file of the folders. A value replaces the file's own, or is put\n"
     "in front of it or after it, joined with nothing between them.\n\n"
     "  --set FIELD=TEXT      give FIELD the TEXT in the mode of --mode; an empty TEXT under\n"
@@ -96,7 +96,7 @@ std::string Parse(const std::vector<std::string>& argv, TMassArgs& args) {
         return problem;
     });
     parser.Flag("remove-picture", 0, [&args] { args.RemovePictures = true; });
-    std::string error = parser.Parse(argv, args.Batch.Folders);
+    std::string error = parser.Parse(argv, args.Batch.Paths);
     if (!error.empty()) return error;
     if (args.FrontCover && args.RemovePictures) return "give --picture or --remove-picture, not both";
     if (args.FrontCover) {

@@ -7,7 +7,7 @@
 namespace parvex::cli {
 
 const char kRenameHelp[] =
-    "Usage: parvex-cli rename [OPTION]... FOLDER...\n"
+    "Usage: parvex-cli rename [OPTION]... FOLDER|FILE...\n"
     "Renames every .ogg file of the folders after its own tags: the format with each placeholder\n"
     "replaced by the file's value, then \".ogg\". The file stays in its folder and never replaces\n"
     "another file.\n\n" PARVEX_CLI_FORMAT_OPTIONS_HELP
@@ -51,7 +51,7 @@ std::string Parse(const std::vector<std::string>& argv, TRenameArgs& args) {
         return {};
     });
     parser.Flag("rename-untagged", 0, [&args] { args.Options.DontRenameUntagged = false; });
-    std::string error = parser.Parse(argv, args.Batch.Folders);
+    std::string error = parser.Parse(argv, args.Batch.Paths);
     if (!error.empty()) return error;
     args.Options.CaseFixChecked = !args.Options.CaseFixWords.empty();
     args.Options.Format = ResolveFormat(args.Format, error);

@@ -16,6 +16,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "fs/open_error.h"
 #include "scan/find_file.h"
+#include "scan/given_paths.h"
 #include "scan/found_files.h"
 #include "text/text_utils.h"
 
@@ -39,11 +40,6 @@ std::string ColumnValue(const std::string& placeholder, const tagrecord& record,
     if (const std::optional<TTagField> field = PlaceholderField(placeholder))
         return FieldOf(record, *field);
     return {};
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Why the record of `path` cannot be listed; empty when it was loaded.

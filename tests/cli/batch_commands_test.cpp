@@ -475,7 +475,7 @@ TEST_F(BatchCli, BadUsageExitsWithTwoAndTouchesNothing) {
              {"mass", Dir(), "-x", "--set", "artist=x"},
              {"mass", missing, "--set", "artist=x"},
              {"mass", Dir(), missing, "--set", "artist=x"},
-             {"mass", file, "--set", "artist=x"},
+             {"mass", "/dev/null", "--set", "artist=x"},
              {"mass", Dir() + "a;b", "--set", "artist=x"},
              {"clear", Dir()},
              {"clear", Dir(), "--field", "colour"},
@@ -548,6 +548,25 @@ TEST_F(BatchCli, AFileReachedByTwoPathsIsDoneOnce) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band!"});
     EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
+}
+
+// Files given on their own are worked on as they are, with the files of a folder given beside them,
+// in one run that one undo takes back; the folder's other files are left alone.
+TEST_F(BatchCli, FilesGivenAreOneRunWithTheFoldersGiven) {
+    const test::TempDir state;  // undo takes this test's run, not one of a test beside it
+    const test::TScopedEnv stateEnv("XDG_STATE_HOME", state.Path().c_str());
+    const std::string a = Make("album/a.ogg", {{"ARTIST", "Band"}});
+    const std::string b = Make("album/b.ogg", {{"ARTIST", "Band"}});
+    const std::string c = Make("single/c.opus", {{"ARTIST", "Band"}});
+    const std::string d = Make("other/d.ogg", {{"ARTIST", "Band"}});
+    const auto before = Snapshot();
+    auto r = RunCli({"mass", a, c, Dir() + "other", "--set", "genre=Jazz"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a, "Mass Tag: " + c, "Mass Tag: " + d}));
+    EXPECT_EQ(Comments(b), Strings{"ARTIST=Band"});
+    r = RunCli({"undo"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_TRUE(Snapshot() == before);
 }
 
 // A folder deeper than the longest path the system opens cannot be walked: the run names it, does
