@@ -136,20 +136,22 @@ TLayout MassLayout() {
         {"CheckBox16", "Other tags", {10, 320, 97, 17}, "ListBox2", {10, 340, 233, 121}, "Panel8", {96, 310},
          "other"},
     };
+    // The rows sit 6 pixels lower than drawn, under the legend that names the mode buttons.
+    const auto lower = [](const QRect& place) { return place.translated(0, 6); };
     TLayout layout;
     for (const Row& r : rows) {
-        layout.push_back({r.check, "QCheckBox", "TabSheet2", r.checkPlace, r.caption});
+        layout.push_back({r.check, "QCheckBox", "TabSheet2", lower(r.checkPlace), r.caption});
         const std::string editor = r.editor;
         const char* kind = editor == "edit15" ? "QComboBox" : editor == "ListBox2" ? "QListWidget" : "QLineEdit";
-        layout.push_back({editor, kind, "TabSheet2", r.editorPlace, {}});
-        layout.push_back({r.panel, "QFrame", "TabSheet2", {r.panelAt, QSize(60, 21)}, {}});
+        layout.push_back({editor, kind, "TabSheet2", lower(r.editorPlace), {}});
+        layout.push_back({r.panel, "QFrame", "TabSheet2", lower({r.panelAt, QSize(60, 21)}), {}});
         const std::string modes = r.modes;
         layout.push_back({modes + "_a", "QRadioButton", r.panel, {6, 3, 0, 0}, {}});
         layout.push_back({modes + "_o", "QRadioButton", r.panel, {22, 3, 0, 0}, {}});
         layout.push_back({modes + "_p", "QRadioButton", r.panel, {38, 3, 0, 0}, {}});
     }
-    layout.push_back({"BitBtn4", "QPushButton", "TabSheet2", {248, 340, 20, 20}, {}});
-    layout.push_back({"BitBtn5", "QPushButton", "TabSheet2", {248, 441, 20, 20}, {}});
+    layout.push_back({"BitBtn4", "QPushButton", "TabSheet2", lower({248, 340, 20, 20}), {}});
+    layout.push_back({"BitBtn5", "QPushButton", "TabSheet2", lower({248, 441, 20, 20}), {}});
     layout.push_back({"chkPicture", "QCheckBox", "TabSheet2", {280, 378, 70, 17}, "Picture"});
     layout.push_back({"pnlPicture", "QWidget", "TabSheet2", {350, 376, 124, 21}, {}});
     layout.push_back({"radSetPicture", "QRadioButton", "pnlPicture", {2, 2, 50, 17}, "Set"});
@@ -345,6 +347,12 @@ void ExpectCaptionsFit(const TMainWindow& window) {
         EXPECT_LE(label->geometry().right(), window.browsePage->FieldEdit(TTagField::Organization)->x() - 3)
             << label->objectName().toStdString();
     EXPECT_LE(window.browsePage->otherTagsLabel->geometry().right(), window.browsePage->copyOtherTagsButton->x() - 1);
+    // The Mass page's mode buttons are named by a legend over their column, clear of the first row.
+    const TMassPage& mass = *window.massPage;
+    EXPECT_EQ(mass.modeLegend->text(), "Modes, left to right: Prepend, Overwrite, Append");
+    EXPECT_LT(mass.modeLegend->geometry().bottom(), mass.ModePanel(TTagField::Artist)->y());
+    EXPECT_GT(mass.modeLegend->x(), mass.RowCheck(TTagField::Artist)->geometry().right());
+    EXPECT_EQ(mass.modeLegend->geometry().right(), mass.ModePanel(TTagField::Artist)->geometry().right());
     const int tabsWidth = window.pages->tabBar()->sizeHint().width();
     EXPECT_LE(tabsWidth, window.pages->width()) << "all seven tabs show in one row";
 }

@@ -49,7 +49,8 @@ constexpr TMassRowPlace kMassRows[] = {
 // clang-format on
 
 // The mode buttons, left to right: their name endings, hints and places within the panel. The
-// buttons are too narrow for their captions; the hint names them on hover.
+// buttons are too narrow for their captions: the hint names each on hover, and a legend over the
+// column names them in order.
 struct TModeButton {
     TMassMode mode;
     const char* suffix;
@@ -63,8 +64,15 @@ constexpr TModeButton kModeButtons[] = {
     {TMassMode::Append, "_p", "Append", {38, 3, 19, 15}},
 };
 
+// The rows and the other tags under them sit this much lower than drawn, to make room for the legend
+// of the mode buttons above the first row.
+constexpr int kLegendRoom = 6;
+constexpr int kModeColumnRight = 556;  // the right edge of the mode panels
+
+QRect BelowLegend(const QRect& place) { return place.translated(0, kLegendRoom); }
+
 QFrame* MakeModePanel(QWidget* page, const char* name, QPoint at) {
-    auto* panel = MakeControl<QFrame>(page, name, {at, QSize(60, 21)});
+    auto* panel = MakeControl<QFrame>(page, name, BelowLegend({at, QSize(60, 21)}));
     panel->setFrameStyle(QFrame::Box | QFrame::Sunken);  // lowered outside, raised inside
     return panel;
 }
@@ -96,26 +104,29 @@ TMassMode CheckedMode(const std::array<QRadioButton*, 3>& modes) {
 TMassPage::TMassPage(TPageContext& context, QWidget* parent)
     : TBatchPage(context, parent, "TabSheet2", "mass") {
     for (const TMassRowPlace& place : kMassRows) {
-        TRow row{place.field, MakeCheckBox(this, place.checkName, place.caption, place.checkPlace, TFontWeight::Bold),
+        TRow row{place.field,
+                 MakeCheckBox(this, place.checkName, place.caption, BelowLegend(place.checkPlace), TFontWeight::Bold),
                  nullptr, nullptr, {}};
         if (place.field == Genre) {
-            genreBox = MakeGenreBox(this, place.editName, place.editPlace);
+            genreBox = MakeGenreBox(this, place.editName, BelowLegend(place.editPlace));
         } else {
-            row.edit = MakeEdit(this, place.editName, place.editPlace);
+            row.edit = MakeEdit(this, place.editName, BelowLegend(place.editPlace));
         }
         row.panel = MakeModePanel(this, place.panelName, place.panelAt);
         row.modes = MakeModeButtons(row.panel, place.modePrefix);
         rows_.push_back(row);
     }
 
-    otherTagsCheck = MakeCheckBox(this, "CheckBox16", "Other tags", {10, 320, 97, 17}, TFontWeight::Bold);
+    otherTagsCheck =
+        MakeCheckBox(this, "CheckBox16", "Other tags", BelowLegend({10, 320, 97, 17}), TFontWeight::Bold);
     otherModePanel = MakeModePanel(this, "Panel8", {96, 310});
     otherModeButtons = MakeModeButtons(otherModePanel, "other");
     otherModeButtons[0]->setEnabled(false);
-    otherTagsList = MakeControl<QListWidget>(this, "ListBox2", {10, 340, 233, 121});
+    otherTagsList = MakeControl<QListWidget>(this, "ListBox2", BelowLegend({10, 340, 233, 121}));
     otherTags_.emplace(*otherTagsList, TOtherTagsShown::AsWritten);
-    addOtherTagButton = MakeGlyphButton(this, "BitBtn4", "", TGlyph::Add, {248, 340, 20, 20});
-    removeOtherTagButton = MakeGlyphButton(this, "BitBtn5", "", TGlyph::Delete, {248, 441, 20, 20});
+    addOtherTagButton = MakeGlyphButton(this, "BitBtn4", "", TGlyph::Add, BelowLegend({248, 340, 20, 20}));
+    removeOtherTagButton = MakeGlyphButton(this, "BitBtn5", "", TGlyph::Delete, BelowLegend({248, 441, 20, 20}));
+    CreateModeLegend();
 
     CreatePictureRow();
     recurseCheck = MakeCheckBox(this, "CheckBox39", "Recurse subdirs", {456, 400, 97, 17});
@@ -129,6 +140,16 @@ TMassPage::TMassPage(TPageContext& context, QWidget* parent)
     connect(otherTagsList, &QListWidget::itemDoubleClicked, this,
             [this] { otherTags_->EditSelected(*context_.addTagDialog); });
     SetTabOrder();
+}
+
+// A line in small type over the column of mode panels, ending at its right edge.
+void TMassPage::CreateModeLegend() {
+    modeLegend = MakeLabel(this, "lblModes", "Modes, left to right: Prepend, Overwrite, Append", {0, 0});
+    QFont small = modeLegend->font();
+    small.setPixelSize(Scaled(10));
+    modeLegend->setFont(small);
+    modeLegend->adjustSize();
+    modeLegend->move(Scaled(kModeColumnRight) - modeLegend->width(), 0);
 }
 
 void TMassPage::CreatePictureRow() {

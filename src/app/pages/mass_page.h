@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -47,6 +48,7 @@ public:
     QFrame* otherModePanel = nullptr;
     std::array<QRadioButton*, 3> otherModeButtons{};  // Prepend, Overwrite, Append
     QListWidget* otherTagsList = nullptr;
+    QLabel* modeLegend = nullptr;  // names the mode buttons, which are too narrow for captions
     QPushButton* addOtherTagButton = nullptr;
     QPushButton* removeOtherTagButton = nullptr;
     // The picture row: set the front cover or remove every picture.
@@ -70,6 +72,7 @@ private:
         std::array<QRadioButton*, 3> modes;  // Prepend, Overwrite, Append
     };
 
+    void CreateModeLegend();
     void CreatePictureRow();
     const TRow* RowOf(TTagField field) const;
     QWidget* ValueBox(const TRow& row) const;
