@@ -1,14 +1,10 @@
-// The batch driver of the window: the checks before a batch run and the scan of a run. The run itself
-// is in run_view.cpp.
+// The checks the window makes before a batch run on its working folder. The run itself is in
+// run_view.cpp.
 
 #include <QDir>
 #include <filesystem>
-#include <utility>
 
-#include "app/form_builder.h"
 #include "app/main_window.h"
-#include "ogg/ogg_codec.h"
-#include "scan/date_time.h"
 
 namespace parvex {
 
@@ -49,33 +45,6 @@ bool TMainWindow::MayRunOnWorkingFolder(bool recurse) {
     }
     const std::string question = recurse ? WholeTreeQuestion(folder) : std::string();
     return question.empty() || platform_.Confirm(question);
-}
-
-void TMainWindow::ScanForRun(const TRunSetup& setup, TRunThread& run) {
-    runFiles_.Clear();
-    if (!setup.Files.empty()) {
-        for (const std::string& path : setup.Files) {
-            const std::filesystem::path file(path);
-            runFiles_.Add(file.parent_path().string(), file.filename().string());
-        }
-        return;
-    }
-    TFindFile finder;
-    finder.Filename = kOggFileMask;
-    finder.Subfolders = setup.Subfolders;
-    finder.Details = false;  // a run takes each file's name, nothing more
-    finder.ModifiedBefore = setup.Before;
-    finder.CreatedBefore = setup.Before;
-    finder.SetLocation(setup.Folder);
-    // Every path is listed; the plans keep one per file, however many paths lead to it.
-    finder.OnFound = [this](TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
-        runFiles_.Add(folder, fileInfo.Name);
-    };
-    finder.OnFolderError = [this, &run](TFindFile&, const std::string& folder, const std::string& reason) {
-        run.AddLine(UnreadableFolderLine(folder, reason));
-        batchTally_.CountUnreadableFolder();
-    };
-    finder.Search();
 }
 
 }  // namespace parvex

@@ -22,10 +22,8 @@
 #include "app/pages/name_pages.h"
 #include "app/pages/page_context.h"
 #include "app/platform/platform.h"
-#include "batch/run_tally.h"
 #include "batch/run_thread.h"
 #include "scan/date_time.h"
-#include "scan/found_files.h"
 #include "settings/form_storage.h"
 
 namespace parvex {
@@ -142,30 +140,22 @@ private:
     // After the settings were read: takes the quotes of FormCloseQuery off the texts.
     void UnquoteTexts();
 
-    // What SetUpRun read for a run: its mode, its operation's order and where the scan goes.
+    // What SetUpRun read for a run: its mode, its operation's order and its files.
     struct TRunSetup {
         std::string Mode;
         TBatchOrder Order;
-        std::string Folder;
-        bool Subfolders = false;
-        TDateTime Before = 0;  // files created and modified before this moment
-        // The files of the run, when it works on these instead of the files a scan finds.
-        std::vector<std::string> Files;
+        // The files of the run (empty: the working folder's) and whether into subfolders.
+        TRunPaths Paths;
     };
     // The checks and steps of a batch start before the scan (see StartBatch); nothing when the run
     // must not start. The run shows the Log page when `showLog`.
     std::optional<TRunSetup> SetUpRun(TRunSetup setup, bool showLog = true);
     // The run asked for by a batch page.
     std::optional<TRunSetup> SetUpRun(TBatchPage& page);
-    // Plans the run of `setup`, then, when `preview`, shows the plan; carries it out unless the
-    // preview was closed or the run cancelled. Returns whether it was carried out.
+    // Plans the run of `setup` off the window's thread, then, when `preview`, shows the plan; carries
+    // it out off the window's thread unless the preview was closed or the run cancelled. Returns
+    // whether it was carried out.
     bool PlanAndApply(const TRunSetup& setup, bool preview);
-    // The scan and the plans of a run, then their application, each off the window's thread.
-    std::vector<TFilePlan> PlanOffThread(const TRunSetup& setup);
-    // Carries out the plans, keeping a journal for undo when `journaled`.
-    void ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled);
-    // Fills runFiles_ with the scan of `setup`, on the run's thread; unreadable folders are logged.
-    void ScanForRun(const TRunSetup& setup, TRunThread& run);
     // Runs `job` on the run thread and returns when it ended, the window answering meanwhile;
     // raises again what the job raised.
     void RunOffThread(TRunThread::TJob job);
@@ -181,8 +171,6 @@ private:
     TPlatform& platform_;
     TMemoLog memoLogSink_;
     TPageContext context_{platform_, memoLogSink_};
-    TRunTally batchTally_;     // what the running batch did so far
-    TFoundFileList runFiles_;  // the files of the running batch, each once
     TRunThread run_;
     bool stopAsked_ = false;      // Stop was pressed (or the window closed) during this run
     bool closeAfterRun_ = false;  // the window closes when the run has ended

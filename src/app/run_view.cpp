@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/main_window.h"
+#include "batch/run_door.h"
 #include "batch/run_journal.h"
 #include "batch/undo_run.h"
 
@@ -34,6 +35,32 @@ std::optional<bool> JournalChoice(TPlatform& platform) {
         return false;
     return std::nullopt;
 }
+
+// A run's reports on their way to the window: its lines and progress wait in the run thread until
+// the window's timer takes them (ShowRunState). The scan's count is not shown.
+class TThreadSink final : public TRunSink {
+public:
+    explicit TThreadSink(TRunThread& run) : TRunSink(&run.StopFlag()), run_(run) {}
+
+    void AddLine(const std::string& line) override { run_.AddLine(line); }
+    void Progress(TRunStep step, const TRunProgress& at) override {
+        if (step != TRunStep::Scanning) run_.Report(Caption(step), at);
+    }
+
+private:
+    static const char* Caption(TRunStep step) {
+        switch (step) {
+            case TRunStep::Writing:
+                return "Writing";
+            case TRunStep::Undoing:
+                return "Undoing";
+            default:
+                return "Reading";
+        }
+    }
+
+    TRunThread& run_;
+};
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -136,48 +163,28 @@ std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TBatchPage& page) {
             return std::nullopt;
         }
     }
-    return SetUpRun({page.Mode(), page.Order(), {}, page.recurseCheck->isChecked(), 0, std::move(files)});
+    return SetUpRun({page.Mode(), page.Order(), {std::move(files), page.recurseCheck->isChecked()}});
 }
 
 std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TRunSetup setup, bool showLog) {
-    if (RunGoing() || !MayRunOnWorkingFolder(setup.Subfolders && setup.Files.empty())) return std::nullopt;
+    TRunPaths& paths = setup.Paths;
+    if (RunGoing() || !MayRunOnWorkingFolder(paths.Recurse && paths.Paths.empty())) return std::nullopt;
     // The run may rewrite the file the Browse page shows.
     if (!browsePage->ResolveUnsavedEdits()) return std::nullopt;
     logPage->logView->clear();
     BatchMode = setup.Mode;
-    batchTally_ = TRunTally();
     stopAsked_ = false;
     if (showLog) SetActivePage(logPage);
-    setup.Folder = folderEdit->text().toStdString();
-    CheckScannableFolder(setup.Folder);
+    // The journal names the working folder, also for a run on some of its files.
+    paths.Where = {folderEdit->text().toStdString()};
+    if (paths.Paths.empty()) paths.Paths = paths.Where;
+    if (const std::string problem = RunPathsProblem(paths.Paths); !problem.empty()) {
+        platform_.ShowMessage(TMessageKind::Error, problem);
+        return std::nullopt;
+    }
     // Files written before this moment, by this session too, all belong to the scan.
-    setup.Before = Now();
+    paths.Before = Now();
     return setup;
-}
-
-std::vector<TFilePlan> TMainWindow::PlanOffThread(const TRunSetup& setup) {
-    std::vector<TFilePlan> plans;
-    RunOffThread([&](TRunThread& run) {
-        if (setup.Order.Prepare) setup.Order.Prepare(run);
-        ScanForRun(setup, run);
-        bool stopped = false;
-        plans = PlanRun(runFiles_, setup.Order.Planner, run.Control("Reading"), stopped, setup.Order.Planning);
-    });
-    return plans;
-}
-
-void TMainWindow::ApplyOffThread(const TRunSetup& setup, const std::vector<TFilePlan>& plans, bool journaled) {
-    RunOffThread([&](TRunThread& run) {
-        if (stopAsked_) {
-            run.AddLine(StoppedLine(0, runFiles_.Count()));
-        } else {
-            TRunJournal journal(JournalFolder(), setup.Mode, {setup.Folder});
-            ApplyRun(plans, false, run, batchTally_, journaled ? &journal : nullptr, run.Control("Writing"));
-            if (setup.Order.Closing && !run.StopAsked())
-                for (const std::string& line : setup.Order.Closing(runFiles_)) run.AddLine(line);
-        }
-        run.AddLine(batchTally_.SummaryLine());
-    });
 }
 
 bool TMainWindow::PlanAndApply(const TRunSetup& setup, bool preview) {
@@ -187,10 +194,15 @@ bool TMainWindow::PlanAndApply(const TRunSetup& setup, bool preview) {
         MemoLog().AddLine(kRunCancelled);
         return false;
     }
-    const std::vector<TFilePlan> plans = PlanOffThread(setup);
+    TThreadSink shown(run_);
+    TBatchRun batch(setup.Mode, setup.Order, setup.Paths, shown);
+    RunOffThread([&](TRunThread& run) {
+        if (setup.Order.Prepare) setup.Order.Prepare(run);
+        batch.Plan();
+    });
     if (preview) {
         std::vector<TPreviewRow> rows;
-        for (const TFilePlan& plan : plans)
+        for (const TFilePlan& plan : batch.Plans())
             for (TPreviewRow& row : PreviewRows(plan)) rows.push_back(std::move(row));
         if (stopAsked_ || !platform_.ShowPlan(rows)) {
             MemoLog().AddLine("Preview closed: no file was changed.");
@@ -198,7 +210,13 @@ bool TMainWindow::PlanAndApply(const TRunSetup& setup, bool preview) {
             MemoLog().AddLine(kRunCancelled);
         }
     }
-    if (journaled) ApplyOffThread(setup, plans, *journaled);
+    if (journaled) {
+        RunOffThread([&](TRunThread& run) {
+            // A stop asked while the files were read holds for the writing: no file is changed.
+            if (stopAsked_) run.AskStop();
+            batch.Apply(false, *journaled);
+        });
+    }
     CloseWhenRunEnds();
     return journaled.has_value();
 }
@@ -213,7 +231,7 @@ void TMainWindow::PreviewBatch(TBatchPage& page) {
 
 bool TMainWindow::RunOnFiles(const std::string& mode, const TBatchOrder& order,
                              const std::vector<std::string>& files, bool preview) {
-    const std::optional<TRunSetup> setup = SetUpRun({mode, order, {}, false, 0, files}, false);
+    const std::optional<TRunSetup> setup = SetUpRun({mode, order, {files}}, false);
     return setup && PlanAndApply(*setup, preview);
 }
 
@@ -231,10 +249,8 @@ void TMainWindow::undoLastRun() {
     logPage->logView->clear();
     stopAsked_ = false;
     RunOffThread([&run](TRunThread& thread) {
-        thread.AddLine("Undoing " + RunDescription(*run));
-        TRunTally tally;
-        UndoRun(*run, false, thread, tally, thread.Control("Undoing"), thread.Control("Reading").Progress);
-        thread.AddLine(tally.SummaryLine());
+        TThreadSink shown(thread);
+        UndoBatchRun(*run, false, shown);
     });
     CloseWhenRunEnds();
 }

@@ -47,14 +47,16 @@ void TRunThread::Hold(bool held) {
     released_.notify_all();
 }
 
+void TRunThread::Report(const std::string& step, const TRunProgress& at) {
+    std::unique_lock lock(mutex_);
+    progress_ = {step, at};
+    released_.wait(lock, [this] { return !held_ || stop_; });
+}
+
 TRunControl TRunThread::Control(const std::string& step) {
     TRunControl control;
     control.Stop = &stop_;
-    control.Progress = [this, step](const TRunProgress& at) {
-        std::unique_lock lock(mutex_);
-        progress_ = {step, at};
-        released_.wait(lock, [this] { return !held_ || stop_; });
-    };
+    control.Progress = [this, step](const TRunProgress& at) { Report(step, at); };
     return control;
 }
 

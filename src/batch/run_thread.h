@@ -49,8 +49,12 @@ public:
     // While held, the job waits in the progress report made before each file begins: nothing new is
     // read or written until it is released or asked to stop (the reported file is then the last).
     void Hold(bool held);
-    // The control a job hands to PlanRun, ApplyRun or UndoRun: the stop flag, and the progress
-    // reported under `step`.
+    // The flag AskStop sets, for a job's sink (TRunSink).
+    const std::atomic<bool>& StopFlag() const { return stop_; }
+    // The job is at `at` of `step`; it waits here while held.
+    void Report(const std::string& step, const TRunProgress& at);
+    // The control a job hands to PlanRun or ApplyRun: the stop flag, and the progress reported
+    // under `step`.
     TRunControl Control(const std::string& step);
 
     // The job's log lines, kept until taken.

@@ -1,7 +1,7 @@
 #include <optional>
 
 #include "batch/clear_tags.h"
-#include "cli/batch_run.h"
+#include "cli/batch_command.h"
 #include "cli/field_names.h"
 
 namespace parvex::cli {
@@ -62,11 +62,11 @@ int RunClear(const std::vector<std::string>& argv, TStreams& io) {
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "clear", error);
     const TClearTagsOptions& options = args.Options;
-    return RunBatch(
+    return RunBatchCommand(
         "clear", args.Batch,
-        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+        {[&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
             return PlanClearTags(options, file, record, dir, name);
-        },
+        }},
         io);
 }
 

@@ -1,4 +1,4 @@
-#include "cli/batch_run.h"
+#include "cli/batch_command.h"
 #include "cli/format_args.h"
 #include "cli/tagging_args.h"
 #include "naming/tag_from_name.h"
@@ -62,11 +62,11 @@ int RunFromFilename(const std::vector<std::string>& argv, TStreams& io) {
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "from-filename", error);
     const TTagFromFileNameOptions& options = args.Options;
-    return RunBatch(
+    return RunBatchCommand(
         "from-filename", args.Batch,
-        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
+        {[&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
             return PlanTagFromFileName(options, file, record, dir, name);
-        },
+        }},
         io);
 }
 

@@ -1,7 +1,7 @@
 #include <exception>
 #include <new>
 
-#include "cli/batch_run.h"
+#include "cli/batch_command.h"
 #include "cli/format_args.h"
 #include "cli/tagging_args.h"
 #include "naming/name_format.h"
@@ -93,12 +93,13 @@ int RunFromList(const std::vector<std::string>& argv, TStreams& io) {
         io.Err << "parvex-cli: " << EscapedControls(failure.what()) << '\n';
         return kExitFileFailed;
     }
-    return RunBatch(
-        "from-list", args.Batch,
-        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
-            return PlanTagFromList(options, table, file, record, dir, name);
-        },
-        io, [&keys](const TFoundFileList& found) { return UnmatchedListLines(keys, found.Names()); });
+    TRunOrder order;
+    order.Planner = [&](const std::string& dir, const std::string& name, TOggVorbis& file,
+                        tagrecord& record) {
+        return PlanTagFromList(options, table, file, record, dir, name);
+    };
+    order.Closing = [&keys](const TFoundFileList& found) { return UnmatchedListLines(keys, found.Names()); };
+    return RunBatchCommand("from-list", args.Batch, order, io);
 }
 
 }  // namespace parvex::cli

@@ -1,7 +1,7 @@
 #include <optional>
 
 #include "batch/mass_tag.h"
-#include "cli/batch_run.h"
+#include "cli/batch_command.h"
 #include "cli/field_names.h"
 
 namespace parvex::cli {
@@ -120,12 +120,10 @@ int RunMass(const std::vector<std::string>& argv, TStreams& io) {
     const std::string error = Parse(argv, args);
     if (!error.empty()) return UsageError(io, "mass", error);
     const TMassTagOptions& options = args.Options;
-    return RunBatch(
-        "mass", args.Batch,
-        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
-            return PlanMassTag(options, file, record, dir, name);
-        },
-        io);
+    return RunBatchCommand("mass", args.Batch,
+                           {[&](const std::string& dir, const std::string& name, TOggVorbis& file,
+                                tagrecord& record) { return PlanMassTag(options, file, record, dir, name); }},
+                           io);
 }
 
 }  // namespace parvex::cli

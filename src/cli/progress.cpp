@@ -68,4 +68,23 @@ void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& mess
     io.Err << "parvex-cli: " << EscapedControls(message) << '\n';
 }
 
+TPrintedRun::TPrintedRun(TStreams& io)
+    : TRunSink(&TSignalStop::Asked()), io_(io), progress_(io.Err, io.ErrIsTerminal, io.Columns), log_(io, progress_) {}
+
+void TPrintedRun::Progress(TRunStep step, const TRunProgress& at) {
+    if (step == TRunStep::Scanning)
+        progress_.Scanning(at.Done);
+    else
+        progress_.Working(at.Done, at.Total);
+}
+
+void TPrintedRun::FileDone(const TFilePlan& plan, TFileOutcome outcome, const std::string& why) {
+    if (outcome == TFileOutcome::Failed) ReportFailure(io_, progress_, EscapedName(plan.Path) + ": " + why);
+}
+
+void TPrintedRun::Finish() {
+    progress_.Hide();
+    io_.Out.flush();
+}
+
 }  // namespace parvex::cli

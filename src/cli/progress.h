@@ -12,7 +12,9 @@
 #include <string>
 
 #include "batch/log_sink.h"
+#include "batch/run_door.h"
 #include "cli/cli.h"
+#include "cli/save_signals.h"
 
 namespace parvex::cli {
 
@@ -68,5 +70,27 @@ private:
 // Names a failed file or folder on standard error ("parvex-cli: MESSAGE", control characters
 // escaped), after the log lines printed so far, with the progress bar out of the way.
 void ReportFailure(TStreams& io, TProgressBar& progress, const std::string& message);
+
+// A batch run or an undo shown on the command line: the log on standard output, each failed file or
+// folder named on standard error, a progress bar on a terminal. While it lives, the first SIGINT,
+// SIGTERM, SIGHUP or SIGPIPE stops the run between two files (TSignalStop).
+class TPrintedRun final : public TRunSink {
+public:
+    explicit TPrintedRun(TStreams& io);
+
+    void AddLine(const std::string& line) override { log_.AddLine(line); }
+    void Progress(TRunStep step, const TRunProgress& at) override;
+    void FileDone(const TFilePlan& plan, TFileOutcome outcome, const std::string& why) override;
+    void FolderUnreadable(const std::string& line) override { ReportFailure(io_, progress_, line); }
+
+    // Takes the progress bar away and sends the log out, once the run has ended.
+    void Finish();
+
+private:
+    TStreams& io_;
+    TSignalStop signalStop_;
+    TProgressBar progress_;
+    TStreamLog log_;
+};
 
 }  // namespace parvex::cli

@@ -1,4 +1,4 @@
-#include "cli/batch_run.h"
+#include "cli/batch_command.h"
 #include "cli/format_args.h"
 #include "cli/tagging_args.h"
 #include "naming/name_format.h"
@@ -70,14 +70,15 @@ int RunRename(const std::vector<std::string>& argv, TStreams& io) {
     if (!error.empty()) return UsageError(io, "rename", error);
     const TRenameFromTagOptions& options = args.Options;
     TPlannedNames planned;
-    return RunBatch(
-        "rename", args.Batch,
-        [&](const std::string& dir, const std::string& name, TOggVorbis& file, tagrecord& record) {
-            // Every file is planned before the first is renamed: the names taken and freed by the
-            // renames planned so far count on top of the folder's.
-            return PlanRenameFromTag(options, planned, file, record, dir, name);
-        },
-        io, {}, TPlanning::InOrder);
+    TRunOrder order;
+    order.Planner = [&](const std::string& dir, const std::string& name, TOggVorbis& file,
+                        tagrecord& record) {
+        // Every file is planned before the first is renamed: the names taken and freed by the
+        // renames planned so far count on top of the folder's.
+        return PlanRenameFromTag(options, planned, file, record, dir, name);
+    };
+    order.Planning = TPlanning::InOrder;
+    return RunBatchCommand("rename", args.Batch, order, io);
 }
 
 }  // namespace parvex::cli

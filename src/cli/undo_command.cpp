@@ -1,11 +1,11 @@
 #include <optional>
 #include <ostream>
 
+#include "batch/run_door.h"
 #include "batch/undo_run.h"
 #include "cli/cli.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "cli/save_signals.h"
 
 namespace parvex::cli {
 
@@ -57,7 +57,7 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
     if (const std::string error = parser.Parse(argv, args.Operands); !error.empty())
         return UsageError(io, "undo", error);
     if (args.Operands.size() > 1) return UsageError(io, "undo", "give one run number");
-    TProgressBar progress(io.Err, io.ErrIsTerminal, io.Columns);
+    TProgressBar progress(io.Err, false);  // only names what went wrong before the undo
     const TRunList list = ListRuns(JournalFolder());
     if (!list.Problem.empty()) {
         ReportFailure(io, progress, "undo: " + list.Problem);
@@ -76,20 +76,9 @@ int RunUndo(const std::vector<std::string>& argv, TStreams& io) {
         ReportFailure(io, progress, "undo: cannot read " + chosen->File + ": " + error);
         return kExitFileFailed;
     }
-    TStreamLog log(io, progress);
-    log.AddLine("Undoing " + RunDescription(*run));
-    TRunTally tally;
-    const TSignalStop signalStop;
-    TRunControl control;
-    control.Stop = &TSignalStop::Asked();
-    control.Progress = [&progress](const TRunProgress& at) { progress.Working(at.Done, at.Total); };
-    control.AfterFile = [&](const TFilePlan& file, TFileOutcome outcome, const std::string& why) {
-        if (outcome == TFileOutcome::Failed) ReportFailure(io, progress, file.Path + ": " + why);
-    };
-    UndoRun(*run, args.DryRun, log, tally, control, control.Progress);
-    log.AddLine(tally.SummaryLine());
-    progress.Hide();
-    io.Out.flush();
+    TPrintedRun shown(io);
+    const TRunTally tally = UndoBatchRun(*run, args.DryRun, shown);
+    shown.Finish();
     return tally.AnyFailed() ? kExitFileFailed : kExitOk;
 }
 

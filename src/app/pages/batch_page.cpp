@@ -54,10 +54,7 @@ void TBatchPage::MakeRunButtons(const char* previewName, const char* runName, co
 }
 
 void CheckScannableFolder(const std::string& folder) {
-    if (folder.find(';') != std::string::npos)
-        throw EFindFileError(folder + "\n\rfolder names holding \";\" cannot be scanned");
-    // The scan's own rules on a location (no wildcards), met here before anything starts.
-    TFindFile().SetLocation(folder);
+    if (const std::string problem = ScanFolderProblem(folder); !problem.empty()) throw EFindFileError(problem);
 }
 
 }  // namespace parvex

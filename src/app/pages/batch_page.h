@@ -13,21 +13,16 @@
 #include <vector>
 
 #include "app/pages/page_context.h"
-#include "batch/batch_run.h"
+#include "batch/run_door.h"
 #include "batch/run_thread.h"
-#include "scan/found_files.h"
 
 namespace parvex {
 
-// What a batch operation needs for one run, read from its page's controls when the run starts.
-struct TBatchOrder {
-    TPlanner Planner;  // plans each found file
-    TPlanning Planning = TPlanning::Concurrent;
-    // The lines logged after the last file (before the run's summary line), from the files found;
-    // may be empty.
-    std::function<std::vector<std::string>(const TFoundFileList& found)> Closing;
+// What a batch operation needs for one run, read from its page's controls when the run starts: its
+// part of the run (the planner and its closing lines), and what the window does before the scan.
+struct TBatchOrder : TRunOrder {
     // Runs off the window's thread before the scan (loading the list of the list page); may be empty.
-    std::function<void(TRunThread& run)> Prepare;
+    std::function<void(TRunThread& run)> Prepare{};
 };
 
 class TBatchPage : public QWidget {
@@ -81,9 +76,8 @@ private:
     bool runGoing_ = false;
 };
 
-// Raises EFindFileError when `folder` cannot be scanned as it stands: a folder name holding ";" would
-// be read as two other folders, and the scan would work on files the user never chose; one holding a
-// wildcard would be read as a mask.
+// Raises EFindFileError with the ScanFolderProblem of `folder`, if it has one: the scan would work on
+// files the user never chose.
 void CheckScannableFolder(const std::string& folder);
 
 }  // namespace parvex
