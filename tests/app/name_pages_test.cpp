@@ -72,13 +72,7 @@ protected:
         EXPECT_TRUE(file.LoadFromFile((Music() / name).string())) << name;
         return file;
     }
-    Names Files() const {
-        Names names;
-        for (const auto& entry : std::filesystem::directory_iterator(Music()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    Names Files() const { return test::FileNames(Music()); }
     void ExpectIntactAudio(const std::string& name) const {
         const std::string original = ReadAll(std::filesystem::path(PARVEX_TEST_DATA) / "mono-8khz.ogg");
         const std::string bytes = ReadAll(Music() / name);

@@ -59,12 +59,9 @@ TEST_F(OpusWindowTest, ListedShownEditedMassTaggedAndRenamed) {
     W().pages->setCurrentWidget(W().renamePage);
     Click(W().renamePage->editor->fieldChecks[1]);  // Title
     Click(W().renamePage->runButton);
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Music()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Edited.opus", "Low voice.OPUS", "Six channels.oga",
-                                               "Tune.ogg", "cover.flac"}));
+    EXPECT_EQ(test::FileNames(Music()),
+              (std::vector<std::string>{"Edited.opus", "Low voice.OPUS", "Six channels.oga", "Tune.ogg",
+                                        "cover.flac"}));
     ExpectSoundOpus("Edited.opus", "stereo-48khz.opus");
     ExpectSoundOpus("Low voice.OPUS", "mono-16khz.opus");
     ExpectSoundOpus("Six channels.oga", "surround-51.opus");

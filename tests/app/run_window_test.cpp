@@ -43,12 +43,7 @@ protected:
         Window().massPage->RowCheck(TTagField::Artist)->setChecked(true);
         Window().massPage->RowEdit(TTagField::Artist)->setText(artist);
     }
-    std::map<std::string, std::string> Folder() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(Music()))
-            files[entry.path().filename()] = ReadAll(entry.path());
-        return files;
-    }
+    std::map<std::string, std::string> Folder() const { return test::FolderBytes(Music()); }
     QStringList LogLines() { return Window().logPage->logView->toPlainText().split('\n'); }
     // Calls `probe` every few milliseconds while the window's event loop runs.
     template <typename Probe>

@@ -30,9 +30,6 @@ protected:
     std::string Make(const std::string& relative, const test::CommentList& comments) {
         return test::WriteVorbisFile(dir_.Path() / relative, comments).string();
     }
-    static Strings Comments(const std::string& path) {
-        return test::ReadCommentHeader(ReadAll(path)).Comments;
-    }
 
     // The lines of a run's log that name a file, without the lines that say what happened to it.
     static Strings Headings(const std::string& out) {
@@ -83,17 +80,18 @@ TEST_F(BatchCli, MassSetsPrependsAndAppendsInTheFolderAndWithRecurseInSubfolders
                          "     TITLE: \"Other\" -> \"The Other\"\n     ARTIST: (none) -> \"Group\"\n"
                          "     ALBUM: (none) -> \"(Live)\"\n     MOOD: (none) -> \"happy\"\n"
                          "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
-    EXPECT_EQ(Comments(a),
+    EXPECT_EQ(test::CommentsOnDisk(a),
               (Strings{"ARTIST=Group", "TITLE=The Song", "ALBUM=Best (Live)", "MOOD=calm", "MOOD=happy"}));
     // Values are written without blanks at their ends.
-    EXPECT_EQ(Comments(b), (Strings{"TITLE=The Other", "ARTIST=Group", "ALBUM=(Live)", "MOOD=happy"}));
+    EXPECT_EQ(test::CommentsOnDisk(b),
+              (Strings{"TITLE=The Other", "ARTIST=Group", "ALBUM=(Live)", "MOOD=happy"}));
     EXPECT_TRUE(ReadAll(c) == originalC) << "a subfolder is only walked with --recurse";
     EXPECT_TRUE(test::SameAudio(originalA, ReadAll(a)));
 
     r = RunCli({"mass", "-r", Dir(), "--mode", "append", "--set", "title=!"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(c), (Strings{"TITLE=Deep!"}));
-    EXPECT_EQ(Comments(a)[1], "TITLE=The Song!");
+    EXPECT_EQ(test::CommentsOnDisk(c), (Strings{"TITLE=Deep!"}));
+    EXPECT_EQ(test::CommentsOnDisk(a)[1], "TITLE=The Song!");
 }
 
 TEST_F(BatchCli, SubfoldersWhoseNamesHoldAStarAreWorkedOnLikeAnyOther) {
@@ -102,7 +100,7 @@ TEST_F(BatchCli, SubfoldersWhoseNamesHoldAStarAreWorkedOnLikeAnyOther) {
     auto r = RunCli({"mass", Dir(), "--recurse", "--set", "genre=Jazz"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Headings(r.Out), Strings{"Mass Tag: " + deep});
-    EXPECT_EQ(Comments(deep), (Strings{"TITLE=Deep", "GENRE=Jazz"}));
+    EXPECT_EQ(test::CommentsOnDisk(deep), (Strings{"TITLE=Deep", "GENRE=Jazz"}));
 }
 
 TEST_F(BatchCli, AFileDatedInTheFutureIsWorkedOnLikeAnyOther) {
@@ -112,7 +110,7 @@ TEST_F(BatchCli, AFileDatedInTheFutureIsWorkedOnLikeAnyOther) {
     auto r = RunCli({"mass", Dir(), "--set", "genre=Jazz"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Headings(r.Out), Strings{"Mass Tag: " + later});
-    EXPECT_EQ(Comments(later), (Strings{"TITLE=Later", "GENRE=Jazz"}));
+    EXPECT_EQ(test::CommentsOnDisk(later), (Strings{"TITLE=Later", "GENRE=Jazz"}));
 }
 
 TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
@@ -120,11 +118,11 @@ TEST_F(BatchCli, MassRemovesWithAnEmptyOverwriteAndReplacesOtherTags) {
         Make("a.ogg", {{"TITLE", "Song"}, {"COMMENT", "old"}, {"MOOD", "calm"}, {"X", "1"}});
     auto r = RunCli({"mass", Dir(), "--set", "comment=", "--replace-other", "--other", "Y=2"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "Y=2"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song", "Y=2"}));
 
     r = RunCli({"mass", Dir(), "--replace-other"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song"}));
 }
 
 TEST_F(BatchCli, MassSetsAndRemovesTheFrontCoverAndItsDryRunShowsNoBase64) {
@@ -138,12 +136,12 @@ TEST_F(BatchCli, MassSetsAndRemovesTheFrontCoverAndItsDryRunShowsNoBase64) {
         << r.Out;
     r = RunCli({"mass", Dir(), "--picture", image});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    ASSERT_EQ(Comments(a).size(), 2u);
+    ASSERT_EQ(test::CommentsOnDisk(a).size(), 2u);
     const std::string shown = RunCli({"show", a}).Out;
     EXPECT_NE(shown.find("    Front cover, image/jpeg, 837 bytes, 48 x 40\n"), std::string::npos) << shown;
     r = RunCli({"mass", Dir(), "--remove-picture"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song"}));
     EXPECT_EQ(RunCli({"mass", Dir(), "--picture", image, "--remove-picture"}).Status, 2);
 }
 
@@ -154,11 +152,11 @@ TEST_F(BatchCli, ClearRemovesChosenFieldsOrEverythingButPerformer) {
     auto r = RunCli({"clear", Dir(), "--field", "title,TRACKNUMBER", "--other-tags"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Headings(r.Out), Strings{"Clear Tags: " + Dir() + "a.ogg"});
-    EXPECT_EQ(Comments(a), (Strings{"ARTIST=Band", "PERFORMER=P"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"ARTIST=Band", "PERFORMER=P"}));
 
     r = RunCli({"clear", Dir(), "--all"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"PERFORMER=P"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"PERFORMER=P"}));
     EXPECT_TRUE(test::IsValidOgg(ReadAll(a)));
 }
 
@@ -170,14 +168,14 @@ TEST_F(BatchCli, FromFilenameCutsNamesByATypedOrABuiltFormat) {
     EXPECT_EQ(r.Out, "Tag from filename: " + Dir() + "01 - Band - Song.ogg\n" +
                          "     TITLE: (none) -> \"Song\"\n     TRACKNUMBER: (none) -> \"01\"\n"
                          "Done: 1 file changed, 0 left unchanged, 0 failed.\n");
-    EXPECT_EQ(Comments(a), (Strings{"ARTIST=Kept", "TITLE=Song", "TRACKNUMBER=01"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"ARTIST=Kept", "TITLE=Song", "TRACKNUMBER=01"}));
 
     fs::remove(a);
     const std::string b = Make("The_Band-Some_Song.ogg", {{"TITLE", "Kept"}});
     r = RunCli(
         {"from-filename", Dir(), "--fields", "artist,title", "-s", "-", "--replace", "_", "--keep-existing"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(b), (Strings{"TITLE=Kept", "ARTIST=The Band"}));
+    EXPECT_EQ(test::CommentsOnDisk(b), (Strings{"TITLE=Kept", "ARTIST=The Band"}));
 }
 
 // --skip-tagged passes over a file with a comment and says so; the vendor string is no tag, and a
@@ -242,7 +240,7 @@ TEST_F(BatchCli, RenameDryRunPrintsWhatTheRunWillLogAndPredictsCollisions) {
                             "Song.ogg\n     not renamed: a file of that name already exists\n"),
               std::string::npos)
         << real.Out;
-    EXPECT_EQ(Comments(Dir() + "a.ogg"), (Strings{"TITLE=a"}));
+    EXPECT_EQ(test::CommentsOnDisk(Dir() + "a.ogg"), (Strings{"TITLE=a"}));
 }
 
 TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
@@ -261,15 +259,15 @@ TEST_F(BatchCli, FromListTagsTheListedFilesOnly) {
                          "d.ogg\n     skipped: the list has no line for it\n" +
                          "List line 3 matched no file: \"A.OGG\"\n" +
                          "Done: 2 files changed, 1 left unchanged, 0 failed.\n");
-    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "ARTIST=Band"}));
-    EXPECT_EQ(Comments(b), (Strings{"ARTIST=Other"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song", "ARTIST=Band"}));
+    EXPECT_EQ(test::CommentsOnDisk(b), (Strings{"ARTIST=Other"}));
     EXPECT_TRUE(ReadAll(d) == dBytes);
 
     Make("b.ogg", {{"TITLE", "Old"}});
     r = RunCli({"from-list", Dir(), "-l", list, "-f", "<Target file>;<Artist>;<Title>", "-s", ";",
                 "--keep-existing"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(b), (Strings{"TITLE=Old", "ARTIST=Other"}));
+    EXPECT_EQ(test::CommentsOnDisk(b), (Strings{"TITLE=Old", "ARTIST=Other"}));
 }
 
 // Lists as Linux editors and spreadsheets write them (LF line ends, a byte-order mark), and lists
@@ -292,8 +290,8 @@ TEST_F(BatchCli, FromListReadsLinuxListsAndPipes) {
         Make("b.ogg", {});
         const auto r = run(list, input);
         EXPECT_EQ(r.Status, 0) << list << ": " << r.Err;
-        EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "ARTIST=Band"})) << list;
-        EXPECT_EQ(Comments(b), (Strings{"TITLE=Tune", "ARTIST=Other"})) << list;
+        EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song", "ARTIST=Band"})) << list;
+        EXPECT_EQ(test::CommentsOnDisk(b), (Strings{"TITLE=Tune", "ARTIST=Other"})) << list;
     }
 }
 
@@ -440,7 +438,7 @@ TEST_F(BatchCli, ADescriptionStaysADescription) {
 
     real = RunCli({"mass", Dir(), "--append", "comment= and more", "--set", "artist=Band"});
     EXPECT_EQ(real.Status, 0) << real.Err;
-    EXPECT_EQ(Comments(a), (Strings{"TITLE=Song", "DESCRIPTION=notes and more", "ARTIST=Band"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"TITLE=Song", "DESCRIPTION=notes and more", "ARTIST=Band"}));
     EXPECT_NE(real.Out.find("     DESCRIPTION: \"notes\" -> \"notes and more\"\n"), std::string::npos)
         << real.Out;
 }
@@ -540,13 +538,13 @@ TEST_F(BatchCli, AFileReachedByTwoPathsIsDoneOnce) {
     auto r = RunCli({"mass", Dir(), "-r", "--prepend", "artist=The "});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a, "Mass Tag: " + b}));
-    EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band"});
-    EXPECT_EQ(Comments(b), Strings{"ARTIST=The Band"});
+    EXPECT_EQ(test::CommentsOnDisk(a), Strings{"ARTIST=The Band"});
+    EXPECT_EQ(test::CommentsOnDisk(b), Strings{"ARTIST=The Band"});
 
     r = RunCli(
         {"mass", Dir() + "album", Dir() + "album/", Dir() + "playlist/../album", "--append", "artist=!"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), Strings{"ARTIST=The Band!"});
+    EXPECT_EQ(test::CommentsOnDisk(a), Strings{"ARTIST=The Band!"});
     EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 0 failed.\n");
 }
 
@@ -563,7 +561,7 @@ TEST_F(BatchCli, FilesGivenAreOneRunWithTheFoldersGiven) {
     auto r = RunCli({"mass", a, c, Dir() + "other", "--set", "genre=Jazz"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a, "Mass Tag: " + c, "Mass Tag: " + d}));
-    EXPECT_EQ(Comments(b), Strings{"ARTIST=Band"});
+    EXPECT_EQ(test::CommentsOnDisk(b), Strings{"ARTIST=Band"});
     r = RunCli({"undo"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_TRUE(Snapshot() == before);
@@ -582,7 +580,7 @@ TEST_F(BatchCli, AFolderThatCannotBeOpenedIsNamedAndTheRunFails) {
     EXPECT_EQ(Headings(r.Out).back(), "Mass Tag: " + a);
     EXPECT_EQ(Summary(r.Out),
               "Done: 1 file changed, 0 left unchanged, 0 failed. 1 folder could not be read.\n");
-    EXPECT_EQ(Comments(a), Strings{"GENRE=Jazz"});
+    EXPECT_EQ(test::CommentsOnDisk(a), Strings{"GENRE=Jazz"});
 }
 
 TEST_F(BatchCli, AMissingFolderIsNamed) {
@@ -601,7 +599,7 @@ TEST_F(BatchCli, AFileThatIsNotOggVorbisIsNamedAndTheOthersAreDone) {
     EXPECT_EQ(r.Err, "parvex-cli: " + junk + ": not an Ogg Vorbis or Opus file: left unchanged\n");
     EXPECT_EQ(Summary(r.Out), "Done: 1 file changed, 0 left unchanged, 1 failed.\n");
     EXPECT_EQ(ReadAll(junk), "not an ogg file");
-    EXPECT_EQ(Comments(good), (Strings{"GENRE=Test"}));
+    EXPECT_EQ(test::CommentsOnDisk(good), (Strings{"GENRE=Test"}));
 }
 
 // A file whose headers a save would refuse fails in the plan, whatever the run would change, so
@@ -636,7 +634,7 @@ TEST_F(BatchCli, AFileWithDamagedHeadersFailsAlikeInTheDryRunAndTheRun) {
     }
     EXPECT_EQ(ReadAll(Dir() + "a-flipped.ogg"), flipped);
     EXPECT_EQ(ReadAll(Dir() + "b-cut.ogg"), cutBytes.substr(0, cutBytes.find("Song")));
-    EXPECT_EQ(Comments(good), Strings{});
+    EXPECT_EQ(test::CommentsOnDisk(good), Strings{});
 }
 
 // A file the program may not open, among files it may: as root nothing is unreadable, so the
@@ -678,8 +676,8 @@ TEST_F(Unreadable, MassNamesTheFileItCannotOpenAndDoesTheOthers) {
     EXPECT_EQ(r.Err, "parvex-cli: " + locked_ + ": cannot be opened: permission denied\n");
     EXPECT_EQ(Headings(r.Out), (Strings{"Mass Tag: " + a_, "Mass Tag: " + locked_, "Mass Tag: " + c_}));
     EXPECT_EQ(Summary(r.Out), "Done: 2 files changed, 0 left unchanged, 1 failed.\n");
-    EXPECT_EQ(Comments(a_), (Strings{"TITLE=a", "ARTIST=X"}));
-    EXPECT_EQ(Comments(c_), (Strings{"TITLE=c", "ARTIST=X"}));
+    EXPECT_EQ(test::CommentsOnDisk(a_), (Strings{"TITLE=a", "ARTIST=X"}));
+    EXPECT_EQ(test::CommentsOnDisk(c_), (Strings{"TITLE=c", "ARTIST=X"}));
     EXPECT_TRUE(ReadAll(locked_) == lockedBytes_);
 }
 
@@ -700,7 +698,7 @@ TEST_F(Unreadable, AFolderThatCannotBeReadIsNamedAndTheRunFails) {
             << r.Err;
         EXPECT_NE(Summary(r.Out).find(" 1 folder could not be read."), std::string::npos) << r.Out;
     }
-    EXPECT_EQ(Comments(a_), (Strings{"TITLE=a", "ARTIST=Y"}));
+    EXPECT_EQ(test::CommentsOnDisk(a_), (Strings{"TITLE=a", "ARTIST=Y"}));
 }
 
 TEST_F(Unreadable, RenameNamesTheFileItCannotOpenAndDoesTheOthers) {

@@ -23,9 +23,8 @@ using Strings = std::vector<std::string>;
 class Cli : public ::testing::Test {
 protected:
     std::string Real(const std::string& name) {
-        return dir_.Write(name, ReadAll(std::string(PARVEX_TEST_DATA) + "/" + name)).string();
+        return dir_.Write(name, ReadAll(test::TestData(name))).string();
     }
-    Strings Comments(const std::string& path) { return test::ReadCommentHeader(ReadAll(path)).Comments; }
     test::TempDir dir_;
 };
 
@@ -115,10 +114,10 @@ TEST_F(Cli, SetReplacesAndRemovesComments) {
     const auto r = RunCli({"set", a, b, "--tag", "artist=One", "--tag=ARTIST=Two", "--tag", "NEW=x=y",
                            "--remove", "mood", "--remove", "TITLE"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(a), (Strings{"ARTIST=One", "ARTIST=Two", "ALBUM=Test Album", "DATE=2024",
-                                    "GENRE=Ambient", "DESCRIPTION=Made by a script", "NEW=x=y"}));
+    EXPECT_EQ(test::CommentsOnDisk(a), (Strings{"ARTIST=One", "ARTIST=Two", "ALBUM=Test Album", "DATE=2024",
+                                                "GENRE=Ambient", "DESCRIPTION=Made by a script", "NEW=x=y"}));
     // A value beyond the file's entries of that name is appended.
-    EXPECT_EQ(Comments(b), (Strings{"ARTIST=One", "TRACKNUMBER=1", "ARTIST=Two", "NEW=x=y"}));
+    EXPECT_EQ(test::CommentsOnDisk(b), (Strings{"ARTIST=One", "TRACKNUMBER=1", "ARTIST=Two", "NEW=x=y"}));
     EXPECT_TRUE(test::SameAudio(original, ReadAll(a)));
     EXPECT_TRUE(test::OgginfoAccepts(a));
 }
@@ -143,7 +142,8 @@ TEST_F(Cli, SetWritesOtherNamesBackAsTheyWereRead) {
             .string();
     const auto r = RunCli({"set", path, "--tag", "ARTIST=X"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(path), (Strings{"Artist =Band", "DESCRIPTION=d", "COMMENT=c", "TITLE=t", "ARTIST=X"}));
+    EXPECT_EQ(test::CommentsOnDisk(path),
+              (Strings{"Artist =Band", "DESCRIPTION=d", "COMMENT=c", "TITLE=t", "ARTIST=X"}));
 }
 
 TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
@@ -154,7 +154,7 @@ TEST_F(Cli, SetNamesEachFileItCouldNotWrite) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find(junk + ": not an Ogg Vorbis or Opus file"), std::string::npos);
     EXPECT_NE(r.Err.find("Cannot open file " + missing), std::string::npos);
-    EXPECT_EQ(Comments(good).back(), "GENRE=Test");
+    EXPECT_EQ(test::CommentsOnDisk(good).back(), "GENRE=Test");
     EXPECT_EQ(ReadAll(junk), "not ogg");
 }
 
@@ -217,12 +217,12 @@ TEST_F(Cli, SetTakesAValueFromAFileOrStandardInput) {
     const std::string file = dir_.Write("lyrics.txt", lyrics).string();
     auto r = RunCli({"set", path, "--tag-file", "lyrics=" + file});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(path).back(), "LYRICS=" + lyrics.substr(0, lyrics.size() - 1));
+    EXPECT_EQ(test::CommentsOnDisk(path).back(), "LYRICS=" + lyrics.substr(0, lyrics.size() - 1));
 
     r = test::RunCliWithInput({"set", path, "--tag-file", "LYRICS=-", "--tag", "MOOD=calm"}, "one\r\ntwo\r\n");
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(path).back(), "MOOD=calm");
-    EXPECT_EQ(Comments(path).end()[-2], "LYRICS=one\r\ntwo");
+    EXPECT_EQ(test::CommentsOnDisk(path).back(), "MOOD=calm");
+    EXPECT_EQ(test::CommentsOnDisk(path).end()[-2], "LYRICS=one\r\ntwo");
 }
 
 TEST_F(Cli, SetRefusesAValueFileThatIsNotUtf8Text) {
@@ -294,7 +294,7 @@ TEST_F(Cli, FileNamesAfterDoubleDash) {
     const auto r = RunCli({"set", "--tag", "TITLE=u", "--", "-dash.ogg"});
     std::filesystem::current_path(cwd);
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Comments(path), (Strings{"TITLE=u"}));
+    EXPECT_EQ(test::CommentsOnDisk(path), (Strings{"TITLE=u"}));
 }
 
 // Pictures: written as the picture comment other taggers read, shown as a line, never as base64.
@@ -364,7 +364,7 @@ TEST_F(CliPictures, AMalformedPictureIsReportedAndKeptAsItIs) {
     const auto r = RunCli({"set", path, "--remove-picture", "--picture", Image("cover-48x40.jpg")});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "parvex-cli: " + path + ": kept 1 malformed picture comment as it is\n");
-    const Strings comments = Comments(path);
+    const Strings comments = test::CommentsOnDisk(path);
     ASSERT_EQ(comments.size(), 3u);
     EXPECT_EQ(comments[1], block) << "byte for byte";
 }

@@ -23,18 +23,15 @@ using Strings = std::vector<std::string>;
 class OpusCli : public ::testing::Test {
 protected:
     std::string Real(const char* dataName, const std::string& as) {
-        return dir_.Write(as, ReadAll(std::string(PARVEX_TEST_DATA) + "/" + dataName)).string();
+        return dir_.Write(as, ReadAll(test::TestData(dataName))).string();
     }
     std::string Dir() const { return dir_.Dir(); }
-    static Strings Comments(const std::string& path) {
-        return test::ReadCommentHeader(ReadAll(path)).Comments;
-    }
     static bool Has(const Strings& comments, const std::string& comment) {
         return std::find(comments.begin(), comments.end(), comment) != comments.end();
     }
     // What every rewritten Opus file must pass; `original` is a data file it was copied from.
     static void ExpectSoundOpus(const std::string& path, const char* original) {
-        const std::string from = std::string(PARVEX_TEST_DATA) + "/" + original;
+        const std::string from = test::TestData(original);
         EXPECT_TRUE(test::IsValidOgg(ReadAll(path)));
         EXPECT_TRUE(test::SameAudio(ReadAll(from), ReadAll(path)));
         EXPECT_TRUE(test::OpusinfoAccepts(path));
@@ -44,7 +41,7 @@ protected:
             EXPECT_TRUE(samples == test::OpusdecSamples(from, available)) << path;
         }
         if (const auto listed = test::MutagenComments(path)) {
-            EXPECT_EQ(listed->size(), Comments(path).size()) << path;
+            EXPECT_EQ(listed->size(), test::CommentsOnDisk(path).size()) << path;
         }
     }
     test::TempDir dir_;
@@ -68,7 +65,7 @@ TEST_F(OpusCli, SetEditsTheTitleAndKeepsTheGainTags) {
     const std::string path = Real("stereo-48khz.opus", "song.opus");
     const auto r = RunCli({"set", path, "--tag", "TITLE=New title"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    const Strings comments = Comments(path);
+    const Strings comments = test::CommentsOnDisk(path);
     EXPECT_TRUE(Has(comments, "title=New title")) << "the comment keeps the name opusenc gave it";
     EXPECT_TRUE(Has(comments, "R128_TRACK_GAIN=-256"));
     EXPECT_TRUE(Has(comments, "R128_ALBUM_GAIN=128"));
@@ -87,7 +84,7 @@ TEST_F(OpusCli, MassFindsEveryOggExtensionAndOnlyThose) {
     EXPECT_NE(r.Out.find("Done: 3 files changed, 0 left unchanged, 0 failed."), std::string::npos) << r.Out;
     for (const auto& [path, artist] :
          {std::pair{opus, "artist=Band"}, {oga, "artist=Band"}, {ogg, "ARTIST=Band"}})
-        EXPECT_TRUE(Has(Comments(path), artist)) << path;
+        EXPECT_TRUE(Has(test::CommentsOnDisk(path), artist)) << path;
     ExpectSoundOpus(opus, "mono-16khz.opus");
     ExpectSoundOpus(oga, "stereo-48khz.opus");
     EXPECT_TRUE(ReadAll(Dir() + "copy.flac") == ReadAll(std::string(PARVEX_TEST_DATA) + "/mono-16khz.opus"));
@@ -100,11 +97,7 @@ TEST_F(OpusCli, RenameAndTagFromFilenameKeepTheExtension) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     r = RunCli({"rename", Dir(), "--format", "<Title> (<Track>)"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    Strings names;
-    for (const auto& entry : fs::directory_iterator(dir_.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Strings{"Covered (02).OPUS", "Low (01).opus"}));
+    EXPECT_EQ(test::FileNames(dir_.Path()), (Strings{"Covered (02).OPUS", "Low (01).opus"}));
     ExpectSoundOpus(Dir() + "Low (01).opus", "mono-16khz.opus");
     ExpectSoundOpus(Dir() + "Covered (02).OPUS", "cover-art.opus");
 }

@@ -36,15 +36,9 @@ protected:
     void CopyRealFiles(int copies = 1) {
         for (int copy = 0; copy < copies; ++copy)
             for (const char* name : kRealFiles)
-                fs::copy_file(fs::path(PARVEX_TEST_DATA) / name,
-                              dir_.Path() / (std::to_string(copy) + "-" + name));
+                fs::copy_file(test::TestData(name), dir_.Path() / (std::to_string(copy) + "-" + name));
     }
-    Snapshot Folder() const {
-        Snapshot files;
-        for (const auto& entry : fs::directory_iterator(dir_.Path()))
-            files[entry.path().filename()] = ReadAll(entry.path());
-        return files;
-    }
+    Snapshot Folder() const { return test::FolderBytes(dir_.Path()); }
     std::string Dir() const { return dir_.Dir(); }
 
     // Every file of `before` is back under its name: byte for byte, but for a file whose comment

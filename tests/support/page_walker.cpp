@@ -4,6 +4,7 @@
 #include <map>
 
 #include "support/shell.h"
+#include "support/temp_dir.h"
 
 namespace parvex::test {
 
@@ -274,6 +275,10 @@ std::vector<std::string> VorbiscommentList(const std::string& path, bool& availa
         start = end + 1;
     }
     return lines;
+}
+
+std::vector<std::string> CommentsOnDisk(const std::filesystem::path& path) {
+    return ReadCommentHeader(ReadAll(path)).Comments;
 }
 
 }  // namespace parvex::test

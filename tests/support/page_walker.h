@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,8 @@ struct CommentHeader {
     std::string Tail;     // the bytes after the last comment (Vorbis: from its framing byte on)
 };
 CommentHeader ReadCommentHeader(std::string_view bytes);
+// The comment strings of the file at `path`, as ReadCommentHeader finds them.
+std::vector<std::string> CommentsOnDisk(const std::filesystem::path& path);
 
 // Runs `ogginfo` (when installed) on `path`; success when it reports no error or warning. Returns
 // success with a note when the tool is missing.

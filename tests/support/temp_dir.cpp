@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -38,6 +39,25 @@ std::filesystem::path TempDir::Write(const std::string& relative, std::string_vi
 std::string ReadAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().filename()] = ReadAll(entry.path());
+    return files;
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::filesystem::path TestData(const std::string& name) {
+    return std::filesystem::path(PARVEX_TEST_DATA) / name;
 }
 
 }  // namespace parvex::test

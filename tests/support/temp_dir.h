@@ -2,8 +2,10 @@
 // A scoped temporary folder for tests: created empty, removed with everything in it.
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace parvex::test {
 
@@ -25,5 +27,13 @@ private:
 };
 
 std::string ReadAll(const std::filesystem::path& file);
+
+// The bytes of each file directly in `folder`, by file name: what a test compares before and after
+// a run to see which files it touched.
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
+// The names of the entries of `folder`, sorted.
+std::vector<std::string> FileNames(const std::filesystem::path& folder);
+// The path of the test data file `name`.
+std::filesystem::path TestData(const std::string& name);
 
 }  // namespace parvex::test
