@@ -4,6 +4,8 @@
 #   bench_work_dir NAME           sets $work to a new temporary folder, removed on exit
 #   bench_sample FILE KILOBYTES   encodes about that many kilobytes of noise at 256 kbit/s (oggenc)
 #   bench_copies FILE FOLDER N    N copies of FILE in FOLDER: track0000.ogg, track0001.ogg, ...
+#   bench_music NAME N KILOBYTES  $work (as bench_work_dir NAME) holding $work/music: N copies of
+#                                 one sample of that many kilobytes, $work/sample.ogg (needs oggenc)
 #   bench_best ROUNDS COMMAND...  runs the command ROUNDS times, output discarded; prints the best
 #                                 seconds (the machine may be busy with other work). A function
 #                                 bench_between_rounds, when defined, runs untimed after each round
@@ -118,4 +120,11 @@ bench_disk_conditions() {
 
 bench_figure() {
   printf '%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$(bench_ratio "$2" "$3")" "$4"
+}
+
+bench_music() {
+  bench_need_tool oggenc vorbis-tools
+  bench_work_dir "$1"
+  bench_sample "$work/sample.ogg" "$3"
+  bench_copies "$work/sample.ogg" "$work/music" "$2"
 }

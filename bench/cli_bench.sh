@@ -18,10 +18,7 @@ megabytes=${3:-1}
 rounds=${4:-3}
 
 bench_need_cli "${1:-build-cli-rel/src/cli/parvex-cli}"
-bench_need_tool oggenc vorbis-tools
-bench_work_dir parvex-cli-bench
-bench_sample "$work/sample.ogg" $(( megabytes * 1024 ))
-bench_copies "$work/sample.ogg" "$work/music" "$files"
+bench_music parvex-cli-bench "$files" $(( megabytes * 1024 ))
 
 # Each round starts with nothing left to write back, so no run pays for the writes of the one
 # before; the copies a round made are removed.

@@ -22,9 +22,7 @@ if [[ -z $mutagen_python ]]; then
   echo "python3-mutagen is needed (apt-get install python3-mutagen)" >&2
   exit 2
 fi
-bench_work_dir parvex-floor-read
-bench_sample "$work/sample.ogg" "$kilobytes"
-bench_copies "$work/sample.ogg" "$work/music" "$files"
+bench_music parvex-floor-read "$files" "$kilobytes"
 
 # Both readers get the same list of names, made before the timing: listing the folder is not the
 # readers' work. They are started from a small launcher (see spawn_rounds.py), their rounds

@@ -15,10 +15,7 @@ bench_need_cli "${1:-build-rel/src/cli/parvex-cli}"
 files=${2:-1000}
 kilobytes=${3:-100}
 rounds=${4:-5}
-bench_need_tool oggenc vorbis-tools
-bench_work_dir parvex-floor-save
-bench_sample "$work/sample.ogg" "$kilobytes"
-bench_copies "$work/sample.ogg" "$work/music" "$files"
+bench_music parvex-floor-save "$files" "$kilobytes"
 
 # Each round starts with nothing left to write back; the copy a round made is removed.
 bench_between_rounds() {

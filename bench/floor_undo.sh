@@ -15,10 +15,7 @@ bench_need_cli "${1:-build-rel/src/cli/parvex-cli}"
 files=${2:-3000}
 kilobytes=${3:-20}
 rounds=${4:-3}
-bench_need_tool oggenc vorbis-tools
-bench_work_dir parvex-floor-undo
-bench_sample "$work/sample.ogg" "$kilobytes"
-bench_copies "$work/sample.ogg" "$work/music" "$files"
+bench_music parvex-floor-undo "$files" "$kilobytes"
 # The journals of these runs stay with the benchmark, not among the user's.
 export XDG_STATE_HOME=$work/state
 
