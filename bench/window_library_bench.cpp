@@ -6,10 +6,7 @@
 // QT_QPA_PLATFORM=offscreen where there is no display)
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QItemSelection>
-#include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,17 +16,14 @@
 #include "app/platform/qt_platform.h"
 #include "support/ogg_builder.h"
 #include "support/shell.h"
-#include "support/temp_dir.h"
+#include "window_bench.h"
 
-using Clock = std::chrono::steady_clock;
+using parvex::bench::Clock;
+using parvex::bench::SecondsSince;
 
 namespace {
 
 constexpr int kEdited = 1000;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Copies of a few files whose tags differ, so that sorting has work to do.
 void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, int files) {
@@ -64,10 +58,7 @@ double TimedCommand(const std::string& command) {
 
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
-    parvex::test::TempDir root;
-    // The runs keep their settings and journals in the benchmark's folder, not the user's.
-    setenv("XDG_CONFIG_HOME", (root.Path() / "config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (root.Path() / "state").c_str(), 1);
+    const parvex::bench::TBenchRoot root;
     MakeFolder(root, "library", files);
     MakeFolder(root, "cli", kEdited);
     const std::string folder = (root.Path() / "library").string() + "/";
@@ -78,19 +69,13 @@ int main(int argc, char** argv) {
     window.show();
     parvex::TBrowsePage& page = *window.browsePage;
 
-    QElapsedTimer sinceTick;
-    qint64 longestWait = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (sinceTick.isValid()) longestWait = std::max(longestWait, sinceTick.elapsed());
-        sinceTick.start();
-    });
-    probe.start(5);
+    parvex::bench::TEventLoopWatch watch;
+    watch.Start();
     const auto listStart = Clock::now();
     window.folderEdit->setText(QString::fromStdString(folder));
     while (page.libraryLoader->Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double listSeconds = SecondsSince(listStart);
-    probe.stop();
+    const qint64 longestWait = watch.Stop();
 
     const auto sortStart = Clock::now();
     page.fileTable->sortByColumn(static_cast<int>(parvex::TLibraryColumn::Artist), Qt::AscendingOrder);

@@ -4,9 +4,6 @@
 // where there is no display)
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,16 +13,13 @@
 #include "app/platform/qt_platform.h"
 #include "support/ogg_builder.h"
 #include "support/shell.h"
-#include "support/temp_dir.h"
+#include "window_bench.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using parvex::bench::Clock;
+using parvex::bench::SecondsSince;
 
 namespace {
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, int files) {
     const std::string bytes = parvex::test::MakeVorbisFile({{"TITLE", "Song"}, {"ARTIST", "Band"}});
@@ -36,10 +30,7 @@ void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, in
 
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 20000;
-    parvex::test::TempDir root;
-    // The runs keep their settings and journals in the benchmark's folder, not the user's.
-    setenv("XDG_CONFIG_HOME", (root.Path() / "config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (root.Path() / "state").c_str(), 1);
+    const parvex::bench::TBenchRoot root;
     MakeFolder(root, "window", files);
     MakeFolder(root, "cli", files);
 
@@ -51,18 +42,12 @@ int main(int argc, char** argv) {
     window.massPage->RowCheck(parvex::TTagField::Artist)->setChecked(true);
     window.massPage->RowEdit(parvex::TTagField::Artist)->setText("Benchmark Band");
 
-    QElapsedTimer sinceTick;
-    qint64 longestWait = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (sinceTick.isValid()) longestWait = std::max(longestWait, sinceTick.elapsed());
-        sinceTick.start();
-    });
-    probe.start(5);
+    parvex::bench::TEventLoopWatch watch;
+    watch.Start();
     const auto windowStart = Clock::now();
     window.massPage->runButton->click();
     const double windowSeconds = SecondsSince(windowStart);
-    probe.stop();
+    const qint64 longestWait = watch.Stop();
 
     int status = 0;
     const auto cliStart = Clock::now();

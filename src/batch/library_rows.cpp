@@ -8,6 +8,8 @@
 #include "fs/open_error.h"
 #include "fs/open_files.h"
 #include "ogg/header_reader.h"
+#include "scan/find_file.h"
+#include "text/natural_order.h"
 
 namespace parvex {
 
@@ -16,7 +18,6 @@ namespace {
 constexpr std::size_t kRun = TFileOpener::kRunSize;
 
 void Fill(TLibraryRow& row, const TOpenedFile& opened) {
-    row.Read = true;
     if (!opened.Handle) {
         row.Problem = EFOpenError(row.Name, opened.Error).Reason();
         return;
@@ -40,6 +41,30 @@ void Fill(TLibraryRow& row, const TOpenedFile& opened) {
 }
 
 }  // namespace
+
+std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, TDateTime before,
+                                          const std::atomic<bool>& stop) {
+    struct TStopped {};
+    std::vector<std::string> names;
+    TFindFile finder;
+    finder.Filename = kOggFileMask;
+    finder.Subfolders = subfolders;
+    finder.Details = false;  // the table takes each file's name; its row is read afterwards
+    finder.ModifiedBefore = before;
+    finder.CreatedBefore = before;
+    finder.SetLocation(folder);
+    // Every name is listed, links and second names included.
+    finder.OnFound = [&](TFindFile&, const std::string& found, const DirEntry& entry) {
+        // An error raised in a handler ends the walk.
+        if (stop.load(std::memory_order_relaxed)) throw TStopped();
+        const std::string below = found.size() > folder.size() ? found.substr(folder.size()) + "/" : std::string();
+        names.push_back(below + entry.Name);
+    };
+    finder.Search();
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return NaturalCompare(a, b) < 0; });
+    return names;
+}
 
 void ReadLibraryRows(const std::string& folder, std::span<const std::string> names, const TRowsReady& ready) {
     const std::size_t runs = (names.size() + kRun - 1) / kRun;

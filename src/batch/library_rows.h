@@ -3,6 +3,7 @@
 // user sorts and filters a music folder by, read from the headers only, fast enough for folders of
 // a hundred thousand files.
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <span>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "ogg/ogg_codec.h"
+#include "scan/date_time.h"
 
 namespace parvex {
 
@@ -26,9 +28,14 @@ struct TLibraryRow {
     // Why Parvex cannot edit the file, in words ("not an Ogg Vorbis or Opus file", "cannot be
     // opened: permission denied", the damage a save would refuse); empty for a file it can edit.
     std::string Problem;
-    bool Read = false;    // false until the file was looked at: only Name is known
     bool Stream = false;  // a Vorbis or Opus stream was found: the tags, duration and codec are known
 };
+
+// The Ogg files of `folder` (ending in "/"), and with `subfolders` those of its whole tree, modified
+// and created up to `before`: their paths below the folder, in natural order. Folders that cannot be
+// listed are passed over. Once `stop` is set the walk ends soon, with what it found so far.
+std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, TDateTime before,
+                                          const std::atomic<bool>& stop);
 
 // Takes `count` rows starting at row `first`, in the order of the names; returns false to stop the
 // reading (no further rows are read or handed on).

@@ -201,6 +201,8 @@ TEST_F(BrowsePageTest, SaveWritesTheEditedFieldsAndKeepsEverythingElse) {
     EXPECT_EQ(platform_.waitCursorShown, 1);
     EXPECT_EQ(platform_.waitCursorDepth, 0);
     EXPECT_EQ(W().browsePage->FieldEdit(TTagField::Title)->text(), "New title") << "the window shows the file as it is now";
+    EXPECT_EQ(W().browsePage->fileTable->currentIndex().siblingAtColumn(int(TLibraryColumn::Title)).data().toString(), "New title")
+        << "and so does the table";
 
     const TOggVorbis tags = ReadTags(file);
     EXPECT_EQ(tags.Title, "New title");

@@ -383,6 +383,7 @@ protected:
         TMainWindow& window = Window();
         WriteVorbisFile(temp_.Path() / folder / "a.ogg", {{"TITLE", "One"}});
         window.folderEdit->setText(QString::fromStdString((temp_.Path() / folder).string() + "/"));
+        AwaitListing(*window.browsePage);
         window.browsePage->fileTable->selectRow(0);
         window.browsePage->FieldEdit(TTagField::Title)->setText("edited");
         window.renamePage->editor->fieldChecks[1]->setChecked(true);

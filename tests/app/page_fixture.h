@@ -33,15 +33,19 @@ protected:
     std::filesystem::path Music() const { return temp_.Path() / "music"; }
     std::filesystem::path Music(const std::string& name) const { return Music() / name; }
 
-    // Chooses `folder` with the "Directory" button, as the user does.
+    // Chooses `folder` with the "Directory" button, as the user does, and waits for its listing.
     void ChooseFolder(const std::filesystem::path& folder) {
         platform_.chooserAnswers.push_back(folder.string());
         QTest::mouseClick(Window().folderButton, Qt::LeftButton);
+        AwaitListing(*Window().browsePage);
     }
 
-    QStringList ListedFiles() { return TableNames(*Window().browsePage->fileTable); }
-    // The name of the file the table's current row shows.
-    QString CurrentFile() { return Window().browsePage->fileTable->currentIndex().siblingAtColumn(0).data().toString(); }
+    QStringList ListedFiles() { return TableNames(*Window().browsePage); }
+    // The name of the file the table's current row shows, once the table is full.
+    QString CurrentFile() {
+        AwaitListing(*Window().browsePage);
+        return Window().browsePage->fileTable->currentIndex().siblingAtColumn(0).data().toString();
+    }
 
     static QStringList Items(const QListWidget& list) {
         QStringList items;
@@ -67,7 +71,7 @@ protected:
     // Clicks the table's row of the file `name`, holding `modifiers`; fails the test when there is none.
     void SelectFile(const QString& name, Qt::KeyboardModifiers modifiers = {}) {
         QTableView& table = *Window().browsePage->fileTable;
-        const int row = TableNames(table).indexOf(name);
+        const int row = TableNames(*Window().browsePage).indexOf(name);
         ASSERT_GE(row, 0) << name.toStdString();
         const QModelIndex at = table.model()->index(row, 0);
         table.scrollTo(at);

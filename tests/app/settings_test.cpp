@@ -383,7 +383,7 @@ TEST_F(SettingsTest, TheSavedWorkingFolderIsListedAtStart) {
     temp_.Write("music/notes.txt", "not music");
     config_.WriteIni("[TForm1]\nEdit4_Text=" + temp_.Dir() + "music/\n");
     auto window = Start();
-    EXPECT_EQ(TableNames(*window->browsePage->fileTable), QStringList({"a.ogg", "b.ogg"}));
+    EXPECT_EQ(TableNames(*window->browsePage), QStringList({"a.ogg", "b.ogg"}));
     EXPECT_EQ(window->pages->currentWidget(), window->browsePage);
     Quit(window);
 

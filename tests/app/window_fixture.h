@@ -26,8 +26,15 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace parvex::test {
 
-// The first column of a table's rows, top to bottom: the names the Browse page lists.
-inline QStringList TableNames(const QTableView& table) {
+// Waits until the Browse page's table is full, as a user waits for the listing.
+inline void AwaitListing(const TBrowsePage& page) {
+    EXPECT_TRUE(QTest::qWaitFor([&page] { return !page.libraryLoader->Loading(); }, 20000));
+}
+
+// The first column of the Browse page's table, top to bottom, once it is full: the names it lists.
+inline QStringList TableNames(const TBrowsePage& page) {
+    AwaitListing(page);
+    const QTableView& table = *page.fileTable;
     QStringList names;
     for (int row = 0; row < table.model()->rowCount(); ++row) names << table.model()->index(row, 0).data().toString();
     return names;

@@ -98,6 +98,7 @@ bool TBrowsePage::SaveFile(const std::string& path) {
         return false;
     }
     saveButton->setEnabled(false);
+    RereadRows({path});
     return true;
 }
 

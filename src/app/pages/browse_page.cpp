@@ -171,20 +171,6 @@ TBrowsePage::TBrowsePage(TPageContext& context, QWidget* parent) : QWidget(paren
     connect(copyOtherTagsButton, &QPushButton::clicked, this, [this] { copyOtherTags(); });
     SetTabOrder();
 
-    finder_.Filename = kOggFileMask;
-    // The file list shows every name, links and second names included.
-    finder_.OnFound = [this](TFindFile&, const std::string& folder, const DirEntry& fileInfo) {
-        foundFiles_.Add(folder, fileInfo.Name);
-    };
-    finder_.OnComplete = [this](TFindFile&) {
-        std::vector<std::string> names;
-        names.reserve(foundFiles_.Count());
-        for (const std::string& entry : foundFiles_) {
-            const auto [folder, name] = TFoundFileList::Split(entry);
-            names.push_back(folder.substr(std::min(folder.size(), folder_.size())) + name);
-        }
-        libraryLoader->Load(folder_, std::move(names));
-    };
 }
 
 void TBrowsePage::CreateFieldRows() {
@@ -262,17 +248,15 @@ void TBrowsePage::SetEditorText(const TFieldRow& row, const QString& text) {
 
 void TBrowsePage::ListFolder(const std::string& folder) {
     folder_ = folder;
+    selectWhenListed_.clear();
     ShowOtherTags({});
-    libraryLoader->Load(folder, {});
-    foundFiles_.Clear();
-    finder_.Subfolders = recurseBox->isChecked();
-    // Without fresh limits a file saved or renamed earlier in this session would be left out.
-    const TDateTime now = Now();
-    finder_.ModifiedBefore = now;
-    finder_.CreatedBefore = now;
+    libraryLoader->Clear();
     CheckScannableFolder(folder);
-    finder_.SetLocation(folder);
-    finder_.Search();
+    // Fresh limits: a file saved or renamed earlier in this session belongs to the listing.
+    libraryLoader->Load(folder, [folder, subfolders = recurseBox->isChecked(),
+                                 now = Now()](const std::atomic<bool>& stop) {
+        return ListLibraryNames(folder, subfolders, now, stop);
+    });
     ClearFileView();
 }
 
@@ -292,8 +276,11 @@ void TBrowsePage::RereadFolder() {
     if (!selected.empty()) SelectFile(selected);
 }
 
-
 void TBrowsePage::SelectFile(const std::string& path) {
+    if (libraryLoader->Loading()) {
+        selectWhenListed_ = path;
+        return;
+    }
     const std::string name = path.starts_with(folder_) ? path.substr(folder_.size()) : FileNameOf(path);
     const QModelIndex row = libraryProxy->mapFromSource(libraryModel->index(libraryModel->RowNamed(name), 0));
     if (!row.isValid()) return;
@@ -315,6 +302,8 @@ void TBrowsePage::onFileSelected() {
     const std::vector<std::string> paths = SelectedFilePaths();
     emit selectionCountChanged(static_cast<int>(paths.size()));
     if (paths.empty()) return;
+    // A file chosen while the table filled takes the place of one to select when it is full.
+    selectWhenListed_.clear();
     const bool shownAlready = selection_ ? selection_->Paths == paths : paths.size() == 1 && paths[0] == shownFile_;
     if (!shownAlready && !ResolveUnsavedEdits()) {
         // The edits stay, and so do the files they belong to.

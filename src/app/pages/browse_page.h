@@ -30,7 +30,6 @@
 #include "ogg/ogg_vorbis.h"
 #include "ogg/picture.h"
 #include "scan/find_file.h"
-#include "scan/found_files.h"
 
 namespace parvex {
 
@@ -51,7 +50,7 @@ public:
     // unsaved edits.
     void RereadFolder();
     // Selects the row of the file of `path` (in the listed folder or below it), if there is one,
-    // which shows it.
+    // which shows it; while the table fills, once it is full, unless the user selected a file before.
     void SelectFile(const std::string& path);
     // Ctrl+S: "Save", when it is enabled.
     void SaveIfEdited();
@@ -134,6 +133,9 @@ private:
     void ShowColumnMenu(const QPoint& at);
     // The reading of the table went on: the progress bar, and at its end one sort and filter.
     void ShowLoadProgress(int done, int total);
+    // Reads the table's rows of the files of `paths` again, after Parvex wrote them: the other rows
+    // and the table's order stay as they are.
+    void RereadRows(const std::vector<std::string>& paths);
     void CreateFieldRows();
     void CreateInfoRows();
     void CreatePicture();
@@ -170,8 +172,8 @@ private:
     // differ; nothing of one file (stream information, picture) is shown.
     void ShowSelection(const std::vector<std::string>& paths);
     // Writes the edits of the selection into every selected file as one run, after its preview
-    // when `preview`; true when the run was carried out.
-    // `reshow` lists the folder again with the files still selected.
+    // when `preview`; true when the run was carried out. The table's rows of the selected files are
+    // read again; with `reshow` the editors show the selection as it is now.
     bool SaveSelection(bool preview, bool reshow = true);
     // No selection of several files is shown any more.
     void LeaveSelection();
@@ -205,9 +207,8 @@ private:
     // The one file object, for every read and write; the working tag record read and written through it.
     TOggVorbis fileObject_;
     tagrecord workingRecord_;
-    // The files of the listing (the table's names), and the scan that finds them.
-    TFoundFileList foundFiles_;
-    TFindFile finder_;
+    // The file SelectFile named while the table filled.
+    std::string selectWhenListed_;
     std::string shownFile_;  // the file whose tags the page may edit; empty: none
     std::optional<std::pair<std::size_t, TPicture>> shownPicture_;  // its line in the other tags
     bool editable_ = true;                                          // false while the file cannot be edited

@@ -116,11 +116,9 @@ bool TBrowsePage::SaveSelection(bool preview, bool reshow) {
         saveButton->setEnabled(edited);
         return false;
     }
-    if (reshow) {
-        // The files as they are now, still selected.
-        ListFolder(folder_);
-        SelectFiles(paths);
-    }
+    RereadRows(paths);
+    // The files as they are now, still selected.
+    if (reshow) ShowSelection(paths);
     return true;
 }
 

@@ -70,13 +70,27 @@ void TBrowsePage::ShowColumnMenu(const QPoint& at) {
 }
 
 void TBrowsePage::ShowLoadProgress(int done, int total) {
-    loadProgress->setMaximum(std::max(total, 1));
+    // A busy bar while the folder is listed, then the rows read of the files found.
+    loadProgress->setMaximum(std::max(total, 0));
     loadProgress->setValue(done);
-    const bool ended = done >= total;
-    loadProgress->setVisible(!ended);
-    // While the rows came in they kept their places; now every column is known.
-    if (ended && (libraryProxy->sortColumn() != static_cast<int>(TLibraryColumn::Name) || !filterEdit->text().isEmpty()))
+    loadProgress->setVisible(libraryLoader->Loading());
+    if (libraryLoader->Loading()) return;
+    // The rows came in the order of their names, each after the last; now every row is known.
+    if (libraryProxy->sortColumn() != static_cast<int>(TLibraryColumn::Name) ||
+        libraryProxy->sortOrder() != Qt::AscendingOrder)
         libraryProxy->invalidate();
+    if (!selectWhenListed_.empty()) SelectFile(std::exchange(selectWhenListed_, {}));
+}
+
+void TBrowsePage::RereadRows(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths)
+        if (path.starts_with(folder_)) names.push_back(path.substr(folder_.size()));
+    ReadLibraryRows(folder_, names, [this](std::size_t, std::span<TLibraryRow> rows) {
+        libraryModel->UpdateRows(rows);
+        return true;
+    });
 }
 
 void TBrowsePage::KeepDrawnPlaces() {

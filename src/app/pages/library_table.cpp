@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QApplication>
 #include <cmath>
+#include <deque>
 #include <mutex>
 
 #include "text/natural_order.h"
@@ -56,7 +57,7 @@ int TLibraryModel::columnCount(const QModelIndex& parent) const {
 QString TLibraryModel::CellText(int row, TLibraryColumn column) const {
     const TLibraryRow& r = Row(row);
     if (column == TLibraryColumn::Name) return Text(r.Name);
-    // A file not read yet, or one that holds no stream Parvex knows, shows its name only.
+    // A file that holds no stream Parvex knows shows its name only.
     if (!r.Stream) return {};
     switch (column) {
         case TLibraryColumn::Duration:
@@ -97,25 +98,37 @@ QVariant TLibraryModel::headerData(int section, Qt::Orientation orientation, int
     return QString(kColumnTitles[section]);
 }
 
-void TLibraryModel::SetNames(const std::vector<std::string>& names) {
+void TLibraryModel::Clear() {
     beginResetModel();
-    rows_.clear();
-    rows_.resize(names.size());
-    for (std::size_t k = 0; k < names.size(); ++k) rows_[k].Name = names[k];
+    std::vector<TLibraryRow>().swap(rows_);
+    rowOfName_ = {};
     endResetModel();
 }
 
-void TLibraryModel::TakeRows(std::size_t first, std::vector<TLibraryRow> rows) {
-    if (rows.empty() || first + rows.size() > rows_.size()) return;
-    std::move(rows.begin(), rows.end(), rows_.begin() + static_cast<std::ptrdiff_t>(first));
-    emit dataChanged(index(static_cast<int>(first), 0),
-                     index(static_cast<int>(first + rows.size() - 1), columnCount() - 1));
+void TLibraryModel::AppendRows(std::span<TLibraryRow> rows) {
+    if (rows.empty()) return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    rows_.reserve(rows_.size() + rows.size());
+    for (TLibraryRow& row : rows) {
+        rowOfName_.emplace(row.Name, static_cast<int>(rows_.size()));
+        rows_.push_back(std::move(row));
+    }
+    endInsertRows();
+}
+
+void TLibraryModel::UpdateRows(std::span<TLibraryRow> rows) {
+    for (TLibraryRow& row : rows) {
+        const int at = RowNamed(row.Name);
+        if (at < 0) continue;
+        rows_[static_cast<std::size_t>(at)] = std::move(row);
+        emit dataChanged(index(at, 0), index(at, columnCount() - 1));
+    }
 }
 
 int TLibraryModel::RowNamed(const std::string& name) const {
-    for (std::size_t k = 0; k < rows_.size(); ++k)
-        if (rows_[k].Name == name) return static_cast<int>(k);
-    return -1;
+    const auto found = rowOfName_.find(name);
+    return found == rowOfName_.end() ? -1 : found->second;
 }
 
 void TLibraryView::keyboardSearch(const QString& search) {
@@ -165,38 +178,58 @@ bool TLibraryProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     return false;
 }
 
+namespace {
+
+// Rows added to the table in one turn of the window's event loop: each addition makes the view and
+// the sorting proxy go over their whole row lists, so a few large additions beat many small ones,
+// but none may keep the window from answering.
+constexpr std::size_t kRowsPerTurn = 8192;
+
+}  // namespace
+
 struct TLibraryLoader::TPending {
     std::mutex Mutex;
-    std::vector<std::pair<std::size_t, std::vector<TLibraryRow>>> Batches;
+    std::deque<TLibraryRow> Rows;
+    int Total = -1;          // the number of names, once the folder is listed
     bool Scheduled = false;  // a hand-over is queued on the window's thread
     bool Ended = false;      // the reading has ended
 };
 
-void TLibraryLoader::Load(const std::string& folder, std::vector<std::string> names) {
-    Stop();
-    model_.SetNames(names);
+void TLibraryLoader::Load(const std::string& folder, TLister list) {
+    Clear();
     ++generation_;
-    total_ = static_cast<int>(names.size());
     done_ = 0;
     loading_ = true;
     stop_ = std::make_shared<std::atomic<bool>>(false);
     pending_ = std::make_shared<TPending>();
-    emit progress(0, total_);
-    thread_ = std::thread([this, folder, names = std::move(names), stop = stop_, pending = pending_,
+    emit progress(0, -1);
+    thread_ = std::thread([this, folder, list = std::move(list), stop = stop_, pending = pending_,
                            generation = generation_] {
         const auto handOver = [this, &pending, generation] {
-            // Called with the lock held: one hand-over waits at a time and takes every batch.
+            // Called with the lock held: one hand-over waits at a time and takes what is there.
             if (pending->Scheduled) return;
             pending->Scheduled = true;
             QMetaObject::invokeMethod(this, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
         };
-        ReadLibraryRows(folder, names, [&](std::size_t first, std::span<TLibraryRow> rows) {
+        std::vector<std::string> names;
+        try {
+            names = list(*stop);
+        } catch (const std::exception&) {
+            // A folder that went away while it was listed lists nothing.
+        }
+        {
             const std::lock_guard lock(pending->Mutex);
-            pending->Batches.emplace_back(first, std::vector<TLibraryRow>(std::make_move_iterator(rows.begin()),
-                                                                          std::make_move_iterator(rows.end())));
+            pending->Total = static_cast<int>(names.size());
             handOver();
-            return !stop->load();
-        });
+        }
+        if (!stop->load())
+            ReadLibraryRows(folder, names, [&](std::size_t, std::span<TLibraryRow> rows) {
+                const std::lock_guard lock(pending->Mutex);
+                pending->Rows.insert(pending->Rows.end(), std::make_move_iterator(rows.begin()),
+                                     std::make_move_iterator(rows.end()));
+                handOver();
+                return !stop->load();
+            });
         const std::lock_guard lock(pending->Mutex);
         pending->Ended = true;
         handOver();
@@ -209,26 +242,37 @@ void TLibraryLoader::Stop() {
     loading_ = false;
 }
 
+void TLibraryLoader::Clear() {
+    Stop();
+    pending_.reset();
+    model_.Clear();
+}
+
 void TLibraryLoader::Deliver(unsigned generation) {
     if (generation != generation_ || !pending_) return;
-    std::vector<std::pair<std::size_t, std::vector<TLibraryRow>>> batches;
+    std::vector<TLibraryRow> rows;
+    int total;
     bool ended;
     {
         const std::lock_guard lock(pending_->Mutex);
-        batches.swap(pending_->Batches);
-        pending_->Scheduled = false;
-        ended = pending_->Ended;
+        std::deque<TLibraryRow>& waiting = pending_->Rows;
+        const auto taken = waiting.begin() + static_cast<std::ptrdiff_t>(std::min(waiting.size(), kRowsPerTurn));
+        rows.assign(std::make_move_iterator(waiting.begin()), std::make_move_iterator(taken));
+        waiting.erase(waiting.begin(), taken);
+        total = pending_->Total;
+        ended = pending_->Ended && waiting.empty();
+        // What is left waits for the next turn, after the events that came meanwhile.
+        pending_->Scheduled = !waiting.empty();
+        if (pending_->Scheduled)
+            QMetaObject::invokeMethod(this, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
     }
-    for (auto& [first, rows] : batches) {
-        done_ += static_cast<int>(rows.size());
-        model_.TakeRows(first, std::move(rows));
-    }
+    done_ += static_cast<int>(rows.size());
+    model_.AppendRows(rows);
     if (ended && loading_) {
         if (thread_.joinable()) thread_.join();
         loading_ = false;
-        done_ = total_;
     }
-    emit progress(done_, total_);
+    emit progress(done_, total);
 }
 
 }  // namespace parvex

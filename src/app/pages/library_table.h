@@ -8,9 +8,12 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "batch/library_rows.h"
@@ -30,18 +33,22 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Starts the table afresh with `names` (paths below the folder), none of them read yet.
-    void SetNames(const std::vector<std::string>& names);
-    // The rows read, from row `first` on, take the place of the unread ones.
-    void TakeRows(std::size_t first, std::vector<TLibraryRow> rows);
+    // Empties the table.
+    void Clear();
+    // The rows read come after the rows there are.
+    void AppendRows(std::span<TLibraryRow> rows);
+    // Each row read again takes the place of the row of its name; a name not listed is left out.
+    void UpdateRows(std::span<TLibraryRow> rows);
     const TLibraryRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
-    // The row of the file named `name` (a path below the folder), -1 when there is none.
+    // The row of the file named `name` (a path below the folder), -1 when there is none. The model's
+    // rows keep their places whatever the view's order or filter, so the index holds until a new listing.
     int RowNamed(const std::string& name) const;
     // The cell's text as the table shows it.
     QString CellText(int row, TLibraryColumn column) const;
 
 private:
     std::vector<TLibraryRow> rows_;
+    std::unordered_map<std::string, int> rowOfName_;
 };
 
 // The table's view: typing a name's first letters finds the file whichever column is current.
@@ -73,28 +80,36 @@ private:
     QString filter_;
 };
 
-// Reads the rows of a listing on a thread of its own and hands them to the model in batches on the
-// window's thread, with the progress so far. A new listing, or the loader's end, stops the reading.
+// Lists a folder and reads the rows of its files on a thread of its own, and hands them to the model
+// on the window's thread in batches small enough that the window keeps answering. A new listing, or
+// the loader's end, stops the work.
 class TLibraryLoader : public QObject {
     Q_OBJECT
 
 public:
+    // Called on the loader's thread: the names to list (paths below the folder), in the table's
+    // order; it should return soon once `stop` is set.
+    using TLister = std::function<std::vector<std::string>(const std::atomic<bool>& stop)>;
+
     explicit TLibraryLoader(TLibraryModel& model, QObject* parent) : QObject(parent), model_(model) {}
     ~TLibraryLoader() override { Stop(); }
 
-    // Lists `names` (paths below `folder`, ending in "/") in the model and starts reading them.
-    void Load(const std::string& folder, std::vector<std::string> names);
-    // Stops the reading at once; rows not handed on yet stay unread.
-    void Stop();
+    // Empties the model and starts listing with `list`, then reading the rows of the files below
+    // `folder` (ending in "/").
+    void Load(const std::string& folder, TLister list);
+    // Stops the work at once and empties the model.
+    void Clear();
     bool Loading() const { return loading_; }
 
 signals:
-    // `done` of `total` rows are read; done == total when the reading has ended.
+    // `done` rows of `total` are in the table; `total` is -1 while the folder is listed. Loading() is
+    // false at the last of them.
     void progress(int done, int total);
 
 private:
-    // Batches of rows on their way to the window's thread: at most one hand-over waits at a time.
+    // Rows on their way to the window's thread: at most one hand-over waits at a time.
     struct TPending;
+    void Stop();
     void Deliver(unsigned generation);
 
     TLibraryModel& model_;
@@ -102,7 +117,7 @@ private:
     std::shared_ptr<std::atomic<bool>> stop_;
     std::shared_ptr<TPending> pending_;
     unsigned generation_ = 0;
-    int total_ = 0, done_ = 0;
+    int done_ = 0;
     bool loading_ = false;
 };
 
