@@ -118,12 +118,22 @@ void TSaveGroup::NoteUnchanged(TMember& member) {
 
 namespace {
 
+// The comments of a file read into `info`, their values moved out of its table (which keeps the
+// names, all a save needs of them): a huge header is not held twice.
+std::vector<TWrittenComment> TakeComments(FileInfo& info) {
+    std::vector<TWrittenComment> comments;
+    comments.reserve(info.Tag.Count());
+    for (std::size_t i = 1; i < info.Tag.Count(); ++i)
+        comments.push_back({info.Tag.Names[i], std::move(info.Tag.Values[i])});
+    return comments;
+}
+
 // The comments of the new file as a reader finds them, which is what recognises the file later.
 uint64_t WrittenCommentsDigest(const TPreparedSave& save) {
     FileInfo written;
     if (!ReadFileInfo(TFileHandle(save.Replace->New()), written, TReadExtent::HeadersOnly))
         throw std::runtime_error("the new file does not read back");
-    return CommentsDigest(CommentsOf(written));
+    return CommentsDigest(TakeComments(written));
 }
 
 }  // namespace
@@ -148,7 +158,7 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
     }
     if (!prepared.Refusal.empty()) return prepared;
     try {
-        if (journal_) prepared.OldComments = CommentsOf(info);
+        if (journal_) prepared.OldComments = TakeComments(info);
         std::string reason;
         const bool written =
             plan.Comments ? PrepareSaveComments(*plan.Comments, std::move(replace), info, prepared.Save, &reason)

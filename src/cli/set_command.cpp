@@ -147,10 +147,11 @@ std::size_t EditPictures(std::vector<TComment>& comments, const TEdits& edits) {
 
 // The file's comments in file order after the edits: the first value of a --tag name takes the
 // place of the name's first old entry, under that entry's own name (or goes to the end), further
-// values go to the end. Names match whatever their letter case.
-std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
+// values go to the end. Names match whatever their letter case. The values are moved out of `tag`,
+// which keeps the names, all the save needs of it: a huge header is not held twice.
+std::vector<TComment> Edited(VorbisTag& tag, const TEdits& edits) {
     std::vector<TComment> comments;
-    for (std::size_t k = 1; k < tag.Count(); ++k) comments.emplace_back(tag.Names[k], tag.Values[k]);
+    for (std::size_t k = 1; k < tag.Count(); ++k) comments.emplace_back(tag.Names[k], std::move(tag.Values[k]));
     auto named = [](const std::string& name) {
         return [&name](const TComment& c) { return SameIgnoringCase(c.first, name); };
     };
@@ -174,16 +175,17 @@ std::vector<TComment> Edited(const VorbisTag& tag, const TEdits& edits) {
 
 // Hands the comments to the file object: the first of each field's name with a value fills the
 // field, the rest become OtherTags lines, given in reverse because the writer takes them from the
-// last to the first.
-void FillFileObject(const std::vector<TComment>& comments, TOggVorbis& file) {
-    for (const auto& [name, value] : comments) {
+// last to the first. Each value is let go once it is handed over.
+void FillFileObject(std::vector<TComment>& comments, TOggVorbis& file) {
+    for (auto& [name, value] : comments) {
         const auto& fields = TOggVorbis::SavedFields();
         const auto field = std::find_if(fields.begin(), fields.end(),
                                         [&](const auto& f) { return SameIgnoringCase(name, f.Name); });
         if (field != fields.end() && !value.empty() && (file.*(field->Field)).empty())
-            file.*(field->Field) = value;
+            file.*(field->Field) = std::move(value);
         else
             file.AddOtherTag(name, value);
+        std::string().swap(value);
     }
     std::reverse(file.OtherTags.begin(), file.OtherTags.end());
 }

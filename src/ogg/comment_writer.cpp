@@ -72,13 +72,14 @@ std::vector<std::string_view> HeaderPackets(std::string_view comment, const File
 
 // The header pages are laid out anew; the pages after them follow, renumbered when the count of
 // header pages changed.
-void WriteRepaged(int from, int to, const std::string& comment, const FileInfo& info, std::size_t shareBlock) {
+// Each page is written as it is laid, so that the header is never held twice.
+void WriteRepaged(int from, int to, std::string_view comment, const FileInfo& info, std::size_t shareBlock) {
     const HeaderPage& last = info.HeaderPages.back();
-    const auto pages =
-        LayHeaderPages(HeaderPackets(comment, info), info.SecondPage, (last.Header.Flags & kPageLast) != 0);
     CopyRange(from, 0, info.SecondPagePos, to, shareBlock);
-    for (const std::string& page : pages) WriteAll(to, page);
-    const int64_t shift = static_cast<int64_t>(pages.size()) - static_cast<int64_t>(info.HeaderPages.size());
+    const std::size_t pages = LayHeaderPages(HeaderPackets(comment, info), info.SecondPage,
+                                             (last.Header.Flags & kPageLast) != 0,
+                                             [to](std::string&& page) { WriteAll(to, page); });
+    const int64_t shift = static_cast<int64_t>(pages) - static_cast<int64_t>(info.HeaderPages.size());
     if (shift == 0)
         CopyRest(from, last.End(), info, to, shareBlock);
     else
@@ -132,9 +133,10 @@ std::string NewCommentTail(const FileInfo& info, std::size_t dataSize, std::size
 }
 
 // The comment packet stays on the second page where it fits there; else the header pages are laid
-// out anew. Where the file system shares blocks, the packet is padded so that the rest of the file
-// keeps its offset modulo the block size, with the same count of header pages.
-void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& info) {
+// out anew, the tail appended to `commentData` in place (BuildCommentData leaves room for it).
+// Where the file system shares blocks, the packet is padded so that the rest of the file keeps its
+// offset modulo the block size, with the same count of header pages.
+void WriteNewFile(int from, int to, std::string& commentData, FileInfo& info) {
     const std::size_t block = SharedBlockSize(from, to);
     if (info.CommentOnSecondPage) {
         const HeadersEnd inPlace = [&info](std::size_t packet) -> std::optional<int64_t> {
@@ -156,7 +158,7 @@ void WriteNewFile(int from, int to, const std::string& commentData, FileInfo& in
     };
     const std::string tail =
         NewCommentTail(info, commentData.size(), block, info.HeaderPages.back().End(), repaged);
-    WriteRepaged(from, to, commentData + tail, info, block);
+    WriteRepaged(from, to, commentData.append(tail), info, block);
 }
 
 // The count of comments in comment data: after the leading bytes (packet type and "vorbis", or
@@ -166,15 +168,16 @@ uint32_t CommentCountOf(const std::string& commentData, std::size_t idSize) {
     return ReadLe32(commentData.data() + idSize + 4 + vendor);
 }
 
-// The new file must read back whole and rewritable, with every comment that was written: a file the
-// reader refuses (too large to hold, for one) could never be saved again.
-void CheckReadsBack(int fd, const std::string& commentData, std::size_t idSize) {
+// The new file must read back whole and rewritable, with every one of the `count` comments written:
+// a file the reader refuses (too large to hold, for one) could never be saved again. The values are
+// not kept: the comment data was let go before, so the header is not held twice meanwhile.
+void CheckReadsBack(int fd, uint32_t count) {
     FileInfo written;
-    if (!ReadFileInfo(TFileHandle(fd), written, TReadExtent::HeadersOnly))
+    if (!ReadFileInfo(TFileHandle(fd), written, TReadExtent::Layout))
         throw std::runtime_error("the new file would not read back");
     if (const std::string refusal = RewriteRefusal(written); !refusal.empty())
         throw std::runtime_error("the new file would not read back: " + refusal);
-    if (written.Tag.Count() != std::size_t{CommentCountOf(commentData, idSize)} + 1)
+    if (written.Tag.Count() != std::size_t{count} + 1)
         throw std::runtime_error("the new file would not read back whole");
 }
 
@@ -223,11 +226,17 @@ void PutComments(const std::vector<TWrittenComment>& comments, VorbisTag& tag) {
 using TPutEntries = std::function<void(VorbisTag&)>;
 
 // The comment data of the headers read into `info` once `put` has given its table (which it takes
-// up) the entries to write. Raises std::runtime_error when the file may not be rewritten.
+// up) the entries to write. The table's names and values go once the data is built: nothing later
+// reads them, and a huge header is then held once. Raises std::runtime_error when the file may not
+// be rewritten.
 std::string NewCommentData(FileInfo& info, const TPutEntries& put) {
     if (const std::string refusal = RewriteRefusal(info); !refusal.empty()) throw std::runtime_error(refusal);
     put(info.Tag);
-    return BuildCommentData(info);
+    std::string data = BuildCommentData(info);
+    info.Tag.Names = std::vector<std::string>();
+    info.Tag.Values = std::vector<std::string>();
+    info.Tag.Slots.clear();
+    return data;
 }
 
 // The one way a save's new file is prepared: PrepareSaveTags and PrepareSaveComments differ only in
@@ -308,20 +317,41 @@ std::vector<bool> UnsetEntries(const VorbisTag& tag) {
 
 }  // namespace
 
+namespace {
+
+// Room left after the comment data for the bytes that end the packet (see NewCommentTail): the old
+// tail, or padding of up to a shared block with its lacing values. Appending them then moves nothing.
+constexpr std::size_t kTailRoom = std::size_t{256} << 10;
+
+// A value as written, well-formed UTF-8: nearly every value is already, and is then not copied.
+std::string_view WrittenUtf8(const std::string& value, std::string& repaired) {
+    if (FirstInvalidUtf8(value) == std::string_view::npos) return value;
+    repaired = ToValidUtf8(value);
+    return repaired;
+}
+
+}  // namespace
+
 // Layout: the leading bytes as read (packet type 3 and "vorbis", or "OpusTags"), vendor length and vendor
 // bytes, comment count, then each comment's length and bytes; all numbers 32-bit little-endian. The framing
-// byte is not included.
+// byte is not included. The size is counted first, so that the data is built in place, in one piece.
 std::string BuildCommentData(const FileInfo& info) {
     const VorbisTag& tag = info.Tag;
-    std::string data = tag.PacketID;
     const std::string& vendor = tag.Values[0];
+    const std::vector<bool> unset = UnsetEntries(tag);
+    std::size_t size = tag.PacketID.size() + 4 + vendor.size() + 4;
+    for (std::size_t k = 1; k < tag.Count(); ++k)
+        if (!unset[k]) size += 4 + tag.Names[k].size() + 1 + tag.Values[k].size();
+    std::string data;
+    data.reserve(size + std::max(info.CommentTail.size(), kTailRoom));
+    data.append(tag.PacketID);
     PutLe32(data, static_cast<uint32_t>(vendor.size()));
     data += vendor;
-    const std::vector<bool> unset = UnsetEntries(tag);
     PutLe32(data, static_cast<uint32_t>(std::count(unset.begin() + 1, unset.end(), false)));
+    std::string repaired;
     for (std::size_t k = 1; k < tag.Count(); ++k) {
         if (unset[k]) continue;
-        const std::string value = ToValidUtf8(tag.Values[k]);
+        const std::string_view value = WrittenUtf8(tag.Values[k], repaired);
         PutLe32(data, static_cast<uint32_t>(tag.Names[k].size() + 1 + value.size()));
         data.append(tag.Names[k]).append("=").append(value);
     }
@@ -356,7 +386,7 @@ void StoreSecondPageCrc(int fd, const FileInfo& info) {
         Fail("write checksum");
 }
 
-TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, const std::string& commentData,
+TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, std::string commentData,
                                  FileInfo& info) {
     TPreparedSave save;
     save.Replace = std::move(replacing);
@@ -368,7 +398,9 @@ TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, cons
     CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
     const int temp = replace.CreateTemp();
     WriteNewFile(replace.Old(), temp, commentData, info);
-    CheckReadsBack(temp, commentData, info.Tag.PacketID.size());
+    const uint32_t count = CommentCountOf(commentData, info.Tag.PacketID.size());
+    std::string().swap(commentData);  // its memory goes (assigning an empty string would keep it)
+    CheckReadsBack(temp, count);
     CopyMetadata(replace.Old(), replace.OldStat(), temp, save.Notes);
     replace.StartFlush();
     if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty()) save.Notes.push_back(note);
@@ -376,8 +408,9 @@ TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, cons
     return save;
 }
 
-TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info) {
-    return PrepareReplacement(std::make_unique<TFolderReplace>(fileName, info.Identity), commentData, info);
+TPreparedSave PrepareReplacement(const std::string& fileName, std::string commentData, FileInfo& info) {
+    return PrepareReplacement(std::make_unique<TFolderReplace>(fileName, info.Identity), std::move(commentData),
+                              info);
 }
 
 bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::string>* notes) {
@@ -390,11 +423,11 @@ bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::str
     return true;
 }
 
-bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
+bool ReplaceThroughTempFile(const std::string& fileName, std::string commentData, FileInfo& info,
                             std::string* reason, std::vector<std::string>* notes) {
     TPreparedSave save;
     try {
-        save = PrepareReplacement(fileName, commentData, info);
+        save = PrepareReplacement(fileName, std::move(commentData), info);
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
     }
@@ -427,7 +460,7 @@ bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileNam
     } catch (const std::exception& error) {
         return Refuse(reason, ReasonOf(error));
     }
-    return ReplaceThroughTempFile(fileName, commentData, info, reason, notes);
+    return ReplaceThroughTempFile(fileName, std::move(commentData), info, reason, notes);
 }
 
 }  // namespace parvex

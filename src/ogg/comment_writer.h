@@ -97,7 +97,7 @@ void StoreSecondPageCrc(int fd, const FileInfo& info);
 // user should know about the save (one line each). False, with the old file untouched and no
 // temporary file left, when anything fails or the file is not the one `info` was read from any more;
 // `reason`, when given, then receives the cause in words ("permission denied", ...).
-bool ReplaceThroughTempFile(const std::string& fileName, const std::string& commentData, FileInfo& info,
+bool ReplaceThroughTempFile(const std::string& fileName, std::string commentData, FileInfo& info,
                             std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 // The rest of a prepared save in one go: flushed, renamed over the old file, the folder flushed.
 // True when done, with the save's notes added to `notes` (when given); false, with the cause in
@@ -105,10 +105,10 @@ bool ReplaceThroughTempFile(const std::string& fileName, const std::string& comm
 bool CompleteSave(TPreparedSave& save, std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
 // The first steps of ReplaceThroughTempFile: the new file written, read back, given the old file's
 // metadata and on its way to disk (StartFlush). Raises std::exception on failure, with no
-// temporary file left.
-TPreparedSave PrepareReplacement(const std::string& fileName, const std::string& commentData, FileInfo& info);
+// temporary file left. The comment data is let go once written, before the read back.
+TPreparedSave PrepareReplacement(const std::string& fileName, std::string commentData, FileInfo& info);
 // The same through the file that `replace` has open.
-TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replace, const std::string& commentData,
+TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replace, std::string commentData,
                                  FileInfo& info);
 
 }  // namespace parvex

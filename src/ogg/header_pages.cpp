@@ -110,9 +110,16 @@ void FlushIfFull(int to, std::string& out, bool force = false) {
 
 std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& packets,
                                         const OggPageHeader& model, bool endOfStream) {
+    std::vector<std::string> pages;
+    LayHeaderPages(packets, model, endOfStream, [&pages](std::string&& page) { pages.push_back(std::move(page)); });
+    return pages;
+}
+
+std::size_t LayHeaderPages(const std::vector<std::string_view>& packets, const OggPageHeader& model,
+                           bool endOfStream, const std::function<void(std::string&&)>& put) {
     std::vector<Segment> segments;
     for (std::string_view packet : packets) AppendSegments(packet, segments);
-    std::vector<std::string> pages;
+    std::size_t pages = 0;
     bool continued = false;
     for (std::size_t start = 0; start < segments.size(); start += 255) {
         const std::size_t count = std::min<std::size_t>(255, segments.size() - start);
@@ -121,20 +128,22 @@ std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& pac
         header.Flags = continued ? kPageContinued : 0;
         if (endOfStream && start + count == segments.size()) header.Flags |= kPageLast;
         header.Serial = model.Serial;
-        header.Sequence = model.Sequence + static_cast<uint32_t>(pages.size());
+        header.Sequence = model.Sequence + static_cast<uint32_t>(pages++);
         header.SegmentCount = static_cast<uint8_t>(count);
-        std::string body;
         bool packetEnds = false;
+        std::size_t bodySize = 0;
         for (std::size_t i = 0; i < count; ++i) {
             header.SegmentTable[i] = segments[start + i].Lacing;
-            body += segments[start + i].Bytes;
+            bodySize += segments[start + i].Bytes.size();
             packetEnds = packetEnds || segments[start + i].Lacing < 255;
         }
         // Header packets have granule position 0; a page on which no packet ends has none (-1).
         header.GranulePos = packetEnds ? 0 : -1;
-        std::string page = header.Serialize() + body;
+        std::string page = header.Serialize();
+        page.reserve(page.size() + bodySize);
+        for (std::size_t i = 0; i < count; ++i) page += segments[start + i].Bytes;
         SealPage(page);
-        pages.push_back(std::move(page));
+        put(std::move(page));
         continued = segments[start + count - 1].Lacing == 255;
     }
     return pages;

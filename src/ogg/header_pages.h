@@ -3,6 +3,7 @@
 // them, for a rewrite that changes how many pages the headers take.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ namespace parvex {
 // `endOfStream`.
 std::vector<std::string> LayHeaderPages(const std::vector<std::string_view>& packets,
                                         const OggPageHeader& model, bool endOfStream);
+// The same, handing each page to `put` as soon as it is laid, so that a header of megabytes is never
+// held twice; returns the count of pages.
+std::size_t LayHeaderPages(const std::vector<std::string_view>& packets, const OggPageHeader& model,
+                           bool endOfStream, const std::function<void(std::string&&)>& put);
 
 // How many pages and bytes LayHeaderPages lays packets of these sizes on.
 struct HeaderLayout {

@@ -16,10 +16,11 @@ namespace {
 // comments costs far more in the table than on disk, and beyond this it is refused rather than held.
 constexpr std::size_t kMaxTableBytes = std::size_t{256} << 20;
 
-// What holding a string costs: the string itself, and its bytes where they do not fit inside it.
-std::size_t HeldBytes(const std::string& text) {
+// What holding a string of `size` bytes costs: the string itself, and its bytes where they do not
+// fit inside it. Counted from the size, so that a read that does not keep the values counts alike.
+std::size_t HeldBytes(std::size_t size) {
     static const std::size_t inside = std::string().capacity();
-    return sizeof(std::string) + (text.capacity() > inside ? text.capacity() + 1 : 0);
+    return sizeof(std::string) + (size > inside ? size + 1 : 0);
 }
 
 // What tells the codecs apart: the leading bytes of the identification and comment headers, the
@@ -127,6 +128,7 @@ private:
                 offset += lacing;
             }
             JoinedPacket& packet = packets_.back();
+            if (lacing == 255) ReserveRestOf(packet, bodyPos + static_cast<int64_t>(runStart));
             packet.Bytes.append(body, runStart, offset - runStart);
             AddFragment(packet, bodyPos + static_cast<int64_t>(runStart), offset - runStart);
             packet.LastPage = pageIndex;
@@ -157,6 +159,15 @@ private:
         if (headersOnly && header.GranulePos != 0 && header.GranulePos != -1)
             return which() + " has an impossible granule position";
         return {};
+    }
+
+    // A packet that goes on past its page (cover art, lyrics: megabytes) gets room at once for all
+    // the file could still hold of it, so that joining it never moves what was joined so far. The
+    // room is only address space: memory is taken as the bytes arrive.
+    void ReserveRestOf(JoinedPacket& packet, int64_t from) const {
+        if (packet.Bytes.capacity() > TFileHandle::kReadAhead) return;
+        const auto left = static_cast<std::size_t>(std::max<int64_t>(0, info_.FileSize - from));
+        packet.Bytes.reserve(std::min(left, kMaxHeaderBytes));
     }
 
     static void AddFragment(JoinedPacket& packet, int64_t pos, std::size_t size) {
@@ -193,17 +204,17 @@ bool ReadLength(std::string_view body, std::size_t& pos, uint32_t& value) {
     return true;
 }
 
-void ReadCommentHeader(const JoinedPacket& packet, const CodecHeaders& codec, FileInfo& info) {
+void ReadCommentHeader(const JoinedPacket& packet, const CodecHeaders& codec, FileInfo& info, TReadExtent extent) {
     const std::string_view bytes(packet.Bytes);
     const std::size_t idSize = codec.CommentId.size();
     info.Tag.PacketID = bytes.substr(0, idSize);
     if (info.Tag.PacketID != codec.CommentId) return;
-    const std::size_t end = idSize + ReadComments(bytes.substr(idSize), info);
+    const std::size_t end = idSize + ReadComments(bytes.substr(idSize), info, extent != TReadExtent::Layout);
     info.CommentsEnd = FileOffsetOf(packet, end);
 }
 
 // Fills the layout fields that tell the writer how the headers lie on the pages.
-void RecordLayout(THeaderCollector& collector, const CodecHeaders& codec, FileInfo& info) {
+void RecordLayout(THeaderCollector& collector, const CodecHeaders& codec, FileInfo& info, TReadExtent extent) {
     const auto& pages = collector.Pages();
     const auto& packets = collector.Packets();
     info.IdentEndsPage = packets[0].EndsPage;
@@ -217,7 +228,7 @@ void RecordLayout(THeaderCollector& collector, const CodecHeaders& codec, FileIn
     const JoinedPacket& comment = packets[1];
     info.CommentOnSecondPage = info.IdentEndsPage && comment.Complete && comment.FirstPage == 1 &&
                                comment.LastPage == 1;
-    ReadCommentHeader(comment, codec, info);
+    ReadCommentHeader(comment, codec, info, extent);
     if (!allFound || !comment.Complete) return;
     info.HeadersComplete = true;
     info.LastHeaderEndsPage = packets.back().EndsPage;
@@ -235,7 +246,7 @@ bool TakeIdentHeader(const std::string& packet, FileInfo& info) {
 
 // The name keeps every byte, its letter case and blanks included: a save writes it back exactly as
 // it was read (other taggers write "title=" as readily as "TITLE=").
-void ParseComment(std::string_view text, FileInfo& info) {
+std::size_t ParseComment(std::string_view text, FileInfo& info, bool keepValue) {
     const std::size_t eq = text.find('=');
     std::string name;
     std::string_view value = TrimControls(text);
@@ -244,14 +255,15 @@ void ParseComment(std::string_view text, FileInfo& info) {
         value = TrimControls(text.substr(eq + 1));
     }
     info.Tag.Names.push_back(std::move(name));
-    info.Tag.Values.push_back(ToValidUtf8(value));
+    info.Tag.Values.push_back(keepValue ? ToValidUtf8(value) : std::string());
+    return keepValue ? info.Tag.Values.back().size() : value.size();
 }
 
 // Layout after the packet's leading bytes: vendor length (4) and vendor bytes, comment count (4), and
 // for each comment its length (4) and its bytes; then Vorbis's framing byte, or Opus's optional
 // binary data or padding. A length that runs past the
 // end of the packet marks it damaged: what came before is kept.
-std::size_t ReadComments(std::string_view body, FileInfo& info) {
+std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues) {
     VorbisTag& tag = info.Tag;
     tag.Names.clear();
     tag.Values.clear();
@@ -271,12 +283,12 @@ std::size_t ReadComments(std::string_view body, FileInfo& info) {
         std::min({std::size_t{tag.CommentCount}, (body.size() - pos) / 4, kMaxTableBytes / (4 * sizeof(std::string))});
     tag.Names.reserve(room + 1);
     tag.Values.reserve(room + 1);
-    std::size_t held = tag.Values.empty() ? 0 : HeldBytes(tag.Values[0]);
+    std::size_t held = tag.Values.empty() ? 0 : HeldBytes(tag.Values[0].size());
     for (uint32_t i = 0; intact && i < tag.CommentCount; ++i) {
         intact = ReadLength(body, pos, length) && body.size() - pos >= length;
         if (!intact) break;
-        ParseComment(body.substr(pos, length), info);
-        held += HeldBytes(tag.Names.back()) + HeldBytes(tag.Values.back());
+        const std::size_t valueSize = ParseComment(body.substr(pos, length), info, keepValues);
+        held += HeldBytes(tag.Names.back().size()) + HeldBytes(valueSize);
         if (held > kMaxTableBytes) {
             info.TooLarge = true;
             tag.Names.resize(1);
@@ -312,7 +324,7 @@ bool ReadHeaders(const TFileHandle& file, FileInfo& info, TReadExtent extent) {
         return false;
     info.SecondPagePos = info.OggDataStart + static_cast<int64_t>(info.FirstPage.HeaderSize() +
                                                                   info.FirstPage.BodySize());
-    RecordLayout(collector, *codec, info);
+    RecordLayout(collector, *codec, info, extent);
     if (extent == TReadExtent::WithLength)
         info.Samples = FindLastGranule(file, info.FirstPage.Serial, info.OggDataStart);
     return true;

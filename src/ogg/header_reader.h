@@ -96,8 +96,10 @@ struct FileInfo {
 };
 
 // How much of a file ReadFileInfo reads: by default also its end, for the last granule (Samples);
-// a save needs the headers only, and leaves Samples 0.
-enum class TReadExtent { WithLength, HeadersOnly };
+// a save needs the headers only, and leaves Samples 0. Layout reads the headers only and keeps
+// every comment's name but no value (all empty): what a check of a newly written file needs, without
+// holding its comments a second time.
+enum class TReadExtent { WithLength, HeadersOnly, Layout };
 
 // Reads `fileName` into `info`, which the caller passes default-constructed. True when the file
 // holds an Ogg first page with a Vorbis or Opus identification packet (with or without a readable
@@ -108,14 +110,15 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent = 
 
 // Parses a comment packet body (the bytes after packet type 3 and "vorbis", or "OpusTags"): fills Tag,
 // CommentTail, CommentDamaged and returns the packet offset just past the last comment read
-// (counted from the start of `body`).
-std::size_t ReadComments(std::string_view body, FileInfo& info);
+// (counted from the start of `body`). Without `keepValues`, each comment's value is left empty.
+std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues = true);
 
 // Splits one comment string at its first "=" and appends it to the Tag of `info`: the name is the
 // part before, kept byte for byte (letter case and blanks included); the value
 // the part after, trimmed of characters of code 32 or less and made well-formed UTF-8. A comment
-// without "=" gives an empty name and the whole (trimmed) string as value.
-void ParseComment(std::string_view text, FileInfo& info);
+// without "=" gives an empty name and the whole (trimmed) string as value; without `keepValue`, an
+// empty value. Returns the size of the value (as kept, or as it would be before its UTF-8 repair).
+std::size_t ParseComment(std::string_view text, FileInfo& info, bool keepValue = true);
 
 
 }  // namespace parvex

@@ -7,6 +7,7 @@
 
 #include "ogg/ogg_page.h"
 #include "ogg/ogg_vorbis.h"
+#include "support/address_space.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
 #include "support/save_leftovers.h"
@@ -241,6 +242,26 @@ TEST_F(Save, AMillionShortCommentsOfOneName) {
     test::CommentList expected(comments.rbegin(), comments.rend());
     expected.emplace_back("TITLE", "T");
     EXPECT_EQ(CommentsOnDisk(), test::CommentStrings(expected));
+}
+
+// Lyrics or cover art of 32 MB: loading the file and saving a changed field holds the header no
+// more than a few times over (the read, the table, the new packet, the read back), never once per
+// step of the way: under a limit of four times its size, the save goes through.
+TEST_F(Save, HugeHeaderIsSavedWithinAFewTimesItsSize) {
+    if (test::kSanitized) GTEST_SKIP() << "address space limits do not work under the sanitizers";
+    constexpr std::size_t kHeader = std::size_t{32} << 20;
+    Make({{"TITLE", "Song"}, {"LYRICS", std::string(kHeader, 'l')}});
+    const int status = test::RunWithinAddressSpace(4 * kHeader + (std::size_t{32} << 20), [this] {
+        TOggVorbis file;
+        if (!file.LoadFromFile(path_)) return 2;
+        file.Artist = "Band";
+        return file.SaveToFile(path_) ? 0 : 1;
+    });
+    ASSERT_EQ(status, 0) << "1: not saved, -1: killed by a signal";
+    saved_ = ReadAll(path_);
+    EXPECT_TRUE(test::IsValidOgg(saved_));
+    EXPECT_TRUE(test::SameAudio(original_, saved_));
+    EXPECT_EQ(CommentsOnDisk().back(), "ARTIST=Band");
 }
 
 // A file that ends in a hole of 256 MB (a few KB on disk) keeps it a hole, whether the comments

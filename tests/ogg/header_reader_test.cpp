@@ -1,14 +1,9 @@
 #include "ogg/header_reader.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fstream>
-
 #include "ogg/ogg_vorbis.h"
 #include "fs/open_error.h"
+#include "support/address_space.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 
@@ -155,41 +150,20 @@ TEST_F(HeaderReader, ManyEmptyCommentsAreRefusedAsTooLargeRatherThanHeld) {
     EXPECT_EQ(info_.Tag.Count(), 1000001u);
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;  // the sanitizers reserve more address space than any limit allows
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// Address space of this process now, in bytes.
-std::size_t AddressSpace() {
-    std::ifstream statm("/proc/self/statm");
-    std::size_t pages = 0;
-    statm >> pages;
-    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
-
 // A 32 MB header read under a limit on the address space: `extra` bytes beyond what the process
 // holds before. The reader must stay within it and say the header is too large, never abort.
 class MemoryLimit : public HeaderReader, public ::testing::WithParamInterface<std::size_t> {};
 
 TEST_P(MemoryLimit, LargeHeaderIsReadWithinAFewTimesItsSizeOrRefused) {
-    if (kSanitized) GTEST_SKIP() << "address space limits do not work under the sanitizers";
+    if (test::kSanitized) GTEST_SKIP() << "address space limits do not work under the sanitizers";
     const std::string path =
         dir_.Write("big.ogg", test::MakeVorbisFileFromPacket(EmptyComments(8 << 20))).string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const std::size_t limit = AddressSpace() + GetParam();
-        const rlimit space{limit, limit};
-        if (setrlimit(RLIMIT_AS, &space) != 0) _exit(3);
+    const int status = test::RunWithinAddressSpace(GetParam(), [&path] {
         TOggVorbis file;
         const bool loaded = file.LoadFromFile(path);
-        _exit(loaded && file.HeaderDamage == "the headers are too large to hold in memory" ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << "the reader was killed by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return loaded && file.HeaderDamage == "the headers are too large to hold in memory" ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "-1: the reader was killed by a signal";
 }
 
 // Six times the header: enough for the reader's own bound. 16 MB: not even the packet fits.
