@@ -89,6 +89,32 @@ std::string ChangeLine(const TCommentChange& change) {
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
+// Whether comment `k` of the table, as a line "NAME=value", is `line`.
+bool IsLineOf(const VorbisTag& tag, std::size_t k, std::string_view line) {
+    const std::string& name = tag.Names[k];
+    return line.size() == name.size() + 1 + tag.Values[k].size() && line.starts_with(name) &&
+           line[name.size()] == '=' && line.substr(name.size() + 1) == tag.Values[k];
+}
+
+// Leaves the large lines of the plan's record that are the file's own comments (read into `info`) in
+// the file: each taken by one line only.
+void LeaveLargeLinesInFile(TFilePlan& plan, const FileInfo& info) {
+    const VorbisTag& tag = info.Tag;
+    std::vector<std::size_t> large;
+    for (std::size_t k = 1; k < tag.Count(); ++k)
+        if (tag.Values[k].size() + 1 >= kLineInFileBytes) large.push_back(k);
+    std::vector<std::string>& lines = plan.Record.OtherTags;
+    for (std::size_t i = 0; i < lines.size() && !large.empty(); ++i) {
+        if (lines[i].size() < kLineInFileBytes) continue;
+        const auto found = std::find_if(large.begin(), large.end(),
+                                        [&](std::size_t k) { return IsLineOf(tag, k, lines[i]); });
+        if (found == large.end()) continue;
+        plan.LinesInFile.push_back({i, *found});
+        large.erase(found);
+        std::string().swap(lines[i]);
+    }
+}
+
 }  // namespace
 
 std::string Unindented(const std::string& line) { return line.substr(std::min(line.find_first_not_of(' '), line.size())); }
@@ -129,7 +155,8 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change) {
     return PlanFile(heading, dir + name, [&](TFilePlan& plan) {
-        const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path, &plan.Planned);
+        FileInfo read;
+        const TLoadOutcome outcome = LoadWorkingRecord(file, record, plan.Path, &plan.Planned, &read);
         // A file gone since the scan.
         if (outcome == TLoadOutcome::Missing) return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
         if (const std::string reason = skip ? skip(record) : std::string(); !reason.empty())
@@ -149,7 +176,17 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         }
         plan.Action = TPlanAction::Store;
         for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
+        LeaveLargeLinesInFile(plan, read);
     });
+}
+
+tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info) {
+    tagrecord record = plan.Record;
+    for (const TFilePlan::TLineInFile& kept : plan.LinesInFile) {
+        if (kept.Entry >= info.Tag.Count()) throw EFileChanged();
+        record.OtherTags[kept.Line] = info.Tag.Names[kept.Entry] + "=" + info.Tag.Values[kept.Entry];
+    }
+    return record;
 }
 
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {

@@ -20,6 +20,7 @@ namespace parvex {
 class TLogSink;
 class TOggVorbis;
 class TRunJournal;
+struct FileInfo;
 
 // Indentation of every line after a file's heading.
 inline constexpr const char* kLogIndent = "     ";
@@ -50,6 +51,15 @@ struct TFilePlan {
     // Store: when set, the comments the file gets in place of all it holds, in this order and as
     // they stand (undo puts a file's old comments back so); Record is then not used.
     std::optional<std::vector<TWrittenComment>> Comments;
+    // Store: the other-tag lines of Record that the run does not change and that are large (lyrics,
+    // cover art), left empty in the plan so that a run holds no file's large comments from its plan
+    // to its save: each is comment `Entry` (1 for the first after the vendor string) of the file as
+    // planned, which the save reads again anyway (RecordToStore).
+    struct TLineInFile {
+        std::size_t Line = 0;
+        std::size_t Entry = 0;
+    };
+    std::vector<TLineInFile> LinesInFile;
     // The file as it stood when it was planned: it is changed only while it still stands so.
     FileIdentity Planned;
 
@@ -87,6 +97,13 @@ using TSkipRule = std::function<std::string(const tagrecord& loaded)>;
 TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& heading,
                         const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change);
+
+// Other-tag lines of at least this many bytes that a change keeps are left in the file (LinesInFile).
+inline constexpr std::size_t kLineInFileBytes = 4096;
+
+// The record a Store plan writes into the file read into `info` (which must be the file as planned):
+// Record with its LinesInFile taken from the file. Raises EFileChanged when the file lacks one.
+tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info);
 
 // Logs the plan's lines and carries it out: stores the record or renames the file, never over
 // another file. A file that is no longer as it was planned (another file under its name, another

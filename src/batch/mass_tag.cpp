@@ -43,10 +43,13 @@ void ApplyMassTag(const TMassTagOptions& options, tagrecord& record) {
 
 TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                       const std::string& dir, const std::string& name) {
-    TFilePlan plan = PlanTagChange(file, record, "Mass Tag: ", dir, name, {},
-                                   [&](tagrecord& r) { ApplyMassTag(options, r); });
+    std::size_t kept = 0;
+    TFilePlan plan = PlanTagChange(file, record, "Mass Tag: ", dir, name, {}, [&](tagrecord& r) {
+        ApplyMassTag(options, r);
+        kept = MalformedPictures(r.OtherTags);
+    });
     if (options.PictureAction == TPictureAction::Keep || plan.Action == TPlanAction::Fail) return plan;
-    if (const std::size_t kept = MalformedPictures(plan.Record.OtherTags))
+    if (kept > 0)
         plan.Lines.push_back(kLogIndent + KeptMalformedPicturesNote(kept));
     return plan;
 }

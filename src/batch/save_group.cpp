@@ -143,10 +143,13 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
     TPreparedStore prepared;
     std::unique_ptr<TFolderReplace> replace;
     FileInfo info;
+    tagrecord record;
     try {
         replace = OpenForReplace(plan);
         if (!ReadFileInfo(TFileHandle(replace->Old()), info, TReadExtent::HeadersOnly))
             prepared.Refusal = WriteFailure(kNotOggVorbisOrOpus);
+        else if (!plan.Comments)
+            record = RecordToStore(plan, info);
     } catch (const EFileChanged&) {
         prepared.Refusal = ChangedLine();
     } catch (const std::system_error& error) {
@@ -162,7 +165,7 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
         std::string reason;
         const bool written =
             plan.Comments ? PrepareSaveComments(*plan.Comments, std::move(replace), info, prepared.Save, &reason)
-                          : PrepareWorkingRecord(file, plan.Record, std::move(replace), info, prepared.Save, &reason);
+                          : PrepareWorkingRecord(file, record, std::move(replace), info, prepared.Save, &reason);
         if (!written)
             prepared.Refusal = WriteFailure(reason);
         else if (journal_)

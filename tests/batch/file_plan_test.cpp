@@ -209,6 +209,22 @@ TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
     EXPECT_EQ(test::ReadAll(path), before);
 }
 
+// A run plans every file before it saves any: a plan holds none of the large comments (lyrics,
+// cover art) its change keeps, or the run would hold every file's at once. The save takes them from
+// the file again, each from its own place, a repeated one included.
+TEST_F(FilePlanTest, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
+    const std::string lyrics(100000, 'l');
+    Make({{"LYRICS", lyrics}, {"TITLE", "Song"}, {"LYRICS", lyrics + "2"}, {"MOOD", "calm"}, {"LYRICS", lyrics}});
+    const TFilePlan plan = PlanMassTag(SetRow(TTagField::Artist, "Band"), file_, record_, dir_.Dir(), "a.ogg");
+    std::size_t held = 0;
+    for (const std::string& line : plan.Record.OtherTags) held += line.size();
+    EXPECT_LT(held, kLineInFileBytes);
+    EXPECT_EQ(CarryOutPlan(plan, file_, log_), TFileOutcome::Written);
+    const Strings expected = {"LYRICS=" + lyrics, "TITLE=Song", "LYRICS=" + lyrics + "2", "MOOD=calm",
+                              "LYRICS=" + lyrics, "ARTIST=Band"};
+    EXPECT_TRUE(Comments() == expected);
+}
+
 // ---- Which files have tags ----
 
 struct TaggedCase {
