@@ -16,9 +16,4 @@ TFilePlan PlanClearTags(const TClearTagsOptions& options, TOggVorbis& file, tagr
                          [&](tagrecord& r) { ApplyClearTags(options, r); });
 }
 
-TFileOutcome ClearTagsFile(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
-                           TLogSink& log, const std::string& dir, const std::string& name) {
-    return CarryOutPlan(PlanClearTags(options, file, record, dir, name), file, log);
-}
-
 }  // namespace parvex

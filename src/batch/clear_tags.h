@@ -11,7 +11,6 @@
 
 namespace parvex {
 
-class TLogSink;
 class TOggVorbis;
 
 // What the "Clear tags" page says. A box counts when checked, whether or not it is grayed.
@@ -27,9 +26,5 @@ void ApplyClearTags(const TClearTagsOptions& options, tagrecord& record);
 // "Clear Tags: ". A file that has none of them is left as it is ("no change").
 TFilePlan PlanClearTags(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
                         const std::string& dir, const std::string& name);
-
-// The per-file routine: the plan logged and carried out. Never raises.
-TFileOutcome ClearTagsFile(const TClearTagsOptions& options, TOggVorbis& file, tagrecord& record,
-                           TLogSink& log, const std::string& dir, const std::string& name);
 
 }  // namespace parvex

@@ -8,7 +8,6 @@
 #include <map>
 
 #include "batch/log_sink.h"
-#include "batch/save_group.h"
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
@@ -205,15 +204,6 @@ TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {
 
 std::string PlanFailure(const TFilePlan& plan) {
     return plan.Action == TPlanAction::Fail ? Unindented(plan.Lines.back()) : std::string();
-}
-
-TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log, TRunJournal* journal) {
-    TSaveGroup group(file, journal, nullptr);
-    group.Add(plan);
-    TFileOutcome outcome = TFileOutcome::Skipped;
-    group.Commit(log, nullptr, [&outcome](const TFilePlan&, TFileOutcome result, const std::string&) { outcome = result; });
-    group.Finish(log);
-    return outcome;
 }
 
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record) {

@@ -19,7 +19,6 @@ namespace parvex {
 
 class TLogSink;
 class TOggVorbis;
-class TRunJournal;
 struct FileInfo;
 
 // Indentation of every line after a file's heading.
@@ -104,15 +103,6 @@ inline constexpr std::size_t kLineInFileBytes = 4096;
 // The record a Store plan writes into the file read into `info` (which must be the file as planned):
 // Record with its LinesInFile taken from the file. Raises EFileChanged when the file lacks one.
 tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info);
-
-// Logs the plan's lines and carries it out: stores the record or renames the file, never over
-// another file. A file that is no longer as it was planned (another file under its name, another
-// size or modification time) is left alone with the line "     left alone: the file changed since
-// it was planned" and fails. With `journal`, the file's old state is recorded there before it
-// changes, and a file whose old state cannot be recorded is left alone. A write or rename that
-// fails adds a line with its reason, and the file stays as it was. Never raises.
-TFileOutcome CarryOutPlan(const TFilePlan& plan, TOggVorbis& file, TLogSink& log,
-                          TRunJournal* journal = nullptr);
 
 // Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);

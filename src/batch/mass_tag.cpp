@@ -54,9 +54,4 @@ TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecor
     return plan;
 }
 
-TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, TLogSink& log,
-                         const std::string& dir, const std::string& name) {
-    return CarryOutPlan(PlanMassTag(options, file, record, dir, name), file, log);
-}
-
 }  // namespace parvex

@@ -12,7 +12,6 @@
 
 namespace parvex {
 
-class TLogSink;
 class TOggVorbis;
 
 enum class TMassMode { None, Prepend, Overwrite, Append };
@@ -44,9 +43,5 @@ void ApplyMassTag(const TMassTagOptions& options, tagrecord& record);
 // heading "Mass Tag: ", and a line for the malformed picture comments kept when the pictures change.
 TFilePlan PlanMassTag(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record,
                       const std::string& dir, const std::string& name);
-
-// The per-file routine: the plan logged and carried out. Never raises.
-TFileOutcome MassTagFile(const TMassTagOptions& options, TOggVorbis& file, tagrecord& record, TLogSink& log,
-                         const std::string& dir, const std::string& name);
 
 }  // namespace parvex

@@ -113,11 +113,4 @@ TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames&
     });
 }
 
-TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
-                           TLogSink& log, const std::string& dir, const std::string& name) {
-    // Carried out at once: the folder itself tells which names are taken.
-    TPlannedNames planned;
-    return CarryOutPlan(PlanRenameFromTag(options, planned, file, record, dir, name), file, log);
-}
-
 }  // namespace parvex

@@ -10,7 +10,6 @@
 
 namespace parvex {
 
-class TLogSink;
 class TOggVorbis;
 
 // What the "Rename based on tag" page says.
@@ -62,9 +61,5 @@ private:
 // move is noted in `planned`.
 TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames& planned, TOggVorbis& file,
                             tagrecord& record, const std::string& dir, const std::string& name);
-
-// The per-file routine: the plan logged and carried out, never over an existing file. Never raises.
-TFileOutcome RenameFromTag(const TRenameFromTagOptions& options, TOggVorbis& file, tagrecord& record,
-                           TLogSink& log, const std::string& dir, const std::string& name);
 
 }  // namespace parvex

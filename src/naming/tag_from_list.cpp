@@ -107,11 +107,6 @@ TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash&
     });
 }
 
-TFileOutcome TagFromList(const TTagFromListOptions& options, const TStringHash& table, TOggVorbis& file,
-                         tagrecord& record, TLogSink& log, const std::string& dir, const std::string& name) {
-    return CarryOutPlan(PlanTagFromList(options, table, file, record, dir, name), file, log);
-}
-
 std::vector<std::string> UnmatchedListLines(const std::vector<TListedKey>& keys,
                                             const std::vector<std::string>& foundNames) {
     const std::set<std::string_view> found(foundNames.begin(), foundNames.end());

@@ -18,7 +18,6 @@
 
 namespace parvex {
 
-class TLogSink;
 class TOggVorbis;
 class TStringHash;
 
@@ -65,11 +64,6 @@ std::vector<TListedKey> LoadTagList(const std::string& listPath, const TTagFromL
 // fields are set from its line.
 TFilePlan PlanTagFromList(const TTagFromListOptions& options, const TStringHash& table, TOggVorbis& file,
                           tagrecord& record, const std::string& dir, const std::string& name);
-
-// The per-file routine: the plan logged and carried out. Never raises.
-TFileOutcome TagFromList(const TTagFromListOptions& options, const TStringHash& table,
-                         TOggVorbis& file, tagrecord& record, TLogSink& log, const std::string& dir,
-                         const std::string& name);
 
 // The closing lines of a run: one for each listed key that names none of `foundNames` (the names of
 // the files the scan found), "List line 3 matched no file: \"x.ogg\"".

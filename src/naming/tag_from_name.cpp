@@ -35,9 +35,4 @@ TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis
     });
 }
 
-TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
-                             TLogSink& log, const std::string& dir, const std::string& name) {
-    return CarryOutPlan(PlanTagFromFileName(options, file, record, dir, name), file, log);
-}
-
 }  // namespace parvex

@@ -10,7 +10,6 @@
 
 namespace parvex {
 
-class TLogSink;
 class TOggVorbis;
 
 // What the "Tag based on filename" page says.
@@ -39,10 +38,5 @@ std::string TooFewPieces(const TTagFromFileNameOptions& options, const std::stri
 // fields are set from its name.
 TFilePlan PlanTagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file, tagrecord& record,
                               const std::string& dir, const std::string& name);
-
-// The per-file routine: the plan logged and carried out. Never raises.
-TFileOutcome TagFromFileName(const TTagFromFileNameOptions& options, TOggVorbis& file,
-                             tagrecord& record, TLogSink& log, const std::string& dir,
-                             const std::string& name);
 
 }  // namespace parvex

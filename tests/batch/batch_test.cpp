@@ -9,6 +9,7 @@
 #include "batch/tag_record.h"
 #include "ogg/ogg_vorbis.h"
 #include "fs/open_error.h"
+#include "support/apply_plan.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 
@@ -29,10 +30,10 @@ protected:
         return reread;
     }
     TFileOutcome Mass(const TMassTagOptions& options, const std::string& name) {
-        return MassTagFile(options, file, record, log, dir.Dir(), name);
+        return test::ApplyPlan(PlanMassTag(options, file, record, dir.Dir(), name), log);
     }
     TFileOutcome Clear(const TClearTagsOptions& options, const std::string& name) {
-        return ClearTagsFile(options, file, record, log, dir.Dir(), name);
+        return test::ApplyPlan(PlanClearTags(options, file, record, dir.Dir(), name), log);
     }
 
     test::TempDir dir;

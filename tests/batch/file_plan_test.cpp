@@ -11,6 +11,7 @@
 #include "batch/mass_tag.h"
 #include "batch/run_tally.h"
 #include "ogg/ogg_vorbis.h"
+#include "support/apply_plan.h"
 #include "support/ogg_builder.h"
 #include "support/page_walker.h"
 #include "support/temp_dir.h"
@@ -111,7 +112,7 @@ protected:
         return test::ReadCommentHeader(test::ReadAll(dir_.Path() / "a.ogg")).Comments;
     }
     TFileOutcome Mass(const TMassTagOptions& options) {
-        return MassTagFile(options, file_, record_, log_, dir_.Dir(), "a.ogg");
+        return test::ApplyPlan(PlanMassTag(options, file_, record_, dir_.Dir(), "a.ogg"), log_);
     }
     static TMassTagOptions SetRow(TTagField field, const std::string& text,
                                   TMassMode mode = TMassMode::Overwrite) {
@@ -192,7 +193,8 @@ TEST_F(FilePlanTest, ClearingTheCommentRemovesADescription) {
     Make({{"DESCRIPTION", "notes"}, {"TITLE", "Song"}});
     TClearTagsOptions options;
     options.Fields = {TTagField::Comment};
-    EXPECT_EQ(ClearTagsFile(options, file_, record_, log_, dir_.Dir(), "a.ogg"), TFileOutcome::Written);
+    EXPECT_EQ(test::ApplyPlan(PlanClearTags(options, file_, record_, dir_.Dir(), "a.ogg"), log_),
+              TFileOutcome::Written);
     EXPECT_EQ(Comments(), Strings{"TITLE=Song"});
     EXPECT_EQ(log_.Lines.back(), "     DESCRIPTION: \"notes\" -> (none)");
 }

@@ -10,6 +10,7 @@
 #include "batch/log_sink.h"
 #include "batch/tag_record.h"
 #include "ogg/ogg_vorbis.h"
+#include "support/apply_plan.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
 
@@ -40,6 +41,8 @@ protected:
         EXPECT_TRUE(reread.LoadFromFile(PathOf(name))) << name;
         return reread;
     }
+    // Carries out `plan` as a batch run does; its lines go to log_.
+    TFileOutcome Apply(const TFilePlan& plan) { return ApplyPlan(plan, log_); }
     // The names in the folder, sorted.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;

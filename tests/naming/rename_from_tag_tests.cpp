@@ -40,7 +40,9 @@ TEST_P(RenamesByTags, ToTheFormattedName) {
     options.CaseFixWords = c.CaseFixWords;
     options.ReplaceSpacesChecked = c.SpaceReplacement != nullptr;
     options.SpaceReplacement = c.SpaceReplacement ? c.SpaceReplacement : "";
-    EXPECT_EQ(RenameFromTag(options, file_, record_, log_, dir_.Dir(), "old.ogg"), TFileOutcome::Written);
+    TPlannedNames planned;
+    EXPECT_EQ(Apply(PlanRenameFromTag(options, planned, file_, record_, dir_.Dir(), "old.ogg")),
+              TFileOutcome::Written);
     EXPECT_EQ(log_.Lines, (Lines{"Renaming: " + PathOf("old.ogg"), "     to: " + PathOf(c.NewName)}));
     EXPECT_EQ(Names(), Lines{c.NewName});
     EXPECT_EQ(Bytes(c.NewName), before);
@@ -94,8 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 class RenameTest : public NamingTest {
 protected:
+    // Carried out at once: the folder itself tells which names are taken.
     TFileOutcome Rename(const std::string& name, const std::string& dir = "") {
-        return RenameFromTag(options_, file_, record_, log_, dir.empty() ? dir_.Dir() : dir, name);
+        TPlannedNames planned;
+        return Apply(
+            PlanRenameFromTag(options_, planned, file_, record_, dir.empty() ? dir_.Dir() : dir, name));
     }
     TRenameFromTagOptions options_ = [] {
         TRenameFromTagOptions options;

@@ -19,7 +19,10 @@ protected:
     void RenameAll(const std::string& format) {
         TRenameFromTagOptions options;
         options.Format = format;
-        for (const std::string& name : Names()) RenameFromTag(options, file_, record_, log_, dir_.Dir(), name);
+        for (const std::string& name : Names()) {
+            TPlannedNames planned;
+            Apply(PlanRenameFromTag(options, planned, file_, record_, dir_.Dir(), name));
+        }
     }
     void ExpectIntact(const std::string& name, const std::string& original) {
         const std::string bytes = Bytes(name);
@@ -38,7 +41,8 @@ TEST_F(FolderRoundTrip, TagFromNamesRenameBackAndTagFromASpreadsheetList) {
     fromName.Format = "<Artist> - <Title>";
     fromName.Separator = " - ";
     for (const std::string& name : Names())
-        EXPECT_EQ(TagFromFileName(fromName, file_, record_, log_, dir_.Dir(), name), TFileOutcome::Written);
+        EXPECT_EQ(Apply(PlanTagFromFileName(fromName, file_, record_, dir_.Dir(), name)),
+                  TFileOutcome::Written);
     EXPECT_EQ(Reload("Band - Song.ogg").Artist, "Band");
     EXPECT_EQ(Reload("Other - Tune.ogg").Title, "Tune");
     EXPECT_EQ(Reload("Other - Tune.ogg").OtherTags, Lines{"MOOD=calm"});
@@ -55,7 +59,7 @@ TEST_F(FolderRoundTrip, TagFromNamesRenameBackAndTagFromASpreadsheetList) {
     LoadTagList(dir_.Write("list/tags.csv", "File;Artist;Title\r\nBand - Song.ogg;The Band;A Song\r\n").string(),
                 fromList, table);
     for (const char* name : {"Band - Song.ogg", "Other - Tune.ogg"})
-        TagFromList(fromList, table, file_, record_, log_, dir_.Dir(), name);
+        Apply(PlanTagFromList(fromList, table, file_, record_, dir_.Dir(), name));
     EXPECT_EQ(Reload("Band - Song.ogg").Artist, "The Band");
     EXPECT_EQ(Reload("Band - Song.ogg").Title, "A Song");
     EXPECT_EQ(Reload("Other - Tune.ogg").Artist, "Other");

@@ -33,7 +33,7 @@ protected:
         LoadTagList(dir_.Write("list.csv", bytes).string(), options_, table_);
     }
     TFileOutcome Tag(const std::string& name) {
-        return TagFromList(options_, table_, file_, record_, log_, dir_.Dir(), name);
+        return Apply(PlanTagFromList(options_, table_, file_, record_, dir_.Dir(), name));
     }
 
     TTagFromListOptions options_;

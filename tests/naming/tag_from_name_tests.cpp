@@ -33,7 +33,7 @@ TEST_P(CutsTheName, IntoTheFormatsFields) {
     options.Separator = c.Separator;
     options.ReplaceChecked = !c.ReplaceText.empty();
     options.ReplaceText = c.ReplaceText;
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), c.FileName), c.Outcome);
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), c.FileName)), c.Outcome);
     const TOggVorbis stored = Reload(c.FileName);
     EXPECT_EQ(stored.Artist, c.Artist);
     EXPECT_EQ(stored.Title, c.Title);
@@ -78,9 +78,9 @@ TEST_F(NamingTest, CaseFixLowersListedWordsBetweenSpacesOnly) {
     options.Separator = " - ";
     options.CaseFixChecked = true;
     options.CaseFixWords = {"of", "the"};
-    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Queen - Best Of The Best.ogg");
+    Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Queen - Best Of The Best.ogg"));
     EXPECT_EQ(record_.Title, "Best of the Best");
-    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Of Mice - Of.ogg");
+    Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Of Mice - Of.ogg"));
     EXPECT_EQ(record_.Artist, "Of Mice");
     EXPECT_EQ(record_.Title, "Of");
 }
@@ -91,7 +91,7 @@ TEST_F(NamingTest, KeepExistingFillsOnlyEmptyFields) {
     options.Format = "<Artist> - <Title>";
     options.Separator = " - ";
     options.Overwrite = TOverwriteChoice::KeepExisting;
-    TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg");
+    Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Band - Song.ogg"));
     const TOggVorbis stored = Reload("Band - Song.ogg");
     EXPECT_EQ(stored.Title, "Kept");
     EXPECT_EQ(stored.Artist, "Band");
@@ -106,12 +106,12 @@ TEST_F(NamingTest, IgnoreTaggedLeavesATaggedFileAndTagsAVendorOnlyFile) {
     options.Format = "<Artist> - <Title>";
     options.Separator = " - ";
     options.Overwrite = TOverwriteChoice::IgnoreTagged;
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Band - Song.ogg")),
               TFileOutcome::Skipped);
     EXPECT_EQ(log_.Lines,
               (Lines{"Tag from filename: " + PathOf("Band - Song.ogg"), "     skipped: the file has tags"}));
     EXPECT_EQ(Bytes("Band - Song.ogg"), before);
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Other - Tune.ogg"),
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Other - Tune.ogg")),
               TFileOutcome::Written);
     EXPECT_EQ(Reload("Other - Tune.ogg").Title, "Tune");
 }
@@ -122,7 +122,8 @@ TEST_F(NamingTest, ANameWithTooFewPiecesIsLoggedAndLeftAlone) {
     TTagFromFileNameOptions options;
     options.Format = "<Artist> - <TRASH> - <Title>";
     options.Separator = " - ";
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Song.ogg"), TFileOutcome::Skipped);
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Song.ogg")),
+              TFileOutcome::Skipped);
     EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("Song.ogg"),
                                  "     skipped: the name has 1 piece where the format has 3"}));
     EXPECT_EQ(Bytes("Song.ogg"), before);
@@ -134,7 +135,7 @@ TEST_F(NamingTest, IgnoreTaggedStillTagsAFileWithoutCommentHeader) {
     options.Format = "<Artist> - <Title>";
     options.Separator = " - ";
     options.Overwrite = TOverwriteChoice::IgnoreTagged;
-    EXPECT_NE(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "Band - Song.ogg"),
+    EXPECT_NE(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "Band - Song.ogg")),
               TFileOutcome::Skipped);
     EXPECT_EQ(record_.Artist, "Band");
 }
@@ -143,7 +144,8 @@ TEST_F(NamingTest, NonVorbisFileIsLoggedAndLeftAlone) {
     dir_.Write("fake.ogg", "not an ogg stream");
     TTagFromFileNameOptions options;
     options.Format = "<Title>";
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "fake.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "fake.ogg")),
+              TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines.front(), "Tag from filename: " + PathOf("fake.ogg"));
     EXPECT_EQ(Bytes("fake.ogg"), "not an ogg stream");
 }
@@ -151,7 +153,8 @@ TEST_F(NamingTest, NonVorbisFileIsLoggedAndLeftAlone) {
 TEST_F(NamingTest, VanishedFileFailsWithTheReason) {
     TTagFromFileNameOptions options;
     options.Format = "<Title>";
-    EXPECT_EQ(TagFromFileName(options, file_, record_, log_, dir_.Dir(), "gone.ogg"), TFileOutcome::Failed);
+    EXPECT_EQ(Apply(PlanTagFromFileName(options, file_, record_, dir_.Dir(), "gone.ogg")),
+              TFileOutcome::Failed);
     EXPECT_EQ(log_.Lines, (Lines{"Tag from filename: " + PathOf("gone.ogg"),
                                  "     cannot be opened: no such file or directory"}));
 }
