@@ -11,6 +11,7 @@
 #include "batch/tag_fields.h"
 #include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
+#include "fs/folder_replace.h"
 #include "fs/open_error.h"
 #include "ogg/picture.h"
 #include "text/text_utils.h"

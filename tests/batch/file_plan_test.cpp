@@ -221,7 +221,7 @@ TEST_F(FilePlanTest, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
     std::size_t held = 0;
     for (const std::string& line : plan.Record.OtherTags) held += line.size();
     EXPECT_LT(held, kLineInFileBytes);
-    EXPECT_EQ(CarryOutPlan(plan, file_, log_), TFileOutcome::Written);
+    EXPECT_EQ(test::ApplyPlan(plan, log_), TFileOutcome::Written);
     const Strings expected = {"LYRICS=" + lyrics, "TITLE=Song", "LYRICS=" + lyrics + "2", "MOOD=calm",
                               "LYRICS=" + lyrics, "ARTIST=Band"};
     EXPECT_TRUE(Comments() == expected);
