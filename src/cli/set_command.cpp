@@ -193,25 +193,32 @@ void FillFileObject(std::vector<TComment>& comments, TOggVorbis& file) {
 // Saves one file; an empty result means success, anything else is the reason it failed. Malformed
 // picture comments that were kept are named on `err`.
 std::string SaveFile(const std::string& path, const TEdits& edits, std::ostream& err) {
-    try {
-        FileInfo info;
-        if (!ReadFileInfo(path, info, TReadExtent::HeadersOnly)) return kNotOggVorbisOrOpus;
-        TOggVorbis file;
+    TOggVorbis file;
+    const auto edited = [&](FileInfo& info) -> const TOggVorbis& {
         std::vector<TComment> comments = Edited(info.Tag, edits);
         if (const std::size_t kept = EditPictures(comments, edits))
             err << "parvex-cli: " << EscapedName(path) << ": " << KeptMalformedPicturesNote(kept) << "\n";
         FillFileObject(comments, file);
-        std::string reason;
-        std::vector<std::string> notes;
-        // The file read above is the one saved: one changed meanwhile is refused, not overwritten.
-        if (!SaveTags(file, info, path, &reason, &notes))
-            return "could not be written: " + reason + "; the file is unchanged";
-        for (const std::string& note : notes)
-            err << "parvex-cli: " << EscapedName(path) << ": " << note << "\n";
-        return {};
+        return file;
+    };
+    std::string reason;
+    std::vector<std::string> notes;
+    try {
+        // The edits are made on the file as read, and that file is the one saved: one changed
+        // meanwhile is refused, not overwritten.
+        switch (SaveFileTags(path, edited, &reason, &notes)) {
+            case TSaveOutcome::NotOgg:
+                return kNotOggVorbisOrOpus;
+            case TSaveOutcome::Refused:
+                return "could not be written: " + reason + "; the file is unchanged";
+            case TSaveOutcome::Saved:
+                break;
+        }
     } catch (const EFOpenError& e) {
         return e.what();
     }
+    for (const std::string& note : notes) err << "parvex-cli: " << EscapedName(path) << ": " << note << "\n";
+    return {};
 }
 
 }  // namespace

@@ -54,6 +54,18 @@ void CopyRest(int from, int64_t offset, const FileInfo& info, int to, std::size_
     CopyRange(from, offset + inMemory, count - inMemory, to, shareBlock);
 }
 
+// The checksum of the second page of the file open as `fd`, from the header in info.SecondPage (its
+// checksum field zero) and the body read back from the file, stored at SecondPagePos + 22.
+void StoreSecondPageCrc(int fd, const FileInfo& info) {
+    const std::string body =
+        ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(info.SecondPage.HeaderSize()),
+                    info.SecondPage.BodySize());
+    char stored[4];
+    WriteLe32(PageCrc(info.SecondPage, body), stored);
+    if (::pwrite(fd, stored, 4, info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kCrcOffset)) != 4)
+        Fail("write checksum");
+}
+
 // Only the second page changes: the bytes before it and after the old comment packet are copied.
 void WriteInPlaceOfSecondPage(int from, int to, const std::string& commentData, const std::string& tail,
                               const FileInfo& info, std::size_t shareBlock) {
@@ -187,6 +199,79 @@ bool Refuse(std::string* reason, std::string text) {
     return false;
 }
 
+// Empties the values of entries 1 to Count() - 1 (names stay; the vendor entry keeps its value) and
+// marks none of them set.
+void ClearTagValues(VorbisTag& tag) {
+    tag.Slots.clear();
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        tag.Values[k].clear();
+        tag.Slots[UpperCase(tag.Names[k])].Entries.push_back(k);
+    }
+}
+
+// Gives `value` to the first entry among 1 to Count() - 1 named `name` (ASCII letter case aside) that
+// no earlier call since ClearTagValues has set, or else appends a new entry named `name`; either way
+// the entry counts as set. The entries of a name are given values in their order, so the next one is
+// found at once: a file of many thousand comments is saved in time proportional to their number. An
+// entry keeps the name it was read under, so "title=" stays "title=" when the title changes.
+void PutTagEntry(const std::string& name, std::string value, VorbisTag& tag) {
+    VorbisTag::TNameSlots& slots = tag.Slots[UpperCase(name)];
+    if (slots.Taken < slots.Entries.size()) {
+        tag.Values[slots.Entries[slots.Taken++]] = std::move(value);
+        return;
+    }
+    tag.Names.push_back(name);
+    tag.Values.push_back(std::move(value));
+}
+
+// The entries that ClearTagValues emptied and no PutTagEntry has set since: comments the save removes.
+std::vector<bool> UnsetEntries(const VorbisTag& tag) {
+    std::vector<bool> unset(tag.Count(), false);
+    for (const auto& [name, slots] : tag.Slots)
+        for (std::size_t k = slots.Taken; k < slots.Entries.size(); ++k) unset[slots.Entries[k]] = true;
+    return unset;
+}
+
+// Room left after the comment data for the bytes that end the packet (see NewCommentTail): the old
+// tail, or padding of up to a shared block with its lacing values. Appending them then moves nothing.
+constexpr std::size_t kTailRoom = std::size_t{256} << 10;
+
+// A value as written, well-formed UTF-8: nearly every value is already, and is then not copied.
+std::string_view WrittenUtf8(const std::string& value, std::string& repaired) {
+    if (FirstInvalidUtf8(value) == std::string_view::npos) return value;
+    repaired = ToValidUtf8(value);
+    return repaired;
+}
+
+// The comment packet without what followed its last comment: every entry 1 to Count() - 1, empty
+// values included, but those ClearTagValues emptied that PutTagEntry has not set since, each value
+// as well-formed UTF-8.
+// Layout: the leading bytes as read (packet type 3 and "vorbis", or "OpusTags"), vendor length and vendor
+// bytes, comment count, then each comment's length and bytes; all numbers 32-bit little-endian. The framing
+// byte is not included. The size is counted first, so that the data is built in place, in one piece.
+std::string BuildCommentData(const FileInfo& info) {
+    const VorbisTag& tag = info.Tag;
+    const std::string& vendor = tag.Values[0];
+    const std::vector<bool> unset = UnsetEntries(tag);
+    std::size_t size = tag.PacketID.size() + 4 + vendor.size() + 4;
+    for (std::size_t k = 1; k < tag.Count(); ++k)
+        if (!unset[k]) size += 4 + tag.Names[k].size() + 1 + tag.Values[k].size();
+    std::string data;
+    data.reserve(size + std::max(info.CommentTail.size(), kTailRoom));
+    data.append(tag.PacketID);
+    PutLe32(data, static_cast<uint32_t>(vendor.size()));
+    data += vendor;
+    PutLe32(data, static_cast<uint32_t>(std::count(unset.begin() + 1, unset.end(), false)));
+    std::string repaired;
+    for (std::size_t k = 1; k < tag.Count(); ++k) {
+        if (unset[k]) continue;
+        const std::string_view value = WrittenUtf8(tag.Values[k], repaired);
+        PutLe32(data, static_cast<uint32_t>(tag.Names[k].size() + 1 + value.size()));
+        data.append(tag.Names[k]).append("=").append(value);
+    }
+    return data;
+}
+
 // The name is taken exactly as it stands: it was read so from the file (blanks included), and a
 // name changed on the way back would leave the old comment and add a second one.
 void PutOtherTagLine(const std::string& line, VorbisTag& tag) {
@@ -217,6 +302,8 @@ void PutComments(const std::vector<TWrittenComment>& comments, VorbisTag& tag) {
     tag.Names.resize(1);
     tag.Values.resize(1);
     tag.Slots.clear();
+    tag.Names.reserve(comments.size() + 1);
+    tag.Values.reserve(comments.size() + 1);
     for (const TWrittenComment& comment : comments) {
         tag.Names.push_back(comment.Name);
         tag.Values.push_back(comment.Value);
@@ -237,6 +324,31 @@ std::string NewCommentData(FileInfo& info, const TPutEntries& put) {
     info.Tag.Values = std::vector<std::string>();
     info.Tag.Slots.clear();
     return data;
+}
+
+// The new file for `commentData` written beside the old one that `replacing` has open, read back,
+// given the old file's metadata and on its way to disk (StartFlush). Raises std::exception on
+// failure, with no new file left. The comment data is let go once written, before the read back.
+TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, std::string commentData,
+                                 FileInfo& info) {
+    TPreparedSave save;
+    save.Replace = std::move(replacing);
+    TFolderReplace& replace = *save.Replace;
+    // A packet the reader would refuse could never be read, let alone saved, again.
+    if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
+    // The checksum is computed over the page with its field zero, once the page is written.
+    info.SecondPage.Crc = 0;
+    CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
+    const int temp = replace.CreateTemp();
+    WriteNewFile(replace.Old(), temp, commentData, info);
+    const uint32_t count = CommentCountOf(commentData, info.Tag.PacketID.size());
+    std::string().swap(commentData);  // its memory goes (assigning an empty string would keep it)
+    CheckReadsBack(temp, count);
+    CopyMetadata(replace.Old(), replace.OldStat(), temp, save.Notes);
+    replace.StartFlush();
+    if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty()) save.Notes.push_back(note);
+    save.Size = ::lseek(temp, 0, SEEK_END);
+    return save;
 }
 
 // The one way a save's new file is prepared: PrepareSaveTags and PrepareSaveComments differ only in
@@ -284,80 +396,6 @@ std::string RewriteRefusal(const FileInfo& info) {
 
 bool CanRewrite(const FileInfo& info) { return RewriteRefusal(info).empty(); }
 
-void ClearTagValues(VorbisTag& tag) {
-    tag.Slots.clear();
-    for (std::size_t k = 1; k < tag.Count(); ++k) {
-        tag.Values[k].clear();
-        tag.Slots[UpperCase(tag.Names[k])].Entries.push_back(k);
-    }
-}
-
-// The entries of a name are given values in their order, so the next one is found at once: a
-// file of many thousand comments is saved in time proportional to their number. An entry keeps the
-// name it was read under, so "title=" stays "title=" when the title changes.
-void PutTagEntry(const std::string& name, std::string value, VorbisTag& tag) {
-    VorbisTag::TNameSlots& slots = tag.Slots[UpperCase(name)];
-    if (slots.Taken < slots.Entries.size()) {
-        tag.Values[slots.Entries[slots.Taken++]] = std::move(value);
-        return;
-    }
-    tag.Names.push_back(name);
-    tag.Values.push_back(std::move(value));
-}
-
-namespace {
-
-// The entries that ClearTagValues emptied and no PutTagEntry has set since: comments the save removes.
-std::vector<bool> UnsetEntries(const VorbisTag& tag) {
-    std::vector<bool> unset(tag.Count(), false);
-    for (const auto& [name, slots] : tag.Slots)
-        for (std::size_t k = slots.Taken; k < slots.Entries.size(); ++k) unset[slots.Entries[k]] = true;
-    return unset;
-}
-
-}  // namespace
-
-namespace {
-
-// Room left after the comment data for the bytes that end the packet (see NewCommentTail): the old
-// tail, or padding of up to a shared block with its lacing values. Appending them then moves nothing.
-constexpr std::size_t kTailRoom = std::size_t{256} << 10;
-
-// A value as written, well-formed UTF-8: nearly every value is already, and is then not copied.
-std::string_view WrittenUtf8(const std::string& value, std::string& repaired) {
-    if (FirstInvalidUtf8(value) == std::string_view::npos) return value;
-    repaired = ToValidUtf8(value);
-    return repaired;
-}
-
-}  // namespace
-
-// Layout: the leading bytes as read (packet type 3 and "vorbis", or "OpusTags"), vendor length and vendor
-// bytes, comment count, then each comment's length and bytes; all numbers 32-bit little-endian. The framing
-// byte is not included. The size is counted first, so that the data is built in place, in one piece.
-std::string BuildCommentData(const FileInfo& info) {
-    const VorbisTag& tag = info.Tag;
-    const std::string& vendor = tag.Values[0];
-    const std::vector<bool> unset = UnsetEntries(tag);
-    std::size_t size = tag.PacketID.size() + 4 + vendor.size() + 4;
-    for (std::size_t k = 1; k < tag.Count(); ++k)
-        if (!unset[k]) size += 4 + tag.Names[k].size() + 1 + tag.Values[k].size();
-    std::string data;
-    data.reserve(size + std::max(info.CommentTail.size(), kTailRoom));
-    data.append(tag.PacketID);
-    PutLe32(data, static_cast<uint32_t>(vendor.size()));
-    data += vendor;
-    PutLe32(data, static_cast<uint32_t>(std::count(unset.begin() + 1, unset.end(), false)));
-    std::string repaired;
-    for (std::size_t k = 1; k < tag.Count(); ++k) {
-        if (unset[k]) continue;
-        const std::string_view value = WrittenUtf8(tag.Values[k], repaired);
-        PutLe32(data, static_cast<uint32_t>(tag.Names[k].size() + 1 + value.size()));
-        data.append(tag.Names[k]).append("=").append(value);
-    }
-    return data;
-}
-
 // The comment packet opens the page and ends at its first lacing value below 255 (k); the page's
 // later values (the setup header's) stay as they are after the new packet's values.
 bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize) {
@@ -376,43 +414,6 @@ bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize) {
     return true;
 }
 
-void StoreSecondPageCrc(int fd, const FileInfo& info) {
-    const std::string body =
-        ReadExactly(fd, info.SecondPagePos + static_cast<int64_t>(info.SecondPage.HeaderSize()),
-                    info.SecondPage.BodySize());
-    char stored[4];
-    WriteLe32(PageCrc(info.SecondPage, body), stored);
-    if (::pwrite(fd, stored, 4, info.SecondPagePos + static_cast<int64_t>(OggPageHeader::kCrcOffset)) != 4)
-        Fail("write checksum");
-}
-
-TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, std::string commentData,
-                                 FileInfo& info) {
-    TPreparedSave save;
-    save.Replace = std::move(replacing);
-    TFolderReplace& replace = *save.Replace;
-    // A packet the reader would refuse could never be read, let alone saved, again.
-    if (commentData.size() > kMaxHeaderBytes) throw std::runtime_error("the comments are too large to be read back");
-    // The checksum is computed over the page with its field zero, once the page is written.
-    info.SecondPage.Crc = 0;
-    CheckMayRewrite(replace.Folder(), replace.Name(), replace.OldStat());
-    const int temp = replace.CreateTemp();
-    WriteNewFile(replace.Old(), temp, commentData, info);
-    const uint32_t count = CommentCountOf(commentData, info.Tag.PacketID.size());
-    std::string().swap(commentData);  // its memory goes (assigning an empty string would keep it)
-    CheckReadsBack(temp, count);
-    CopyMetadata(replace.Old(), replace.OldStat(), temp, save.Notes);
-    replace.StartFlush();
-    if (const std::string note = HardLinkNote(replace.OldStat()); !note.empty()) save.Notes.push_back(note);
-    save.Size = ::lseek(temp, 0, SEEK_END);
-    return save;
-}
-
-TPreparedSave PrepareReplacement(const std::string& fileName, std::string commentData, FileInfo& info) {
-    return PrepareReplacement(std::make_unique<TFolderReplace>(fileName, info.Identity), std::move(commentData),
-                              info);
-}
-
 bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::string>* notes) {
     try {
         save.Replace->Commit(save.Notes);
@@ -421,17 +422,6 @@ bool CompleteSave(TPreparedSave& save, std::string* reason, std::vector<std::str
     }
     if (notes) notes->insert(notes->end(), save.Notes.begin(), save.Notes.end());
     return true;
-}
-
-bool ReplaceThroughTempFile(const std::string& fileName, std::string commentData, FileInfo& info,
-                            std::string* reason, std::vector<std::string>* notes) {
-    TPreparedSave save;
-    try {
-        save = PrepareReplacement(fileName, std::move(commentData), info);
-    } catch (const std::exception& error) {
-        return Refuse(reason, ReasonOf(error));
-    }
-    return CompleteSave(save, reason, notes);
 }
 
 bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
@@ -445,22 +435,26 @@ bool PrepareSaveComments(const std::vector<TWrittenComment>& comments, std::uniq
                        reason);
 }
 
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason,
-              std::vector<std::string>* notes) {
+TSaveOutcome SaveFileTags(const std::string& fileName, const TTagsToSave& tagsFor, std::string* reason,
+                          std::vector<std::string>* notes) {
     FileInfo info;
-    if (!ReadFileInfo(fileName, info, TReadExtent::HeadersOnly)) return Refuse(reason, kNotOggVorbisOrOpus);
-    return SaveTags(tags, info, fileName, reason, notes);
-}
-
-bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName, std::string* reason,
-              std::vector<std::string>* notes) {
-    std::string commentData;
-    try {
-        commentData = NewCommentData(info, [&tags](VorbisTag& tag) { PutTags(tags, tag); });
-    } catch (const std::exception& error) {
-        return Refuse(reason, ReasonOf(error));
+    if (!ReadFileInfo(fileName, info, TReadExtent::HeadersOnly)) {
+        Refuse(reason, kNotOggVorbisOrOpus);
+        return TSaveOutcome::NotOgg;
     }
-    return ReplaceThroughTempFile(fileName, std::move(commentData), info, reason, notes);
+    const TOggVorbis& tags = tagsFor(info);
+    // The file is expected as it was read: one changed since is refused when the replacement opens
+    // it and, failing that, before the rename.
+    std::unique_ptr<TFolderReplace> replace;
+    try {
+        replace = std::make_unique<TFolderReplace>(fileName, info.Identity);
+    } catch (const std::exception& error) {
+        Refuse(reason, ReasonOf(error));
+        return TSaveOutcome::Refused;
+    }
+    TPreparedSave save;
+    const bool saved = PrepareSaveTags(tags, std::move(replace), info, save, reason) && CompleteSave(save, reason, notes);
+    return saved ? TSaveOutcome::Saved : TSaveOutcome::Refused;
 }
 
 }  // namespace parvex

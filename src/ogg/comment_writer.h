@@ -1,11 +1,14 @@
 #pragma once
 // The comment header rewrite: a new comment packet built from a file object's fields, written into
-// the file through a temporary file that then takes the old file's place in one atomic rename. Where
+// the file through a temporary file that then takes the old file's place in one atomic rename. Every
+// save goes through one pair of steps: a prepare writes the new file beside the old one, a complete
+// puts it in place (a batch run completes a group of saves at once). Where
 // the file system can share blocks between the old and the new file (see SharedBlockSize), the
 // comment packet is padded with zero bytes so that the audio keeps its offset modulo the block size
 // and its blocks are shared rather than copied.
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,9 +34,15 @@ struct TPreparedSave {
 };
 
 // Prepares the save of the fields and OtherTags of `tags` into the comment header of the file that
-// `replace` has open, read into `info` (used up), the first step of SaveTags, into `save`. False,
-// with the cause in `reason`, save.NoSpace where it was the disk's space, and nothing written, when
-// the file cannot be saved.
+// `replace` has open, read into `info` (used up), into `save`. The new file is the old one with the
+// new comment packet in place of the old: it is written beside the old file, read back, given the
+// old file's owner, group, permission bits and extended attributes (see CopyMetadata) and sent on
+// its way to disk. A file the process neither owns nor may write is refused, and so is comment data
+// of more than kMaxHeaderBytes or a new file the reader would not read back whole. The headers are
+// re-paged when the new packet does not fit the second page or the old one spanned pages; later
+// pages of the stream are then renumbered. False, with the cause in `reason` ("permission denied",
+// ...), save.NoSpace where it was the disk's space, and no new file left, when the file cannot be
+// saved.
 bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> replace, FileInfo& info,
                      TPreparedSave& save, std::string* reason = nullptr);
 
@@ -42,14 +51,31 @@ bool PrepareSaveTags(const TOggVorbis& tags, std::unique_ptr<TFolderReplace> rep
 bool PrepareSaveComments(const std::vector<TWrittenComment>& comments, std::unique_ptr<TFolderReplace> replace,
                          FileInfo& info, TPreparedSave& save, std::string* reason = nullptr);
 
-// Writes the fields and OtherTags of `tags` into the comment header of `fileName`; see
-// TOggVorbis::SaveToFile for the contract.
-bool SaveTags(const TOggVorbis& tags, const std::string& fileName, std::string* reason = nullptr,
-              std::vector<std::string>* notes = nullptr);
-// The same over the headers of the file as the caller read them into `info`: a file changed since
-// is not saved. `info` is used up.
-bool SaveTags(const TOggVorbis& tags, FileInfo& info, const std::string& fileName,
-              std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+// The rest of a prepared save in one go: flushed, renamed over the old file, the folder flushed.
+// True when done, with the save's notes added to `notes` (when given); false, with the cause in
+// `reason` and the old file as it was, when a step fails or the old file is not the one read any
+// more.
+bool CompleteSave(TPreparedSave& save, std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
+
+// How the save of one file (SaveFileTags) ended.
+enum class TSaveOutcome {
+    Saved,    // the file was replaced by the rewritten one
+    NotOgg,   // the file holds neither a Vorbis nor an Opus stream: nothing was written
+    Refused,  // not saved, the cause in `reason`: the file is as it was
+};
+
+// The tags a save of one file writes, given the file's headers as read into `info`: they may take
+// the values of its comments out of info.Tag, whose names the save still needs.
+using TTagsToSave = std::function<const TOggVorbis&(FileInfo& info)>;
+
+// The save of one file by the pair above: its headers are read, `tagsFor` gives the tags to write,
+// the new file is prepared (PrepareSaveTags) for a replacement that expects exactly the file read,
+// so that a file changed since is refused rather than overwritten, and put in place (CompleteSave).
+// `reason`, when given, receives the cause of a failure (kNotOggVorbisOrOpus for NotOgg), `notes`
+// what the user should know after a save (one line each). Raises EFOpenError when the file cannot be
+// opened.
+TSaveOutcome SaveFileTags(const std::string& fileName, const TTagsToSave& tagsFor, std::string* reason = nullptr,
+                          std::vector<std::string>* notes = nullptr);
 
 // A failure of a save in words: the system's text for an error code ("No space left on device"
 // becomes "no space left on device"), or the message of any other error.
@@ -62,53 +88,9 @@ std::string ReasonOf(const std::exception& error);
 std::string RewriteRefusal(const FileInfo& info);
 bool CanRewrite(const FileInfo& info);
 
-// Empties the values of entries 1 to Count() - 1 (names stay; the vendor entry keeps its value) and
-// marks none of them set.
-void ClearTagValues(VorbisTag& tag);
-
-// Gives `value` to the first entry among 1 to Count() - 1 named `name` (ASCII letter case aside)
-// that no earlier call since ClearTagValues has set, the entry keeping its own name; or else appends
-// a new entry named `name`. Either way the entry counts as set.
-void PutTagEntry(const std::string& name, std::string value, VorbisTag& tag);
-
-// The comment packet without what followed its last comment: the leading bytes, the vendor string as
-// read, and every entry 1 to Count() - 1 as name "=" value (the value as well-formed UTF-8), empty
-// values included, but those ClearTagValues emptied that PutTagEntry has not set since.
-std::string BuildCommentData(const FileInfo& info);
-
 // Gives SecondPage the segment table for a comment packet of `packetSize` bytes (the comment data and
 // the bytes after its last comment) followed by the page's other lacing values, unchanged. False,
 // with SecondPage unchanged, when that needs more than 255 segments.
 bool RebuildSegmentTable(FileInfo& info, std::size_t packetSize);
-
-// Computes the checksum of the second page of the file open as `fd` from the header in
-// info.SecondPage (its checksum field zero) and the body read back from the file, and stores it at
-// SecondPagePos + 22. Raises std::system_error on a read or write error.
-void StoreSecondPageCrc(int fd, const FileInfo& info);
-
-// Writes the file again with the new comment data in place of the old comment packet and replaces
-// it (see TFolderReplace): the new file is written, given the old file's owner, group, permission
-// bits and extended attributes (see CopyMetadata), flushed to disk and renamed over the old one. A
-// file the process neither owns nor may write is refused, and so is comment data of more than
-// kMaxHeaderBytes, which the reader would refuse. The second page's checksum is computed here (its
-// field in `info` is cleared first). The headers are re-paged when the new packet
-// does not fit the second page or the old one spanned pages; later pages of the Vorbis stream are
-// then renumbered. True when the file was replaced; `notes`, when given, then receives what the
-// user should know about the save (one line each). False, with the old file untouched and no
-// temporary file left, when anything fails or the file is not the one `info` was read from any more;
-// `reason`, when given, then receives the cause in words ("permission denied", ...).
-bool ReplaceThroughTempFile(const std::string& fileName, std::string commentData, FileInfo& info,
-                            std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
-// The rest of a prepared save in one go: flushed, renamed over the old file, the folder flushed.
-// True when done, with the save's notes added to `notes` (when given); false, with the cause in
-// `reason` and the old file as it was, when a step fails.
-bool CompleteSave(TPreparedSave& save, std::string* reason = nullptr, std::vector<std::string>* notes = nullptr);
-// The first steps of ReplaceThroughTempFile: the new file written, read back, given the old file's
-// metadata and on its way to disk (StartFlush). Raises std::exception on failure, with no
-// temporary file left. The comment data is let go once written, before the read back.
-TPreparedSave PrepareReplacement(const std::string& fileName, std::string commentData, FileInfo& info);
-// The same through the file that `replace` has open.
-TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replace, std::string commentData,
-                                 FileInfo& info);
 
 }  // namespace parvex

@@ -138,7 +138,8 @@ void TOggVorbis::Fill(const FileInfo& info) {
 
 bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason,
                             std::vector<std::string>* notes) const {
-    return SaveTags(*this, fileName, reason, notes);
+    const auto these = [this](FileInfo&) -> const TOggVorbis& { return *this; };
+    return SaveFileTags(fileName, these, reason, notes) == TSaveOutcome::Saved;
 }
 
 void TOggVorbis::SetTrack(const std::string& track) { Track = track; }

@@ -143,13 +143,13 @@ class ChangedMeanwhile : public Replace {
 protected:
     // Reads the file for a save, lets `meddle` change things, then tries to write.
     bool SaveAfter(const std::function<void()>& meddle) {
-        FileInfo info;
-        EXPECT_TRUE(ReadFileInfo(path_, info));
-        ClearTagValues(info.Tag);
-        PutTagEntry("TITLE", "New", info.Tag);
-        const std::string data = BuildCommentData(info);
-        meddle();
-        return ReplaceThroughTempFile(path_, data, info);
+        TOggVorbis file;
+        file.Title = "New";
+        const auto meddled = [&](FileInfo&) -> const TOggVorbis& {
+            meddle();
+            return file;
+        };
+        return SaveFileTags(path_, meddled) == TSaveOutcome::Saved;
     }
 };
 

@@ -458,13 +458,12 @@ TEST_F(Save, CommentsTheReaderWouldRefuseAreNotWritten) {
     Make({{"TITLE", "A"}});
     FileInfo info;
     ASSERT_TRUE(ReadFileInfo(path_, info));
-    // 5,000,000 empty comments: 4 bytes each on disk, 64 in memory, 320 MB in all.
-    constexpr uint32_t kCount = 5000000;
-    std::string data("\x03vorbis\x01\x00\x00\x00v", 12);
-    for (int i = 0; i < 4; ++i) data += static_cast<char>((kCount >> (8 * i)) & 0xFF);
-    data.append(std::size_t{kCount} * 4, '\0');
+    // 5,000,000 comments "=": 5 bytes each on disk, 64 in memory, 320 MB in all.
+    const std::vector<TWrittenComment> comments(5000000);
+    TPreparedSave save;
     std::string reason;
-    EXPECT_FALSE(ReplaceThroughTempFile(path_, data, info, &reason));
+    EXPECT_FALSE(PrepareSaveComments(comments, std::make_unique<TFolderReplace>(path_, info.Identity), info, save,
+                                     &reason));
     EXPECT_EQ(reason, "the new file would not read back: the headers are too large to hold in memory");
     ExpectUntouched();
 }
