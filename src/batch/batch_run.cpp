@@ -108,7 +108,7 @@ TApplyOutcome ApplyRun(const std::vector<TFilePlan>& plans, bool dryRun, TLogSin
                        TRunJournal* journal, const TRunControl& control) {
     TOggVorbis file;
     TLeftoverIndex leftovers;
-    TSaveGroup group(file, journal, &leftovers);
+    TSaveGroup group(journal, &leftovers);
     std::vector<TOggVorbis> files(dryRun ? 0 : WorkerCount(plans.size()));
     TApplyOutcome outcome;
     const auto done = [&](const TFilePlan& plan, TFileOutcome result, const std::string& why) {

@@ -57,8 +57,8 @@ struct TSaveGroup::TMember {
     std::pair<dev_t, ino_t> Folder{};
 };
 
-TSaveGroup::TSaveGroup(TOggVorbis& file, TRunJournal* journal, TLeftoverIndex* leftovers)
-    : file_(file), journal_(journal), leftovers_(leftovers), maxFiles_(MaxGroupFiles()) {}
+TSaveGroup::TSaveGroup(TRunJournal* journal, TLeftoverIndex* leftovers)
+    : journal_(journal), leftovers_(leftovers), maxFiles_(MaxGroupFiles()) {}
 
 TSaveGroup::~TSaveGroup() {
     std::vector<std::string> notes;
@@ -175,10 +175,6 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
         prepared.Refusal = WriteFailure(ReasonOf(error));
     }
     return prepared;
-}
-
-void TSaveGroup::Add(const TFilePlan& plan) {
-    Add(plan, plan.Action == TPlanAction::Store ? Prepare(plan, file_) : TPreparedStore{});
 }
 
 void TSaveGroup::Add(const TFilePlan& plan, TPreparedStore prepared) {

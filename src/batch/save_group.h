@@ -45,19 +45,17 @@ struct TPreparedStore {
 
 class TSaveGroup {
 public:
-    // Files are read through `file`; `journal` (may be null) records old states; `leftovers` (may be
-    // null) is the run's index of leftovers of killed saves.
-    TSaveGroup(TOggVorbis& file, TRunJournal* journal, TLeftoverIndex* leftovers);
+    // `journal` (may be null) records old states; `leftovers` (may be null) is the run's index of
+    // leftovers of killed saves.
+    TSaveGroup(TRunJournal* journal, TLeftoverIndex* leftovers);
     // Flushes the folders still waiting for it (see Finish), without a word on failure.
     ~TSaveGroup();
     TSaveGroup(const TSaveGroup&) = delete;
     TSaveGroup& operator=(const TSaveGroup&) = delete;
 
-    // Takes the plan (which must outlive the group) in: a file no longer as planned is refused, a
-    // file to store gets its new version written beside it, and the journal gets its old state. A
-    // failure refuses that file only, which stays as it was.
-    void Add(const TFilePlan& plan);
-    // The same with a store's new file written beforehand by Prepare.
+    // Takes the plan (which must outlive the group) in, with a store's new file written beside the
+    // old one by Prepare: a file no longer as planned is refused, and the journal gets its old state.
+    // A failure refuses that file only, which stays as it was.
     void Add(const TFilePlan& plan, TPreparedStore prepared);
     // Writes the new version of a file to store beside it, through `file`, and reads its comments
     // for the journal. May run on several threads at once, each with a file object of its own,
@@ -105,7 +103,6 @@ private:
     void FolderDoneAfter(TMember& member, std::vector<std::string>& notes);
     void EveryFolderLeftDone(TLogSink& log);
 
-    TOggVorbis& file_;
     TRunJournal* journal_;
     TLeftoverIndex* leftovers_;
     std::vector<TMember> members_;
