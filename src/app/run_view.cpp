@@ -1,10 +1,13 @@
 // The window's side of a batch run: the run goes on off the window's thread while a nested event
 // loop keeps the window answering; a timer moves the run's log lines into the Log page and shows its
-// progress. Also Stop, "Undo last run", the preview and closing the window during a run.
+// progress. Also the checks before a run, Stop, "Undo last run", the preview and closing the
+// window during a run.
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QTimer>
+#include <filesystem>
 #include <optional>
 
 #include "app/main_window.h"
@@ -24,6 +27,29 @@ constexpr const char* kCloseDuringRun =
     "A batch run is going on. Stop it after the file being written, then close Parvex?";
 constexpr const char* kNoRunToUndo = "There is no run to undo.";
 constexpr const char* kRunCancelled = "The run was cancelled: no file was changed.";
+constexpr const char* kNoWorkingFolder = "Choose a folder with the \"Directory\" button first.";
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code error;
+    const auto canonicalA = std::filesystem::weakly_canonical(a, error);
+    if (error) return false;
+    const auto canonicalB = std::filesystem::weakly_canonical(b, error);
+    return !error && canonicalA == canonicalB;
+}
+
+// The question a recursive run over a folder that holds far more than music asks first, or an
+// empty text for any other folder.
+std::string WholeTreeQuestion(const std::string& folder) {
+    std::string what;
+    if (SameFolder(folder, "/"))
+        what = "the root of the file system";
+    else if (const std::string home = QDir::homePath().toStdString(); SameFolder(folder, home))
+        what = "your home folder " + home;
+    else
+        return {};
+    return "\"Recurse subdirs\" is ticked and the folder is " + what +
+           ": the run will go through every Ogg file in it and in all its subfolders. Go on?";
+}
 
 // Whether the run keeps its journal: true when it can; where it cannot, the user chooses between a
 // run without undo (false) and none at all (nothing).
@@ -152,6 +178,17 @@ void TMainWindow::stopRun() {
     logPage->stopButton->setEnabled(false);
 }
 
+bool TMainWindow::MayRunOnWorkingFolder(bool recurse) {
+    const std::string folder = folderEdit->text().toStdString();
+    // An empty folder text would be read as the current folder, which the user never chose.
+    if (folder.empty()) {
+        platform_.ShowMessage(TMessageKind::Error, kNoWorkingFolder);
+        return false;
+    }
+    const std::string question = recurse ? WholeTreeQuestion(folder) : std::string();
+    return question.empty() || platform_.Confirm(question);
+}
+
 std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TBatchPage& page) {
     std::vector<std::string> files;
     if (page.OnSelection()) {
@@ -178,7 +215,9 @@ std::optional<TMainWindow::TRunSetup> TMainWindow::SetUpRun(TRunSetup setup, boo
     // The journal names the working folder, also for a run on some of its files.
     paths.Where = {folderEdit->text().toStdString()};
     if (paths.Paths.empty()) paths.Paths = paths.Where;
-    if (const std::string problem = RunPathsProblem(paths.Paths); !problem.empty()) {
+    // Only the folder must be there: a selected file gone since it was listed fails on its own in
+    // the run, and the other files are still changed.
+    if (const std::string problem = RunPathsProblem(paths.Where); !problem.empty()) {
         platform_.ShowMessage(TMessageKind::Error, problem);
         return std::nullopt;
     }

@@ -141,13 +141,17 @@ TEST_F(LibraryViewTest, ASelectionGetsOneValueInOneSaveAndUndoPutsItBack) {
 }
 
 // Removing a shared other tag removes it from every file; emptying a field the files differ in
-// empties it in all; a file whose own lines differ keeps them.
+// empties it in all; a file whose own lines differ keeps them. A selected file deleted meanwhile
+// fails alone.
 TEST_F(LibraryViewTest, SharedOtherTagsAndEmptiedFieldsApplyToEveryFile) {
     WriteVorbisFile(Music("a.ogg"), {{"TITLE", "A"}, {"MOOD", "calm"}, {"X", "1"}});
     WriteVorbisFile(Music("b.ogg"), {{"TITLE", "B"}, {"MOOD", "calm"}});
+    WriteVorbisFile(Music("gone.ogg"), {{"MOOD", "calm"}});
     ChooseFolder(Music());
     SelectFile("a.ogg");
     SelectFile("b.ogg", Qt::ControlModifier);
+    SelectFile("gone.ogg", Qt::ControlModifier);
+    fs::remove(Music("gone.ogg"));
     TBrowsePage& page = Page();
     page.otherTagsList->setCurrentRow(0);
     QTest::mouseClick(page.removeOtherTagButton, Qt::LeftButton);
@@ -159,6 +163,8 @@ TEST_F(LibraryViewTest, SharedOtherTagsAndEmptiedFieldsApplyToEveryFile) {
     EXPECT_TRUE(ReadTags(Music("b.ogg")).OtherTags.empty());
     EXPECT_EQ(ReadTags(Music("a.ogg")).Title, "");
     EXPECT_EQ(ReadTags(Music("b.ogg")).Title, "");
+    const QString log = Window().logPage->logView->toPlainText();
+    EXPECT_TRUE(log.contains("gone.ogg") && log.contains("no such file")) << log.toStdString();
 }
 
 // The keys of the table: arrows move and load the file, typing finds a name from any column, Ctrl+A
