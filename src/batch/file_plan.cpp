@@ -20,9 +20,10 @@ namespace parvex {
 
 namespace {
 
-// A field as the writer stores it: an empty one is no comment.
+// A field as the writer stores it (see WrittenField).
 void AddField(std::vector<TWrittenComment>& comments, std::string name, std::string_view value) {
-    if (std::string kept = WrittenValue(value); !kept.empty()) comments.push_back({std::move(name), std::move(kept)});
+    if (std::optional<TWrittenComment> comment = WrittenField(std::move(name), value))
+        comments.push_back(std::move(*comment));
 }
 
 // A comment's value as the log shows it; a picture by its description, never by its base64 value.

@@ -290,10 +290,10 @@ std::string SavedName(const TOggVorbis::FieldName& field, const TOggVorbis& tags
 // tags.
 void PutTags(const TOggVorbis& tags, VorbisTag& tag) {
     ClearTagValues(tag);
-    // An empty field is no comment: it sets no entry, so the one it came from goes.
+    // An empty field sets no entry, so the one it came from goes.
     for (const TOggVorbis::FieldName& field : TOggVorbis::SavedFields())
-        if (std::string value = WrittenValue(tags.*field.Field); !value.empty())
-            PutTagEntry(SavedName(field, tags), std::move(value), tag);
+        if (std::optional<TWrittenComment> comment = WrittenField(SavedName(field, tags), tags.*field.Field))
+            PutTagEntry(comment->Name, std::move(comment->Value), tag);
     for (auto line = tags.OtherTags.rbegin(); line != tags.OtherTags.rend(); ++line) PutOtherTagLine(*line, tag);
 }
 

@@ -17,9 +17,16 @@ struct TWrittenComment {
     bool operator==(const TWrittenComment&) const = default;
 };
 
-// A value as the writer stores it: blanks and control characters at both ends dropped. An empty
-// value is not stored at all.
+// A value as the writer stores it: blanks and control characters at both ends dropped.
 inline std::string WrittenValue(std::string_view value) { return std::string(TrimControls(value)); }
+
+// A field as the writer stores it: the comment `name` with the value as WrittenValue makes it, or
+// nothing where that is empty (an empty field is no comment).
+inline std::optional<TWrittenComment> WrittenField(std::string name, std::string_view value) {
+    std::string kept = WrittenValue(value);
+    if (kept.empty()) return std::nullopt;
+    return TWrittenComment{std::move(name), std::move(kept)};
+}
 
 // An other-tags line "NAME=value" as the writer stores it: the name exactly as it stands, blanks
 // included (a line without "=" has an empty name), the value as WrittenValue makes it. A line with a
