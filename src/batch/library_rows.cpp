@@ -1,6 +1,8 @@
 #include "batch/library_rows.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 
 #include "batch/ordered_work.h"
 #include "fs/file_handle.h"
@@ -17,14 +19,9 @@ namespace {
 
 constexpr std::size_t kRun = TFileOpener::kRunSize;
 
-void Fill(TLibraryRow& row, const TOpenedFile& opened) {
-    if (!opened.Handle) {
-        row.Problem = EFOpenError(row.Name, opened.Error).Reason();
-        return;
-    }
-    TOggVorbis file;
-    FileInfo info;
-    if (!file.Load(*opened.Handle, info)) {
+// The row of a file `file` has just read; `stream` tells whether it found a Vorbis or Opus stream.
+void FillFromFile(TLibraryRow& row, TOggVorbis& file, bool stream) {
+    if (!stream) {
         row.Problem = kNotOggVorbisOrOpus;
         return;
     }
@@ -38,6 +35,68 @@ void Fill(TLibraryRow& row, const TOpenedFile& opened) {
     row.Duration = file.Duration();
     row.Codec = file.Codec;
     row.Problem = std::move(file.HeaderDamage);
+}
+
+void Fill(TLibraryRow& row, const TOpenedFile& opened) {
+    if (!opened.Handle) {
+        row.Problem = EFOpenError(row.Name, opened.Error).Reason();
+        return;
+    }
+    TOggVorbis file;
+    FileInfo info;
+    const bool stream = file.Load(*opened.Handle, info);
+    FillFromFile(row, file, stream);
+}
+
+// The tag a column shows, or the name; `Row` is TLibraryRow, const or not.
+template <typename Row>
+auto& ColumnText(Row& row, TLibraryColumn column) {
+    switch (column) {
+        case TLibraryColumn::Artist:
+            return row.Artist;
+        case TLibraryColumn::Title:
+            return row.Title;
+        case TLibraryColumn::Album:
+            return row.Album;
+        case TLibraryColumn::Track:
+            return row.Track;
+        case TLibraryColumn::Date:
+            return row.Date;
+        case TLibraryColumn::Genre:
+            return row.Genre;
+        default:
+            return row.Name;
+    }
+}
+
+std::size_t RunCount(std::size_t names) { return (names + kRun - 1) / kRun; }
+
+// Reads the rows of `names` a run at a time by `workers` threads: `read(worker, names of the run,
+// rows of the run)` fills the run's rows (their names and places already set), which `ready` takes in order of the runs, as in
+// ReadLibraryRows.
+using TRunReader = std::function<void(std::size_t worker, std::span<const std::string> names,
+                                      std::span<TLibraryRow> rows)>;
+void ReadRuns(std::span<const std::string> names, std::size_t workers, const TRunReader& read,
+              const TRowsReady& ready) {
+    const std::size_t runs = RunCount(names.size());
+    std::vector<std::vector<TLibraryRow>> rows(runs);
+    TOrderedWork work(runs, workers, [&](std::size_t run, std::size_t worker) {
+        const std::size_t first = run * kRun;
+        const auto shown = names.subspan(first, std::min(kRun, names.size() - first));
+        std::vector<TLibraryRow>& out = rows[run];
+        out.resize(shown.size());
+        for (std::size_t k = 0; k < shown.size(); ++k) {
+            out[k].Name = shown[k];
+            out[k].Place = first + k;
+        }
+        read(worker, shown, out);
+    });
+    for (std::size_t run = 0; run < runs; ++run) {
+        work.Await(run);
+        const bool more = ready(run * kRun, rows[run]);
+        std::vector<TLibraryRow>().swap(rows[run]);
+        if (!more) return;
+    }
 }
 
 }  // namespace
@@ -66,30 +125,93 @@ std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfol
     return names;
 }
 
-void ReadLibraryRows(const std::string& folder, std::span<const std::string> names, const TRowsReady& ready) {
-    const std::size_t runs = (names.size() + kRun - 1) / kRun;
-    std::vector<std::vector<TLibraryRow>> rows(runs);
-    const std::size_t workers = WorkerCount(runs);
-    std::vector<TFileOpener> openers(workers);
-    TOrderedWork work(runs, workers, [&](std::size_t run, std::size_t worker) {
-        const auto shown = names.subspan(run * kRun, std::min(kRun, names.size() - run * kRun));
-        std::vector<std::string> paths;
-        paths.reserve(shown.size());
-        for (const std::string& name : shown) paths.push_back(folder + name);
-        const std::span<TOpenedFile> opened = openers[worker].Open(paths);
-        std::vector<TLibraryRow>& out = rows[run];
-        out.resize(shown.size());
-        for (std::size_t k = 0; k < shown.size(); ++k) {
-            out[k].Name = shown[k];
-            Fill(out[k], opened[k]);
+const std::string& TextOf(const TLibraryRow& row, TLibraryColumn column) { return ColumnText(row, column); }
+
+TLibraryRow SortKeyOf(const TLibraryRow& row, TLibraryColumn column) {
+    TLibraryRow key;
+    key.Place = row.Place;
+    key.Duration = row.Duration;
+    key.Codec = row.Codec;
+    // The name is the tie's order, which Place already gives.
+    if (column != TLibraryColumn::Name) ColumnText(key, column) = TextOf(row, column);
+    return key;
+}
+
+std::vector<std::size_t> SortedPlaces(std::span<const TLibraryRow> rows, TLibrarySort sort) {
+    const TLibraryColumn column = sort.Column;
+    const auto before = [column](const TLibraryRow& l, const TLibraryRow& r) {
+        int order = 0;
+        if (column == TLibraryColumn::Duration) {
+            order = l.Duration < r.Duration ? -1 : (r.Duration < l.Duration ? 1 : 0);
+        } else if (column == TLibraryColumn::Codec) {
+            order = static_cast<int>(l.Codec) - static_cast<int>(r.Codec);
+        } else if (column != TLibraryColumn::Name) {
+            order = NaturalCompare(TextOf(l, column), TextOf(r, column));
         }
-    });
-    for (std::size_t run = 0; run < runs; ++run) {
-        work.Await(run);
-        const bool more = ready(run * kRun, rows[run]);
-        std::vector<TLibraryRow>().swap(rows[run]);
-        if (!more) return;
-    }
+        return order != 0 ? order < 0 : l.Place < r.Place;
+    };
+    std::vector<const TLibraryRow*> sorted;
+    sorted.reserve(rows.size());
+    for (const TLibraryRow& row : rows) sorted.push_back(&row);
+    std::sort(sorted.begin(), sorted.end(), [&](const TLibraryRow* l, const TLibraryRow* r) { return before(*l, *r); });
+    std::vector<std::size_t> places;
+    places.reserve(rows.size());
+    for (const TLibraryRow* row : sorted) places.push_back(row->Place);
+    // Every row differs in its place, so the descending order is the ascending one reversed.
+    if (sort.Descending) std::reverse(places.begin(), places.end());
+    return places;
+}
+
+void ReadLibraryRows(const std::string& folder, std::span<const std::string> names, const TRowsReady& ready) {
+    const std::size_t workers = WorkerCount(RunCount(names.size()));
+    std::vector<TFileOpener> openers(workers);
+    ReadRuns(
+        names, workers,
+        [&](std::size_t worker, std::span<const std::string> shown, std::span<TLibraryRow> rows) {
+            std::vector<std::string> paths;
+            paths.reserve(shown.size());
+            for (const std::string& name : shown) paths.push_back(folder + name);
+            const std::span<TOpenedFile> opened = openers[worker].Open(paths);
+            for (std::size_t k = 0; k < shown.size(); ++k) Fill(rows[k], opened[k]);
+        },
+        ready);
+}
+
+TSelectionRead ReadSelection(const std::string& folder, std::span<const std::string> names) {
+    const std::size_t workers = WorkerCount(RunCount(names.size()));
+    std::vector<TOggVorbis> files(workers);
+    // Per name: its record, when the file can be edited.
+    std::vector<std::optional<tagrecord>> records(names.size());
+    TSelectionRead read;
+    read.Rows.reserve(names.size());
+    ReadRuns(
+        names, workers,
+        [&](std::size_t worker, std::span<const std::string>, std::span<TLibraryRow> rows) {
+            TOggVorbis& file = files[worker];
+            for (TLibraryRow& row : rows) {
+                tagrecord record;
+                TLoadOutcome loaded = TLoadOutcome::Missing;
+                try {
+                    loaded = LoadWorkingRecord(file, record, folder + row.Name);
+                } catch (const EFOpenError& error) {
+                    row.Problem = error.Reason();
+                    continue;
+                }
+                if (loaded == TLoadOutcome::Missing) {
+                    row.Problem = EFOpenError(row.Name, ENOENT).Reason();
+                    continue;
+                }
+                FillFromFile(row, file, loaded == TLoadOutcome::Loaded);
+                if (row.Problem.empty()) records[row.Place] = std::move(record);
+            }
+        },
+        [&](std::size_t, std::span<TLibraryRow> rows) {
+            read.Rows.insert(read.Rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+            return true;
+        });
+    for (std::optional<tagrecord>& record : records)
+        if (record) read.Records.push_back(std::move(*record));
+    return read;
 }
 
 }  // namespace parvex

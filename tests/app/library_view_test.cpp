@@ -57,6 +57,11 @@ TEST_F(LibraryViewTest, TheTableListsTheTreeWithTagsSortsNaturallyAndFilters) {
     EXPECT_EQ(Column(TLibraryColumn::Track), QStringList({"", "1", "2", "10"}));
     SortBy(TLibraryColumn::Artist);  // case ignored; a tie keeps the order of the names
     EXPECT_EQ(ListedFiles(), QStringList({"broken.ogg", "t2.ogg", "t10.ogg", "disc 2/t1.ogg"}));
+    // Listed again, the rows come in the order of their names and take the table's order at the end.
+    Page().fileTable->sortByColumn(static_cast<int>(TLibraryColumn::Title), Qt::DescendingOrder);
+    Page().RereadFolder();
+    AwaitRows();
+    EXPECT_EQ(Column(TLibraryColumn::Title), QStringList({"Two", "Ten", "One", ""}));
 
     QTest::keyClicks(Page().filterEdit, "BAND");
     EXPECT_EQ(ListedFiles(), QStringList({"t2.ogg", "t10.ogg"}));

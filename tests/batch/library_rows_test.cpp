@@ -34,7 +34,8 @@ TEST(LibraryRows, GiveTheTagsOfEditableFilesAndWhyTheOthersCannotBeEdited) {
     const std::string cut = test::MakeVorbisFile({{"TITLE", "cut"}});
     dir.Write("cut.ogg", cut.substr(0, 120));
 
-    const std::vector<TLibraryRow> rows = ReadAll(dir, {"sub/a.ogg", "b.ogg", "notes.ogg", "gone.ogg", "cut.ogg"});
+    const std::vector<std::string> names = {"sub/a.ogg", "b.ogg", "notes.ogg", "gone.ogg", "cut.ogg"};
+    const std::vector<TLibraryRow> rows = ReadAll(dir, names);
 
     ASSERT_EQ(rows.size(), 5u);
     const TLibraryRow& a = rows[0];
@@ -48,6 +49,18 @@ TEST(LibraryRows, GiveTheTagsOfEditableFilesAndWhyTheOthersCannotBeEdited) {
     EXPECT_EQ(rows[2].Problem, "not an Ogg Vorbis or Opus file");
     EXPECT_EQ(rows[3].Problem, "cannot be opened: no such file or directory");
     EXPECT_FALSE(rows[4].Problem.empty()) << "a file cut inside its headers cannot be saved";
+
+    // A selection read again gives the same rows, and the records of the two files Parvex can edit.
+    const TSelectionRead selection = ReadSelection(dir.Dir(), names);
+    ASSERT_EQ(selection.Rows.size(), 5u);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        EXPECT_EQ(selection.Rows[k].Name, rows[k].Name);
+        EXPECT_EQ(selection.Rows[k].Problem, rows[k].Problem) << k;
+        EXPECT_EQ(selection.Rows[k].Artist, rows[k].Artist) << k;
+    }
+    ASSERT_EQ(selection.Records.size(), 2u);
+    EXPECT_EQ(selection.Records[0].Album, "Record");
+    EXPECT_EQ(selection.Records[1].Artist, "Voice");
 }
 
 TEST(LibraryRows, StopWhenTheTakerSaysSo) {

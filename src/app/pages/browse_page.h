@@ -136,6 +136,8 @@ private:
     // Reads the table's rows of the files of `paths` again, after Parvex wrote them: the other rows
     // and the table's order stay as they are.
     void RereadRows(const std::vector<std::string>& paths);
+    // The paths of `paths` in the listed folder or below it, as paths below it.
+    std::vector<std::string> NamesInFolder(const std::vector<std::string>& paths) const;
     void CreateFieldRows();
     void CreateInfoRows();
     void CreatePicture();
@@ -169,8 +171,9 @@ private:
     void savePicture();
 
     // Several files are selected: the editors show what they share, "(different values)" where they
-    // differ; nothing of one file (stream information, picture) is shown.
-    void ShowSelection(const std::vector<std::string>& paths);
+    // differ; nothing of one file (stream information, picture) is shown. The files are read by a
+    // few threads; with `rowsChanged` (Parvex wrote them) their table rows take what was read.
+    void ShowSelection(const std::vector<std::string>& paths, bool rowsChanged = false);
     // Writes the edits of the selection into every selected file as one run, after its preview
     // when `preview`; true when the run was carried out. The table's rows of the selected files are
     // read again; with `reshow` the editors show the selection as it is now.

@@ -5,7 +5,6 @@
 #include <QSignalBlocker>
 
 #include "app/pages/browse_page.h"
-#include "fs/open_error.h"
 
 namespace parvex {
 
@@ -16,20 +15,6 @@ constexpr const char* kDifferentValues = "(different values)";
 std::size_t FieldIndex(TTagField field) { return static_cast<std::size_t>(field); }
 
 QLineEdit* LineEditOf(QLineEdit* edit, QComboBox* genreBox) { return edit ? edit : genreBox->lineEdit(); }
-
-// The records of the files that can be edited; the others are left to the run, which logs why.
-std::vector<tagrecord> EditableRecords(TOggVorbis& file, const std::vector<std::string>& paths) {
-    std::vector<tagrecord> records;
-    for (const std::string& path : paths) {
-        tagrecord record;
-        try {
-            if (LoadWorkingRecord(file, record, path) == TLoadOutcome::Loaded && file.HeaderDamage.empty())
-                records.push_back(std::move(record));
-        } catch (const EFOpenError&) {
-        }
-    }
-    return records;
-}
 
 }  // namespace
 
@@ -71,13 +56,16 @@ void TBrowsePage::LeaveSelection() {
     for (const TFieldRow& row : rows_) LineEditOf(row.edit, genreBox)->setPlaceholderText({});
 }
 
-void TBrowsePage::ShowSelection(const std::vector<std::string>& paths) {
+void TBrowsePage::ShowSelection(const std::vector<std::string>& paths, bool rowsChanged) {
     ClearFileView();
-    std::vector<tagrecord> records;
+    TSelectionRead read;
     {
         const TWaitCursor wait(context_.Platform());
-        records = EditableRecords(fileObject_, paths);
+        read = ReadSelection(folder_, NamesInFolder(paths));
     }
+    if (rowsChanged) libraryModel->UpdateRows(read.Rows);
+    // The files Parvex cannot edit are left to the run, which logs why.
+    const std::vector<tagrecord>& records = read.Records;
     const TSharedTags shared = SharedTags(records);
     for (const TFieldRow& row : rows_) {
         const std::optional<std::string>& value = shared.Fields[FieldIndex(row.field)];
@@ -116,9 +104,11 @@ bool TBrowsePage::SaveSelection(bool preview, bool reshow) {
         saveButton->setEnabled(edited);
         return false;
     }
-    RereadRows(paths);
     // The files as they are now, still selected.
-    if (reshow) ShowSelection(paths);
+    if (reshow)
+        ShowSelection(paths, true);
+    else
+        RereadRows(paths);
     return true;
 }
 

@@ -75,19 +75,19 @@ void TBrowsePage::ShowLoadProgress(int done, int total) {
     loadProgress->setValue(done);
     loadProgress->setVisible(libraryLoader->Loading());
     if (libraryLoader->Loading()) return;
-    // The rows came in the order of their names, each after the last; now every row is known.
-    if (libraryProxy->sortColumn() != static_cast<int>(TLibraryColumn::Name) ||
-        libraryProxy->sortOrder() != Qt::AscendingOrder)
-        libraryProxy->invalidate();
     if (!selectWhenListed_.empty()) SelectFile(std::exchange(selectWhenListed_, {}));
 }
 
-void TBrowsePage::RereadRows(const std::vector<std::string>& paths) {
+std::vector<std::string> TBrowsePage::NamesInFolder(const std::vector<std::string>& paths) const {
     std::vector<std::string> names;
     names.reserve(paths.size());
     for (const std::string& path : paths)
         if (path.starts_with(folder_)) names.push_back(path.substr(folder_.size()));
-    ReadLibraryRows(folder_, names, [this](std::size_t, std::span<TLibraryRow> rows) {
+    return names;
+}
+
+void TBrowsePage::RereadRows(const std::vector<std::string>& paths) {
+    ReadLibraryRows(folder_, NamesInFolder(paths), [this](std::size_t, std::span<TLibraryRow> rows) {
         libraryModel->UpdateRows(rows);
         return true;
     });

@@ -3,11 +3,11 @@
 #include <QBrush>
 #include <QPalette>
 #include <QApplication>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <mutex>
 
-#include "text/natural_order.h"
 
 namespace parvex {
 
@@ -23,25 +23,6 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 QString DurationText(double seconds) {
     const auto whole = static_cast<long long>(std::llround(seconds));
     return QString("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QChar('0'));
-}
-
-const std::string& TextOf(const TLibraryRow& row, TLibraryColumn column) {
-    switch (column) {
-        case TLibraryColumn::Artist:
-            return row.Artist;
-        case TLibraryColumn::Title:
-            return row.Title;
-        case TLibraryColumn::Album:
-            return row.Album;
-        case TLibraryColumn::Track:
-            return row.Track;
-        case TLibraryColumn::Date:
-            return row.Date;
-        case TLibraryColumn::Genre:
-            return row.Genre;
-        default:
-            return row.Name;
-    }
 }
 
 }  // namespace
@@ -98,20 +79,37 @@ QVariant TLibraryModel::headerData(int section, Qt::Orientation orientation, int
     return QString(kColumnTitles[section]);
 }
 
+void TLibraryModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= static_cast<int>(TLibraryColumn::Count)) return;
+    const TLibrarySort sort{static_cast<TLibraryColumn>(column), order == Qt::DescendingOrder};
+    ArrangeRows(SortedPlaces(rows_, sort), sort);
+}
+
 void TLibraryModel::Clear() {
     beginResetModel();
     std::vector<TLibraryRow>().swap(rows_);
-    rowOfName_ = {};
+    placeOfName_ = {};
+    std::vector<std::size_t>().swap(placeOfRow_);
+    std::vector<int>().swap(rowOfPlace_);
     endResetModel();
+}
+
+void TLibraryModel::Reserve(std::size_t rows) {
+    rows_.reserve(rows);
+    placeOfRow_.reserve(rows);
+    rowOfPlace_.reserve(rows);
+    placeOfName_.reserve(rows);
 }
 
 void TLibraryModel::AppendRows(std::span<TLibraryRow> rows) {
     if (rows.empty()) return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    rows_.reserve(rows_.size() + rows.size());
     for (TLibraryRow& row : rows) {
-        rowOfName_.emplace(row.Name, static_cast<int>(rows_.size()));
+        row.Place = rows_.size();
+        placeOfName_.emplace(row.Name, row.Place);
+        rowOfPlace_.push_back(static_cast<int>(placeOfRow_.size()));
+        placeOfRow_.push_back(row.Place);
         rows_.push_back(std::move(row));
     }
     endInsertRows();
@@ -119,16 +117,42 @@ void TLibraryModel::AppendRows(std::span<TLibraryRow> rows) {
 
 void TLibraryModel::UpdateRows(std::span<TLibraryRow> rows) {
     for (TLibraryRow& row : rows) {
-        const int at = RowNamed(row.Name);
-        if (at < 0) continue;
-        rows_[static_cast<std::size_t>(at)] = std::move(row);
+        const auto found = placeOfName_.find(row.Name);
+        if (found == placeOfName_.end()) continue;
+        row.Place = found->second;
+        rows_[row.Place] = std::move(row);
+        const int at = rowOfPlace_[found->second];
         emit dataChanged(index(at, 0), index(at, columnCount() - 1));
     }
 }
 
+void TLibraryModel::ArrangeRows(const std::vector<std::size_t>& places, TLibrarySort sort) {
+    std::vector<int> rowOfPlace(rows_.size(), -1);
+    bool match = places.size() == rows_.size();
+    for (std::size_t row = 0; match && row < places.size(); ++row) {
+        match = places[row] < rows_.size() && rowOfPlace[places[row]] < 0;
+        if (match) rowOfPlace[places[row]] = static_cast<int>(row);
+    }
+    if (!match) {
+        ArrangeRows(SortedPlaces(rows_, sort), sort);
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from)
+        to.append(index(rowOfPlace[placeOfRow_[static_cast<std::size_t>(old.row())]], old.column()));
+    placeOfRow_ = places;
+    rowOfPlace_.swap(rowOfPlace);
+    changePersistentIndexList(from, to);
+    sort_ = sort;
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 int TLibraryModel::RowNamed(const std::string& name) const {
-    const auto found = rowOfName_.find(name);
-    return found == rowOfName_.end() ? -1 : found->second;
+    const auto found = placeOfName_.find(name);
+    return found == placeOfName_.end() ? -1 : rowOfPlace_[found->second];
 }
 
 void TLibraryView::keyboardSearch(const QString& search) {
@@ -142,30 +166,13 @@ void TLibraryView::keyboardSearch(const QString& search) {
 TLibraryProxy::TLibraryProxy(TLibraryModel& model, QHeaderView& header, QObject* parent)
     : QSortFilterProxyModel(parent), model_(model), header_(header) {
     setSourceModel(&model);
-    // Rows read while loading keep their place until the reading ends and the table sorts once.
+    // The model keeps its rows in order: the proxy only filters, and only when asked.
     setDynamicSortFilter(false);
 }
 
 void TLibraryProxy::SetFilterText(const QString& text) {
     filter_ = text;
     invalidateFilter();
-}
-
-bool TLibraryProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const auto column = static_cast<TLibraryColumn>(left.column());
-    const TLibraryRow& l = model_.Row(left.row());
-    const TLibraryRow& r = model_.Row(right.row());
-    int order = 0;
-    if (column == TLibraryColumn::Duration) {
-        order = l.Duration < r.Duration ? -1 : (r.Duration < l.Duration ? 1 : 0);
-    } else if (column == TLibraryColumn::Codec) {
-        order = static_cast<int>(l.Codec) - static_cast<int>(r.Codec);
-    } else {
-        order = NaturalCompare(TextOf(l, column), TextOf(r, column));
-    }
-    // Rows equal in the column keep the order of their names.
-    if (order == 0 && column != TLibraryColumn::Name) order = NaturalCompare(l.Name, r.Name);
-    return order < 0;
 }
 
 bool TLibraryProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
@@ -193,6 +200,9 @@ struct TLibraryLoader::TPending {
     int Total = -1;          // the number of names, once the folder is listed
     bool Scheduled = false;  // a hand-over is queued on the window's thread
     bool Ended = false;      // the reading has ended
+    // Once it has: the order of all rows when sorted by PlacesSort (not given for the names' order).
+    std::vector<std::size_t> Places;
+    TLibrarySort PlacesSort;
 };
 
 void TLibraryLoader::Load(const std::string& folder, TLister list) {
@@ -204,7 +214,7 @@ void TLibraryLoader::Load(const std::string& folder, TLister list) {
     pending_ = std::make_shared<TPending>();
     emit progress(0, -1);
     thread_ = std::thread([this, folder, list = std::move(list), stop = stop_, pending = pending_,
-                           generation = generation_] {
+                           generation = generation_, sort = model_.Sort()] {
         const auto handOver = [this, &pending, generation] {
             // Called with the lock held: one hand-over waits at a time and takes what is there.
             if (pending->Scheduled) return;
@@ -222,15 +232,25 @@ void TLibraryLoader::Load(const std::string& folder, TLister list) {
             pending->Total = static_cast<int>(names.size());
             handOver();
         }
+        // What the table is sorted by, kept of each row: the rows come in the order of their names.
+        const bool byNames = sort == TLibrarySort{};
+        std::vector<TLibraryRow> keys;
+        if (!byNames) keys.reserve(names.size());
         if (!stop->load())
             ReadLibraryRows(folder, names, [&](std::size_t, std::span<TLibraryRow> rows) {
+                if (!byNames)
+                    for (const TLibraryRow& row : rows) keys.push_back(SortKeyOf(row, sort.Column));
                 const std::lock_guard lock(pending->Mutex);
                 pending->Rows.insert(pending->Rows.end(), std::make_move_iterator(rows.begin()),
                                      std::make_move_iterator(rows.end()));
                 handOver();
                 return !stop->load();
             });
+        std::vector<std::size_t> places;
+        if (!byNames && !stop->load()) places = SortedPlaces(keys, sort);
         const std::lock_guard lock(pending->Mutex);
+        pending->Places = std::move(places);
+        pending->PlacesSort = sort;
         pending->Ended = true;
         handOver();
     });
@@ -251,6 +271,8 @@ void TLibraryLoader::Clear() {
 void TLibraryLoader::Deliver(unsigned generation) {
     if (generation != generation_ || !pending_) return;
     std::vector<TLibraryRow> rows;
+    std::vector<std::size_t> places;
+    TLibrarySort placesSort;
     int total;
     bool ended;
     {
@@ -261,16 +283,29 @@ void TLibraryLoader::Deliver(unsigned generation) {
         waiting.erase(waiting.begin(), taken);
         total = pending_->Total;
         ended = pending_->Ended && waiting.empty();
+        if (ended) {
+            places = std::move(pending_->Places);
+            placesSort = pending_->PlacesSort;
+        }
         // What is left waits for the next turn, after the events that came meanwhile.
         pending_->Scheduled = !waiting.empty();
         if (pending_->Scheduled)
             QMetaObject::invokeMethod(this, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
     }
+    if (done_ == 0 && total > 0) model_.Reserve(static_cast<std::size_t>(total));
     done_ += static_cast<int>(rows.size());
     model_.AppendRows(rows);
     if (ended && loading_) {
         if (thread_.joinable()) thread_.join();
         loading_ = false;
+        // Every row is in: they take the table's order, found off this thread unless the user chose
+        // another while they came.
+        const TLibrarySort sort = model_.Sort();
+        if (sort == placesSort && !places.empty()) {
+            model_.ArrangeRows(places, sort);
+        } else if (sort != TLibrarySort{}) {
+            model_.sort(static_cast<int>(sort.Column), sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        }
     }
     emit progress(done_, total);
 }

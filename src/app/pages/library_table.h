@@ -1,7 +1,7 @@
 #pragma once
 // The Browse page's table of files: one row per file of the listed folder (or tree) with its name,
-// main tags, duration and codec, read off the window's thread; a proxy that sorts any column in
-// natural order and keeps the rows whose shown columns hold the filter text.
+// main tags, duration and codec, read off the window's thread and kept in the order the table is
+// sorted by; a proxy that keeps the rows whose shown columns hold the filter text.
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -20,8 +20,6 @@
 
 namespace parvex {
 
-enum class TLibraryColumn { Name, Artist, Title, Album, Track, Date, Genre, Duration, Codec, Count };
-
 class TLibraryModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -32,23 +30,38 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Puts the rows in the order of `column` (natural order, see SortedPlaces), on the window's
+    // thread. Rows added afterwards come last until the next sort.
+    void sort(int column, Qt::SortOrder order) override;
 
-    // Empties the table.
+    // Empties the table; its sort stays.
     void Clear();
-    // The rows read come after the rows there are.
+    // Makes room for a listing of `rows` rows.
+    void Reserve(std::size_t rows);
+    // The rows read, the next of the listing, come after the rows there are (their Place is set to
+    // their place in the listing).
     void AppendRows(std::span<TLibraryRow> rows);
-    // Each row read again takes the place of the row of its name; a name not listed is left out.
+    // Each row read again takes the row of its name, keeping its place; a name not listed is left out.
     void UpdateRows(std::span<TLibraryRow> rows);
-    const TLibraryRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
-    // The row of the file named `name` (a path below the folder), -1 when there is none. The model's
-    // rows keep their places whatever the view's order or filter, so the index holds until a new listing.
+    // Puts the rows in the order of `places` (the listing places of every row, as SortedPlaces gives
+    // them for `sort`, which the table is then sorted by). Rows and places that do not match (a row
+    // added since the places were taken) sort the rows here instead.
+    void ArrangeRows(const std::vector<std::size_t>& places, TLibrarySort sort);
+    const TLibraryRow& Row(int row) const { return rows_[placeOfRow_[static_cast<std::size_t>(row)]]; }
+    // The row of the file named `name` (a path below the folder), -1 when there is none.
     int RowNamed(const std::string& name) const;
     // The cell's text as the table shows it.
     QString CellText(int row, TLibraryColumn column) const;
+    // What the rows are sorted by.
+    TLibrarySort Sort() const { return sort_; }
 
 private:
-    std::vector<TLibraryRow> rows_;
-    std::unordered_map<std::string, int> rowOfName_;
+    // The rows stay where the listing put them; a sort only changes which row is shown where.
+    std::vector<TLibraryRow> rows_;  // by place
+    std::vector<std::size_t> placeOfRow_;
+    std::vector<int> rowOfPlace_;
+    std::unordered_map<std::string, std::size_t> placeOfName_;
+    TLibrarySort sort_;
 };
 
 // The table's view: typing a name's first letters finds the file whichever column is current.
@@ -60,8 +73,8 @@ public:
     void keyboardSearch(const QString& search) override;
 };
 
-// Sorts in natural order (durations by value) and filters by text, case ignored, in the columns the
-// view shows.
+// Filters by text, case ignored, in the columns the view shows; sorting is the model's, which keeps
+// its rows in order.
 class TLibraryProxy : public QSortFilterProxyModel {
     Q_OBJECT
 
@@ -69,9 +82,9 @@ public:
     TLibraryProxy(TLibraryModel& model, QHeaderView& header, QObject* parent);
 
     void SetFilterText(const QString& text);
+    void sort(int column, Qt::SortOrder order) override { model_.sort(column, order); }
 
 protected:
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
@@ -81,8 +94,9 @@ private:
 };
 
 // Lists a folder and reads the rows of its files on a thread of its own, and hands them to the model
-// on the window's thread in batches small enough that the window keeps answering. A new listing, or
-// the loader's end, stops the work.
+// on the window's thread in batches small enough that the window keeps answering; when the table is
+// sorted by another column than the names, their order is found on that thread too, and the rows take
+// it at the end. A new listing, or the loader's end, stops the work.
 class TLibraryLoader : public QObject {
     Q_OBJECT
 
