@@ -101,16 +101,15 @@ void ReadRuns(std::span<const std::string> names, std::size_t workers, const TRu
 
 }  // namespace
 
-std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, TDateTime before,
-                                          const std::atomic<bool>& stop) {
+std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, const std::atomic<bool>& stop) {
     struct TStopped {};
     std::vector<std::string> names;
     TFindFile finder;
     finder.Filename = kOggFileMask;
     finder.Subfolders = subfolders;
-    finder.Details = false;  // the table takes each file's name; its row is read afterwards
-    finder.ModifiedBefore = before;
-    finder.CreatedBefore = before;
+    // The table takes each file's name, its row is read afterwards: without a date limit the walk
+    // need not look up each file.
+    finder.Details = false;
     finder.SetLocation(folder);
     // Every name is listed, links and second names included.
     finder.OnFound = [&](TFindFile&, const std::string& found, const DirEntry& entry) {

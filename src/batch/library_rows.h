@@ -12,7 +12,6 @@
 
 #include "batch/tag_record.h"
 #include "ogg/ogg_codec.h"
-#include "scan/date_time.h"
 
 namespace parvex {
 
@@ -53,11 +52,11 @@ std::vector<std::size_t> SortedPlaces(std::span<const TLibraryRow> rows, TLibrar
 // A copy of `row` holding only what sorting it by `column` looks at.
 TLibraryRow SortKeyOf(const TLibraryRow& row, TLibraryColumn column);
 
-// The Ogg files of `folder` (ending in "/"), and with `subfolders` those of its whole tree, modified
-// and created up to `before`: their paths below the folder, in natural order. Folders that cannot be
-// listed are passed over. Once `stop` is set the walk ends soon, with what it found so far.
-std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, TDateTime before,
-                                          const std::atomic<bool>& stop);
+// The Ogg files of `folder` (ending in "/"), and with `subfolders` those of its whole tree: their
+// paths below the folder, in natural order. Every file is listed whatever its dates (a file dated in
+// the future is the user's too); folders that cannot be listed are passed over. Once `stop` is set
+// the walk ends soon, with what it found so far.
+std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, const std::atomic<bool>& stop);
 
 // Takes `rows.size()` rows starting at row `first`, in the order of the names; returns false to stop the
 // reading (no further rows are read or handed on).

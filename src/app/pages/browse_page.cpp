@@ -9,7 +9,6 @@
 #include "app/pages/batch_page.h"
 #include "ogg/ogg_codec.h"
 #include "fs/open_error.h"
-#include "scan/date_time.h"
 
 namespace parvex {
 
@@ -252,10 +251,8 @@ void TBrowsePage::ListFolder(const std::string& folder) {
     ShowOtherTags({});
     libraryLoader->Clear();
     CheckScannableFolder(folder);
-    // Fresh limits: a file saved or renamed earlier in this session belongs to the listing.
-    libraryLoader->Load(folder, [folder, subfolders = recurseBox->isChecked(),
-                                 now = Now()](const std::atomic<bool>& stop) {
-        return ListLibraryNames(folder, subfolders, now, stop);
+    libraryLoader->Load(folder, [folder, subfolders = recurseBox->isChecked()](const std::atomic<bool>& stop) {
+        return ListLibraryNames(folder, subfolders, stop);
     });
     ClearFileView();
 }
