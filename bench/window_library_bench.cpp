@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
         if (total >= 0 && listedSeconds == 0) listedSeconds = SecondsSince(listStart);
     });
     window.folderEdit->setText(QString::fromStdString(folder));
-    while (page.libraryLoader->Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    // Sleeps between events as the window does (with a time limit, processEvents would not wait).
+    while (page.libraryLoader->Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double listSeconds = SecondsSince(listStart);
     const qint64 longestWait = watch.Stop();
 
