@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QItemSelection>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,6 +26,7 @@ using parvex::bench::SecondsSince;
 namespace {
 
 constexpr int kEdited = 1000;
+constexpr int kRounds = 3;
 
 // Copies of a few files whose tags differ, so that sorting has work to do.
 void MakeFolder(const parvex::test::TempDir& root, const std::string& folder, int files) {
@@ -90,17 +92,21 @@ int main(int argc, char** argv) {
     const QAbstractItemModel& model = *page.fileTable->model();
     page.fileTable->selectionModel()->select(QItemSelection(model.index(0, 0), model.index(kEdited - 1, 0)),
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    page.FieldEdit(parvex::TTagField::Album)->setText("Benchmark Album");
     const std::vector<std::string> edited = page.SelectedFilePaths();
-    const auto editStart = Clock::now();
-    page.saveButton->click();
-    const double editSeconds = SecondsSince(editStart);
-
-    // The same files, in the same large folder, given another album.
     std::string fileArguments;
     for (const std::string& path : edited) fileArguments += " " + parvex::test::ShellQuote(path);
-    const double massSeconds =
-        TimedCommand(std::string(PARVEX_CLI) + " mass --set 'ALBUM=Benchmark Mass'" + fileArguments);
+    // The best of three rounds, each giving the files another album: the window's Save, then
+    // parvex-cli mass on the same files, in the same large folder.
+    double editSeconds = 1e9, massSeconds = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string album = "Benchmark Album " + std::to_string(round);
+        page.FieldEdit(parvex::TTagField::Album)->setText(QString::fromStdString(album));
+        const auto editStart = Clock::now();
+        page.saveButton->click();
+        editSeconds = std::min(editSeconds, SecondsSince(editStart));
+        massSeconds = std::min(massSeconds, TimedCommand(std::string(PARVEX_CLI) + " mass --set 'ALBUM=" + album +
+                                                         " by mass'" + fileArguments));
+    }
     const double showSeconds = TimedCommand("find " + parvex::test::ShellQuote(folder) +
                                             " -name '*.ogg' -print0 | xargs -0 " + PARVEX_CLI + " show --json");
 
@@ -110,7 +116,7 @@ int main(int argc, char** argv) {
     std::printf("longest event-loop wait: %8lld ms\n", static_cast<long long>(longestWait));
     std::printf("peak resident:           %8ld MB\n", PeakResidentMegabytes());
     std::printf("sort by Artist:          %8.3f s\n", sortSeconds);
-    std::printf("edit of %d selected:   %8.3f s   (parvex-cli mass on those %d: %.3f s, ratio %.2f)\n", kEdited,
+    std::printf("edit of %d selected:   %8.3f s   (parvex-cli mass on those %d: %.3f s, ratio %.2f; best of 3)\n", kEdited,
                 editSeconds, kEdited, massSeconds, editSeconds / massSeconds);
     return 0;
 }
