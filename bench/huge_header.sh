@@ -3,9 +3,10 @@
 # one file and of `parvex-cli mass` over four, each file a real Ogg Vorbis file carrying one comment
 # of about 100 MB (made here by parvex-cli set --tag-file, so the header is the program's own).
 #
-#   bench/huge_header.sh PARVEX_CLI [MEGABYTES] [FILES]
+#   bench/huge_header.sh PARVEX_CLI [MEGABYTES] [FILES] [NAME]
 #
-# Defaults: a 100 MB comment, four files for mass. Needs oggenc (vorbis-tools) and GNU time
+# Defaults: a 100 MB comment named LYRICS (a NAME of a field, COMMENT say, fills that field), four
+# files for mass. Needs oggenc (vorbis-tools) and GNU time
 # (/usr/bin/time). Each line gives the command, its seconds, its peak resident memory in MB and
 # that peak over the header's size; the goal is a few seconds a file and a peak of about 2 to 3
 # times the header.
@@ -15,6 +16,7 @@ source "$(dirname "$0")/bench_lib.sh"
 bench_need_cli "${1:-build-rel/src/cli/parvex-cli}"
 megabytes=${2:-100}
 files=${3:-4}
+name=${4:-LYRICS}
 bench_need_tool oggenc vorbis-tools
 bench_need_tool /usr/bin/time time
 bench_work_dir parvex-huge-header
@@ -22,7 +24,7 @@ bench_work_dir parvex-huge-header
 bench_sample "$work/sample.ogg" 100
 # Base64 text: valid UTF-8 that no step of the save has to repair, in lines of 76 characters.
 head -c $((megabytes * 1024 * 1024 * 3 / 4)) /dev/urandom | base64 > "$work/lyrics.txt"
-"$cli" set "$work/sample.ogg" --tag-file "LYRICS=$work/lyrics.txt" > /dev/null
+"$cli" set "$work/sample.ogg" --tag-file "$name=$work/lyrics.txt" > /dev/null
 rm "$work/lyrics.txt"
 header=$(stat -c %s "$work/sample.ogg")
 bench_copies "$work/sample.ogg" "$work/music" "$files"
@@ -40,7 +42,7 @@ measure() {
     END { printf "%-44s %7.2f s %7.0f MB %5.2fx\n", label, s, kb / 1024, kb * 1024 / header }' "$report"
 }
 
-printf 'files of %d bytes, the comment header nearly all of it\n' "$header"
+printf 'files of %d bytes, the comment header nearly all of it (%s)\n' "$header" "$name"
 measure "parvex-cli set one file --tag ARTIST=X" "$cli" set "$work/music/track0000.ogg" --tag ARTIST=X
 measure "parvex-cli mass $files files --set ARTIST=Y" "$cli" mass "$work/music" --set ARTIST=Y
 measure "parvex-cli mass $files files --no-undo" "$cli" mass "$work/music" --set ARTIST=Z --no-undo

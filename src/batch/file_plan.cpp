@@ -26,11 +26,14 @@ void AddField(std::vector<TWrittenComment>& comments, std::string name, std::str
         comments.push_back(std::move(*comment));
 }
 
+// How many bytes of a large value its shortened form shows.
+constexpr std::size_t kShownStartBytes = 60;
+
 // A comment's value as the log shows it; a picture by its description, never by its base64 value.
 std::string Shown(const std::string& name, const std::string* value) {
     if (!value) return "(none)";
     if (name == kPictureCommentName) return "[" + DescribePictureComment(*value) + "]";
-    return QuotedText(*value);
+    return ShownValue(*value);
 }
 
 // The values of each name, in order, and the names in the order they first appear. Names are
@@ -90,6 +93,12 @@ std::string ChangeLine(const TCommentChange& change) {
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
+// The value of an other-tag line "NAME=value".
+std::string_view LineValue(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? line : line.substr(eq + 1);
+}
+
 // Whether comment `k` of the table, as a line "NAME=value", is `line`.
 bool IsLineOf(const VorbisTag& tag, std::size_t k, std::string_view line) {
     const std::string& name = tag.Names[k];
@@ -97,23 +106,41 @@ bool IsLineOf(const VorbisTag& tag, std::size_t k, std::string_view line) {
            line[name.size()] == '=' && line.substr(name.size() + 1) == tag.Values[k];
 }
 
-// Leaves the large lines of the plan's record that are the file's own comments (read into `info`) in
-// the file: each taken by one line only.
-void LeaveLargeLinesInFile(TFilePlan& plan, const FileInfo& info) {
+// Every value of a record, each with the place it takes there: the fields, then the other-tag lines.
+template <typename Visit>
+void ForEachValue(tagrecord& record, const Visit& visit) {
+    static constexpr std::string tagrecord::*kFields[] = {
+        &tagrecord::Title,     &tagrecord::Artist,  &tagrecord::Album,        &tagrecord::Track,
+        &tagrecord::Date,      &tagrecord::Genre,   &tagrecord::Comment,      &tagrecord::Performer,
+        &tagrecord::Copyright, &tagrecord::License, &tagrecord::Organization, &tagrecord::Location,
+        &tagrecord::Contact,   &tagrecord::ISRC,    &tagrecord::Version,
+    };
+    for (std::string tagrecord::*field : kFields) visit(TFilePlan::TValueInFile{field, 0, 0}, record.*field);
+    for (std::size_t i = 0; i < record.OtherTags.size(); ++i)
+        visit(TFilePlan::TValueInFile{nullptr, i, 0}, record.OtherTags[i]);
+}
+
+// Leaves the large values of the plan's record that are the file's own comments (read into `info`)
+// in the file: each comment taken by one value only. A field holds a comment's value; a line its name
+// and value.
+void LeaveLargeValuesInFile(TFilePlan& plan, const FileInfo& info) {
     const VorbisTag& tag = info.Tag;
     std::vector<std::size_t> large;
     for (std::size_t k = 1; k < tag.Count(); ++k)
-        if (tag.Values[k].size() + 1 >= kLineInFileBytes) large.push_back(k);
-    std::vector<std::string>& lines = plan.Record.OtherTags;
-    for (std::size_t i = 0; i < lines.size() && !large.empty(); ++i) {
-        if (lines[i].size() < kLineInFileBytes) continue;
-        const auto found = std::find_if(large.begin(), large.end(),
-                                        [&](std::size_t k) { return IsLineOf(tag, k, lines[i]); });
-        if (found == large.end()) continue;
-        plan.LinesInFile.push_back({i, *found});
+        if (tag.Values[k].size() >= kLargeValueBytes) large.push_back(k);
+    if (large.empty()) return;
+    ForEachValue(plan.Record, [&](TFilePlan::TValueInFile place, std::string& value) {
+        const bool line = place.Field == nullptr;
+        if ((line ? LineValue(value) : std::string_view(value)).size() < kLargeValueBytes) return;
+        const auto found = std::find_if(large.begin(), large.end(), [&](std::size_t k) {
+            return line ? IsLineOf(tag, k, value) : tag.Values[k] == value;
+        });
+        if (found == large.end()) return;
+        place.Entry = *found;
+        plan.ValuesInFile.push_back(place);
         large.erase(found);
-        std::string().swap(lines[i]);
-    }
+        std::string().swap(value);
+    });
 }
 
 }  // namespace
@@ -177,17 +204,30 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         }
         plan.Action = TPlanAction::Store;
         for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
-        LeaveLargeLinesInFile(plan, read);
+        LeaveLargeValuesInFile(plan, read);
     });
 }
 
 tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info) {
     tagrecord record = plan.Record;
-    for (const TFilePlan::TLineInFile& kept : plan.LinesInFile) {
+    for (const TFilePlan::TValueInFile& kept : plan.ValuesInFile) {
         if (kept.Entry >= info.Tag.Count()) throw EFileChanged();
-        record.OtherTags[kept.Line] = info.Tag.Names[kept.Entry] + "=" + info.Tag.Values[kept.Entry];
+        const std::string& value = info.Tag.Values[kept.Entry];
+        if (kept.Field)
+            record.*kept.Field = value;
+        else
+            record.OtherTags[kept.Line] = info.Tag.Names[kept.Entry] + "=" + value;
     }
     return record;
+}
+
+// The start is cut at the beginning of a character, so that the line stays well-formed text.
+std::string ShownValue(const std::string& value) {
+    if (value.size() < kLargeValueBytes) return QuotedText(value);
+    std::size_t start = kShownStartBytes;
+    while (start > 0 && (static_cast<unsigned char>(value[start]) & 0xC0) == 0x80) --start;
+    return QuotedText(std::string_view(value).substr(0, start)) + "... (" + std::to_string(value.size()) +
+           " bytes)";
 }
 
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log) {

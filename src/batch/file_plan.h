@@ -50,15 +50,16 @@ struct TFilePlan {
     // Store: when set, the comments the file gets in place of all it holds, in this order and as
     // they stand (undo puts a file's old comments back so); Record is then not used.
     std::optional<std::vector<TWrittenComment>> Comments;
-    // Store: the other-tag lines of Record that the run does not change and that are large (lyrics,
-    // cover art), left empty in the plan so that a run holds no file's large comments from its plan
-    // to its save: each is comment `Entry` (1 for the first after the vendor string) of the file as
-    // planned, which the save reads again anyway (RecordToStore).
-    struct TLineInFile {
+    // Store: the large values of Record (lyrics, cover art, a long comment: kLargeValueBytes or more)
+    // that are the file's own comments, left empty in the plan so that a run holds no file's large
+    // comments from its plan to its save: each is the value of comment `Entry` (1 for the first after
+    // the vendor string) of the file as planned, which the save takes from there (RecordToStore).
+    struct TValueInFile {
+        std::string tagrecord::*Field = nullptr;  // the field it fills; null: other-tag line `Line`
         std::size_t Line = 0;
         std::size_t Entry = 0;
     };
-    std::vector<TLineInFile> LinesInFile;
+    std::vector<TValueInFile> ValuesInFile;
     // The file as it stood when it was planned: it is changed only while it still stands so.
     FileIdentity Planned;
 
@@ -97,12 +98,17 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change);
 
-// Other-tag lines of at least this many bytes that a change keeps are left in the file (LinesInFile).
-inline constexpr std::size_t kLineInFileBytes = 4096;
+// Values of at least this many bytes are large: a plan leaves those the file holds in the file
+// (ValuesInFile), and its lines and preview rows show them shortened (ShownValue).
+inline constexpr std::size_t kLargeValueBytes = 4096;
 
 // The record a Store plan writes into the file read into `info` (which must be the file as planned):
-// Record with its LinesInFile taken from the file. Raises EFileChanged when the file lacks one.
+// Record with its ValuesInFile taken from the file. Raises EFileChanged when the file lacks one.
 tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info);
+
+// A comment's value as a plan's lines and preview rows show it: quoted (QuotedText); a large one by
+// its first characters and its size in bytes: "Lorem ipsum dolor"... (104857600 bytes).
+std::string ShownValue(const std::string& value);
 
 // Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);
@@ -115,11 +121,11 @@ std::string PlanFailure(const TFilePlan& plan);
 std::vector<TWrittenComment> WrittenComments(const tagrecord& record);
 
 // One line per comment that differs between the two records as written: "     ARTIST: "Old" ->
-// "New"", "     MOOD: (none) -> "calm"", "     TITLE: "Song" -> (none)"; a picture shows as its
-// description in brackets. Names match, and are shown, with their ASCII letters in capitals. Of a
-// name with several values, those it keeps are not named, and those that go are paired in turn with
-// those that come; the same values in another order are compared place by place. None when storing
-// `after` would change no comment.
+// "New"", "     MOOD: (none) -> "calm"", "     TITLE: "Song" -> (none)"; a value shows as ShownValue
+// gives it, a picture as its description in brackets. Names match, and are shown, with their ASCII
+// letters in capitals. Of a name with several values, those it keeps are not named, and those that
+// go are paired in turn with those that come; the same values in another order are compared place
+// by place. None when storing `after` would change no comment.
 std::vector<std::string> ChangeLines(const tagrecord& before, const tagrecord& after);
 // The changes ChangeLines names, one by one.
 std::vector<TCommentChange> CommentChanges(const std::vector<TWrittenComment>& before,

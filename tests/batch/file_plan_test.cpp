@@ -42,6 +42,12 @@ TEST_P(ChangeLinesTest, NameEachCommentThatTheWriterWouldStoreDifferently) {
 
 void Nothing(tagrecord&) {}
 
+std::string Repeated(const std::string& text, std::size_t times) {
+    std::string repeated;
+    for (std::size_t i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Records, ChangeLinesTest,
     ::testing::Values(ChangeCase{"Unchanged", [](tagrecord& r) { r.Artist = "Band"; }, Nothing, {}},
@@ -97,7 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ChangeCase{"ValuesStayOnOneLine",
                                  Nothing,
                                  [](tagrecord& r) { r.OtherTags = {"NOTE=a\r\nb \"c\""}; },
-                                 {"     NOTE: (none) -> \"a\\r\\nb \\\"c\\\"\""}}),
+                                 {"     NOTE: (none) -> \"a\\r\\nb \\\"c\\\"\""}},
+                      // A large value by its start, cut before a character, and its size.
+                      ChangeCase{"LargeValueShownByItsStartAndSize",
+                                 [](tagrecord& r) { r.Comment = "a" + Repeated("\u00e9", 3000); },
+                                 [](tagrecord& r) { r.Comment = "short"; },
+                                 {"     COMMENT: \"a" + Repeated("\u00e9", 29) + "\"... (6001 bytes) -> \"short\""}}),
     [](const auto& info) { return std::string(info.param.What); });
 
 // ---- What a save leaves in the file ----
@@ -212,18 +223,22 @@ TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
 }
 
 // A run plans every file before it saves any: a plan holds none of the large comments (lyrics,
-// cover art) its change keeps, or the run would hold every file's at once. The save takes them from
-// the file again, each from its own place, a repeated one included.
+// cover art, a long comment) its change keeps, or the run would hold every file's at once, and its
+// lines show a large value shortened. The save takes them from the file again, each from its own
+// place, a repeated one included.
 TEST_F(FilePlanTest, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
     const std::string lyrics(100000, 'l');
-    Make({{"LYRICS", lyrics}, {"TITLE", "Song"}, {"LYRICS", lyrics + "2"}, {"MOOD", "calm"}, {"LYRICS", lyrics}});
+    const std::string notes(50000, 'n');
+    Make({{"LYRICS", lyrics}, {"TITLE", "Song"}, {"LYRICS", lyrics + "2"}, {"Comment", notes}, {"MOOD", "calm"},
+          {"LYRICS", lyrics}, {"ARTIST", lyrics}});
     const TFilePlan plan = PlanMassTag(SetRow(TTagField::Artist, "Band"), file_, record_, dir_.Dir(), "a.ogg");
-    std::size_t held = 0;
+    std::size_t held = plan.Record.Comment.size() + plan.Record.Artist.size();
     for (const std::string& line : plan.Record.OtherTags) held += line.size();
-    EXPECT_LT(held, kLineInFileBytes);
+    for (const std::string& line : plan.Lines) held += line.size();
+    EXPECT_LT(held, kLargeValueBytes);
     EXPECT_EQ(test::ApplyPlan(plan, log_), TFileOutcome::Written);
-    const Strings expected = {"LYRICS=" + lyrics, "TITLE=Song", "LYRICS=" + lyrics + "2", "MOOD=calm",
-                              "LYRICS=" + lyrics, "ARTIST=Band"};
+    const Strings expected = {"LYRICS=" + lyrics, "TITLE=Song", "LYRICS=" + lyrics + "2", "Comment=" + notes,
+                              "MOOD=calm",        "LYRICS=" + lyrics, "ARTIST=Band"};
     EXPECT_TRUE(Comments() == expected);
 }
 
