@@ -1,6 +1,11 @@
 #include "batch/batch_run.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -43,6 +48,55 @@ std::size_t PreparedTogether(const std::vector<TFilePlan>& plans, std::size_t fi
     return count;
 }
 
+// Lets the workers plan files at once while those come to at most `limit` bytes in all, in the
+// order they ask; a file larger than that is planned alone. Planning holds a file's headers a few
+// times over: files with headers of a hundred megabytes are so planned one at a time, small files
+// as many at once as there are workers.
+class TSizeGate {
+public:
+    explicit TSizeGate(int64_t limit) : limit_(limit) {}
+
+    // Held while a file of `bytes` is planned.
+    struct TPass {
+        TPass(TSizeGate& gate, int64_t bytes) : Gate(gate), Bytes(bytes) { gate.Enter(bytes); }
+        ~TPass() { Gate.Leave(Bytes); }
+        TPass(const TPass&) = delete;
+        TPass& operator=(const TPass&) = delete;
+        TSizeGate& Gate;
+        const int64_t Bytes;
+    };
+
+private:
+    void Enter(int64_t bytes) {
+        std::unique_lock lock(mutex_);
+        const uint64_t ticket = next_++;
+        changed_.wait(lock, [&] { return ticket == serving_ && (inside_ == 0 || inside_ + bytes <= limit_); });
+        ++serving_;
+        inside_ += bytes;
+        lock.unlock();
+        changed_.notify_all();
+    }
+    void Leave(int64_t bytes) {
+        {
+            const std::lock_guard lock(mutex_);
+            inside_ -= bytes;
+        }
+        changed_.notify_all();
+    }
+
+    const int64_t limit_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int64_t inside_ = 0;
+    uint64_t next_ = 0, serving_ = 0;
+};
+
+// The size of the file at `path`; 0 when it cannot be looked up.
+int64_t FileSizeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
+}
+
 // Drops each plan whose file (device and inode, as read through the file it opened) an earlier plan
 // already has: a link or a second name leads to a file the run works on once. A plan that read no
 // file (identity left zero) is kept. A folder listing's inode numbers cannot tell this: network
@@ -57,7 +111,9 @@ void DropSecondPaths(std::vector<TFilePlan>& plans) {
 
 }  // namespace
 
-// Each worker reads with its own file object and record; the plans are taken in order.
+// Each worker reads with its own file object and record, the files planned at once coming to at
+// most kGroupBytes; the plans are taken in order, and keep the headers they read as far as the
+// run's budget for them goes.
 std::vector<TFilePlan> PlanEach(std::size_t count, const std::function<std::string(std::size_t)>& pathOf,
                                 const TIndexPlanner& plan, const TRunControl& control, bool& stopped,
                                 TPlanning planning) {
@@ -69,9 +125,15 @@ std::vector<TFilePlan> PlanEach(std::size_t count, const std::function<std::stri
     std::vector<TWorkerState> states(workers);
     std::vector<TFilePlan> plans(count);
     std::size_t taken = 0;
+    std::size_t heldHeaders = 0;
+    TSizeGate gate(kGroupBytes);
     {
         TOrderedWork work(count, workers, [&](std::size_t index, std::size_t worker) {
+            const int64_t size = workers > 1 ? FileSizeOf(pathOf(index)) : 0;
+            const TSizeGate::TPass pass(gate, size);
             plans[index] = plan(index, states[worker].File, states[worker].Record);
+            // The file's comments go once its plan is made: a worker holds no huge header between files.
+            states[worker] = {};
         });
         stopped = false;
         for (; taken < count; ++taken) {
@@ -81,6 +143,7 @@ std::vector<TFilePlan> PlanEach(std::size_t count, const std::function<std::stri
             }
             Report(control, taken, count, pathOf(taken));
             work.Await(taken);
+            KeepHeadersWithin(plans[taken], heldHeaders);
         }
     }
     plans.resize(taken);

@@ -30,7 +30,7 @@ void AddField(std::vector<TWrittenComment>& comments, std::string name, std::str
 constexpr std::size_t kShownStartBytes = 60;
 
 // A comment's value as the log shows it; a picture by its description, never by its base64 value.
-std::string Shown(const std::string& name, const std::string* value) {
+std::string Shown(const std::string& name, const std::string_view* value) {
     if (!value) return "(none)";
     if (name == kPictureCommentName) return "[" + DescribePictureComment(*value) + "]";
     return ShownValue(*value);
@@ -38,10 +38,12 @@ std::string Shown(const std::string& name, const std::string* value) {
 
 // The values of each name, in order, and the names in the order they first appear. Names are
 // upper-cased, as they match: "title" in the file and the Title field are one comment, which keeps
-// the file's spelling, and the log names it in capitals whatever the file's spelling.
+// the file's spelling, and the log names it in capitals whatever the file's spelling. The values are
+// those of the comments added, not copies: a huge one is not held again.
 struct TNamedValues {
+    using TValues = std::vector<std::string_view>;
     std::vector<std::string> Names;
-    std::map<std::string, std::vector<std::string>> Values;
+    std::map<std::string, TValues> Values;
 
     void Add(const std::vector<TWrittenComment>& comments) {
         for (const TWrittenComment& comment : comments) {
@@ -50,8 +52,8 @@ struct TNamedValues {
             entry->second.push_back(comment.Value);
         }
     }
-    const std::vector<std::string>& Of(const std::string& name) const {
-        static const std::vector<std::string> none;
+    const TValues& Of(const std::string& name) const {
+        static const TValues none;
         const auto found = Values.find(name);
         return found == Values.end() ? none : found->second;
     }
@@ -60,28 +62,28 @@ struct TNamedValues {
 // The changes of one name's values. A value the name keeps is not shown wherever it stands (the
 // second of two artists is still there when the first is removed); the values that went are paired
 // in turn with those that came. The same values in another order are compared place by place.
-void AddChangesOf(const std::string& name, const std::vector<std::string>& old,
-                  const std::vector<std::string>& now, std::vector<TCommentChange>& changes) {
+void AddChangesOf(const std::string& name, const TNamedValues::TValues& old, const TNamedValues::TValues& now,
+                  std::vector<TCommentChange>& changes) {
     if (old == now) return;
     std::map<std::string_view, std::size_t> unmatched;  // old values not yet found among the new
-    for (const std::string& value : old) ++unmatched[value];
-    std::vector<const std::string*> gone, came;
-    for (const std::string& value : now) {
+    for (std::string_view value : old) ++unmatched[value];
+    std::vector<const std::string_view*> gone, came;
+    for (const std::string_view& value : now) {
         const auto found = unmatched.find(value);
         if (found != unmatched.end() && found->second > 0)
             --found->second;
         else
             came.push_back(&value);
     }
-    for (const std::string& value : old)
+    for (const std::string_view& value : old)
         if (std::size_t& left = unmatched[value]; left > 0) --left, gone.push_back(&value);
     if (gone.empty() && came.empty()) {
-        for (const std::string& value : old) gone.push_back(&value);
-        for (const std::string& value : now) came.push_back(&value);
+        for (const std::string_view& value : old) gone.push_back(&value);
+        for (const std::string_view& value : now) came.push_back(&value);
     }
     for (std::size_t k = 0; k < std::max(gone.size(), came.size()); ++k) {
-        const std::string* from = k < gone.size() ? gone[k] : nullptr;
-        const std::string* to = k < came.size() ? came[k] : nullptr;
+        const std::string_view* from = k < gone.size() ? gone[k] : nullptr;
+        const std::string_view* to = k < came.size() ? came[k] : nullptr;
         if (from && to && *from == *to) continue;
         changes.push_back({name, Shown(name, from), Shown(name, to)});
     }
@@ -193,11 +195,11 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
             return plan.Fail(std::string(kNotOggVorbisOrOpus) + ": left unchanged");
         // The working record ends up holding the file's new values, as the window's record does after
         // a run.
-        const tagrecord loaded = record;
+        const std::vector<TWrittenComment> loaded = WrittenComments(record);
         change(record);
         plan.Record = record;
         if (!file.HeaderDamage.empty()) return plan.Fail(WriteFailureText(file.HeaderDamage));
-        plan.Changes = CommentChanges(WrittenComments(loaded), WrittenComments(record));
+        plan.Changes = CommentChanges(loaded, WrittenComments(record));
         if (plan.Changes.empty()) {
             plan.Lines.push_back(kLogIndent + std::string("no change"));
             return;
@@ -205,28 +207,59 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         plan.Action = TPlanAction::Store;
         for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
         LeaveLargeValuesInFile(plan, read);
+        plan.Headers = std::make_shared<const TPlannedHeaders>(PlannedHeaders(std::move(read)));
     });
 }
 
-tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info) {
+std::string TPlannedHeaders::ValueOf(std::size_t entry, const TFileHandle& file) const {
+    if (std::binary_search(LeftOut.begin(), LeftOut.end(), entry)) return ReadTagValue(file, Info, entry);
+    return Info.Tag.Values.at(entry);
+}
+
+void TPlannedHeaders::TakeLeftOut(const TFileHandle& file) {
+    for (std::size_t entry : LeftOut) Info.Tag.Values.at(entry) = ReadTagValue(file, Info, entry);
+    LeftOut.clear();
+}
+
+TPlannedHeaders PlannedHeaders(FileInfo info) {
+    TPlannedHeaders headers;
+    std::vector<std::string>& values = info.Tag.Values;
+    for (std::size_t k = 1; k < values.size(); ++k) {
+        if (values[k].size() < kLargeValueBytes) continue;
+        headers.LeftOut.push_back(k);
+        std::string().swap(values[k]);
+    }
+    headers.Info = std::move(info);
+    return headers;
+}
+
+void KeepHeadersWithin(TFilePlan& plan, std::size_t& held) {
+    if (!plan.Headers) return;
+    const std::size_t bytes = HeldBytes(plan.Headers->Info) + plan.Headers->LeftOut.capacity() * sizeof(std::size_t);
+    if (held + bytes > kPlannedHeaderBytes) return plan.Headers.reset();
+    held += bytes;
+}
+
+tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file) {
     tagrecord record = plan.Record;
+    const VorbisTag& tag = headers.Info.Tag;
     for (const TFilePlan::TValueInFile& kept : plan.ValuesInFile) {
-        if (kept.Entry >= info.Tag.Count()) throw EFileChanged();
-        const std::string& value = info.Tag.Values[kept.Entry];
+        if (kept.Entry >= tag.Count()) throw EFileChanged();
+        std::string value = headers.ValueOf(kept.Entry, file);
         if (kept.Field)
-            record.*kept.Field = value;
+            record.*kept.Field = std::move(value);
         else
-            record.OtherTags[kept.Line] = info.Tag.Names[kept.Entry] + "=" + value;
+            record.OtherTags[kept.Line] = tag.Names[kept.Entry] + "=" + value;
     }
     return record;
 }
 
 // The start is cut at the beginning of a character, so that the line stays well-formed text.
-std::string ShownValue(const std::string& value) {
+std::string ShownValue(std::string_view value) {
     if (value.size() < kLargeValueBytes) return QuotedText(value);
     std::size_t start = kShownStartBytes;
     while (start > 0 && (static_cast<unsigned char>(value[start]) & 0xC0) == 0x80) --start;
-    return QuotedText(std::string_view(value).substr(0, start)) + "... (" + std::to_string(value.size()) +
+    return QuotedText(value.substr(0, start)) + "... (" + std::to_string(value.size()) +
            " bytes)";
 }
 

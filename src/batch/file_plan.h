@@ -7,19 +7,36 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/tag_record.h"
 #include "fs/file_identity.h"
+#include "ogg/header_reader.h"
 #include "ogg/written_comment.h"
 
 namespace parvex {
 
+class TFileHandle;
 class TLogSink;
 class TOggVorbis;
-struct FileInfo;
+
+// The headers of a file as its plan read them, which its save writes the new file after: a file is
+// read once in a run. The values of the comment table of kLargeValueBytes or more are left out
+// (empty), kept in the file: LeftOut lists their entries, in order (ValueOf reads them again).
+struct TPlannedHeaders {
+    FileInfo Info;
+    std::vector<std::size_t> LeftOut;
+
+    // The value of entry `entry` of the table, from the file `file` (the file as planned) when it
+    // was left out.
+    std::string ValueOf(std::size_t entry, const TFileHandle& file) const;
+    // Puts every value left out back into the table, from `file`.
+    void TakeLeftOut(const TFileHandle& file);
+};
 
 // Indentation of every line after a file's heading.
 inline constexpr const char* kLogIndent = "     ";
@@ -62,6 +79,9 @@ struct TFilePlan {
     std::vector<TValueInFile> ValuesInFile;
     // The file as it stood when it was planned: it is changed only while it still stands so.
     FileIdentity Planned;
+    // Store: the file's headers as planning read them; null where the run holds too many already
+    // (KeepHeadersWithin), and the save then reads them again.
+    std::shared_ptr<const TPlannedHeaders> Headers;
 
     // Leaves the file with the line "     skipped: " + reason.
     void Skip(const std::string& reason);
@@ -102,13 +122,22 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
 // (ValuesInFile), and its lines and preview rows show them shortened (ShownValue).
 inline constexpr std::size_t kLargeValueBytes = 4096;
 
-// The record a Store plan writes into the file read into `info` (which must be the file as planned):
-// Record with its ValuesInFile taken from the file. Raises EFileChanged when the file lacks one.
-tagrecord RecordToStore(const TFilePlan& plan, const FileInfo& info);
+// The record a Store plan writes into the file whose headers are `headers` (which must be the file as
+// planned, open as `file`): Record with its ValuesInFile taken from the file. Raises EFileChanged
+// when the file lacks one.
+tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file);
+
+// The headers of `info` as a plan keeps them: the large values left out.
+TPlannedHeaders PlannedHeaders(FileInfo info);
+
+// How many bytes of headers the plans of one run hold at most; the plans after are made without.
+inline constexpr std::size_t kPlannedHeaderBytes = std::size_t{64} << 20;
+// Drops the headers of `plan` once the plans before it hold `held` bytes (counted on) of kPlannedHeaderBytes.
+void KeepHeadersWithin(TFilePlan& plan, std::size_t& held);
 
 // A comment's value as a plan's lines and preview rows show it: quoted (QuotedText); a large one by
 // its first characters and its size in bytes: "Lorem ipsum dolor"... (104857600 bytes).
-std::string ShownValue(const std::string& value);
+std::string ShownValue(std::string_view value);
 
 // Logs the plan's lines only, as a dry run shows them, and gives the outcome the plan promises.
 TFileOutcome ShowPlan(const TFilePlan& plan, TLogSink& log);

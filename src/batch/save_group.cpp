@@ -136,20 +136,35 @@ uint64_t WrittenCommentsDigest(const TPreparedSave& save) {
     return CommentsDigest(TakeComments(written));
 }
 
+// The headers planning read, where the plan kept them (the file is the one planned: TFolderReplace
+// checked it); else the file's own, read again. False when the file holds no Ogg Vorbis or Opus stream.
+bool HeadersToWrite(const TFilePlan& plan, const TFileHandle& file, TPlannedHeaders& headers) {
+    if (plan.Headers) {
+        headers = *plan.Headers;
+        return true;
+    }
+    return ReadFileInfo(file, headers.Info, TReadExtent::HeadersOnly);
+}
+
 }  // namespace
 
-// The file is read once: its comments go to the journal and its headers to the writer.
+// The file is read once, by its plan: its headers go to the writer and its comments to the journal.
 TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) const {
     TPreparedStore prepared;
     std::unique_ptr<TFolderReplace> replace;
-    FileInfo info;
+    std::unique_ptr<TFileHandle> old;
+    TPlannedHeaders headers;
     tagrecord record;
     try {
         replace = OpenForReplace(plan);
-        if (!ReadFileInfo(TFileHandle(replace->Old()), info, TReadExtent::HeadersOnly))
+        old = std::make_unique<TFileHandle>(replace->Old());
+        if (!HeadersToWrite(plan, *old, headers)) {
             prepared.Refusal = WriteFailure(kNotOggVorbisOrOpus);
-        else if (!plan.Comments)
-            record = RecordToStore(plan, info);
+        } else {
+            // The journal keeps every old value.
+            if (journal_) headers.TakeLeftOut(*old);
+            if (!plan.Comments) record = RecordToStore(plan, headers, *old);
+        }
     } catch (const EFileChanged&) {
         prepared.Refusal = ChangedLine();
     } catch (const std::system_error& error) {
@@ -161,7 +176,9 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
     }
     if (!prepared.Refusal.empty()) return prepared;
     try {
-        if (journal_) prepared.OldComments = TakeComments(info);
+        if (journal_) prepared.OldComments = TakeComments(headers.Info);
+        old.reset();
+        FileInfo& info = headers.Info;
         std::string reason;
         const bool written =
             plan.Comments ? PrepareSaveComments(*plan.Comments, std::move(replace), info, prepared.Save, &reason)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "batch/log_sink.h"
@@ -22,6 +23,7 @@ struct TFileNow {
     FileIdentity Identity;
     std::vector<TWrittenComment> InFile;
     std::vector<TWrittenComment> Loaded;
+    std::shared_ptr<const TPlannedHeaders> Headers;  // for the save that puts the old comments back
 };
 
 // Nothing when the file cannot be read as Ogg Vorbis or Opus (gone, renamed since, another kind of
@@ -36,6 +38,7 @@ std::optional<TFileNow> ReadNow(const std::string& path, TOggVorbis& file, tagre
     }
     now.InFile = CommentsOf(info);
     now.Loaded = WrittenComments(record);
+    now.Headers = std::make_shared<const TPlannedHeaders>(PlannedHeaders(std::move(info)));
     return now;
 }
 
@@ -106,6 +109,7 @@ TFilePlan PlanEntry(const TJournalEntry& entry, const std::vector<std::string>& 
         return plan;
     }
     plan.Action = TPlanAction::Store;
+    plan.Headers = now->Headers;
     plan.Comments = entry.OldComments;
     plan.Changes = CommentChanges(now->Loaded, entry.OldComments);
     for (std::string& line : ChangeLines(now->Loaded, entry.OldComments)) plan.Lines.push_back(std::move(line));

@@ -1,8 +1,10 @@
 #include "ogg/header_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "fs/file_handle.h"
 #include "ogg/utf8.h"
@@ -267,6 +269,7 @@ std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues)
     VorbisTag& tag = info.Tag;
     tag.Names.clear();
     tag.Values.clear();
+    tag.Offsets.clear();
     std::size_t pos = 0;
     std::size_t commentsEnd = 0;
     uint32_t length = 0;
@@ -274,6 +277,7 @@ std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues)
     if (intact) {
         tag.Names.emplace_back();
         tag.Values.emplace_back(body.substr(pos, length));
+        tag.Offsets.push_back(static_cast<uint32_t>(pos));
         pos += length;
         intact = ReadLength(body, pos, tag.CommentCount);
         commentsEnd = pos;
@@ -283,16 +287,19 @@ std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues)
         std::min({std::size_t{tag.CommentCount}, (body.size() - pos) / 4, kMaxTableBytes / (4 * sizeof(std::string))});
     tag.Names.reserve(room + 1);
     tag.Values.reserve(room + 1);
+    tag.Offsets.reserve(room + 1);
     std::size_t held = tag.Values.empty() ? 0 : HeldBytes(tag.Values[0].size());
     for (uint32_t i = 0; intact && i < tag.CommentCount; ++i) {
         intact = ReadLength(body, pos, length) && body.size() - pos >= length;
         if (!intact) break;
         const std::size_t valueSize = ParseComment(body.substr(pos, length), info, keepValues);
-        held += HeldBytes(tag.Names.back().size()) + HeldBytes(valueSize);
+        tag.Offsets.push_back(static_cast<uint32_t>(pos));
+        held += HeldBytes(tag.Names.back().size()) + HeldBytes(valueSize) + sizeof(uint32_t);
         if (held > kMaxTableBytes) {
             info.TooLarge = true;
             tag.Names.resize(1);
             tag.Values.resize(1);
+            tag.Offsets.resize(1);
             return commentsEnd;
         }
         pos += length;
@@ -301,6 +308,55 @@ std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues)
     info.CommentDamaged = !intact;
     info.CommentTail = intact ? std::string(body.substr(commentsEnd)) : std::string();
     return commentsEnd;
+}
+
+namespace {
+
+// `size` bytes from `offset` on of the header packets after the identification header, as they lie
+// one after the other in the bodies of the header pages.
+std::string HeaderStreamBytes(const TFileHandle& file, const FileInfo& info, std::size_t offset, std::size_t size) {
+    std::string bytes;
+    bytes.reserve(size);
+    for (const HeaderPage& page : info.HeaderPages) {
+        const std::size_t body = page.Header.BodySize();
+        if (offset >= body) {
+            offset -= body;
+            continue;
+        }
+        const std::size_t count = std::min(body - offset, size - bytes.size());
+        const std::string_view read =
+            file.ReadAt(page.Pos + static_cast<int64_t>(page.Header.HeaderSize() + offset), count);
+        if (read.size() < count) break;
+        bytes.append(read);
+        offset = 0;
+        if (bytes.size() == size) return bytes;
+    }
+    throw std::runtime_error("the file no longer holds its comments where they were read");
+}
+
+}  // namespace
+
+// The comment packet begins the body of the first of HeaderPages: a file whose identification
+// packet does not end its page is never saved, so never has a value read again.
+std::string ReadTagValue(const TFileHandle& file, const FileInfo& info, std::size_t entry) {
+    const VorbisTag& tag = info.Tag;
+    if (entry == 0 || entry >= tag.Offsets.size() || !info.IdentEndsPage)
+        throw std::runtime_error("the file no longer holds its comments where they were read");
+    const std::size_t at = tag.PacketID.size() + tag.Offsets[entry];
+    const uint32_t length = ReadLe32(HeaderStreamBytes(file, info, at - 4, 4).data());
+    if (length > kMaxHeaderBytes) throw std::runtime_error("the file no longer holds its comments where they were read");
+    FileInfo parsed;
+    ParseComment(HeaderStreamBytes(file, info, at, length), parsed);
+    return std::move(parsed.Tag.Values.back());
+}
+
+std::size_t HeldBytes(const FileInfo& info) {
+    std::size_t held = sizeof(FileInfo) + info.HeaderPages.capacity() * sizeof(HeaderPage) +
+                       info.Tag.Offsets.capacity() * sizeof(uint32_t) + HeldBytes(info.SetupPacket.capacity()) +
+                       HeldBytes(info.CommentTail.capacity()) + HeldBytes(info.PageFault.capacity());
+    for (std::size_t k = 0; k < info.Tag.Count(); ++k)
+        held += HeldBytes(info.Tag.Names[k].size()) + HeldBytes(info.Tag.Values[k].size());
+    return held;
 }
 
 namespace {
@@ -337,9 +393,16 @@ bool ReadFileInfo(const std::string& fileName, FileInfo& info, TReadExtent exten
     return ReadFileInfo(file, info, extent);
 }
 
+namespace {
+std::atomic<std::size_t> headerReads{0};
+}  // namespace
+
+std::size_t HeaderReads() { return headerReads.load(std::memory_order_relaxed); }
+
 // A header too large for the memory left is refused like one too large to hold: what was read of it
 // is dropped.
 bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent) {
+    headerReads.fetch_add(1, std::memory_order_relaxed);
     try {
         return ReadHeaders(file, info, extent);
     } catch (const std::bad_alloc&) {

@@ -35,6 +35,10 @@ struct VorbisTag {
     uint32_t CommentCount = 0;          // the comment count as stored in the file
     std::vector<std::string> Names;
     std::vector<std::string> Values;
+    // Where each entry's bytes ("NAME=value", the vendor's for entry 0) begin in the comment packet,
+    // counted from the first byte after PacketID; its 4-byte length stands before them. A value can
+    // so be read again from the file by itself (ReadTagValue).
+    std::vector<uint32_t> Offsets;
     // Where a save puts values back (see PutTagEntry): per name upper-cased in ASCII (names match
     // whatever their letter case), the entries read under it in their order, and how many of them
     // have been given a value.
@@ -112,6 +116,19 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent = 
 // CommentTail, CommentDamaged and returns the packet offset just past the last comment read
 // (counted from the start of `body`). Without `keepValues`, each comment's value is left empty.
 std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues = true);
+
+// The value of entry `entry` (1 or later) of the comment table read into `info`, read again from
+// `file` (the file `info` was read from, unchanged since) as the reader gives it (ParseComment): a
+// large value need not be held from a file's first read to its save. Raises std::runtime_error when
+// the file does not hold it where it was read.
+std::string ReadTagValue(const TFileHandle& file, const FileInfo& info, std::size_t entry);
+
+// How many times ReadFileInfo has read a file's headers in this process: how a test or a benchmark
+// tells how often a run reads each file.
+std::size_t HeaderReads();
+
+// What holding `info` costs in memory, in bytes (close, not exact).
+std::size_t HeldBytes(const FileInfo& info);
 
 // Splits one comment string at its first "=" and appends it to the Tag of `info`: the name is the
 // part before, kept byte for byte (letter case and blanks included); the value

@@ -26,6 +26,7 @@
 #include "naming/tag_from_list.h"
 #include "naming/tag_from_name.h"
 #include "fs/folder_replace.h"
+#include "ogg/header_reader.h"
 #include "ogg/ogg_vorbis.h"
 #include "scan/found_files.h"
 #include "support/ogg_builder.h"
@@ -221,7 +222,11 @@ TEST_P(RunCaseTest, ApplyingDoesWhatThePlanSays) {
     ASSERT_EQ(actions, GetParam().Actions);
     const Snapshot before = Folder();
 
+    const std::size_t readsBefore = HeaderReads();
     ApplyRun(plans, false, log, tally, nullptr);
+    // The save writes after the headers its plan read: a new file is read back, the old one not again.
+    EXPECT_EQ(HeaderReads() - readsBefore,
+              static_cast<std::size_t>(std::count(actions.begin(), actions.end(), TPlanAction::Store)));
 
     std::vector<std::string> planned;
     for (const TFilePlan& plan : plans) {
@@ -773,6 +778,22 @@ TEST_F(BatchRunTest, UndoLeavesAFileChangedSinceTheRunAsItIs) {
     EXPECT_EQ(undone.Changed(), 1);
     EXPECT_NE(std::find(log.Lines.begin(), log.Lines.end(), "     left alone: changed since the run"),
               log.Lines.end());
+}
+
+// The large values a plan left in the file are taken from there for the new file and the journal
+// alike: undo puts every one back.
+TEST_F(BatchRunTest, UndoPutsBackTheLargeCommentsAPlanLeftInTheFile) {
+    const std::string lyrics(100000, 'l');
+    MakeFolder({{"a.ogg", {{"COMMENT", lyrics}, {"ARTIST", "Old"}, {"LYRICS", lyrics + "2"}}}});
+    const Snapshot before = Folder();
+    TRunJournal journal(state.Dir(), "mass", {dir.Dir()});
+    ApplyRun(Plan(MassPlanner()), false, log, tally, &journal);
+    ASSERT_NE(Folder(), before);
+
+    TRunTally undone;
+    UndoRun(OnlyRun(), false, log, undone);
+
+    EXPECT_EQ(Folder(), before);
 }
 
 // A run killed during a change leaves entries without their "done" line: a file that holds the

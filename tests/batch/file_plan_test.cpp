@@ -225,13 +225,21 @@ TEST_F(FilePlanTest, AFailedWriteNamesItsReasonAndLeavesTheFile) {
 // A run plans every file before it saves any: a plan holds none of the large comments (lyrics,
 // cover art, a long comment) its change keeps, or the run would hold every file's at once, and its
 // lines show a large value shortened. The save takes them from the file again, each from its own
-// place, a repeated one included.
-TEST_F(FilePlanTest, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
+// place, a repeated one included, whether the plan kept the headers it read or the run's budget for
+// them ran out (the save then reads them again).
+class LargeComments : public FilePlanTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LargeComments, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
     const std::string lyrics(100000, 'l');
     const std::string notes(50000, 'n');
     Make({{"LYRICS", lyrics}, {"TITLE", "Song"}, {"LYRICS", lyrics + "2"}, {"Comment", notes}, {"MOOD", "calm"},
           {"LYRICS", lyrics}, {"ARTIST", lyrics}});
-    const TFilePlan plan = PlanMassTag(SetRow(TTagField::Artist, "Band"), file_, record_, dir_.Dir(), "a.ogg");
+    TFilePlan plan = PlanMassTag(SetRow(TTagField::Artist, "Band"), file_, record_, dir_.Dir(), "a.ogg");
+    if (!GetParam()) {
+        std::size_t held = kPlannedHeaderBytes;
+        KeepHeadersWithin(plan, held);
+        ASSERT_FALSE(plan.Headers);
+    }
     std::size_t held = plan.Record.Comment.size() + plan.Record.Artist.size();
     for (const std::string& line : plan.Record.OtherTags) held += line.size();
     for (const std::string& line : plan.Lines) held += line.size();
@@ -241,6 +249,9 @@ TEST_F(FilePlanTest, APlanLeavesTheLargeCommentsItKeepsInTheFile) {
                               "MOOD=calm",        "LYRICS=" + lyrics, "ARTIST=Band"};
     EXPECT_TRUE(Comments() == expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Headers, LargeComments, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "KeptByThePlan" : "ReadAgain"; });
 
 // ---- Which files have tags ----
 
