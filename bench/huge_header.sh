@@ -6,10 +6,9 @@
 #   bench/huge_header.sh PARVEX_CLI [MEGABYTES] [FILES] [NAME]
 #
 # Defaults: a 100 MB comment named LYRICS (a NAME of a field, COMMENT say, fills that field), four
-# files for mass. Needs oggenc (vorbis-tools) and GNU time
-# (/usr/bin/time). Each line gives the command, its seconds, its peak resident memory in MB and
-# that peak over the header's size; the goal is a few seconds a file and a peak of about 2 to 3
-# times the header.
+# files for mass. Needs oggenc (vorbis-tools) and GNU time (/usr/bin/time). Each line gives the
+# command, its seconds, its peak resident memory in MB and that peak over the header's size; the
+# goal is a few seconds a file and a peak of about 2 to 3 times the header.
 set -euo pipefail
 source "$(dirname "$0")/bench_lib.sh"
 
