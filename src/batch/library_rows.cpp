@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <numeric>
+#include <string_view>
+#include <type_traits>
+#include <unordered_map>
 #include <optional>
 
 #include "batch/ordered_work.h"
@@ -99,6 +103,34 @@ void ReadRuns(std::span<const std::string> names, std::size_t workers, const TRu
     }
 }
 
+// Each row's rank in the order of `compare` (<0, 0, >0) over the values `keyOf` gives, rows whose
+// values compare equal sharing one. Each distinct value is compared, not each row: a library
+// repeats its artists, albums, genres and dates many times over, and numbers sort fast.
+template <typename TKeyOf, typename TCompare>
+std::vector<std::size_t> RanksBy(std::span<const TLibraryRow> rows, TKeyOf keyOf, TCompare compare) {
+    using TKey = std::invoke_result_t<TKeyOf, const TLibraryRow&>;
+    std::unordered_map<TKey, std::size_t> idOf;
+    std::vector<TKey> distinct;
+    std::vector<std::size_t> ids(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const auto [at, added] = idOf.try_emplace(keyOf(rows[row]), distinct.size());
+        if (added) distinct.push_back(at->first);
+        ids[row] = at->second;
+    }
+    std::vector<std::size_t> byValue(distinct.size());
+    std::iota(byValue.begin(), byValue.end(), std::size_t{0});
+    std::sort(byValue.begin(), byValue.end(),
+              [&](std::size_t l, std::size_t r) { return compare(distinct[l], distinct[r]) < 0; });
+    std::vector<std::size_t> rankOfId(distinct.size());
+    std::size_t rank = 0;
+    for (std::size_t k = 0; k < byValue.size(); ++k) {
+        if (k > 0 && compare(distinct[byValue[k - 1]], distinct[byValue[k]]) != 0) ++rank;
+        rankOfId[byValue[k]] = rank;
+    }
+    for (std::size_t& id : ids) id = rankOfId[id];
+    return ids;
+}
+
 }  // namespace
 
 std::vector<std::string> ListLibraryNames(const std::string& folder, bool subfolders, const std::atomic<bool>& stop) {
@@ -137,25 +169,33 @@ TLibraryRow SortKeyOf(const TLibraryRow& row, TLibraryColumn column) {
 }
 
 std::vector<std::size_t> SortedPlaces(std::span<const TLibraryRow> rows, TLibrarySort sort) {
-    const TLibraryColumn column = sort.Column;
-    const auto before = [column](const TLibraryRow& l, const TLibraryRow& r) {
-        int order = 0;
-        if (column == TLibraryColumn::Duration) {
-            order = l.Duration < r.Duration ? -1 : (r.Duration < l.Duration ? 1 : 0);
-        } else if (column == TLibraryColumn::Codec) {
-            order = static_cast<int>(l.Codec) - static_cast<int>(r.Codec);
-        } else if (column != TLibraryColumn::Name) {
-            order = NaturalCompare(TextOf(l, column), TextOf(r, column));
-        }
-        return order != 0 ? order < 0 : l.Place < r.Place;
+    std::vector<std::size_t> rank;
+    switch (sort.Column) {
+        case TLibraryColumn::Name:
+            break;  // the places are the names' order
+        case TLibraryColumn::Duration:
+            rank = RanksBy(rows, [](const TLibraryRow& row) { return row.Duration; },
+                           [](double l, double r) { return l < r ? -1 : (r < l ? 1 : 0); });
+            break;
+        case TLibraryColumn::Codec:
+            rank = RanksBy(rows, [](const TLibraryRow& row) { return static_cast<int>(row.Codec); },
+                           [](int l, int r) { return l - r; });
+            break;
+        default:
+            rank = RanksBy(rows, [column = sort.Column](const TLibraryRow& row) { return std::string_view(TextOf(row, column)); },
+                           NaturalCompare);
+    }
+    std::vector<std::size_t> sorted(rows.size());
+    std::iota(sorted.begin(), sorted.end(), std::size_t{0});
+    // Rows equal in the column keep the order of their names.
+    const auto before = [&](std::size_t l, std::size_t r) {
+        if (!rank.empty() && rank[l] != rank[r]) return rank[l] < rank[r];
+        return rows[l].Place < rows[r].Place;
     };
-    std::vector<const TLibraryRow*> sorted;
-    sorted.reserve(rows.size());
-    for (const TLibraryRow& row : rows) sorted.push_back(&row);
-    std::sort(sorted.begin(), sorted.end(), [&](const TLibraryRow* l, const TLibraryRow* r) { return before(*l, *r); });
+    std::sort(sorted.begin(), sorted.end(), before);
     std::vector<std::size_t> places;
     places.reserve(rows.size());
-    for (const TLibraryRow* row : sorted) places.push_back(row->Place);
+    for (const std::size_t row : sorted) places.push_back(rows[row].Place);
     // Every row differs in its place, so the descending order is the ascending one reversed.
     if (sort.Descending) std::reverse(places.begin(), places.end());
     return places;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "batch/library_rows.h"
 #include "support/ogg_builder.h"
 #include "support/temp_dir.h"
@@ -79,6 +81,27 @@ TEST(LibraryRows, StopWhenTheTakerSaysSo) {
     });
     EXPECT_EQ(calls, 2u);
     EXPECT_LT(rowsSeen, names.size());
+}
+
+// Values equal in natural order (letter case ignored) tie, and a tie keeps the order of the names,
+// however many spellings there are; numbers in values sort by their value.
+TEST(LibraryRows, SortByAColumnKeepsTiesInTheOrderOfTheNames) {
+    std::vector<TLibraryRow> rows(34);
+    std::vector<std::size_t> inOrder;
+    for (std::size_t k = 0; k < 32; ++k) {
+        rows[k].Place = k;
+        inOrder.push_back(k);
+        for (std::size_t letter = 0; letter < 5; ++letter)
+            rows[k].Artist += static_cast<char>(((k >> letter) & 1 ? 'A' : 'a') + letter);  // "abcde" to "ABCDE"
+    }
+    rows[32].Artist = "band 10";
+    rows[32].Place = 32;
+    rows[33].Artist = "Band 9";
+    rows[33].Place = 33;
+    inOrder.insert(inOrder.end(), {33, 32});
+    EXPECT_EQ(SortedPlaces(rows, {TLibraryColumn::Artist, false}), inOrder);
+    std::reverse(inOrder.begin(), inOrder.end());
+    EXPECT_EQ(SortedPlaces(rows, {TLibraryColumn::Artist, true}), inOrder);
 }
 
 }  // namespace
