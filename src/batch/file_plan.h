@@ -63,6 +63,9 @@ struct TFilePlan {
     std::vector<std::string> Lines;  // the heading and the path first, then what happens or why not
     tagrecord Record;                // Store: the tags the file gets
     std::string NewPath;             // Rename: where the file goes
+    // Rename: CommentsDigest of the file's comments as planning read them, which the journal keeps
+    // to know the file again under its new name; unset, the journal reads the file for it.
+    std::optional<uint64_t> CommentsPlanned;
     std::vector<TCommentChange> Changes;  // Store: the comments that change
     // Store: when set, the comments the file gets in place of all it holds, in this order and as
     // they stand (undo puts a file's old comments back so); Record is then not used.

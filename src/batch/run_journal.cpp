@@ -585,6 +585,8 @@ void TRunJournal::FileSystemFlushed(dev_t device) {
 }
 
 void TRunJournal::BeforeChange(const TFilePlan& plan) {
+    if (plan.Action == TPlanAction::Rename && plan.CommentsPlanned)
+        return BeforeChange(plan, {}, *plan.CommentsPlanned);
     const std::vector<TWrittenComment> comments = CommentsInFile(plan.Path);
     // A rename leaves the comments as they are.
     BeforeChange(plan, plan.Action == TPlanAction::Store ? comments : std::vector<TWrittenComment>{},

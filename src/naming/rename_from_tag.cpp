@@ -4,7 +4,9 @@
 
 #include <cerrno>
 
+#include "batch/run_journal.h"
 #include "naming/name_format.h"
+#include "ogg/header_reader.h"
 #include "ogg/ogg_codec.h"
 #include "fs/open_error.h"
 #include "text/text_utils.h"
@@ -106,8 +108,10 @@ TFilePlan PlanRenameFromTag(const TRenameFromTagOptions& options, TPlannedNames&
     // The scan may hand over a directory written with a doubled separator.
     const std::string cleanDir = ReplaceAll(dir, "//", "/");
     return PlanFile("Renaming: ", cleanDir + name, [&](TFilePlan& plan) {
-        if (LoadWorkingRecord(file, record, plan.Path, &plan.Planned) == TLoadOutcome::Missing)
+        FileInfo read;
+        if (LoadWorkingRecord(file, record, plan.Path, &plan.Planned, &read) == TLoadOutcome::Missing)
             return plan.Fail(EFOpenError(plan.Path, ENOENT).Reason());
+        plan.CommentsPlanned = CommentsDigest(CommentsOf(read));
         if (options.DontRenameUntagged && !record.HasTags) return plan.Skip("the file has no tags");
         PlanLoadedFile(options, planned, record, cleanDir, name, plan);
     });
