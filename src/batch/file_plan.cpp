@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <exception>
 #include <map>
+#include <mutex>
+#include <unordered_map>
 
 #include "batch/log_sink.h"
 #include "batch/tag_fields.h"
@@ -117,30 +119,62 @@ void ForEachValue(tagrecord& record, const Visit& visit) {
         &tagrecord::Copyright, &tagrecord::License, &tagrecord::Organization, &tagrecord::Location,
         &tagrecord::Contact,   &tagrecord::ISRC,    &tagrecord::Version,
     };
-    for (std::string tagrecord::*field : kFields) visit(TFilePlan::TValueInFile{field, 0, 0}, record.*field);
+    for (std::string tagrecord::*field : kFields) visit(TFilePlan::TLargeValue{field, 0, 0, nullptr}, record.*field);
     for (std::size_t i = 0; i < record.OtherTags.size(); ++i)
-        visit(TFilePlan::TValueInFile{nullptr, i, 0}, record.OtherTags[i]);
+        visit(TFilePlan::TLargeValue{nullptr, i, 0, nullptr}, record.OtherTags[i]);
 }
 
-// Leaves the large values of the plan's record that are the file's own comments (read into `info`)
-// in the file: each comment taken by one value only. A field holds a comment's value; a line its name
-// and value.
-void LeaveLargeValuesInFile(TFilePlan& plan, const FileInfo& info) {
+// The large values plans give, by their hash, each held by the plans that give it: a value goes with
+// the last of them. Plans are made on several threads at once.
+class TLargeValuePool {
+public:
+    std::shared_ptr<const std::string> Share(std::string&& value) {
+        const std::size_t hash = std::hash<std::string>{}(value);
+        const std::lock_guard lock(mutex_);
+        const auto [first, last] = values_.equal_range(hash);
+        for (auto it = first; it != last; ++it)
+            if (std::shared_ptr<const std::string> held = it->second.lock(); held && *held == value) return held;
+        if (values_.size() >= sweepAt_) Sweep();
+        auto shared = std::make_shared<const std::string>(std::move(value));
+        values_.emplace(hash, shared);
+        return shared;
+    }
+
+private:
+    // Forgets the values no plan holds any longer, seldom enough that a run giving each file a value
+    // of its own does not sweep at every file.
+    void Sweep() {
+        std::erase_if(values_, [](const auto& entry) { return entry.second.expired(); });
+        sweepAt_ = 2 * values_.size() + 64;
+    }
+
+    std::mutex mutex_;
+    std::unordered_multimap<std::size_t, std::weak_ptr<const std::string>> values_;
+    std::size_t sweepAt_ = 64;
+};
+
+// Sets the large values of the plan's record apart (LargeValues): those that are the file's own
+// comments (read into `info`) are left in the file, each comment taken by one value only; the others,
+// which the run brings in, are shared with the plans that give the same. A field holds a comment's
+// value; a line its name and value.
+void SetLargeValuesApart(TFilePlan& plan, const FileInfo& info) {
     const VorbisTag& tag = info.Tag;
     std::vector<std::size_t> large;
     for (std::size_t k = 1; k < tag.Count(); ++k)
         if (tag.Values[k].size() >= kLargeValueBytes) large.push_back(k);
-    if (large.empty()) return;
-    ForEachValue(plan.Record, [&](TFilePlan::TValueInFile place, std::string& value) {
+    ForEachValue(plan.Record, [&](TFilePlan::TLargeValue place, std::string& value) {
         const bool line = place.Field == nullptr;
         if ((line ? LineValue(value) : std::string_view(value)).size() < kLargeValueBytes) return;
         const auto found = std::find_if(large.begin(), large.end(), [&](std::size_t k) {
             return line ? IsLineOf(tag, k, value) : tag.Values[k] == value;
         });
-        if (found == large.end()) return;
-        place.Entry = *found;
-        plan.ValuesInFile.push_back(place);
-        large.erase(found);
+        if (found == large.end()) {
+            place.Given = SharedLargeValue(std::move(value));
+        } else {
+            place.Entry = *found;
+            large.erase(found);
+        }
+        plan.LargeValues.push_back(std::move(place));
         std::string().swap(value);
     });
 }
@@ -206,7 +240,7 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         }
         plan.Action = TPlanAction::Store;
         for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
-        LeaveLargeValuesInFile(plan, read);
+        SetLargeValuesApart(plan, read);
         plan.Headers = std::make_shared<const TPlannedHeaders>(PlannedHeaders(std::move(read)));
     });
 }
@@ -240,16 +274,23 @@ void KeepHeadersWithin(TFilePlan& plan, std::size_t& held) {
     held += bytes;
 }
 
+std::shared_ptr<const std::string> SharedLargeValue(std::string&& value) {
+    static TLargeValuePool pool;
+    return pool.Share(std::move(value));
+}
+
 tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file) {
     tagrecord record = plan.Record;
     const VorbisTag& tag = headers.Info.Tag;
-    for (const TFilePlan::TValueInFile& kept : plan.ValuesInFile) {
-        if (kept.Entry >= tag.Count()) throw EFileChanged();
-        std::string value = headers.ValueOf(kept.Entry, file);
-        if (kept.Field)
-            record.*kept.Field = std::move(value);
-        else
-            record.OtherTags[kept.Line] = tag.Names[kept.Entry] + "=" + value;
+    for (const TFilePlan::TLargeValue& large : plan.LargeValues) {
+        std::string& place = large.Field ? record.*large.Field : record.OtherTags.at(large.Line);
+        if (large.Given) {
+            place = *large.Given;
+            continue;
+        }
+        if (large.Entry >= tag.Count()) throw EFileChanged();
+        std::string value = headers.ValueOf(large.Entry, file);
+        place = large.Field ? std::move(value) : tag.Names[large.Entry] + "=" + value;
     }
     return record;
 }

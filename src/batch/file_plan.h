@@ -70,16 +70,19 @@ struct TFilePlan {
     // Store: when set, the comments the file gets in place of all it holds, in this order and as
     // they stand (undo puts a file's old comments back so); Record is then not used.
     std::optional<std::vector<TWrittenComment>> Comments;
-    // Store: the large values of Record (lyrics, cover art, a long comment: kLargeValueBytes or more)
-    // that are the file's own comments, left empty in the plan so that a run holds no file's large
-    // comments from its plan to its save: each is the value of comment `Entry` (1 for the first after
-    // the vendor string) of the file as planned, which the save takes from there (RecordToStore).
-    struct TValueInFile {
+    // Store: the large values of Record (lyrics, cover art, a long comment: kLargeValueBytes or more),
+    // left empty in the plan so that a run holds no file's large comments from its plan to its save
+    // and each large value it brings in once: the file's own value is that of comment `Entry` (1 for
+    // the first after the vendor string) of the file as planned, which the save takes from there; a
+    // value the run brings in (one cover given to every file) is `Given`, shared by every plan that
+    // gives it (SharedLargeValue). RecordToStore puts them back.
+    struct TLargeValue {
         std::string tagrecord::*Field = nullptr;  // the field it fills; null: other-tag line `Line`
         std::size_t Line = 0;
         std::size_t Entry = 0;
+        std::shared_ptr<const std::string> Given;  // the field's value, or the whole line
     };
-    std::vector<TValueInFile> ValuesInFile;
+    std::vector<TLargeValue> LargeValues;
     // The file as it stood when it was planned: it is changed only while it still stands so.
     FileIdentity Planned;
     // Store: the file's headers as planning read them; null where the run holds too many already
@@ -121,14 +124,19 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
                         const std::string& dir, const std::string& name, const TSkipRule& skip,
                         const std::function<void(tagrecord&)>& change);
 
-// Values of at least this many bytes are large: a plan leaves those the file holds in the file
-// (ValuesInFile), and its lines and preview rows show them shortened (ShownValue).
+// Values of at least this many bytes are large: a plan leaves those the file holds in the file and
+// shares those the run brings in (LargeValues), and its lines and preview rows show them shortened
+// (ShownValue).
 inline constexpr std::size_t kLargeValueBytes = 4096;
 
 // The record a Store plan writes into the file whose headers are `headers` (which must be the file as
-// planned, open as `file`): Record with its ValuesInFile taken from the file. Raises EFileChanged
-// when the file lacks one.
+// planned, open as `file`): Record with its LargeValues put back, those of the file taken from it.
+// Raises EFileChanged when the file lacks one.
 tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file);
+
+// One copy of `value` for every plan of the process that gives the same large value: the copy an
+// earlier plan holds, while one does, else `value` itself, moved.
+std::shared_ptr<const std::string> SharedLargeValue(std::string&& value);
 
 // The headers of `info` as a plan keeps them: the large values left out.
 TPlannedHeaders PlannedHeaders(FileInfo info);
