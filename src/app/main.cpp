@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/platform/qt_platform.h"
 #include "app/start_options.h"
+#include "batch/run_memory.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    parvex::KeepFreedMemoryForRuns();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Parvex");
     QApplication::setApplicationDisplayName("Parvex");

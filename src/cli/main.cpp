@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "batch/run_memory.h"
 #include "cli/cli.h"
 #include "cli/save_signals.h"
 
@@ -17,6 +18,7 @@ int TerminalColumns() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    parvex::KeepFreedMemoryForRuns();
     parvex::cli::RemoveTempFileOnSignals();
     parvex::cli::TStreams io{std::cout, std::cerr};
     io.OutIsTerminal = isatty(STDOUT_FILENO) == 1;
