@@ -68,8 +68,9 @@ struct TFilePlan {
     std::optional<uint64_t> CommentsPlanned;
     std::vector<TCommentChange> Changes;  // Store: the comments that change
     // Store: when set, the comments the file gets in place of all it holds, in this order and as
-    // they stand (undo puts a file's old comments back so); Record is then not used.
-    std::optional<std::vector<TWrittenComment>> Comments;
+    // they stand (undo puts a file's old comments back so, from its journal, which outlives the
+    // plan: the comments are not held twice); Record is then not used.
+    const std::vector<TWrittenComment>* Comments = nullptr;
     // Store: the large values of Record (lyrics, cover art, a long comment: kLargeValueBytes or more),
     // left empty in the plan so that a run holds no file's large comments from its plan to its save
     // and each large value it brings in once: the file's own value is that of comment `Entry` (1 for

@@ -110,7 +110,7 @@ TFilePlan PlanEntry(const TJournalEntry& entry, const std::vector<std::string>& 
     }
     plan.Action = TPlanAction::Store;
     plan.Headers = now->Headers;
-    plan.Comments = entry.OldComments;
+    plan.Comments = &entry.OldComments;
     plan.Changes = CommentChanges(now->Loaded, entry.OldComments);
     for (std::string& line : ChangeLines(now->Loaded, entry.OldComments)) plan.Lines.push_back(std::move(line));
     return plan;
