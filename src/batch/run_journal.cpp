@@ -6,16 +6,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <sstream>
 #include <system_error>
 #include <unordered_map>
 
 #include "ogg/header_reader.h"
+#include "text/fnv_hash.h"
 #include "fs/open_error.h"
 
 namespace parvex {
@@ -31,44 +34,60 @@ constexpr int kMaxRunNumber = 999999999;  // nine digits at most: names stay apa
 constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
 constexpr mode_t kOthersWrite = S_IWGRP | S_IWOTH;
 
-// The characters a field may not hold as they are, and the letter that stands for each after a "\".
+// The characters a field may not hold as they are, and the letter that stands for each after a "\\".
 constexpr std::pair<char, char> kEscapes[] = {{'\\', '\\'}, {'\t', 't'}, {'\n', 'n'}, {'\r', 'r'}};
 
-std::string Escaped(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto* escape =
-            std::find_if(std::begin(kEscapes), std::end(kEscapes), [c](auto e) { return e.first == c; });
-        if (escape == std::end(kEscapes)) {
-            out += c;
-        } else {
-            out += '\\';
-            out += escape->second;
-        }
+// Per byte, the letter of its escape, or 0 for a byte written as it is.
+constexpr std::array<char, 256> EscapeLetters() {
+    std::array<char, 256> letters{};
+    for (const auto& [c, letter] : kEscapes) letters[static_cast<unsigned char>(c)] = letter;
+    return letters;
+}
+constexpr std::array<char, 256> kEscapeLetter = EscapeLetters();
+
+// Appends `text` escaped to `out`. A comment of a hundred megabytes is appended in runs of the bytes
+// between escapes, with no copy of its own.
+void AppendEscaped(std::string& out, std::string_view text) {
+    std::size_t plain = 0;  // where the bytes not yet appended begin
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char letter = kEscapeLetter[static_cast<unsigned char>(text[i])];
+        if (letter == 0) continue;
+        out.append(text, plain, i - plain).append({'\\', letter});
+        plain = i + 1;
     }
-    return out;
+    out.append(text, plain);
 }
 
 std::string Unescaped(std::string_view text) {
     std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char code = text[++i];
+    out.reserve(text.size());
+    std::size_t plain = 0;
+    for (std::size_t i; (i = text.find('\\', plain)) != std::string_view::npos && i + 1 < text.size(); plain = i + 2) {
+        const char code = text[i + 1];
         const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
                                           [code](auto e) { return e.second == code; });
-        out += escape == std::end(kEscapes) ? code : escape->first;
+        out.append(text, plain, i - plain) += escape == std::end(kEscapes) ? code : escape->first;
     }
-    return out;
+    return out.append(text, plain);
 }
 
-std::string Line(const std::vector<std::string>& fields) {
+// Appends the line of `fields`: escaped, tab-separated, ended by a line feed.
+void AppendLine(std::string& out, std::span<const std::string_view> fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) out += '\t';
+        AppendEscaped(out, fields[i]);
+    }
+    out += '\n';
+}
+
+void AppendLine(std::string& out, std::initializer_list<std::string_view> fields) {
+    AppendLine(out, std::span(fields.begin(), fields.size()));
+}
+
+std::string Line(std::initializer_list<std::string_view> fields) {
     std::string line;
-    for (const std::string& field : fields) line += (line.empty() ? "" : "\t") + Escaped(field);
-    return line + "\n";
+    AppendLine(line, fields);
+    return line;
 }
 
 std::vector<std::string> Fields(std::string_view line) {
@@ -82,20 +101,8 @@ std::vector<std::string> Fields(std::string_view line) {
     }
 }
 
-// FNV-1a, 64 bits: stable across builds and machines, unlike std::hash.
-class THash {
-public:
-    void Add(std::string_view bytes) {
-        for (const char c : bytes) value_ = (value_ ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-    }
-    uint64_t Value() const { return value_; }
-
-private:
-    uint64_t value_ = 0xcbf29ce484222325ULL;
-};
-
 uint64_t HashOf(std::string_view bytes) {
-    THash hash;
+    TFnvHash hash;
     hash.Add(bytes);
     return hash.Value();
 }
@@ -111,9 +118,14 @@ std::optional<uint64_t> ParseHex(const std::string& text) {
     return std::strtoull(text.c_str(), nullptr, 16);
 }
 
-// A record as written: its lines, then "end", its length and its checksum.
-std::string Record(const std::string& lines) {
-    return lines + Line({"end", std::to_string(lines.size()), Hex(HashOf(lines))});
+// Room for the "end" line after a record's lines.
+constexpr std::size_t kEndLineBytes = 64;
+
+// A record as written: its lines, then "end", its length and its checksum, appended in place.
+std::string Record(std::string lines) {
+    const std::string length = std::to_string(lines.size());
+    AppendLine(lines, {"end", length, Hex(HashOf(lines))});
+    return lines;
 }
 
 // "state\t0000000012\t0\t<sum>\n": always kStateBytes long, so it is rewritten in place.
@@ -137,10 +149,13 @@ std::optional<FileIdentity> ParseStamp(const std::string& text) {
     return id;
 }
 
-std::string CommentLines(const char* word, const std::vector<TWrittenComment>& comments) {
-    std::string lines;
-    for (const TWrittenComment& c : comments) lines += Line({word, c.Name, c.Value});
-    return lines;
+// Appends a line per comment. Room is made first for the comments as they are, with their record's
+// "end" line: a record of a hundred megabytes is built in one piece, without moving it as it grows.
+void AppendCommentLines(std::string& lines, std::string_view word, const std::vector<TWrittenComment>& comments) {
+    std::size_t size = lines.size() + kEndLineBytes;
+    for (const TWrittenComment& c : comments) size += word.size() + c.Name.size() + c.Value.size() + 3;
+    lines.reserve(size);
+    for (const TWrittenComment& c : comments) AppendLine(lines, {word, c.Name, c.Value});
 }
 
 // The comments of the file as they stand.
@@ -503,16 +518,6 @@ std::string JournalProblem(const std::string& folder) {
     }
 }
 
-uint64_t CommentsDigest(const std::vector<TWrittenComment>& comments) {
-    THash hash;
-    for (const TWrittenComment& comment : comments)
-        for (const std::string* text : {&comment.Name, &comment.Value}) {
-            hash.Add(std::to_string(text->size()) + ":");
-            hash.Add(*text);
-        }
-    return hash.Value();
-}
-
 TRunJournal::TRunJournal(std::string folder, std::string operation, std::vector<std::string> folders)
     : folder_(WithSlash(std::move(folder))), operation_(std::move(operation)), folders_(std::move(folders)) {
     for (std::string& where : folders_) where = FolderText(where);
@@ -542,10 +547,13 @@ void TRunJournal::Open() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
     std::string where;
     for (const std::string& folder : folders_) where += (where.empty() ? "" : " ") + folder;
-    std::vector<std::string> run = {"run", operation_, std::to_string(seconds.count()), where};
+    const std::string started = std::to_string(seconds.count());
+    std::vector<std::string_view> run = {"run", operation_, started, where};
     run.insert(run.end(), folders_.begin(), folders_.end());
+    std::string runLine;
+    AppendLine(runLine, run);
     // On disk with the first change's lines, before any file changes (Flush or FileSystemFlushed).
-    Append(std::string(kMagic2) + StateLine(0, false) + Record(Line(run)));
+    Append(std::string(kMagic2) + StateLine(0, false) + Record(std::move(runLine)));
     nameUnflushed_ = true;
     // The newest runs are kept, the new one among them; only the user's own journals are removed.
     const std::size_t keep = kKeptRuns - 1;
@@ -596,11 +604,10 @@ void TRunJournal::BeforeChange(const TFilePlan& plan) {
 void TRunJournal::BeforeChange(const TFilePlan& plan, const std::vector<TWrittenComment>& oldComments,
                                uint64_t commentsAfter) {
     const bool rename = plan.Action == TPlanAction::Rename;
-    std::string lines = Line({"file", plan.Path, rename ? plan.NewPath : "",
-                              StampText(plan.Planned), Hex(commentsAfter)});
-    if (!rename) lines += CommentLines("old", oldComments);
+    std::string lines = Line({"file", plan.Path, rename ? plan.NewPath : "", StampText(plan.Planned), Hex(commentsAfter)});
+    if (!rename) AppendCommentLines(lines, "old", oldComments);
     if (!fd_) Open();
-    Append(Record(lines));
+    Append(Record(std::move(lines)));
     ++recorded_;
     WriteState();
 }

@@ -22,10 +22,10 @@
 //   end    LENGTH SUM
 //   undone
 //   end    LENGTH SUM
-// Every record ends with an "end" line giving its length in bytes and its checksum (CommentsDigest's
-// hash of its bytes): a record cut short or damaged is never used, and the length finds the next
-// whole record after it. COMMENTS is the hash of the comments the file holds after the run, as read
-// back from what was written, which recognises the file when its identity changed since (an undo
+// Every record ends with an "end" line giving its length in bytes and its checksum (TFnvHash
+// of its bytes): a record cut short or damaged is never used, and the length finds the next
+// whole record after it. COMMENTS is the CommentsDigest of the comments the file holds after the
+// run, as the reader takes them from the comment packet written, which recognises the file when its identity changed since (an undo
 // of a later run rewrote it). The "file" records of a group of files come before their "done" lines.
 //
 // Journals of the first version ("parvex-journal 1") are still read: their records have no "end"
@@ -57,9 +57,6 @@ std::string JournalFolder();
 // Makes the folder (and its missing parents) readable and writable by the user only when it is
 // missing; a folder that another user owns or may write is refused.
 std::string JournalProblem(const std::string& folder);
-
-// A stable 64-bit hash of the comments, names and values, in order.
-uint64_t CommentsDigest(const std::vector<TWrittenComment>& comments);
 
 // What the journal holds of one file the run changed, or may have changed.
 struct TJournalEntry {

@@ -128,14 +128,6 @@ std::vector<TWrittenComment> TakeComments(FileInfo& info) {
     return comments;
 }
 
-// The comments of the new file as a reader finds them, which is what recognises the file later.
-uint64_t WrittenCommentsDigest(const TPreparedSave& save) {
-    FileInfo written;
-    if (!ReadFileInfo(TFileHandle(save.Replace->New()), written, TReadExtent::HeadersOnly))
-        throw std::runtime_error("the new file does not read back");
-    return CommentsDigest(TakeComments(written));
-}
-
 // The headers planning read, where the plan kept them (the file is the one planned: TFolderReplace
 // checked it); else the file's own, read again. False when the file holds no Ogg Vorbis or Opus stream.
 bool HeadersToWrite(const TFilePlan& plan, const TFileHandle& file, TPlannedHeaders& headers) {
@@ -183,10 +175,7 @@ TPreparedStore TSaveGroup::Prepare(const TFilePlan& plan, TOggVorbis& file) cons
         const bool written =
             plan.Comments ? PrepareSaveComments(*plan.Comments, std::move(replace), info, prepared.Save, &reason)
                           : PrepareWorkingRecord(file, record, std::move(replace), info, prepared.Save, &reason);
-        if (!written)
-            prepared.Refusal = WriteFailure(reason);
-        else if (journal_)
-            prepared.CommentsAfter = WrittenCommentsDigest(prepared.Save);
+        if (!written) prepared.Refusal = WriteFailure(reason);
     } catch (const std::exception& error) {
         prepared.Save = {};
         prepared.Refusal = WriteFailure(ReasonOf(error));
@@ -210,7 +199,7 @@ void TSaveGroup::Add(const TFilePlan& plan, TPreparedStore prepared) {
     if (journal_) {
         try {
             if (plan.Action == TPlanAction::Store)
-                journal_->BeforeChange(plan, prepared.OldComments, prepared.CommentsAfter);
+                journal_->BeforeChange(plan, prepared.OldComments, member.Save.WrittenDigest);
             else
                 journal_->BeforeChange(plan);
         } catch (const std::exception& error) {

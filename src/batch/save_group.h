@@ -39,7 +39,6 @@ std::size_t MaxGroupFiles();
 struct TPreparedStore {
     TPreparedSave Save;
     std::vector<TWrittenComment> OldComments;  // the file's comments before, for the journal
-    uint64_t CommentsAfter = 0;                // CommentsDigest of those written, for the journal
     std::string Refusal;                       // the log line of a file refused; empty when prepared
 };
 

@@ -180,6 +180,17 @@ uint32_t CommentCountOf(const std::string& commentData, std::size_t idSize) {
     return ReadLe32(commentData.data() + idSize + 4 + vendor);
 }
 
+// CommentsDigest of the comments in comment data, as the reader takes them: the new file holds
+// these bytes (the read back checks its pages and its count of comments), so it need not be read
+// again, with its values held, for its digest.
+uint64_t DigestOf(std::string_view commentData, std::size_t idSize) {
+    TCommentsDigest digest;
+    ForEachComment(commentData.substr(idSize), [&digest](std::string_view name, std::string_view value) {
+        digest.Add(name, value);
+    });
+    return digest.Value();
+}
+
 // The new file must read back whole and rewritable, with every one of the `count` comments written:
 // a file the reader refuses (too large to hold, for one) could never be saved again. The values are
 // not kept: the comment data was let go before, so the header is not held twice meanwhile.
@@ -342,6 +353,7 @@ TPreparedSave PrepareReplacement(std::unique_ptr<TFolderReplace> replacing, std:
     const int temp = replace.CreateTemp();
     WriteNewFile(replace.Old(), temp, commentData, info);
     const uint32_t count = CommentCountOf(commentData, info.Tag.PacketID.size());
+    save.WrittenDigest = DigestOf(commentData, info.Tag.PacketID.size());
     std::string().swap(commentData);  // its memory goes (assigning an empty string would keep it)
     CheckReadsBack(temp, count);
     CopyMetadata(replace.Old(), replace.OldStat(), temp, save.Notes);

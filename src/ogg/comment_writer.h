@@ -29,6 +29,8 @@ struct TPreparedSave {
     std::unique_ptr<TFolderReplace> Replace;
     std::vector<std::string> Notes;  // what the user should know once the save is done
     int64_t Size = 0;                // of the new file
+    // CommentsDigest of the comments of the new file, as the reader takes them from it.
+    uint64_t WrittenDigest = 0;
     // Not prepared for want of disk space (or quota): another try may pass once space is freed.
     bool NoSpace = false;
 };

@@ -246,17 +246,28 @@ bool TakeIdentHeader(const std::string& packet, FileInfo& info) {
 
 }  // namespace
 
+namespace {
+
+// The name of one comment string: the part before its first "=", empty without one.
+std::string_view CommentName(std::string_view text) {
+    const std::size_t eq = text.find('=');
+    return eq == std::string_view::npos ? std::string_view() : text.substr(0, eq);
+}
+
+// The value of one comment string, before its UTF-8 repair: the part after its first "=" (all of it
+// without one), trimmed.
+std::string_view CommentValue(std::string_view text) {
+    const std::size_t eq = text.find('=');
+    return TrimControls(eq == std::string_view::npos ? text : text.substr(eq + 1));
+}
+
+}  // namespace
+
 // The name keeps every byte, its letter case and blanks included: a save writes it back exactly as
 // it was read (other taggers write "title=" as readily as "TITLE=").
 std::size_t ParseComment(std::string_view text, FileInfo& info, bool keepValue) {
-    const std::size_t eq = text.find('=');
-    std::string name;
-    std::string_view value = TrimControls(text);
-    if (eq != std::string_view::npos) {
-        name.assign(text.substr(0, eq));
-        value = TrimControls(text.substr(eq + 1));
-    }
-    info.Tag.Names.push_back(std::move(name));
+    const std::string_view value = CommentValue(text);
+    info.Tag.Names.emplace_back(CommentName(text));
     info.Tag.Values.push_back(keepValue ? ToValidUtf8(value) : std::string());
     return keepValue ? info.Tag.Values.back().size() : value.size();
 }
@@ -310,6 +321,25 @@ std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues)
     return commentsEnd;
 }
 
+// The layout ReadComments reads, walked without keeping anything.
+void ForEachComment(std::string_view body,
+                    const std::function<void(std::string_view name, std::string_view value)>& take) {
+    std::size_t pos = 0;
+    uint32_t length = 0;
+    uint32_t count = 0;
+    if (!ReadLength(body, pos, length) || body.size() - pos < length) return;
+    pos += length;
+    if (!ReadLength(body, pos, count)) return;
+    std::string repaired;
+    for (uint32_t i = 0; i < count && ReadLength(body, pos, length) && body.size() - pos >= length; ++i) {
+        const std::string_view text = body.substr(pos, length);
+        std::string_view value = CommentValue(text);
+        if (FirstInvalidUtf8(value) != std::string_view::npos) value = repaired = ToValidUtf8(value);
+        take(CommentName(text), value);
+        pos += length;
+    }
+}
+
 namespace {
 
 // `size` bytes from `offset` on of the header packets after the identification header, as they lie
@@ -345,9 +375,13 @@ std::string ReadTagValue(const TFileHandle& file, const FileInfo& info, std::siz
     const std::size_t at = tag.PacketID.size() + tag.Offsets[entry];
     const uint32_t length = ReadLe32(HeaderStreamBytes(file, info, at - 4, 4).data());
     if (length > kMaxHeaderBytes) throw std::runtime_error("the file no longer holds its comments where they were read");
-    FileInfo parsed;
-    ParseComment(HeaderStreamBytes(file, info, at, length), parsed);
-    return std::move(parsed.Tag.Values.back());
+    // The value is cut out of the comment string read, in place: nearly always well-formed UTF-8
+    // already, it then takes no memory of its own.
+    std::string comment = HeaderStreamBytes(file, info, at, length);
+    const std::string_view value = CommentValue(comment);
+    if (FirstInvalidUtf8(value) != std::string_view::npos) return ToValidUtf8(value);
+    const auto from = static_cast<std::size_t>(value.data() - comment.data());
+    return std::move(comment.erase(from + value.size()).erase(0, from));
 }
 
 std::size_t HeldBytes(const FileInfo& info) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -116,6 +117,12 @@ bool ReadFileInfo(const TFileHandle& file, FileInfo& info, TReadExtent extent = 
 // CommentTail, CommentDamaged and returns the packet offset just past the last comment read
 // (counted from the start of `body`). Without `keepValues`, each comment's value is left empty.
 std::size_t ReadComments(std::string_view body, FileInfo& info, bool keepValues = true);
+
+// Each comment of a comment packet body (as ReadComments takes it) given to `take` by its name and
+// value exactly as ReadComments would keep them, none of them held: what a digest of a huge header
+// needs. Stops at a length that runs past the end of `body`.
+void ForEachComment(std::string_view body,
+                    const std::function<void(std::string_view name, std::string_view value)>& take);
 
 // The value of entry `entry` (1 or later) of the comment table read into `info`, read again from
 // `file` (the file `info` was read from, unchanged since) as the reader gives it (ParseComment): a

@@ -2,10 +2,13 @@
 // One comment as the writer stores it, and the rule by which the writer trims a value. What a plan
 // says a file will hold and what a save writes into it follow this one rule.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "text/fnv_hash.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -16,6 +19,30 @@ struct TWrittenComment {
     std::string Value;
     bool operator==(const TWrittenComment&) const = default;
 };
+
+// A stable 64-bit hash of comments, names and values, in order: each name and value goes in after
+// its length in decimal and ":". Journals keep it to recognise a file's comments later, so it never
+// changes. Comments are added one at a time, so that a file's can be hashed as they are read.
+class TCommentsDigest {
+public:
+    void Add(std::string_view name, std::string_view value) {
+        for (const std::string_view text : {name, value}) {
+            hash_.Add(std::to_string(text.size()));
+            hash_.Add(":");
+            hash_.Add(text);
+        }
+    }
+    uint64_t Value() const { return hash_.Value(); }
+
+private:
+    TFnvHash hash_;
+};
+
+inline uint64_t CommentsDigest(const std::vector<TWrittenComment>& comments) {
+    TCommentsDigest digest;
+    for (const TWrittenComment& comment : comments) digest.Add(comment.Name, comment.Value);
+    return digest.Value();
+}
 
 // A value as the writer stores it: blanks and control characters at both ends dropped.
 inline std::string WrittenValue(std::string_view value) { return std::string(TrimControls(value)); }
