@@ -128,14 +128,14 @@ void ForEachValue(tagrecord& record, const Visit& visit) {
 // the last of them. Plans are made on several threads at once.
 class TLargeValuePool {
 public:
-    std::shared_ptr<const std::string> Share(std::string&& value) {
-        const std::size_t hash = std::hash<std::string>{}(value);
+    std::shared_ptr<const std::string> Share(std::string_view value) {
+        const std::size_t hash = std::hash<std::string_view>{}(value);
         const std::lock_guard lock(mutex_);
         const auto [first, last] = values_.equal_range(hash);
         for (auto it = first; it != last; ++it)
             if (std::shared_ptr<const std::string> held = it->second.lock(); held && *held == value) return held;
         if (values_.size() >= sweepAt_) Sweep();
-        auto shared = std::make_shared<const std::string>(std::move(value));
+        auto shared = std::make_shared<const std::string>(value);
         values_.emplace(hash, shared);
         return shared;
     }
@@ -153,30 +153,39 @@ private:
     std::size_t sweepAt_ = 64;
 };
 
-// Sets the large values of the plan's record apart (LargeValues): those that are the file's own
-// comments (read into `info`) are left in the file, each comment taken by one value only; the others,
-// which the run brings in, are shared with the plans that give the same. A field holds a comment's
-// value; a line its name and value.
-void SetLargeValuesApart(TFilePlan& plan, const FileInfo& info) {
+// Where `large` stands in `record`: a field, or an other-tag line.
+std::string& PlaceOf(tagrecord& record, const TFilePlan::TLargeValue& large) {
+    return large.Field ? record.*large.Field : record.OtherTags.at(large.Line);
+}
+
+// Makes the plan's Record `record` with its large values set apart (LargeValues): those that are the
+// file's own comments (read into `info`) are left in the file, each comment taken by one value only;
+// the others, which the run brings in, are shared with the plans that give the same. A field holds a
+// comment's value; a line its name and value. `record` keeps every value: the large ones are moved
+// out of it while it is copied, not copied.
+void SetRecordToStore(TFilePlan& plan, tagrecord& record, const FileInfo& info) {
     const VorbisTag& tag = info.Tag;
     std::vector<std::size_t> large;
     for (std::size_t k = 1; k < tag.Count(); ++k)
         if (tag.Values[k].size() >= kLargeValueBytes) large.push_back(k);
-    ForEachValue(plan.Record, [&](TFilePlan::TLargeValue place, std::string& value) {
+    std::vector<std::string> aside;
+    ForEachValue(record, [&](TFilePlan::TLargeValue place, std::string& value) {
         const bool line = place.Field == nullptr;
         if ((line ? LineValue(value) : std::string_view(value)).size() < kLargeValueBytes) return;
         const auto found = std::find_if(large.begin(), large.end(), [&](std::size_t k) {
             return line ? IsLineOf(tag, k, value) : tag.Values[k] == value;
         });
         if (found == large.end()) {
-            place.Given = SharedLargeValue(std::move(value));
+            place.Given = SharedLargeValue(value);
         } else {
             place.Entry = *found;
             large.erase(found);
         }
         plan.LargeValues.push_back(std::move(place));
-        std::string().swap(value);
+        aside.emplace_back().swap(value);
     });
+    plan.Record = record;
+    for (std::size_t k = 0; k < aside.size(); ++k) PlaceOf(record, plan.LargeValues[k]).swap(aside[k]);
 }
 
 }  // namespace
@@ -231,7 +240,6 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         // a run.
         const std::vector<TWrittenComment> loaded = WrittenComments(record);
         change(record);
-        plan.Record = record;
         if (!file.HeaderDamage.empty()) return plan.Fail(WriteFailureText(file.HeaderDamage));
         plan.Changes = CommentChanges(loaded, WrittenComments(record));
         if (plan.Changes.empty()) {
@@ -240,7 +248,8 @@ TFilePlan PlanTagChange(TOggVorbis& file, tagrecord& record, const std::string& 
         }
         plan.Action = TPlanAction::Store;
         for (const TCommentChange& change : plan.Changes) plan.Lines.push_back(ChangeLine(change));
-        SetLargeValuesApart(plan, read);
+        // Only a plan that stores holds a record: a run over files that keep their tags holds none.
+        SetRecordToStore(plan, record, read);
         plan.Headers = std::make_shared<const TPlannedHeaders>(PlannedHeaders(std::move(read)));
     });
 }
@@ -274,16 +283,16 @@ void KeepHeadersWithin(TFilePlan& plan, std::size_t& held) {
     held += bytes;
 }
 
-std::shared_ptr<const std::string> SharedLargeValue(std::string&& value) {
+std::shared_ptr<const std::string> SharedLargeValue(std::string_view value) {
     static TLargeValuePool pool;
-    return pool.Share(std::move(value));
+    return pool.Share(value);
 }
 
 tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file) {
     tagrecord record = plan.Record;
     const VorbisTag& tag = headers.Info.Tag;
     for (const TFilePlan::TLargeValue& large : plan.LargeValues) {
-        std::string& place = large.Field ? record.*large.Field : record.OtherTags.at(large.Line);
+        std::string& place = PlaceOf(record, large);
         if (large.Given) {
             place = *large.Given;
             continue;

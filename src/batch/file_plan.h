@@ -61,7 +61,7 @@ struct TFilePlan {
     std::string Path;  // the file: folder and name
     TPlanAction Action = TPlanAction::Leave;
     std::vector<std::string> Lines;  // the heading and the path first, then what happens or why not
-    tagrecord Record;                // Store: the tags the file gets
+    tagrecord Record;                // Store: the tags the file gets (without its LargeValues)
     std::string NewPath;             // Rename: where the file goes
     // Rename: CommentsDigest of the file's comments as planning read them, which the journal keeps
     // to know the file again under its new name; unset, the journal reads the file for it.
@@ -136,8 +136,8 @@ inline constexpr std::size_t kLargeValueBytes = 4096;
 tagrecord RecordToStore(const TFilePlan& plan, const TPlannedHeaders& headers, const TFileHandle& file);
 
 // One copy of `value` for every plan of the process that gives the same large value: the copy an
-// earlier plan holds, while one does, else `value` itself, moved.
-std::shared_ptr<const std::string> SharedLargeValue(std::string&& value);
+// earlier plan holds, while one does, else a new one.
+std::shared_ptr<const std::string> SharedLargeValue(std::string_view value);
 
 // The headers of `info` as a plan keeps them: the large values left out.
 TPlannedHeaders PlannedHeaders(FileInfo info);
