@@ -19,6 +19,7 @@
 
 #include "ogg/header_reader.h"
 #include "text/fnv_hash.h"
+#include "text/large_text.h"
 #include "fs/open_error.h"
 
 namespace parvex {
@@ -154,7 +155,7 @@ std::optional<FileIdentity> ParseStamp(const std::string& text) {
 void AppendCommentLines(std::string& lines, std::string_view word, const std::vector<TWrittenComment>& comments) {
     std::size_t size = lines.size() + kEndLineBytes;
     for (const TWrittenComment& c : comments) size += word.size() + c.Name.size() + c.Value.size() + 3;
-    lines.reserve(size);
+    ReserveLarge(lines, size);
     for (const TWrittenComment& c : comments) AppendLine(lines, {word, c.Name, c.Value});
 }
 

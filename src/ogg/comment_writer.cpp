@@ -22,6 +22,7 @@
 #include "ogg/ogg_vorbis.h"
 #include "fs/open_error.h"
 #include "ogg/utf8.h"
+#include "text/large_text.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -268,7 +269,7 @@ std::string BuildCommentData(const FileInfo& info) {
     for (std::size_t k = 1; k < tag.Count(); ++k)
         if (!unset[k]) size += 4 + tag.Names[k].size() + 1 + tag.Values[k].size();
     std::string data;
-    data.reserve(size + std::max(info.CommentTail.size(), kTailRoom));
+    ReserveLarge(data, size + std::max(info.CommentTail.size(), kTailRoom));
     data.append(tag.PacketID);
     PutLe32(data, static_cast<uint32_t>(vendor.size()));
     data += vendor;

@@ -8,6 +8,7 @@
 
 #include "fs/file_handle.h"
 #include "ogg/utf8.h"
+#include "text/large_text.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -169,7 +170,7 @@ private:
     void ReserveRestOf(JoinedPacket& packet, int64_t from) const {
         if (packet.Bytes.capacity() > TFileHandle::kReadAhead) return;
         const auto left = static_cast<std::size_t>(std::max<int64_t>(0, info_.FileSize - from));
-        packet.Bytes.reserve(std::min(left, kMaxHeaderBytes));
+        ReserveLarge(packet.Bytes, std::min(left, kMaxHeaderBytes));
     }
 
     static void AddFragment(JoinedPacket& packet, int64_t pos, std::size_t size) {
@@ -346,7 +347,7 @@ namespace {
 // one after the other in the bodies of the header pages.
 std::string HeaderStreamBytes(const TFileHandle& file, const FileInfo& info, std::size_t offset, std::size_t size) {
     std::string bytes;
-    bytes.reserve(size);
+    ReserveLarge(bytes, size);
     for (const HeaderPage& page : info.HeaderPages) {
         const std::size_t body = page.Header.BodySize();
         if (offset >= body) {
@@ -375,13 +376,17 @@ std::string ReadTagValue(const TFileHandle& file, const FileInfo& info, std::siz
     const std::size_t at = tag.PacketID.size() + tag.Offsets[entry];
     const uint32_t length = ReadLe32(HeaderStreamBytes(file, info, at - 4, 4).data());
     if (length > kMaxHeaderBytes) throw std::runtime_error("the file no longer holds its comments where they were read");
-    // The value is cut out of the comment string read, in place: nearly always well-formed UTF-8
-    // already, it then takes no memory of its own.
-    std::string comment = HeaderStreamBytes(file, info, at, length);
-    const std::string_view value = CommentValue(comment);
+    // A named comment's value is read by itself, after its name and "=" (checked to be the name
+    // read); nearly always trimmed and well-formed UTF-8 already, it is then kept as read.
+    const std::string& name = tag.Names[entry];
+    const std::size_t skip = name.empty() ? 0 : name.size() + 1;
+    if (skip > length || (skip > 0 && HeaderStreamBytes(file, info, at, skip) != name + "="))
+        throw std::runtime_error("the file no longer holds its comments where they were read");
+    std::string read = HeaderStreamBytes(file, info, at + skip, length - skip);
+    const std::string_view value = skip > 0 ? TrimControls(read) : CommentValue(read);
     if (FirstInvalidUtf8(value) != std::string_view::npos) return ToValidUtf8(value);
-    const auto from = static_cast<std::size_t>(value.data() - comment.data());
-    return std::move(comment.erase(from + value.size()).erase(0, from));
+    const auto from = static_cast<std::size_t>(value.data() - read.data());
+    return std::move(read.erase(from + value.size()).erase(0, from));
 }
 
 std::size_t HeldBytes(const FileInfo& info) {

@@ -10,6 +10,7 @@
 #include "fs/file_handle.h"
 #include "ogg/header_reader.h"
 #include "ogg/utf8.h"
+#include "text/large_text.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -77,7 +78,7 @@ void SortComment(const std::string& name, const std::string& value, TOggVorbis& 
         const std::string canonical = UpperCase(name);
         for (const auto& [fieldName, field] : ReadFields()) {
             if (canonical == fieldName && (file.*field).empty()) {
-                file.*field = value;
+                file.*field = CopyLarge(value);
                 if (field == &TOggVorbis::Comment) file.CommentName = fieldName;
                 return;
             }
@@ -145,7 +146,9 @@ bool TOggVorbis::SaveToFile(const std::string& fileName, std::string* reason,
 void TOggVorbis::SetTrack(const std::string& track) { Track = track; }
 
 void TOggVorbis::AddOtherTag(const std::string& name, const std::string& value) {
-    OtherTags.push_back(name + "=" + value);
+    std::string line;
+    ReserveLarge(line, name.size() + 1 + value.size());
+    OtherTags.push_back(std::move(line.append(name).append("=").append(value)));
 }
 
 uint32_t TOggVorbis::SampleCountRate() const { return Codec == OggCodec::Opus ? kOpusRate : SampleRate; }

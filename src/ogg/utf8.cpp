@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/large_text.h"
+
 namespace parvex {
 
 namespace {
@@ -127,7 +129,7 @@ std::size_t AsciiRunEnd(std::string_view bytes, std::size_t i) {
 // Well-formed UTF-8 comes back from the two conversions byte for byte, so it is kept as it is:
 // nearly every comment is, and reading a folder converts thousands of them.
 std::string ToValidUtf8(std::string_view bytes) {
-    if (FirstInvalidUtf8(bytes) == std::string_view::npos) return std::string(bytes);
+    if (FirstInvalidUtf8(bytes) == std::string_view::npos) return CopyLarge(bytes);
     return WideToUtf8(Utf8ToWide(bytes));
 }
 

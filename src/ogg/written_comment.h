@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "text/fnv_hash.h"
+#include "text/large_text.h"
 #include "text/text_utils.h"
 
 namespace parvex {
@@ -45,7 +46,7 @@ inline uint64_t CommentsDigest(const std::vector<TWrittenComment>& comments) {
 }
 
 // A value as the writer stores it: blanks and control characters at both ends dropped.
-inline std::string WrittenValue(std::string_view value) { return std::string(TrimControls(value)); }
+inline std::string WrittenValue(std::string_view value) { return CopyLarge(TrimControls(value)); }
 
 // A field as the writer stores it: the comment `name` with the value as WrittenValue makes it, or
 // nothing where that is empty (an empty field is no comment).
