@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saving files whose comment header is huge: time and peak resident memory of `parvex-cli set` on
-# one file and of `parvex-cli mass` over four, each file a real Ogg Vorbis file carrying one comment
-# of about 100 MB (made here by parvex-cli set --tag-file, so the header is the program's own).
+# one file and of `parvex-cli mass` over four (with undo, without, and a dry run), each file a real
+# Ogg Vorbis file carrying one comment of about 100 MB (made here by parvex-cli set --tag-file, so
+# the header is the program's own).
 #
 #   bench/huge_header.sh PARVEX_CLI [MEGABYTES] [FILES] [NAME]
 #
@@ -19,6 +20,8 @@ name=${4:-LYRICS}
 bench_need_tool oggenc vorbis-tools
 bench_need_tool /usr/bin/time time
 bench_work_dir parvex-huge-header
+# The runs' undo journals (hundreds of megabytes) go with the work folder.
+export XDG_STATE_HOME=$work/state
 
 bench_sample "$work/sample.ogg" 100
 # Base64 text: valid UTF-8 that no step of the save has to repair, in lines of 76 characters.
@@ -45,5 +48,6 @@ printf 'files of %d bytes, the comment header nearly all of it (%s)\n' "$header"
 measure "parvex-cli set one file --tag ARTIST=X" "$cli" set "$work/music/track0000.ogg" --tag ARTIST=X
 measure "parvex-cli mass $files files --set ARTIST=Y" "$cli" mass "$work/music" --set ARTIST=Y
 measure "parvex-cli mass $files files --no-undo" "$cli" mass "$work/music" --set ARTIST=Z --no-undo
+measure "parvex-cli mass $files files --dry-run" "$cli" mass "$work/music" --set ARTIST=W --dry-run
 "$cli" show "$work/music/track0000.ogg" > "$work/shown"
 grep -q '^ *ARTIST=Z$' "$work/shown" || { echo "mass did not write" >&2; exit 1; }
